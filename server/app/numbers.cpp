@@ -1,0 +1,161 @@
+#include "app/numbers.h"
+
+#include <QLocale>
+#include <cfenv>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <cmath>
+#include <limits>
+
+namespace marvono {
+namespace {
+
+bool isDigit(QChar c)
+{
+    return c >= QLatin1Char('0') && c <= QLatin1Char('9');
+}
+
+bool isBlank(QChar c)
+{
+    return c == QLatin1Char(' ') || c == QLatin1Char('\t');
+}
+
+// Length of the leading number starting at `from`, 0 when there is none.
+qsizetype scanNumber(QStringView text, qsizetype from)
+{
+    qsizetype i = from;
+    const qsizetype n = text.size();
+    if (i < n && (text[i] == QLatin1Char('+') || text[i] == QLatin1Char('-')))
+        ++i;
+    qsizetype digits = 0;
+    while (i < n && isDigit(text[i])) {
+        ++i;
+        ++digits;
+    }
+    if (i < n && text[i] == QLatin1Char('.')) {
+        qsizetype j = i + 1;
+        qsizetype fraction = 0;
+        while (j < n && isDigit(text[j])) {
+            ++j;
+            ++fraction;
+        }
+        if (digits + fraction > 0) {
+            i = j;
+            digits += fraction;
+        }
+    }
+    if (digits == 0)
+        return 0;
+    if (i < n && (text[i] == QLatin1Char('e') || text[i] == QLatin1Char('E'))) {
+        qsizetype j = i + 1;
+        if (j < n && (text[j] == QLatin1Char('+') || text[j] == QLatin1Char('-')))
+            ++j;
+        qsizetype exponent = 0;
+        while (j < n && isDigit(text[j])) {
+            ++j;
+            ++exponent;
+        }
+        if (exponent > 0)
+            i = j;
+    }
+    return i - from;
+}
+
+} // namespace
+
+double leadingNumber(QStringView text)
+{
+    qsizetype start = 0;
+    while (start < text.size() && isBlank(text[start]))
+        ++start;
+    const qsizetype length = scanNumber(text, start);
+    if (length == 0)
+        return 0.0;
+    const QByteArray latin = text.mid(start, length).toLatin1();
+    return std::strtod(latin.constData(), nullptr);
+}
+
+bool isNumberText(QStringView text)
+{
+    const QStringView trimmed = text.trimmed();
+    return !trimmed.isEmpty() && scanNumber(trimmed, 0) == trimmed.size();
+}
+
+QString generalText(double value)
+{
+    if (value == 0.0)
+        return QStringLiteral("0");
+    QString text = QString::number(value, 'g', 15);
+    return text;
+}
+
+double roundHalfEven(double value)
+{
+    const int saved = std::fegetround();
+    std::fesetround(FE_TONEAREST);
+    const double result = std::nearbyint(value);
+    std::fesetround(saved);
+    return result;
+}
+
+std::optional<Currency> Currency::fromDouble(double value)
+{
+    if (!std::isfinite(value) || std::fabs(value) >= 1e15)
+        return std::nullopt;
+    // Round the value's 15-digit decimal form, so that decimal ties such as 0.00015 are ties
+    // rather than whatever side of the tie their binary approximation happens to fall on.
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "%.14e", std::fabs(value));
+    const char* exponentMark = std::strchr(buffer, 'e');
+    const int exponent = std::atoi(exponentMark + 1);
+    std::string digits;
+    for (const char* p = buffer; p < exponentMark; ++p) {
+        if (*p >= '0' && *p <= '9')
+            digits += *p;
+    }
+    // value = 0.d1d2...d15 * 10^(exponent + 1); ten-thousandths keep exponent + 5 leading digits.
+    const int kept = exponent + 5;
+    qint64 whole = 0;
+    for (int i = 0; i < kept && i < int(digits.size()); ++i)
+        whole = whole * 10 + (digits[size_t(i)] - '0');
+    for (int i = int(digits.size()); i < kept; ++i)
+        whole *= 10;
+    if (kept >= 0 && kept < int(digits.size())) {
+        const int next = digits[size_t(kept)] - '0';
+        const bool restNonZero = digits.find_first_not_of('0', size_t(kept) + 1) != std::string::npos;
+        if (next > 5 || (next == 5 && (restNonZero || (whole % 2) == 1)))
+            ++whole;
+    } else if (kept < 0) {
+        whole = 0;
+    }
+    return fromRaw(value < 0 ? -whole : whole);
+}
+
+QString Currency::toText() const
+{
+    const bool negative = m_raw < 0;
+    // Work in unsigned so the most negative value keeps its magnitude.
+    const quint64 magnitude = negative ? quint64(0) - quint64(m_raw) : quint64(m_raw);
+    QString text = QString::number(magnitude / 10000);
+    quint64 fraction = magnitude % 10000;
+    if (fraction != 0) {
+        QString digits = QString::number(fraction).rightJustified(4, QLatin1Char('0'));
+        while (digits.endsWith(QLatin1Char('0')))
+            digits.chop(1);
+        text += QLatin1Char('.') + digits;
+    }
+    if (negative)
+        text.prepend(QLatin1Char('-'));
+    return text;
+}
+
+std::optional<Currency> Currency::plus(Currency other) const
+{
+    qint64 sum = 0;
+    if (__builtin_add_overflow(m_raw, other.m_raw, &sum))
+        return std::nullopt;
+    return fromRaw(sum);
+}
+
+} // namespace marvono

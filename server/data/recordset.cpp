@@ -1,0 +1,408 @@
+#include "data/recordset.h"
+
+#include "app/numbers.h"
+#include "data/database.h"
+
+#include <QDate>
+#include <cmath>
+#include <sqlcipher/sqlite3.h>
+
+namespace marvono {
+namespace {
+
+ColumnKind kindOf(const char* declared)
+{
+    const QByteArray type = QByteArray(declared ? declared : "").toUpper();
+    if (type == "TEXT")
+        return ColumnKind::Text;
+    if (type == "NUMTEXT")
+        return ColumnKind::Number;
+    if (type == "INTEGER")
+        return ColumnKind::Integer;
+    if (type == "DATE")
+        return ColumnKind::Date;
+    return ColumnKind::Other;
+}
+
+bool isNumeric(const QVariant& value)
+{
+    switch (value.typeId()) {
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Double:
+    case QMetaType::Float:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool bindValue(sqlite3_stmt* statement, int index, const QVariant& value)
+{
+    if (value.isNull() || !value.isValid())
+        return sqlite3_bind_null(statement, index) == SQLITE_OK;
+    switch (value.typeId()) {
+    case QMetaType::Bool:
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+        return sqlite3_bind_int64(statement, index, value.toLongLong()) == SQLITE_OK;
+    case QMetaType::Double:
+    case QMetaType::Float:
+        return sqlite3_bind_double(statement, index, value.toDouble()) == SQLITE_OK;
+    default: {
+        const QByteArray utf8 = value.toString().toUtf8();
+        return sqlite3_bind_text(statement, index, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT) == SQLITE_OK;
+    }
+    }
+}
+
+// "select * from T ..." gets the row id in front so rows can be written back.
+// Returns the table name, or an empty text when the statement has another shape.
+QString writableTable(const QString& statement, QString* rewritten)
+{
+    static const QString prefix = QStringLiteral("select * from ");
+    if (!statement.startsWith(prefix, Qt::CaseInsensitive))
+        return {};
+    qsizetype end = prefix.size();
+    while (end < statement.size() && (statement[end].isLetterOrNumber() || statement[end] == QLatin1Char('_')))
+        ++end;
+    const QString table = statement.mid(prefix.size(), end - prefix.size());
+    if (table.isEmpty() || (end < statement.size() && statement[end] != QLatin1Char(' ')))
+        return {};
+    *rewritten = QStringLiteral("select rowid, * from ") + statement.mid(prefix.size());
+    return table;
+}
+
+QString quoted(const QString& identifier)
+{
+    return QLatin1Char('"') + QString(identifier).replace(QLatin1Char('"'), QStringLiteral("\"\"")) + QLatin1Char('"');
+}
+
+} // namespace
+
+RecordSet::~RecordSet() = default;
+
+int RecordSet::count() const
+{
+    int live = 0;
+    for (qint64 id : m_rowIds)
+        live += id >= 0 || m_table.isEmpty() ? 1 : 0;
+    return live;
+}
+
+const QString* RecordSet::cell(int row, int column) const
+{
+    if (row < 0 || row >= rowCount() || column < 0 || column >= columnCount())
+        return nullptr;
+    const size_t index = size_t(row) * m_columns.size() + size_t(column);
+    if (m_nulls[index] || (!m_table.isEmpty() && m_rowIds[size_t(row)] < 0))
+        return nullptr;
+    return &m_cells[index];
+}
+
+std::optional<QString> RecordSet::field(int column) const
+{
+    if (m_adding) {
+        if (column < 0 || column >= columnCount() || m_newNulls[size_t(column)])
+            return std::nullopt;
+        return m_newCells[size_t(column)];
+    }
+    if (const QString* value = cell(m_current, column))
+        return *value;
+    return std::nullopt;
+}
+
+ColumnKind RecordSet::columnKind(int column) const
+{
+    if (column < 0 || column >= columnCount())
+        return ColumnKind::Other;
+    return m_columns[size_t(column)].kind;
+}
+
+bool RecordSet::setField(int column, const QVariant& value)
+{
+    if (column < 0 || column >= columnCount()) {
+        m_error = QStringLiteral("Item cannot be found in the collection.");
+        return false;
+    }
+    if (!m_adding && (isEof() || m_rowIds[size_t(m_current)] < 0)) {
+        m_error = QStringLiteral("Either BOF or EOF is True, or the current record has been deleted.");
+        return false;
+    }
+    if (m_pending.empty())
+        m_pending.resize(m_columns.size());
+
+    QVariant stored;
+    bool accepted = true;
+    const bool blankIntoNumber = m_columns[size_t(column)].kind != ColumnKind::Text
+                                 && m_columns[size_t(column)].kind != ColumnKind::Other && !isNumeric(value)
+                                 && value.toString().trimmed().isEmpty();
+    // An empty text in a number or date column is stored as an empty (NULL) value.
+    if (!value.isNull() && value.isValid() && !blankIntoNumber) {
+        switch (m_columns[size_t(column)].kind) {
+        case ColumnKind::Number:
+            if (isNumeric(value))
+                stored = value.typeId() == QMetaType::Double || value.typeId() == QMetaType::Float
+                             ? generalText(value.toDouble())
+                             : value.toString();
+            else if (isNumberText(value.toString()))
+                stored = value.toString().trimmed();
+            else
+                accepted = false;
+            break;
+        case ColumnKind::Integer: {
+            double number = 0;
+            if (isNumeric(value))
+                number = value.toDouble();
+            else if (isNumberText(value.toString()))
+                number = leadingNumber(value.toString());
+            else
+                accepted = false;
+            number = roundHalfEven(number);
+            if (accepted && std::fabs(number) < 9.2e18)
+                stored = qint64(number);
+            else
+                accepted = false;
+            break;
+        }
+        case ColumnKind::Date: {
+            QDate date = value.typeId() == QMetaType::QDate       ? value.toDate()
+                         : value.typeId() == QMetaType::QDateTime ? value.toDateTime().date()
+                                                                  : QDate::fromString(value.toString(), Qt::ISODate);
+            if (date.isValid())
+                stored = date.toString(Qt::ISODate);
+            else
+                accepted = false;
+            break;
+        }
+        default:
+            stored = value.toString();
+        }
+    }
+    m_pending[size_t(column)] = accepted ? stored : QVariant();
+    if (m_adding) {
+        m_newNulls[size_t(column)] = !accepted || stored.isNull();
+        m_newCells[size_t(column)] = accepted ? stored.toString() : QString();
+    }
+    if (!accepted)
+        m_error = QStringLiteral("Data type mismatch in criteria expression.");
+    return accepted;
+}
+
+bool RecordSet::moveNext()
+{
+    if (isEof())
+        return false;
+    ++m_current;
+    return true;
+}
+
+bool RecordSet::move(int rows)
+{
+    const int target = m_current + rows;
+    if (target < 0 || target > rowCount())
+        return false;
+    m_current = target;
+    return true;
+}
+
+void RecordSet::addNew()
+{
+    m_adding = true;
+    m_pending.assign(m_columns.size(), std::nullopt);
+    m_newCells.assign(m_columns.size(), QString());
+    m_newNulls.assign(m_columns.size(), true);
+}
+
+bool RecordSet::update()
+{
+    const bool adding = m_adding;
+    m_adding = false;
+    std::vector<std::optional<QVariant>> pending;
+    pending.swap(m_pending);
+    if (m_table.isEmpty()) {
+        m_error = QStringLiteral("The record set cannot be updated.");
+        return false;
+    }
+    if (!adding && (isEof() || m_rowIds[size_t(m_current)] < 0)) {
+        m_error = QStringLiteral("Either BOF or EOF is True, or the current record has been deleted.");
+        return false;
+    }
+    pending.resize(m_columns.size());
+    QStringList names;
+    QVariantList values;
+    for (size_t i = 0; i < pending.size(); ++i) {
+        if (pending[i]) {
+            names.append(quoted(m_columns[i].name));
+            values.append(*pending[i]);
+        }
+    }
+    if (!adding && names.isEmpty())
+        return true;
+    if (consumeWriteFault()) {
+        m_error = QStringLiteral("Operation failed (injected fault).");
+        return false;
+    }
+
+    QString sql;
+    if (adding) {
+        sql = names.isEmpty() ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(quoted(m_table))
+                              : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                                    .arg(quoted(m_table), names.join(QLatin1Char(',')),
+                                         QStringList(names.size(), QStringLiteral("?")).join(QLatin1Char(',')));
+    } else {
+        QStringList assignments;
+        for (const QString& name : std::as_const(names))
+            assignments.append(name + QStringLiteral("=?"));
+        sql = QStringLiteral("UPDATE %1 SET %2 WHERE rowid=?").arg(quoted(m_table), assignments.join(QLatin1Char(',')));
+        values.append(m_rowIds[size_t(m_current)]);
+    }
+    Database& database = Database::instance();
+    sqlite3_stmt* statement = database.prepare(sql, &m_error);
+    if (!statement)
+        return false;
+    for (int i = 0; i < values.size(); ++i)
+        bindValue(statement, i + 1, values[i]);
+    const int rc = sqlite3_step(statement);
+    sqlite3_reset(statement);
+    if (rc != SQLITE_DONE) {
+        m_error = QString::fromUtf8(sqlite3_errmsg(database.connection(nullptr)));
+        return false;
+    }
+
+    const size_t width = m_columns.size();
+    if (adding) {
+        m_rowIds.push_back(sqlite3_last_insert_rowid(database.connection(nullptr)));
+        for (size_t i = 0; i < width; ++i) {
+            const bool isNull = !pending[i] || pending[i]->isNull();
+            m_cells.push_back(isNull ? QString() : pending[i]->toString());
+            m_nulls.push_back(isNull);
+        }
+        m_current = rowCount() - 1;
+    } else {
+        const size_t base = size_t(m_current) * width;
+        for (size_t i = 0; i < width; ++i) {
+            if (!pending[i])
+                continue;
+            m_nulls[base + i] = pending[i]->isNull();
+            m_cells[base + i] = pending[i]->isNull() ? QString() : pending[i]->toString();
+        }
+    }
+    return true;
+}
+
+bool RecordSet::deleteCurrent()
+{
+    m_adding = false;
+    m_pending.clear();
+    if (m_table.isEmpty() || isEof() || m_rowIds[size_t(m_current)] < 0) {
+        m_error = QStringLiteral("Either BOF or EOF is True, or the current record has been deleted.");
+        return false;
+    }
+    if (consumeWriteFault()) {
+        m_error = QStringLiteral("Operation failed (injected fault).");
+        return false;
+    }
+    Database& database = Database::instance();
+    sqlite3_stmt* statement =
+        database.prepare(QStringLiteral("DELETE FROM %1 WHERE rowid=?").arg(quoted(m_table)), &m_error);
+    if (!statement)
+        return false;
+    sqlite3_bind_int64(statement, 1, m_rowIds[size_t(m_current)]);
+    const int rc = sqlite3_step(statement);
+    sqlite3_reset(statement);
+    if (rc != SQLITE_DONE) {
+        m_error = QString::fromUtf8(sqlite3_errmsg(database.connection(nullptr)));
+        return false;
+    }
+    m_rowIds[size_t(m_current)] = -1;
+    return true;
+}
+
+std::unique_ptr<RecordSet> ExecSQL(const QString& statement, QString& message, const QVariantList& values)
+{
+    if (statement.isEmpty()) {
+        message = QStringLiteral("Error:The statement is empty.");
+        return nullptr;
+    }
+    const qsizetype blank = statement.indexOf(QLatin1Char(' '));
+    const QString firstWord = blank < 0 ? statement : statement.left(blank);
+    const bool action = QStringLiteral("INSERT,DELETE,UPDATE").contains(firstWord.toUpper());
+
+    Database& database = Database::instance();
+    QString error;
+    if (!database.connection(&error)) {
+        message = QStringLiteral("Error:") + error;
+        return nullptr;
+    }
+
+    if (action) {
+        sqlite3_stmt* prepared = database.prepare(statement, &error);
+        if (!prepared) {
+            message = QStringLiteral("Error:") + error;
+            return nullptr;
+        }
+        for (int i = 0; i < values.size(); ++i)
+            bindValue(prepared, i + 1, values[i]);
+        int rc = SQLITE_ROW;
+        while (rc == SQLITE_ROW)
+            rc = sqlite3_step(prepared);
+        sqlite3_reset(prepared);
+        if (rc != SQLITE_DONE) {
+            message = QStringLiteral("Error:") + QString::fromUtf8(sqlite3_errmsg(database.connection(nullptr)));
+            return nullptr;
+        }
+        message = firstWord + QStringLiteral("Query successful!");
+        return nullptr;
+    }
+
+    const QString source = statement.trimmed();
+    QString sql = source;
+    std::unique_ptr<RecordSet> set(new RecordSet);
+    set->m_table = writableTable(source, &sql);
+    const int skip = set->m_table.isEmpty() ? 0 : 1;
+
+    sqlite3_stmt* prepared = database.prepare(sql, &error);
+    if (!prepared) {
+        message = QStringLiteral("Error:") + error;
+        return nullptr;
+    }
+    for (int i = 0; i < values.size(); ++i)
+        bindValue(prepared, i + 1, values[i]);
+    const int width = sqlite3_column_count(prepared) - skip;
+    set->m_columns.resize(size_t(std::max(width, 0)));
+    for (int c = 0; c < width; ++c) {
+        set->m_columns[size_t(c)].name = QString::fromUtf8(sqlite3_column_name(prepared, c + skip));
+        set->m_columns[size_t(c)].kind = kindOf(sqlite3_column_decltype(prepared, c + skip));
+    }
+    int rc;
+    while ((rc = sqlite3_step(prepared)) == SQLITE_ROW) {
+        set->m_rowIds.push_back(skip ? sqlite3_column_int64(prepared, 0) : 0);
+        for (int c = 0; c < width; ++c) {
+            if (sqlite3_column_type(prepared, c + skip) == SQLITE_NULL) {
+                set->m_cells.emplace_back();
+                set->m_nulls.push_back(true);
+            } else {
+                const char* text = reinterpret_cast<const char*>(sqlite3_column_text(prepared, c + skip));
+                set->m_cells.push_back(QString::fromUtf8(text, sqlite3_column_bytes(prepared, c + skip)));
+                set->m_nulls.push_back(false);
+            }
+        }
+    }
+    sqlite3_reset(prepared);
+    if (rc != SQLITE_DONE) {
+        message = QStringLiteral("Error:") + QString::fromUtf8(sqlite3_errmsg(database.connection(nullptr)));
+        return nullptr;
+    }
+    message = QStringLiteral("find %1 Records").arg(set->count());
+    return set;
+}
+
+} // namespace marvono

@@ -1,0 +1,92 @@
+#pragma once
+// ExecSQL and the record set it returns: the program's one way into the database.
+#include <QString>
+#include <QVariant>
+#include <QVariantList>
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace marvono {
+
+// How a column stores its values. Number columns hold decimal numbers as text with the digits
+// written; Integer columns hold whole numbers; Date columns hold "yyyy-MM-dd".
+enum class ColumnKind { Text, Number, Integer, Date, Other };
+
+// A keyset record set: the rows are read when it opens and stay fixed; rows can be changed,
+// deleted and added through it, and every write goes to the database at once.
+class RecordSet {
+public:
+    ~RecordSet();
+
+    bool isEof() const { return m_current >= rowCount(); }
+    int count() const;
+    int position() const { return m_current; }
+
+    // A field of the current row by position; nothing for NULL or when there is no current row.
+    std::optional<QString> field(int column) const;
+    // The same, NULL read as an empty text.
+    QString text(int column) const { return field(column).value_or(QString()); }
+    bool isNull(int column) const { return !field(column).has_value(); }
+    int columnCount() const { return int(m_columns.size()); }
+    ColumnKind columnKind(int column) const;
+
+    // Assigns a field of the current (or new) row. A number column refuses a text that is not a
+    // number: the assignment fails and leaves the field NULL. A null QVariant, or an empty text
+    // in a number column, stores NULL.
+    bool setField(int column, const QVariant& value);
+
+    bool moveNext();
+    bool move(int rows);
+    void moveFirst() { m_current = 0; }
+
+    // Starts a new row; update() writes it.
+    void addNew();
+    // Writes the current row's changes (or the new row). False, with errorText(), on failure.
+    bool update();
+    // Deletes the current row from the table; the position stays on the next row.
+    bool deleteCurrent();
+
+    QString errorText() const { return m_error; }
+    QString table() const { return m_table; }
+
+private:
+    friend std::unique_ptr<RecordSet> ExecSQL(const QString&, QString&, const QVariantList&);
+    RecordSet() = default;
+    int rowCount() const { return int(m_rowIds.size()); }
+    const QString* cell(int row, int column) const;
+
+    struct Column {
+        QString name;
+        ColumnKind kind = ColumnKind::Other;
+    };
+    QString m_table;                // empty when the set cannot be written
+    std::vector<Column> m_columns;
+    std::vector<qint64> m_rowIds;   // per row, -1 once deleted
+    std::vector<QString> m_cells;   // row-major
+    std::vector<bool> m_nulls;      // row-major
+    int m_current = 0;
+
+    // The row being edited: values assigned since the last update.
+    bool m_adding = false;
+    std::vector<std::optional<QVariant>> m_pending;
+    std::vector<QString> m_newCells;
+    std::vector<bool> m_newNulls;
+    QString m_error;
+};
+
+// Runs one statement. Values for the "?" slots are bound, never pasted into the text.
+// A statement whose first word (the text before the first blank, upper-cased) occurs anywhere in
+// "INSERT,DELETE,UPDATE" is an action: it is executed, nothing is returned and message becomes
+// that word followed by "Query successful!". Anything else is a query: the record set is returned
+// and message becomes "find N Records". On failure message is "Error:" and the engine's text.
+std::unique_ptr<RecordSet> ExecSQL(const QString& statement, QString& message, const QVariantList& values = {});
+
+// The same without a message, for callers that judge by the result alone.
+inline std::unique_ptr<RecordSet> ExecSQL(const QString& statement, const QVariantList& values = {})
+{
+    QString message;
+    return ExecSQL(statement, message, values);
+}
+
+} // namespace marvono

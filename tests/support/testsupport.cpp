@@ -1,0 +1,114 @@
+#include "support/testsupport.h"
+
+#include "app/appcontext.h"
+#include "data/database.h"
+#include "data/recordset.h"
+#include "data/schema.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QTimer>
+#include <QtTest>
+
+namespace marvono::test {
+
+TempAppFolder::TempAppFolder(bool withDatabase)
+{
+    if (!m_dir.isValid())
+        return;
+    Database::instance().close();
+    setAppFolder(m_dir.path());
+    QDir root(m_dir.path());
+    root.mkpath(QStringLiteral("qexclient/pic"));
+    root.mkpath(QStringLiteral("qexclient/info"));
+    root.mkpath(QStringLiteral("qexclient/bill"));
+    QFile setup(file(QStringLiteral("setup.dat")));
+    if (setup.open(QIODevice::WriteOnly))
+        setup.write("\"1\"\r\n\"Test Shop\"\r\n\"1\"\r\n\"$\"\r\n");
+    setup.close();
+    QString error;
+    m_valid = !withDatabase || createDeliveredDatabase(file(QStringLiteral("system32.dll")), &error);
+    if (!m_valid)
+        qWarning("cannot create test database: %s", qPrintable(error));
+    runValues() = RunValues{};
+    runValues().currencySymbol = QStringLiteral("$");
+}
+
+TempAppFolder::~TempAppFolder()
+{
+    Database::instance().close();
+}
+
+QString TempAppFolder::file(const QString& relative) const
+{
+    return m_dir.filePath(relative);
+}
+
+BoxAnswerer::BoxAnswerer(QMessageBox::StandardButton answer)
+    : m_seen(std::make_shared<SeenBox>()), m_stop(std::make_shared<bool>(false))
+{
+    auto seen = m_seen;
+    auto stop = m_stop;
+    auto* timer = new QTimer;
+    timer->setInterval(10);
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, seen, stop, answer]() {
+        if (*stop) {
+            timer->deleteLater();
+            return;
+        }
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        seen->title = box->windowTitle();
+        seen->text = box->text();
+        seen->icon = box->icon();
+        seen->buttons = box->standardButtons();
+        seen->seen = true;
+        QAbstractButton* button = box->button(answer);
+        if (button)
+            button->click();
+        else
+            box->reject();
+        timer->stop();
+        timer->deleteLater();
+    });
+    timer->start();
+}
+
+BoxAnswerer::~BoxAnswerer()
+{
+    *m_stop = true;
+}
+
+bool BoxAnswerer::wait(int ms) const
+{
+    auto seen = m_seen;
+    return QTest::qWaitFor([seen]() { return seen->seen; }, ms);
+}
+
+QStringList rowsOf(const QString& statement, const QVariantList& values)
+{
+    QStringList rows;
+    auto set = ExecSQL(statement, values);
+    if (!set)
+        return {QStringLiteral("<failed>")};
+    for (; !set->isEof(); set->moveNext()) {
+        QStringList cells;
+        for (int c = 0; c < set->columnCount(); ++c)
+            cells.append(set->field(c).value_or(QStringLiteral("<null>")));
+        rows.append(cells.join(QLatin1Char('|')));
+    }
+    return rows;
+}
+
+QByteArray fileBytes(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return file.readAll();
+}
+
+} // namespace marvono::test

@@ -1,0 +1,55 @@
+#pragma once
+// Shared test fixtures: a fresh application folder and answering message boxes.
+#include <QMessageBox>
+#include <QString>
+#include <QTemporaryDir>
+#include <functional>
+
+namespace marvono::test {
+
+// A fresh temporary application folder with the delivered database (unless withDatabase is
+// false), qexclient/{pic,info,bill} and a setup.dat; the program is pointed at it for the
+// fixture's life.
+class TempAppFolder {
+public:
+    explicit TempAppFolder(bool withDatabase = true);
+    ~TempAppFolder();
+    QString path() const { return m_dir.path(); }
+    QString file(const QString& relative) const;
+    bool isValid() const { return m_valid; }
+
+private:
+    QTemporaryDir m_dir;
+    bool m_valid = false;
+};
+
+// What a message box showed.
+struct SeenBox {
+    QString title;
+    QString text;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QMessageBox::StandardButtons buttons;
+    bool seen = false;
+};
+
+// Answers the next message box that becomes the active modal widget by pressing `answer`, and
+// records what it showed. Call before the action that opens the box.
+class BoxAnswerer {
+public:
+    explicit BoxAnswerer(QMessageBox::StandardButton answer = QMessageBox::Ok);
+    ~BoxAnswerer();
+    const SeenBox& box() const { return *m_seen; }
+    bool wait(int ms = 5000) const; // true once a box was answered
+
+private:
+    std::shared_ptr<SeenBox> m_seen;
+    std::shared_ptr<bool> m_stop;
+};
+
+// Runs every row of a statement as texts (NULL as "<null>"), for compact assertions.
+QStringList rowsOf(const QString& statement, const QVariantList& values = {});
+
+// Bytes of a file, empty when missing.
+QByteArray fileBytes(const QString& path);
+
+} // namespace marvono::test
