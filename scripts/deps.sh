@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Installs the Debian 12 packages Marvono needs to build, run and test (only what is missing).
+set -euo pipefail
+PACKAGES=(
+    build-essential cmake ninja-build pkg-config ccache
+    qt6-base-dev qt6-base-dev-tools libgl-dev
+    libsqlcipher-dev sqlcipher libgsf-1-dev libbenchmark-dev
+    python3 python3-xlrd xvfb xauth fonts-liberation cups-client
+)
+missing=()
+for p in "${PACKAGES[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+    SUDO=""
+    [ "$(id -u)" -ne 0 ] && SUDO="sudo"
+    echo "Installing: ${missing[*]}"
+    $SUDO apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi

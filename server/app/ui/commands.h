@@ -1,0 +1,70 @@
+#pragma once
+// The main window's command table: toolbar buttons, menu items and list events are dispatched
+// by command; each subsystem fills in the commands it owns.
+#include <QHash>
+#include <functional>
+
+namespace marvono {
+
+class FrmMain;
+
+enum class Command {
+    AddProduct,          // cmdAdd, "Add a new product(&A)"
+    DeleteProductButton, // cmdDel
+    DeleteProductMenu,   // "Delete a product(&D)"
+    ModifyProduct,       // cmdEdit, "Modify a product(&E)"
+    ProductClicked,      // a click on a row of LV
+    ProductListFocusLost,
+    SellProduct,         // cmdSale, "Sell a product(&S)", a double click on a row
+    OpenBillEditor,      // cmdBill, "Bill(&M)"
+    OpenBuyers,          // "Buyer(&B)"
+    OpenStatistics,      // cmdJS, "Statistic(&R)"
+    OpenPreferences,     // cmdXX, "Preferences(&P)"
+    Backup,              // menuCopy
+    Recovery,            // menuRescue
+    ClearHistoryButton,  // cmdClear
+    ClearHistoryMenu,    // "Clear History(&C)"
+    SaveHistory,         // command1, "Save History(&S)"
+    PrintHistory,        // command3
+};
+
+using CommandHandler = std::function<void(FrmMain&)>;
+
+class CommandTable {
+public:
+    void set(Command command, CommandHandler handler) { m_handlers.insert(int(command), std::move(handler)); }
+    // Runs the command's handler; a command nobody registered does nothing.
+    bool run(Command command, FrmMain& window) const
+    {
+        const auto it = m_handlers.constFind(int(command));
+        if (it == m_handlers.constEnd() || !*it)
+            return false;
+        (*it)(window);
+        return true;
+    }
+
+private:
+    QHash<int, CommandHandler> m_handlers;
+};
+
+// Each subsystem registers its commands (server/<subsystem>/ui/commands_<subsystem>.cpp).
+void registerCatalogueCommands(CommandTable& table);
+void registerSalesCommands(CommandTable& table);
+void registerBillsCommands(CommandTable& table);
+void registerReportsCommands(CommandTable& table);
+void registerHistoryCommands(CommandTable& table);
+void registerSettingsCommands(CommandTable& table);
+void registerDataCommands(CommandTable& table);
+
+inline void registerAllCommands(CommandTable& table)
+{
+    registerCatalogueCommands(table);
+    registerSalesCommands(table);
+    registerBillsCommands(table);
+    registerReportsCommands(table);
+    registerHistoryCommands(table);
+    registerSettingsCommands(table);
+    registerDataCommands(table);
+}
+
+} // namespace marvono

@@ -1,0 +1,58 @@
+#pragma once
+// The main window frmMain: product list, details panel, message pane, toolbar and menus.
+#include "app/ui/commands.h"
+
+#include <QMainWindow>
+
+class QComboBox;
+class QLabel;
+class QPlainTextEdit;
+class QTimer;
+class QTreeView;
+
+namespace marvono {
+
+class XPContainer;
+
+class FrmMain : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit FrmMain(QWidget* parent = nullptr);
+    ~FrmMain() override;
+
+    // The one main window of the run, or nothing before it exists.
+    static FrmMain* instance();
+
+    // The load steps; splashInfo is the splash window's label, when there is one. False after
+    // "Error!System Init Error" was shown.
+    bool load(QLabel* splashInfo = nullptr);
+
+    QTreeView* productList() const;        // LV
+    // First-column text of the last selected row of LV, empty when no row is selected.
+    QString selectedProductName() const;
+    // The seven cell texts of the current row of LV, empty when there is none.
+    QStringList currentRowTexts() const;
+    QPlainTextEdit* historyPane() const;   // txtInfo
+    QComboBox* buyerCombo() const;         // cmbTable, never shown
+    QLabel* pictureBox() const;            // picProduct
+    QTimer* refreshTimer() const;          // Timer1
+
+    // Refills cmbTable from qexclient/tables.dat.
+    void reloadBuyerCombo();
+    // Empties LV, disables the window when asked and starts Timer1; the refresh enables it again.
+    void requestRefresh(bool disableWindow);
+    // Fills LV from the database now (the refresh without the timer); false on failure.
+    bool fillProductList();
+
+    void runCommand(Command command);
+    CommandTable& commands();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    struct Private;
+    Private* d;
+};
+
+} // namespace marvono

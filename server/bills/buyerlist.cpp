@@ -1,0 +1,33 @@
+#include "bills/buyerlist.h"
+
+#include "app/appcontext.h"
+#include "app/quoteditems.h"
+
+#include <QFileInfo>
+
+namespace marvono {
+
+QString buyerListPath()
+{
+    return appPath(QStringLiteral("qexclient/tables.dat"));
+}
+
+QStringList readBuyerList()
+{
+    if (!QFileInfo::exists(buyerListPath()))
+        return {};
+    return readQuotedItems(buyerListPath()).value_or(QStringList());
+}
+
+QString firstBuyer()
+{
+    const QStringList buyers = readBuyerList();
+    return buyers.isEmpty() ? QString() : buyers.first();
+}
+
+bool writeBuyerList(const QStringList& buyers, QString* error)
+{
+    return writeQuotedItems(buyerListPath(), buyers, error);
+}
+
+} // namespace marvono

@@ -1,0 +1,16 @@
+#pragma once
+// The buyer list file qexclient/tables.dat: one quoted buyer name per line.
+#include <QString>
+#include <QStringList>
+
+namespace marvono {
+
+QString buyerListPath();
+// The buyers in file order; an absent file is an empty list.
+QStringList readBuyerList();
+// The first buyer, or the empty name when there is none.
+QString firstBuyer();
+// Replaces the file atomically (an empty list gives an empty file).
+bool writeBuyerList(const QStringList& buyers, QString* error = nullptr);
+
+} // namespace marvono

@@ -1,0 +1,48 @@
+#pragma once
+// Helpers every window uses: single-instance modeless dialogs, message boxes and file dialogs.
+#include <QMessageBox>
+#include <QPointer>
+#include <QPushButton>
+#include <QString>
+#include <utility>
+
+namespace marvono {
+
+// Shows the one dialog of type T: created (and deleted on close) the first time, brought to the
+// front when it is already open.
+template <typename T, typename... Args>
+T* showSingleDialog(Args&&... args)
+{
+    static QPointer<T> instance;
+    if (!instance) {
+        instance = new T(std::forward<Args>(args)...);
+        instance->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    instance->show();
+    instance->raise();
+    instance->activateWindow();
+    return instance;
+}
+
+// A message box with the given icon, title, text and buttons; OK is the default button.
+QMessageBox::StandardButton showMessage(QWidget* parent, QMessageBox::Icon icon, const QString& title,
+                                        const QString& text,
+                                        QMessageBox::StandardButtons buttons = QMessageBox::Ok);
+// Exclamation icon, one OK button.
+void warn(QWidget* parent, const QString& title, const QString& text);
+// Exclamation icon, OK and Cancel; true when OK was pressed.
+bool confirm(QWidget* parent, const QString& title, const QString& text);
+
+// "Desc(*.X)|*.X|Desc2(*.Y)|*.Y" as Qt's "Desc(*.X) (*.X);;Desc2(*.Y) (*.Y)".
+QString qtFileFilter(const QString& pairs);
+
+enum class FileDialogMode { Open, Save };
+// Runs Qt's own (non-native) file dialog, named `objectName`, with an empty file name; returns the
+// chosen path, or an empty text when cancelled.
+QString chooseFile(QWidget* parent, FileDialogMode mode, const QString& objectName, const QString& title,
+                   const QString& filterPairs);
+
+// The push button every window uses: caption exactly as designed, clicked and enabled.
+QPushButton* makeButton(QWidget* parent, const QString& objectName, const QString& caption);
+
+} // namespace marvono

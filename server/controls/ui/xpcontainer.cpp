@@ -1,0 +1,142 @@
+#include "controls/ui/xpcontainer.h"
+
+#include <QPainter>
+
+namespace marvono {
+namespace {
+
+constexpr XPContainer::ThemeColors kThemes[XPContainer::kThemeCount] = {
+    {oleFromHex(0xD3E0F7), oleFromHex(0xA7C5ED), oleFromHex(0xEFF4FC), oleFromHex(0xDCE8FA), oleFromHex(0xADC1DC), oleFromHex(0x022D7B)},
+    {oleFromHex(0xD3DCEC), oleFromHex(0xA8BADA), oleFromHex(0xEFF2F8), oleFromHex(0xDDE5F1), oleFromHex(0xA0B4D6), oleFromHex(0x172A4B)},
+    {oleFromHex(0xC8E5D8), oleFromHex(0x92CBB1), oleFromHex(0xEBF5F1), oleFromHex(0xD5EBE1), oleFromHex(0x88C6AA), oleFromHex(0x003B21)},
+    {oleFromHex(0xE8EAE0), oleFromHex(0xD1D6C2), oleFromHex(0xF7F8F4), oleFromHex(0xEDEFE7), oleFromHex(0xCDD3BC), oleFromHex(0x414732)},
+    {oleFromHex(0xC8E3F1), oleFromHex(0x92C9E4), oleFromHex(0xEBF5FA), oleFromHex(0xD5EAF5), oleFromHex(0x88C4E2), oleFromHex(0x003955)},
+    {oleFromHex(0xE3F2DA), oleFromHex(0xC8E5B5), oleFromHex(0xF5FAF1), oleFromHex(0xEAF5E3), oleFromHex(0xC3E3AE), oleFromHex(0x385724)},
+    {oleFromHex(0xFDE2D2), oleFromHex(0xFAC6A7), oleFromHex(0xFEF5EF), oleFromHex(0xFDE9DD), oleFromHex(0xFAC09F), oleFromHex(0x6D3616)},
+    {oleFromHex(0xD6E3E3), oleFromHex(0xAEC9C9), oleFromHex(0xF0F5F5), oleFromHex(0xE0EAEA), oleFromHex(0xA6C4C4), oleFromHex(0x1D3939)},
+    {oleFromHex(0xDFD7EA), oleFromHex(0xBFB0D5), oleFromHex(0xF3F1F7), oleFromHex(0xE6E1EF), oleFromHex(0xB9A9D1), oleFromHex(0x2F2046)},
+    {oleFromHex(0xFBD2D6), oleFromHex(0xF8A6AE), oleFromHex(0xFEEFF0), oleFromHex(0xFCDDE0), oleFromHex(0xF79EA7), oleFromHex(0x6A151D)},
+    {oleFromHex(0xE9EAEC), oleFromHex(0xD3D6D9), oleFromHex(0xF7F7F8), oleFromHex(0xEEEFF1), oleFromHex(0xCFD2D6), oleFromHex(0x44474A)},
+    {oleFromHex(0xFCFAE4), oleFromHex(0xF4EEB9), oleFromHex(0xFDFCEE), oleFromHex(0xFAF7DC), oleFromHex(0xEAE195), oleFromHex(0xE1D566)},
+};
+
+// The caption bar paints its own gradient over its rows.
+class CaptionBar : public QWidget {
+public:
+    explicit CaptionBar(XPContainer* owner) : QWidget(owner), m_owner(owner) { setObjectName(QStringLiteral("Picture1")); }
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter painter(this);
+        const OleColor light = resolveOleColor(m_owner->headerLightColor(), palette());
+        const OleColor dark = resolveOleColor(m_owner->headerDarkColor(), palette());
+        for (int y = 0; y < height(); ++y) {
+            painter.setPen(gradientRow(light, dark, height(), y));
+            painter.drawLine(0, y, width() - 1, y);
+        }
+    }
+
+private:
+    XPContainer* m_owner;
+};
+
+} // namespace
+
+XPContainer::ThemeColors XPContainer::themeColors(int theme)
+{
+    return kThemes[qBound(0, theme, kThemeCount - 1)];
+}
+
+XPContainer::XPContainer(QWidget* parent, const QString& caption)
+    : QWidget(parent), m_backDark(kThemes[0].backDark), m_backLight(kThemes[0].backLight),
+      m_border(kThemes[0].border), m_caption(caption), m_headerDark(kThemes[0].headerDark),
+      m_headerLight(kThemes[0].headerLight), m_text(kThemes[0].text)
+{
+    m_picture1 = new CaptionBar(this);
+    m_label1 = new QLabel(m_picture1);
+    m_label1->setObjectName(QStringLiteral("Label1"));
+    m_label1->setFont(QFont(QStringLiteral("Arial"), 9, QFont::Bold));
+    m_label1->setAttribute(Qt::WA_TranslucentBackground);
+    m_label1->setAutoFillBackground(false);
+    m_picture2 = new QWidget(this);
+    m_picture2->setObjectName(QStringLiteral("Picture2"));
+    m_picture2->setAttribute(Qt::WA_TransparentForMouseEvents);
+    m_picture2->lower();
+    m_picture2->hide(); // marks the body area only
+    redraw();
+    layoutParts();
+}
+
+void XPContainer::setBackDarkColor(OleColor value) { m_backDark = value; redraw(); }
+void XPContainer::setBackLightColor(OleColor value) { m_backLight = value; redraw(); }
+void XPContainer::setBorderColor(OleColor value) { m_border = value; redraw(); }
+void XPContainer::setCaption(const QString& value) { m_caption = value; redraw(); }
+void XPContainer::setHeaderDarkColor(OleColor value) { m_headerDark = value; redraw(); }
+void XPContainer::setHeaderLightColor(OleColor value) { m_headerLight = value; redraw(); }
+void XPContainer::setStyle(int value) { m_style = value; redraw(); }
+void XPContainer::setTextColor(OleColor value) { m_text = value; redraw(); }
+
+void XPContainer::setTheme(int value)
+{
+    m_theme = value;
+    if (value < 0 || value >= kThemeCount)
+        return;
+    const ThemeColors& colors = kThemes[value];
+    setHeaderLightColor(colors.headerLight);
+    setHeaderDarkColor(colors.headerDark);
+    setBackLightColor(colors.backLight);
+    setBackDarkColor(colors.backDark);
+    setBorderColor(colors.border);
+    setTextColor(colors.text);
+}
+
+void XPContainer::redraw()
+{
+    // A doubled ampersand shows as one.
+    m_label1->setText(QString(m_caption).replace(QStringLiteral("&&"), QStringLiteral("&")));
+    m_label1->adjustSize();
+    m_picture1->setVisible(m_style == 0);
+    QPalette labelPalette = m_label1->palette();
+    labelPalette.setColor(QPalette::WindowText, toQColor(resolveOleColor(m_text, palette())));
+    m_label1->setPalette(labelPalette);
+    layoutParts();
+    m_picture1->update();
+    update();
+}
+
+void XPContainer::layoutParts()
+{
+    if (width() == 0)
+        return;
+    m_picture1->setGeometry(1, 1, width() - 2, kCaptionBarHeight);
+    m_label1->move(8, (kCaptionBarHeight - m_label1->height()) / 2);
+    m_picture2->setGeometry(1, kCaptionBarHeight + 1, width() - 2, height() - (kCaptionBarHeight + 2));
+}
+
+void XPContainer::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    layoutParts();
+    update();
+}
+
+void XPContainer::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    const int w = width();
+    const int h = height();
+    const OleColor light = resolveOleColor(m_backLight, palette());
+    const OleColor dark = resolveOleColor(m_backDark, palette());
+    const int first = m_style == 0 ? kCaptionBarHeight + 1 : 0;
+    const int steps = m_style == 0 ? h - (kCaptionBarHeight + 2) : h;
+    for (int y = first; y < h; ++y) {
+        painter.setPen(gradientRow(light, dark, steps, y - first));
+        painter.drawLine(0, y, w - 1, y);
+    }
+    painter.setPen(toQColor(resolveOleColor(m_border, palette())));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(0, 0, w - 1, h - 1);
+}
+
+} // namespace marvono
