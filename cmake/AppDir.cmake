@@ -1,0 +1,52 @@
+# The delivered data files (built by our tools), the ready application folder build/appdir used by
+# run.sh, and the installed application folder with its desktop entry.
+set(DELIVERY_DIR ${CMAKE_BINARY_DIR}/delivery)
+set(APPDIR ${CMAKE_BINARY_DIR}/appdir)
+
+add_custom_command(OUTPUT ${DELIVERY_DIR}/system32.dll
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${DELIVERY_DIR}
+    COMMAND ${CMAKE_COMMAND} -E rm -f ${DELIVERY_DIR}/system32.dll
+    COMMAND marvono-makedb ${DELIVERY_DIR}/system32.dll
+    DEPENDS marvono-makedb
+    COMMENT "Building the delivered database")
+add_custom_command(OUTPUT ${DELIVERY_DIR}/zw.jpg ${DELIVERY_DIR}/marvono.png
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${DELIVERY_DIR}
+    COMMAND ${CMAKE_COMMAND} -E env QT_QPA_PLATFORM=offscreen
+            $<TARGET_FILE:marvono-makeartwork> ${DELIVERY_DIR}/zw.jpg ${DELIVERY_DIR}/marvono.png
+    DEPENDS marvono-makeartwork
+    COMMENT "Drawing the placeholder picture and the icon")
+set(DELIVERY_FILES ${DELIVERY_DIR}/system32.dll ${DELIVERY_DIR}/zw.jpg ${DELIVERY_DIR}/marvono.png)
+if(TARGET marvono-maketemplate)
+    add_custom_command(OUTPUT ${DELIVERY_DIR}/report.rpt
+        COMMAND ${CMAKE_COMMAND} -E make_directory ${DELIVERY_DIR}
+        COMMAND marvono-maketemplate ${DELIVERY_DIR}/report.rpt
+        DEPENDS marvono-maketemplate
+        COMMENT "Writing the report template workbook")
+    list(APPEND DELIVERY_FILES ${DELIVERY_DIR}/report.rpt)
+endif()
+add_custom_target(delivery ALL DEPENDS ${DELIVERY_FILES})
+
+# build/appdir: the executable is built there; the data files join it (the database is laid in by
+# run.sh, which adds the sample catalogue the first time).
+add_custom_target(appdir ALL
+    COMMAND ${CMAKE_COMMAND} -DDELIVERY_DIR=${DELIVERY_DIR} -DAPPDIR=${APPDIR} -DWITH_DATABASE=OFF
+            -P ${PROJECT_SOURCE_DIR}/cmake/LayoutAppDir.cmake
+    DEPENDS delivery marvono
+    COMMENT "Laying out build/appdir")
+
+# cmake --install: <prefix>/lib/marvono is the application folder (keep it writable by the
+# operator, e.g. --prefix ~/.local); an existing database or setup.dat is never overwritten.
+set(MARVONO_APPDIR_INSTALL ${CMAKE_INSTALL_LIBDIR}/marvono)
+install(CODE "
+    set(DELIVERY_DIR \"${DELIVERY_DIR}\")
+    set(APPDIR \"\$ENV{DESTDIR}${CMAKE_INSTALL_PREFIX}/${MARVONO_APPDIR_INSTALL}\")
+    set(WITH_DATABASE ON)
+    include(\"${PROJECT_SOURCE_DIR}/cmake/LayoutAppDir.cmake\")
+    file(MAKE_DIRECTORY \"\$ENV{DESTDIR}${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}\")
+    file(CREATE_LINK \"../${MARVONO_APPDIR_INSTALL}/marvono\"
+         \"\$ENV{DESTDIR}${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/marvono\" SYMBOLIC)
+")
+set(MARVONO_EXEC ${CMAKE_INSTALL_PREFIX}/${MARVONO_APPDIR_INSTALL}/marvono)
+configure_file(${PROJECT_SOURCE_DIR}/tools/marvono.desktop.in ${CMAKE_BINARY_DIR}/marvono.desktop @ONLY)
+install(FILES ${CMAKE_BINARY_DIR}/marvono.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES ${DELIVERY_DIR}/marvono.png DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/64x64/apps)

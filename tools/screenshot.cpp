@@ -1,0 +1,51 @@
+// Shows the main window on a sample catalogue and saves a picture of the screen area it covers.
+// Run under a real X server (tools/screenshot.sh uses Xvfb).
+//   usage: marvono-screenshot APPFOLDER OUT.png
+#include "app/appcontext.h"
+#include "app/settings.h"
+#include "app/ui/frmmain.h"
+
+#include <QApplication>
+#include <QItemSelectionModel>
+#include <QPlainTextEdit>
+#include <QScreen>
+#include <QTimer>
+#include <QTreeView>
+#include <cstdio>
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    if (args.size() != 3) {
+        std::fprintf(stderr, "usage: marvono-screenshot APPFOLDER OUT.png\n");
+        return 2;
+    }
+    marvono::setAppFolder(args.at(1));
+    marvono::runValues().currentUser = QStringLiteral("vetch");
+    auto* window = new marvono::FrmMain;
+    window->show();
+    window->load(nullptr);
+    int status = 1;
+    QTimer::singleShot(800, window, [&]() {
+        QTreeView* list = window->productList();
+        if (list->model() && list->model()->rowCount() > 2) {
+            list->setFocus();
+            list->setCurrentIndex(list->model()->index(2, 0));
+            list->selectionModel()->select(list->model()->index(2, 0),
+                                           QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+            window->runCommand(marvono::Command::ProductClicked);
+        }
+        window->historyPane()->setPlainText(
+            QStringLiteral("\r\n==============================\r\nProduct Name: Green Tea\r\nPrice: $2.5\r\n"
+                           "Total: $5\r\nQuantity: 2\r\nTime: 2026-12-07 14:05:09"));
+    });
+    QTimer::singleShot(1800, window, [&]() {
+        const QRect area = window->frameGeometry();
+        const QPixmap shot = window->screen()->grabWindow(0, area.x(), area.y(), area.width(), area.height());
+        status = shot.save(args.at(2), "PNG") ? 0 : 1;
+        app.exit(status);
+    });
+    app.exec();
+    return status;
+}
