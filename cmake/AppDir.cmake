@@ -39,14 +39,15 @@ add_custom_target(appdir ALL
 set(MARVONO_APPDIR_INSTALL ${CMAKE_INSTALL_LIBDIR}/marvono)
 install(CODE "
     set(DELIVERY_DIR \"${DELIVERY_DIR}\")
-    set(APPDIR \"\$ENV{DESTDIR}${CMAKE_INSTALL_PREFIX}/${MARVONO_APPDIR_INSTALL}\")
+    set(PREFIX \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}\")
+    set(APPDIR \"\${PREFIX}/${MARVONO_APPDIR_INSTALL}\")
     set(WITH_DATABASE ON)
     include(\"${PROJECT_SOURCE_DIR}/cmake/LayoutAppDir.cmake\")
-    file(MAKE_DIRECTORY \"\$ENV{DESTDIR}${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}\")
-    file(CREATE_LINK \"../${MARVONO_APPDIR_INSTALL}/marvono\"
-         \"\$ENV{DESTDIR}${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/marvono\" SYMBOLIC)
+    file(MAKE_DIRECTORY \"\${PREFIX}/${CMAKE_INSTALL_BINDIR}\")
+    file(CREATE_LINK \"../${MARVONO_APPDIR_INSTALL}/marvono\" \"\${PREFIX}/${CMAKE_INSTALL_BINDIR}/marvono\" SYMBOLIC)
+    set(MARVONO_EXEC \"\${CMAKE_INSTALL_PREFIX}/${MARVONO_APPDIR_INSTALL}/marvono\")
+    configure_file(\"${PROJECT_SOURCE_DIR}/tools/marvono.desktop.in\"
+                   \"\${PREFIX}/${CMAKE_INSTALL_DATADIR}/applications/marvono.desktop\" @ONLY)
+    message(STATUS \"Application folder: \${APPDIR}\")
 ")
-set(MARVONO_EXEC ${CMAKE_INSTALL_PREFIX}/${MARVONO_APPDIR_INSTALL}/marvono)
-configure_file(${PROJECT_SOURCE_DIR}/tools/marvono.desktop.in ${CMAKE_BINARY_DIR}/marvono.desktop @ONLY)
-install(FILES ${CMAKE_BINARY_DIR}/marvono.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${DELIVERY_DIR}/marvono.png DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/64x64/apps)
