@@ -39,6 +39,8 @@ QString chooseFile(QWidget* parent, FileDialogMode mode, const QString& objectNa
     QFileDialog dialog(parent, title);
     dialog.setObjectName(objectName);
     dialog.setOption(QFileDialog::DontUseNativeDialog);
+    // Every save in the program replaces an existing file without a question.
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
     dialog.setAcceptMode(mode == FileDialogMode::Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(mode == FileDialogMode::Save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     dialog.setNameFilter(qtFileFilter(filterPairs));

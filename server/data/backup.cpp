@@ -1,0 +1,159 @@
+#include "data/backup.h"
+
+#include "data/database.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QSet>
+#include <sqlcipher/sqlite3.h>
+
+namespace marvono {
+namespace {
+
+qint64& copyFault()
+{
+    static qint64 bytes = -1;
+    return bytes;
+}
+
+void setError(QString* error, const QString& text)
+{
+    if (error)
+        *error = text;
+}
+
+// A read transaction on a connection of its own: while it lasts, no other connection can write
+// pages into the file, so a byte copy taken under it is a consistent database.
+class ReadLock {
+  public:
+    explicit ReadLock(const QString& path, QString* error)
+    {
+        m_db = openEncrypted(path, true, error);
+        if (!m_db)
+            return;
+        char* message = nullptr;
+        if (sqlite3_exec(m_db, "BEGIN; SELECT count(*) FROM sqlite_master;", nullptr, nullptr, &message) != SQLITE_OK) {
+            setError(error, QString::fromUtf8(message ? message : sqlite3_errmsg(m_db)));
+            sqlite3_free(message);
+            sqlite3_close_v2(m_db);
+            m_db = nullptr;
+        }
+    }
+    ~ReadLock()
+    {
+        if (!m_db)
+            return;
+        sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr);
+        sqlite3_close_v2(m_db);
+    }
+    ReadLock(const ReadLock&) = delete;
+    ReadLock& operator=(const ReadLock&) = delete;
+    bool isHeld() const { return m_db != nullptr; }
+
+  private:
+    sqlite3* m_db = nullptr;
+};
+
+} // namespace
+
+void injectCopyFault(qint64 bytes)
+{
+    copyFault() = bytes;
+}
+
+bool copyFileAtomically(const QString& source, const QString& destination, QString* error)
+{
+    QFile in(source);
+    if (QFileInfo(source).isDir() || !in.open(QIODevice::ReadOnly)) {
+        setError(error, QStringLiteral("Cannot read %1: %2").arg(source, in.errorString()));
+        return false;
+    }
+    QSaveFile out(destination);
+    if (!out.open(QIODevice::WriteOnly)) {
+        setError(error, QStringLiteral("Cannot write %1: %2").arg(destination, out.errorString()));
+        return false;
+    }
+    const qint64 faultAt = copyFault();
+    qint64 written = 0;
+    while (!in.atEnd()) {
+        const QByteArray chunk = in.read(64 * 1024);
+        if (chunk.isEmpty() && in.error() != QFile::NoError) {
+            setError(error, QStringLiteral("Cannot read %1: %2").arg(source, in.errorString()));
+            out.cancelWriting();
+            return false;
+        }
+        if (out.write(chunk) != chunk.size()) {
+            setError(error, QStringLiteral("Cannot write %1: %2").arg(destination, out.errorString()));
+            out.cancelWriting();
+            return false;
+        }
+        written += chunk.size();
+        if (faultAt >= 0 && written >= faultAt) {
+            setError(error, QStringLiteral("Cannot write %1: injected fault").arg(destination));
+            out.cancelWriting();
+            return false;
+        }
+    }
+    if (!out.commit()) {
+        setError(error, QStringLiteral("Cannot write %1: %2").arg(destination, out.errorString()));
+        return false;
+    }
+    return true;
+}
+
+bool backupDatabase(const QString& destination, QString* error)
+{
+    const QString live = Database::instance().filePath();
+    if (QFileInfo(destination).absoluteFilePath() == QFileInfo(live).absoluteFilePath()) {
+        setError(error, QStringLiteral("The backup file cannot be the database itself."));
+        return false;
+    }
+    // A file that does not open as the database would be refused by a recovery anyway.
+    ReadLock lock(live, error);
+    if (!lock.isHeld())
+        return false;
+    return copyFileAtomically(live, destination, error);
+}
+
+bool isDatabaseOfThisProgram(const QString& path, QString* error)
+{
+    sqlite3* db = openEncrypted(path, true, error);
+    if (!db)
+        return false;
+    QSet<QString> tables;
+    sqlite3_stmt* statement = nullptr;
+    if (sqlite3_prepare_v2(db, "SELECT name FROM sqlite_master WHERE type='table'", -1, &statement, nullptr) ==
+        SQLITE_OK) {
+        while (sqlite3_step(statement) == SQLITE_ROW)
+            tables.insert(
+                QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0))).toLower());
+    }
+    sqlite3_finalize(statement);
+    sqlite3_close_v2(db);
+    for (const char* name : {"product_info", "bill", "pandian", "user_info", "change"}) {
+        if (!tables.contains(QString::fromLatin1(name))) {
+            setError(error, QStringLiteral("%1 holds no table %2.").arg(path, QString::fromLatin1(name)));
+            return false;
+        }
+    }
+    return true;
+}
+
+bool recoverDatabase(const QString& source, QString* error)
+{
+    const QString live = Database::instance().filePath();
+    if (QFileInfo(source).absoluteFilePath() == QFileInfo(live).absoluteFilePath())
+        return isDatabaseOfThisProgram(source, error);
+    if (!isDatabaseOfThisProgram(source, error))
+        return false;
+    Database::instance().close();
+    if (!copyFileAtomically(source, live, error))
+        return false;
+    // A journal left beside the old file belongs to the old file; rolled into the recovered
+    // one it would corrupt it.
+    QFile::remove(live + QStringLiteral("-journal"));
+    return true;
+}
+
+} // namespace marvono

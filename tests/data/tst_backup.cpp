@@ -1,0 +1,286 @@
+// Backup and recovery of the database file, from the menu commands and the copy underneath.
+#include "app/ui/frmmain.h"
+#include "data/backup.h"
+#include "data/database.h"
+#include "data/recordset.h"
+#include "data/schema.h"
+#include "support/history_dialogs.h"
+#include "support/testsupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QtTest>
+#include <sqlcipher/sqlite3.h>
+
+using namespace marvono;
+
+namespace {
+
+bool writeBytes(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+// Product names held by a database file other than the live one.
+QStringList productsIn(const QString& path)
+{
+    sqlite3* db = openEncrypted(path, true, nullptr);
+    if (!db)
+        return {QStringLiteral("<not a database>")};
+    QStringList names;
+    sqlite3_stmt* statement = nullptr;
+    sqlite3_prepare_v2(db, "SELECT cName FROM product_info ORDER BY cName", -1, &statement, nullptr);
+    while (statement && sqlite3_step(statement) == SQLITE_ROW)
+        names.append(QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0))));
+    sqlite3_finalize(statement);
+    sqlite3_close_v2(db);
+    return names;
+}
+
+void addProduct(const QString& name)
+{
+    ExecSQL("insert into product_info (cName) values (?)", {name});
+}
+
+QStringList liveProducts()
+{
+    return test::rowsOf("select cName from product_info order by cName");
+}
+
+// Files in a folder other than the given ones, to catch temporary copies left behind.
+QStringList strayFiles(const QString& folder, const QStringList& expected)
+{
+    QStringList stray = QDir(folder).entryList(QDir::Files | QDir::Hidden);
+    for (const QString& name : expected)
+        stray.removeAll(name);
+    return stray;
+}
+
+} // namespace
+
+class TestBackup : public QObject {
+    Q_OBJECT
+  private Q_SLOTS:
+    void cleanup() { injectCopyFault(-1); }
+    void backupReplacesExistingFile();
+    void roundTripIsByteIdentical();
+    void cancelDoesNothing();
+    void recoveryRefusesForeignFiles_data();
+    void recoveryRefusesForeignFiles();
+    void failedCopyLeavesDestination();
+    void backupDuringWritesIsConsistent();
+};
+
+void TestBackup::backupReplacesExistingFile()
+{
+    test::TempAppFolder folder;
+    addProduct("Tea");
+    FrmMain window;
+    const QString target = folder.file("old.DBK");
+    QVERIFY(writeBytes(target, "an older backup"));
+
+    test::FileDialogAnswerer dialog(target);
+    test::BoxAnswerer box;
+    window.runCommand(Command::Backup);
+    QVERIFY(dialog.wait());
+    QCOMPARE(dialog.dialog().objectName, QStringLiteral("CD"));
+    QCOMPARE(dialog.dialog().acceptMode, QFileDialog::AcceptSave);
+    QCOMPARE(dialog.dialog().nameFilters, QStringList{"Database backup filetype(*.DBK) (*.DBK)"});
+    QVERIFY(box.wait());
+    QCOMPARE(box.box().title, QStringLiteral("successful"));
+    QCOMPARE(box.box().text, QStringLiteral("Backup successfully."));
+    QCOMPARE(box.box().icon, QMessageBox::Warning);
+    QCOMPARE(test::fileBytes(target), test::fileBytes(folder.file("system32.dll")));
+    QCOMPARE(productsIn(target), QStringList{"Tea"});
+    QCOMPARE(strayFiles(folder.path(), {"old.DBK", "system32.dll", "setup.dat"}), QStringList());
+}
+
+void TestBackup::roundTripIsByteIdentical()
+{
+    test::TempAppFolder folder;
+    addProduct("Tea");
+    FrmMain window;
+    const QString live = folder.file("system32.dll");
+    // Any extension will do; the filter only proposes one.
+    const QString target = folder.file("monday.bak");
+    const QByteArray original = test::fileBytes(live);
+    {
+        test::FileDialogAnswerer dialog(target);
+        test::BoxAnswerer box;
+        window.runCommand(Command::Backup);
+        QVERIFY(box.wait());
+        QCOMPARE(box.box().text, QStringLiteral("Backup successfully."));
+    }
+    addProduct("Coffee");
+    QCOMPARE(liveProducts(), (QStringList{"Coffee", "Tea"}));
+
+    test::FileDialogAnswerer dialog(target);
+    test::BoxAnswerer box;
+    window.runCommand(Command::Recovery);
+    QVERIFY(dialog.wait());
+    QCOMPARE(dialog.dialog().objectName, QStringLiteral("CD"));
+    QCOMPARE(dialog.dialog().acceptMode, QFileDialog::AcceptOpen);
+    QCOMPARE(dialog.dialog().nameFilters, QStringList{"Database backup filetype(*.DBK) (*.DBK)"});
+    QVERIFY(box.wait());
+    QCOMPARE(box.box().title, QStringLiteral("OK"));
+    QCOMPARE(box.box().text, QStringLiteral("Recovery successfully."));
+    QCOMPARE(box.box().icon, QMessageBox::Warning);
+    QCOMPARE(test::fileBytes(live), original);
+    QCOMPARE(liveProducts(), QStringList{"Tea"});
+}
+
+void TestBackup::cancelDoesNothing()
+{
+    test::TempAppFolder folder;
+    FrmMain window;
+    const QString live = folder.file("system32.dll");
+    const QString target = folder.file("a.DBK");
+    {
+        test::FileDialogAnswerer dialog(target);
+        test::BoxAnswerer box;
+        window.runCommand(Command::Backup);
+        QVERIFY(box.wait());
+    }
+    addProduct("Tea");
+    const QByteArray liveBefore = test::fileBytes(live);
+    const QByteArray targetBefore = test::fileBytes(target);
+    for (Command command : {Command::Backup, Command::Recovery}) {
+        test::FileDialogAnswerer dialog(QString{});
+        test::BoxAnswerer box;
+        window.runCommand(command);
+        QVERIFY(dialog.dialog().seen);
+        QVERIFY(!box.box().seen);
+    }
+    QCOMPARE(test::fileBytes(live), liveBefore);
+    QCOMPARE(test::fileBytes(target), targetBefore);
+    QCOMPARE(liveProducts(), QStringList{"Tea"});
+}
+
+void TestBackup::recoveryRefusesForeignFiles_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("text file") << "text";
+    QTest::newRow("unencrypted database") << "plain";
+    QTest::newRow("database without the change table") << "missing table";
+}
+
+void TestBackup::recoveryRefusesForeignFiles()
+{
+    QFETCH(QString, kind);
+    test::TempAppFolder folder;
+    addProduct("Tea");
+    FrmMain window;
+    const QString live = folder.file("system32.dll");
+    const QString source = folder.file("foreign.DBK");
+    if (kind == "text") {
+        QVERIFY(writeBytes(source, "\"not a database\"\r\n"));
+    } else if (kind == "plain") {
+        sqlite3* db = nullptr;
+        QCOMPARE(sqlite3_open(source.toUtf8().constData(), &db), SQLITE_OK);
+        QCOMPARE(sqlite3_exec(db,
+                              "CREATE TABLE product_info(cName); CREATE TABLE Bill(x); CREATE TABLE PanDian(x);"
+                              "CREATE TABLE user_info(x); CREATE TABLE change(x);",
+                              nullptr, nullptr, nullptr),
+                 SQLITE_OK);
+        sqlite3_close(db);
+    } else {
+        QVERIFY(createDeliveredDatabase(source, nullptr));
+        sqlite3* db = openEncrypted(source, false, nullptr);
+        QVERIFY(db);
+        QCOMPARE(sqlite3_exec(db, "DROP TABLE change", nullptr, nullptr, nullptr), SQLITE_OK);
+        sqlite3_close(db);
+    }
+    const QByteArray liveBefore = test::fileBytes(live);
+
+    test::FileDialogAnswerer dialog(source);
+    test::BoxAnswerer box;
+    window.runCommand(Command::Recovery);
+    QVERIFY(box.wait());
+    QCOMPARE(box.box().title, QStringLiteral("error"));
+    QCOMPARE(box.box().text, QStringLiteral("(main)Recovery error"));
+    QCOMPARE(box.box().icon, QMessageBox::Warning);
+    QCOMPARE(test::fileBytes(live), liveBefore);
+    QCOMPARE(liveProducts(), QStringList{"Tea"});
+}
+
+void TestBackup::failedCopyLeavesDestination()
+{
+    test::TempAppFolder folder;
+    addProduct("Tea");
+    const QString live = folder.file("system32.dll");
+    const QString target = folder.file("old.DBK");
+    QVERIFY(writeBytes(target, "an older backup"));
+    const QStringList expected{"old.DBK", "system32.dll", "setup.dat"};
+
+    // Part way through the copy.
+    injectCopyFault(4096);
+    QVERIFY(!backupDatabase(target));
+    QCOMPARE(test::fileBytes(target), QByteArray("an older backup"));
+    QCOMPARE(strayFiles(folder.path(), expected), QStringList());
+
+    // A folder that does not exist, and a source that cannot be read as a file.
+    injectCopyFault(-1);
+    QVERIFY(!backupDatabase(folder.file("no such folder/x.DBK")));
+    QVERIFY(!copyFileAtomically(folder.file("qexclient"), target));
+    QCOMPARE(test::fileBytes(target), QByteArray("an older backup"));
+
+    // A recovery that fails while copying leaves the live database whole.
+    const QString good = folder.file("good.DBK");
+    QVERIFY(backupDatabase(good));
+    addProduct("Coffee");
+    const QByteArray liveBefore = test::fileBytes(live);
+    injectCopyFault(4096);
+    QVERIFY(!recoverDatabase(good));
+    QCOMPARE(test::fileBytes(live), liveBefore);
+    QCOMPARE(liveProducts(), (QStringList{"Coffee", "Tea"}));
+    QCOMPARE(strayFiles(folder.path(), expected + QStringList{"good.DBK"}), QStringList());
+
+    // The menu reports the failure.
+    injectCopyFault(4096);
+    FrmMain window;
+    test::FileDialogAnswerer dialog(target);
+    test::BoxAnswerer box;
+    window.runCommand(Command::Backup);
+    QVERIFY(box.wait());
+    QCOMPARE(box.box().title, QStringLiteral("error"));
+    QCOMPARE(box.box().text, QStringLiteral("(main)Backup error"));
+    QCOMPARE(test::fileBytes(target), QByteArray("an older backup"));
+}
+
+void TestBackup::backupDuringWritesIsConsistent()
+{
+    test::TempAppFolder folder;
+    addProduct("Tea");
+    const QString target = folder.file("during.DBK");
+    {
+        // An open record set holds nothing that would make the copy inconsistent.
+        auto held = ExecSQL("select * from product_info");
+        QVERIFY(held);
+        QVERIFY(held->setField(1, "12"));
+        QVERIFY(held->update());
+        QVERIFY(backupDatabase(target));
+        QVERIFY(isDatabaseOfThisProgram(target));
+        QCOMPARE(productsIn(target), QStringList{"Tea"});
+    }
+    {
+        // Changes not yet committed are not in the copy, and the copy is whole.
+        Transaction transaction;
+        QVERIFY(transaction.isActive());
+        addProduct("Coffee");
+        QVERIFY(backupDatabase(target));
+        QCOMPARE(productsIn(target), QStringList{"Tea"});
+        QVERIFY(transaction.commit());
+    }
+    QVERIFY(backupDatabase(target));
+    QCOMPARE(productsIn(target), (QStringList{"Coffee", "Tea"}));
+
+    // Without a live database there is nothing to back up.
+    QVERIFY(QFile::remove(folder.file("system32.dll")));
+    Database::instance().close();
+    QVERIFY(!backupDatabase(target));
+    QCOMPARE(productsIn(target), (QStringList{"Coffee", "Tea"}));
+}
+
+QTEST_MAIN(TestBackup)
+#include "tst_backup.moc"

@@ -1,0 +1,58 @@
+#include "support/history_dialogs.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QTimer>
+#include <QtTest>
+
+namespace marvono::test {
+
+FileDialogAnswerer::FileDialogAnswerer(const QString& path)
+    : m_seen(std::make_shared<SeenFileDialog>()), m_stop(std::make_shared<bool>(false))
+{
+    auto seen = m_seen;
+    auto stop = m_stop;
+    auto* timer = new QTimer;
+    timer->setInterval(10);
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, seen, stop, path]() {
+        if (*stop) {
+            timer->deleteLater();
+            return;
+        }
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        seen->objectName = dialog->objectName();
+        seen->acceptMode = dialog->acceptMode();
+        seen->nameFilters = dialog->nameFilters();
+        seen->seen = true;
+        timer->stop();
+        timer->deleteLater();
+        if (path.isEmpty()) {
+            dialog->reject();
+            return;
+        }
+        dialog->selectFile(path);
+        // selectFile leaves the name box alone while it has the focus; type the name as a user would.
+        if (auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
+            edit->setText(path);
+        static_cast<QDialog*>(dialog)->accept(); // QFileDialog::accept checks the name
+        // A name the dialog refuses would otherwise leave the test waiting in the dialog.
+        if (dialog->isVisible())
+            dialog->reject();
+    });
+    timer->start();
+}
+
+FileDialogAnswerer::~FileDialogAnswerer()
+{
+    *m_stop = true;
+}
+
+bool FileDialogAnswerer::wait(int ms) const
+{
+    auto seen = m_seen;
+    return QTest::qWaitFor([seen]() { return seen->seen; }, ms);
+}
+
+} // namespace marvono::test
