@@ -16,7 +16,7 @@ struct ShopSettings {
 // short file, or a bad item 3, is a failure; items read before the failing one keep their values.
 bool loadSetup(QString* error = nullptr);
 
-// Writes setup.dat atomically: tone "0"/"1", the shop name, "1", the symbol.
+// Writes setup.dat atomically: tone "0"/"1", the shop name, "1", the symbol without surrounding blanks.
 bool saveSetup(const ShopSettings& settings, QString* error = nullptr);
 
 // Theme number of style.dat, rounded half to even into 16 bits. 0 when the file is absent;

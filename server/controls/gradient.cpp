@@ -43,7 +43,7 @@ OleColor resolveOleColor(OleColor value, const QPalette& palette)
         return value;
     if (value & 0x80000000LL) {
         const qint64 index = value & 0x7FFFFFFFLL;
-        if (index < QPalette::NColorRoles) {
+        if (index < QPalette::NColorRoles && index != QPalette::NoRole) {
             const QColor c = palette.color(QPalette::ColorRole(index));
             return oleRgb(c.red(), c.green(), c.blue());
         }
