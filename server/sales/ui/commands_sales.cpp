@@ -1,10 +1,13 @@
 #include "app/ui/commands.h"
+#include "app/ui/frmmain.h"
+#include "controls/ui/dialogs.h"
+#include "sales/ui/frmscsp.h"
 
 namespace marvono {
 
 void registerSalesCommands(CommandTable& table)
 {
-    Q_UNUSED(table);
+    table.set(Command::SellProduct, [](FrmMain& window) { showSingleDialog<FrmSCSP>(&window); });
 }
 
 } // namespace marvono

@@ -1,0 +1,156 @@
+#include "sales/sale.h"
+
+#include "app/appcontext.h"
+#include "bills/buyerlist.h"
+#include "data/database.h"
+#include "data/recordset.h"
+
+#include <cmath>
+#include <limits>
+
+namespace marvono {
+namespace {
+
+// Column positions used here.
+constexpr int kProductCost = 1;
+constexpr int kProductPrice = 3;
+constexpr int kProductRemaining = 4;
+
+enum BillColumn { BillTime, BillBuyer, BillProduct, BillQuantity, BillPrice, BillSubTotal };
+enum LedgerColumn { LedgerName, LedgerPrice, LedgerCost, LedgerQuantity, LedgerDay, LedgerMonth, LedgerYear };
+
+SaleResult failed(SaleResult result, const QString& error)
+{
+    result.outcome = SaleOutcome::Failed;
+    result.error = error;
+    return result;
+}
+
+// Assigns every field in order; the first refusal stops and reports.
+bool assignAll(RecordSet& set, std::initializer_list<std::pair<int, QVariant>> fields)
+{
+    for (const auto& [column, value] : fields)
+        if (!set.setField(column, value))
+            return false;
+    return true;
+}
+
+} // namespace
+
+bool isQuantityText(const QString& text)
+{
+    for (const QChar ch : text)
+        if (ch < QLatin1Char('0') || ch > QLatin1Char('9'))
+            return false;
+    return true;
+}
+
+SaleResult bookSale(const SaleRequest& request)
+{
+    SaleResult result;
+    if (!isQuantityText(request.quantityText)) {
+        result.outcome = SaleOutcome::BadQuantity;
+        return result;
+    }
+
+    // Reading inside the write transaction keeps the stock check and the write together.
+    Transaction transaction;
+    if (!transaction.isActive())
+        return failed(result, transaction.errorText());
+
+    QString message;
+    auto product = ExecSQL(QStringLiteral("select * from product_info where cName=?"), message, {request.productName});
+    if (!product)
+        return failed(result, message);
+    if (product->isEof()) {
+        result.outcome = SaleOutcome::NoProduct;
+        return result;
+    }
+
+    const double quantity = leadingNumber(request.quantityText);
+    const double remaining = roundHalfEven(leadingNumber(product->text(kProductRemaining)) - quantity);
+    if (!(remaining >= std::numeric_limits<qint32>::min() && remaining <= std::numeric_limits<qint32>::max()))
+        return failed(result, QStringLiteral("Overflow"));
+    if (remaining < 0) {
+        result.outcome = SaleOutcome::NotEnoughStock;
+        return result;
+    }
+    result.remaining = qint32(remaining);
+
+    result.storedPrice = product->text(kProductPrice);
+    const std::optional<Currency> price = Currency::fromDouble(leadingNumber(result.storedPrice));
+    if (!price)
+        return failed(result, QStringLiteral("Overflow"));
+    result.price = *price;
+    result.charge = price->toDouble() * quantity;
+    const std::optional<QString> cost = product->field(kProductCost);
+
+    if (!product->setField(kProductRemaining, result.remaining) || !product->update())
+        return failed(result, product->errorText());
+
+    result.bookedAt = Clock::now();
+    const QDate today = result.bookedAt.date();
+
+    // A query that returns no row: only the columns are needed to append.
+    auto bill = ExecSQL(QStringLiteral("select * from Bill where 1=0"), message);
+    if (!bill)
+        return failed(result, message);
+    const double unitPrice = leadingNumber(request.shownPrice.value_or(result.storedPrice));
+    bill->addNew();
+    if (!assignAll(*bill, {{BillTime, timeOfDayText(result.bookedAt.time())},
+                           {BillBuyer, request.buyer},
+                           {BillProduct, request.productName},
+                           {BillQuantity, request.quantityText},
+                           {BillPrice, unitPrice},
+                           {BillSubTotal, quantity * unitPrice}}) ||
+        !bill->update())
+        return failed(result, bill->errorText());
+
+    auto ledger = ExecSQL(QStringLiteral("select * from PanDian where cday=? and cmonth=? and cyear=? and cname=?"),
+                          message, {today.day(), today.month(), today.year(), request.productName});
+    if (!ledger)
+        return failed(result, message);
+    // The row keeps the day's total, so the monthly report shows everything sold that day.
+    QVariant dayQuantity = request.quantityText;
+    if (ledger->isEof())
+        ledger->addNew();
+    else
+        dayQuantity = leadingNumber(ledger->text(LedgerQuantity)) + quantity;
+    if (!assignAll(*ledger, {{LedgerName, request.productName},
+                             {LedgerPrice, result.price.toText()},
+                             {LedgerCost, cost ? QVariant(*cost) : QVariant()},
+                             {LedgerQuantity, dayQuantity},
+                             {LedgerDay, today.day()},
+                             {LedgerMonth, today.month()},
+                             {LedgerYear, today.year()}}) ||
+        !ledger->update())
+        return failed(result, ledger->errorText());
+
+    if (!transaction.commit())
+        return failed(result, transaction.errorText());
+    result.outcome = SaleOutcome::Sold;
+    return result;
+}
+
+SaleResult bookSale(const QString& productName, const QString& quantityText)
+{
+    return bookSale(SaleRequest{productName, quantityText, firstBuyer(), std::nullopt});
+}
+
+QString saleConfirmationText(const QString& quantityText, const QString& storedPrice, double charge,
+                             const QString& currencySymbol)
+{
+    return QStringLiteral("Quantity: ") + quantityText + QStringLiteral(" Unit(s)\r\nUnit Price: ") + storedPrice +
+           QLatin1Char(' ') + currencySymbol + QStringLiteral("\r\nCharge: ") + currencySymbol + generalText(charge);
+}
+
+QString saleReceiptText(const QString& productName, Currency price, double charge, const QString& quantityText,
+                        const QString& currencySymbol, const QDateTime& when)
+{
+    return QStringLiteral("\r\n==============================\r\nProduct Name: ") + productName +
+           QStringLiteral("\r\nPrice: ") + currencySymbol + generalText(price.toDouble()) +
+           QStringLiteral("\r\nTotal: ") + currencySymbol + generalText(charge) + QStringLiteral("\r\nQuantity: ") +
+           quantityText + QStringLiteral("\r\nTime: ") + dateTimeText(when);
+}
+
+} // namespace marvono

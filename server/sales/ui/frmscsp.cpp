@@ -1,0 +1,152 @@
+#include "sales/ui/frmscsp.h"
+
+#include "app/appcontext.h"
+#include "app/ui/frmmain.h"
+#include "bills/buyerlist.h"
+#include "controls/ui/dialogs.h"
+#include "controls/ui/xpcontainer.h"
+#include "data/recordset.h"
+#include "sales/sale.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+namespace marvono {
+namespace {
+
+QLabel* addLabel(QWidget* parent, const QString& objectName, const QString& text, const QRect& geometry)
+{
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(objectName);
+    label->setGeometry(geometry);
+    return label;
+}
+
+QLineEdit* addBox(QWidget* parent, const QString& objectName, const QRect& geometry, bool readOnly)
+{
+    auto* box = new QLineEdit(parent);
+    box->setObjectName(objectName);
+    box->setGeometry(geometry);
+    if (readOnly) {
+        box->setReadOnly(true);
+        QPalette grey = box->palette();
+        grey.setColor(QPalette::Base, grey.color(QPalette::Button));
+        box->setPalette(grey);
+    }
+    return box;
+}
+
+} // namespace
+
+FrmSCSP::FrmSCSP(QWidget* parent) : QDialog(parent)
+{
+    buildControls();
+    load();
+}
+
+void FrmSCSP::buildControls()
+{
+    setObjectName(QStringLiteral("frmSCSP"));
+    setWindowTitle(QStringLiteral("sale"));
+    setFixedSize(XPContainer::twips(0, 0, 5400, 3150).size());
+
+    m_container = new XPContainer(this, QStringLiteral("Add to Cart"));
+    m_container->setObjectName(QStringLiteral("XPContainer1"));
+    m_container->setGeometry(rect());
+
+    m_buyers = new QComboBox(m_container);
+    m_buyers->setObjectName(QStringLiteral("cmbTable"));
+    m_buyers->hide();
+    m_product = new QLineEdit(m_container);
+    m_product->setObjectName(QStringLiteral("Text1"));
+    m_product->hide();
+
+    addLabel(m_container, QStringLiteral("Label2"), QStringLiteral("Product Name:"),
+             XPContainer::twips(300, 600, 1500, 300));
+    m_name = addBox(m_container, QStringLiteral("txtName"), XPContainer::twips(1800, 570, 3000, 330), true);
+    addLabel(m_container, QStringLiteral("Label3"), QStringLiteral("Price:"), XPContainer::twips(300, 1080, 1500, 300));
+    m_price = addBox(m_container, QStringLiteral("txtOutPrice"), XPContainer::twips(1800, 1050, 2100, 330), true);
+    m_symbol = addLabel(m_container, QStringLiteral("Label7"), QStringLiteral("USD"),
+                        XPContainer::twips(3990, 1080, 900, 300));
+    addLabel(m_container, QStringLiteral("Label4"), QStringLiteral("Quantity:"),
+             XPContainer::twips(300, 1560, 1500, 300));
+    m_quantity = addBox(m_container, QStringLiteral("txtSellQty"), XPContainer::twips(1800, 1530, 2100, 330), false);
+    addLabel(m_container, QStringLiteral("Label5"), QStringLiteral("Unit(s)"),
+             XPContainer::twips(3990, 1560, 900, 300));
+
+    m_ok = makeButton(m_container, QStringLiteral("cmdOK"), QStringLiteral("    Sell   "));
+    m_ok->setGeometry(XPContainer::twips(900, 2250, 1500, 450));
+    m_cancel = makeButton(m_container, QStringLiteral("cmdCancel"), QStringLiteral(" Cancel"));
+    m_cancel->setGeometry(XPContainer::twips(3000, 2250, 1500, 450));
+
+    connect(m_ok, &QPushButton::clicked, this, &FrmSCSP::sell);
+    connect(m_cancel, &QPushButton::clicked, this, &QWidget::close);
+}
+
+void FrmSCSP::load()
+{
+    m_container->setTheme(runValues().themeIndex);
+    m_symbol->setText(runValues().currencySymbol);
+
+    // The first entry is the buyer of every sale.
+    m_buyers->addItems(readBuyerList());
+    if (m_buyers->count() > 0)
+        m_buyers->setCurrentIndex(0);
+
+    // The product is fixed now: later selections in the main list do not change it.
+    if (FrmMain* main = FrmMain::instance())
+        m_product->setText(main->selectedProductName());
+
+    auto product = ExecSQL(QStringLiteral("select * from product_info where cName=?"), {m_product->text()});
+    if (product && !product->isEof()) {
+        m_name->setText(product->text(0));
+        m_price->setText(product->text(3));
+    }
+}
+
+void FrmSCSP::sell()
+{
+    const QString quantity = m_quantity->text();
+    if (!isQuantityText(quantity)) {
+        warn(this, QStringLiteral("Warning"), QStringLiteral("Please type a number"));
+        return;
+    }
+    const SaleResult result =
+        bookSale(SaleRequest{m_product->text(), quantity, m_buyers->currentText(), m_price->text()});
+    switch (result.outcome) {
+    case SaleOutcome::Sold:
+        break;
+    case SaleOutcome::NoProduct:
+        requestListRefresh();
+        return;
+    case SaleOutcome::NotEnoughStock:
+        warn(this, QStringLiteral("Warning"), QStringLiteral("There is no enough this products!"));
+        return;
+    case SaleOutcome::BadQuantity:
+    case SaleOutcome::Failed:
+        warn(this, QStringLiteral("Error"), QStringLiteral("(SCSP)Sell error"));
+        return;
+    }
+
+    const QString symbol = runValues().currencySymbol;
+    showMessage(this, QMessageBox::Warning, QStringLiteral("OK"),
+                saleConfirmationText(quantity, result.storedPrice, result.charge, symbol));
+    if (FrmMain* main = FrmMain::instance()) {
+        QPlainTextEdit* pane = main->historyPane();
+        pane->setPlainText(pane->toPlainText() + saleReceiptText(m_name->text(), result.price, result.charge, quantity,
+                                                                 symbol, Clock::now()));
+    }
+    close();
+    requestListRefresh();
+}
+
+void FrmSCSP::requestListRefresh()
+{
+    if (FrmMain* main = FrmMain::instance())
+        main->requestRefresh(true);
+}
+
+} // namespace marvono

@@ -1,0 +1,243 @@
+// The sell dialog driven as the operator does: select a product in the main list, open, sell.
+#include "app/appcontext.h"
+#include "app/ui/frmmain.h"
+#include "sales/ui/frmscsp.h"
+#include "support/shopdata.h"
+#include "support/testsupport.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <QTreeView>
+#include <QtTest>
+
+using namespace marvono;
+
+namespace {
+
+// A shown main window with the catalogue listed.
+struct Shop {
+    test::TempAppFolder folder;
+    FrmMain window;
+    Shop() { window.show(); }
+    void select(const QString& name)
+    {
+        QTreeView* list = window.productList();
+        const auto matches =
+            list->model()->match(list->model()->index(0, 0), Qt::DisplayRole, name, 1, Qt::MatchExactly);
+        QVERIFY(!matches.isEmpty());
+        list->selectionModel()->select(matches.first(),
+                                       QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    }
+    FrmSCSP* open()
+    {
+        window.runCommand(Command::SellProduct);
+        return window.findChild<FrmSCSP*>(QStringLiteral("frmSCSP"));
+    }
+};
+
+template <typename T> T* child(QWidget* dialog, const char* name)
+{
+    return dialog->findChild<T*>(QString::fromLatin1(name));
+}
+
+// Types a quantity and presses Sell, answering the box that follows (if any).
+test::SeenBox sell(FrmSCSP* dialog, const QString& quantity)
+{
+    child<QLineEdit>(dialog, "txtSellQty")->setText(quantity);
+    test::BoxAnswerer answerer;
+    child<QPushButton>(dialog, "cmdOK")->click();
+    return answerer.box();
+}
+
+} // namespace
+
+class TestFrmScsp : public QObject {
+    Q_OBJECT
+  private Q_SLOTS:
+    void cleanup() { Clock::setOverride({}); }
+    void controlsAtLoad();
+    void saleConfirmsAppendsReceiptAndRefreshes();
+    void refusalsKeepTheDialogOpen_data();
+    void refusalsKeepTheDialogOpen();
+    void noSelectionRefreshesSilently();
+    void productFixedAtLoadAndSingleInstance();
+    void cancelWritesNothing();
+};
+
+void TestFrmScsp::controlsAtLoad()
+{
+    Shop shop;
+    runValues().currencySymbol = QStringLiteral("USD");
+    runValues().themeIndex = 4;
+    QVERIFY(test::addProduct("Cup", "1", "2.50", "10"));
+    QVERIFY(test::writeBuyers({"A1", "Window"}));
+    shop.window.fillProductList();
+    shop.select("Cup");
+    FrmSCSP* dialog = shop.open();
+    QVERIFY(dialog);
+    QCOMPARE(dialog->windowTitle(), QStringLiteral("sale"));
+    QCOMPARE(child<QWidget>(dialog, "XPContainer1")->property("Caption").toString(), QStringLiteral("Add to Cart"));
+    QCOMPARE(child<QWidget>(dialog, "XPContainer1")->property("Theme").toInt(), 4);
+    QCOMPARE(child<QLabel>(dialog, "Label7")->text(), QStringLiteral("USD"));
+    QCOMPARE(child<QLineEdit>(dialog, "Text1")->text(), QStringLiteral("Cup"));
+    QVERIFY(child<QLineEdit>(dialog, "Text1")->isHidden());
+    QCOMPARE(child<QLineEdit>(dialog, "txtName")->text(), QStringLiteral("Cup"));
+    QCOMPARE(child<QLineEdit>(dialog, "txtOutPrice")->text(), QStringLiteral("2.50"));
+    QVERIFY(child<QLineEdit>(dialog, "txtName")->isReadOnly());
+    QVERIFY(child<QLineEdit>(dialog, "txtOutPrice")->isReadOnly());
+    QVERIFY(!child<QLineEdit>(dialog, "txtSellQty")->isReadOnly());
+    auto* buyers = child<QComboBox>(dialog, "cmbTable");
+    QVERIFY(buyers->isHidden());
+    QCOMPARE(buyers->count(), 2);
+    QCOMPARE(buyers->currentText(), QStringLiteral("A1"));
+    QCOMPARE(child<QPushButton>(dialog, "cmdOK")->text(), QStringLiteral("    Sell   "));
+    QCOMPARE(child<QPushButton>(dialog, "cmdCancel")->text(), QStringLiteral(" Cancel"));
+    const auto labels = dialog->findChildren<QLabel*>();
+    QStringList texts;
+    for (QLabel* label : labels)
+        texts.append(label->text());
+    for (const char* text : {"Product Name:", "Price:", "Quantity:", "Unit(s)"})
+        QVERIFY2(texts.contains(QString::fromLatin1(text)), text);
+}
+
+void TestFrmScsp::saleConfirmsAppendsReceiptAndRefreshes()
+{
+    Shop shop;
+    runValues().currencySymbol = QStringLiteral("USD");
+    Clock::setOverride([]() { return QDateTime(QDate(2026, 12, 7), QTime(14, 5, 9)); });
+    QVERIFY(test::addProduct("Cup", "1", "1.25", "10"));
+    QVERIFY(test::writeBuyers({"A1", "Window"}));
+    shop.window.fillProductList();
+    shop.window.historyPane()->setPlainText(QStringLiteral("earlier"));
+    shop.select("Cup");
+    QPointer<FrmSCSP> dialog = shop.open();
+
+    const test::SeenBox box = sell(dialog, "2");
+    // The refresh request empties the list and disables the window until the timer refills it.
+    QVERIFY(!shop.window.isEnabled());
+    QCOMPARE(shop.window.productList()->model()->rowCount(), 0);
+    QVERIFY(box.seen);
+    QCOMPARE(box.title, QStringLiteral("OK"));
+    QCOMPARE(box.icon, QMessageBox::Warning);
+    QCOMPARE(box.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+    QCOMPARE(box.text, QStringLiteral("Quantity: 2 Unit(s)\r\nUnit Price: 1.25 USD\r\nCharge: USD2.5"));
+
+    // The pane keeps its text and gains the receipt (the pane shows each line end as one break).
+    const QString receipt =
+        QStringLiteral("\r\n==============================\r\nProduct Name: Cup\r\nPrice: USD1.25\r\n"
+                       "Total: USD2.5\r\nQuantity: 2\r\nTime: 2026-12-07 14:05:09");
+    QCOMPARE(shop.window.historyPane()->toPlainText(),
+             QString(QStringLiteral("earlier") + receipt).replace("\r\n", "\n"));
+    QCOMPARE(test::rowsOf("select ctable, cqty, cprice, csubtotal from Bill"), QStringList{"A1|2|1.25|2.5"});
+    QCOMPARE(test::remainingOf("Cup"), QStringLiteral("8"));
+
+    QTRY_VERIFY(dialog.isNull());
+    QTRY_VERIFY(shop.window.isEnabled());
+    QCOMPARE(shop.window.productList()->model()->rowCount(), 1);
+}
+
+void TestFrmScsp::refusalsKeepTheDialogOpen_data()
+{
+    QTest::addColumn<QString>("quantity");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("12a") << "12a"
+                         << "Warning"
+                         << "Please type a number";
+    QTest::newRow("leading blank") << " 3"
+                                   << "Warning"
+                                   << "Please type a number";
+    QTest::newRow("-1") << "-1"
+                        << "Warning"
+                        << "Please type a number";
+    QTest::newRow("6 of 5") << "6"
+                            << "Warning"
+                            << "There is no enough this products!";
+    QTest::newRow("eleven nines") << "99999999999"
+                                  << "Error"
+                                  << "(SCSP)Sell error";
+}
+
+void TestFrmScsp::refusalsKeepTheDialogOpen()
+{
+    QFETCH(QString, quantity);
+    QFETCH(QString, title);
+    QFETCH(QString, text);
+    Shop shop;
+    QVERIFY(test::addProduct("Cup", "1", "2", "5"));
+    shop.window.fillProductList();
+    shop.select("Cup");
+    FrmSCSP* dialog = shop.open();
+    const QStringList before = test::databaseSnapshot();
+    const test::SeenBox box = sell(dialog, quantity);
+    QCOMPARE(box.title, title);
+    QCOMPARE(box.text, text);
+    QCOMPARE(box.icon, QMessageBox::Warning);
+    QCOMPARE(test::databaseSnapshot(), before);
+    QVERIFY(dialog->isVisible());
+    QVERIFY(shop.window.isEnabled());
+    QVERIFY(shop.window.historyPane()->toPlainText().isEmpty());
+    // The same dialog then sells the whole stock.
+    const test::SeenBox ok = sell(dialog, "5");
+    QCOMPARE(ok.title, QStringLiteral("OK"));
+    QCOMPARE(test::remainingOf("Cup"), QStringLiteral("0"));
+}
+
+void TestFrmScsp::noSelectionRefreshesSilently()
+{
+    Shop shop;
+    QVERIFY(test::addProduct("Cup", "1", "2", "5"));
+    shop.window.fillProductList();
+    FrmSCSP* dialog = shop.open();
+    QVERIFY(child<QLineEdit>(dialog, "txtName")->text().isEmpty());
+    QVERIFY(child<QLineEdit>(dialog, "txtOutPrice")->text().isEmpty());
+    const QStringList before = test::databaseSnapshot();
+    const test::SeenBox box = sell(dialog, "1");
+    QVERIFY(!box.seen);
+    QCOMPARE(test::databaseSnapshot(), before);
+    QVERIFY(dialog->isVisible());
+    QCOMPARE(shop.window.productList()->model()->rowCount(), 0);
+    QVERIFY(!shop.window.isEnabled());
+    QTRY_COMPARE(shop.window.productList()->model()->rowCount(), 1);
+    QVERIFY(shop.window.isEnabled());
+}
+
+void TestFrmScsp::productFixedAtLoadAndSingleInstance()
+{
+    Shop shop;
+    QVERIFY(test::addProduct("Cup", "1", "2", "5"));
+    QVERIFY(test::addProduct("Mug", "1", "3", "5"));
+    shop.window.fillProductList();
+    shop.select("Cup");
+    FrmSCSP* dialog = shop.open();
+    shop.select("Mug");
+    // Opening again only brings the same dialog forward, still on Cup.
+    QCOMPARE(shop.open(), dialog);
+    QCOMPARE(child<QLineEdit>(dialog, "txtName")->text(), QStringLiteral("Cup"));
+    QCOMPARE(sell(dialog, "1").title, QStringLiteral("OK"));
+    QCOMPARE(test::remainingOf("Cup"), QStringLiteral("4"));
+    QCOMPARE(test::remainingOf("Mug"), QStringLiteral("5"));
+}
+
+void TestFrmScsp::cancelWritesNothing()
+{
+    Shop shop;
+    QVERIFY(test::addProduct("Cup", "1", "2", "5"));
+    shop.window.fillProductList();
+    shop.select("Cup");
+    QPointer<FrmSCSP> dialog = shop.open();
+    child<QLineEdit>(dialog, "txtSellQty")->setText("1");
+    const QStringList before = test::databaseSnapshot();
+    child<QPushButton>(dialog, "cmdCancel")->click();
+    QTRY_VERIFY(dialog.isNull());
+    QCOMPARE(test::databaseSnapshot(), before);
+    QVERIFY(!shop.window.refreshTimer()->isActive());
+    QCOMPARE(shop.window.productList()->model()->rowCount(), 1);
+}
+
+QTEST_MAIN(TestFrmScsp)
+#include "tst_frmscsp.moc"

@@ -1,0 +1,62 @@
+#include "support/shopdata.h"
+
+#include "bills/buyerlist.h"
+#include "data/recordset.h"
+#include "support/testsupport.h"
+
+namespace marvono::test {
+
+bool addProduct(const QString& name, const QString& inPrice, const QString& outPrice, const QString& remaining)
+{
+    auto set = ExecSQL("select * from product_info");
+    if (!set)
+        return false;
+    set->addNew();
+    set->setField(0, name);
+    set->setField(1, inPrice);
+    set->setField(2, remaining);
+    set->setField(3, outPrice);
+    set->setField(4, remaining);
+    set->setField(6, "General");
+    set->setField(7, 0);
+    set->setField(9, 0);
+    return set->update();
+}
+
+QString remainingOf(const QString& name)
+{
+    auto set = ExecSQL("select * from product_info where cName=?", {name});
+    if (!set || set->isEof())
+        return "<none>";
+    return set->text(4);
+}
+
+bool addBillRow(const QString& time, const QString& buyer, const QString& product, const QString& quantity,
+                const QString& price, const QString& subTotal)
+{
+    auto set = ExecSQL("select * from Bill");
+    if (!set)
+        return false;
+    set->addNew();
+    const QStringList values{time, buyer, product, quantity, price, subTotal};
+    for (int c = 0; c < values.size(); ++c)
+        set->setField(c, values[c]);
+    return set->update();
+}
+
+bool writeBuyers(const QStringList& buyers)
+{
+    return writeBuyerList(buyers);
+}
+
+QStringList databaseSnapshot()
+{
+    QStringList all;
+    for (const char* table : {"product_info", "Bill", "PanDian", "user_info", "change"}) {
+        all.append(QString::fromLatin1(table) + ":");
+        all.append(rowsOf(QString::fromLatin1("select * from %1 order by rowid").arg(QString::fromLatin1(table))));
+    }
+    return all;
+}
+
+} // namespace marvono::test
