@@ -16,9 +16,22 @@ bool isDigit(QChar c)
     return c >= QLatin1Char('0') && c <= QLatin1Char('9');
 }
 
+// Blanks before a number: spaces, tabs and line-feed characters.
 bool isBlank(QChar c)
 {
-    return c == QLatin1Char(' ') || c == QLatin1Char('\t');
+    return c == QLatin1Char(' ') || c == QLatin1Char('\t') || c == QLatin1Char('\r') || c == QLatin1Char('\n')
+           || c == QLatin1Char('\f') || c == QLatin1Char('\v');
+}
+
+QStringView trimBlanks(QStringView text)
+{
+    qsizetype start = 0;
+    qsizetype end = text.size();
+    while (start < end && isBlank(text[start]))
+        ++start;
+    while (end > start && isBlank(text[end - 1]))
+        --end;
+    return text.mid(start, end - start);
 }
 
 // Length of the leading number starting at `from`, 0 when there is none.
@@ -78,7 +91,7 @@ double leadingNumber(QStringView text)
 
 bool isNumberText(QStringView text)
 {
-    const QStringView trimmed = text.trimmed();
+    const QStringView trimmed = trimBlanks(text);
     return !trimmed.isEmpty() && scanNumber(trimmed, 0) == trimmed.size();
 }
 
@@ -117,15 +130,17 @@ std::optional<Currency> Currency::fromDouble(double value)
     // value = 0.d1d2...d15 * 10^(exponent + 1); ten-thousandths keep exponent + 5 leading digits.
     const int kept = exponent + 5;
     qint64 whole = 0;
-    for (int i = 0; i < kept && i < int(digits.size()); ++i)
-        whole = whole * 10 + (digits[size_t(i)] - '0');
-    for (int i = int(digits.size()); i < kept; ++i)
-        whole *= 10;
+    // Beyond the range of ten-thousandths the value is refused, never wrapped.
+    for (int i = 0; i < kept; ++i) {
+        const int digit = i < int(digits.size()) ? digits[size_t(i)] - '0' : 0;
+        if (__builtin_mul_overflow(whole, 10, &whole) || __builtin_add_overflow(whole, digit, &whole))
+            return std::nullopt;
+    }
     if (kept >= 0 && kept < int(digits.size())) {
         const int next = digits[size_t(kept)] - '0';
         const bool restNonZero = digits.find_first_not_of('0', size_t(kept) + 1) != std::string::npos;
-        if (next > 5 || (next == 5 && (restNonZero || (whole % 2) == 1)))
-            ++whole;
+        if ((next > 5 || (next == 5 && (restNonZero || (whole % 2) == 1))) && __builtin_add_overflow(whole, 1, &whole))
+            return std::nullopt;
     } else if (kept < 0) {
         whole = 0;
     }

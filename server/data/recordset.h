@@ -82,6 +82,9 @@ private:
 // and message becomes "find N Records". On failure message is "Error:" and the engine's text.
 std::unique_ptr<RecordSet> ExecSQL(const QString& statement, QString& message, const QVariantList& values = {});
 
+// The classification ExecSQL uses; firstWord receives the text before the first blank.
+bool isActionStatement(const QString& statement, QString* firstWord = nullptr);
+
 // The same without a message, for callers that judge by the result alone.
 inline std::unique_ptr<RecordSet> ExecSQL(const QString& statement, const QVariantList& values = {})
 {

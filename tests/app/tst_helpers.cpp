@@ -44,6 +44,7 @@ void TestHelpers::leadingNumber_data()
     QTest::newRow("bare e") << "4e" << 4.0;
     QTest::newRow("comma is not a point") << "2,5" << 2.0;
     QTest::newRow("blank inside ends") << "1 2" << 1.0;
+    QTest::newRow("form feed before digits") << "\f55355555" << 55355555.0; // found by fuzzing
 }
 
 void TestHelpers::leadingNumber()
@@ -60,6 +61,7 @@ void TestHelpers::numberText()
     QVERIFY(!isNumberText(u"12abc"));
     QVERIFY(!isNumberText(u""));
     QVERIFY(!isNumberText(u"Alert Quantity"));
+    QVERIFY(isNumberText(u"\f55355555"));
 }
 
 void TestHelpers::generalText_data()
@@ -109,6 +111,8 @@ void TestHelpers::currencyRangeAndSum()
     QVERIFY(!Currency::fromDouble(std::numeric_limits<double>::infinity()).has_value());
     QVERIFY(!Currency::fromDouble(std::numeric_limits<double>::quiet_NaN()).has_value());
     QVERIFY(Currency::fromDouble(922337203685477.0).has_value());
+    QVERIFY(!Currency::fromDouble(938193555552060.0).has_value()); // found by fuzzing: was wrapped
+    QVERIFY(!Currency::fromDouble(-938193555552060.0).has_value());
     const Currency max = Currency::fromRaw(std::numeric_limits<qint64>::max());
     QVERIFY(!max.plus(Currency::fromRaw(1)).has_value());
     QCOMPARE(Currency::fromRaw(5).plus(Currency::fromRaw(-7))->raw(), qint64(-2));
