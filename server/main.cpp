@@ -1,8 +1,12 @@
 // Marvono: starts the program.
+#include "app/ui/modulemain.h"
+
 #include <QApplication>
 
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
-    return 0;
+    if (!marvono::startProgram())
+        return 0;
+    return app.exec();
 }

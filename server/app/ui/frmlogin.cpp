@@ -1,0 +1,214 @@
+#include "app/ui/frmlogin.h"
+
+#include "app/appcontext.h"
+#include "app/login.h"
+#include "app/settings.h"
+#include "app/ui/frmmain.h"
+#include "app/ui/frmsplash.h"
+#include "controls/ui/dialogs.h"
+#include "controls/ui/xpcontainer.h"
+
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPainterPath>
+#include <QTimer>
+
+namespace marvono {
+namespace {
+
+// A key over a padlock, drawn rather than shipped.
+QPixmap loginArtwork(int size)
+{
+    QPixmap pixmap(size, size);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const qreal s = size / 64.0;
+    painter.scale(s, s);
+    painter.setPen(QPen(QColor(0x5a, 0x5a, 0x66), 5));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawArc(QRectF(18, 6, 28, 30), 0, 180 * 16);
+    painter.drawLine(QPointF(18, 21), QPointF(18, 28));
+    painter.drawLine(QPointF(46, 21), QPointF(46, 28));
+    QLinearGradient body(0, 28, 0, 60);
+    body.setColorAt(0, QColor(0xf5, 0xc9, 0x4a));
+    body.setColorAt(1, QColor(0xc8, 0x8a, 0x12));
+    painter.setPen(QPen(QColor(0x8a, 0x5a, 0x12), 2));
+    painter.setBrush(body);
+    painter.drawRoundedRect(QRectF(10, 28, 44, 32), 5, 5);
+    painter.setBrush(QColor(0x4a, 0x30, 0x08));
+    painter.setPen(Qt::NoPen);
+    painter.drawEllipse(QRectF(28, 37, 8, 8));
+    painter.drawRect(QRectF(30.5, 43, 3, 9));
+    return pixmap;
+}
+
+QLabel* makeLabel(QWidget* parent, const QString& name, const QString& text, const QRect& geometry)
+{
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(name);
+    label->setGeometry(geometry);
+    return label;
+}
+
+QLineEdit* makeTextBox(QWidget* parent, const QString& name, const QRect& geometry)
+{
+    auto* box = new QLineEdit(parent);
+    box->setObjectName(name);
+    box->setGeometry(geometry);
+    return box;
+}
+
+} // namespace
+
+FrmLogin::FrmLogin(QWidget* parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("frmLogin"));
+    setWindowTitle(QStringLiteral("QEX - Login"));
+    const QRect area = XPContainer::twips(0, 0, 5535, 3240);
+    setFixedSize(area.size());
+
+    m_frame = new XPContainer(this, QStringLiteral("Login (Default Username and PWD are \"vetch\")"));
+    m_frame->setObjectName(QStringLiteral("XPContainer1"));
+    m_frame->setGeometry(area);
+
+    m_image = makeLabel(m_frame, QStringLiteral("Image1"), QString(), XPContainer::twips(300, 600, 960, 960));
+    m_image->setPixmap(loginArtwork(m_image->width()));
+
+    makeLabel(m_frame, QStringLiteral("Label2"), QStringLiteral("username:"), XPContainer::twips(1440, 660, 1080, 255));
+    m_user = makeTextBox(m_frame, QStringLiteral("txtUserName"), XPContainer::twips(2520, 600, 2700, 330));
+    makeLabel(m_frame, QStringLiteral("Label3"), QStringLiteral("password:"),
+              XPContainer::twips(1440, 1140, 1080, 255));
+    m_password = makeTextBox(m_frame, QStringLiteral("txtPWD"), XPContainer::twips(2520, 1080, 2700, 330));
+    m_password->setEchoMode(QLineEdit::Password);
+
+    m_savePassword = new QCheckBox(m_frame);
+    m_savePassword->setObjectName(QStringLiteral("chkSavePwd"));
+    m_savePassword->setGeometry(XPContainer::twips(2520, 1590, 255, 255));
+    m_savePasswordLabel = makeLabel(m_frame, QStringLiteral("Label1"), QStringLiteral("Auto-save password"),
+                                    XPContainer::twips(2820, 1590, 2160, 255));
+    // The label stands in for the check box's own text, so a click on it ticks the box too.
+    m_savePasswordLabel->installEventFilter(this);
+
+    m_ok = makeButton(m_frame, QStringLiteral("cmdOK"), QStringLiteral("Login"));
+    m_ok->setGeometry(XPContainer::twips(2520, 2280, 1215, 420));
+    m_cancel = makeButton(m_frame, QStringLiteral("cmdCancel"), QStringLiteral("Cancel"));
+    m_cancel->setGeometry(XPContainer::twips(4005, 2280, 1215, 420));
+
+    m_timer = new QTimer(this);
+    m_timer->setObjectName(QStringLiteral("Timer1"));
+    m_timer->setInterval(1000);
+    m_timer->setSingleShot(true);
+
+    connect(m_ok, &QPushButton::clicked, this, &FrmLogin::login);
+    connect(m_cancel, &QPushButton::clicked, this, []() { QCoreApplication::exit(0); });
+    connect(m_timer, &QTimer::timeout, this, &FrmLogin::handOver);
+}
+
+FrmLogin::~FrmLogin() = default;
+
+void FrmLogin::load()
+{
+    // Theme step, then the saved login; the first failure ends the load.
+    RunValues& values = runValues();
+    values.themeIndex = 0;
+    const std::optional<qint16> theme = readStyleTheme();
+    if (!theme) {
+        warn(this, QStringLiteral("error"), QStringLiteral("(LOGIN)Init error"));
+        return;
+    }
+    values.themeIndex = *theme;
+    m_frame->setTheme(values.themeIndex);
+
+    const QString path = savedLoginPath();
+    if (!QFileInfo::exists(path))
+        return;
+    m_savePassword->setChecked(true);
+    const std::optional<SavedLogin> saved = readSavedLogin(path);
+    if (!saved) {
+        warn(this, QStringLiteral("error"), QStringLiteral("(LOGIN)Init error"));
+        return;
+    }
+    m_user->setText(saved->user);
+    m_password->setText(saved->password);
+}
+
+void FrmLogin::setControlsEnabled(bool enabled)
+{
+    m_ok->setEnabled(enabled);
+    m_cancel->setEnabled(enabled);
+    m_password->setEnabled(enabled);
+    m_user->setEnabled(enabled);
+}
+
+void FrmLogin::login()
+{
+    setControlsEnabled(false);
+    const QString user = m_user->text();
+    const QString password = m_password->text();
+    switch (checkLogin(user, password)) {
+    case LoginCheck::Invalid:
+        warn(this, QStringLiteral("Warning"), QStringLiteral("Invalid username or password"));
+        setControlsEnabled(true);
+        return;
+    case LoginCheck::Failure:
+        // The window stays in its checking state: only closing it remains.
+        warn(this, QStringLiteral("Error"), QStringLiteral("Error!Please check the database file and system setup"));
+        return;
+    case LoginCheck::Valid:
+        break;
+    }
+
+    const QString path = savedLoginPath();
+    const bool remembered =
+        m_savePassword->isChecked() ? writeSavedLogin(path, {user, password}) : removeSavedLogin(path);
+    if (!remembered) {
+        warn(this, QStringLiteral("Error"), QStringLiteral("Error!Please check the database file and system setup"));
+        return;
+    }
+    runValues().currentUser = user;
+    runValues().currentPassword = password;
+
+    // The splash is shown before the login window goes, so the program never has no window.
+    m_splash = new FrmSplash;
+    m_splash->setAttribute(Qt::WA_DeleteOnClose);
+    m_splash->show();
+    hide();
+    m_timer->start();
+}
+
+void FrmLogin::handOver()
+{
+    m_timer->stop();
+    auto* main = new FrmMain;
+    main->show();
+    main->load(m_splash ? m_splash->info() : nullptr);
+    // The load closes the splash as its last step; after a failed load it would stay on top.
+    if (m_splash)
+        m_splash->close();
+    deleteLater();
+}
+
+void FrmLogin::keyPressEvent(QKeyEvent* event)
+{
+    // Enter anywhere in the window logs in, as the button does (nothing while it is disabled).
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        m_ok->click();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+bool FrmLogin::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_savePasswordLabel && event->type() == QEvent::MouseButtonRelease)
+        m_savePassword->toggle();
+    return QWidget::eventFilter(watched, event);
+}
+
+} // namespace marvono

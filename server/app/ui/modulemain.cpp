@@ -1,0 +1,31 @@
+#include "app/ui/modulemain.h"
+
+#include "app/appcontext.h"
+#include "app/instance.h"
+#include "app/ui/frmlogin.h"
+
+#include <map>
+
+namespace marvono {
+
+FrmLogin* startProgram(const QString& lockName)
+{
+    // Held until the process ends; a second copy finds it taken and leaves quietly.
+    static std::map<QString, std::unique_ptr<QLockFile>> heldLocks;
+    if (heldLocks.count(lockName))
+        return nullptr;
+    std::unique_ptr<QLockFile> lock = lockSingleInstance(lockName);
+    if (!lock)
+        return nullptr;
+    heldLocks.emplace(lockName, std::move(lock));
+
+    registerHelpFile(appPath(QStringLiteral("tutorial.chm")));
+
+    auto* login = new FrmLogin;
+    login->setAttribute(Qt::WA_DeleteOnClose);
+    login->load();
+    login->show();
+    return login;
+}
+
+} // namespace marvono

@@ -1,0 +1,16 @@
+#pragma once
+// The program's entry: one running copy, the help file, then the login window.
+#include <QString>
+
+namespace marvono {
+
+class FrmLogin;
+
+inline constexpr char kInstanceLockName[] = "marvono";
+
+// Starts the program: nothing (and no window, no message) when another copy holds the instance
+// lock `lockName`; otherwise the lock is kept for the rest of the process, the help file is
+// registered and the login window is loaded and shown, not modal.
+FrmLogin* startProgram(const QString& lockName = QString::fromLatin1(kInstanceLockName));
+
+} // namespace marvono
