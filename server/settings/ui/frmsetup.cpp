@@ -1,0 +1,142 @@
+#include "settings/ui/frmsetup.h"
+
+#include "app/appcontext.h"
+#include "app/ui/frmmain.h"
+#include "controls/ui/dialogs.h"
+#include "controls/ui/xpcontainer.h"
+#include "settings/preferences.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+
+namespace marvono {
+namespace {
+
+QLabel* addLabel(QWidget* parent, const QString& objectName, const QString& text, const QRect& place)
+{
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(objectName);
+    label->setGeometry(place);
+    label->setAttribute(Qt::WA_TranslucentBackground);
+    return label;
+}
+
+QLineEdit* addTextBox(QWidget* parent, const QString& objectName, const QRect& place)
+{
+    auto* box = new QLineEdit(parent);
+    box->setObjectName(objectName);
+    box->setGeometry(place);
+    return box;
+}
+
+XPContainer* addGroup(QWidget* parent, const QString& objectName, const QString& caption, const QRect& place)
+{
+    auto* group = new XPContainer(parent, caption);
+    group->setObjectName(objectName);
+    group->setGeometry(place);
+    return group;
+}
+
+} // namespace
+
+FrmSetup::FrmSetup(QWidget* parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("frmSetup"));
+    setWindowTitle(QStringLiteral("Preferences"));
+    build();
+    load();
+}
+
+void FrmSetup::build()
+{
+    setFixedSize(375, 450);
+    m_frame =
+        addGroup(this, QStringLiteral("XPContainer1"), QStringLiteral("Setup"), XPContainer::twips(0, 0, 5625, 6750));
+
+    m_nameGroup = addGroup(m_frame, QStringLiteral("XPContainer2"), QStringLiteral("Shop or Company Name"),
+                           XPContainer::twips(150, 480, 5325, 900));
+    addLabel(m_nameGroup, QStringLiteral("Label1"), QStringLiteral("Name:"), XPContainer::twips(150, 450, 1050, 300));
+    m_shopName = addTextBox(m_nameGroup, QStringLiteral("txtGG"), XPContainer::twips(1275, 420, 3900, 330));
+
+    m_symbolGroup = addGroup(m_frame, QStringLiteral("XPContainer3"), QStringLiteral("Currency Symbol"),
+                             XPContainer::twips(150, 1500, 5325, 900));
+    addLabel(m_symbolGroup, QStringLiteral("Label2"), QStringLiteral("Symbol:"),
+             XPContainer::twips(150, 450, 1050, 300));
+    m_symbol = addTextBox(m_symbolGroup, QStringLiteral("txtSymbol"), XPContainer::twips(1275, 420, 1500, 330));
+
+    m_toneGroup = addGroup(m_frame, QStringLiteral("XPContainer4"), QStringLiteral("Warning Tone"),
+                           XPContainer::twips(150, 2520, 5325, 1050));
+    m_tone = new QCheckBox(m_toneGroup);
+    m_tone->setObjectName(QStringLiteral("chkSound"));
+    m_tone->setGeometry(XPContainer::twips(150, 450, 300, 300));
+    m_blueLabels.append(addLabel(m_toneGroup, QStringLiteral("Label3"), QStringLiteral("Warning tone"),
+                                 XPContainer::twips(525, 450, 3000, 300)));
+    addLabel(m_toneGroup, QStringLiteral("Label4"), QStringLiteral("Turn on/off the warning tone"),
+             XPContainer::twips(525, 720, 4500, 300));
+
+    m_securityGroup = addGroup(m_frame, QStringLiteral("XPContainer5"), QStringLiteral("Security"),
+                               XPContainer::twips(150, 3690, 5325, 2100));
+    m_blueLabels.append(addLabel(m_securityGroup, QStringLiteral("Label5"), QStringLiteral("Change password"),
+                                 XPContainer::twips(150, 420, 3000, 300)));
+    addLabel(m_securityGroup, QStringLiteral("Label6"), QStringLiteral("Username:"),
+             XPContainer::twips(150, 840, 1200, 300));
+    m_userName = addTextBox(m_securityGroup, QStringLiteral("txtUsername"), XPContainer::twips(1425, 810, 3750, 330));
+    addLabel(m_securityGroup, QStringLiteral("Label7"), QStringLiteral("Password:"),
+             XPContainer::twips(150, 1260, 1200, 300));
+    m_password = addTextBox(m_securityGroup, QStringLiteral("txtPWD"), XPContainer::twips(1425, 1230, 3750, 330));
+    addLabel(m_securityGroup, QStringLiteral("Label8"), QStringLiteral("Confirm:"),
+             XPContainer::twips(150, 1680, 1200, 300));
+    m_confirmation = addTextBox(m_securityGroup, QStringLiteral("txtPWD2"), XPContainer::twips(1425, 1650, 3750, 330));
+    m_password->setEchoMode(QLineEdit::Password);
+    m_confirmation->setEchoMode(QLineEdit::Password);
+
+    QPushButton* ok = makeButton(m_frame, QStringLiteral("cmdOK"), QStringLiteral("  O K"));
+    ok->setGeometry(XPContainer::twips(2400, 5970, 1425, 585));
+    connect(ok, &QPushButton::clicked, this, &FrmSetup::save);
+    QPushButton* cancel = makeButton(m_frame, QStringLiteral("cmdCancel"), QStringLiteral(" Cancel"));
+    cancel->setGeometry(XPContainer::twips(4050, 5970, 1425, 585));
+    connect(cancel, &QPushButton::clicked, this, &FrmSetup::close);
+}
+
+void FrmSetup::load()
+{
+    const RunValues& values = runValues();
+    // The outer frame and the shop-name group keep the default theme.
+    for (XPContainer* group : {m_symbolGroup, m_toneGroup, m_securityGroup})
+        group->setTheme(values.themeIndex);
+    m_symbol->setText(values.currencySymbol);
+    for (QWidget* label : std::as_const(m_blueLabels)) {
+        QPalette palette = label->palette();
+        palette.setColor(QPalette::WindowText, QColor(0, 0, 255));
+        label->setPalette(palette);
+    }
+    m_password->setText(values.currentPassword);
+    m_confirmation->setText(values.currentPassword);
+    m_userName->setText(values.currentUser);
+    const SetupHead head = readSetupHead();
+    if (head.warningTone)
+        m_tone->setChecked(*head.warningTone);
+    if (head.shopName) {
+        runValues().shopName = *head.shopName;
+        m_shopName->setText(*head.shopName);
+    }
+}
+
+void FrmSetup::save()
+{
+    const PreferencesInput input{m_tone->isChecked(), m_shopName->text(), m_symbol->text(),
+                                 m_userName->text(),  m_password->text(), m_confirmation->text()};
+    if (savePreferences(input) == PreferencesOutcome::PasswordMismatch) {
+        warn(this, QStringLiteral("Warning"), QStringLiteral("Password confirm failed"));
+        m_password->clear();
+        m_confirmation->clear();
+        m_password->setFocus();
+        return;
+    }
+    if (FrmMain* main = FrmMain::instance())
+        main->requestRefresh(true);
+    close();
+}
+
+} // namespace marvono

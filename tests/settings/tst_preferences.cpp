@@ -1,0 +1,283 @@
+// The preferences dialog: what it shows when it opens and what its OK stores.
+#include "app/appcontext.h"
+#include "app/ui/frmmain.h"
+#include "controls/ui/xpcontainer.h"
+#include "data/recordset.h"
+#include "settings/ui/frmsetup.h"
+#include "support/testsupport.h"
+
+#include <QCheckBox>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QStandardItemModel>
+#include <QTimer>
+#include <QTreeView>
+#include <QtTest>
+
+using namespace marvono;
+
+namespace {
+
+const QByteArray kFixtureSetup = "\"1\"\r\n\"Test Shop\"\r\n\"1\"\r\n\"$\"\r\n";
+
+bool writeBytes(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+// The run values a login as vetch, and a main window load, leave behind.
+void logIn()
+{
+    runValues().currentUser = "vetch";
+    runValues().currentPassword = "vetch";
+    runValues().currencySymbol = "$";
+    runValues().shopName = "Test Shop";
+    runValues().warningTone = true;
+}
+
+FrmSetup* openPreferences(FrmMain& window)
+{
+    window.runCommand(Command::OpenPreferences);
+    return window.findChild<FrmSetup*>("frmSetup");
+}
+
+QLineEdit* box(QWidget* dialog, const char* name)
+{
+    return dialog->findChild<QLineEdit*>(name);
+}
+
+XPContainer* group(QWidget* dialog, const QString& caption)
+{
+    for (XPContainer* container : dialog->findChildren<XPContainer*>())
+        if (container->caption() == caption)
+            return container;
+    return nullptr;
+}
+
+void pressOk(QWidget* dialog)
+{
+    dialog->findChild<QPushButton*>("cmdOK")->click();
+}
+
+} // namespace
+
+class TestPreferences : public QObject {
+    Q_OBJECT
+  private Q_SLOTS:
+    void loadShowsSettings();
+    void loadWithoutOrWithToneOffInSetupFile();
+    void passwordMismatchSavesOnlyTone();
+    void unchangedSaveRewritesSetup();
+    void editedSaveStoresAndRefreshes();
+    void savesWithoutUserRow_data();
+    void savesWithoutUserRow();
+    void cancelSavesNothing();
+};
+
+void TestPreferences::loadShowsSettings()
+{
+    test::TempAppFolder folder;
+    logIn();
+    runValues().currentUser = "boss";
+    runValues().currentPassword = "s3cret";
+    runValues().currencySymbol = "EUR";
+    runValues().shopName = "";
+    runValues().themeIndex = 5;
+    FrmMain window;
+    FrmSetup* dialog = openPreferences(window);
+    QVERIFY(dialog);
+    QVERIFY(dialog->isVisible());
+    QVERIFY(!dialog->isModal());
+    QCOMPARE(openPreferences(window), dialog);
+
+    QCOMPARE(group(dialog, "Setup")->theme(), 0);
+    QCOMPARE(group(dialog, "Shop or Company Name")->theme(), 0);
+    QCOMPARE(group(dialog, "Currency Symbol")->theme(), 5);
+    QCOMPARE(group(dialog, "Warning Tone")->theme(), 5);
+    QCOMPARE(group(dialog, "Security")->theme(), 5);
+
+    // The symbol is the run's, the shop name and tone come from setup.dat.
+    QCOMPARE(box(dialog, "txtSymbol")->text(), QStringLiteral("EUR"));
+    QCOMPARE(box(dialog, "txtGG")->text(), QStringLiteral("Test Shop"));
+    QCOMPARE(runValues().shopName, QStringLiteral("Test Shop"));
+    QVERIFY(dialog->findChild<QCheckBox*>("chkSound")->isChecked());
+    QCOMPARE(box(dialog, "txtUsername")->text(), QStringLiteral("boss"));
+    for (const char* name : {"txtPWD", "txtPWD2"}) {
+        QCOMPARE(box(dialog, name)->text(), QStringLiteral("s3cret"));
+        QCOMPARE(box(dialog, name)->echoMode(), QLineEdit::Password);
+    }
+
+    QStringList blue;
+    for (QLabel* label : dialog->findChildren<QLabel*>())
+        if (label->palette().color(label->foregroundRole()) == QColor(0, 0, 255))
+            blue.append(label->text());
+    blue.sort();
+    QCOMPARE(blue, (QStringList{"Change password", "Warning tone"}));
+    QCOMPARE(dialog->findChild<QPushButton*>("cmdOK")->text(), QStringLiteral("  O K"));
+    QCOMPARE(dialog->findChild<QPushButton*>("cmdCancel")->text(), QStringLiteral(" Cancel"));
+    runValues().themeIndex = 0;
+}
+
+void TestPreferences::loadWithoutOrWithToneOffInSetupFile()
+{
+    test::TempAppFolder folder;
+    logIn();
+    {
+        QVERIFY(writeBytes(folder.file("setup.dat"), "\"0\"\r\n\"Corner, Ltd\"\r\n\"1\"\r\n\"$\"\r\n"));
+        FrmMain window;
+        FrmSetup* dialog = openPreferences(window);
+        QVERIFY(!dialog->findChild<QCheckBox*>("chkSound")->isChecked());
+        QCOMPARE(box(dialog, "txtGG")->text(), QStringLiteral("Corner, Ltd"));
+    }
+    QVERIFY(QFile::remove(folder.file("setup.dat")));
+    FrmMain window;
+    FrmSetup* dialog = openPreferences(window);
+    QVERIFY(!dialog->findChild<QCheckBox*>("chkSound")->isChecked());
+    QCOMPARE(box(dialog, "txtGG")->text(), QString());
+    QCOMPARE(runValues().shopName, QStringLiteral("Corner, Ltd"));
+}
+
+void TestPreferences::passwordMismatchSavesOnlyTone()
+{
+    test::TempAppFolder folder;
+    logIn();
+    FrmMain window;
+    window.show();
+    FrmSetup* dialog = openPreferences(window);
+    QVERIFY(QTest::qWaitForWindowActive(dialog));
+    box(dialog, "txtGG")->setFocus();
+    dialog->findChild<QCheckBox*>("chkSound")->setChecked(false);
+    box(dialog, "txtGG")->setText("Other Shop");
+    box(dialog, "txtSymbol")->setText("EUR");
+    box(dialog, "txtUsername")->setText("boss");
+    box(dialog, "txtPWD")->setText("newpass");
+
+    test::BoxAnswerer answer;
+    pressOk(dialog);
+    QVERIFY(answer.wait());
+    QCOMPARE(answer.box().title, QStringLiteral("Warning"));
+    QCOMPARE(answer.box().text, QStringLiteral("Password confirm failed"));
+    QCOMPARE(answer.box().icon, QMessageBox::Warning);
+
+    QCOMPARE(box(dialog, "txtPWD")->text(), QString());
+    QCOMPARE(box(dialog, "txtPWD2")->text(), QString());
+    QTRY_COMPARE(dialog->focusWidget(), box(dialog, "txtPWD"));
+    QVERIFY(dialog->isVisible());
+    QVERIFY(window.isEnabled());
+    QVERIFY(!runValues().warningTone);
+    QCOMPARE(runValues().shopName, QStringLiteral("Test Shop"));
+    QCOMPARE(runValues().currencySymbol, QStringLiteral("$"));
+    QCOMPARE(test::fileBytes(folder.file("setup.dat")), kFixtureSetup);
+    QCOMPARE(test::rowsOf("select * from user_info"), QStringList{"vetch|vetch"});
+}
+
+void TestPreferences::unchangedSaveRewritesSetup()
+{
+    test::TempAppFolder folder;
+    logIn();
+    QVERIFY(writeBytes(folder.file("setup.dat"), "\"1\"\r\n\"Test Shop\"\r\n\"12\"\r\n\"$\"\r\n"));
+    FrmMain window;
+    QPointer<FrmSetup> dialog = openPreferences(window);
+    pressOk(dialog);
+    QCOMPARE(test::fileBytes(folder.file("setup.dat")), kFixtureSetup);
+    QCOMPARE(test::rowsOf("select * from user_info"), QStringList{"vetch|vetch"});
+    QTRY_VERIFY(!dialog);
+}
+
+void TestPreferences::editedSaveStoresAndRefreshes()
+{
+    test::TempAppFolder folder;
+    logIn();
+    ExecSQL("insert into product_info (cName, cInPrice, cAllQty, cOutPrice, cLeastQty, cPic) values (?,?,?,?,?,?)",
+            {"Tea", "1", "9", "2", "5", 0});
+    FrmMain window;
+    QVERIFY(window.fillProductList());
+    QPointer<FrmSetup> dialog = openPreferences(window);
+    dialog->findChild<QCheckBox*>("chkSound")->setChecked(false);
+    box(dialog, "txtGG")->setText("  Corner Shop ");
+    box(dialog, "txtSymbol")->setText("  \u20ac ");
+    box(dialog, "txtUsername")->setText("boss");
+    box(dialog, "txtPWD")->setText("");
+    box(dialog, "txtPWD2")->setText("");
+    pressOk(dialog);
+
+    QCOMPARE(runValues().shopName, QStringLiteral("  Corner Shop "));
+    QCOMPARE(runValues().currencySymbol, QStringLiteral("\u20ac"));
+    QVERIFY(!runValues().warningTone);
+    QCOMPARE(test::fileBytes(folder.file("setup.dat")),
+             QStringLiteral("\"0\"\r\n\"  Corner Shop \"\r\n\"1\"\r\n\"\u20ac\"\r\n").toUtf8());
+    QCOMPARE(test::rowsOf("select * from user_info"), QStringList{"boss|"});
+    QCOMPARE(runValues().currentUser, QStringLiteral("vetch"));
+    QCOMPARE(runValues().currentPassword, QStringLiteral("vetch"));
+
+    // The list is emptied at once and refilled with the new symbol.
+    QCOMPARE(window.productList()->model()->rowCount(), 0);
+    QVERIFY(!window.isEnabled());
+    QTRY_VERIFY(!dialog);
+    QTRY_VERIFY(window.isEnabled());
+    QCOMPARE(window.productList()->model()->rowCount(), 1);
+    const QAbstractItemModel* list = window.productList()->model();
+    QStringList prices;
+    for (int column = 0; column < list->columnCount(); ++column)
+        if (list->index(0, column).data().toString().startsWith(QStringLiteral("\u20ac")))
+            prices.append(list->index(0, column).data().toString());
+    QVERIFY2(prices.size() >= 2, qPrintable(prices.join(',')));
+
+    // A reopened dialog shows the login's user and password, not the stored ones.
+    FrmSetup* again = openPreferences(window);
+    QCOMPARE(box(again, "txtUsername")->text(), QStringLiteral("vetch"));
+    QCOMPARE(box(again, "txtPWD")->text(), QStringLiteral("vetch"));
+    QCOMPARE(box(again, "txtGG")->text(), QStringLiteral("  Corner Shop "));
+}
+
+void TestPreferences::savesWithoutUserRow_data()
+{
+    QTest::addColumn<bool>("withDatabase");
+    QTest::newRow("empty user_info") << true;
+    QTest::newRow("no database") << false;
+}
+
+void TestPreferences::savesWithoutUserRow()
+{
+    QFETCH(bool, withDatabase);
+    test::TempAppFolder folder(withDatabase);
+    logIn();
+    if (withDatabase)
+        ExecSQL("delete from user_info");
+    FrmMain window;
+    QPointer<FrmSetup> dialog = openPreferences(window);
+    box(dialog, "txtSymbol")->setText("EUR");
+    pressOk(dialog);
+    QCOMPARE(test::fileBytes(folder.file("setup.dat")), QByteArray("\"1\"\r\n\"Test Shop\"\r\n\"1\"\r\n\"EUR\"\r\n"));
+    QCOMPARE(runValues().currencySymbol, QStringLiteral("EUR"));
+    if (withDatabase)
+        QCOMPARE(test::rowsOf("select * from user_info"), QStringList());
+    QVERIFY(!window.isEnabled());
+    QTRY_VERIFY(!dialog);
+    QTRY_VERIFY(window.isEnabled());
+}
+
+void TestPreferences::cancelSavesNothing()
+{
+    test::TempAppFolder folder;
+    logIn();
+    FrmMain window;
+    QPointer<FrmSetup> dialog = openPreferences(window);
+    dialog->findChild<QCheckBox*>("chkSound")->setChecked(false);
+    box(dialog, "txtSymbol")->setText("EUR");
+    box(dialog, "txtPWD")->setText("x");
+    dialog->findChild<QPushButton*>("cmdCancel")->click();
+    QTRY_VERIFY(!dialog);
+    QVERIFY(runValues().warningTone);
+    QCOMPARE(runValues().currencySymbol, QStringLiteral("$"));
+    QCOMPARE(test::fileBytes(folder.file("setup.dat")), kFixtureSetup);
+    QCOMPARE(test::rowsOf("select * from user_info"), QStringList{"vetch|vetch"});
+    QVERIFY(window.isEnabled());
+}
+
+QTEST_MAIN(TestPreferences)
+#include "tst_preferences.moc"
