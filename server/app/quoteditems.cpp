@@ -73,7 +73,11 @@ std::optional<QStringList> readQuotedItems(const QString& path, QString* error)
 bool writeFileAtomically(const QString& path, const QByteArray& bytes, QString* error)
 {
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+    // Unbuffered, so a short write (a full disk, a file size limit) shows in write()'s count:
+    // through the buffer it would surface only at commit, where Qt does not report it and the
+    // cut file would replace the old one.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) || file.write(bytes) != bytes.size() ||
+        !file.commit()) {
         if (error)
             *error = file.errorString();
         file.cancelWriting();

@@ -25,6 +25,15 @@ QString firstBuyer()
     return buyers.isEmpty() ? QString() : buyers.first();
 }
 
+BuyerNameProblem checkBuyerName(const QString& name)
+{
+    if (name.contains(QLatin1Char(' ')))
+        return BuyerNameProblem::Blank;
+    if (name.contains(QLatin1Char('"')))
+        return BuyerNameProblem::DoubleQuote;
+    return BuyerNameProblem::None;
+}
+
 bool writeBuyerList(const QStringList& buyers, QString* error)
 {
     return writeQuotedItems(buyerListPath(), buyers, error);

@@ -1,10 +1,13 @@
 #include "app/ui/commands.h"
+#include "app/ui/frmmain.h"
+#include "bills/ui/frmtable.h"
+#include "controls/ui/dialogs.h"
 
 namespace marvono {
 
 void registerBillsCommands(CommandTable& table)
 {
-    Q_UNUSED(table);
+    table.set(Command::OpenBuyers, [](FrmMain& window) { showSingleDialog<FrmTable>(&window); });
 }
 
 } // namespace marvono

@@ -1,0 +1,29 @@
+#pragma once
+// The buyer window frmTable: edits the buyer list in a list box and saves it on Leave.
+#include <QDialog>
+
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+
+namespace marvono {
+
+class FrmTable : public QDialog {
+    Q_OBJECT
+  public:
+    explicit FrmTable(QWidget* parent = nullptr);
+
+  private:
+    void buildControls();
+    void load();
+    bool nameAccepted();
+    void addNew();
+    void update();
+    void remove();
+    void leave();
+
+    QListWidget* m_list = nullptr; // lstTable
+    QLineEdit* m_name = nullptr;   // txtTable
+};
+
+} // namespace marvono
