@@ -46,18 +46,13 @@ QString TempAppFolder::file(const QString& relative) const
     return m_dir.filePath(relative);
 }
 
-BoxAnswerer::BoxAnswerer(QMessageBox::StandardButton answer)
-    : m_seen(std::make_shared<SeenBox>()), m_stop(std::make_shared<bool>(false))
+BoxAnswerer::BoxAnswerer(QMessageBox::StandardButton answer) : m_seen(std::make_shared<SeenBox>())
 {
     auto seen = m_seen;
-    auto stop = m_stop;
     auto* timer = new QTimer;
+    m_timer = timer;
     timer->setInterval(10);
-    QObject::connect(timer, &QTimer::timeout, timer, [timer, seen, stop, answer]() {
-        if (*stop) {
-            timer->deleteLater();
-            return;
-        }
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, seen, answer]() {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
         if (!box)
             return;
@@ -72,14 +67,13 @@ BoxAnswerer::BoxAnswerer(QMessageBox::StandardButton answer)
         else
             box->reject();
         timer->stop();
-        timer->deleteLater();
     });
     timer->start();
 }
 
 BoxAnswerer::~BoxAnswerer()
 {
-    *m_stop = true;
+    delete m_timer.data();
 }
 
 bool BoxAnswerer::wait(int ms) const

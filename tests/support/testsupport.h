@@ -1,6 +1,8 @@
 #pragma once
 // Shared test fixtures: a fresh application folder and answering message boxes.
 #include <QMessageBox>
+#include <QPointer>
+#include <QTimer>
 #include <QString>
 #include <QTemporaryDir>
 #include <functional>
@@ -43,7 +45,7 @@ public:
 
 private:
     std::shared_ptr<SeenBox> m_seen;
-    std::shared_ptr<bool> m_stop;
+    QPointer<QTimer> m_timer;
 };
 
 // Runs every row of a statement as texts (NULL as "<null>"), for compact assertions.
