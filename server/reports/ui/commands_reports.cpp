@@ -1,10 +1,15 @@
 #include "app/ui/commands.h"
 
+#include "app/ui/frmmain.h"
+#include "controls/ui/dialogs.h"
+#include "reports/ui/frmjstj.h"
+
 namespace marvono {
 
 void registerReportsCommands(CommandTable& table)
 {
-    Q_UNUSED(table);
+    table.set(Command::OpenStatistics,
+              [](FrmMain& window) { showSingleDialog<FrmJSTJ>(static_cast<QWidget*>(&window)); });
 }
 
 } // namespace marvono

@@ -1,0 +1,76 @@
+#include "reports/monthlyreport.h"
+
+#include "app/numbers.h"
+#include "data/recordset.h"
+
+#include <cmath>
+
+namespace marvono {
+namespace {
+
+std::optional<qint64> wholeNumber(const QString& text)
+{
+    bool ok = false;
+    const qint64 value = text.trimmed().toLongLong(&ok);
+    return ok ? std::optional<qint64>(value) : std::nullopt;
+}
+
+} // namespace
+
+double reportMargin(const QString& price, const QString& purchasePrice, const QString& quantity)
+{
+    const double difference = leadingNumber(generalText(leadingNumber(price) - leadingNumber(purchasePrice)));
+    return difference * leadingNumber(quantity);
+}
+
+std::optional<QStringList> reportLine(const RecordSet& ledger, const QString& symbol)
+{
+    const auto price = ledger.field(1);
+    const auto purchasePrice = ledger.field(2);
+    const auto quantity = ledger.field(3);
+    if (!price || !purchasePrice || !quantity)
+        return std::nullopt;
+    const double margin = reportMargin(*price, *purchasePrice, *quantity);
+    if (!std::isfinite(margin))
+        return std::nullopt;
+    const QChar dash = QLatin1Char('-');
+    return QStringList{ledger.text(6) + dash + ledger.text(5) + dash + ledger.text(4), ledger.text(0),
+                       *quantity + QStringLiteral("Unit(s)"), symbol + *price, generalText(margin)};
+}
+
+ReportLines reportLines(RecordSet* ledger, const QString& symbol)
+{
+    ReportLines result;
+    if (!ledger) {
+        result.failed = true;
+        return result;
+    }
+    result.lines.reserve(size_t(ledger->count()));
+    for (; !ledger->isEof(); ledger->moveNext()) {
+        auto line = reportLine(*ledger, symbol);
+        if (!line) {
+            result.failed = true;
+            break;
+        }
+        result.lines.push_back(std::move(*line));
+    }
+    return result;
+}
+
+ReportLines monthOfEveryYear(int month, const QString& symbol)
+{
+    auto ledger = ExecSQL(QStringLiteral("select * from pandian where cmonth=?"), {month});
+    return reportLines(ledger.get(), symbol);
+}
+
+ReportLines monthOfYear(const QString& monthText, const QString& yearText, const QString& symbol)
+{
+    const auto month = wholeNumber(monthText);
+    const auto year = wholeNumber(yearText);
+    if (!month || !year)
+        return {{}, true};
+    auto ledger = ExecSQL(QStringLiteral("select * from pandian where cmonth=? and cyear=?"), {*month, *year});
+    return reportLines(ledger.get(), symbol);
+}
+
+} // namespace marvono

@@ -1,0 +1,35 @@
+#pragma once
+// The monthly report: one line per row of the daily sales ledger (PanDian) of a month.
+#include <QString>
+#include <QStringList>
+#include <optional>
+#include <vector>
+
+namespace marvono {
+
+class RecordSet;
+
+// The margin of a ledger row: the unit price less the purchase price, taken to 15 significant
+// digits (so 10.1 - 8 is 2.1), times the quantity.
+double reportMargin(const QString& price, const QString& purchasePrice, const QString& quantity);
+
+// The line of the ledger row the record set stands on: date ("2009-7-5"), product, quantity with
+// "Unit(s)", unit price after `symbol`, margin. Nothing when the price, purchase price or
+// quantity is empty or the margin overflows.
+std::optional<QStringList> reportLine(const RecordSet& ledger, const QString& symbol);
+
+struct ReportLines {
+    std::vector<QStringList> lines;
+    bool failed = false; // lines holds those before the failure
+};
+
+// The lines of every row of a ledger record set (nothing counts as a failure).
+ReportLines reportLines(RecordSet* ledger, const QString& symbol);
+
+// The given month of every year in the ledger.
+ReportLines monthOfEveryYear(int month, const QString& symbol);
+
+// The month and year typed or chosen; a text that is not a whole number is a failure.
+ReportLines monthOfYear(const QString& monthText, const QString& yearText, const QString& symbol);
+
+} // namespace marvono

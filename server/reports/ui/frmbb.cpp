@@ -1,0 +1,134 @@
+#include "reports/ui/frmbb.h"
+
+#include "app/appcontext.h"
+#include "controls/ui/dialogs.h"
+#include "controls/ui/xpcontainer.h"
+#include "reports/monthlyreport.h"
+#include "reports/reportexport.h"
+#include "reports/textrowsmodel.h"
+#include "reports/ui/reportlist.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QTreeView>
+
+namespace marvono {
+namespace {
+
+constexpr int kFirstYear = 2005;
+
+QLabel* addLabel(QWidget* parent, const QString& objectName, const QString& text, const QRect& geometry)
+{
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(objectName);
+    label->setGeometry(geometry);
+    return label;
+}
+
+QComboBox* addCombo(QWidget* parent, const QString& objectName, const QRect& geometry)
+{
+    auto* combo = new QComboBox(parent);
+    combo->setObjectName(objectName);
+    combo->setGeometry(geometry);
+    combo->setEditable(true); // typed text goes into the search as it is
+    combo->setInsertPolicy(QComboBox::NoInsert);
+    return combo;
+}
+
+} // namespace
+
+FrmBB::FrmBB(QWidget* parent) : QDialog(parent)
+{
+    buildControls();
+    load();
+}
+
+void FrmBB::buildControls()
+{
+    setObjectName(QStringLiteral("frmBB"));
+    setWindowTitle(QStringLiteral("Report"));
+    setFixedSize(XPContainer::twips(0, 0, 10200, 7200).size());
+
+    m_container = new XPContainer(this, QStringLiteral("Report"));
+    m_container->setObjectName(QStringLiteral("XPContainer1"));
+    m_container->setGeometry(rect());
+
+    m_searchArea = new XPContainer(m_container);
+    m_searchArea->setObjectName(QStringLiteral("XPContainer2"));
+    m_searchArea->setStyle(1);
+    m_searchArea->setGeometry(XPContainer::twips(150, 480, 9900, 1080));
+
+    addLabel(m_searchArea, QStringLiteral("Label1"), QStringLiteral("Search"), XPContainer::twips(150, 90, 1500, 300));
+    addLabel(m_searchArea, QStringLiteral("Label2"), QStringLiteral("Month"), XPContainer::twips(150, 570, 700, 300));
+    m_month = addCombo(m_searchArea, QStringLiteral("cmbMonth1"), XPContainer::twips(870, 510, 1100, 330));
+    addLabel(m_searchArea, QStringLiteral("Label3"), QStringLiteral("Year"), XPContainer::twips(2200, 570, 600, 300));
+    m_year = addCombo(m_searchArea, QStringLiteral("cmbYear1"), XPContainer::twips(2820, 510, 1300, 330));
+
+    QPushButton* searchButton = makeButton(m_searchArea, QStringLiteral("cmdSearch"), QStringLiteral(" Search"));
+    searchButton->setGeometry(XPContainer::twips(4500, 450, 1500, 450));
+    QPushButton* exportButton = makeButton(m_searchArea, QStringLiteral("cmdExcel"), QStringLiteral(" Export"));
+    exportButton->setGeometry(XPContainer::twips(6300, 450, 1500, 450));
+
+    m_model =
+        new TextRowsModel({QStringLiteral("Date"), QStringLiteral("Product Name"), QStringLiteral("Sale Quantity"),
+                           QStringLiteral("Price per Unit"), QStringLiteral("Total")},
+                          this);
+    m_list = makeReportList(m_container, m_model, XPContainer::twips(150, 1680, 9900, 4650));
+
+    QPushButton* exitButton = makeButton(m_container, QStringLiteral("cmdExit"), QStringLiteral("  Back"));
+    exitButton->setGeometry(XPContainer::twips(8550, 6480, 1500, 450));
+
+    connect(searchButton, &QPushButton::clicked, this, &FrmBB::search);
+    connect(exportButton, &QPushButton::clicked, this, &FrmBB::exportList);
+    connect(exitButton, &QPushButton::clicked, this, &QWidget::close);
+}
+
+void FrmBB::load()
+{
+    m_container->setTheme(runValues().themeIndex);
+    m_searchArea->setTheme(runValues().themeIndex);
+    const QDate today = Clock::now().date();
+    for (int month = 1; month <= 12; ++month)
+        m_month->addItem(QString::number(month));
+    // Up to this year, so that this year's sales can be searched.
+    for (int year = kFirstYear; year <= std::max(kFirstYear, today.year()); ++year)
+        m_year->addItem(QString::number(year));
+    m_month->setCurrentIndex(-1);
+    m_year->setCurrentIndex(-1);
+
+    if (!addLines(monthOfEveryYear(today.month(), runValues().currencySymbol)))
+        warn(this, QStringLiteral("Error"), QStringLiteral("(BB)Init Error"));
+}
+
+void FrmBB::search()
+{
+    if (m_year->currentText().isEmpty() || m_month->currentText().isEmpty()) {
+        warn(this, QStringLiteral("Warning"), QStringLiteral("Please fill all blanks."));
+        return;
+    }
+    m_model->clear();
+    if (!addLines(monthOfYear(m_month->currentText(), m_year->currentText(), runValues().currencySymbol)))
+        warn(this, QStringLiteral("Error"), QStringLiteral("(BB)Search Engine Error"));
+}
+
+bool FrmBB::addLines(ReportLines lines)
+{
+    m_model->appendRows(std::move(lines.lines));
+    return !lines.failed;
+}
+
+void FrmBB::exportList()
+{
+    const QString path = chooseFile(this, FileDialogMode::Save, QStringLiteral("CD"), QStringLiteral("Save As"),
+                                    QStringLiteral("Excel File(*.XLS)|*.xls"));
+    if (path.isEmpty())
+        return;
+    const ExportResult result = exportReport(appPath(QStringLiteral("report/report.rpt")), path, m_model->rows());
+    if (result.ok)
+        showMessage(this, QMessageBox::NoIcon, QStringLiteral("Successful"),
+                    QStringLiteral("EXCEL file has been exported successfully."));
+    else
+        warn(this, QStringLiteral("Error"), QStringLiteral("(BB)Export error"));
+}
+
+} // namespace marvono

@@ -1,0 +1,35 @@
+#pragma once
+// The monthly report window frmBB: the daily sales ledger of one month, searched by month and
+// year, and its export to an Excel workbook.
+#include <QDialog>
+
+class QComboBox;
+class QTreeView;
+
+namespace marvono {
+
+class TextRowsModel;
+class XPContainer;
+struct ReportLines;
+
+class FrmBB : public QDialog {
+    Q_OBJECT
+  public:
+    explicit FrmBB(QWidget* parent = nullptr);
+
+  private:
+    void buildControls();
+    void load();
+    void search();
+    void exportList();
+    bool addLines(ReportLines lines);
+
+    XPContainer* m_container = nullptr;
+    XPContainer* m_searchArea = nullptr;
+    QComboBox* m_month = nullptr; // cmbMonth1
+    QComboBox* m_year = nullptr;  // cmbYear1
+    QTreeView* m_list = nullptr;  // LV
+    TextRowsModel* m_model = nullptr;
+};
+
+} // namespace marvono

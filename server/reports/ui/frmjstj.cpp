@@ -1,0 +1,75 @@
+#include "reports/ui/frmjstj.h"
+
+#include "app/appcontext.h"
+#include "controls/ui/dialogs.h"
+#include "controls/ui/xpcontainer.h"
+#include "reports/statistics.h"
+#include "reports/textrowsmodel.h"
+#include "reports/ui/frmbb.h"
+#include "reports/ui/reportlist.h"
+
+#include <QLabel>
+#include <QTreeView>
+
+namespace marvono {
+
+FrmJSTJ::FrmJSTJ(QWidget* parent) : QDialog(parent)
+{
+    buildControls();
+    load();
+}
+
+void FrmJSTJ::buildControls()
+{
+    setObjectName(QStringLiteral("frmJSTJ"));
+    setWindowTitle(QStringLiteral("Statistic"));
+    setFixedSize(XPContainer::twips(0, 0, 10200, 6600).size());
+
+    m_container = new XPContainer(this, QStringLiteral("Stat."));
+    m_container->setObjectName(QStringLiteral("XPContainer1"));
+    m_container->setGeometry(rect());
+
+    m_model = new TextRowsModel({QStringLiteral("Product Name"), QStringLiteral("Purchase Price"),
+                                 QStringLiteral("Purchase Quantity"), QStringLiteral("Retail Price"),
+                                 QStringLiteral("Remaining Quantity"), QStringLiteral("Profit")},
+                                this);
+    m_list = makeReportList(m_container, m_model, XPContainer::twips(150, 480, 9900, 4500));
+
+    m_totalSale = new QLabel(QStringLiteral("Total Sale:"), m_container);
+    m_totalSale->setObjectName(QStringLiteral("lblTotalSale"));
+    m_totalSale->setGeometry(XPContainer::twips(300, 5160, 4500, 300));
+    m_totalProfit = new QLabel(QStringLiteral("Profit Total:"), m_container);
+    m_totalProfit->setObjectName(QStringLiteral("lblTotalProfit"));
+    m_totalProfit->setGeometry(XPContainer::twips(300, 5580, 4500, 300));
+
+    QPushButton* report = makeButton(m_container, QStringLiteral("cmdBB"), QStringLiteral(" Report"));
+    report->setGeometry(XPContainer::twips(6600, 5520, 1500, 450));
+    QPushButton* ok = makeButton(m_container, QStringLiteral("cmdOK"), QStringLiteral("  O K"));
+    ok->setGeometry(XPContainer::twips(8400, 5520, 1500, 450));
+
+    connect(report, &QPushButton::clicked, this, &FrmJSTJ::openReport);
+    connect(ok, &QPushButton::clicked, this, &QWidget::close);
+}
+
+void FrmJSTJ::load()
+{
+    m_container->setTheme(runValues().themeIndex);
+    const QString& symbol = runValues().currencySymbol;
+    Statistics statistics = catalogueStatistics(symbol);
+    m_model->appendRows(std::move(statistics.rows));
+    if (statistics.failed) {
+        warn(this, QStringLiteral("Error"), QStringLiteral("(JSTJ)Init error"));
+        return;
+    }
+    m_totalSale->setText(totalSaleText(symbol, statistics.salesTotal));
+    m_totalProfit->setText(totalProfitText(symbol, statistics.profitTotal));
+}
+
+void FrmJSTJ::openReport()
+{
+    // The report outlives this window, so it belongs to this window's parent.
+    showSingleDialog<FrmBB>(parentWidget());
+    close();
+}
+
+} // namespace marvono

@@ -1,0 +1,32 @@
+#pragma once
+// The statistics window frmJSTJ: every product with its profit on the units sold so far, and the
+// catalogue's sales and profit totals. Filled once, when it opens.
+#include <QDialog>
+
+class QLabel;
+class QPushButton;
+class QTreeView;
+
+namespace marvono {
+
+class TextRowsModel;
+class XPContainer;
+
+class FrmJSTJ : public QDialog {
+    Q_OBJECT
+  public:
+    explicit FrmJSTJ(QWidget* parent = nullptr);
+
+  private:
+    void buildControls();
+    void load();
+    void openReport();
+
+    XPContainer* m_container = nullptr;
+    QTreeView* m_list = nullptr; // LV
+    TextRowsModel* m_model = nullptr;
+    QLabel* m_totalSale = nullptr;
+    QLabel* m_totalProfit = nullptr;
+};
+
+} // namespace marvono
