@@ -70,7 +70,10 @@ bool copyFileAtomically(const QString& source, const QString& destination, QStri
         return false;
     }
     QSaveFile out(destination);
-    if (!out.open(QIODevice::WriteOnly)) {
+    // Unbuffered: a write the disk refuses must show in write()'s count. Through the buffer it
+    // would surface only inside commit(), which does not report it and would put a cut file in
+    // place of the old one.
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         setError(error, QStringLiteral("Cannot write %1: %2").arg(destination, out.errorString()));
         return false;
     }
