@@ -108,7 +108,9 @@ bool copyFileAtomically(const QString& source, const QString& destination, QStri
 bool backupDatabase(const QString& destination, QString* error)
 {
     const QString live = Database::instance().filePath();
-    if (QFileInfo(destination).absoluteFilePath() == QFileInfo(live).absoluteFilePath()) {
+    // Renaming a copy over the live file would leave the open connection on the old one.
+    const QString target = QFileInfo(destination).canonicalFilePath();
+    if (!target.isEmpty() && target == QFileInfo(live).canonicalFilePath()) {
         setError(error, QStringLiteral("The backup file cannot be the database itself."));
         return false;
     }
@@ -146,8 +148,6 @@ bool isDatabaseOfThisProgram(const QString& path, QString* error)
 bool recoverDatabase(const QString& source, QString* error)
 {
     const QString live = Database::instance().filePath();
-    if (QFileInfo(source).absoluteFilePath() == QFileInfo(live).absoluteFilePath())
-        return isDatabaseOfThisProgram(source, error);
     if (!isDatabaseOfThisProgram(source, error))
         return false;
     Database::instance().close();

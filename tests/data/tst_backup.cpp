@@ -219,7 +219,10 @@ void TestBackup::failedCopyLeavesDestination()
     QCOMPARE(test::fileBytes(target), QByteArray("an older backup"));
     QCOMPARE(strayFiles(folder.path(), expected), QStringList());
 
-    // A folder that does not exist, and a source that cannot be read as a file.
+    // The database itself, a folder that does not exist, and a source that cannot be read as a file.
+    const QByteArray liveBytes = test::fileBytes(live);
+    QVERIFY(!backupDatabase(live));
+    QCOMPARE(test::fileBytes(live), liveBytes);
     injectCopyFault(-1);
     QVERIFY(!backupDatabase(folder.file("no such folder/x.DBK")));
     QVERIFY(!copyFileAtomically(folder.file("qexclient"), target));

@@ -108,7 +108,9 @@ void TestPreferences::loadShowsSettings()
     QCOMPARE(box(dialog, "txtUsername")->text(), QStringLiteral("boss"));
     for (const char* name : {"txtPWD", "txtPWD2"}) {
         QCOMPARE(box(dialog, name)->text(), QStringLiteral("s3cret"));
-        QCOMPARE(box(dialog, name)->echoMode(), QLineEdit::Password);
+        QLineEdit* secret = box(dialog, name);
+        QCOMPARE(secret->echoMode(), QLineEdit::Password);
+        QCOMPARE(secret->style()->styleHint(QStyle::SH_LineEdit_PasswordCharacter, nullptr, secret), int('*'));
     }
 
     QStringList blue;

@@ -88,8 +88,10 @@ void FrmSetup::build()
     addLabel(m_securityGroup, QStringLiteral("Label8"), QStringLiteral("Confirm:"),
              XPContainer::twips(150, 1680, 1200, 300));
     m_confirmation = addTextBox(m_securityGroup, QStringLiteral("txtPWD2"), XPContainer::twips(1425, 1650, 3750, 330));
-    m_password->setEchoMode(QLineEdit::Password);
-    m_confirmation->setEchoMode(QLineEdit::Password);
+    for (QLineEdit* secret : {m_password, m_confirmation}) {
+        secret->setEchoMode(QLineEdit::Password);
+        secret->setStyleSheet(QStringLiteral("lineedit-password-character: 42;")); // '*'
+    }
 
     QPushButton* ok = makeButton(m_frame, QStringLiteral("cmdOK"), QStringLiteral("  O K"));
     ok->setGeometry(XPContainer::twips(2400, 5970, 1425, 585));
