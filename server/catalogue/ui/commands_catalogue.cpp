@@ -1,10 +1,21 @@
 #include "app/ui/commands.h"
+#include "app/ui/frmmain.h"
+#include "catalogue/ui/frmtjsp.h"
+#include "catalogue/ui/frmxgsp.h"
+#include "catalogue/ui/productactions.h"
+#include "controls/ui/dialogs.h"
 
 namespace marvono {
 
 void registerCatalogueCommands(CommandTable& table)
 {
-    Q_UNUSED(table);
+    table.set(Command::AddProduct, [](FrmMain&) { showSingleDialog<FrmTJSP>(); });
+    table.set(Command::ModifyProduct, [](FrmMain&) { showSingleDialog<FrmXGSP>(); });
+    table.set(Command::DeleteProductButton,
+              [](FrmMain& main) { deleteSelectedProduct(main, DeleteMode::WithPicture); });
+    table.set(Command::DeleteProductMenu, [](FrmMain& main) { deleteSelectedProduct(main, DeleteMode::RowOnly); });
+    table.set(Command::ProductClicked, showProductDetails);
+    table.set(Command::ProductListFocusLost, hideProductPicture);
 }
 
 } // namespace marvono

@@ -1,0 +1,168 @@
+#include "catalogue/products.h"
+
+#include "app/appcontext.h"
+#include "catalogue/productfiles.h"
+#include "data/database.h"
+#include "data/recordset.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+namespace marvono {
+namespace {
+
+const QString& productByName()
+{
+    static const QString sql = QStringLiteral("select * from product_info where cName=?");
+    return sql;
+}
+
+// Assigns the boxes' texts by column position. A number column that refuses its text is left
+// empty and the others are still assigned, so the result is not checked.
+void assignValues(RecordSet& row, const ProductValues& values)
+{
+    row.setField(0, values.name);
+    row.setField(1, values.inPrice);
+    row.setField(2, values.allQty);
+    row.setField(3, values.outPrice);
+    row.setField(4, values.leastQty);
+    row.setField(6, values.type);
+    row.setField(8, values.comment);
+    row.setField(9, values.alert);
+}
+
+} // namespace
+
+QStringList productCategories()
+{
+    QStringList categories;
+    auto set = ExecSQL(QStringLiteral("select distinct cType from product_info"));
+    if (!set)
+        return categories;
+    for (; !set->isEof(); set->moveNext())
+        categories.append(set->text(0));
+    return categories;
+}
+
+AddResult addProduct(const ProductValues& values, const QString& picturePath, const QImage& picture)
+{
+    AddResult result;
+    if (!picturePath.isEmpty() && QFileInfo(picturePath).isFile()) {
+        // The number is taken at the moment of saving, so a file deleted meanwhile frees its number.
+        result.pictureNumber = freePictureNumber();
+        if (result.pictureNumber <= kMaxPictureNumber)
+            savePicture(picture, pictureFilePath(result.pictureNumber));
+    }
+
+    QString message;
+    auto set = ExecSQL(productByName(), message, {values.name});
+    if (!set) {
+        result.error = message;
+        return result;
+    }
+    if (!set->isEof()) {
+        result.outcome = AddOutcome::Duplicate;
+        return result;
+    }
+    set->addNew();
+    assignValues(*set, values);
+    set->setField(7, result.pictureNumber);
+    if (!set->update()) {
+        result.error = set->errorText();
+        return result;
+    }
+    writeIntroFile(QString::number(result.pictureNumber), values.comment);
+    result.outcome = AddOutcome::Added;
+    return result;
+}
+
+StoredProduct findProduct(const QString& name)
+{
+    StoredProduct product;
+    auto set = ExecSQL(productByName(), {name});
+    if (!set || set->isEof())
+        return product;
+    product.found = true;
+    product.values = {set->text(0), set->text(1), set->text(2), set->text(3),
+                      set->text(4), set->text(6), set->text(8), set->text(9)};
+    product.pictureNumber = set->text(7);
+    return product;
+}
+
+ModifyResult modifyProduct(const QString& oldName, const ProductValues& values, const QString& pictureNumber,
+                           bool keepPicture, const QImage& picture)
+{
+    ModifyResult result;
+    result.pictureNumber = keepPicture ? pictureNumber : QStringLiteral("0");
+    QString message;
+    auto product = ExecSQL(productByName(), message, {oldName});
+    if (!product) {
+        result.error = message;
+        return result;
+    }
+    result.found = !product->isEof();
+
+    Transaction transaction;
+    if (result.found) {
+        assignValues(*product, values);
+        product->setField(7, result.pictureNumber);
+        if (!product->update()) {
+            result.error = product->errorText();
+            return result;
+        }
+    }
+    auto log = ExecSQL(QStringLiteral("select * from change where 0"), message);
+    if (!log) {
+        result.error = message;
+        return result;
+    }
+    log->addNew();
+    log->setField(0, Clock::now().date());
+    log->setField(1, oldName);
+    if (!log->update()) {
+        result.error = log->errorText();
+        return result;
+    }
+    if (!transaction.commit()) {
+        result.error = transaction.errorText();
+        return result;
+    }
+
+    if (result.found) {
+        // Re-saved on every update, also when no new picture was chosen.
+        savePicture(picture, pictureFilePath(result.pictureNumber));
+        writeIntroFile(result.pictureNumber, values.comment);
+    }
+    result.ok = true;
+    return result;
+}
+
+DeleteResult deleteProduct(const QString& name, DeleteMode mode)
+{
+    DeleteResult result;
+    QString message;
+    auto set = ExecSQL(productByName(), message, {name});
+    if (!set) {
+        result.error = message;
+        return result;
+    }
+    if (set->isEof()) {
+        result.error = QStringLiteral("No product is named \"%1\".").arg(name);
+        return result;
+    }
+    const QString picture = pictureFilePath(set->text(7));
+    if (!set->deleteCurrent()) {
+        result.error = set->errorText();
+        return result;
+    }
+    result.rowDeleted = true;
+    // Only once the row is gone, so a failed delete never leaves a product without its picture.
+    if (mode == DeleteMode::WithPicture && QFileInfo::exists(picture) && !QFile::remove(picture)) {
+        result.error = QStringLiteral("Cannot delete %1.").arg(picture);
+        return result;
+    }
+    result.ok = true;
+    return result;
+}
+
+} // namespace marvono

@@ -1,0 +1,71 @@
+#pragma once
+// Adding, changing and deleting products in product_info together with their picture and
+// introduction files. Values are stored as typed; names are always bound, never pasted into SQL.
+#include <QImage>
+#include <QString>
+#include <QStringList>
+
+namespace marvono {
+
+// The texts of the product dialogs' boxes.
+struct ProductValues {
+    QString name;     // column 0
+    QString inPrice;  // 1
+    QString allQty;   // 2
+    QString outPrice; // 3
+    QString leastQty; // 4
+    QString type;     // 6
+    QString comment;  // 8
+    QString alert;    // 9
+};
+
+// Every distinct category in the order the database returns them; empty when it cannot be read.
+QStringList productCategories();
+
+enum class AddOutcome { Added, Duplicate, Failed };
+struct AddResult {
+    AddOutcome outcome = AddOutcome::Failed;
+    int pictureNumber = 0;
+    QString error;
+};
+
+// Stores the picture (when picturePath names an existing file) under the first free number, then
+// appends the product unless its name exists already (exact comparison), then writes its
+// introduction file. A value a number column refuses leaves that column empty. A picture saved
+// before a refusal stays on disk.
+AddResult addProduct(const ProductValues& values, const QString& picturePath, const QImage& picture);
+
+// A product's stored values, looked up by name (the first row the database returns).
+struct StoredProduct {
+    bool found = false;
+    ProductValues values;
+    QString pictureNumber; // column 7 as stored
+};
+StoredProduct findProduct(const QString& name);
+
+struct ModifyResult {
+    bool ok = false;
+    bool found = false;
+    QString pictureNumber;
+    QString error;
+};
+
+// Rewrites the first product named oldName (the new name is not checked against other products),
+// re-saves the picture and the introduction file under its picture number, which becomes "0" when
+// keepPicture is false, and logs the old name with today's date in `change`. The log row is written
+// also when no product has that name. Row and log row are stored together or not at all.
+ModifyResult modifyProduct(const QString& oldName, const ProductValues& values, const QString& pictureNumber,
+                           bool keepPicture, const QImage& picture);
+
+enum class DeleteMode { WithPicture, RowOnly };
+struct DeleteResult {
+    bool rowDeleted = false;
+    bool ok = false;
+    QString error;
+};
+
+// Deletes the first product of that name; WithPicture also removes its picture file, once the row
+// is gone. The introduction file always stays. Fails when no product has that name.
+DeleteResult deleteProduct(const QString& name, DeleteMode mode);
+
+} // namespace marvono

@@ -1,0 +1,38 @@
+#include "catalogue/ui/frmtjsp.h"
+
+#include "app/ui/frmmain.h"
+#include "controls/ui/dialogs.h"
+
+#include <QLineEdit>
+
+namespace marvono {
+
+FrmTJSP::FrmTJSP()
+    : ProductForm(QStringLiteral("frmTJSP"), QStringLiteral("Add a new product"), QStringLiteral("Add a new product"),
+                  QStringLiteral(" Add"))
+{
+    loadCategories();
+    for (QLineEdit* box : {m_name, m_inPrice, m_allQty, m_outPrice, m_leastQty})
+        box->clear();
+}
+
+void FrmTJSP::accept()
+{
+    const AddResult result = addProduct(values(), m_picturePath->text(), m_preview->image());
+    switch (result.outcome) {
+    case AddOutcome::Duplicate:
+        warn(this, QStringLiteral("Warning"), QStringLiteral("This product have been added already"));
+        return;
+    case AddOutcome::Failed:
+        // The typed values stay in the boxes so nothing is lost.
+        warn(this, QStringLiteral("error"), QStringLiteral("(TJSP)Add error"));
+        return;
+    case AddOutcome::Added:
+        break;
+    }
+    close();
+    if (FrmMain* main = FrmMain::instance())
+        main->requestRefresh(true);
+}
+
+} // namespace marvono

@@ -1,0 +1,51 @@
+#include "catalogue/ui/frmxgsp.h"
+
+#include "app/ui/frmmain.h"
+#include "catalogue/productfiles.h"
+#include "controls/ui/dialogs.h"
+#include "controls/ui/xpcontainer.h"
+
+#include <QFileInfo>
+#include <QLineEdit>
+
+namespace marvono {
+
+FrmXGSP::FrmXGSP()
+    : ProductForm(QStringLiteral("frmXGSP"), QStringLiteral("XGSP"), QStringLiteral("Modify a product"),
+                  QStringLiteral(" Update"))
+{
+    m_oldName = new QLineEdit(m_frame);
+    m_oldName->setObjectName(QStringLiteral("Text1"));
+    m_oldName->hide();
+    m_pictureNumber = new QLineEdit(m_frame);
+    m_pictureNumber->setObjectName(QStringLiteral("txtpp"));
+    m_pictureNumber->hide();
+
+    if (FrmMain* main = FrmMain::instance())
+        m_oldName->setText(main->selectedProductName());
+    loadCategories();
+    const StoredProduct product = findProduct(m_oldName->text());
+    if (!product.found)
+        return;
+    setValues(product.values);
+    m_pictureNumber->setText(product.pictureNumber);
+    m_picturePath->setText(pictureFilePath(product.pictureNumber));
+    if (QFileInfo::exists(m_picturePath->text()))
+        m_preview->setImage(loadPicture(m_picturePath->text()));
+}
+
+void FrmXGSP::accept()
+{
+    const ModifyResult result = modifyProduct(m_oldName->text(), values(), m_pictureNumber->text(),
+                                              !m_picturePath->text().isEmpty(), m_preview->image());
+    if (!result.ok) {
+        // Nothing was stored: keep the dialog and its boxes rather than lose the edit.
+        warn(this, QStringLiteral("error"), QStringLiteral("(XGSP)Update error"));
+        return;
+    }
+    if (FrmMain* main = FrmMain::instance())
+        main->requestRefresh(true);
+    close();
+}
+
+} // namespace marvono

@@ -1,0 +1,20 @@
+#pragma once
+// frmXGSP: changes the product that was selected in the main list when the dialog opened.
+#include "catalogue/ui/productform.h"
+
+namespace marvono {
+
+class FrmXGSP : public ProductForm {
+    Q_OBJECT
+  public:
+    FrmXGSP();
+
+  protected:
+    void accept() override;
+
+  private:
+    QLineEdit* m_oldName;       // Text1: the key of the edit, fixed at open
+    QLineEdit* m_pictureNumber; // txtpp
+};
+
+} // namespace marvono

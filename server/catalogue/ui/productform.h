@@ -1,0 +1,74 @@
+#pragma once
+// The window layout shared by the add and modify dialogs: the product's boxes, the picture
+// preview with its Browse button, the introduction text and the two buttons.
+#include "catalogue/products.h"
+
+#include <QImage>
+#include <QWidget>
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+
+namespace marvono {
+
+class XPContainer;
+
+// The preview box: holds one image and draws it stretched to 100 x 100 pixels at its top-left corner.
+class PicturePreview : public QWidget {
+    Q_OBJECT
+  public:
+    static constexpr int kSide = 100;
+    explicit PicturePreview(QWidget* parent = nullptr);
+    // What the box shows, as it is saved: always kSide x kSide.
+    QImage image() const { return m_image; }
+    void setImage(const QImage& image);
+    // The image shown before any picture is chosen.
+    static QImage placeholder();
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+
+  private:
+    QImage m_image;
+};
+
+class ProductForm : public QWidget {
+    Q_OBJECT
+  public:
+    ProductForm(const QString& objectName, const QString& windowCaption, const QString& frameCaption,
+                const QString& okCaption);
+
+    ProductValues values() const;
+    void setValues(const ProductValues& values);
+    // The multi-line box shows CR LF as line breaks and gives them back as CR LF.
+    QString commentText() const;
+    void setCommentText(const QString& text);
+
+  protected:
+    // Fills the category list from the catalogue.
+    void loadCategories();
+    virtual void accept() = 0;
+
+    XPContainer* m_frame;
+    QLineEdit* m_name;
+    QComboBox* m_type;
+    QLineEdit* m_inPrice;
+    QLineEdit* m_allQty;
+    QLineEdit* m_outPrice;
+    QLineEdit* m_leastQty;
+    QLineEdit* m_alert;
+    QLineEdit* m_picturePath;
+    QPushButton* m_browse;
+    PicturePreview* m_preview;
+    QPlainTextEdit* m_comment;
+    QPushButton* m_ok;
+    QPushButton* m_cancel;
+
+  private:
+    void browse();
+};
+
+} // namespace marvono

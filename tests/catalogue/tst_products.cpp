@@ -1,0 +1,381 @@
+// Adding, changing and deleting products with their picture and introduction files.
+#include "app/appcontext.h"
+#include "catalogue/productfiles.h"
+#include "catalogue/products.h"
+#include "data/database.h"
+#include "data/recordset.h"
+#include "support/catalogue_dialogs.h"
+#include "support/testsupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QtTest>
+
+using namespace marvono;
+
+namespace {
+
+QImage solid(const QColor& color)
+{
+    QImage image(100, 100, QImage::Format_RGB32);
+    image.fill(color);
+    return image;
+}
+
+ProductValues tea(const QString& name = "Tea")
+{
+    return {name, "1.5", "10", "2.5", "8", "Drinks", "Green tea\r\nfrom Hangzhou", "2"};
+}
+
+QString picPath(int n)
+{
+    return pictureFilePath(n);
+}
+
+// A product row as stored, written straight into the table.
+void storeProduct(const QString& name, int picture, const QString& comment = "intro")
+{
+    auto set = ExecSQL("select * from product_info where 0");
+    QVERIFY(set);
+    set->addNew();
+    set->setField(0, name);
+    set->setField(1, "1");
+    set->setField(2, "1");
+    set->setField(3, "2");
+    set->setField(4, "1");
+    set->setField(5, "spare");
+    set->setField(6, "Food");
+    set->setField(7, picture);
+    set->setField(8, comment);
+    set->setField(9, "0");
+    QVERIFY(set->update());
+}
+
+} // namespace
+
+class TestProducts : public QObject {
+    Q_OBJECT
+  private Q_SLOTS:
+    void init();
+    void cleanup();
+    void addStoresColumnsByPosition();
+    void addTakesFreePictureNumbers();
+    void addWithoutPicture();
+    void addWhenAllNumbersTaken();
+    void duplicatesAreExact();
+    void refusedNumbersLeaveEmptyColumns();
+    void addFailureStoresNothing();
+    void categoriesAreDistinct();
+    void modifyRewritesRowFilesAndLog();
+    void modifyClearedPictureUsesZero();
+    void modifyRenameOntoOtherName();
+    void modifyUnknownNameOnlyLogs();
+    void modifyFailureStoresNothing();
+    void deleteWithAndWithoutPicture_data();
+    void deleteWithAndWithoutPicture();
+    void deleteUnknownName();
+    void deleteFailureKeepsPicture();
+    void deleteFirstOfTwoNamesakes();
+    void apostrophesWorkEverywhere();
+};
+
+void TestProducts::init()
+{
+    Clock::setOverride([]() { return QDateTime(QDate(2026, 12, 7), QTime(23, 59, 58)); });
+}
+
+void TestProducts::cleanup()
+{
+    Clock::setOverride({});
+    injectWriteFault(0);
+}
+
+void TestProducts::addStoresColumnsByPosition()
+{
+    test::TempAppFolder folder;
+    const AddResult result = addProduct(tea(), QString(), solid(Qt::red));
+    QCOMPARE(result.outcome, AddOutcome::Added);
+    QCOMPARE(result.pictureNumber, 0);
+    QCOMPARE(test::rowsOf("select * from product_info"),
+             QStringList{"Tea|1.5|10|2.5|8|<null>|Drinks|0|Green tea\r\nfrom Hangzhou|2"});
+    QCOMPARE(test::fileBytes(folder.file("qexclient/info/0.ifo")), QByteArray("\"Green tea\r\nfrom Hangzhou\"\r\n"));
+}
+
+void TestProducts::addTakesFreePictureNumbers()
+{
+    test::TempAppFolder folder;
+    const QString chosen = folder.file("chosen.gif");
+    QVERIFY(test::writeSolidPicture(chosen, Qt::green, "GIF"));
+    QVERIFY(test::writeSolidPicture(picPath(1), Qt::red, "BMP"));
+    QVERIFY(test::writeSolidPicture(picPath(2), Qt::red, "BMP"));
+
+    AddResult result = addProduct(tea("Tea"), chosen, solid(QColor(0, 0, 250)));
+    QCOMPARE(result.outcome, AddOutcome::Added);
+    QCOMPARE(result.pictureNumber, 3);
+    // The preview's image is what is saved, as a bitmap.
+    QVERIFY(test::fileBytes(picPath(3)).startsWith("BM"));
+    QCOMPARE(test::pictureColor(picPath(3)), QColor(0, 0, 250));
+    QVERIFY(QFile::exists(folder.file("qexclient/info/3.ifo")));
+    QCOMPARE(findProduct("Tea").pictureNumber, QString("3"));
+
+    QVERIFY(QFile::remove(picPath(2)));
+    result = addProduct(tea("Coffee"), chosen, solid(Qt::yellow));
+    QCOMPARE(result.pictureNumber, 2);
+    QCOMPARE(test::pictureColor(picPath(2)), QColor(Qt::yellow));
+    QVERIFY(QFile::exists(folder.file("qexclient/info/2.ifo")));
+    QCOMPARE(addProduct(tea("Milk"), chosen, solid(Qt::yellow)).pictureNumber, 4);
+}
+
+void TestProducts::addWithoutPicture()
+{
+    test::TempAppFolder folder;
+    QCOMPARE(addProduct(tea("A"), QString(), solid(Qt::red)).pictureNumber, 0);
+    QCOMPARE(addProduct(tea("B"), folder.file("gone.jpg"), solid(Qt::red)).pictureNumber, 0);
+    // A folder is no picture file.
+    QCOMPARE(addProduct(tea("C"), folder.file("qexclient"), solid(Qt::red)).pictureNumber, 0);
+    QCOMPARE(QDir(folder.file("qexclient/pic")).entryList(QDir::Files), QStringList());
+    QCOMPARE(QDir(folder.file("qexclient/info")).entryList(QDir::Files), QStringList{"0.ifo"});
+    QCOMPARE(test::rowsOf("select cPic from product_info order by rowid"), (QStringList{"0", "0", "0"}));
+}
+
+void TestProducts::addWhenAllNumbersTaken()
+{
+    test::TempAppFolder folder;
+    for (int n = 1; n <= 3000; ++n) {
+        QFile file(picPath(n));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+    }
+    const AddResult result = addProduct(tea(), folder.file("qexclient/pic/1.jpg"), solid(Qt::red));
+    QCOMPARE(result.outcome, AddOutcome::Added);
+    QCOMPARE(result.pictureNumber, 3001);
+    QVERIFY(!QFile::exists(picPath(3001)));
+    QVERIFY(QFile::exists(folder.file("qexclient/info/3001.ifo")));
+    QCOMPARE(findProduct("Tea").pictureNumber, QString("3001"));
+}
+
+void TestProducts::duplicatesAreExact()
+{
+    test::TempAppFolder folder;
+    const QString chosen = folder.file("chosen.bmp");
+    QVERIFY(test::writeSolidPicture(chosen, Qt::green, "BMP"));
+    QCOMPARE(addProduct(tea("Tea"), QString(), solid(Qt::red)).outcome, AddOutcome::Added);
+
+    ProductValues again = tea("Tea");
+    again.comment = "second";
+    const AddResult refused = addProduct(again, chosen, solid(Qt::red));
+    QCOMPARE(refused.outcome, AddOutcome::Duplicate);
+    // The picture was saved before the check and stays; nothing else was written.
+    QVERIFY(QFile::exists(picPath(1)));
+    QVERIFY(!QFile::exists(folder.file("qexclient/info/1.ifo")));
+    QCOMPARE(test::rowsOf("select cName from product_info order by rowid"), QStringList{"Tea"});
+
+    QCOMPARE(addProduct(tea("tea"), QString(), solid(Qt::red)).outcome, AddOutcome::Added);
+    QCOMPARE(addProduct(tea("Tea "), QString(), solid(Qt::red)).outcome, AddOutcome::Added);
+    QCOMPARE(addProduct(tea(" Tea"), QString(), solid(Qt::red)).outcome, AddOutcome::Added);
+    QCOMPARE(test::rowsOf("select cName from product_info order by rowid"),
+             (QStringList{"Tea", "tea", "Tea ", " Tea"}));
+}
+
+void TestProducts::refusedNumbersLeaveEmptyColumns()
+{
+    test::TempAppFolder folder;
+    ProductValues values = tea("Odd");
+    values.inPrice = "12abc";
+    values.allQty = "";
+    values.alert = "Alert Quantity";
+    QCOMPARE(addProduct(values, QString(), solid(Qt::red)).outcome, AddOutcome::Added);
+    QCOMPARE(test::rowsOf("select * from product_info"),
+             QStringList{"Odd|<null>|<null>|2.5|8|<null>|Drinks|0|Green tea\r\nfrom Hangzhou|<null>"});
+}
+
+void TestProducts::addFailureStoresNothing()
+{
+    test::TempAppFolder folder;
+    injectWriteFault(1);
+    const AddResult result = addProduct(tea(), QString(), solid(Qt::red));
+    QCOMPARE(result.outcome, AddOutcome::Failed);
+    QVERIFY(!result.error.isEmpty());
+    QCOMPARE(test::rowsOf("select * from product_info"), QStringList());
+    QVERIFY(!QFile::exists(folder.file("qexclient/info/0.ifo")));
+
+    // No database at all.
+    test::TempAppFolder empty(false);
+    QCOMPARE(addProduct(tea(), QString(), solid(Qt::red)).outcome, AddOutcome::Failed);
+    QVERIFY(!QFile::exists(empty.file("qexclient/info/0.ifo")));
+    QCOMPARE(productCategories(), QStringList());
+}
+
+void TestProducts::categoriesAreDistinct()
+{
+    test::TempAppFolder folder;
+    for (const char* type : {"Fruit", "Drinks", "Fruit", "fruit", ""}) {
+        ProductValues values = tea(QString("P%1").arg(test::rowsOf("select * from product_info").size()));
+        values.type = type;
+        QCOMPARE(addProduct(values, QString(), QImage()).outcome, AddOutcome::Added);
+    }
+    QCOMPARE(productCategories(), (QStringList{"Fruit", "Drinks", "fruit", ""}));
+}
+
+void TestProducts::modifyRewritesRowFilesAndLog()
+{
+    test::TempAppFolder folder;
+    storeProduct("Tea", 5, "old");
+    QVERIFY(test::writeSolidPicture(picPath(5), Qt::red, "JPEG"));
+
+    ProductValues values = tea("Green Tea");
+    values.alert = "Alert Quantity";
+    const ModifyResult result = modifyProduct("Tea", values, "5", true, solid(QColor(0, 0, 250)));
+    QVERIFY(result.ok);
+    QVERIFY(result.found);
+    // Column 5 keeps its value; the refused alert is emptied.
+    QCOMPARE(test::rowsOf("select * from product_info"),
+             QStringList{"Green Tea|1.5|10|2.5|8|spare|Drinks|5|Green tea\r\nfrom Hangzhou|<null>"});
+    QVERIFY(test::fileBytes(picPath(5)).startsWith("BM"));
+    QCOMPARE(test::pictureColor(picPath(5)), QColor(0, 0, 250));
+    QCOMPARE(test::fileBytes(folder.file("qexclient/info/5.ifo")), QByteArray("\"Green tea\r\nfrom Hangzhou\"\r\n"));
+    QCOMPARE(test::rowsOf("select * from change"), QStringList{"2026-12-07|Tea"});
+
+    // An unchanged update is logged again, under the name it had.
+    QVERIFY(modifyProduct("Green Tea", values, "5", true, solid(Qt::red)).ok);
+    QCOMPARE(test::rowsOf("select * from change"), (QStringList{"2026-12-07|Tea", "2026-12-07|Green Tea"}));
+}
+
+void TestProducts::modifyClearedPictureUsesZero()
+{
+    test::TempAppFolder folder;
+    storeProduct("Tea", 5);
+    QVERIFY(test::writeSolidPicture(picPath(5), Qt::red, "BMP"));
+    const ModifyResult result = modifyProduct("Tea", tea(), "5", false, solid(Qt::green));
+    QVERIFY(result.ok);
+    QCOMPARE(result.pictureNumber, QString("0"));
+    QCOMPARE(findProduct("Tea").pictureNumber, QString("0"));
+    QCOMPARE(test::pictureColor(picPath(0)), QColor(Qt::green));
+    QVERIFY(QFile::exists(folder.file("qexclient/info/0.ifo")));
+    QCOMPARE(test::pictureColor(picPath(5)), QColor(Qt::red));
+    QVERIFY(!QFile::exists(folder.file("qexclient/info/5.ifo")));
+}
+
+void TestProducts::modifyRenameOntoOtherName()
+{
+    test::TempAppFolder folder;
+    storeProduct("Tea", 1);
+    storeProduct("Coffee", 2);
+    QVERIFY(modifyProduct("Tea", tea("Coffee"), "1", true, solid(Qt::red)).ok);
+    QCOMPARE(test::rowsOf("select cName, cPic from product_info order by rowid"),
+             (QStringList{"Coffee|1", "Coffee|2"}));
+    QCOMPARE(findProduct("Tea").found, false);
+    QCOMPARE(test::rowsOf("select * from change"), QStringList{"2026-12-07|Tea"});
+}
+
+void TestProducts::modifyUnknownNameOnlyLogs()
+{
+    test::TempAppFolder folder;
+    storeProduct("Tea", 1);
+    const QStringList before = test::rowsOf("select * from product_info");
+    const ModifyResult result = modifyProduct(QString(), tea("Other"), QString(), false, solid(Qt::red));
+    QVERIFY(result.ok);
+    QVERIFY(!result.found);
+    QCOMPARE(test::rowsOf("select * from product_info"), before);
+    QCOMPARE(test::rowsOf("select * from change"), QStringList{"2026-12-07|"});
+    QCOMPARE(QDir(folder.file("qexclient/pic")).entryList(QDir::Files), QStringList());
+    QCOMPARE(QDir(folder.file("qexclient/info")).entryList(QDir::Files), QStringList());
+}
+
+void TestProducts::modifyFailureStoresNothing()
+{
+    test::TempAppFolder folder;
+    storeProduct("Tea", 5);
+    const QStringList before = test::rowsOf("select * from product_info");
+    // The row is written, the log row fails: the row goes back as well.
+    injectWriteFault(2);
+    const ModifyResult result = modifyProduct("Tea", tea("Renamed"), "5", true, solid(Qt::red));
+    QVERIFY(!result.ok);
+    QCOMPARE(test::rowsOf("select * from product_info"), before);
+    QCOMPARE(test::rowsOf("select * from change"), QStringList());
+    QVERIFY(!QFile::exists(picPath(5)));
+    QVERIFY(!QFile::exists(folder.file("qexclient/info/5.ifo")));
+}
+
+void TestProducts::deleteWithAndWithoutPicture_data()
+{
+    QTest::addColumn<bool>("withPicture");
+    QTest::newRow("toolbar") << true;
+    QTest::newRow("menu") << false;
+}
+
+void TestProducts::deleteWithAndWithoutPicture()
+{
+    QFETCH(bool, withPicture);
+    test::TempAppFolder folder;
+    storeProduct("Tea", 7);
+    storeProduct("Coffee", 8);
+    QVERIFY(test::writeSolidPicture(picPath(7), Qt::red, "BMP"));
+    QVERIFY(test::writeSolidPicture(picPath(8), Qt::red, "BMP"));
+    QVERIFY(writeIntroFile("7", "intro"));
+    const DeleteResult result = deleteProduct("Tea", withPicture ? DeleteMode::WithPicture : DeleteMode::RowOnly);
+    QVERIFY(result.ok);
+    QVERIFY(result.rowDeleted);
+    QCOMPARE(test::rowsOf("select cName from product_info order by rowid"), QStringList{"Coffee"});
+    QCOMPARE(QFile::exists(picPath(7)), !withPicture);
+    QVERIFY(QFile::exists(picPath(8)));
+    QVERIFY(QFile::exists(folder.file("qexclient/info/7.ifo")));
+}
+
+void TestProducts::deleteUnknownName()
+{
+    test::TempAppFolder folder;
+    storeProduct("Tea", 0);
+    QVERIFY(test::writeSolidPicture(picPath(0), Qt::red, "BMP"));
+    for (DeleteMode mode : {DeleteMode::WithPicture, DeleteMode::RowOnly}) {
+        const DeleteResult result = deleteProduct(QString(), mode);
+        QVERIFY(!result.ok);
+        QVERIFY(!result.rowDeleted);
+    }
+    QCOMPARE(test::rowsOf("select cName from product_info order by rowid"), QStringList{"Tea"});
+    QVERIFY(QFile::exists(picPath(0)));
+    // Picture number 0 is shared, but the toolbar path removes 0.jpg all the same.
+    QVERIFY(deleteProduct("Tea", DeleteMode::WithPicture).ok);
+    QVERIFY(!QFile::exists(picPath(0)));
+}
+
+void TestProducts::deleteFailureKeepsPicture()
+{
+    test::TempAppFolder folder;
+    storeProduct("Tea", 7);
+    QVERIFY(test::writeSolidPicture(picPath(7), Qt::red, "BMP"));
+    injectWriteFault(1);
+    const DeleteResult result = deleteProduct("Tea", DeleteMode::WithPicture);
+    QVERIFY(!result.ok);
+    QVERIFY(!result.rowDeleted);
+    QCOMPARE(test::rowsOf("select cName from product_info order by rowid"), QStringList{"Tea"});
+    QVERIFY(QFile::exists(picPath(7)));
+}
+
+void TestProducts::deleteFirstOfTwoNamesakes()
+{
+    test::TempAppFolder folder;
+    storeProduct("Tea", 1);
+    storeProduct("Tea", 2);
+    QVERIFY(deleteProduct("Tea", DeleteMode::RowOnly).ok);
+    QCOMPARE(test::rowsOf("select cName, cPic from product_info order by rowid"), QStringList{"Tea|2"});
+}
+
+void TestProducts::apostrophesWorkEverywhere()
+{
+    test::TempAppFolder folder;
+    const QString name = "Grandma's Jam";
+    QCOMPARE(addProduct(tea(name), QString(), solid(Qt::red)).outcome, AddOutcome::Added);
+    QCOMPARE(addProduct(tea(name), QString(), solid(Qt::red)).outcome, AddOutcome::Duplicate);
+    const StoredProduct found = findProduct(name);
+    QVERIFY(found.found);
+    QCOMPARE(found.values.comment, QString("Green tea\r\nfrom Hangzhou"));
+
+    QVERIFY(modifyProduct(name, tea("O'Brien's Jam"), "0", true, solid(Qt::red)).found);
+    QCOMPARE(test::rowsOf("select * from change"), QStringList{"2026-12-07|Grandma's Jam"});
+    QVERIFY(findProduct("O'Brien's Jam").found);
+    QVERIFY(deleteProduct("O'Brien's Jam", DeleteMode::RowOnly).ok);
+    QCOMPARE(test::rowsOf("select * from product_info"), QStringList());
+}
+
+QTEST_GUILESS_MAIN(TestProducts)
+#include "tst_products.moc"

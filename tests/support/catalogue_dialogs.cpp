@@ -1,0 +1,116 @@
+#include "support/catalogue_dialogs.h"
+
+#include "app/ui/frmmain.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QImage>
+#include <QImageReader>
+#include <QItemSelectionModel>
+#include <QTimer>
+#include <QTreeView>
+#include <QtTest>
+
+namespace marvono::test {
+
+FileDialogAnswerer::FileDialogAnswerer(const QString& path)
+    : m_seen(std::make_shared<SeenFileDialog>()), m_stop(std::make_shared<bool>(false))
+{
+    auto seen = m_seen;
+    auto stop = m_stop;
+    auto* timer = new QTimer;
+    timer->setInterval(10);
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, seen, stop, path]() {
+        if (*stop) {
+            timer->deleteLater();
+            return;
+        }
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        seen->objectName = dialog->objectName();
+        seen->title = dialog->windowTitle();
+        seen->nameFilters = dialog->nameFilters();
+        seen->nativeDialog = !dialog->testOption(QFileDialog::DontUseNativeDialog);
+        seen->seen = true;
+        if (path.isEmpty()) {
+            dialog->reject();
+        } else {
+            dialog->selectFile(path);
+            static_cast<QDialog*>(dialog)->accept(); // QFileDialog hides accept()
+        }
+        timer->stop();
+        timer->deleteLater();
+    });
+    timer->start();
+}
+
+FileDialogAnswerer::~FileDialogAnswerer()
+{
+    *m_stop = true;
+}
+
+bool FileDialogAnswerer::wait(int ms) const
+{
+    auto seen = m_seen;
+    return QTest::qWaitFor([seen]() { return seen->seen; }, ms);
+}
+
+bool selectProduct(FrmMain& main, const QString& name)
+{
+    QTreeView* list = main.productList();
+    const QAbstractItemModel* model = list->model();
+    for (int row = 0; row < model->rowCount(); ++row) {
+        const QModelIndex index = model->index(row, 0);
+        if (index.data().toString() == name) {
+            list->selectionModel()->setCurrentIndex(index,
+                                                    QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+            return true;
+        }
+    }
+    return false;
+}
+
+QStringList listedProducts(FrmMain& main)
+{
+    QStringList names;
+    const QAbstractItemModel* model = main.productList()->model();
+    for (int row = 0; row < model->rowCount(); ++row)
+        names.append(model->index(row, 0).data().toString());
+    return names;
+}
+
+bool writeSolidPicture(const QString& path, const QColor& color, const char* format, int side)
+{
+    if (qstrcmp(format, "GIF") == 0) {
+        // A 1 x 1 GIF89a whose single pixel is palette entry 0.
+        QByteArray bytes("GIF89a\x01\x00\x01\x00\x80\x00\x00", 13);
+        bytes += char(color.red());
+        bytes += char(color.green());
+        bytes += char(color.blue());
+        bytes += QByteArray("\x00\x00\x00\x2C\x00\x00\x00\x00\x01\x00\x01\x00\x00\x02\x02\x44\x01\x00\x3B", 19);
+        QFile file(path);
+        return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+    }
+    QImage image(side, side, QImage::Format_RGB32);
+    image.fill(color);
+    return image.save(path, format, 100);
+}
+
+QColor pictureColor(const QString& path)
+{
+    QImageReader reader(path);
+    reader.setDecideFormatFromContent(true);
+    const QImage image = reader.read();
+    if (image.isNull())
+        return {};
+    return image.pixelColor(image.width() / 2, image.height() / 2);
+}
+
+bool nearColor(const QColor& a, const QColor& b)
+{
+    return a.isValid() && b.isValid() && qAbs(a.red() - b.red()) <= 8 && qAbs(a.green() - b.green()) <= 8 &&
+           qAbs(a.blue() - b.blue()) <= 8;
+}
+
+} // namespace marvono::test

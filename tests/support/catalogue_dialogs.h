@@ -1,0 +1,51 @@
+#pragma once
+// Answers the program's file dialogs in tests and main-window helpers for the catalogue tests.
+#include <QColor>
+#include <QFileDialog>
+#include <QString>
+#include <QStringList>
+#include <memory>
+
+namespace marvono {
+class FrmMain;
+}
+
+namespace marvono::test {
+
+// What a file dialog showed.
+struct SeenFileDialog {
+    QString objectName;
+    QString title;
+    QStringList nameFilters;
+    bool nativeDialog = true;
+    bool seen = false;
+};
+
+// Answers the next QFileDialog that becomes the active modal widget: chooses `path`, or cancels
+// when path is empty. Call before the action that opens the dialog.
+class FileDialogAnswerer {
+  public:
+    explicit FileDialogAnswerer(const QString& path);
+    ~FileDialogAnswerer();
+    const SeenFileDialog& dialog() const { return *m_seen; }
+    bool wait(int ms = 5000) const;
+
+  private:
+    std::shared_ptr<SeenFileDialog> m_seen;
+    std::shared_ptr<bool> m_stop;
+};
+
+// Makes the row whose first column is `name` the current and only selected row of LV.
+bool selectProduct(FrmMain& main, const QString& name);
+// The first-column texts of LV in list order.
+QStringList listedProducts(FrmMain& main);
+
+// Picture files for the tests: a solid-colour picture in the given format ("BMP", "JPEG" or
+// "GIF"), whatever the file name says. GIF is written from bytes, since Qt only reads it.
+bool writeSolidPicture(const QString& path, const QColor& color, const char* format, int side = 8);
+// The colour in the middle of a picture file read by content; invalid when it cannot be read.
+QColor pictureColor(const QString& path);
+// Whether two colours are within a few steps of each other (JPEG is lossy).
+bool nearColor(const QColor& a, const QColor& b);
+
+} // namespace marvono::test
