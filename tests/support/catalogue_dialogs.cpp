@@ -7,14 +7,15 @@
 #include <QImage>
 #include <QImageReader>
 #include <QItemSelectionModel>
+#include <QLineEdit>
 #include <QTimer>
 #include <QTreeView>
 #include <QtTest>
 
 namespace marvono::test {
 
-FileDialogAnswerer::FileDialogAnswerer(const QString& path)
-    : m_seen(std::make_shared<SeenFileDialog>()), m_stop(std::make_shared<bool>(false))
+PictureDialogAnswerer::PictureDialogAnswerer(const QString& path)
+    : m_seen(std::make_shared<SeenPictureDialog>()), m_stop(std::make_shared<bool>(false))
 {
     auto seen = m_seen;
     auto stop = m_stop;
@@ -33,24 +34,29 @@ FileDialogAnswerer::FileDialogAnswerer(const QString& path)
         seen->nameFilters = dialog->nameFilters();
         seen->nativeDialog = !dialog->testOption(QFileDialog::DontUseNativeDialog);
         seen->seen = true;
-        if (path.isEmpty()) {
-            dialog->reject();
-        } else {
-            dialog->selectFile(path);
-            static_cast<QDialog*>(dialog)->accept(); // QFileDialog hides accept()
-        }
         timer->stop();
         timer->deleteLater();
+        if (path.isEmpty()) {
+            dialog->reject();
+            return;
+        }
+        dialog->selectFile(path);
+        // selectFile leaves the name box alone while it has the focus; type the name as a user would.
+        if (auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
+            edit->setText(path);
+        static_cast<QDialog*>(dialog)->accept(); // QFileDialog hides accept()
+        if (dialog->isVisible())
+            dialog->reject();
     });
     timer->start();
 }
 
-FileDialogAnswerer::~FileDialogAnswerer()
+PictureDialogAnswerer::~PictureDialogAnswerer()
 {
     *m_stop = true;
 }
 
-bool FileDialogAnswerer::wait(int ms) const
+bool PictureDialogAnswerer::wait(int ms) const
 {
     auto seen = m_seen;
     return QTest::qWaitFor([seen]() { return seen->seen; }, ms);

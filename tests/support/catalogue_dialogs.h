@@ -1,5 +1,5 @@
 #pragma once
-// Answers the program's file dialogs in tests and main-window helpers for the catalogue tests.
+// Catalogue test helpers: answering the picture file dialog, selecting rows of LV, picture files.
 #include <QColor>
 #include <QFileDialog>
 #include <QString>
@@ -13,7 +13,7 @@ class FrmMain;
 namespace marvono::test {
 
 // What a file dialog showed.
-struct SeenFileDialog {
+struct SeenPictureDialog {
     QString objectName;
     QString title;
     QStringList nameFilters;
@@ -23,15 +23,15 @@ struct SeenFileDialog {
 
 // Answers the next QFileDialog that becomes the active modal widget: chooses `path`, or cancels
 // when path is empty. Call before the action that opens the dialog.
-class FileDialogAnswerer {
+class PictureDialogAnswerer {
   public:
-    explicit FileDialogAnswerer(const QString& path);
-    ~FileDialogAnswerer();
-    const SeenFileDialog& dialog() const { return *m_seen; }
+    explicit PictureDialogAnswerer(const QString& path);
+    ~PictureDialogAnswerer();
+    const SeenPictureDialog& dialog() const { return *m_seen; }
     bool wait(int ms = 5000) const;
 
   private:
-    std::shared_ptr<SeenFileDialog> m_seen;
+    std::shared_ptr<SeenPictureDialog> m_seen;
     std::shared_ptr<bool> m_stop;
 };
 

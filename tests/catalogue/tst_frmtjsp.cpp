@@ -1,0 +1,288 @@
+// The add-product dialog driven as the operator does, with the main window behind it.
+#include "app/appcontext.h"
+#include "app/ui/frmmain.h"
+#include "catalogue/productfiles.h"
+#include "catalogue/ui/frmtjsp.h"
+#include "controls/ui/xpcontainer.h"
+#include "data/database.h"
+#include "data/recordset.h"
+#include "support/catalogue_dialogs.h"
+#include "support/testsupport.h"
+
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QTextBlock>
+#include <QTimer>
+#include <QTreeView>
+#include <QtTest>
+
+using namespace marvono;
+
+namespace {
+
+template <typename T> T* child(QWidget* dialog, const char* name)
+{
+    return dialog->findChild<T*>(QString::fromLatin1(name));
+}
+
+QStringList labelTexts(QWidget* dialog)
+{
+    QStringList texts;
+    for (QLabel* label : dialog->findChildren<QLabel*>())
+        texts.append(label->text());
+    return texts;
+}
+
+// The main window with its list, and the add dialog opened through its command.
+struct Shop {
+    test::TempAppFolder folder;
+    FrmMain window;
+    Shop() { window.show(); }
+    FrmTJSP* open()
+    {
+        window.runCommand(Command::AddProduct);
+        for (QWidget* top : QApplication::topLevelWidgets())
+            if (top->objectName() == "frmTJSP" && top->isVisible())
+                return qobject_cast<FrmTJSP*>(top);
+        return nullptr;
+    }
+};
+
+void fill(FrmTJSP* dialog, const QString& name)
+{
+    child<QLineEdit>(dialog, "txtName")->setText(name);
+    child<QComboBox>(dialog, "cmbType")->setEditText("Drinks");
+    child<QLineEdit>(dialog, "txtInPrice")->setText("1.5");
+    child<QLineEdit>(dialog, "txtAllQty")->setText("10");
+    child<QLineEdit>(dialog, "txtOutPrice")->setText("2.5");
+    child<QLineEdit>(dialog, "txtLeastQty")->setText("8");
+}
+
+} // namespace
+
+class TestFrmTjsp : public QObject {
+    Q_OBJECT
+  private Q_SLOTS:
+    void cleanup();
+    void layoutAndInitialTexts();
+    void oneWindowPerRun();
+    void browseLoadsPreview();
+    void browseCancelChangesNothing();
+    void addStoresAndRefreshes();
+    void defaultAlertShowsLowStock();
+    void duplicateKeepsDialogOpen();
+    void storeFailureKeepsDialogOpen();
+    void cancelStoresNothing();
+};
+
+void TestFrmTjsp::cleanup()
+{
+    injectWriteFault(0);
+    // A dialog left open must not carry over to the next case.
+    for (QWidget* top : QApplication::topLevelWidgets())
+        if (top->objectName() == "frmTJSP")
+            top->close();
+    QTest::qWait(0);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+void TestFrmTjsp::layoutAndInitialTexts()
+{
+    Shop shop;
+    runValues().currencySymbol = "EUR";
+    runValues().themeIndex = 3;
+    for (const char* type : {"Fruit", "Drinks", "Fruit"}) {
+        auto set = ExecSQL("select * from product_info where 0");
+        set->addNew();
+        set->setField(0, QString("P") + type);
+        set->setField(6, type);
+        QVERIFY(set->update());
+    }
+    FrmTJSP* dialog = shop.open();
+    QVERIFY(dialog);
+    QCOMPARE(dialog->windowTitle(), QString("Add a new product"));
+    auto* frame = child<XPContainer>(dialog, "XPContainer1");
+    QVERIFY(frame);
+    QCOMPARE(frame->caption(), QString("Add a new product"));
+    QCOMPARE(frame->theme(), 3);
+
+    const QStringList labels = labelTexts(dialog);
+    for (const char* text :
+         {"Product Name:", "Product Category:", "Purchase Price:", "Purchase Quantity:", "Retail Price:",
+          "Remaining Quantity:", "Alert Quantity:", "Picture Path:", "Please use 100px * 100px image"})
+        QVERIFY2(labels.contains(text), text);
+    QCOMPARE(labels.count("EUR"), 2);
+    QCOMPARE(labels.count("Unit(s)"), 3);
+
+    for (const char* box : {"txtName", "txtInPrice", "txtAllQty", "txtOutPrice", "txtLeastQty", "txtPic"})
+        QVERIFY2(child<QLineEdit>(dialog, box)->text().isEmpty(), box);
+    QCOMPARE(child<QLineEdit>(dialog, "txtAlert")->text(), QString("Alert Quantity"));
+    auto* comment = child<QPlainTextEdit>(dialog, "txtComment");
+    QCOMPARE(comment->blockCount(), 2);
+    QCOMPARE(comment->document()->findBlockByNumber(0).text(), QString("Product Intro here"));
+
+    auto* type = child<QComboBox>(dialog, "cmbType");
+    QVERIFY(type->isEditable());
+    QCOMPARE(type->count(), 2);
+    QCOMPARE(type->itemText(0), QString("Fruit"));
+    QCOMPARE(type->itemText(1), QString("Drinks"));
+    QCOMPARE(type->currentText(), QString());
+
+    QCOMPARE(child<QPushButton>(dialog, "command1")->text(), QString("Browse"));
+    QCOMPARE(child<QPushButton>(dialog, "cmdOK")->text(), QString(" Add"));
+    QCOMPARE(child<QPushButton>(dialog, "cmdCancel")->text(), QString(" Cancel"));
+    QVERIFY(child<PicturePreview>(dialog, "picProduct"));
+    QVERIFY(!dialog->isModal());
+}
+
+void TestFrmTjsp::oneWindowPerRun()
+{
+    Shop shop;
+    FrmTJSP* first = shop.open();
+    child<QLineEdit>(first, "txtName")->setText("half typed");
+    QCOMPARE(shop.open(), first);
+    QCOMPARE(child<QLineEdit>(first, "txtName")->text(), QString("half typed"));
+    QVERIFY(shop.window.isEnabled());
+}
+
+void TestFrmTjsp::browseLoadsPreview()
+{
+    Shop shop;
+    FrmTJSP* dialog = shop.open();
+    // A GIF under a ".jpg" name, loaded by its content.
+    const QString path = shop.folder.file("photo.jpg");
+    QVERIFY(test::writeSolidPicture(path, QColor(0, 255, 0), "GIF"));
+    test::PictureDialogAnswerer answerer(path);
+    child<QPushButton>(dialog, "command1")->click();
+    QVERIFY(answerer.wait());
+    QCOMPARE(answerer.dialog().title, QString::fromUtf8("选择图片"));
+    QCOMPARE(answerer.dialog().nameFilters,
+             (QStringList{QString::fromUtf8("JPEG文件(*.jpg) (*.jpg)"), QString::fromUtf8("GIF文件(*.gif) (*.gif)")}));
+    QVERIFY(!answerer.dialog().nativeDialog);
+    QCOMPARE(child<QLineEdit>(dialog, "txtPic")->text(), path);
+    const QImage preview = child<PicturePreview>(dialog, "picProduct")->image();
+    QCOMPARE(preview.size(), QSize(100, 100));
+    QCOMPARE(preview.pixelColor(99, 99), QColor(0, 255, 0));
+    // Drawn stretched to 100 x 100 at the top-left corner.
+    const QImage shown = child<PicturePreview>(dialog, "picProduct")->grab().toImage();
+    QCOMPARE(shown.pixelColor(0, 0), QColor(0, 255, 0));
+    QCOMPARE(shown.pixelColor(99, 99), QColor(0, 255, 0));
+}
+
+void TestFrmTjsp::browseCancelChangesNothing()
+{
+    Shop shop;
+    FrmTJSP* dialog = shop.open();
+    const QImage before = child<PicturePreview>(dialog, "picProduct")->image();
+    test::PictureDialogAnswerer answerer{QString()};
+    child<QPushButton>(dialog, "command1")->click();
+    QVERIFY(answerer.wait());
+    QCOMPARE(child<QLineEdit>(dialog, "txtPic")->text(), QString());
+    QCOMPARE(child<PicturePreview>(dialog, "picProduct")->image(), before);
+}
+
+void TestFrmTjsp::addStoresAndRefreshes()
+{
+    Shop shop;
+    const QString path = shop.folder.file("photo.jpg");
+    QVERIFY(test::writeSolidPicture(path, QColor(200, 20, 20), "JPEG"));
+    QVERIFY(test::writeSolidPicture(pictureFilePath(1), Qt::black, "BMP"));
+    QVERIFY(test::writeSolidPicture(pictureFilePath(2), Qt::black, "BMP"));
+
+    QPointer<FrmTJSP> dialog = shop.open();
+    fill(dialog, "Tea");
+    child<QLineEdit>(dialog, "txtAlert")->setText("2");
+    child<QPlainTextEdit>(dialog, "txtComment")->setPlainText("Green tea\nfrom Hangzhou");
+    test::PictureDialogAnswerer answerer(path);
+    child<QPushButton>(dialog, "command1")->click();
+    QVERIFY(answerer.wait());
+    child<QPushButton>(dialog, "cmdOK")->click();
+
+    QTRY_VERIFY(dialog.isNull());
+    QCOMPARE(test::rowsOf("select * from product_info"),
+             QStringList{"Tea|1.5|10|2.5|8|<null>|Drinks|3|Green tea\r\nfrom Hangzhou|2"});
+    QVERIFY(test::fileBytes(pictureFilePath(3)).startsWith("BM"));
+    QVERIFY(test::nearColor(test::pictureColor(pictureFilePath(3)), QColor(200, 20, 20)));
+    QCOMPARE(test::fileBytes(introFilePath(3)), QByteArray("\"Green tea\r\nfrom Hangzhou\"\r\n"));
+    // The main window waits for the refresh, which lists the new product.
+    QVERIFY(!shop.window.isEnabled());
+    QTRY_VERIFY(shop.window.isEnabled());
+    QCOMPARE(test::listedProducts(shop.window), QStringList{"Tea"});
+}
+
+void TestFrmTjsp::defaultAlertShowsLowStock()
+{
+    Shop shop;
+    QPointer<FrmTJSP> dialog = shop.open();
+    fill(dialog, "Salt");
+    child<QPushButton>(dialog, "cmdOK")->click();
+    QTRY_VERIFY(dialog.isNull());
+    QCOMPARE(test::rowsOf("select cAlert, cPic from product_info"), QStringList{"<null>|0"});
+    QCOMPARE(test::fileBytes(introFilePath(0)), QByteArray("\"Product Intro here\r\n\"\r\n"));
+    QTRY_COMPARE(test::listedProducts(shop.window), QStringList{"Salt"});
+}
+
+void TestFrmTjsp::duplicateKeepsDialogOpen()
+{
+    Shop shop;
+    QPointer<FrmTJSP> dialog = shop.open();
+    fill(dialog, "Tea");
+    child<QPushButton>(dialog, "cmdOK")->click();
+    QTRY_VERIFY(dialog.isNull());
+
+    dialog = shop.open();
+    fill(dialog, "Tea");
+    test::BoxAnswerer answerer;
+    child<QPushButton>(dialog, "cmdOK")->click();
+    QVERIFY(answerer.wait());
+    QCOMPARE(answerer.box().title, QString("Warning"));
+    QCOMPARE(answerer.box().text, QString("This product have been added already"));
+    QCOMPARE(answerer.box().icon, QMessageBox::Warning);
+    QCOMPARE(answerer.box().buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+    QVERIFY(dialog && dialog->isVisible());
+    QCOMPARE(child<QLineEdit>(dialog, "txtName")->text(), QString("Tea"));
+
+    child<QLineEdit>(dialog, "txtName")->setText("tea");
+    child<QPushButton>(dialog, "cmdOK")->click();
+    QTRY_VERIFY(dialog.isNull());
+    QCOMPARE(test::rowsOf("select cName from product_info order by rowid"), (QStringList{"Tea", "tea"}));
+}
+
+void TestFrmTjsp::storeFailureKeepsDialogOpen()
+{
+    Shop shop;
+    QPointer<FrmTJSP> dialog = shop.open();
+    fill(dialog, "Tea");
+    injectWriteFault(1);
+    test::BoxAnswerer answerer;
+    child<QPushButton>(dialog, "cmdOK")->click();
+    QVERIFY(answerer.wait());
+    QCOMPARE(answerer.box().title, QString("error"));
+    QCOMPARE(answerer.box().text, QString("(TJSP)Add error"));
+    QVERIFY(dialog && dialog->isVisible());
+    QCOMPARE(child<QLineEdit>(dialog, "txtName")->text(), QString("Tea"));
+    QCOMPARE(test::rowsOf("select * from product_info"), QStringList());
+    QVERIFY(!QFile::exists(introFilePath(0)));
+    QVERIFY(shop.window.isEnabled());
+    QVERIFY(!shop.window.refreshTimer()->isActive());
+}
+
+void TestFrmTjsp::cancelStoresNothing()
+{
+    Shop shop;
+    QPointer<FrmTJSP> dialog = shop.open();
+    fill(dialog, "Tea");
+    child<QPushButton>(dialog, "cmdCancel")->click();
+    QTRY_VERIFY(dialog.isNull());
+    QCOMPARE(test::rowsOf("select * from product_info"), QStringList());
+    QVERIFY(!shop.window.refreshTimer()->isActive());
+    QVERIFY(shop.window.isEnabled());
+}
+
+QTEST_MAIN(TestFrmTjsp)
+#include "tst_frmtjsp.moc"
