@@ -1,33 +1,66 @@
 #include "app/ui/frmmain.h"
 
 #include "app/appcontext.h"
+#include "app/settings.h"
+#include "app/ui/frmabout.h"
 #include "bills/buyerlist.h"
+#include "catalogue/productlistmodel.h"
+#include "controls/ui/dialogs.h"
 #include "controls/ui/xpcontainer.h"
-#include "data/recordset.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDesktopServices>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
+#include <QMenuBar>
 #include <QPlainTextEdit>
-#include <QStandardItemModel>
+#include <QPointer>
+#include <QProcess>
+#include <QScreen>
+#include <QShortcut>
 #include <QTimer>
 #include <QTreeView>
+#include <QUrl>
 
 namespace marvono {
 
 namespace {
 FrmMain* g_instance = nullptr;
+
+QPushButton* placedButton(QWidget* parent, const char* name, const QString& caption, QRect place)
+{
+    QPushButton* button = makeButton(parent, QString::fromLatin1(name), caption);
+    button->setGeometry(place);
+    return button;
 }
+
+QLabel* placedLabel(QWidget* parent, const char* name, const QString& text, QRect place)
+{
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(QString::fromLatin1(name));
+    label->setGeometry(place);
+    return label;
+}
+} // namespace
 
 struct FrmMain::Private {
     CommandTable commands;
+    XPContainer* tools = nullptr;   // XPContainer2
+    XPContainer* food = nullptr;    // XPContainer1
+    XPContainer* detail = nullptr;  // XPContainer3
+    XPContainer* history = nullptr; // XPContainer5
     QTreeView* list = nullptr;
-    QStandardItemModel* model = nullptr;
-    QPlainTextEdit* history = nullptr;
+    ProductListModel* model = nullptr;
+    QPlainTextEdit* pane = nullptr;
     QComboBox* buyers = nullptr;
     QLabel* picture = nullptr;
     QTimer* timer = nullptr;
+    QPointer<QWidget> splash;
+    bool quitting = false;
+    bool sizeCheckQueued = false;
 };
 
 FrmMain::FrmMain(QWidget* parent) : QMainWindow(parent), d(new Private)
@@ -35,29 +68,20 @@ FrmMain::FrmMain(QWidget* parent) : QMainWindow(parent), d(new Private)
     g_instance = this;
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Marvono V1.0.1"));
-    auto* central = new QWidget(this);
-    setCentralWidget(central);
-    d->list = new QTreeView(central);
-    d->list->setObjectName(QStringLiteral("LV"));
-    d->model = new QStandardItemModel(0, 7, d->list);
-    d->list->setModel(d->model);
-    d->list->setRootIsDecorated(false);
-    d->list->setSelectionBehavior(QAbstractItemView::SelectRows);
-    d->history = new QPlainTextEdit(central);
-    d->history->setObjectName(QStringLiteral("txtInfo"));
-    d->buyers = new QComboBox(central);
-    d->buyers->setObjectName(QStringLiteral("cmbTable"));
-    d->buyers->hide();
-    d->picture = new QLabel(central);
-    d->picture->setObjectName(QStringLiteral("picProduct"));
+    resize(kOuterSize);
+    buildFrames();
+    buildMenus();
+
     d->timer = new QTimer(this);
     d->timer->setObjectName(QStringLiteral("Timer1"));
     d->timer->setSingleShot(true);
     d->timer->setInterval(200);
-    connect(d->timer, &QTimer::timeout, this, [this]() {
-        fillProductList();
-        setEnabled(true);
-    });
+    connect(d->timer, &QTimer::timeout, this, &FrmMain::refreshFromTimer);
+
+    auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
+    help->setContext(Qt::ApplicationShortcut);
+    connect(help, &QShortcut::activated, this, &FrmMain::openHelp);
+
     registerAllCommands(d->commands);
 }
 
@@ -73,30 +97,237 @@ FrmMain* FrmMain::instance()
     return g_instance;
 }
 
-bool FrmMain::load(QLabel*)
+void FrmMain::buildFrames()
 {
-    reloadBuyerCombo();
-    return fillProductList();
+    auto* central = new QWidget(this);
+    setCentralWidget(central);
+    auto frame = [central](const char* name, const QString& caption, QRect place) {
+        auto* container = new XPContainer(central, caption);
+        container->setObjectName(QString::fromLatin1(name));
+        container->setGeometry(place);
+        return container;
+    };
+    d->tools = frame("XPContainer2", QStringLiteral("Tools"), XPContainer::twips(0, 0, 15240, 1185));
+    d->food = frame("XPContainer1", QStringLiteral("Food Info"), XPContainer::twips(0, 1200, 9315, 9225));
+    d->detail = frame("XPContainer3", QStringLiteral("Product Detail"), XPContainer::twips(9330, 1200, 5895, 2355));
+    d->history =
+        frame("XPContainer5", QStringLiteral("History && Quick View"), XPContainer::twips(9330, 3570, 5895, 6855));
+
+    // Toolbar: buttons 1005 x 780 twips at top 390; Skins, Update and Exit are the window's own.
+    struct Tool {
+        const char* name;
+        const char* caption;
+        int left;
+    };
+    static const Tool tools[] = {{"cmdAdd", "Add New", 60},     {"cmdDel", "Delete", 1050},
+                                 {"cmdEdit", "Modify", 2040},   {"cmdSale", "Add to cart", 3030},
+                                 {"cmdBill", "Checkout", 4020}, {"cmdJS", "Stat.", 5010},
+                                 {"cmdSkins", "Skins", 6000},   {"cmdXX", "Setup", 6990},
+                                 {"cmdUpdate", "Update", 7980}, {"cmdExit", "Exit", 14190}};
+    QHash<QString, QPushButton*> buttons;
+    for (const Tool& tool : tools)
+        buttons.insert(QString::fromLatin1(tool.name),
+                       placedButton(d->tools, tool.name, QString::fromLatin1(tool.caption),
+                                    XPContainer::twips(tool.left, 390, 1005, 780)));
+    auto dispatch = [this, &buttons](const char* name, Command command) {
+        connect(buttons.value(QString::fromLatin1(name)), &QPushButton::clicked, this,
+                [this, command]() { runCommand(command); });
+    };
+    dispatch("cmdAdd", Command::AddProduct);
+    dispatch("cmdDel", Command::DeleteProductButton);
+    dispatch("cmdEdit", Command::ModifyProduct);
+    dispatch("cmdSale", Command::SellProduct);
+    dispatch("cmdBill", Command::OpenBillEditor);
+    dispatch("cmdJS", Command::OpenStatistics);
+    dispatch("cmdXX", Command::OpenPreferences);
+    connect(buttons.value(QStringLiteral("cmdSkins")), &QPushButton::clicked, this, &FrmMain::nextTheme);
+    connect(buttons.value(QStringLiteral("cmdUpdate")), &QPushButton::clicked, this, &FrmMain::startUpdater);
+    connect(buttons.value(QStringLiteral("cmdExit")), &QPushButton::clicked, this, [this]() {
+        if (askQuit())
+            endProgram();
+    });
+
+    d->buyers = new QComboBox(d->tools);
+    d->buyers->setObjectName(QStringLiteral("cmbTable"));
+    d->buyers->setGeometry(XPContainer::twips(9120, 480, 1500, 315));
+    d->buyers->hide(); // holds the buyer list for the run; never shown
+    auto* image = placedLabel(d->tools, "Image1", QString(), XPContainer::twips(9120, 390, 4935, 780));
+    image->setScaledContents(true);
+
+    // Product list.
+    d->list = new QTreeView(d->food);
+    d->list->setObjectName(QStringLiteral("LV"));
+    d->list->setGeometry(XPContainer::twips(120, 480, 9015, 8580));
+    d->model = new ProductListModel(d->list);
+    d->list->setModel(d->model);
+    d->list->setRootIsDecorated(false);
+    d->list->setItemsExpandable(false);
+    d->list->setUniformRowHeights(true); // keeps a large catalogue quick to lay out
+    d->list->setAllColumnsShowFocus(true);
+    d->list->setSelectionBehavior(QAbstractItemView::SelectRows);
+    d->list->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    d->list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    d->list->header()->setSectionsClickable(false);
+    d->list->header()->setStretchLastSection(false);
+    d->list->installEventFilter(this);
+    connect(d->list, &QTreeView::clicked, this, [this]() { runCommand(Command::ProductClicked); });
+    connect(d->list, &QTreeView::doubleClicked, this, [this]() { runCommand(Command::SellProduct); });
+
+    // Details panel.
+    d->picture = placedLabel(d->detail, "picProduct", QString(), XPContainer::twips(150, 450, 1800, 1800));
+    d->picture->setScaledContents(true);
+    d->picture->hide(); // shown by the first click on a product
+    static const char* const captions[][3] = {{"lblNameCaption", "Name:", "lblName"},
+                                              {"lblTypeCaption", "Category:", "lblType"},
+                                              {"lblPriceCaption", "Retail Price:", "lblPrice"},
+                                              {"lblQtyCaption", "Quantity:", "lblQty"}};
+    for (int i = 0; i < 4; ++i) {
+        const int top = 480 + i * 450;
+        placedLabel(d->detail, captions[i][0], QString::fromLatin1(captions[i][1]),
+                    XPContainer::twips(2100, top, 1350, 300));
+        placedLabel(d->detail, captions[i][2], QStringLiteral("-"), XPContainer::twips(3480, top, 2295, 300));
+    }
+
+    // Message pane.
+    d->pane = new QPlainTextEdit(d->history);
+    d->pane->setObjectName(QStringLiteral("txtInfo"));
+    d->pane->setGeometry(XPContainer::twips(150, 510, 5595, 5385));
+    d->pane->setReadOnly(true);
+    struct PaneButton {
+        const char* name;
+        const char* caption;
+        int left;
+        Command command;
+    };
+    static const PaneButton paneButtons[] = {{"cmdClear", "Clear", 150, Command::ClearHistoryButton},
+                                             {"command3", "Print", 2760, Command::PrintHistory},
+                                             {"command1", "Save", 4320, Command::SaveHistory}};
+    for (const PaneButton& b : paneButtons) {
+        QPushButton* button = placedButton(d->history, b.name, QString::fromLatin1(b.caption),
+                                           XPContainer::twips(b.left, 6090, 1425, 585));
+        const Command command = b.command;
+        connect(button, &QPushButton::clicked, this, [this, command]() { runCommand(command); });
+    }
 }
 
-QTreeView* FrmMain::productList() const { return d->list; }
-QPlainTextEdit* FrmMain::historyPane() const { return d->history; }
-QComboBox* FrmMain::buyerCombo() const { return d->buyers; }
-QLabel* FrmMain::pictureBox() const { return d->picture; }
-QTimer* FrmMain::refreshTimer() const { return d->timer; }
-CommandTable& FrmMain::commands() { return d->commands; }
+void FrmMain::buildMenus()
+{
+    QMenuBar* bar = menuBar();
+    auto menu = [bar](const char* name, const char* caption) {
+        QMenu* m = bar->addMenu(QString::fromLatin1(caption));
+        m->setObjectName(QString::fromLatin1(name));
+        return m;
+    };
+    auto item = [](QMenu* m, const char* name, const char* caption) {
+        QAction* action = m->addAction(QString::fromLatin1(caption));
+        action->setObjectName(QString::fromLatin1(name));
+        return action;
+    };
+    auto command = [this, &item](QMenu* m, const char* name, const char* caption, Command c) {
+        connect(item(m, name, caption), &QAction::triggered, this, [this, c]() { runCommand(c); });
+    };
+
+    QMenu* file = menu("menuFile", "File(&F)");
+    command(file, "menuClearHistory", "Clear History(&C)", Command::ClearHistoryMenu);
+    command(file, "menuSaveHistory", "Save History(&S)", Command::SaveHistory);
+    file->addSeparator();
+    connect(item(file, "menuExit", "Exit(&E)"), &QAction::triggered, this, &QWidget::close);
+
+    QMenu* manage = menu("menuManage", "Management(&M)");
+    command(manage, "menuAdd", "Add a new product(&A)", Command::AddProduct);
+    command(manage, "menuDel", "Delete a product(&D)", Command::DeleteProductMenu);
+    command(manage, "menuEdit", "Modify a product(&E)", Command::ModifyProduct);
+    command(manage, "menuSale", "Sell a product(&S)", Command::SellProduct);
+    manage->addSeparator();
+    command(manage, "menuBuyer", "Buyer(&B)", Command::OpenBuyers);
+    command(manage, "menuBill", "Bill(&M)", Command::OpenBillEditor);
+    manage->addSeparator();
+    command(manage, "menuStat", "Statistic(&R)", Command::OpenStatistics);
+
+    QMenu* database = menu("menuDatabase", "Database(&B)");
+    command(database, "menuCopy", "Backup(&C)", Command::Backup);
+    command(database, "menuRescue", "Recovery(&R)", Command::Recovery);
+
+    QMenu* setup = menu("menuSetup", "Setup(&S)");
+    command(setup, "menuPreferences", "Preferences(&P)", Command::OpenPreferences);
+
+    QMenu* help = menu("menuHelp", "Help(&H)");
+    connect(item(help, "menuHelpTopics", "Help(&B)"), &QAction::triggered, this, &FrmMain::openHelp);
+    help->addSeparator();
+    connect(item(help, "menuAbout", "About(&A)"), &QAction::triggered, this, &FrmMain::showAbout);
+}
+
+bool FrmMain::load(QLabel* splashInfo)
+{
+    auto say = [splashInfo](const char* text) {
+        if (!splashInfo)
+            return;
+        splashInfo->setText(QString::fromLatin1(text));
+        splashInfo->repaint();
+    };
+    if (splashInfo)
+        d->splash = splashInfo->window();
+    say("Graphic...");
+    runValues().themeIndex = 0;
+    applyTheme();
+    say("Loading Data...");
+
+    bool ok = loadSetup();
+    if (ok) {
+        const auto filled = d->model->fill(ProductListModel::FailurePolicy::StopAtFirst);
+        ok = filled.complete;
+        if (ok)
+            d->model->sortByCategory();
+    }
+    if (ok) {
+        reloadBuyerCombo();
+        placeOnScreen();
+    } else {
+        warn(this, QStringLiteral("error"), QStringLiteral("Error!System Init Error"));
+    }
+    // The splash goes in either case: after a failed load the window is still shown for use.
+    closeSplash();
+    return ok;
+}
+
+QTreeView* FrmMain::productList() const
+{
+    return d->list;
+}
+QPlainTextEdit* FrmMain::historyPane() const
+{
+    return d->pane;
+}
+QComboBox* FrmMain::buyerCombo() const
+{
+    return d->buyers;
+}
+QLabel* FrmMain::pictureBox() const
+{
+    return d->picture;
+}
+QTimer* FrmMain::refreshTimer() const
+{
+    return d->timer;
+}
+ProductListModel* FrmMain::productModel() const
+{
+    return d->model;
+}
+CommandTable& FrmMain::commands()
+{
+    return d->commands;
+}
 
 QString FrmMain::selectedProductName() const
 {
     const QModelIndexList rows = d->list->selectionModel()->selectedRows(0);
     if (rows.isEmpty())
         return {};
-    // The last selected row in list order wins.
-    QModelIndex last = rows.first();
+    int last = rows.first().row();
     for (const QModelIndex& index : rows)
-        if (index.row() > last.row())
-            last = index;
-    return last.data().toString();
+        last = qMax(last, index.row());
+    return d->model->cellText(last, ProductListModel::Name);
 }
 
 QStringList FrmMain::currentRowTexts() const
@@ -105,8 +336,8 @@ QStringList FrmMain::currentRowTexts() const
     if (!current.isValid())
         return {};
     QStringList texts;
-    for (int c = 0; c < d->model->columnCount(); ++c)
-        texts.append(d->model->index(current.row(), c).data().toString());
+    for (int c = 0; c < ProductListModel::ColumnCount; ++c)
+        texts.append(d->model->cellText(current.row(), c));
     return texts;
 }
 
@@ -118,7 +349,7 @@ void FrmMain::reloadBuyerCombo()
 
 void FrmMain::requestRefresh(bool disableWindow)
 {
-    d->model->removeRows(0, d->model->rowCount());
+    d->model->clear();
     if (disableWindow)
         setEnabled(false);
     d->timer->start();
@@ -126,19 +357,19 @@ void FrmMain::requestRefresh(bool disableWindow)
 
 bool FrmMain::fillProductList()
 {
-    auto set = ExecSQL(QStringLiteral("select * from product_info"));
-    if (!set)
-        return false;
-    const QString symbol = runValues().currencySymbol;
-    for (; !set->isEof(); set->moveNext()) {
-        QList<QStandardItem*> row;
-        row << new QStandardItem(set->text(0)) << new QStandardItem(symbol + set->text(1))
-            << new QStandardItem(set->text(2) + QStringLiteral("Unit(s)")) << new QStandardItem(symbol + set->text(3))
-            << new QStandardItem(set->text(4) + QStringLiteral("Unit(s)")) << new QStandardItem(set->text(6))
-            << new QStandardItem(set->text(7));
-        d->model->appendRow(row);
-    }
-    return true;
+    const auto filled = d->model->fill(ProductListModel::FailurePolicy::SkipAndGoOn);
+    d->model->sortByCategory();
+    return filled.complete;
+}
+
+void FrmMain::refreshFromTimer()
+{
+    // Whatever the fill meets, the refresh ends with the timer off, the list sorted and the
+    // window usable again; a product query that fails leaves the list empty.
+    d->model->fill(ProductListModel::FailurePolicy::SkipAndGoOn);
+    d->timer->stop();
+    d->model->sortByCategory();
+    setEnabled(true);
 }
 
 void FrmMain::runCommand(Command command)
@@ -146,9 +377,126 @@ void FrmMain::runCommand(Command command)
     d->commands.run(command, *this);
 }
 
+void FrmMain::applyTheme()
+{
+    for (XPContainer* frame : {d->food, d->tools, d->detail, d->history})
+        frame->setTheme(runValues().themeIndex);
+}
+
+void FrmMain::nextTheme()
+{
+    qint16& theme = runValues().themeIndex;
+    theme = theme >= 11 ? 0 : qint16(theme + 1);
+    applyTheme();
+}
+
+QPoint FrmMain::placementFor(int screenWidth)
+{
+    const int width = kOuterSize.width();
+    return QPoint(screenWidth > width ? (screenWidth - width) / 2 : 0, 0);
+}
+
+void FrmMain::placeOnScreen()
+{
+    const QScreen* where = screen() ? screen() : QGuiApplication::primaryScreen();
+    if (where)
+        move(placementFor(where->geometry().width()) + where->geometry().topLeft());
+    keepOuterSize();
+}
+
+void FrmMain::keepOuterSize()
+{
+    d->sizeCheckQueued = false;
+    if (windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen))
+        return;
+    const QSize frame = frameGeometry().size() - size();
+    const QSize target = kOuterSize - frame;
+    if (size() != target)
+        resize(target);
+}
+
+void FrmMain::resizeEvent(QResizeEvent* event)
+{
+    QMainWindow::resizeEvent(event);
+    if (!d->sizeCheckQueued) {
+        d->sizeCheckQueued = true;
+        QMetaObject::invokeMethod(this, &FrmMain::keepOuterSize, Qt::QueuedConnection);
+    }
+}
+
+void FrmMain::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    // The window frame is known only now; its outer size must still be the fixed one.
+    QMetaObject::invokeMethod(this, &FrmMain::keepOuterSize, Qt::QueuedConnection);
+    if (d->splash)
+        QMetaObject::invokeMethod(this, &FrmMain::closeSplash, Qt::QueuedConnection);
+}
+
+void FrmMain::closeSplash()
+{
+    // Closing the splash while this window is still hidden would leave no window on screen,
+    // which ends the program; it then goes once this window shows.
+    if (!d->splash || d->splash == this || !isVisible())
+        return;
+    d->splash->close();
+    d->splash = nullptr;
+}
+
+bool FrmMain::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == d->list && event->type() == QEvent::FocusOut)
+        runCommand(Command::ProductListFocusLost);
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void FrmMain::startUpdater()
+{
+    const QString updater = appPath(QStringLiteral("update.exe"));
+    if (!QFileInfo::exists(updater)) {
+        warn(this, QStringLiteral("Error"), QStringLiteral("Cannot find the Update file"));
+        return;
+    }
+    QProcess::startDetached(updater, {}, appFolder());
+}
+
+void FrmMain::openHelp()
+{
+    const QString help = appPath(QStringLiteral("tutorial.chm"));
+    if (QFileInfo::exists(help))
+        QDesktopServices::openUrl(QUrl::fromLocalFile(help));
+}
+
+void FrmMain::showAbout()
+{
+    showSingleDialog<FrmAbout>(this);
+}
+
+bool FrmMain::askQuit()
+{
+    return confirm(this, QStringLiteral("Confirm"), QStringLiteral("Are you sure to quit ?"));
+}
+
+void FrmMain::endProgram()
+{
+    d->quitting = true;
+    close();
+}
+
 void FrmMain::closeEvent(QCloseEvent* event)
 {
+    if (!d->quitting && !askQuit()) {
+        event->ignore();
+        return;
+    }
+    d->quitting = true;
     event->accept();
+    // Nothing else is asked on the way out: the other windows are hidden, not closed.
+    const auto windows = QApplication::topLevelWidgets();
+    for (QWidget* window : windows)
+        if (window != this && window->isVisible())
+            window->hide();
+    QCoreApplication::quit();
 }
 
 } // namespace marvono

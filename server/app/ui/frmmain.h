@@ -12,11 +12,12 @@ class QTreeView;
 
 namespace marvono {
 
+class ProductListModel;
 class XPContainer;
 
 class FrmMain : public QMainWindow {
     Q_OBJECT
-public:
+  public:
     explicit FrmMain(QWidget* parent = nullptr);
     ~FrmMain() override;
 
@@ -27,15 +28,24 @@ public:
     // "Error!System Init Error" was shown.
     bool load(QLabel* splashInfo = nullptr);
 
-    QTreeView* productList() const;        // LV
+    QTreeView* productList() const; // LV
     // First-column text of the last selected row of LV, empty when no row is selected.
     QString selectedProductName() const;
     // The seven cell texts of the current row of LV, empty when there is none.
     QStringList currentRowTexts() const;
-    QPlainTextEdit* historyPane() const;   // txtInfo
-    QComboBox* buyerCombo() const;         // cmbTable, never shown
-    QLabel* pictureBox() const;            // picProduct
-    QTimer* refreshTimer() const;          // Timer1
+    QPlainTextEdit* historyPane() const;    // txtInfo
+    QComboBox* buyerCombo() const;          // cmbTable, never shown
+    QLabel* pictureBox() const;             // picProduct
+    QTimer* refreshTimer() const;           // Timer1
+    ProductListModel* productModel() const; // the model behind LV
+
+    // Where the window's outer top-left corner goes on a screen this many pixels wide: centred
+    // horizontally when the screen is wider than the window, at the left edge otherwise; top 0.
+    static QPoint placementFor(int screenWidth);
+    static constexpr QSize kOuterSize{1024, 750};
+
+    // Skins: the next of the twelve themes (after the last, the first) on the four frames.
+    void nextTheme();
 
     // Refills cmbTable from qexclient/tables.dat.
     void reloadBuyerCombo();
@@ -47,10 +57,26 @@ public:
     void runCommand(Command command);
     CommandTable& commands();
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
+    void buildFrames();
+    void buildMenus();
+    void applyTheme();
+    void refreshFromTimer();
+    void keepOuterSize();
+    void placeOnScreen();
+    void closeSplash();
+    void startUpdater();
+    void openHelp();
+    void showAbout();
+    bool askQuit();
+    void endProgram();
+
     struct Private;
     Private* d;
 };

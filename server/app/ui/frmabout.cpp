@@ -1,0 +1,65 @@
+#include "app/ui/frmabout.h"
+
+#include "app/appcontext.h"
+#include "controls/ui/dialogs.h"
+#include "controls/ui/xpcontainer.h"
+
+#include <QDesktopServices>
+#include <QEvent>
+#include <QLabel>
+#include <QUrl>
+
+namespace marvono {
+
+FrmAbout::FrmAbout(QWidget* parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("frmAbout"));
+    setWindowTitle(QStringLiteral("about"));
+    setModal(false);
+    setFixedSize(XPContainer::twips(0, 0, 5700, 3750).size());
+
+    auto* about = new XPContainer(this, QStringLiteral("About"));
+    about->setObjectName(QStringLiteral("XPContainer1"));
+    about->setGeometry(XPContainer::twips(90, 90, 5520, 1395));
+    auto* info = new XPContainer(this, QStringLiteral("Infomation"));
+    info->setObjectName(QStringLiteral("XPContainer2"));
+    info->setGeometry(XPContainer::twips(90, 1560, 5520, 1395));
+    about->setTheme(runValues().themeIndex);
+    info->setTheme(runValues().themeIndex);
+
+    auto label = [this](QWidget* parent, const char* name, const QString& text, QRect place, bool link) {
+        auto* l = new QLabel(text, parent);
+        l->setObjectName(QString::fromLatin1(name));
+        l->setGeometry(place);
+        if (link) {
+            l->setCursor(Qt::PointingHandCursor);
+            l->installEventFilter(this);
+        }
+        return l;
+    };
+    QLabel* product =
+        label(about, "lblProduct", QStringLiteral("Marvono V1.0.1"), XPContainer::twips(240, 450, 5100, 360), false);
+    QFont bold = product->font();
+    bold.setBold(true);
+    bold.setPointSize(bold.pointSize() + 2);
+    product->setFont(bold);
+    label(about, "lblWeb", kWebAddress, XPContainer::twips(240, 900, 5100, 300), true);
+    label(info, "lblSalesCaption", QStringLiteral("  Sales:"), XPContainer::twips(150, 450, 1050, 300), false);
+    label(info, "lblSales", QStringLiteral("sales@example.com"), XPContainer::twips(1260, 450, 4100, 300), true);
+    label(info, "lblSupportCaption", QStringLiteral("Support:"), XPContainer::twips(150, 870, 1050, 300), false);
+    label(info, "lblSupport", QStringLiteral("support@example.com"), XPContainer::twips(1260, 870, 4100, 300), true);
+
+    QPushButton* ok = makeButton(this, QStringLiteral("cmdOK"), QStringLiteral("O K"));
+    ok->setGeometry(XPContainer::twips(4290, 3090, 1320, 465));
+    connect(ok, &QPushButton::clicked, this, &QDialog::close);
+}
+
+bool FrmAbout::eventFilter(QObject* watched, QEvent* event)
+{
+    // Every address line leads to the vendor's web page.
+    if (event->type() == QEvent::MouseButtonRelease && qobject_cast<QLabel*>(watched))
+        QDesktopServices::openUrl(QUrl(kWebAddress));
+    return QDialog::eventFilter(watched, event);
+}
+
+} // namespace marvono

@@ -1,0 +1,64 @@
+#pragma once
+// The catalogue as the main window lists it: one row per product_info record, seven display
+// texts, low-stock rows in red, sorted by category once a fill is complete.
+#include <QAbstractTableModel>
+#include <QColor>
+#include <QString>
+#include <vector>
+
+namespace marvono {
+
+class ProductListModel : public QAbstractTableModel {
+    Q_OBJECT
+  public:
+    enum Column { Name, PurchasePrice, PurchaseQuantity, RetailPrice, RemainingQuantity, Category, PicNo, ColumnCount };
+
+    // How a fill meets a record whose low-stock test cannot be made (no remaining or alert
+    // quantity): the load stops there, the refresh paints the row red and goes on.
+    enum class FailurePolicy { StopAtFirst, SkipAndGoOn };
+
+    struct FillResult {
+        bool complete = false; // every record was listed
+        int rowsAdded = 0;
+        QString error; // why the fill stopped, empty when complete
+    };
+
+    static inline const QColor kLowStockColor{255, 0, 0};
+
+    explicit ProductListModel(QObject* parent = nullptr);
+
+    // Appends one row per record of product_info in the order the database returns them; the
+    // list is unsorted afterwards. Rows already listed stay: callers clear first.
+    FillResult fill(FailurePolicy policy);
+    void clear();
+
+    // Sorts by "Category", ascending; products of one category keep their relative order.
+    void sortByCategory();
+    bool isSortedByCategory() const { return m_sorted; }
+
+    QString cellText(int row, int column) const;
+    bool isLowStock(int row) const;
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+    // Stable, case-insensitive text order on any column.
+    void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
+
+  private:
+    // Values as stored; the symbol and "Unit(s)" are joined on display, so a fill of many
+    // products does not build four extra strings per row.
+    struct Row {
+        QString values[ColumnCount];
+        QString currencySymbol; // the symbol at the time of the fill (shared, not copied)
+        bool lowStock = false;
+    };
+    std::vector<Row> m_rows;
+    bool m_sorted = false;
+};
+
+// True when the alert quantity is above the remaining quantity, both read as leading numbers.
+bool isBelowAlert(QStringView remaining, QStringView alert);
+
+} // namespace marvono
