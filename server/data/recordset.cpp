@@ -97,14 +97,34 @@ int RecordSet::count() const
     return live;
 }
 
-const QString* RecordSet::cell(int row, int column) const
+const RecordSet::Cell* RecordSet::cell(int row, int column) const
 {
     if (row < 0 || row >= rowCount() || column < 0 || column >= columnCount())
         return nullptr;
-    const size_t index = size_t(row) * m_columns.size() + size_t(column);
-    if (m_nulls[index] || (!m_table.isEmpty() && m_rowIds[size_t(row)] < 0))
+    const Cell& found = m_cells[size_t(row) * m_columns.size() + size_t(column)];
+    if (found.length < 0 || (!m_table.isEmpty() && m_rowIds[size_t(row)] < 0))
         return nullptr;
-    return &m_cells[index];
+    return &found;
+}
+
+void RecordSet::appendCell(const char* utf8, int length)
+{
+    if (!utf8) {
+        m_cells.push_back(Cell{});
+        return;
+    }
+    m_cells.push_back(Cell{m_text.size(), length});
+    m_text.append(utf8, length);
+}
+
+void RecordSet::appendCell(const std::optional<QVariant>& value)
+{
+    if (!value || value->isNull()) {
+        appendCell(nullptr, 0);
+        return;
+    }
+    const QByteArray utf8 = value->toString().toUtf8();
+    appendCell(utf8.constData(), int(utf8.size()));
 }
 
 std::optional<QString> RecordSet::field(int column) const
@@ -114,8 +134,8 @@ std::optional<QString> RecordSet::field(int column) const
             return std::nullopt;
         return m_newCells[size_t(column)];
     }
-    if (const QString* value = cell(m_current, column))
-        return *value;
+    if (const Cell* value = cell(m_current, column))
+        return QString::fromUtf8(m_text.constData() + value->offset, value->length);
     return std::nullopt;
 }
 
@@ -141,9 +161,9 @@ bool RecordSet::setField(int column, const QVariant& value)
 
     QVariant stored;
     bool accepted = true;
-    const bool blankIntoNumber = m_columns[size_t(column)].kind != ColumnKind::Text
-                                 && m_columns[size_t(column)].kind != ColumnKind::Other && !isNumeric(value)
-                                 && value.toString().trimmed().isEmpty();
+    const bool blankIntoNumber = m_columns[size_t(column)].kind != ColumnKind::Text &&
+                                 m_columns[size_t(column)].kind != ColumnKind::Other && !isNumeric(value) &&
+                                 value.toString().trimmed().isEmpty();
     // An empty text in a number or date column is stored as an empty (NULL) value.
     if (!value.isNull() && value.isValid() && !blankIntoNumber) {
         switch (m_columns[size_t(column)].kind) {
@@ -280,19 +300,18 @@ bool RecordSet::update()
     const size_t width = m_columns.size();
     if (adding) {
         m_rowIds.push_back(sqlite3_last_insert_rowid(database.connection(nullptr)));
-        for (size_t i = 0; i < width; ++i) {
-            const bool isNull = !pending[i] || pending[i]->isNull();
-            m_cells.push_back(isNull ? QString() : pending[i]->toString());
-            m_nulls.push_back(isNull);
-        }
+        for (size_t i = 0; i < width; ++i)
+            appendCell(pending[i]);
         m_current = rowCount() - 1;
     } else {
         const size_t base = size_t(m_current) * width;
         for (size_t i = 0; i < width; ++i) {
             if (!pending[i])
                 continue;
-            m_nulls[base + i] = pending[i]->isNull();
-            m_cells[base + i] = pending[i]->isNull() ? QString() : pending[i]->toString();
+            // The new text goes to the end of the buffer; the cell moves there.
+            appendCell(pending[i]);
+            m_cells[base + i] = m_cells.back();
+            m_cells.pop_back();
         }
     }
     return true;
@@ -395,14 +414,11 @@ std::unique_ptr<RecordSet> ExecSQL(const QString& statement, QString& message, c
     while ((rc = sqlite3_step(prepared)) == SQLITE_ROW) {
         set->m_rowIds.push_back(skip ? sqlite3_column_int64(prepared, 0) : 0);
         for (int c = 0; c < width; ++c) {
-            if (sqlite3_column_type(prepared, c + skip) == SQLITE_NULL) {
-                set->m_cells.emplace_back();
-                set->m_nulls.push_back(true);
-            } else {
-                const char* text = reinterpret_cast<const char*>(sqlite3_column_text(prepared, c + skip));
-                set->m_cells.push_back(QString::fromUtf8(text, sqlite3_column_bytes(prepared, c + skip)));
-                set->m_nulls.push_back(false);
-            }
+            const char* text = reinterpret_cast<const char*>(sqlite3_column_text(prepared, c + skip));
+            // No text is NULL, except for an empty blob, which reads as an empty text.
+            if (!text && sqlite3_column_type(prepared, c + skip) != SQLITE_NULL)
+                text = "";
+            set->appendCell(text, text ? sqlite3_column_bytes(prepared, c + skip) : 0);
         }
     }
     sqlite3_reset(prepared);

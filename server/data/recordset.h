@@ -16,7 +16,7 @@ enum class ColumnKind { Text, Number, Integer, Date, Other };
 // A keyset record set: the rows are read when it opens and stay fixed; rows can be changed,
 // deleted and added through it, and every write goes to the database at once.
 class RecordSet {
-public:
+  public:
     ~RecordSet();
 
     bool isEof() const { return m_current >= rowCount(); }
@@ -50,21 +50,31 @@ public:
     QString errorText() const { return m_error; }
     QString table() const { return m_table; }
 
-private:
+  private:
     friend std::unique_ptr<RecordSet> ExecSQL(const QString&, QString&, const QVariantList&);
     RecordSet() = default;
     int rowCount() const { return int(m_rowIds.size()); }
-    const QString* cell(int row, int column) const;
+    // Where a field's UTF-8 text lies in m_text; a negative length marks NULL.
+    struct Cell {
+        qsizetype offset = 0;
+        int length = -1;
+    };
+    const Cell* cell(int row, int column) const;
+    void appendCell(const char* utf8, int length);
+    void appendCell(const std::optional<QVariant>& value);
 
     struct Column {
         QString name;
         ColumnKind kind = ColumnKind::Other;
     };
-    QString m_table;                // empty when the set cannot be written
+    QString m_table; // empty when the set cannot be written
     std::vector<Column> m_columns;
-    std::vector<qint64> m_rowIds;   // per row, -1 once deleted
-    std::vector<QString> m_cells;   // row-major
-    std::vector<bool> m_nulls;      // row-major
+    std::vector<qint64> m_rowIds; // per row, -1 once deleted
+    // The rows' texts, read at open, live in one buffer rather than one string per field: a set
+    // of many rows then costs one allocation instead of one per field. Rewritten fields append
+    // their new text.
+    std::vector<Cell> m_cells; // row-major
+    QByteArray m_text;
     int m_current = 0;
 
     // The row being edited: values assigned since the last update.
