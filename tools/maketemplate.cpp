@@ -1,5 +1,6 @@
 // Writes the report template: a workbook whose worksheet sheet1 holds the column titles in its first row.
 #include "app/quoteditems.h"
+#include "reports/monthlyreport.h"
 #include "reports/reportexport.h"
 #include "reports/workbookfile.h"
 
@@ -17,7 +18,7 @@ int main(int argc, char** argv)
         return 2;
     }
     QString error;
-    const auto workbook = marvono::newWorkbookFile(marvono::kReportSheet, {marvono::reportColumnTitles()}, &error);
+    const auto workbook = marvono::newWorkbookFile(marvono::kReportSheet, {marvono::reportTitles()}, &error);
     const QString path = args.at(1);
     if (!workbook || !QDir().mkpath(QFileInfo(path).absolutePath()) ||
         !marvono::writeFileAtomically(path, *workbook, &error)) {

@@ -1,6 +1,7 @@
 #include "app/numbers.h"
 
 #include <QLocale>
+#include <charconv>
 #include <cfenv>
 #include <cstdio>
 #include <cstring>
@@ -85,8 +86,16 @@ double leadingNumber(QStringView text)
     const qsizetype length = scanNumber(text, start);
     if (length == 0)
         return 0.0;
-    const QByteArray latin = text.mid(start, length).toLatin1();
-    return std::strtod(latin.constData(), nullptr);
+    // The scanned characters are all ASCII; a stack copy spares an allocation per number.
+    char buffer[128];
+    if (length >= qsizetype(sizeof buffer)) {
+        const QByteArray latin = text.mid(start, length).toLatin1();
+        return std::strtod(latin.constData(), nullptr);
+    }
+    for (qsizetype i = 0; i < length; ++i)
+        buffer[i] = char(text[start + i].unicode());
+    buffer[length] = '\0';
+    return std::strtod(buffer, nullptr);
 }
 
 bool isNumberText(QStringView text)
@@ -118,8 +127,11 @@ std::optional<Currency> Currency::fromDouble(double value)
         return std::nullopt;
     // Round the value's 15-digit decimal form, so that decimal ties such as 0.00015 are ties
     // rather than whatever side of the tie their binary approximation happens to fall on.
+    // to_chars gives the same correctly rounded digits as printf's "%.14e", several times faster.
     char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%.14e", std::fabs(value));
+    const auto written = std::to_chars(buffer, buffer + sizeof buffer - 1, std::fabs(value),
+                                       std::chars_format::scientific, 14);
+    *written.ptr = '\0';
     const char* exponentMark = std::strchr(buffer, 'e');
     const int exponent = std::atoi(exponentMark + 1);
     std::string digits;

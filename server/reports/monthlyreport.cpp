@@ -17,13 +17,46 @@ std::optional<qint64> wholeNumber(const QString& text)
 
 } // namespace
 
+QStringList reportTitles()
+{
+    return {QStringLiteral("Date"), QStringLiteral("Product Name"), QStringLiteral("Sale Quantity"),
+            QStringLiteral("Price per Unit"), QStringLiteral("Total")};
+}
+
+QString reportCell(const ReportLine& line, int column)
+{
+    switch (column) {
+    case 0:
+        return line.year + QLatin1Char('-') + line.month + QLatin1Char('-') + line.day;
+    case 1:
+        return line.product;
+    case 2:
+        return line.quantity + QStringLiteral("Unit(s)");
+    case 3:
+        return line.symbol + line.price;
+    case 4:
+        return generalText(line.margin);
+    default:
+        return {};
+    }
+}
+
+QStringList reportTexts(const ReportLine& line)
+{
+    QStringList texts;
+    texts.reserve(5);
+    for (int column = 0; column < 5; ++column)
+        texts.append(reportCell(line, column));
+    return texts;
+}
+
 double reportMargin(const QString& price, const QString& purchasePrice, const QString& quantity)
 {
     const double difference = leadingNumber(generalText(leadingNumber(price) - leadingNumber(purchasePrice)));
     return difference * leadingNumber(quantity);
 }
 
-std::optional<QStringList> reportLine(const RecordSet& ledger, const QString& symbol)
+std::optional<ReportLine> reportLine(const RecordSet& ledger, const QString& symbol)
 {
     const auto price = ledger.field(1);
     const auto purchasePrice = ledger.field(2);
@@ -33,9 +66,8 @@ std::optional<QStringList> reportLine(const RecordSet& ledger, const QString& sy
     const double margin = reportMargin(*price, *purchasePrice, *quantity);
     if (!std::isfinite(margin))
         return std::nullopt;
-    const QChar dash = QLatin1Char('-');
-    return QStringList{ledger.text(6) + dash + ledger.text(5) + dash + ledger.text(4), ledger.text(0),
-                       *quantity + QStringLiteral("Unit(s)"), symbol + *price, generalText(margin)};
+    return ReportLine{ledger.text(6), ledger.text(5), ledger.text(4), ledger.text(0),
+                      *quantity,      *price,         margin,         symbol};
 }
 
 ReportLines reportLines(RecordSet* ledger, const QString& symbol)

@@ -9,17 +9,34 @@ namespace marvono {
 
 class RecordSet;
 
+// A ledger row as the report lists it.
+struct ReportLine {
+    QString year, month, day; // as stored
+    QString product;
+    QString quantity;
+    QString price;
+    double margin = 0;
+    QString symbol; // the currency symbol written before the price
+};
+
+// Titles of the report list, and of the exported workbook's columns.
+QStringList reportTitles();
+// The text of one column: date ("2009-7-5"), product, quantity with "Unit(s)", price after the
+// symbol, margin.
+QString reportCell(const ReportLine& line, int column);
+// All five texts.
+QStringList reportTexts(const ReportLine& line);
+
 // The margin of a ledger row: the unit price less the purchase price, taken to 15 significant
 // digits (so 10.1 - 8 is 2.1), times the quantity.
 double reportMargin(const QString& price, const QString& purchasePrice, const QString& quantity);
 
-// The line of the ledger row the record set stands on: date ("2009-7-5"), product, quantity with
-// "Unit(s)", unit price after `symbol`, margin. Nothing when the price, purchase price or
-// quantity is empty or the margin overflows.
-std::optional<QStringList> reportLine(const RecordSet& ledger, const QString& symbol);
+// The line of the ledger row the record set stands on. Nothing when the price, purchase price
+// or quantity is empty or the margin overflows.
+std::optional<ReportLine> reportLine(const RecordSet& ledger, const QString& symbol);
 
 struct ReportLines {
-    std::vector<QStringList> lines;
+    std::vector<ReportLine> lines;
     bool failed = false; // lines holds those before the failure
 };
 

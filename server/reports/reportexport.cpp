@@ -7,12 +7,6 @@
 
 namespace marvono {
 
-QStringList reportColumnTitles()
-{
-    return {QStringLiteral("Date"), QStringLiteral("Product Name"), QStringLiteral("Sale Quantity"),
-            QStringLiteral("Price per Unit"), QStringLiteral("Total")};
-}
-
 ExportResult exportReport(const QString& templatePath, const QString& destinationPath, const biff::TextRows& rows)
 {
     ExportResult result;

@@ -6,8 +6,6 @@ namespace marvono {
 
 // The template's worksheet that receives the lines.
 inline const QString kReportSheet = QStringLiteral("sheet1");
-// Titles of the template's first row.
-QStringList reportColumnTitles();
 
 struct ExportResult {
     bool ok = false;

@@ -11,6 +11,33 @@ const QString kUnits = QStringLiteral("Unit(s)");
 
 } // namespace
 
+QStringList statisticsTitles()
+{
+    return {QStringLiteral("Product Name"), QStringLiteral("Purchase Price"),     QStringLiteral("Purchase Quantity"),
+            QStringLiteral("Retail Price"), QStringLiteral("Remaining Quantity"), QStringLiteral("Profit")};
+}
+
+QString statisticsCell(const ProductFigures& product, int column)
+{
+    const QString& symbol = product.symbol;
+    switch (column) {
+    case 0:
+        return product.name;
+    case 1:
+        return symbol + product.purchasePrice;
+    case 2:
+        return product.purchaseQuantity + kUnits;
+    case 3:
+        return symbol + product.retailPrice;
+    case 4:
+        return product.remainingQuantity + kUnits;
+    case 5:
+        return symbol + generalText(product.profit);
+    default:
+        return {};
+    }
+}
+
 Statistics computeStatistics(RecordSet* products, const QString& symbol)
 {
     Statistics result;
@@ -18,6 +45,7 @@ Statistics computeStatistics(RecordSet* products, const QString& symbol)
         result.failed = true;
         return result;
     }
+    result.products.reserve(size_t(products->count()));
     for (; !products->isEof(); products->moveNext()) {
         std::optional<QString> values[5];
         for (int column = 0; column < 5; ++column) {
@@ -38,8 +66,7 @@ Statistics computeStatistics(RecordSet* products, const QString& symbol)
             result.failed = true;
             return result;
         }
-        result.rows.push_back({*values[0], symbol + *values[1], *values[2] + kUnits, symbol + *values[3],
-                               *values[4] + kUnits, symbol + generalText(profit)});
+        result.products.push_back({*values[0], *values[1], *values[2], *values[3], *values[4], profit, symbol});
 
         // Each product's share is rounded to the currency before it is added.
         const auto profitShare = Currency::fromDouble(profit);
@@ -58,7 +85,9 @@ Statistics computeStatistics(RecordSet* products, const QString& symbol)
 
 Statistics catalogueStatistics(const QString& symbol)
 {
-    auto products = ExecSQL(QStringLiteral("select * from product_info"));
+    // Only the first five columns are used; reading the others too would double the cost of the
+    // query on a large catalogue.
+    auto products = ExecSQL(QStringLiteral("select cName, cInPrice, cAllQty, cOutPrice, cLeastQty from product_info"));
     return computeStatistics(products.get(), symbol);
 }
 

@@ -10,18 +10,34 @@ namespace marvono {
 
 class RecordSet;
 
+// A product's figures as stored, and the profit on its units sold.
+struct ProductFigures {
+    QString name;
+    QString purchasePrice;
+    QString purchaseQuantity;
+    QString retailPrice;
+    QString remainingQuantity;
+    double profit = 0;
+    QString symbol; // the currency symbol written before amounts
+};
+
+// Titles of the statistics list.
+QStringList statisticsTitles();
+// The text of one column of a product's line: name, purchase price, purchase quantity, retail
+// price, remaining quantity, profit; amounts after the symbol, quantities before "Unit(s)".
+QString statisticsCell(const ProductFigures& product, int column);
+
 struct Statistics {
-    // Per product: name, purchase price, purchase quantity, retail price, remaining quantity, profit.
-    std::vector<QStringList> rows;
+    std::vector<ProductFigures> products;
     Currency salesTotal;
     Currency profitTotal;
-    // Set when a product could not be counted: rows holds the products before it (and the
+    // Set when a product could not be counted: products holds those before it (and the
     // product itself when only its contribution to the totals failed); the totals are not valid.
     bool failed = false;
 };
 
-// Walks every row of a product_info record set (nothing counts as a failure) with `symbol`
-// before every amount.
+// Walks every row of a record set of product_info's first five columns (nothing counts as a
+// failure), with `symbol` for the amounts.
 Statistics computeStatistics(RecordSet* products, const QString& symbol);
 
 // The same over the whole catalogue.

@@ -1,5 +1,6 @@
 // Exporting report lines into a copy of the template: the destination is the complete new
 // workbook or stays exactly as it was.
+#include "reports/monthlyreport.h"
 #include "reports/reportexport.h"
 #include "reports/workbookfile.h"
 #include "support/testsupport.h"
@@ -57,7 +58,7 @@ void TestReportExport::init()
     m_dir = std::make_unique<QTemporaryDir>();
     QVERIFY(m_dir->isValid());
     m_template = file("report.rpt");
-    QVERIFY(writeBytes(m_template, newWorkbookFile("sheet1", {reportColumnTitles()}).value_or(QByteArray())));
+    QVERIFY(writeBytes(m_template, newWorkbookFile("sheet1", {reportTitles()}).value_or(QByteArray())));
     QVERIFY(writeBytes(file("old.xls"), m_old));
 }
 
@@ -80,7 +81,7 @@ void TestReportExport::failuresLeaveTheDestinationAlone_data()
     QTest::newRow("missing template") << "none.rpt" << QByteArray() << 2;
     QTest::newRow("template is not a workbook") << "text.rpt" << QByteArray("Date;Product Name\n") << 2;
     QTest::newRow("template without sheet1")
-        << "other.rpt" << newWorkbookFile("Report", {reportColumnTitles()}).value_or("") << 2;
+        << "other.rpt" << newWorkbookFile("Report", {reportTitles()}).value_or("") << 2;
     QTest::newRow("more lines than a worksheet holds") << "report.rpt" << QByteArray() << biff::kSheetRows;
 }
 

@@ -3,9 +3,9 @@
 #include "app/appcontext.h"
 #include "controls/ui/dialogs.h"
 #include "controls/ui/xpcontainer.h"
+#include "reports/linesmodel.h"
 #include "reports/monthlyreport.h"
 #include "reports/reportexport.h"
-#include "reports/textrowsmodel.h"
 #include "reports/ui/reportlist.h"
 
 #include <QComboBox>
@@ -69,10 +69,7 @@ void FrmBB::buildControls()
     QPushButton* exportButton = makeButton(m_searchArea, QStringLiteral("cmdExcel"), QStringLiteral(" Export"));
     exportButton->setGeometry(XPContainer::twips(6300, 450, 1500, 450));
 
-    m_model =
-        new TextRowsModel({QStringLiteral("Date"), QStringLiteral("Product Name"), QStringLiteral("Sale Quantity"),
-                           QStringLiteral("Price per Unit"), QStringLiteral("Total")},
-                          this);
+    m_model = new LinesModel<ReportLine>(reportTitles(), &reportCell, this);
     m_list = makeReportList(m_container, m_model, XPContainer::twips(150, 1680, 9900, 4650));
 
     QPushButton* exitButton = makeButton(m_container, QStringLiteral("cmdExit"), QStringLiteral("  Back"));
@@ -113,7 +110,7 @@ void FrmBB::search()
 
 bool FrmBB::addLines(ReportLines lines)
 {
-    m_model->appendRows(std::move(lines.lines));
+    m_model->append(std::move(lines.lines));
     return !lines.failed;
 }
 
@@ -123,7 +120,7 @@ void FrmBB::exportList()
                                     QStringLiteral("Excel File(*.XLS)|*.xls"));
     if (path.isEmpty())
         return;
-    const ExportResult result = exportReport(appPath(QStringLiteral("report/report.rpt")), path, m_model->rows());
+    const ExportResult result = exportReport(appPath(QStringLiteral("report/report.rpt")), path, m_model->texts());
     if (result.ok)
         showMessage(this, QMessageBox::NoIcon, QStringLiteral("Successful"),
                     QStringLiteral("EXCEL file has been exported successfully."));

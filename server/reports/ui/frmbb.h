@@ -8,7 +8,8 @@ class QTreeView;
 
 namespace marvono {
 
-class TextRowsModel;
+template <typename Row> class LinesModel;
+struct ReportLine;
 class XPContainer;
 struct ReportLines;
 
@@ -29,7 +30,7 @@ class FrmBB : public QDialog {
     QComboBox* m_month = nullptr; // cmbMonth1
     QComboBox* m_year = nullptr;  // cmbYear1
     QTreeView* m_list = nullptr;  // LV
-    TextRowsModel* m_model = nullptr;
+    LinesModel<ReportLine>* m_model = nullptr;
 };
 
 } // namespace marvono

@@ -3,8 +3,8 @@
 #include "app/appcontext.h"
 #include "controls/ui/dialogs.h"
 #include "controls/ui/xpcontainer.h"
+#include "reports/linesmodel.h"
 #include "reports/statistics.h"
-#include "reports/textrowsmodel.h"
 #include "reports/ui/frmbb.h"
 #include "reports/ui/reportlist.h"
 
@@ -29,10 +29,7 @@ void FrmJSTJ::buildControls()
     m_container->setObjectName(QStringLiteral("XPContainer1"));
     m_container->setGeometry(rect());
 
-    m_model = new TextRowsModel({QStringLiteral("Product Name"), QStringLiteral("Purchase Price"),
-                                 QStringLiteral("Purchase Quantity"), QStringLiteral("Retail Price"),
-                                 QStringLiteral("Remaining Quantity"), QStringLiteral("Profit")},
-                                this);
+    m_model = new LinesModel<ProductFigures>(statisticsTitles(), &statisticsCell, this);
     m_list = makeReportList(m_container, m_model, XPContainer::twips(150, 480, 9900, 4500));
 
     m_totalSale = new QLabel(QStringLiteral("Total Sale:"), m_container);
@@ -56,7 +53,7 @@ void FrmJSTJ::load()
     m_container->setTheme(runValues().themeIndex);
     const QString& symbol = runValues().currencySymbol;
     Statistics statistics = catalogueStatistics(symbol);
-    m_model->appendRows(std::move(statistics.rows));
+    m_model->append(std::move(statistics.products));
     if (statistics.failed) {
         warn(this, QStringLiteral("Error"), QStringLiteral("(JSTJ)Init error"));
         return;

@@ -9,7 +9,8 @@ class QTreeView;
 
 namespace marvono {
 
-class TextRowsModel;
+struct ProductFigures;
+template <typename Row> class LinesModel;
 class XPContainer;
 
 class FrmJSTJ : public QDialog {
@@ -24,7 +25,7 @@ class FrmJSTJ : public QDialog {
 
     XPContainer* m_container = nullptr;
     QTreeView* m_list = nullptr; // LV
-    TextRowsModel* m_model = nullptr;
+    LinesModel<ProductFigures>* m_model = nullptr;
     QLabel* m_totalSale = nullptr;
     QLabel* m_totalProfit = nullptr;
 };
