@@ -1,11 +1,17 @@
 #include "reports/reportexport.h"
 
 #include "app/quoteditems.h"
+#include "reports/monthlyreport.h"
 #include "reports/workbookfile.h"
 
 #include <QFile>
 
 namespace marvono {
+
+QStringList reportColumnTitles()
+{
+    return reportTitles();
+}
 
 ExportResult exportReport(const QString& templatePath, const QString& destinationPath, const biff::TextRows& rows)
 {

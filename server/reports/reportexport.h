@@ -6,6 +6,8 @@ namespace marvono {
 
 // The template's worksheet that receives the lines.
 inline const QString kReportSheet = QStringLiteral("sheet1");
+// Titles of the template's first row: the report list's column titles.
+QStringList reportColumnTitles();
 
 struct ExportResult {
     bool ok = false;
