@@ -29,12 +29,17 @@ int main(int argc, char** argv)
     int status = 1;
     QTimer::singleShot(800, window, [&]() {
         QTreeView* list = window->productList();
-        if (list->model() && list->model()->rowCount() > 2) {
+        // Show the details of the first product with a picture of its own.
+        QAbstractItemModel* model = list->model();
+        for (int row = 0; model && row < model->rowCount(); ++row) {
+            if (model->index(row, 6).data().toInt() <= 0)
+                continue;
             list->setFocus();
-            list->setCurrentIndex(list->model()->index(2, 0));
-            list->selectionModel()->select(list->model()->index(2, 0),
+            list->setCurrentIndex(model->index(row, 0));
+            list->selectionModel()->select(model->index(row, 0),
                                            QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
             window->runCommand(marvono::Command::ProductClicked);
+            break;
         }
         window->historyPane()->setPlainText(
             QStringLiteral("\r\n==============================\r\nProduct Name: Green Tea\r\nPrice: $2.5\r\n"
