@@ -2,9 +2,10 @@
 
 #include "app/appcontext.h"
 #include "app/numbers.h"
-#include "data/recordset.h"
+#include "data/rowscan.h"
 
 #include <QHash>
+#include <QStringDecoder>
 #include <algorithm>
 #include <numeric>
 
@@ -27,10 +28,19 @@ const QString& unitsSuffix()
     return units;
 }
 
-bool lessText(const QString& a, const QString& b)
+QString joined(QStringView a, QStringView b)
 {
-    const int folded = QString::compare(a, b, Qt::CaseInsensitive);
-    return folded != 0 ? folded < 0 : a < b;
+    QString text;
+    text.reserve(a.size() + b.size());
+    text.append(a);
+    text.append(b);
+    return text;
+}
+
+bool lessText(QStringView a, QStringView b)
+{
+    const int folded = a.compare(b, Qt::CaseInsensitive);
+    return folded != 0 ? folded < 0 : a.compare(b) < 0;
 }
 
 } // namespace
@@ -46,42 +56,58 @@ ProductListModel::FillResult ProductListModel::fill(FailurePolicy policy)
 {
     FillResult result;
     m_sorted = false;
-    QString message;
-    auto set = ExecSQL(productQuery(), message);
-    if (!set) {
-        result.error = message;
-        return result;
-    }
     const QString symbol = runValues().currencySymbol;
     std::vector<Row> added;
-    added.reserve(size_t(set->count()));
-    result.complete = true;
-    for (; !set->isEof(); set->moveNext()) {
-        Row row;
-        for (int c = 0; c < ColumnCount; ++c)
-            row.values[c] = set->text(c);
-        row.currencySymbol = symbol;
-        const auto remaining = set->field(RemainingQuantity);
-        const auto alert = set->field(kAlertField);
-        if (remaining && alert) {
-            row.lowStock = isBelowAlert(*remaining, *alert);
-        } else if (policy == FailurePolicy::StopAtFirst) {
-            // The row stays listed as built so far, uncoloured; nothing after it is read.
+    bool stopped = false;
+    QStringDecoder decoder(QStringDecoder::Utf8);
+    const bool scanned = scanRows(
+        productQuery(),
+        [&](const ScannedRow& record) {
+            // Asked before the fields are read: reading converts, and a NULL shows as empty text.
+            const bool missing = record.isNull(RemainingQuantity) || record.isNull(kAlertField);
+            Row row;
+            qsizetype size = 0;
+            for (int c = 0; c <= kAlertField; ++c)
+                size += record.utf8(c).size();
+            // UTF-8 never takes fewer bytes than UTF-16 units, so the bytes' count is room enough.
+            row.fields.resize(size);
+            QChar* const begin = row.fields.data();
+            QChar* out = begin;
+            decoder.resetState();
+            for (int c = 0; c <= kAlertField; ++c) {
+                out = decoder.appendToBuffer(out, record.utf8(c));
+                row.end[c] = quint32(out - begin);
+            }
+            row.fields.truncate(out - begin);
+            row.currencySymbol = symbol;
+            if (!missing) {
+                row.lowStock = isBelowAlert(row.field(RemainingQuantity), row.field(kAlertField));
+            } else if (policy == FailurePolicy::StopAtFirst) {
+                // The row stays listed as built so far, uncoloured; nothing after it is read.
+                result.error =
+                    QStringLiteral("product without remaining or alert quantity: ") + row.field(Name).toString();
+                added.push_back(std::move(row));
+                stopped = true;
+                return false;
+            } else {
+                // Without both quantities the product cannot be shown to be in stock: flag it.
+                row.lowStock = true;
+            }
             added.push_back(std::move(row));
-            result.complete = false;
-            result.error = QStringLiteral("product without remaining or alert quantity: ") + set->text(Name);
-            break;
-        } else {
-            // Without both quantities the product cannot be shown to be in stock: flag it.
-            row.lowStock = true;
-        }
-        added.push_back(std::move(row));
-    }
+            return true;
+        },
+        &result.error);
+    result.complete = scanned && !stopped;
+    if (!scanned)
+        added.clear();
     result.rowsAdded = int(added.size());
     if (!added.empty()) {
         const int first = int(m_rows.size());
         beginInsertRows({}, first, first + result.rowsAdded - 1);
-        m_rows.insert(m_rows.end(), std::make_move_iterator(added.begin()), std::make_move_iterator(added.end()));
+        if (m_rows.empty())
+            m_rows.swap(added);
+        else
+            m_rows.insert(m_rows.end(), std::make_move_iterator(added.begin()), std::make_move_iterator(added.end()));
         endInsertRows();
     }
     return result;
@@ -109,11 +135,20 @@ void ProductListModel::sort(int column, Qt::SortOrder order)
     const int n = int(count);
     // Rank the distinct texts once, then order the rows by rank with a stable counting sort:
     // a catalogue has far fewer categories than products, so this stays close to linear.
-    QHash<QString, int> rankOf;
+    // Plain columns are ranked on the stored text itself; decorated ones on their display text.
+    const bool plain = column == Name || column == Category || column == PicNo;
+    std::vector<QString> shown(plain ? 0 : count);
+    QHash<QStringView, int> rankOf;
     std::vector<int> keyOf(count);
-    std::vector<QString> distinct;
+    std::vector<QStringView> distinct;
     for (int r = 0; r < n; ++r) {
-        const QString text = cellText(r, column);
+        QStringView text;
+        if (plain) {
+            text = m_rows[size_t(r)].field(column);
+        } else {
+            shown[size_t(r)] = cellText(r, column);
+            text = shown[size_t(r)];
+        }
         auto it = rankOf.constFind(text);
         if (it == rankOf.constEnd()) {
             it = rankOf.insert(text, int(distinct.size()));
@@ -159,12 +194,12 @@ QString ProductListModel::cellText(int row, int column) const
     switch (column) {
     case PurchasePrice:
     case RetailPrice:
-        return r.currencySymbol + r.values[column];
+        return joined(r.currencySymbol, r.field(column));
     case PurchaseQuantity:
     case RemainingQuantity:
-        return r.values[column] + unitsSuffix();
+        return joined(r.field(column), unitsSuffix());
     default:
-        return r.values[column];
+        return r.field(column).toString();
     }
 }
 

@@ -4,6 +4,7 @@
 #include <QAbstractTableModel>
 #include <QColor>
 #include <QString>
+#include <QStringView>
 #include <vector>
 
 namespace marvono {
@@ -47,12 +48,18 @@ class ProductListModel : public QAbstractTableModel {
     void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
 
   private:
-    // Values as stored; the symbol and "Unit(s)" are joined on display, so a fill of many
-    // products does not build four extra strings per row.
+    // One row keeps its fields as stored, one after another in a single text, and joins the
+    // symbol and "Unit(s)" on display: a large catalogue then costs one allocation per product.
     struct Row {
-        QString values[ColumnCount];
-        QString currencySymbol; // the symbol at the time of the fill (shared, not copied)
+        QString fields;               // the seven list fields, then the alert quantity
+        quint32 end[ColumnCount + 1]; // end of each field within `fields`
+        QString currencySymbol;       // the symbol at the time of the fill (shared, not copied)
         bool lowStock = false;
+        QStringView field(int column) const
+        {
+            const quint32 start = column == 0 ? 0 : end[column - 1];
+            return QStringView(fields).sliced(start, end[column] - start);
+        }
     };
     std::vector<Row> m_rows;
     bool m_sorted = false;

@@ -83,6 +83,17 @@ void TestProductListModel::headersAndCellTexts()
         cells.append(model.index(0, c).data().toString());
     QCOMPARE(cells, QStringList({"Green Tea", "$1.25", "40Unit(s)", "$12.5", "12Unit(s)", "Drinks", "7"}));
     QVERIFY(uncoloured(model, 0));
+
+    // Texts beyond ASCII keep their field boundaries.
+    addProduct(QStringLiteral("Cr\u00E8me br\u00FBl\u00E9e \U0001F370"), QStringLiteral("0"), QStringLiteral("0"),
+               QStringLiteral("D\u00E9sserts"), QStringLiteral("3"));
+    model.clear();
+    model.fill(ProductListModel::FailurePolicy::StopAtFirst);
+    QCOMPARE(model.rowCount(), 2);
+    QCOMPARE(model.cellText(1, ProductListModel::Name), QStringLiteral("Cr\u00E8me br\u00FBl\u00E9e \U0001F370"));
+    QCOMPARE(model.cellText(1, ProductListModel::RetailPrice), QStringLiteral("$3"));
+    QCOMPARE(model.cellText(1, ProductListModel::Category), QStringLiteral("D\u00E9sserts"));
+    QCOMPARE(model.cellText(1, ProductListModel::PicNo), QStringLiteral("7"));
 }
 
 void TestProductListModel::lowStock_data()

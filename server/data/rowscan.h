@@ -1,0 +1,31 @@
+#pragma once
+// Reading a large query once, row by row, straight from the engine: no record set is built, so
+// listing a whole table costs little more than the engine's own scan.
+#include <QByteArrayView>
+#include <QString>
+#include <functional>
+
+struct sqlite3_stmt;
+
+namespace marvono {
+
+// The current row of a scan; valid only inside the visitor call.
+class ScannedRow {
+  public:
+    int columnCount() const;
+    bool isNull(int column) const;
+    // The field's UTF-8 bytes (empty for NULL).
+    QByteArrayView utf8(int column) const;
+
+  private:
+    friend bool scanRows(const QString&, const std::function<bool(const ScannedRow&)>&, QString*);
+    explicit ScannedRow(sqlite3_stmt* statement) : m_statement(statement) {}
+    sqlite3_stmt* m_statement;
+};
+
+// Runs a query without "?" slots and hands every row to `visit` in the order the engine returns
+// them; `visit` returns false to stop early. The visitor must not run statements itself. False,
+// with an error text, when the query cannot run or fails part way.
+bool scanRows(const QString& query, const std::function<bool(const ScannedRow&)>& visit, QString* error = nullptr);
+
+} // namespace marvono
