@@ -2,6 +2,7 @@
 
 #include "app/ui/frmmain.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QFile>
 #include <QImage>
@@ -14,18 +15,13 @@
 
 namespace marvono::test {
 
-PictureDialogAnswerer::PictureDialogAnswerer(const QString& path)
-    : m_seen(std::make_shared<SeenPictureDialog>()), m_stop(std::make_shared<bool>(false))
+PictureDialogAnswerer::PictureDialogAnswerer(const QString& path) : m_seen(std::make_shared<SeenPictureDialog>())
 {
     auto seen = m_seen;
-    auto stop = m_stop;
     auto* timer = new QTimer;
+    m_timer = timer;
     timer->setInterval(10);
-    QObject::connect(timer, &QTimer::timeout, timer, [timer, seen, stop, path]() {
-        if (*stop) {
-            timer->deleteLater();
-            return;
-        }
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, seen, path]() {
         auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
         if (!dialog)
             return;
@@ -35,7 +31,6 @@ PictureDialogAnswerer::PictureDialogAnswerer(const QString& path)
         seen->nativeDialog = !dialog->testOption(QFileDialog::DontUseNativeDialog);
         seen->seen = true;
         timer->stop();
-        timer->deleteLater();
         if (path.isEmpty()) {
             dialog->reject();
             return;
@@ -53,13 +48,49 @@ PictureDialogAnswerer::PictureDialogAnswerer(const QString& path)
 
 PictureDialogAnswerer::~PictureDialogAnswerer()
 {
-    *m_stop = true;
+    delete m_timer.data();
 }
 
 bool PictureDialogAnswerer::wait(int ms) const
 {
     auto seen = m_seen;
     return QTest::qWaitFor([seen]() { return seen->seen; }, ms);
+}
+
+BoxSequence::BoxSequence(const QList<QMessageBox::StandardButton>& answers) : m_seen(std::make_shared<QList<SeenBox>>())
+{
+    auto seen = m_seen;
+    auto* timer = new QTimer;
+    m_timer = timer;
+    timer->setInterval(10);
+    auto last = std::make_shared<QPointer<QMessageBox>>();
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, seen, answers, last]() {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        // A box stays the active modal widget for a moment after it was answered.
+        if (!box || box == last->data())
+            return;
+        *last = box;
+        SeenBox entry;
+        entry.title = box->windowTitle();
+        entry.text = box->text();
+        entry.icon = box->icon();
+        entry.buttons = box->standardButtons();
+        entry.seen = true;
+        const QMessageBox::StandardButton answer = answers.value(seen->size(), QMessageBox::Ok);
+        seen->append(entry);
+        if (seen->size() >= answers.size())
+            timer->stop();
+        if (QAbstractButton* button = box->button(answer))
+            button->click();
+        else
+            box->reject();
+    });
+    timer->start();
+}
+
+BoxSequence::~BoxSequence()
+{
+    delete m_timer.data();
 }
 
 bool selectProduct(FrmMain& main, const QString& name)

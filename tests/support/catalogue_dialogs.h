@@ -2,9 +2,15 @@
 // Catalogue test helpers: answering the picture file dialog, selecting rows of LV, picture files.
 #include <QColor>
 #include <QFileDialog>
+#include <QList>
+#include <QMessageBox>
+#include <QPointer>
 #include <QString>
 #include <QStringList>
+#include <QTimer>
 #include <memory>
+
+#include "support/testsupport.h"
 
 namespace marvono {
 class FrmMain;
@@ -32,7 +38,20 @@ class PictureDialogAnswerer {
 
   private:
     std::shared_ptr<SeenPictureDialog> m_seen;
-    std::shared_ptr<bool> m_stop;
+    QPointer<QTimer> m_timer;
+};
+
+// Answers the next message boxes in turn, one answer each, and records what each showed.
+// Call before the action that opens them.
+class BoxSequence {
+  public:
+    explicit BoxSequence(const QList<QMessageBox::StandardButton>& answers);
+    ~BoxSequence();
+    const QList<SeenBox>& boxes() const { return *m_seen; }
+
+  private:
+    std::shared_ptr<QList<SeenBox>> m_seen;
+    QPointer<QTimer> m_timer;
 };
 
 // Makes the row whose first column is `name` the current and only selected row of LV.

@@ -1,0 +1,256 @@
+// The modify-product dialog opened on the main list's selection.
+#include "app/appcontext.h"
+#include "app/ui/frmmain.h"
+#include "catalogue/productfiles.h"
+#include "catalogue/ui/frmxgsp.h"
+#include "controls/ui/xpcontainer.h"
+#include "data/database.h"
+#include "data/recordset.h"
+#include "support/catalogue_dialogs.h"
+#include "support/testsupport.h"
+
+#include <QComboBox>
+#include <QFile>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QTimer>
+#include <QTreeView>
+#include <QtTest>
+
+using namespace marvono;
+
+namespace {
+
+template <typename T> T* child(QWidget* dialog, const char* name)
+{
+    return dialog->findChild<T*>(QString::fromLatin1(name));
+}
+
+void storeProduct(const QString& name, int picture, const QString& type = "Food")
+{
+    auto set = ExecSQL("select * from product_info where 0");
+    QVERIFY(set);
+    set->addNew();
+    const QStringList texts{
+        name, "1.5", "10", "2.5", "8", "spare", type, QString::number(picture), "line one\r\nline two", "3"};
+    for (int c = 0; c < texts.size(); ++c)
+        set->setField(c, texts[c]);
+    QVERIFY(set->update());
+}
+
+struct Shop {
+    test::TempAppFolder folder;
+    FrmMain window;
+    Shop()
+    {
+        Clock::setOverride([]() { return QDateTime(QDate(2027, 1, 31), QTime(8, 0)); });
+        storeProduct("Tea", 5, "Drinks");
+        storeProduct("Grandma's Jam", 6, "Spreads");
+        storeProduct("Coffee", 7, "Drinks");
+        window.fillProductList();
+        window.show();
+    }
+    ~Shop() { Clock::setOverride({}); }
+    FrmXGSP* open(const QString& selected)
+    {
+        window.productList()->clearSelection();
+        if (!selected.isEmpty() && !test::selectProduct(window, selected))
+            return nullptr;
+        window.runCommand(Command::ModifyProduct);
+        for (QWidget* top : QApplication::topLevelWidgets())
+            if (top->objectName() == "frmXGSP" && top->isVisible())
+                return qobject_cast<FrmXGSP*>(top);
+        return nullptr;
+    }
+};
+
+} // namespace
+
+class TestFrmXgsp : public QObject {
+    Q_OBJECT
+  private Q_SLOTS:
+    void cleanup();
+    void opensOnSelectedProduct();
+    void designTextsWithoutSelection();
+    void productFixedAtOpen();
+    void renameOntoOtherProduct();
+    void clearedPicturePathUsesZero();
+    void missingPictureResavesPlaceholder();
+    void apostropheName();
+    void storeFailureKeepsDialogOpen();
+};
+
+void TestFrmXgsp::cleanup()
+{
+    injectWriteFault(0);
+    for (QWidget* top : QApplication::topLevelWidgets())
+        if (top->objectName() == "frmXGSP")
+            top->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+void TestFrmXgsp::opensOnSelectedProduct()
+{
+    Shop shop;
+    QVERIFY(test::writeSolidPicture(pictureFilePath(5), QColor(0, 255, 0), "GIF"));
+    QPointer<FrmXGSP> dialog = shop.open("Tea");
+    QVERIFY(dialog);
+    QCOMPARE(dialog->windowTitle(), QString("XGSP"));
+    QCOMPARE(child<XPContainer>(dialog, "XPContainer1")->caption(), QString("Modify a product"));
+    QCOMPARE(child<QPushButton>(dialog, "cmdOK")->text(), QString(" Update"));
+    QCOMPARE(child<QPushButton>(dialog, "command1")->text(), QString("Browse"));
+
+    QCOMPARE(child<QLineEdit>(dialog, "txtName")->text(), QString("Tea"));
+    QCOMPARE(child<QLineEdit>(dialog, "txtInPrice")->text(), QString("1.5"));
+    QCOMPARE(child<QLineEdit>(dialog, "txtAllQty")->text(), QString("10"));
+    QCOMPARE(child<QLineEdit>(dialog, "txtOutPrice")->text(), QString("2.5"));
+    QCOMPARE(child<QLineEdit>(dialog, "txtLeastQty")->text(), QString("8"));
+    QCOMPARE(child<QLineEdit>(dialog, "txtAlert")->text(), QString("3"));
+    QCOMPARE(child<QComboBox>(dialog, "cmbType")->currentText(), QString("Drinks"));
+    QCOMPARE(child<QComboBox>(dialog, "cmbType")->count(), 2);
+    QCOMPARE(child<QPlainTextEdit>(dialog, "txtComment")->toPlainText(), QString("line one\nline two"));
+    auto* oldName = child<QLineEdit>(dialog, "Text1");
+    auto* number = child<QLineEdit>(dialog, "txtpp");
+    QCOMPARE(oldName->text(), QString("Tea"));
+    QCOMPARE(number->text(), QString("5"));
+    QVERIFY(oldName->isHidden());
+    QVERIFY(number->isHidden());
+    QCOMPARE(child<QLineEdit>(dialog, "txtPic")->text(), shop.folder.file("qexclient/pic/5.jpg"));
+    QCOMPARE(child<PicturePreview>(dialog, "picProduct")->image().pixelColor(50, 50), QColor(0, 255, 0));
+
+    // Update without changes: the picture is re-saved as a bitmap, the introduction rewritten and
+    // the update logged.
+    child<QPushButton>(dialog, "cmdOK")->click();
+    QTRY_VERIFY(dialog.isNull());
+    QVERIFY(test::fileBytes(pictureFilePath(5)).startsWith("BM"));
+    QCOMPARE(test::pictureColor(pictureFilePath(5)), QColor(0, 255, 0));
+    QCOMPARE(test::fileBytes(introFilePath(5)), QByteArray("\"line one\r\nline two\"\r\n"));
+    QCOMPARE(test::rowsOf("select * from change"), QStringList{"2027-01-31|Tea"});
+    QCOMPARE(test::rowsOf("select * from product_info where cName=?", {"Tea"}),
+             QStringList{"Tea|1.5|10|2.5|8|spare|Drinks|5|line one\r\nline two|3"});
+    QVERIFY(!shop.window.isEnabled());
+    QTRY_VERIFY(shop.window.isEnabled());
+    QCOMPARE(test::listedProducts(shop.window).size(), 3);
+}
+
+void TestFrmXgsp::designTextsWithoutSelection()
+{
+    Shop shop;
+    const QStringList before = test::rowsOf("select * from product_info");
+    QPointer<FrmXGSP> dialog = shop.open(QString());
+    QVERIFY(dialog);
+    QCOMPARE(child<QLineEdit>(dialog, "txtName")->text(), QString("Name"));
+    QCOMPARE(child<QLineEdit>(dialog, "txtInPrice")->text(), QString("Purchase Price"));
+    QCOMPARE(child<QLineEdit>(dialog, "txtAllQty")->text(), QString("Purchase Quantity"));
+    QCOMPARE(child<QLineEdit>(dialog, "txtOutPrice")->text(), QString("Retail Price"));
+    QCOMPARE(child<QLineEdit>(dialog, "txtLeastQty")->text(), QString("Remaining Quantity"));
+    QCOMPARE(child<QLineEdit>(dialog, "txtAlert")->text(), QString("Alert Quantity"));
+    QCOMPARE(child<QPlainTextEdit>(dialog, "txtComment")->toPlainText(), QString("Product Intro here\n"));
+    QCOMPARE(child<QComboBox>(dialog, "cmbType")->currentText(), QString());
+    QCOMPARE(child<QLineEdit>(dialog, "txtPic")->text(), QString());
+    QCOMPARE(child<QLineEdit>(dialog, "Text1")->text(), QString());
+
+    child<QPushButton>(dialog, "cmdOK")->click();
+    QTRY_VERIFY(dialog.isNull());
+    QCOMPARE(test::rowsOf("select * from product_info"), before);
+    QCOMPARE(test::rowsOf("select * from change"), QStringList{"2027-01-31|"});
+    QCOMPARE(QDir(shop.folder.file("qexclient/pic")).entryList(QDir::Files), QStringList());
+    QCOMPARE(QDir(shop.folder.file("qexclient/info")).entryList(QDir::Files), QStringList());
+    QVERIFY(!shop.window.isEnabled());
+    QTRY_VERIFY(shop.window.isEnabled());
+}
+
+void TestFrmXgsp::productFixedAtOpen()
+{
+    Shop shop;
+    QPointer<FrmXGSP> dialog = shop.open("Tea");
+    child<QLineEdit>(dialog, "txtOutPrice")->setText("3");
+    // Choosing another row, or invoking the command again, keeps the product of the open dialog.
+    QCOMPARE(shop.open("Coffee"), dialog.data());
+    QCOMPARE(child<QLineEdit>(dialog, "txtName")->text(), QString("Tea"));
+    QCOMPARE(child<QLineEdit>(dialog, "txtOutPrice")->text(), QString("3"));
+    child<QPushButton>(dialog, "cmdOK")->click();
+    QTRY_VERIFY(dialog.isNull());
+    QCOMPARE(test::rowsOf("select cName, cOutPrice from product_info order by rowid"),
+             (QStringList{"Tea|3", "Grandma's Jam|2.5", "Coffee|2.5"}));
+}
+
+void TestFrmXgsp::renameOntoOtherProduct()
+{
+    Shop shop;
+    QPointer<FrmXGSP> dialog = shop.open("Tea");
+    child<QLineEdit>(dialog, "txtName")->setText("Coffee");
+    child<QPushButton>(dialog, "cmdOK")->click();
+    QTRY_VERIFY(dialog.isNull());
+    QCOMPARE(test::rowsOf("select cName, cPic from product_info order by rowid"),
+             (QStringList{"Coffee|5", "Grandma's Jam|6", "Coffee|7"}));
+    QCOMPARE(test::rowsOf("select * from change"), QStringList{"2027-01-31|Tea"});
+    QTRY_VERIFY(shop.window.isEnabled());
+    QCOMPARE(test::listedProducts(shop.window).count("Coffee"), 2);
+}
+
+void TestFrmXgsp::clearedPicturePathUsesZero()
+{
+    Shop shop;
+    QVERIFY(test::writeSolidPicture(pictureFilePath(5), QColor(0, 0, 255), "BMP"));
+    QPointer<FrmXGSP> dialog = shop.open("Tea");
+    child<QLineEdit>(dialog, "txtPic")->clear();
+    child<QPushButton>(dialog, "cmdOK")->click();
+    QTRY_VERIFY(dialog.isNull());
+    QCOMPARE(test::rowsOf("select cPic from product_info where cName=?", {"Tea"}), QStringList{"0"});
+    QCOMPARE(test::pictureColor(pictureFilePath(0)), QColor(0, 0, 255));
+    QCOMPARE(test::fileBytes(introFilePath(0)), QByteArray("\"line one\r\nline two\"\r\n"));
+    // The former picture stays on disk.
+    QVERIFY(QFile::exists(pictureFilePath(5)));
+}
+
+void TestFrmXgsp::missingPictureResavesPlaceholder()
+{
+    Shop shop;
+    QPointer<FrmXGSP> dialog = shop.open("Coffee");
+    const QImage placeholder = child<PicturePreview>(dialog, "picProduct")->image();
+    QCOMPARE(placeholder, PicturePreview::placeholder());
+    child<QPushButton>(dialog, "cmdOK")->click();
+    QTRY_VERIFY(dialog.isNull());
+    QImage saved = QImage(pictureFilePath(7)).convertToFormat(QImage::Format_RGB32);
+    QCOMPARE(saved, placeholder);
+}
+
+void TestFrmXgsp::apostropheName()
+{
+    Shop shop;
+    QPointer<FrmXGSP> dialog = shop.open("Grandma's Jam");
+    QCOMPARE(child<QLineEdit>(dialog, "txtName")->text(), QString("Grandma's Jam"));
+    QCOMPARE(child<QLineEdit>(dialog, "txtpp")->text(), QString("6"));
+    child<QLineEdit>(dialog, "txtName")->setText("Grandpa's Jam");
+    child<QPushButton>(dialog, "cmdOK")->click();
+    QTRY_VERIFY(dialog.isNull());
+    QCOMPARE(test::rowsOf("select cName from product_info order by rowid"),
+             (QStringList{"Tea", "Grandpa's Jam", "Coffee"}));
+    QCOMPARE(test::rowsOf("select * from change"), QStringList{"2027-01-31|Grandma's Jam"});
+}
+
+void TestFrmXgsp::storeFailureKeepsDialogOpen()
+{
+    Shop shop;
+    const QStringList before = test::rowsOf("select * from product_info");
+    QPointer<FrmXGSP> dialog = shop.open("Tea");
+    child<QLineEdit>(dialog, "txtName")->setText("Changed");
+    injectWriteFault(1);
+    test::BoxAnswerer answerer;
+    child<QPushButton>(dialog, "cmdOK")->click();
+    QVERIFY(answerer.wait());
+    QCOMPARE(answerer.box().title, QString("error"));
+    QCOMPARE(answerer.box().text, QString("(XGSP)Update error"));
+    QVERIFY(dialog && dialog->isVisible());
+    QCOMPARE(child<QLineEdit>(dialog, "txtName")->text(), QString("Changed"));
+    QCOMPARE(test::rowsOf("select * from product_info"), before);
+    QCOMPARE(test::rowsOf("select * from change"), QStringList());
+    QVERIFY(shop.window.isEnabled());
+    QVERIFY(!shop.window.refreshTimer()->isActive());
+}
+
+QTEST_MAIN(TestFrmXgsp)
+#include "tst_frmxgsp.moc"
