@@ -225,6 +225,8 @@ void TestFrmTjsp::defaultAlertShowsLowStock()
     QCOMPARE(test::rowsOf("select cAlert, cPic from product_info"), QStringList{"<null>|0"});
     QCOMPARE(test::fileBytes(introFilePath(0)), QByteArray("\"Product Intro here\r\n\"\r\n"));
     QTRY_COMPARE(test::listedProducts(shop.window), QStringList{"Salt"});
+    const QModelIndex cell = shop.window.productList()->model()->index(0, 0);
+    QCOMPARE(cell.data(Qt::ForegroundRole).value<QBrush>().color(), QColor(255, 0, 0));
 }
 
 void TestFrmTjsp::duplicateKeepsDialogOpen()

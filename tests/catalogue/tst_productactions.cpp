@@ -40,11 +40,6 @@ struct Shop {
         storeProduct("Coffee", "Drinks", "3.25", "0", "9");
         window.fillProductList();
         window.show();
-        // Until the main window carries its details panel, give it the four value labels.
-        for (const char* name : {"lblName", "lblType", "lblPrice", "lblQty"}) {
-            if (!window.findChild<QLabel*>(QLatin1String(name)))
-                (new QLabel("-", &window))->setObjectName(QLatin1String(name));
-        }
     }
     QString label(const char* name) const
     {
