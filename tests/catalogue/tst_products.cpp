@@ -67,14 +67,8 @@ class TestProducts : public QObject {
     void addFailureStoresNothing();
     void categoriesAreDistinct();
     void modifyRewritesRowFilesAndLog();
-    void modifyClearedPictureUsesZero();
-    void modifyRenameOntoOtherName();
-    void modifyUnknownNameOnlyLogs();
     void modifyFailureStoresNothing();
-    void deleteWithAndWithoutPicture_data();
-    void deleteWithAndWithoutPicture();
     void deleteUnknownName();
-    void deleteFailureKeepsPicture();
     void deleteFirstOfTwoNamesakes();
     void apostrophesWorkEverywhere();
 };
@@ -240,47 +234,6 @@ void TestProducts::modifyRewritesRowFilesAndLog()
     QCOMPARE(test::rowsOf("select * from change"), (QStringList{"2026-12-07|Tea", "2026-12-07|Green Tea"}));
 }
 
-void TestProducts::modifyClearedPictureUsesZero()
-{
-    test::TempAppFolder folder;
-    storeProduct("Tea", 5);
-    QVERIFY(test::writeSolidPicture(picPath(5), Qt::red, "BMP"));
-    const ModifyResult result = modifyProduct("Tea", tea(), "5", false, solid(Qt::green));
-    QVERIFY(result.ok);
-    QCOMPARE(result.pictureNumber, QString("0"));
-    QCOMPARE(findProduct("Tea").pictureNumber, QString("0"));
-    QCOMPARE(test::pictureColor(picPath(0)), QColor(Qt::green));
-    QVERIFY(QFile::exists(folder.file("qexclient/info/0.ifo")));
-    QCOMPARE(test::pictureColor(picPath(5)), QColor(Qt::red));
-    QVERIFY(!QFile::exists(folder.file("qexclient/info/5.ifo")));
-}
-
-void TestProducts::modifyRenameOntoOtherName()
-{
-    test::TempAppFolder folder;
-    storeProduct("Tea", 1);
-    storeProduct("Coffee", 2);
-    QVERIFY(modifyProduct("Tea", tea("Coffee"), "1", true, solid(Qt::red)).ok);
-    QCOMPARE(test::rowsOf("select cName, cPic from product_info order by rowid"),
-             (QStringList{"Coffee|1", "Coffee|2"}));
-    QCOMPARE(findProduct("Tea").found, false);
-    QCOMPARE(test::rowsOf("select * from change"), QStringList{"2026-12-07|Tea"});
-}
-
-void TestProducts::modifyUnknownNameOnlyLogs()
-{
-    test::TempAppFolder folder;
-    storeProduct("Tea", 1);
-    const QStringList before = test::rowsOf("select * from product_info");
-    const ModifyResult result = modifyProduct(QString(), tea("Other"), QString(), false, solid(Qt::red));
-    QVERIFY(result.ok);
-    QVERIFY(!result.found);
-    QCOMPARE(test::rowsOf("select * from product_info"), before);
-    QCOMPARE(test::rowsOf("select * from change"), QStringList{"2026-12-07|"});
-    QCOMPARE(QDir(folder.file("qexclient/pic")).entryList(QDir::Files), QStringList());
-    QCOMPARE(QDir(folder.file("qexclient/info")).entryList(QDir::Files), QStringList());
-}
-
 void TestProducts::modifyFailureStoresNothing()
 {
     test::TempAppFolder folder;
@@ -294,31 +247,6 @@ void TestProducts::modifyFailureStoresNothing()
     QCOMPARE(test::rowsOf("select * from change"), QStringList());
     QVERIFY(!QFile::exists(picPath(5)));
     QVERIFY(!QFile::exists(folder.file("qexclient/info/5.ifo")));
-}
-
-void TestProducts::deleteWithAndWithoutPicture_data()
-{
-    QTest::addColumn<bool>("withPicture");
-    QTest::newRow("toolbar") << true;
-    QTest::newRow("menu") << false;
-}
-
-void TestProducts::deleteWithAndWithoutPicture()
-{
-    QFETCH(bool, withPicture);
-    test::TempAppFolder folder;
-    storeProduct("Tea", 7);
-    storeProduct("Coffee", 8);
-    QVERIFY(test::writeSolidPicture(picPath(7), Qt::red, "BMP"));
-    QVERIFY(test::writeSolidPicture(picPath(8), Qt::red, "BMP"));
-    QVERIFY(writeIntroFile("7", "intro"));
-    const DeleteResult result = deleteProduct("Tea", withPicture ? DeleteMode::WithPicture : DeleteMode::RowOnly);
-    QVERIFY(result.ok);
-    QVERIFY(result.rowDeleted);
-    QCOMPARE(test::rowsOf("select cName from product_info order by rowid"), QStringList{"Coffee"});
-    QCOMPARE(QFile::exists(picPath(7)), !withPicture);
-    QVERIFY(QFile::exists(picPath(8)));
-    QVERIFY(QFile::exists(folder.file("qexclient/info/7.ifo")));
 }
 
 void TestProducts::deleteUnknownName()
@@ -336,19 +264,6 @@ void TestProducts::deleteUnknownName()
     // Picture number 0 is shared, but the toolbar path removes 0.jpg all the same.
     QVERIFY(deleteProduct("Tea", DeleteMode::WithPicture).ok);
     QVERIFY(!QFile::exists(picPath(0)));
-}
-
-void TestProducts::deleteFailureKeepsPicture()
-{
-    test::TempAppFolder folder;
-    storeProduct("Tea", 7);
-    QVERIFY(test::writeSolidPicture(picPath(7), Qt::red, "BMP"));
-    injectWriteFault(1);
-    const DeleteResult result = deleteProduct("Tea", DeleteMode::WithPicture);
-    QVERIFY(!result.ok);
-    QVERIFY(!result.rowDeleted);
-    QCOMPARE(test::rowsOf("select cName from product_info order by rowid"), QStringList{"Tea"});
-    QVERIFY(QFile::exists(picPath(7)));
 }
 
 void TestProducts::deleteFirstOfTwoNamesakes()
