@@ -7,18 +7,13 @@
 
 namespace marvono::test {
 
-FileDialogAnswerer::FileDialogAnswerer(const QString& path)
-    : m_seen(std::make_shared<SeenFileDialog>()), m_stop(std::make_shared<bool>(false))
+FileDialogAnswerer::FileDialogAnswerer(const QString& path) : m_seen(std::make_shared<SeenFileDialog>())
 {
     auto seen = m_seen;
-    auto stop = m_stop;
     auto* timer = new QTimer;
+    m_timer = timer;
     timer->setInterval(10);
-    QObject::connect(timer, &QTimer::timeout, timer, [timer, seen, stop, path]() {
-        if (*stop) {
-            timer->deleteLater();
-            return;
-        }
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, seen, path]() {
         auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
         if (!dialog)
             return;
@@ -27,7 +22,6 @@ FileDialogAnswerer::FileDialogAnswerer(const QString& path)
         seen->nameFilters = dialog->nameFilters();
         seen->seen = true;
         timer->stop();
-        timer->deleteLater();
         if (path.isEmpty()) {
             dialog->reject();
             return;
@@ -46,7 +40,7 @@ FileDialogAnswerer::FileDialogAnswerer(const QString& path)
 
 FileDialogAnswerer::~FileDialogAnswerer()
 {
-    *m_stop = true;
+    delete m_timer.data();
 }
 
 bool FileDialogAnswerer::wait(int ms) const

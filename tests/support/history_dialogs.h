@@ -1,8 +1,10 @@
 #pragma once
 // Answers the program's file dialogs in tests.
 #include <QFileDialog>
+#include <QPointer>
 #include <QString>
 #include <QStringList>
+#include <QTimer>
 #include <memory>
 
 namespace marvono::test {
@@ -26,7 +28,7 @@ class FileDialogAnswerer {
 
   private:
     std::shared_ptr<SeenFileDialog> m_seen;
-    std::shared_ptr<bool> m_stop;
+    QPointer<QTimer> m_timer;
 };
 
 } // namespace marvono::test
