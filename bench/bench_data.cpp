@@ -70,7 +70,7 @@ void BM_ExecSqlLookup(benchmark::State& state)
     benchmark::DoNotOptimize(chars);
 }
 
-void BM_RawLookup(benchmark::State& state)
+void BM_ExecSqlLookup_Raw(benchmark::State& state)
 {
     const std::vector<QString> names = lookupNames();
     size_t next = 0;
@@ -107,7 +107,7 @@ void BM_RecordSetWalk(benchmark::State& state)
     state.SetItemsProcessed(state.iterations() * kProducts);
 }
 
-void BM_RawWalk(benchmark::State& state)
+void BM_RecordSetWalk_Raw(benchmark::State& state)
 {
     qsizetype chars = 0;
     for (auto _ : state) {
@@ -127,9 +127,9 @@ void BM_RawWalk(benchmark::State& state)
 }
 
 BENCHMARK(BM_ExecSqlLookup)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_RawLookup)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_ExecSqlLookup_Raw)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_RecordSetWalk)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_RawWalk)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RecordSetWalk_Raw)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
