@@ -49,6 +49,11 @@ void printHistory(const QString& paneText)
     const QString path = printFilePath();
     if (!writeFileAtomically(path, printFileBytes(paneText)))
         return;
+    printTextFile(path);
+}
+
+void printTextFile(const QString& path)
+{
     const QStringList arguments{path};
     if (printLauncher())
         printLauncher()(QStringLiteral("lp"), arguments);

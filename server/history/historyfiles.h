@@ -26,6 +26,9 @@ QString printFilePath();
 // without waiting for it. Failures are not reported: printing is best effort.
 void printHistory(const QString& paneText);
 
+// Hands a text file to the print command ("lp FILE") without waiting; the outcome is not examined.
+void printTextFile(const QString& path);
+
 // Starts a program without waiting for it; tests replace it to see what would be printed.
 using ProgramLauncher = std::function<bool(const QString& program, const QStringList& arguments)>;
 // An empty function restores the real launcher.

@@ -4,6 +4,10 @@
 #include "data/recordset.h"
 #include "support/testsupport.h"
 
+#include <QAbstractButton>
+#include <QApplication>
+#include <QMessageBox>
+
 namespace marvono::test {
 
 bool addProduct(const QString& name, const QString& inPrice, const QString& outPrice, const QString& remaining)
@@ -57,6 +61,22 @@ QStringList databaseSnapshot()
         all.append(rowsOf(QString::fromLatin1("select * from %1 order by rowid").arg(QString::fromLatin1(table))));
     }
     return all;
+}
+
+BoxRecorder::BoxRecorder()
+{
+    m_timer.setInterval(10);
+    connect(&m_timer, &QTimer::timeout, this, [this]() {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box || !box->isVisible())
+            return;
+        seen.append(box->windowTitle() + "/" + box->text());
+        if (QAbstractButton* ok = box->button(QMessageBox::Ok))
+            ok->click();
+        else
+            box->reject();
+    });
+    m_timer.start();
 }
 
 } // namespace marvono::test

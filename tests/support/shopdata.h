@@ -1,7 +1,9 @@
 #pragma once
 // Rows for tests about selling and bills, written through the program's own record sets.
+#include <QObject>
 #include <QString>
 #include <QStringList>
+#include <QTimer>
 
 namespace marvono::test {
 
@@ -16,5 +18,15 @@ bool addBillRow(const QString& time, const QString& buyer, const QString& produc
 bool writeBuyers(const QStringList& buyers);
 // Every row of every table, for checking that nothing changed.
 QStringList databaseSnapshot();
+
+// Answers every message box with OK while it lives, recording "title/text" of each in order.
+class BoxRecorder : public QObject {
+  public:
+    BoxRecorder();
+    QStringList seen;
+
+  private:
+    QTimer m_timer;
+};
 
 } // namespace marvono::test

@@ -1,5 +1,6 @@
 #include "app/ui/commands.h"
 #include "app/ui/frmmain.h"
+#include "bills/ui/frmbill.h"
 #include "bills/ui/frmtable.h"
 #include "controls/ui/dialogs.h"
 
@@ -8,6 +9,7 @@ namespace marvono {
 void registerBillsCommands(CommandTable& table)
 {
     table.set(Command::OpenBuyers, [](FrmMain& window) { showSingleDialog<FrmTable>(&window); });
+    table.set(Command::OpenBillEditor, [](FrmMain& window) { showSingleDialog<FrmBill>(&window); });
 }
 
 } // namespace marvono

@@ -1,0 +1,126 @@
+#include "bills/bill.h"
+
+#include "app/appcontext.h"
+#include "data/database.h"
+#include "data/recordset.h"
+
+#include <QFile>
+
+namespace marvono {
+namespace {
+
+enum BillColumn { BillTime, BillBuyer, BillProduct, BillQuantity, BillPrice, BillSubTotal };
+
+std::unique_ptr<RecordSet> findLine(const QString& buyer, const QString& keyTime)
+{
+    return ExecSQL(QStringLiteral("select * from Bill where ctable=? and ctime=?"), {buyer, keyTime});
+}
+
+} // namespace
+
+std::optional<QList<BillLine>> readBill(const QString& buyer)
+{
+    // In the order the lines were booked, whatever index the engine picks.
+    auto set = ExecSQL(QStringLiteral("select * from Bill where ctable=? order by rowid"), {buyer});
+    if (!set)
+        return std::nullopt;
+    QList<BillLine> lines;
+    for (; !set->isEof(); set->moveNext())
+        lines.append(BillLine{set->text(BillTime), set->text(BillProduct), set->text(BillQuantity),
+                              set->text(BillPrice), set->text(BillSubTotal)});
+    return lines;
+}
+
+std::optional<BillLine> findBillLine(const QString& buyer, const QString& keyTime)
+{
+    auto set = findLine(buyer, keyTime);
+    if (!set || set->isEof())
+        return std::nullopt;
+    return BillLine{set->text(BillTime), set->text(BillProduct), set->text(BillQuantity), set->text(BillPrice),
+                    set->text(BillSubTotal)};
+}
+
+std::optional<Currency> billTotal(const QStringList& subTotals)
+{
+    Currency total;
+    for (const QString& text : subTotals) {
+        const std::optional<Currency> value = Currency::fromDouble(leadingNumber(text));
+        const std::optional<Currency> sum = value ? total.plus(*value) : std::nullopt;
+        if (!sum)
+            return std::nullopt;
+        total = *sum;
+    }
+    return total;
+}
+
+QString totalLabelText(Currency total, const QString& currencySymbol, bool afterAddNew)
+{
+    return (afterAddNew ? QStringLiteral("Total : ") : QStringLiteral("Total: ")) + currencySymbol + total.toText();
+}
+
+bool addBillLine(const QString& buyer, const BillLine& line)
+{
+    // A query without rows gives the columns to append to.
+    auto set = ExecSQL(QStringLiteral("select * from Bill where 1=0"));
+    if (!set)
+        return false;
+    set->addNew();
+    set->setField(BillTime, line.time);
+    set->setField(BillBuyer, buyer);
+    set->setField(BillProduct, line.product);
+    set->setField(BillQuantity, line.quantity);
+    set->setField(BillPrice, line.unitPrice);
+    set->setField(BillSubTotal, line.subTotal);
+    return set->update();
+}
+
+LineChange updateBillLine(const QString& buyer, const QString& keyTime, const BillLine& line)
+{
+    auto set = findLine(buyer, keyTime);
+    if (!set)
+        return LineChange::Failed;
+    if (set->isEof())
+        return LineChange::NotFound;
+    const bool ok = set->setField(BillTime, line.time) && set->setField(BillProduct, line.product) &&
+                    set->setField(BillQuantity, line.quantity) && set->setField(BillPrice, line.unitPrice) &&
+                    set->setField(BillSubTotal, line.subTotal) && set->update();
+    return ok ? LineChange::Done : LineChange::Failed;
+}
+
+LineChange deleteBillLine(const QString& buyer, const QString& keyTime)
+{
+    auto set = findLine(buyer, keyTime);
+    if (!set)
+        return LineChange::Failed;
+    if (set->isEof())
+        return LineChange::NotFound;
+    return set->deleteCurrent() ? LineChange::Done : LineChange::Failed;
+}
+
+QString clientBillPath(int number)
+{
+    return appPath(QStringLiteral("qexclient/bill/%1.bil").arg(number));
+}
+
+Settlement settleBill(const QString& buyer, int clientBillNumber)
+{
+    {
+        Transaction transaction;
+        if (!transaction.isActive())
+            return Settlement::RowsFailed;
+        auto set = ExecSQL(QStringLiteral("select * from Bill where ctable=?"), {buyer});
+        if (!set)
+            return Settlement::RowsFailed;
+        for (; !set->isEof(); set->moveNext())
+            if (!set->deleteCurrent())
+                return Settlement::RowsFailed;
+        if (!transaction.commit())
+            return Settlement::RowsFailed;
+    }
+    const QString billFile = clientBillPath(clientBillNumber);
+    if (QFile::exists(billFile) && !QFile::remove(billFile))
+        return Settlement::FileFailed;
+    return Settlement::Settled;
+}
+
+} // namespace marvono

@@ -1,0 +1,58 @@
+#pragma once
+// A buyer's open bill: its lines in the Bill table, keyed by buyer and time text, the running
+// total and the checkout. No widgets: the bill editor and tools call the same code.
+#include "app/numbers.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+namespace marvono {
+
+// One bill line as texts, in the order the editor shows them.
+struct BillLine {
+    QString time;
+    QString product;
+    QString quantity;
+    QString unitPrice;
+    QString subTotal;
+    friend bool operator==(const BillLine&, const BillLine&) = default;
+};
+
+// The buyer's lines in the order they were written; nothing when the query fails.
+std::optional<QList<BillLine>> readBill(const QString& buyer);
+
+// The first line of the buyer with that time text (the line key); nothing when there is none or
+// the query fails.
+std::optional<BillLine> findBillLine(const QString& buyer, const QString& keyTime);
+
+// The sub-totals read as numbers (a text without a leading number counts as 0) and added up as
+// currency; nothing when the sum leaves the currency range.
+std::optional<Currency> billTotal(const QStringList& subTotals);
+// "Total: $12.5", or "Total : $12.5" in the form the editor shows after adding a line.
+QString totalLabelText(Currency total, const QString& currencySymbol, bool afterAddNew = false);
+
+// Appends a line as typed. The editor does not check the numbers: a text that a number column
+// refuses is stored as an empty value and the line is still written.
+bool addBillLine(const QString& buyer, const BillLine& line);
+
+enum class LineChange { Done, NotFound, Failed };
+// Changes the first line of the buyer with that time text; its buyer stays.
+LineChange updateBillLine(const QString& buyer, const QString& keyTime, const BillLine& line);
+// Deletes the first line of the buyer with that time text.
+LineChange deleteBillLine(const QString& buyer, const QString& keyTime);
+
+// The client program's bill file qexclient/bill/<number>.bil.
+QString clientBillPath(int number);
+
+enum class Settlement {
+    Settled,
+    RowsFailed, // no line was deleted
+    FileFailed, // the lines are gone but the client bill file could not be deleted
+};
+// Checkout: deletes every line of the buyer in one transaction, then the client bill file of the
+// settled buyer's position in the buyer list (the first buyer: 0), when it exists.
+Settlement settleBill(const QString& buyer, int clientBillNumber = 0);
+
+} // namespace marvono

@@ -1,0 +1,276 @@
+#include "bills/ui/frmbill.h"
+
+#include "app/appcontext.h"
+#include "bills/billprint.h"
+#include "bills/buyerlist.h"
+#include "controls/ui/dialogs.h"
+#include "controls/ui/xpcontainer.h"
+#include "sales/sale.h"
+
+#include <QComboBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTreeWidget>
+
+namespace marvono {
+namespace {
+
+QLabel* addLabel(QWidget* parent, const QString& objectName, const QString& text, const QRect& geometry)
+{
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(objectName);
+    label->setGeometry(geometry);
+    return label;
+}
+
+QLineEdit* addBox(QWidget* parent, const QString& objectName, const QRect& geometry)
+{
+    auto* box = new QLineEdit(parent);
+    box->setObjectName(objectName);
+    box->setGeometry(geometry);
+    return box;
+}
+
+} // namespace
+
+FrmBill::FrmBill(QWidget* parent) : QDialog(parent)
+{
+    buildControls();
+    load();
+}
+
+void FrmBill::buildControls()
+{
+    setObjectName(QStringLiteral("frmBill"));
+    setWindowTitle(QStringLiteral("Bill"));
+    setFixedSize(XPContainer::twips(0, 0, 10200, 6300).size());
+
+    m_container = new XPContainer(this, QStringLiteral("Payment"));
+    m_container->setObjectName(QStringLiteral("XPContainer1"));
+    m_container->setGeometry(rect());
+
+    m_buyers = new QComboBox(m_container);
+    m_buyers->setObjectName(QStringLiteral("cmbTable"));
+    m_buyers->hide();
+    m_key = new QLineEdit(m_container);
+    m_key->setObjectName(QStringLiteral("Text1"));
+    m_key->hide();
+
+    addLabel(m_container, QStringLiteral("Label9"), QStringLiteral("Bill:"), XPContainer::twips(240, 450, 1500, 300));
+    m_list = new QTreeWidget(m_container);
+    m_list->setObjectName(QStringLiteral("LV"));
+    m_list->setGeometry(XPContainer::twips(240, 750, 6000, 4500));
+    m_list->setHeaderLabels({QStringLiteral("Time"), QStringLiteral("Product"), QStringLiteral("Quantity"),
+                             QStringLiteral("Unit Price"), QStringLiteral("Sub-Total")});
+    m_list->setRootIsDecorated(false);
+    m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_list->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_list->header()->setDefaultSectionSize(XPContainer::twips(0, 0, 1170, 0).width());
+
+    const struct {
+        const char* label;
+        const char* text;
+        QLineEdit** box;
+        const char* name;
+    } boxes[] = {
+        {"Label2", "Time:", &m_time, "txtTime"},           {"Label3", "Product:", &m_product, "txtFood"},
+        {"Label4", "Quantity:", &m_quantity, "txtQty"},    {"Label5", "Unit Price:", &m_unitPrice, "txtUprice"},
+        {"Label6", "Sub-Total:", &m_subTotal, "txtPrice"},
+    };
+    int top = 750;
+    for (const auto& spec : boxes) {
+        addLabel(m_container, QString::fromLatin1(spec.label), QString::fromLatin1(spec.text),
+                 XPContainer::twips(6450, top + 30, 1200, 300));
+        *spec.box = addBox(m_container, QString::fromLatin1(spec.name), XPContainer::twips(7650, top, 1800, 330));
+        top += 450;
+    }
+    m_unitSymbol = addLabel(m_container, QStringLiteral("Label8"), QStringLiteral("$"),
+                            XPContainer::twips(9500, 750 + 3 * 450 + 30, 600, 300));
+    m_subTotalSymbol = addLabel(m_container, QStringLiteral("Label7"), QStringLiteral("$"),
+                                XPContainer::twips(9500, 750 + 4 * 450 + 30, 600, 300));
+    m_total = addLabel(m_container, QStringLiteral("lblTotal"), QStringLiteral("Total:"),
+                       XPContainer::twips(240, 5400, 6000, 360));
+
+    const struct {
+        const char* name;
+        const char* caption;
+        void (FrmBill::*handler)();
+        int left, top;
+    } buttons[] = {
+        {"cmdadd", "Add New", &FrmBill::addNew, 6450, 3150},
+        {"cmdupdate", "Update", &FrmBill::update, 8250, 3150},
+        {"cmddel", "Delete", &FrmBill::remove, 6450, 3750},
+        {"cmdPrint", "Print Bill", &FrmBill::printBill, 8250, 3750},
+        {"cmdCheckout", "Pay  Bill", &FrmBill::payBill, 6450, 4350},
+        {"cmdExit", "Leave", &FrmBill::leave, 8250, 4350},
+    };
+    for (const auto& spec : buttons) {
+        QPushButton* button =
+            makeButton(m_container, QString::fromLatin1(spec.name), QString::fromLatin1(spec.caption));
+        button->setGeometry(XPContainer::twips(spec.left, spec.top, 1650, 450));
+        connect(button, &QPushButton::clicked, this, spec.handler);
+    }
+    connect(m_list, &QTreeWidget::itemClicked, this, &FrmBill::lineClicked);
+}
+
+void FrmBill::load()
+{
+    m_container->setTheme(runValues().themeIndex);
+    m_unitSymbol->setText(runValues().currencySymbol);
+    m_subTotalSymbol->setText(runValues().currencySymbol);
+
+    m_buyers->addItems(readBuyerList());
+    m_buyers->setCurrentIndex(-1);
+
+    m_list->clear();
+    if (const auto lines = readBill(currentBuyer())) {
+        for (const BillLine& line : *lines)
+            appendLine(line);
+    }
+    showTotal(false);
+}
+
+QString FrmBill::currentBuyer() const
+{
+    return m_buyers->count() > 0 ? m_buyers->itemText(0) : QString();
+}
+
+BillLine FrmBill::typedLine() const
+{
+    return BillLine{m_time->text(), m_product->text(), m_quantity->text(), m_unitPrice->text(), m_subTotal->text()};
+}
+
+bool FrmBill::allFilled()
+{
+    // The unit price may stay empty.
+    for (QLineEdit* box : {m_time, m_product, m_quantity, m_subTotal}) {
+        if (box->text().isEmpty()) {
+            warn(this, QStringLiteral("Warning"), QStringLiteral("Please completely fill the blank"));
+            return false;
+        }
+    }
+    return true;
+}
+
+void FrmBill::appendLine(const BillLine& line)
+{
+    new QTreeWidgetItem(m_list, {line.time, line.product, line.quantity, line.unitPrice, line.subTotal});
+}
+
+QList<BillLine> FrmBill::shownLines() const
+{
+    QList<BillLine> lines;
+    for (int i = 0; i < m_list->topLevelItemCount(); ++i) {
+        const QTreeWidgetItem* item = m_list->topLevelItem(i);
+        lines.append(BillLine{item->text(0), item->text(1), item->text(2), item->text(3), item->text(4)});
+    }
+    return lines;
+}
+
+bool FrmBill::showTotal(bool afterAddNew)
+{
+    QStringList subTotals;
+    for (const BillLine& line : shownLines())
+        subTotals.append(line.subTotal);
+    const std::optional<Currency> total = billTotal(subTotals);
+    if (!total)
+        return false;
+    m_total->setText(totalLabelText(*total, runValues().currencySymbol, afterAddNew));
+    return true;
+}
+
+void FrmBill::lineClicked(QTreeWidgetItem* item)
+{
+    if (!item)
+        return;
+    m_key->setText(item->text(0));
+    if (m_list->topLevelItemCount() == 0)
+        return;
+    if (const std::optional<BillLine> line = findBillLine(currentBuyer(), m_key->text())) {
+        m_time->setText(line->time);
+        m_product->setText(line->product);
+        m_quantity->setText(line->quantity);
+        m_unitPrice->setText(line->unitPrice);
+        m_subTotal->setText(line->subTotal);
+    }
+}
+
+void FrmBill::addNew()
+{
+    if (!allFilled())
+        return;
+    // A line the database refuses is still listed, as the operator typed it.
+    addBillLine(currentBuyer(), typedLine());
+    appendLine(typedLine());
+    showTotal(true);
+}
+
+void FrmBill::update()
+{
+    if (!allFilled())
+        return;
+    if (!isQuantityText(m_quantity->text())) {
+        warn(this, QStringLiteral("Warning"), QStringLiteral("Please type a number in Quantity Box"));
+        return;
+    }
+    const BillLine line = typedLine();
+    const QList<QTreeWidgetItem*> selected = m_list->selectedItems();
+    // The key stays the time last clicked, even when the update changes that line's time.
+    if (updateBillLine(currentBuyer(), m_key->text(), line) == LineChange::Failed || selected.isEmpty()) {
+        warn(this, QStringLiteral("Error"), QStringLiteral("(Bill)Update error"));
+        return;
+    }
+    const QStringList texts{line.time, line.product, line.quantity, line.unitPrice, line.subTotal};
+    for (int column = 0; column < texts.size(); ++column)
+        selected.first()->setText(column, texts[column]);
+    if (!showTotal(false))
+        warn(this, QStringLiteral("Error"), QStringLiteral("(Bill)Update error"));
+}
+
+void FrmBill::remove()
+{
+    if (confirm(this, QStringLiteral("Confirm"), QStringLiteral("Are you sure to delete this order ?"))) {
+        if (deleteBillLine(currentBuyer(), m_key->text()) == LineChange::Failed) {
+            warn(this, QStringLiteral("error"), QStringLiteral("(Bill)Delete error"));
+            return;
+        }
+        for (int i = 0; i < m_list->topLevelItemCount(); ++i) {
+            if (m_list->topLevelItem(i)->text(0) == m_key->text()) {
+                delete m_list->takeTopLevelItem(i);
+                break;
+            }
+        }
+    }
+    if (!showTotal(false))
+        warn(this, QStringLiteral("error"), QStringLiteral("(Bill)Delete error"));
+}
+
+void FrmBill::payBill()
+{
+    if (!confirm(this, QStringLiteral("Confirm"), QStringLiteral("Are you sure to clear the bill?")))
+        return;
+    const Settlement settlement = settleBill(currentBuyer());
+    if (settlement == Settlement::RowsFailed) {
+        warn(this, QStringLiteral("Error"), QStringLiteral("Checkout error"));
+        return;
+    }
+    // The total label keeps the settled total until the next change.
+    m_list->clear();
+    if (settlement == Settlement::FileFailed)
+        warn(this, QStringLiteral("Error"), QStringLiteral("Checkout error"));
+}
+
+void FrmBill::leave()
+{
+    close();
+}
+
+void FrmBill::printBill()
+{
+    marvono::printBill(
+        BillPrintout{runValues().shopName, Clock::now(), shownLines(), m_total->text(), runValues().currencySymbol});
+}
+
+} // namespace marvono

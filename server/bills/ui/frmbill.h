@@ -1,0 +1,56 @@
+#pragma once
+// The bill editor frmBill: lists, changes, prints and settles the first buyer's bill.
+#include "bills/bill.h"
+
+#include <QDialog>
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QTreeWidget;
+class QTreeWidgetItem;
+
+namespace marvono {
+
+class XPContainer;
+
+class FrmBill : public QDialog {
+    Q_OBJECT
+  public:
+    explicit FrmBill(QWidget* parent = nullptr);
+
+  private:
+    void buildControls();
+    void load();
+    void lineClicked(QTreeWidgetItem* item);
+    void addNew();
+    void update();
+    void remove();
+    void payBill();
+    void printBill();
+    void leave();
+
+    // Entry 0 of the hidden buyer list, read afresh by every operation.
+    QString currentBuyer() const;
+    BillLine typedLine() const;
+    bool allFilled();
+    void appendLine(const BillLine& line);
+    QList<BillLine> shownLines() const;
+    // Shows the total of the listed sub-totals; false when it cannot be computed.
+    bool showTotal(bool afterAddNew);
+
+    XPContainer* m_container = nullptr;
+    QComboBox* m_buyers = nullptr; // cmbTable, never shown
+    QTreeWidget* m_list = nullptr; // LV
+    QLineEdit* m_time = nullptr;
+    QLineEdit* m_product = nullptr;
+    QLineEdit* m_quantity = nullptr;
+    QLineEdit* m_unitPrice = nullptr;
+    QLineEdit* m_subTotal = nullptr;
+    QLineEdit* m_key = nullptr; // Text1, never shown: the time text of the line last clicked
+    QLabel* m_unitSymbol = nullptr;
+    QLabel* m_subTotalSymbol = nullptr;
+    QLabel* m_total = nullptr;
+};
+
+} // namespace marvono

@@ -1,0 +1,213 @@
+// Bill lines, totals, checkout and the printed bill, without a window.
+#include "app/appcontext.h"
+#include "bills/bill.h"
+#include "bills/billprint.h"
+#include "data/database.h"
+#include "history/historyfiles.h"
+#include "support/shopdata.h"
+#include "support/testsupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QtTest>
+
+using namespace marvono;
+
+namespace {
+QString totalText(const QStringList& subTotals)
+{
+    const auto total = billTotal(subTotals);
+    return total ? total->toText() : QStringLiteral("<out of range>");
+}
+void touch(const QString& path)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("client data");
+}
+} // namespace
+
+class TestBill : public QObject {
+    Q_OBJECT
+  private Q_SLOTS:
+    void cleanup()
+    {
+        injectWriteFault(0);
+        setPrintLauncher({});
+    }
+    void totals();
+    void readsOnlyTheBuyersLines();
+    void lineKeyActsOnTheFirstMatch();
+    void addKeepsRefusedNumbersEmpty();
+    void settleDeletesRowsAndClientFile();
+    void settleIsAllOrNothing();
+    void printedBill();
+    void printFileReplacedAndHandedToLp();
+};
+
+void TestBill::totals()
+{
+    QCOMPARE(totalText({"2.5", "4", "abc"}), QStringLiteral("6.5"));
+    QCOMPARE(totalText({}), QStringLiteral("0"));
+    QCOMPARE(totalText({" 1.5kg", "-0.25", ""}), QStringLiteral("1.25"));
+    // Each sub-total is rounded to four decimals before it is added.
+    QCOMPARE(totalText({"0.33333", "0.33333", "0.33333"}), QStringLiteral("0.9999"));
+    QCOMPARE(totalText({"1e300"}), QStringLiteral("<out of range>"));
+    QCOMPARE(totalText({"900000000000000", "900000000000000"}), QStringLiteral("<out of range>"));
+    QCOMPARE(totalLabelText(Currency::fromRaw(125000), "$"), QStringLiteral("Total: $12.5"));
+    QCOMPARE(totalLabelText(Currency::fromRaw(125000), "USD", true), QStringLiteral("Total : USD12.5"));
+}
+
+void TestBill::readsOnlyTheBuyersLines()
+{
+    test::TempAppFolder folder;
+    QVERIFY(test::addBillRow("1:00:00 PM", "A1", "Tea", "2", "1.5", "3"));
+    QVERIFY(test::addBillRow("1:05:00 PM", "Window", "Cake", "1", "4", "4"));
+    QVERIFY(test::addBillRow("0:30", "A1", "Cup", "", "", ""));
+    QVERIFY(test::addBillRow("2:00:00 PM", "", "Mug", "1", "2", "2"));
+    QCOMPARE(readBill("A1"), (QList<BillLine>{{"1:00:00 PM", "Tea", "2", "1.5", "3"}, {"0:30", "Cup", "", "", ""}}));
+    QCOMPARE(readBill(""), (QList<BillLine>{{"2:00:00 PM", "Mug", "1", "2", "2"}}));
+    QCOMPARE(readBill("a1"), QList<BillLine>{});
+    QCOMPARE(readBill("A1' OR '1'='1"), QList<BillLine>{});
+}
+
+void TestBill::lineKeyActsOnTheFirstMatch()
+{
+    test::TempAppFolder folder;
+    QVERIFY(test::addBillRow("9:00:00 AM", "A1", "First", "1", "1", "1"));
+    QVERIFY(test::addBillRow("9:00:00 AM", "Window", "Other buyer", "1", "1", "1"));
+    QVERIFY(test::addBillRow("9:00:00 AM", "A1", "Second", "2", "2", "4"));
+    QCOMPARE(findBillLine("A1", "9:00:00 AM")->product, QStringLiteral("First"));
+    QVERIFY(!findBillLine("A1", "9:00:01 AM"));
+
+    QCOMPARE(updateBillLine("A1", "9:00:00 AM", {"10:00", "Changed", "3", "", "9"}), LineChange::Done);
+    QCOMPARE(test::rowsOf("select * from Bill"),
+             (QStringList{"10:00|A1|Changed|3|<null>|9", "9:00:00 AM|Window|Other buyer|1|1|1",
+                          "9:00:00 AM|A1|Second|2|2|4"}));
+    QCOMPARE(updateBillLine("A1", "nothing", {"x", "y", "1", "1", "1"}), LineChange::NotFound);
+    // A unit price the number column refuses fails the update and leaves the row.
+    const QStringList before = test::rowsOf("select * from Bill");
+    QCOMPARE(updateBillLine("A1", "9:00:00 AM", {"9:00:00 AM", "Second", "2", "abc", "4"}), LineChange::Failed);
+    QCOMPARE(test::rowsOf("select * from Bill"), before);
+
+    QCOMPARE(deleteBillLine("A1", "9:00:00 AM"), LineChange::Done);
+    QCOMPARE(deleteBillLine("A1", "9:00:00 AM"), LineChange::NotFound);
+    QCOMPARE(test::rowsOf("select cproduct from Bill"), (QStringList{"Changed", "Other buyer"}));
+    injectWriteFault(1);
+    QCOMPARE(deleteBillLine("A1", "10:00"), LineChange::Failed);
+    QCOMPARE(test::rowsOf("select cproduct from Bill"), (QStringList{"Changed", "Other buyer"}));
+}
+
+void TestBill::addKeepsRefusedNumbersEmpty()
+{
+    test::TempAppFolder folder;
+    QVERIFY(addBillLine("A1", {"noon", "Tea", "2x", "", "abc"}));
+    QVERIFY(addBillLine("A1", {"O'Clock", "Mum's \"tea\"", "1", "0.5", "0.5"}));
+    QCOMPARE(test::rowsOf("select * from Bill"),
+             (QStringList{"noon|A1|Tea|<null>|<null>|<null>", "O'Clock|A1|Mum's \"tea\"|1|0.5|0.5"}));
+    QCOMPARE(findBillLine("A1", "O'Clock")->product, QStringLiteral("Mum's \"tea\""));
+}
+
+void TestBill::settleDeletesRowsAndClientFile()
+{
+    test::TempAppFolder folder;
+    QVERIFY(test::addBillRow("1", "A1", "Tea", "1", "1", "1"));
+    QVERIFY(test::addBillRow("2", "Window", "Tea", "1", "1", "1"));
+    QVERIFY(test::addBillRow("3", "A1", "Cup", "1", "1", "1"));
+    touch(clientBillPath(0));
+    touch(clientBillPath(1));
+    touch(clientBillPath(-1));
+    QCOMPARE(clientBillPath(0), folder.file("qexclient/bill/0.bil"));
+
+    QCOMPARE(settleBill("A1"), Settlement::Settled);
+    QCOMPARE(test::rowsOf("select ctable from Bill"), QStringList{"Window"});
+    QVERIFY(!QFile::exists(clientBillPath(0)));
+    QVERIFY(QFile::exists(clientBillPath(1)));
+    QVERIFY(QFile::exists(clientBillPath(-1)));
+
+    // An empty bill still removes the client file, and a missing file is no failure.
+    touch(clientBillPath(0));
+    QCOMPARE(settleBill("A1"), Settlement::Settled);
+    QVERIFY(!QFile::exists(clientBillPath(0)));
+    QCOMPARE(settleBill("A1"), Settlement::Settled);
+    QCOMPARE(test::rowsOf("select ctable from Bill"), QStringList{"Window"});
+
+    // A client file that cannot be removed is reported after the rows are gone.
+    QVERIFY(QDir().mkpath(clientBillPath(0) + "/inside"));
+    QCOMPARE(settleBill("Window"), Settlement::FileFailed);
+    QCOMPARE(test::rowsOf("select count(*) from Bill"), QStringList{"0"});
+}
+
+void TestBill::settleIsAllOrNothing()
+{
+    test::TempAppFolder folder;
+    for (int i = 0; i < 3; ++i)
+        QVERIFY(test::addBillRow(QString::number(i), "A1", "Tea", "1", "1", "1"));
+    touch(clientBillPath(0));
+    const QStringList before = test::databaseSnapshot();
+    injectWriteFault(2);
+    QCOMPARE(settleBill("A1"), Settlement::RowsFailed);
+    QCOMPARE(test::databaseSnapshot(), before);
+    QVERIFY(QFile::exists(clientBillPath(0)));
+
+    // No database at all.
+    Database::instance().close();
+    QVERIFY(QFile::remove(folder.file("system32.dll")));
+    QCOMPARE(settleBill("A1"), Settlement::RowsFailed);
+    QVERIFY(QFile::exists(clientBillPath(0)));
+}
+
+void TestBill::printedBill()
+{
+    BillPrintout printout{"Test Shop", QDateTime(QDate(2026, 12, 7), QTime(14, 5, 9)), {}, "Total: $0", "$"};
+    QCOMPARE(
+        billPrintBytes(printout),
+        QByteArray("Test Shop\r\nTime: 2026-12-07 14:05:09\r\n=================================\r\nTotal: $0\r\n"));
+    printout.shopName.clear();
+    printout.lines = {{"2:05:09 PM", "Tea", "3", "2.5", "7.5"}, {"x", "Cake", "", "", "abc"}};
+    printout.totalLabel = "Total : $7.5";
+    QCOMPARE(billPrintBytes(printout), QByteArray("\r\n"
+                                                  "Time: 2026-12-07 14:05:09\r\n"
+                                                  "=================================\r\n"
+                                                  "Time: 2:05:09 PM\r\n"
+                                                  "Product: Tea\r\n"
+                                                  "Quantity: 3 Unit(s)\r\n"
+                                                  "Unit Price: $2.5\r\n"
+                                                  "Sub-Total: $7.5\r\n"
+                                                  " \r\n"
+                                                  "Time: x\r\n"
+                                                  "Product: Cake\r\n"
+                                                  "Quantity:  Unit(s)\r\n"
+                                                  "Unit Price: $\r\n"
+                                                  "Sub-Total: $abc\r\n"
+                                                  " \r\n"
+                                                  "Total : $7.5\r\n"));
+}
+
+void TestBill::printFileReplacedAndHandedToLp()
+{
+    test::TempAppFolder folder;
+    QStringList calls;
+    setPrintLauncher([&calls](const QString& program, const QStringList& arguments) {
+        calls.append(program + " " + arguments.join(" "));
+        return true;
+    });
+    QFile old(billPrintPath());
+    QVERIFY(old.open(QIODevice::WriteOnly));
+    old.write(QByteArray(4096, 'x'));
+    old.close();
+    const BillPrintout printout{"Shop", QDateTime(QDate(2026, 1, 2), QTime(3, 4, 5)), {}, "Total: $0", "$"};
+    printBill(printout);
+    QCOMPARE(billPrintPath(), folder.file("BillPrint.txt"));
+    QCOMPARE(test::fileBytes(billPrintPath()), billPrintBytes(printout));
+    QCOMPARE(calls, QStringList{"lp " + billPrintPath()});
+
+    // The file cannot be written: printing is still asked for, without complaint.
+    QVERIFY(QFile::remove(billPrintPath()));
+    QVERIFY(QDir().mkpath(billPrintPath() + "/blocked"));
+    printBill(printout);
+    QCOMPARE(calls.size(), 2);
+}
+
+QTEST_GUILESS_MAIN(TestBill)
+#include "tst_bill.moc"

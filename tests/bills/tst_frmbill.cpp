@@ -1,0 +1,362 @@
+// The bill editor driven as the operator does: list, click, add, update, delete, pay and print.
+#include "app/appcontext.h"
+#include "app/ui/frmmain.h"
+#include "bills/bill.h"
+#include "bills/billprint.h"
+#include "bills/ui/frmbill.h"
+#include "data/database.h"
+#include "history/historyfiles.h"
+#include "support/shopdata.h"
+#include "support/testsupport.h"
+
+#include <QComboBox>
+#include <QFile>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <QtTest>
+
+using namespace marvono;
+
+namespace {
+
+struct Editor {
+    test::TempAppFolder folder;
+    FrmMain main;
+    QPointer<FrmBill> dialog;
+    QStringList printed;
+
+    Editor()
+    {
+        main.show();
+        setPrintLauncher([this](const QString& program, const QStringList& arguments) {
+            printed.append(program + " " + arguments.join(" "));
+            return true;
+        });
+    }
+    ~Editor() { setPrintLauncher({}); }
+    void open()
+    {
+        main.runCommand(Command::OpenBillEditor);
+        dialog = main.findChild<FrmBill*>(QStringLiteral("frmBill"));
+    }
+    QTreeWidget* list() const { return dialog->findChild<QTreeWidget*>("LV"); }
+    QLineEdit* box(const char* name) const { return dialog->findChild<QLineEdit*>(name); }
+    QString total() const { return dialog->findChild<QLabel*>("lblTotal")->text(); }
+    QStringList lines() const
+    {
+        QStringList texts;
+        for (int i = 0; i < list()->topLevelItemCount(); ++i) {
+            QStringList cells;
+            for (int c = 0; c < 5; ++c)
+                cells.append(list()->topLevelItem(i)->text(c));
+            texts.append(cells.join("|"));
+        }
+        return texts;
+    }
+    void click(int row)
+    {
+        QTreeWidgetItem* item = list()->topLevelItem(row);
+        list()->setCurrentItem(item);
+        emit list()->itemClicked(item, 0);
+    }
+    void type(const QString& time, const QString& product, const QString& quantity, const QString& unitPrice,
+              const QString& subTotal)
+    {
+        box("txtTime")->setText(time);
+        box("txtFood")->setText(product);
+        box("txtQty")->setText(quantity);
+        box("txtUprice")->setText(unitPrice);
+        box("txtPrice")->setText(subTotal);
+    }
+    test::SeenBox press(const char* button, QMessageBox::StandardButton answer = QMessageBox::Ok)
+    {
+        test::BoxAnswerer answerer(answer);
+        dialog->findChild<QPushButton*>(button)->click();
+        return answerer.box();
+    }
+};
+
+} // namespace
+
+class TestFrmBill : public QObject {
+    Q_OBJECT
+  private Q_SLOTS:
+    void cleanup() { Clock::setOverride({}); }
+    void controlsAndFirstBuyersBill();
+    void emptyBuyerListShowsTheEmptyBuyer();
+    void clickFillsTheBoxes();
+    void addNewChecksOnlyForBlanks();
+    void updateChecksQuantityAndKeepsTheKey();
+    void deleteAsksAndTakesTheFirstMatch();
+    void payBill();
+    void printBill();
+};
+
+void TestFrmBill::controlsAndFirstBuyersBill()
+{
+    Editor editor;
+    runValues().currencySymbol = "USD";
+    runValues().themeIndex = 3;
+    QVERIFY(test::writeBuyers({"A1", "Window"}));
+    QVERIFY(test::addBillRow("1:00:00 PM", "A1", "Tea", "2", "1.25", "2.5"));
+    QVERIFY(test::addBillRow("1:01:00 PM", "Window", "Cake", "1", "4", "4"));
+    QVERIFY(test::addBillRow("1:02:00 PM", "A1", "Cup", "1", "4", "4"));
+    QVERIFY(test::addBillRow("1:03:00 PM", "A1", "Odd", "1", "", ""));
+    editor.open();
+    QVERIFY(editor.dialog);
+    QCOMPARE(editor.dialog->windowTitle(), QStringLiteral("Bill"));
+    QWidget* container = editor.dialog->findChild<QWidget*>("XPContainer1");
+    QCOMPARE(container->property("Caption").toString(), QStringLiteral("Payment"));
+    QCOMPARE(container->property("Theme").toInt(), 3);
+    QCOMPARE(editor.dialog->findChild<QLabel*>("Label7")->text(), QStringLiteral("USD"));
+    QCOMPARE(editor.dialog->findChild<QLabel*>("Label8")->text(), QStringLiteral("USD"));
+    auto* buyers = editor.dialog->findChild<QComboBox*>("cmbTable");
+    QVERIFY(buyers->isHidden());
+    QCOMPARE(buyers->count(), 2);
+    QCOMPARE(buyers->currentIndex(), -1);
+    QVERIFY(editor.box("Text1")->isHidden());
+    QStringList headers;
+    for (int c = 0; c < editor.list()->columnCount(); ++c)
+        headers.append(editor.list()->headerItem()->text(c));
+    QCOMPARE(headers, (QStringList{"Time", "Product", "Quantity", "Unit Price", "Sub-Total"}));
+    const QList<QPair<const char*, const char*>> captions{{"cmdadd", "Add New"},        {"cmdupdate", "Update"},
+                                                          {"cmddel", "Delete"},         {"cmdPrint", "Print Bill"},
+                                                          {"cmdCheckout", "Pay  Bill"}, {"cmdExit", "Leave"}};
+    for (const auto& [name, caption] : captions)
+        QCOMPARE(editor.dialog->findChild<QPushButton*>(name)->text(), QString::fromLatin1(caption));
+    QStringList labels;
+    for (QLabel* label : editor.dialog->findChildren<QLabel*>())
+        labels.append(label->text());
+    for (const char* text : {"Bill:", "Time:", "Product:", "Quantity:", "Unit Price:", "Sub-Total:"})
+        QVERIFY2(labels.contains(QString::fromLatin1(text)), text);
+
+    // Only A1's lines, as the database holds them, and their total as currency.
+    QCOMPARE(editor.lines(), (QStringList{"1:00:00 PM|Tea|2|1.25|2.5", "1:02:00 PM|Cup|1|4|4", "1:03:00 PM|Odd|1||"}));
+    QCOMPARE(editor.total(), QStringLiteral("Total: USD6.5"));
+
+    // Lines booked while the editor is open show the next time it opens; opening again only raises it.
+    QVERIFY(test::addBillRow("1:04:00 PM", "A1", "Late", "1", "1", "1"));
+    editor.open();
+    QCOMPARE(editor.list()->topLevelItemCount(), 3);
+    QCOMPARE(editor.main.findChildren<FrmBill*>().size(), 1);
+    editor.dialog->findChild<QPushButton*>("cmdExit")->click();
+    QTRY_VERIFY(editor.dialog.isNull());
+    editor.open();
+    QCOMPARE(editor.list()->topLevelItemCount(), 4);
+}
+
+void TestFrmBill::emptyBuyerListShowsTheEmptyBuyer()
+{
+    Editor editor;
+    QVERIFY(test::addBillRow("1", "", "Tea", "1", "2", "2"));
+    QVERIFY(test::addBillRow("2", "A1", "Cake", "1", "4", "4"));
+    editor.open();
+    QCOMPARE(editor.lines(), QStringList{"1|Tea|1|2|2"});
+    QCOMPARE(editor.total(), QStringLiteral("Total: $2"));
+}
+
+void TestFrmBill::clickFillsTheBoxes()
+{
+    Editor editor;
+    QVERIFY(test::writeBuyers({"A1"}));
+    QVERIFY(test::addBillRow("9:00:00 AM", "A1", "Tea", "2", "1.5", "3"));
+    QVERIFY(test::addBillRow("9:30:00 AM", "A1", "Cake", "1", "4", "4"));
+    editor.open();
+    editor.click(1);
+    QCOMPARE(editor.box("Text1")->text(), QStringLiteral("9:30:00 AM"));
+    QCOMPARE(editor.box("txtTime")->text(), QStringLiteral("9:30:00 AM"));
+    QCOMPARE(editor.box("txtFood")->text(), QStringLiteral("Cake"));
+    QCOMPARE(editor.box("txtQty")->text(), QStringLiteral("1"));
+    QCOMPARE(editor.box("txtUprice")->text(), QStringLiteral("4"));
+    QCOMPARE(editor.box("txtPrice")->text(), QStringLiteral("4"));
+    // A line gone from the database leaves the boxes as they were.
+    QVERIFY(settleBill("A1") == Settlement::Settled);
+    editor.click(0);
+    QCOMPARE(editor.box("Text1")->text(), QStringLiteral("9:00:00 AM"));
+    QCOMPARE(editor.box("txtFood")->text(), QStringLiteral("Cake"));
+}
+
+void TestFrmBill::addNewChecksOnlyForBlanks()
+{
+    Editor editor;
+    QVERIFY(test::writeBuyers({"A1"}));
+    editor.open();
+    QCOMPARE(editor.total(), QStringLiteral("Total: $0"));
+    for (int blank = 0; blank < 4; ++blank) {
+        QStringList texts{"t", "Tea", "1", "2"};
+        texts[blank].clear();
+        editor.type(texts[0], texts[1], texts[2], "1", texts[3]);
+        const test::SeenBox box = editor.press("cmdadd");
+        QCOMPARE(box.title, QStringLiteral("Warning"));
+        QCOMPARE(box.text, QStringLiteral("Please completely fill the blank"));
+        QCOMPARE(box.icon, QMessageBox::Warning);
+    }
+    QCOMPARE(editor.list()->topLevelItemCount(), 0);
+    QCOMPARE(test::rowsOf("select count(*) from Bill"), QStringList{"0"});
+
+    editor.type("10:00", "Tea", "1", "", "2.5");
+    QVERIFY(!editor.press("cmdadd").seen);
+    editor.type("10:05", "Cake", "2x", "2", "4");
+    QVERIFY(!editor.press("cmdadd").seen);
+    editor.type("10:10", "Junk", "1", "1", "abc");
+    QVERIFY(!editor.press("cmdadd").seen);
+    QCOMPARE(editor.lines(), (QStringList{"10:00|Tea|1||2.5", "10:05|Cake|2x|2|4", "10:10|Junk|1|1|abc"}));
+    QCOMPARE(editor.total(), QStringLiteral("Total : $6.5"));
+    // The database keeps what its number columns accept.
+    QCOMPARE(test::rowsOf("select * from Bill"),
+             (QStringList{"10:00|A1|Tea|1|<null>|2.5", "10:05|A1|Cake|<null>|2|4", "10:10|A1|Junk|1|1|<null>"}));
+}
+
+void TestFrmBill::updateChecksQuantityAndKeepsTheKey()
+{
+    Editor editor;
+    QVERIFY(test::writeBuyers({"A1"}));
+    QVERIFY(test::addBillRow("9:00", "A1", "Tea", "2", "1.5", "3"));
+    QVERIFY(test::addBillRow("9:30", "A1", "Cake", "1", "4", "4"));
+    editor.open();
+    editor.type("10:00", "Junk", "1", "1", "abc");
+    editor.press("cmdadd");
+    QCOMPARE(editor.total(), QStringLiteral("Total : $7"));
+
+    editor.click(0);
+    editor.box("txtQty")->setText("2x");
+    test::SeenBox box = editor.press("cmdupdate");
+    QCOMPARE(box.title, QStringLiteral("Warning"));
+    QCOMPARE(box.text, QStringLiteral("Please type a number in Quantity Box"));
+    editor.box("txtFood")->clear();
+    QCOMPARE(editor.press("cmdupdate").text, QStringLiteral("Please completely fill the blank"));
+    QCOMPARE(test::rowsOf("select cproduct, cqty from Bill where ctime='9:00'"), QStringList{"Tea|2"});
+
+    editor.type("9:05", "Green tea", "3", "1.5", "4.5");
+    QVERIFY(!editor.press("cmdupdate").seen);
+    QCOMPARE(editor.lines().first(), QStringLiteral("9:05|Green tea|3|1.5|4.5"));
+    QCOMPARE(editor.total(), QStringLiteral("Total: $8.5"));
+    QCOMPARE(test::rowsOf("select * from Bill order by rowid").first(), QStringLiteral("9:05|A1|Green tea|3|1.5|4.5"));
+
+    // The key is still the old time: the next update finds no row and changes only the list.
+    editor.type("9:06", "Black tea", "3", "1.5", "4.5");
+    QVERIFY(!editor.press("cmdupdate").seen);
+    QCOMPARE(editor.lines().first(), QStringLiteral("9:06|Black tea|3|1.5|4.5"));
+    QCOMPARE(test::rowsOf("select * from Bill order by rowid").first(), QStringLiteral("9:05|A1|Green tea|3|1.5|4.5"));
+
+    // A unit price the database refuses ends in the update error.
+    editor.click(0);
+    QCOMPARE(editor.box("Text1")->text(), QStringLiteral("9:06"));
+    editor.click(1);
+    editor.box("txtUprice")->setText("four");
+    box = editor.press("cmdupdate");
+    QCOMPARE(box.title, QStringLiteral("Error"));
+    QCOMPARE(box.text, QStringLiteral("(Bill)Update error"));
+    QCOMPARE(editor.lines().at(1), QStringLiteral("9:30|Cake|1|4|4"));
+}
+
+void TestFrmBill::deleteAsksAndTakesTheFirstMatch()
+{
+    Editor editor;
+    QVERIFY(test::writeBuyers({"A1"}));
+    QVERIFY(test::addBillRow("9:00", "A1", "First", "1", "1", "1"));
+    QVERIFY(test::addBillRow("9:00", "A1", "Second", "1", "2", "2"));
+    QVERIFY(test::addBillRow("9:10", "A1", "Third", "1", "4", "4"));
+    editor.open();
+    editor.type("9:20", "Added", "1", "1", "8");
+    editor.press("cmdadd");
+    QCOMPARE(editor.total(), QStringLiteral("Total : $15"));
+
+    editor.click(1); // the second line with the time 9:00
+    test::SeenBox box = editor.press("cmddel", QMessageBox::Cancel);
+    QCOMPARE(box.title, QStringLiteral("Confirm"));
+    QCOMPARE(box.text, QStringLiteral("Are you sure to delete this order ?"));
+    QCOMPARE(box.icon, QMessageBox::Warning);
+    QCOMPARE(box.buttons, QMessageBox::Ok | QMessageBox::Cancel);
+    QCOMPARE(editor.list()->topLevelItemCount(), 4);
+    QCOMPARE(test::rowsOf("select count(*) from Bill"), QStringList{"4"});
+    QCOMPARE(editor.total(), QStringLiteral("Total: $15"));
+
+    editor.press("cmddel");
+    QCOMPARE(editor.lines(), (QStringList{"9:00|Second|1|2|2", "9:10|Third|1|4|4", "9:20|Added|1|1|8"}));
+    QCOMPARE(test::rowsOf("select cproduct from Bill order by rowid"), (QStringList{"Second", "Third", "Added"}));
+    QCOMPARE(editor.total(), QStringLiteral("Total: $14"));
+}
+
+void TestFrmBill::payBill()
+{
+    Editor editor;
+    QVERIFY(test::writeBuyers({"A1", "Window"}));
+    QVERIFY(test::addBillRow("9:00", "A1", "Tea", "1", "2", "2"));
+    QVERIFY(test::addBillRow("9:05", "Window", "Cake", "1", "4", "4"));
+    QFile bill(clientBillPath(0));
+    QVERIFY(bill.open(QIODevice::WriteOnly));
+    bill.close();
+    editor.open();
+
+    test::SeenBox box = editor.press("cmdCheckout", QMessageBox::Cancel);
+    QCOMPARE(box.title, QStringLiteral("Confirm"));
+    QCOMPARE(box.text, QStringLiteral("Are you sure to clear the bill?"));
+    QCOMPARE(box.icon, QMessageBox::Warning);
+    QCOMPARE(editor.list()->topLevelItemCount(), 1);
+    QVERIFY(QFile::exists(clientBillPath(0)));
+
+    editor.press("cmdCheckout");
+    QCOMPARE(editor.list()->topLevelItemCount(), 0);
+    QCOMPARE(editor.total(), QStringLiteral("Total: $2"));
+    QCOMPARE(test::rowsOf("select ctable from Bill"), QStringList{"Window"});
+    QVERIFY(!QFile::exists(clientBillPath(0)));
+
+    // Again on the empty bill: nothing to delete, the client file still goes.
+    QVERIFY(bill.open(QIODevice::WriteOnly));
+    bill.close();
+    {
+        test::BoxRecorder boxes;
+        editor.dialog->findChild<QPushButton*>("cmdCheckout")->click();
+        QCOMPARE(boxes.seen, QStringList{"Confirm/Are you sure to clear the bill?"});
+    }
+    QVERIFY(!QFile::exists(clientBillPath(0)));
+    QCOMPARE(test::rowsOf("select ctable from Bill"), QStringList{"Window"});
+
+    // A failure while deleting leaves the list, the rows and the client file.
+    editor.type("9:10", "Cup", "1", "1", "1");
+    editor.press("cmdadd");
+    QVERIFY(bill.open(QIODevice::WriteOnly));
+    bill.close();
+    injectWriteFault(1);
+    {
+        test::BoxRecorder boxes;
+        editor.dialog->findChild<QPushButton*>("cmdCheckout")->click();
+        QCOMPARE(boxes.seen, (QStringList{"Confirm/Are you sure to clear the bill?", "Error/Checkout error"}));
+    }
+    injectWriteFault(0);
+    QCOMPARE(editor.lines(), QStringList{"9:10|Cup|1|1|1"});
+    QCOMPARE(test::rowsOf("select ctable from Bill order by rowid"), (QStringList{"Window", "A1"}));
+    QVERIFY(QFile::exists(clientBillPath(0)));
+}
+
+void TestFrmBill::printBill()
+{
+    Editor editor;
+    runValues().shopName = "Corner Shop";
+    Clock::setOverride([]() { return QDateTime(QDate(2026, 12, 7), QTime(14, 5, 9)); });
+    QVERIFY(test::writeBuyers({"A1"}));
+    editor.open();
+    QVERIFY(!editor.press("cmdPrint").seen);
+    QCOMPARE(
+        test::fileBytes(editor.folder.file("BillPrint.txt")),
+        QByteArray("Corner Shop\r\nTime: 2026-12-07 14:05:09\r\n=================================\r\nTotal: $0\r\n"));
+    QCOMPARE(editor.printed, QStringList{"lp " + billPrintPath()});
+
+    editor.type("2:05:09 PM", "Tea", "3", "2.5", "7.5");
+    editor.press("cmdadd");
+    editor.press("cmdPrint");
+    const QList<QByteArray> lines = test::fileBytes(billPrintPath()).split('\n');
+    QCOMPARE(lines.size(), 11); // ten lines and the empty rest after the last line end
+    QCOMPARE(lines.at(3), QByteArray("Time: 2:05:09 PM\r"));
+    QCOMPARE(lines.at(5), QByteArray("Quantity: 3 Unit(s)\r"));
+    QCOMPARE(lines.at(6), QByteArray("Unit Price: $2.5\r"));
+    QCOMPARE(lines.at(9), QByteArray("Total : $7.5\r"));
+    QCOMPARE(editor.printed.size(), 2);
+}
+
+QTEST_MAIN(TestFrmBill)
+#include "tst_frmbill.moc"
