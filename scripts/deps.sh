@@ -6,7 +6,7 @@ PACKAGES=(
     qt6-base-dev qt6-base-dev-tools libgl-dev
     libsqlcipher-dev sqlcipher libgsf-1-dev libbenchmark-dev
     python3 python3-xlrd xvfb xauth fonts-liberation cups-client
-    clang libclang-rt-14-dev
+    clang libclang-rt-14-dev gnumeric
 )
 missing=()
 for p in "${PACKAGES[@]}"; do
