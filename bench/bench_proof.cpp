@@ -4,6 +4,7 @@
 #include "app/appcontext.h"
 #include "app/settings.h"
 #include "app/ui/frmmain.h"
+#include "bills/bill.h"
 #include "bills/buyerlist.h"
 #include "data/database.h"
 #include "data/schema.h"
@@ -76,6 +77,21 @@ struct Shop {
             sqlite3_reset(ledger);
         }
         sqlite3_finalize(ledger);
+        // A bill of 1,000 lines for the bill editor.
+        sqlite3_stmt* line = nullptr;
+        sqlite3_prepare_v2(raw,
+                           "INSERT INTO Bill (ctime,ctable,cproduct,cqty,cprice,csubtotal) "
+                           "VALUES (?,'B1000',?,'2','2.5','5')",
+                           -1, &line, nullptr);
+        for (int i = 0; i < 1000; ++i) {
+            const QByteArray time = QTime(8, 0).addSecs(i).toString(QStringLiteral("h:mm:ss AP")).toUtf8();
+            const QByteArray name = productName(i).toUtf8();
+            sqlite3_bind_text(line, 1, time.constData(), int(time.size()), SQLITE_TRANSIENT);
+            sqlite3_bind_text(line, 2, name.constData(), int(name.size()), SQLITE_TRANSIENT);
+            sqlite3_step(line);
+            sqlite3_reset(line);
+        }
+        sqlite3_finalize(line);
         exec(raw, "COMMIT");
         writeBuyerList({QStringLiteral("A1")});
         saveSetup({true, QStringLiteral("Bench Shop"), QStringLiteral("$")});
@@ -172,6 +188,42 @@ void BM_SaleBooked_Raw(benchmark::State& state)
         sqlite3_finalize(s);
 }
 
+// The bill editor's load of a 1,000-line bill: the lines and their total.
+void BM_BillEditorLoad1000(benchmark::State& state)
+{
+    shop();
+    for (auto _ : state) {
+        const auto lines = readBill(QStringLiteral("B1000"));
+        if (!lines || lines->size() != 1000)
+            state.SkipWithError("bill not read");
+        QStringList subTotals;
+        for (const BillLine& line : *lines)
+            subTotals.append(line.subTotal);
+        benchmark::DoNotOptimize(billTotal(subTotals));
+    }
+}
+
+void BM_BillEditorLoad1000_Raw(benchmark::State& state)
+{
+    sqlite3* db = shop().raw;
+    sqlite3_stmt* select = nullptr;
+    sqlite3_prepare_v2(db, "SELECT * FROM Bill WHERE ctable=?", -1, &select, nullptr);
+    for (auto _ : state) {
+        sqlite3_bind_text(select, 1, "B1000", -1, SQLITE_STATIC);
+        double total = 0;
+        QStringList texts;
+        while (sqlite3_step(select) == SQLITE_ROW) {
+            for (int c = 0; c < 6; ++c)
+                texts.append(QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(select, c))));
+            total += sqlite3_column_double(select, 5);
+        }
+        sqlite3_reset(select);
+        benchmark::DoNotOptimize(total);
+        benchmark::DoNotOptimize(texts);
+    }
+    sqlite3_finalize(select);
+}
+
 // Start-up after the login: the main window created, loaded (settings, 100,000 products listed,
 // coloured and sorted, buyers) and shown.
 void BM_StartupToMainWindow(benchmark::State& state)
@@ -215,6 +267,8 @@ void BM_StartupToMainWindow_Raw(benchmark::State& state)
 
 BENCHMARK(BM_SaleBooked)->Unit(benchmark::kMicrosecond)->MinTime(2.0);
 BENCHMARK(BM_SaleBooked_Raw)->Unit(benchmark::kMicrosecond)->MinTime(2.0);
+BENCHMARK(BM_BillEditorLoad1000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_BillEditorLoad1000_Raw)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_StartupToMainWindow)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_StartupToMainWindow_Raw)->Unit(benchmark::kMillisecond)->Iterations(5);
 
