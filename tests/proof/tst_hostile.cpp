@@ -5,6 +5,7 @@
 #include "app/quoteditems.h"
 #include "app/settings.h"
 #include "bills/buyerlist.h"
+#include "catalogue/products.h"
 #include "data/backup.h"
 #include "data/database.h"
 #include "data/recordset.h"
@@ -74,6 +75,7 @@ private Q_SLOTS:
     void damagedDatabases_data();
     void damagedDatabases();
     void templateThatIsNotAWorkbook();
+    void missingProductFolders();
 };
 
 void TestHostile::hostileTextsRoundTripThroughTheDatabase()
@@ -235,6 +237,29 @@ void TestHostile::templateThatIsNotAWorkbook()
         QVERIFY(!result.error.isEmpty());
         QCOMPARE(test::fileBytes(destination), QByteArray("the operator's earlier file"));
     }
+}
+
+void TestHostile::missingProductFolders()
+{
+    // Without the picture and introduction folders (or with files standing in their place) a
+    // product is still stored whole; only its files are missing.
+    test::TempAppFolder folder;
+    QDir(folder.file("qexclient")).removeRecursively();
+    QImage picture(100, 100, QImage::Format_RGB32);
+    picture.fill(Qt::red);
+    const QString source = folder.file("source.bmp");
+    QVERIFY(picture.save(source, "BMP"));
+    AddResult added = addProduct({"Tea", "1", "10", "2", "10", "Drinks", "intro", "1"}, source, picture);
+    QCOMPARE(int(added.outcome), int(AddOutcome::Added));
+    QVERIFY(!QFile::exists(folder.file("qexclient/pic/1.jpg")));
+
+    QVERIFY(QDir().mkpath(folder.file("qexclient")));
+    QVERIFY(writeFileAtomically(folder.file("qexclient/pic"), "a file where the folder should be"));
+    QVERIFY(writeFileAtomically(folder.file("qexclient/info"), "a file where the folder should be"));
+    added = addProduct({"Coffee", "1", "10", "2", "10", "Drinks", "intro", "1"}, source, picture);
+    QCOMPARE(int(added.outcome), int(AddOutcome::Added));
+    QCOMPARE(test::rowsOf("select cName from product_info order by cName"), (QStringList{"Coffee", "Tea"}));
+    QCOMPARE(test::fileBytes(folder.file("qexclient/pic")), QByteArray("a file where the folder should be"));
 }
 
 QTEST_GUILESS_MAIN(TestHostile)
