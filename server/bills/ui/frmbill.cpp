@@ -80,10 +80,10 @@ void FrmBill::buildControls()
         {"Label6", "Sub-Total:", &m_subTotal, "txtPrice"},
     };
     int top = 750;
-    for (const auto& spec : boxes) {
-        addLabel(m_container, QString::fromLatin1(spec.label), QString::fromLatin1(spec.text),
+    for (const auto& design : boxes) {
+        addLabel(m_container, QString::fromLatin1(design.label), QString::fromLatin1(design.text),
                  XPContainer::twips(6450, top + 30, 1200, 300));
-        *spec.box = addBox(m_container, QString::fromLatin1(spec.name), XPContainer::twips(7650, top, 1800, 330));
+        *design.box = addBox(m_container, QString::fromLatin1(design.name), XPContainer::twips(7650, top, 1800, 330));
         top += 450;
     }
     m_unitSymbol = addLabel(m_container, QStringLiteral("Label8"), QStringLiteral("$"),
@@ -106,11 +106,11 @@ void FrmBill::buildControls()
         {"cmdCheckout", "Pay  Bill", &FrmBill::payBill, 6450, 4350},
         {"cmdExit", "Leave", &FrmBill::leave, 8250, 4350},
     };
-    for (const auto& spec : buttons) {
+    for (const auto& design : buttons) {
         QPushButton* button =
-            makeButton(m_container, QString::fromLatin1(spec.name), QString::fromLatin1(spec.caption));
-        button->setGeometry(XPContainer::twips(spec.left, spec.top, 1650, 450));
-        connect(button, &QPushButton::clicked, this, spec.handler);
+            makeButton(m_container, QString::fromLatin1(design.name), QString::fromLatin1(design.caption));
+        button->setGeometry(XPContainer::twips(design.left, design.top, 1650, 450));
+        connect(button, &QPushButton::clicked, this, design.handler);
     }
     connect(m_list, &QTreeWidget::itemClicked, this, &FrmBill::lineClicked);
 }

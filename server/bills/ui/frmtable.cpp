@@ -44,22 +44,22 @@ void FrmTable::buildControls()
     m_name->setObjectName(QStringLiteral("txtTable"));
     m_name->setGeometry(XPContainer::twips(3960, 1140, 2100, 330));
 
-    struct ButtonSpec {
+    struct ButtonDesign {
         const char* name;
         const char* caption;
         void (FrmTable::*handler)();
     };
-    static const ButtonSpec buttons[] = {
+    static const ButtonDesign buttons[] = {
         {"cmdadd", "  Add New  ", &FrmTable::addNew},
         {"cmdupdate", "   Update   ", &FrmTable::update},
         {"cmddel", "   Delete   ", &FrmTable::remove},
         {"cmdExit", "    Leave    ", &FrmTable::leave},
     };
     int top = 1800;
-    for (const ButtonSpec& spec : buttons) {
-        QPushButton* button = makeButton(container, QString::fromLatin1(spec.name), QString::fromLatin1(spec.caption));
+    for (const ButtonDesign& design : buttons) {
+        QPushButton* button = makeButton(container, QString::fromLatin1(design.name), QString::fromLatin1(design.caption));
         button->setGeometry(XPContainer::twips(4200, top, 1620, 450));
-        connect(button, &QPushButton::clicked, this, spec.handler);
+        connect(button, &QPushButton::clicked, this, design.handler);
         top += 660;
     }
     connect(m_list, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
