@@ -48,22 +48,6 @@ QPixmap loginArtwork(int size)
     return pixmap;
 }
 
-QLabel* makeLabel(QWidget* parent, const QString& name, const QString& text, const QRect& geometry)
-{
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(name);
-    label->setGeometry(geometry);
-    return label;
-}
-
-QLineEdit* makeTextBox(QWidget* parent, const QString& name, const QRect& geometry)
-{
-    auto* box = new QLineEdit(parent);
-    box->setObjectName(name);
-    box->setGeometry(geometry);
-    return box;
-}
-
 } // namespace
 
 FrmLogin::FrmLogin(QWidget* parent) : QWidget(parent)
@@ -81,10 +65,10 @@ FrmLogin::FrmLogin(QWidget* parent) : QWidget(parent)
     m_image->setPixmap(loginArtwork(m_image->width()));
 
     makeLabel(m_frame, QStringLiteral("Label2"), QStringLiteral("username:"), XPContainer::twips(1440, 660, 1080, 255));
-    m_user = makeTextBox(m_frame, QStringLiteral("txtUserName"), XPContainer::twips(2520, 600, 2700, 330));
+    m_user = makeLineEdit(m_frame, QStringLiteral("txtUserName"), XPContainer::twips(2520, 600, 2700, 330));
     makeLabel(m_frame, QStringLiteral("Label3"), QStringLiteral("password:"),
               XPContainer::twips(1440, 1140, 1080, 255));
-    m_password = makeTextBox(m_frame, QStringLiteral("txtPWD"), XPContainer::twips(2520, 1080, 2700, 330));
+    m_password = makeLineEdit(m_frame, QStringLiteral("txtPWD"), XPContainer::twips(2520, 1080, 2700, 330));
     m_password->setEchoMode(QLineEdit::Password);
 
     m_savePassword = new QCheckBox(m_frame);

@@ -15,26 +15,6 @@
 #include <QTreeWidget>
 
 namespace marvono {
-namespace {
-
-QLabel* addLabel(QWidget* parent, const QString& objectName, const QString& text, const QRect& geometry)
-{
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(objectName);
-    label->setGeometry(geometry);
-    return label;
-}
-
-QLineEdit* addBox(QWidget* parent, const QString& objectName, const QRect& geometry)
-{
-    auto* box = new QLineEdit(parent);
-    box->setObjectName(objectName);
-    box->setGeometry(geometry);
-    return box;
-}
-
-} // namespace
-
 FrmBill::FrmBill(QWidget* parent) : QDialog(parent)
 {
     buildControls();
@@ -58,7 +38,7 @@ void FrmBill::buildControls()
     m_key->setObjectName(QStringLiteral("Text1"));
     m_key->hide();
 
-    addLabel(m_container, QStringLiteral("Label9"), QStringLiteral("Bill:"), XPContainer::twips(240, 450, 1500, 300));
+    makeLabel(m_container, QStringLiteral("Label9"), QStringLiteral("Bill:"), XPContainer::twips(240, 450, 1500, 300));
     m_list = new QTreeWidget(m_container);
     m_list->setObjectName(QStringLiteral("LV"));
     m_list->setGeometry(XPContainer::twips(240, 750, 6000, 4500));
@@ -81,16 +61,16 @@ void FrmBill::buildControls()
     };
     int top = 750;
     for (const auto& design : boxes) {
-        addLabel(m_container, QString::fromLatin1(design.label), QString::fromLatin1(design.text),
+        makeLabel(m_container, QString::fromLatin1(design.label), QString::fromLatin1(design.text),
                  XPContainer::twips(6450, top + 30, 1200, 300));
-        *design.box = addBox(m_container, QString::fromLatin1(design.name), XPContainer::twips(7650, top, 1800, 330));
+        *design.box = makeLineEdit(m_container, QString::fromLatin1(design.name), XPContainer::twips(7650, top, 1800, 330));
         top += 450;
     }
-    m_unitSymbol = addLabel(m_container, QStringLiteral("Label8"), QStringLiteral("$"),
+    m_unitSymbol = makeLabel(m_container, QStringLiteral("Label8"), QStringLiteral("$"),
                             XPContainer::twips(9500, 750 + 3 * 450 + 30, 600, 300));
-    m_subTotalSymbol = addLabel(m_container, QStringLiteral("Label7"), QStringLiteral("$"),
+    m_subTotalSymbol = makeLabel(m_container, QStringLiteral("Label7"), QStringLiteral("$"),
                                 XPContainer::twips(9500, 750 + 4 * 450 + 30, 600, 300));
-    m_total = addLabel(m_container, QStringLiteral("lblTotal"), QStringLiteral("Total:"),
+    m_total = makeLabel(m_container, QStringLiteral("lblTotal"), QStringLiteral("Total:"),
                        XPContainer::twips(240, 5400, 6000, 360));
 
     const struct {

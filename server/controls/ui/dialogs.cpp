@@ -50,6 +50,22 @@ QString chooseFile(QWidget* parent, FileDialogMode mode, const QString& objectNa
     return dialog.selectedFiles().constFirst();
 }
 
+QLabel* makeLabel(QWidget* parent, const QString& objectName, const QString& text, const QRect& geometry)
+{
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(objectName);
+    label->setGeometry(geometry);
+    return label;
+}
+
+QLineEdit* makeLineEdit(QWidget* parent, const QString& objectName, const QRect& geometry)
+{
+    auto* box = new QLineEdit(parent);
+    box->setObjectName(objectName);
+    box->setGeometry(geometry);
+    return box;
+}
+
 QPushButton* makeButton(QWidget* parent, const QString& objectName, const QString& caption)
 {
     auto* button = new QPushButton(caption, parent);

@@ -1,5 +1,7 @@
 #pragma once
 // Helpers every window uses: single-instance modeless dialogs, message boxes and file dialogs.
+#include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
@@ -41,6 +43,10 @@ enum class FileDialogMode { Open, Save };
 // chosen path, or an empty text when cancelled.
 QString chooseFile(QWidget* parent, FileDialogMode mode, const QString& objectName, const QString& title,
                    const QString& filterPairs);
+
+// A label and a one-line text box named and placed as designed.
+QLabel* makeLabel(QWidget* parent, const QString& objectName, const QString& text, const QRect& geometry);
+QLineEdit* makeLineEdit(QWidget* parent, const QString& objectName, const QRect& geometry);
 
 // The push button every window uses: caption exactly as designed, clicked and enabled.
 QPushButton* makeButton(QWidget* parent, const QString& objectName, const QString& caption);

@@ -17,14 +17,6 @@ namespace {
 
 constexpr int kFirstYear = 2005;
 
-QLabel* addLabel(QWidget* parent, const QString& objectName, const QString& text, const QRect& geometry)
-{
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(objectName);
-    label->setGeometry(geometry);
-    return label;
-}
-
 QComboBox* addCombo(QWidget* parent, const QString& objectName, const QRect& geometry)
 {
     auto* combo = new QComboBox(parent);
@@ -58,10 +50,10 @@ void FrmBB::buildControls()
     m_searchArea->setStyle(1);
     m_searchArea->setGeometry(XPContainer::twips(150, 480, 9900, 1080));
 
-    addLabel(m_searchArea, QStringLiteral("Label1"), QStringLiteral("Search"), XPContainer::twips(150, 90, 1500, 300));
-    addLabel(m_searchArea, QStringLiteral("Label2"), QStringLiteral("Month"), XPContainer::twips(150, 570, 700, 300));
+    makeLabel(m_searchArea, QStringLiteral("Label1"), QStringLiteral("Search"), XPContainer::twips(150, 90, 1500, 300));
+    makeLabel(m_searchArea, QStringLiteral("Label2"), QStringLiteral("Month"), XPContainer::twips(150, 570, 700, 300));
     m_month = addCombo(m_searchArea, QStringLiteral("cmbMonth1"), XPContainer::twips(870, 510, 1100, 330));
-    addLabel(m_searchArea, QStringLiteral("Label3"), QStringLiteral("Year"), XPContainer::twips(2200, 570, 600, 300));
+    makeLabel(m_searchArea, QStringLiteral("Label3"), QStringLiteral("Year"), XPContainer::twips(2200, 570, 600, 300));
     m_year = addCombo(m_searchArea, QStringLiteral("cmbYear1"), XPContainer::twips(2820, 510, 1300, 330));
 
     QPushButton* searchButton = makeButton(m_searchArea, QStringLiteral("cmdSearch"), QStringLiteral(" Search"));

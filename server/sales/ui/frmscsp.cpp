@@ -17,19 +17,9 @@
 namespace marvono {
 namespace {
 
-QLabel* addLabel(QWidget* parent, const QString& objectName, const QString& text, const QRect& geometry)
-{
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(objectName);
-    label->setGeometry(geometry);
-    return label;
-}
-
 QLineEdit* addBox(QWidget* parent, const QString& objectName, const QRect& geometry, bool readOnly)
 {
-    auto* box = new QLineEdit(parent);
-    box->setObjectName(objectName);
-    box->setGeometry(geometry);
+    QLineEdit* box = makeLineEdit(parent, objectName, geometry);
     if (readOnly) {
         box->setReadOnly(true);
         QPalette grey = box->palette();
@@ -64,17 +54,17 @@ void FrmSCSP::buildControls()
     m_product->setObjectName(QStringLiteral("Text1"));
     m_product->hide();
 
-    addLabel(m_container, QStringLiteral("Label2"), QStringLiteral("Product Name:"),
+    makeLabel(m_container, QStringLiteral("Label2"), QStringLiteral("Product Name:"),
              XPContainer::twips(300, 600, 1500, 300));
     m_name = addBox(m_container, QStringLiteral("txtName"), XPContainer::twips(1800, 570, 3000, 330), true);
-    addLabel(m_container, QStringLiteral("Label3"), QStringLiteral("Price:"), XPContainer::twips(300, 1080, 1500, 300));
+    makeLabel(m_container, QStringLiteral("Label3"), QStringLiteral("Price:"), XPContainer::twips(300, 1080, 1500, 300));
     m_price = addBox(m_container, QStringLiteral("txtOutPrice"), XPContainer::twips(1800, 1050, 2100, 330), true);
-    m_symbol = addLabel(m_container, QStringLiteral("Label7"), QStringLiteral("USD"),
+    m_symbol = makeLabel(m_container, QStringLiteral("Label7"), QStringLiteral("USD"),
                         XPContainer::twips(3990, 1080, 900, 300));
-    addLabel(m_container, QStringLiteral("Label4"), QStringLiteral("Quantity:"),
+    makeLabel(m_container, QStringLiteral("Label4"), QStringLiteral("Quantity:"),
              XPContainer::twips(300, 1560, 1500, 300));
     m_quantity = addBox(m_container, QStringLiteral("txtSellQty"), XPContainer::twips(1800, 1530, 2100, 330), false);
-    addLabel(m_container, QStringLiteral("Label5"), QStringLiteral("Unit(s)"),
+    makeLabel(m_container, QStringLiteral("Label5"), QStringLiteral("Unit(s)"),
              XPContainer::twips(3990, 1560, 900, 300));
 
     m_ok = makeButton(m_container, QStringLiteral("cmdOK"), QStringLiteral("    Sell   "));
