@@ -45,17 +45,6 @@ bool ensureFolder(const QString& folder, QString* error)
 }
 } // namespace
 
-QString trimBlanks(const QString& text)
-{
-    qsizetype start = 0;
-    qsizetype end = text.size();
-    while (start < end && text[start] == QLatin1Char(' '))
-        ++start;
-    while (end > start && text[end - 1] == QLatin1Char(' '))
-        --end;
-    return text.mid(start, end - start);
-}
-
 QString defaultSavedLoginPath()
 {
     return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +

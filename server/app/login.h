@@ -1,5 +1,7 @@
 #pragma once
 // The login account check and the saved-login file that remembers a login for the next start.
+#include "app/text.h"
+
 #include <QString>
 #include <optional>
 
@@ -35,7 +37,5 @@ enum class LoginCheck {
 // first user_info row exactly as stored; a NULL stored value never matches.
 LoginCheck checkLogin(const QString& typedUser, const QString& typedPassword);
 
-// The text without the blanks at its start and end (other white space stays).
-QString trimBlanks(const QString& text);
 
 } // namespace marvono

@@ -3,6 +3,7 @@
 #include "app/appcontext.h"
 #include "app/numbers.h"
 #include "app/quoteditems.h"
+#include "app/text.h"
 
 #include <QFileInfo>
 
@@ -36,29 +37,13 @@ bool loadSetup(QString* error)
     return true;
 }
 
-namespace {
-
-// Blanks only: other white space typed into the box stays part of the symbol.
-QString withoutSurroundingBlanks(const QString& text)
-{
-    qsizetype first = 0;
-    qsizetype end = text.size();
-    while (first < end && text[first] == QLatin1Char(' '))
-        ++first;
-    while (end > first && text[end - 1] == QLatin1Char(' '))
-        --end;
-    return text.mid(first, end - first);
-}
-
-} // namespace
-
 bool saveSetup(const ShopSettings& settings, QString* error)
 {
     // The symbol is stored without surrounding blanks, whoever hands it in, so prices never show
     // a blank between symbol and amount.
     return writeQuotedItems(appPath(QStringLiteral("setup.dat")),
                             {settings.warningTone ? QStringLiteral("1") : QStringLiteral("0"), settings.shopName,
-                             QStringLiteral("1"), withoutSurroundingBlanks(settings.currencySymbol)},
+                             QStringLiteral("1"), trimBlanks(settings.currencySymbol)},
                             error);
 }
 

@@ -3,6 +3,7 @@
 #include "app/appcontext.h"
 #include "app/quoteditems.h"
 #include "app/settings.h"
+#include "app/text.h"
 #include "data/recordset.h"
 
 #include <QFileInfo>
@@ -25,17 +26,6 @@ SetupHead readSetupHead()
     return head;
 }
 
-QString withoutBlanksAround(const QString& text)
-{
-    qsizetype first = 0;
-    qsizetype end = text.size();
-    while (first < end && text[first] == QLatin1Char(' '))
-        ++first;
-    while (end > first && text[end - 1] == QLatin1Char(' '))
-        --end;
-    return text.mid(first, end - first);
-}
-
 PreferencesOutcome savePreferences(const PreferencesInput& input)
 {
     RunValues& values = runValues();
@@ -50,7 +40,7 @@ PreferencesOutcome savePreferences(const PreferencesInput& input)
     }
 
     values.shopName = input.shopName;
-    values.currencySymbol = withoutBlanksAround(input.currencySymbol);
+    values.currencySymbol = trimBlanks(input.currencySymbol);
     saveSetup(ShopSettings{input.warningTone, values.shopName, values.currencySymbol});
     return PreferencesOutcome::Saved;
 }

@@ -31,7 +31,4 @@ enum class PreferencesOutcome { PasswordMismatch, Saved };
 // database and the file are each best effort: one failing does not stop the other.
 PreferencesOutcome savePreferences(const PreferencesInput& input);
 
-// The text without leading and trailing blanks (spaces only).
-QString withoutBlanksAround(const QString& text);
-
 } // namespace marvono
