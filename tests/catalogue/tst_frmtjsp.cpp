@@ -7,6 +7,7 @@
 #include "data/database.h"
 #include "data/recordset.h"
 #include "support/catalogue_dialogs.h"
+#include "support/history_dialogs.h"
 #include "support/testsupport.h"
 
 #include <QComboBox>
@@ -157,7 +158,7 @@ void TestFrmTjsp::browseLoadsPreview()
     // A GIF under a ".jpg" name, loaded by its content.
     const QString path = shop.folder.file("photo.jpg");
     QVERIFY(test::writeSolidPicture(path, QColor(0, 255, 0), "GIF"));
-    test::PictureDialogAnswerer answerer(path);
+    test::FileDialogAnswerer answerer(path);
     child<QPushButton>(dialog, "command1")->click();
     QVERIFY(answerer.wait());
     QCOMPARE(answerer.dialog().title, QString::fromUtf8("选择图片"));
@@ -179,7 +180,7 @@ void TestFrmTjsp::browseCancelChangesNothing()
     Shop shop;
     FrmTJSP* dialog = shop.open();
     const QImage before = child<PicturePreview>(dialog, "picProduct")->image();
-    test::PictureDialogAnswerer answerer{QString()};
+    test::FileDialogAnswerer answerer{QString()};
     child<QPushButton>(dialog, "command1")->click();
     QVERIFY(answerer.wait());
     QCOMPARE(child<QLineEdit>(dialog, "txtPic")->text(), QString());
@@ -198,7 +199,7 @@ void TestFrmTjsp::addStoresAndRefreshes()
     fill(dialog, "Tea");
     child<QLineEdit>(dialog, "txtAlert")->setText("2");
     child<QPlainTextEdit>(dialog, "txtComment")->setPlainText("Green tea\nfrom Hangzhou");
-    test::PictureDialogAnswerer answerer(path);
+    test::FileDialogAnswerer answerer(path);
     child<QPushButton>(dialog, "command1")->click();
     QVERIFY(answerer.wait());
     child<QPushButton>(dialog, "cmdOK")->click();

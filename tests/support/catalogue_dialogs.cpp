@@ -15,48 +15,6 @@
 
 namespace marvono::test {
 
-PictureDialogAnswerer::PictureDialogAnswerer(const QString& path) : m_seen(std::make_shared<SeenPictureDialog>())
-{
-    auto seen = m_seen;
-    auto* timer = new QTimer;
-    m_timer = timer;
-    timer->setInterval(10);
-    QObject::connect(timer, &QTimer::timeout, timer, [timer, seen, path]() {
-        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-        if (!dialog)
-            return;
-        seen->objectName = dialog->objectName();
-        seen->title = dialog->windowTitle();
-        seen->nameFilters = dialog->nameFilters();
-        seen->nativeDialog = !dialog->testOption(QFileDialog::DontUseNativeDialog);
-        seen->seen = true;
-        timer->stop();
-        if (path.isEmpty()) {
-            dialog->reject();
-            return;
-        }
-        dialog->selectFile(path);
-        // selectFile leaves the name box alone while it has the focus; type the name as a user would.
-        if (auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
-            edit->setText(path);
-        static_cast<QDialog*>(dialog)->accept(); // QFileDialog hides accept()
-        if (dialog->isVisible())
-            dialog->reject();
-    });
-    timer->start();
-}
-
-PictureDialogAnswerer::~PictureDialogAnswerer()
-{
-    delete m_timer.data();
-}
-
-bool PictureDialogAnswerer::wait(int ms) const
-{
-    auto seen = m_seen;
-    return QTest::qWaitFor([seen]() { return seen->seen; }, ms);
-}
-
 BoxSequence::BoxSequence(const QList<QMessageBox::StandardButton>& answers) : m_seen(std::make_shared<QList<SeenBox>>())
 {
     auto seen = m_seen;

@@ -1,5 +1,5 @@
 #pragma once
-// Catalogue test helpers: answering the picture file dialog, selecting rows of LV, picture files.
+// Catalogue test helpers: answering message boxes in sequence, selecting rows of LV, picture files.
 #include <QColor>
 #include <QFileDialog>
 #include <QList>
@@ -17,29 +17,6 @@ class FrmMain;
 }
 
 namespace marvono::test {
-
-// What a file dialog showed.
-struct SeenPictureDialog {
-    QString objectName;
-    QString title;
-    QStringList nameFilters;
-    bool nativeDialog = true;
-    bool seen = false;
-};
-
-// Answers the next QFileDialog that becomes the active modal widget: chooses `path`, or cancels
-// when path is empty. Call before the action that opens the dialog.
-class PictureDialogAnswerer {
-  public:
-    explicit PictureDialogAnswerer(const QString& path);
-    ~PictureDialogAnswerer();
-    const SeenPictureDialog& dialog() const { return *m_seen; }
-    bool wait(int ms = 5000) const;
-
-  private:
-    std::shared_ptr<SeenPictureDialog> m_seen;
-    QPointer<QTimer> m_timer;
-};
 
 // Answers the next message boxes in turn, one answer each, and records what each showed.
 // Call before the action that opens them.

@@ -20,6 +20,8 @@ FileDialogAnswerer::FileDialogAnswerer(const QString& path) : m_seen(std::make_s
         seen->objectName = dialog->objectName();
         seen->acceptMode = dialog->acceptMode();
         seen->nameFilters = dialog->nameFilters();
+        seen->title = dialog->windowTitle();
+        seen->nativeDialog = !dialog->testOption(QFileDialog::DontUseNativeDialog);
         seen->seen = true;
         timer->stop();
         if (path.isEmpty()) {

@@ -14,6 +14,8 @@ struct SeenFileDialog {
     QString objectName;
     QFileDialog::AcceptMode acceptMode = QFileDialog::AcceptOpen;
     QStringList nameFilters;
+    QString title;
+    bool nativeDialog = true;
     bool seen = false;
 };
 
