@@ -5,7 +5,7 @@ set -euo pipefail
 cd "$(dirname "$0")"
 scripts/deps.sh
 BUILD=${BUILD_DIR:-build}
-cmake -S . -B "$BUILD" -G Ninja >/dev/null
+cmake -S . -B "$BUILD" -G Ninja -DMARVONO_BUILD_TESTS=OFF -DMARVONO_BUILD_BENCH=OFF >/dev/null
 cmake --build "$BUILD" -j"$(nproc)" --target marvono appdir marvono-makesample
 APPDIR="$BUILD/appdir"
 if [ ! -f "$APPDIR/system32.dll" ]; then

@@ -1,13 +1,20 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages Marvono needs to build, run and test (only what is missing).
+# Installs the Debian 12 packages Marvono needs (only what is missing).
+#   scripts/deps.sh        what building and running need
+#   scripts/deps.sh test   that, and the tools the tests, benchmarks and proof stages use
 set -euo pipefail
 PACKAGES=(
     build-essential cmake ninja-build pkg-config ccache
     qt6-base-dev qt6-base-dev-tools libgl-dev
-    libsqlcipher-dev sqlcipher libgsf-1-dev libbenchmark-dev
-    python3 python3-xlrd xvfb xauth fonts-liberation cups-client
-    clang libclang-rt-14-dev gnumeric
+    libsqlcipher-dev libgsf-1-dev
+    fonts-liberation cups-client
 )
+if [ "${1:-}" = test ]; then
+    PACKAGES+=(
+        sqlcipher libbenchmark-dev python3 python3-xlrd gnumeric
+        xvfb xauth locales clang libclang-rt-14-dev
+    )
+fi
 missing=()
 for p in "${PACKAGES[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -3,7 +3,7 @@
 # (Xvfb). Anyone can run it; it installs what is missing and builds what it needs.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/deps.sh
+scripts/deps.sh test
 BUILD=${BUILD_DIR:-build}
 cmake -S . -B "$BUILD" -G Ninja >/dev/null
 cmake --build "$BUILD" -j"$(nproc)" --target delivery marvono-makesample marvono-screenshot
