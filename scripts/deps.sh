@@ -6,13 +6,14 @@ set -euo pipefail
 PACKAGES=(
     build-essential cmake ninja-build pkg-config ccache
     qt6-base-dev qt6-base-dev-tools libgl-dev
-    libsqlcipher-dev libgsf-1-dev
+    libsqlcipher-dev libgsf-1-dev libpq-dev postgresql-client-15
     fonts-liberation cups-client
 )
 if [ "${1:-}" = test ]; then
     PACKAGES+=(
         sqlcipher libbenchmark-dev python3 python3-xlrd gnumeric
         xvfb xauth locales clang libclang-rt-14-dev
+        postgresql-15
     )
 fi
 missing=()

@@ -1,0 +1,90 @@
+#include "data/shopserver.h"
+
+#include <QDir>
+#include <QFile>
+#include <libpq-fe.h>
+
+namespace marvono {
+
+std::optional<ShopServerConfig> readShopServerConfig(const QString& appFolder, QString* error)
+{
+    if (error)
+        error->clear();
+    QFile file(QDir(appFolder).filePath(QString::fromLatin1(kShopServerFile)));
+    if (!file.exists())
+        return std::nullopt;
+    auto fail = [&](const QString& text) -> std::optional<ShopServerConfig> {
+        if (error)
+            *error = QStringLiteral("%1: %2").arg(QString::fromLatin1(kShopServerFile), text);
+        return std::nullopt;
+    };
+    if (!file.open(QIODevice::ReadOnly))
+        return fail(file.errorString());
+    ShopServerConfig config;
+    int lineNumber = 0;
+    while (!file.atEnd()) {
+        ++lineNumber;
+        const QString line = QString::fromUtf8(file.readLine()).trimmed();
+        if (line.isEmpty() || line.startsWith(QLatin1Char('#')))
+            continue;
+        const qsizetype split = line.indexOf(QLatin1Char('='));
+        if (split < 0)
+            return fail(QStringLiteral("line %1 has no \"=\"").arg(lineNumber));
+        const QString key = line.left(split).trimmed();
+        const QString value = line.mid(split + 1).trimmed();
+        if (key == QLatin1String("connection"))
+            config.connection = value;
+        else if (key == QLatin1String("qexclient"))
+            config.qexclient = value;
+        else
+            return fail(QStringLiteral("unknown setting \"%1\" on line %2").arg(key).arg(lineNumber));
+    }
+    if (config.connection.isEmpty())
+        return fail(QStringLiteral("no connection string"));
+    if (!config.qexclient.isEmpty() && !QDir::isAbsolutePath(config.qexclient))
+        return fail(QStringLiteral("the qexclient folder must be an absolute path"));
+    // libpq's own parser decides whether the string is usable, so a typing error shows here
+    // rather than as a failed connection.
+    char* parseError = nullptr;
+    PQconninfoOption* options = PQconninfoParse(config.connection.toUtf8().constData(), &parseError);
+    if (!options) {
+        const QString text = QString::fromUtf8(parseError ? parseError : "out of memory").trimmed();
+        PQfreemem(parseError);
+        return fail(text);
+    }
+    PQconninfoFree(options);
+    return config;
+}
+
+QString describeServer(const QString& connection)
+{
+    PQconninfoOption* options = PQconninfoParse(connection.toUtf8().constData(), nullptr);
+    if (!options)
+        return QStringLiteral("(unreadable connection string)");
+    QString service, host, port, database;
+    for (PQconninfoOption* option = options; option->keyword; ++option) {
+        if (!option->val)
+            continue;
+        const QByteArray keyword(option->keyword);
+        const QString value = QString::fromUtf8(option->val);
+        if (keyword == "service")
+            service = value;
+        else if (keyword == "host" || (keyword == "hostaddr" && host.isEmpty()))
+            host = value;
+        else if (keyword == "port")
+            port = value;
+        else if (keyword == "dbname")
+            database = value;
+    }
+    PQconninfoFree(options);
+    QStringList parts;
+    if (!service.isEmpty())
+        parts.append(QStringLiteral("service %1").arg(service));
+    if (!host.isEmpty())
+        parts.append(port.isEmpty() ? host : host + QLatin1Char(':') + port);
+    if (!database.isEmpty())
+        parts.append(QStringLiteral("database %1").arg(database));
+    return parts.isEmpty() ? QStringLiteral("the default PostgreSQL server") : parts.join(QStringLiteral(", "));
+}
+
+} // namespace marvono

@@ -1,0 +1,27 @@
+#pragma once
+// The till's pointer to a shop server: shopserver.conf in the application folder.
+#include <QString>
+#include <optional>
+
+namespace marvono {
+
+inline constexpr char kShopServerFile[] = "shopserver.conf";
+
+// What shopserver.conf says. Credentials never live here: libpq finds them in ~/.pgpass or
+// pg_service.conf.
+struct ShopServerConfig {
+    QString connection; // a libpq connection string
+    QString qexclient;  // the shared client-exchange folder; empty for the application folder's
+};
+
+// Reads appFolder/shopserver.conf: one `key=value` per line (the first "=" splits), blank lines
+// and lines starting with "#" ignored; `connection` is required, `qexclient` optional and must
+// be an absolute folder. Nothing, with an empty error, when the file does not exist (the till
+// uses the embedded file); nothing with an error text when it exists but cannot be used.
+std::optional<ShopServerConfig> readShopServerConfig(const QString& appFolder, QString* error);
+
+// The server a connection string names, for messages: host (or socket folder) and database, or
+// the service; never the password or any other setting.
+QString describeServer(const QString& connection);
+
+} // namespace marvono
