@@ -1,0 +1,54 @@
+#pragma once
+// A private PostgreSQL 15 server for tests: its own cluster in a temporary folder, reached only
+// through a Unix socket in that folder, stopped when the object goes.
+#include <QString>
+#include <QTemporaryDir>
+#include <memory>
+
+namespace marvono::test {
+
+class PgTestServer {
+  public:
+    PgTestServer();
+    ~PgTestServer();
+    PgTestServer(const PgTestServer&) = delete;
+    PgTestServer& operator=(const PgTestServer&) = delete;
+
+    // Creates the cluster and starts the server; false with error() when it cannot.
+    bool start();
+    void stop();
+    bool isRunning() const { return m_running; }
+    QString error() const { return m_error; }
+
+    // A fresh empty database; returns its libpq connection string, empty with error() on failure.
+    QString createDatabase(const QString& name);
+    // The connection string of an existing database of this server.
+    QString connectionString(const QString& database) const;
+    QString socketDir() const;
+    int port() const { return m_port; }
+
+    // Whether the PostgreSQL 15 server programs are installed here.
+    static bool serverInstalled();
+    // Under CI a server that cannot start fails the test; elsewhere a missing postgresql-15 skips it.
+    static bool ciRequiresServer();
+
+  private:
+    bool run(const QString& program, const QStringList& arguments, int timeoutMs);
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_error;
+    int m_port = 0;
+    bool m_running = false;
+    bool m_asPostgresUser = false;
+};
+
+} // namespace marvono::test
+
+// Starts `server` or ends the test: a QSKIP when postgresql-15 is missing outside CI, a failure
+// otherwise.
+#define MARVONO_START_PG(server)                                                                                       \
+    do {                                                                                                               \
+        if (!marvono::test::PgTestServer::serverInstalled() && !marvono::test::PgTestServer::ciRequiresServer())       \
+            QSKIP("postgresql-15 is not installed (scripts/deps.sh test installs it)");                                \
+        QVERIFY2((server).start(), qPrintable((server).error()));                                                      \
+    } while (false)
