@@ -41,10 +41,28 @@ OleColor resolveOleColor(OleColor value, const QPalette& palette)
 {
     if (value >= 0 && value <= 0xFFFFFF)
         return value;
-    if (value & 0x80000000LL) {
-        const qint64 index = value & 0x7FFFFFFFLL;
-        if (index < QPalette::NColorRoles && index != QPalette::NoRole) {
-            const QColor c = palette.color(QPalette::ColorRole(index));
+    if (!(value & 0x80000000LL))
+        return -1;
+    // The low bits are a Windows system-colour index (COLOR_WINDOW is 5, COLOR_BTNFACE 15, ...),
+    // not a palette role: each index goes to the palette colour with the same job.
+    struct SystemColour {
+        qint64 index;
+        QPalette::ColorGroup group;
+        QPalette::ColorRole role;
+    };
+    static constexpr SystemColour kSystemColours[] = {
+        {2, QPalette::Active, QPalette::Highlight},    {3, QPalette::Active, QPalette::Mid},
+        {5, QPalette::Active, QPalette::Window},       {8, QPalette::Active, QPalette::WindowText},
+        {13, QPalette::Active, QPalette::Highlight},   {14, QPalette::Active, QPalette::HighlightedText},
+        {15, QPalette::Active, QPalette::Button},      {16, QPalette::Active, QPalette::Dark},
+        {17, QPalette::Disabled, QPalette::Text},      {18, QPalette::Active, QPalette::ButtonText},
+        {20, QPalette::Active, QPalette::Light},       {23, QPalette::Active, QPalette::ToolTipText},
+        {24, QPalette::Active, QPalette::ToolTipBase},
+    };
+    const qint64 index = value & 0x7FFFFFFFLL;
+    for (const SystemColour& entry : kSystemColours) {
+        if (entry.index == index) {
+            const QColor c = palette.color(entry.group, entry.role);
             return oleRgb(c.red(), c.green(), c.blue());
         }
     }

@@ -7,7 +7,8 @@
 namespace marvono {
 
 // A stored colour: red + 256 * green + 65536 * blue; a value with the high bit set names a
-// system colour, resolved through the palette role of the same index (-1 when there is none).
+// system colour by its Windows index (5 window, 15 button face, ...), resolved through the palette
+// colour of the same job (-1 for an index without one).
 using OleColor = qint64;
 
 constexpr OleColor oleRgb(int red, int green, int blue)

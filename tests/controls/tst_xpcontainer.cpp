@@ -234,21 +234,25 @@ void TestXPContainer::systemColours()
 {
     XPContainer panel;
     QPalette palette = panel.palette();
-    palette.setColor(QPalette::Window, QColor(0x12, 0x34, 0x56));
+    palette.setColor(QPalette::Button, QColor(0x12, 0x34, 0x56));
+    palette.setColor(QPalette::Window, QColor(0x21, 0x43, 0x65));
+    palette.setColor(QPalette::Disabled, QPalette::Text, QColor(0x77, 0x66, 0x55));
     panel.setPalette(palette);
     panel.setStyle(1);
     panel.resize(30, 30);
-    // High bit set: the palette role of the same index (10 is the window colour).
-    panel.setBorderColor(OleColor(0x8000000A));
+    // High bit set: a Windows system-colour index; 15 is the button face, never magenta.
+    panel.setBorderColor(OleColor(0x8000000F));
     QCOMPARE(at(paintOf(panel), 0, 10), QColor(0x12, 0x34, 0x56).name());
     // Stored as a negative 32-bit value, as older files hold it.
-    panel.setBorderColor(OleColor(qint32(0x8000000A)));
-    QCOMPARE(at(paintOf(panel), 0, 10), QColor(0x12, 0x34, 0x56).name());
+    panel.setBorderColor(OleColor(qint32(0x80000005)));
+    QCOMPARE(at(paintOf(panel), 0, 10), QColor(0x21, 0x43, 0x65).name());
 
-    QCOMPARE(resolveOleColor(OleColor(0x8000000A), palette), oleRgb(0x12, 0x34, 0x56));
-    QCOMPARE(resolveOleColor(OleColor(0x80000000 + QPalette::NoRole), palette), OleColor(-1));
-    QCOMPARE(resolveOleColor(OleColor(0x80000063), palette), OleColor(-1));
-    QCOMPARE(resolveOleColor(OleColor(0x1000000), palette), OleColor(-1));
+    // Grey text is the disabled text colour, not the active one.
+    QCOMPARE(resolveOleColor(OleColor(0x80000011), palette), oleRgb(0x77, 0x66, 0x55));
+    // Indices without a palette colour, and values that are neither RGB nor a system colour.
+    for (const OleColor unmapped :
+         {OleColor(0x80000000), OleColor(0x8000000A), OleColor(0x80000063), OleColor(0x8000010F), OleColor(0x1000000)})
+        QCOMPARE(resolveOleColor(unmapped, palette), OleColor(-1));
     QCOMPARE(resolveOleColor(oleRgb(1, 2, 3), palette), oleRgb(1, 2, 3));
 }
 
