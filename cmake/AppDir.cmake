@@ -30,7 +30,7 @@ add_custom_target(delivery ALL DEPENDS ${DELIVERY_FILES})
 # run.sh, which adds the sample catalogue the first time).
 add_custom_target(appdir ALL
     COMMAND ${CMAKE_COMMAND} -DDELIVERY_DIR=${DELIVERY_DIR} -DAPPDIR=${APPDIR} -DWITH_DATABASE=OFF
-            -P ${PROJECT_SOURCE_DIR}/cmake/LayoutAppDir.cmake
+            -DREADME=${PROJECT_SOURCE_DIR}/README.md -P ${PROJECT_SOURCE_DIR}/cmake/LayoutAppDir.cmake
     DEPENDS delivery marvono
     COMMENT "Laying out build/appdir")
 
@@ -42,6 +42,7 @@ install(CODE "
     set(PREFIX \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}\")
     set(APPDIR \"\${PREFIX}/${MARVONO_APPDIR_INSTALL}\")
     set(WITH_DATABASE ON)
+    set(README \"${PROJECT_SOURCE_DIR}/README.md\")
     include(\"${PROJECT_SOURCE_DIR}/cmake/LayoutAppDir.cmake\")
     file(MAKE_DIRECTORY \"\${PREFIX}/${CMAKE_INSTALL_BINDIR}\")
     file(CREATE_LINK \"../${MARVONO_APPDIR_INSTALL}/marvono\" \"\${PREFIX}/${CMAKE_INSTALL_BINDIR}/marvono\" SYMBOLIC)
@@ -50,4 +51,5 @@ install(CODE "
                    \"\${PREFIX}/${CMAKE_INSTALL_DATADIR}/applications/marvono.desktop\" @ONLY)
     message(STATUS \"Application folder: \${APPDIR}\")
 ")
+install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
 install(FILES ${DELIVERY_DIR}/marvono.png DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/64x64/apps)

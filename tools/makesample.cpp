@@ -1,13 +1,16 @@
 // Fills an application folder's database with a sample catalogue, so a newcomer sees a working
 // shop at once: a few dozen products, some low on stock, a few with pictures and introductions.
-// It refuses a database that already holds products.   usage: marvono-makesample APPFOLDER
+// It refuses a database that already holds products. A missing buyer list gets a few buyers, so
+// the first sale is booked to a named one.   usage: marvono-makesample APPFOLDER
 #include "app/appcontext.h"
 #include "app/quoteditems.h"
 #include "artwork.h"
+#include "bills/buyerlist.h"
 #include "data/database.h"
 #include "data/recordset.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <cstdio>
 
@@ -121,6 +124,15 @@ int main(int argc, char** argv)
     if (!transaction.commit()) {
         std::fprintf(stderr, "marvono-makesample: %s\n", qPrintable(transaction.errorText()));
         return 1;
+    }
+    // Every sale goes to the first buyer of the list; an operator's own list is never replaced.
+    if (!QFileInfo::exists(marvono::buyerListPath())) {
+        QString error;
+        if (!marvono::writeBuyerList({QStringLiteral("Counter"), QStringLiteral("Table1"), QStringLiteral("Table2")},
+                                     &error)) {
+            std::fprintf(stderr, "marvono-makesample: %s\n", qPrintable(error));
+            return 1;
+        }
     }
     std::printf("sample catalogue: %d products\n", int(std::size(kSamples)));
     return 0;

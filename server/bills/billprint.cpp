@@ -31,7 +31,7 @@ QString billPrintPath()
     return appPath(QStringLiteral("BillPrint.txt"));
 }
 
-void printBill(const BillPrintout& printout)
+void printBill(const BillPrintout& printout, QObject* context, PrintFailed onFailure)
 {
     const QString path = billPrintPath();
     // The old printout goes first, so a failed write never sends a previous bill to the printer.
@@ -40,7 +40,7 @@ void printBill(const BillPrintout& printout)
     if (file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         file.write(billPrintBytes(printout));
     file.close();
-    printTextFile(path);
+    printTextFile(path, context, std::move(onFailure));
 }
 
 } // namespace marvono

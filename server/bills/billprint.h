@@ -1,6 +1,7 @@
 #pragma once
 // The printed bill: BillPrint.txt in the application folder, handed to the print command.
 #include "bills/bill.h"
+#include "history/historyfiles.h"
 
 #include <QByteArray>
 #include <QDateTime>
@@ -22,8 +23,9 @@ struct BillPrintout {
 QByteArray billPrintBytes(const BillPrintout& printout);
 QString billPrintPath();
 
-// Replaces BillPrint.txt and hands it to the print command. Printing is best effort: a file that
-// cannot be written is still handed over, and nothing is reported.
-void printBill(const BillPrintout& printout);
+// Replaces BillPrint.txt and hands it to the print command. A file that cannot be written is
+// still handed over; `onFailure` runs later, while `context` lives, when the command cannot be
+// started or exits with failure.
+void printBill(const BillPrintout& printout, QObject* context = nullptr, PrintFailed onFailure = {});
 
 } // namespace marvono

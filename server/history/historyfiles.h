@@ -5,6 +5,8 @@
 #include <QStringList>
 #include <functional>
 
+class QObject;
+
 namespace marvono {
 
 // The pane's text with CR LF line ends. A plain-text edit hands its text back with "\n" between
@@ -22,14 +24,19 @@ QByteArray printFileBytes(const QString& paneText);
 // The application folder's print.txt.
 QString printFilePath();
 
+// Runs on the user-interface thread when a print could not be handed to the printer.
+using PrintFailed = std::function<void()>;
+
 // Replaces print.txt with the pane's text and hands it to the print command ("lp FILE"),
-// without waiting for it. Failures are not reported: printing is best effort.
-void printHistory(const QString& paneText);
+// without waiting for it. `onFailure` runs later, while `context` lives, when print.txt cannot be
+// written, the command cannot be started or it exits with failure.
+void printHistory(const QString& paneText, QObject* context = nullptr, PrintFailed onFailure = {});
 
-// Hands a text file to the print command ("lp FILE") without waiting; the outcome is not examined.
-void printTextFile(const QString& path);
+// Hands a text file to the print command ("lp FILE") without waiting; `onFailure` as above.
+void printTextFile(const QString& path, QObject* context = nullptr, PrintFailed onFailure = {});
 
-// Starts a program without waiting for it; tests replace it to see what would be printed.
+// Starts a program and tells whether it ran successfully; tests replace the real print command
+// (started in the background, its outcome reported through `onFailure`) to see what is printed.
 using ProgramLauncher = std::function<bool(const QString& program, const QStringList& arguments)>;
 // An empty function restores the real launcher.
 void setPrintLauncher(ProgramLauncher launcher);

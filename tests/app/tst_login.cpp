@@ -11,6 +11,7 @@
 #include "support/testsupport.h"
 
 #include <QCheckBox>
+#include <QDesktopServices>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
@@ -82,6 +83,9 @@ struct Login {
 
 class TestLogin : public QObject {
     Q_OBJECT
+  public Q_SLOTS:
+    void urlOpened(const QUrl& url) { m_opened.append(url); }
+
   private Q_SLOTS:
     void init();
     void cleanup();
@@ -105,8 +109,10 @@ class TestLogin : public QObject {
     void mainWindowFollowsAboutOneSecondLater();
     void cancelEndsProgram();
     void startProgramRefusesSecondCopy();
+    void helpKeyWorksBeforeLogin();
 
   private:
+    QList<QUrl> m_opened;
     std::unique_ptr<TempAppFolder> m_folder;
     QString savedPath() const { return m_folder->file("config/marvono/fspwd.dll"); }
 };
@@ -126,6 +132,8 @@ void TestLogin::cleanup()
         if (qobject_cast<FrmSplash*>(w) || qobject_cast<FrmLogin*>(w))
             delete w;
     setSavedLoginPath(QString());
+    QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+    m_opened.clear();
     m_folder.reset();
 }
 
@@ -415,6 +423,20 @@ void TestLogin::startProgramRefusesSecondCopy()
     // Another process would find the lock taken too.
     QVERIFY(!lockSingleInstance(lock));
     delete first.data();
+}
+
+void TestLogin::helpKeyWorksBeforeLogin()
+{
+    QDesktopServices::setUrlHandler(QStringLiteral("file"), this, "urlOpened");
+    writeFile(m_folder->file("tutorial.chm"), "help");
+    registerHelpFile(QString());
+    const QString lock = QString("marvono-help-%1").arg(QCoreApplication::applicationPid());
+    QPointer<FrmLogin> login = startProgram(lock);
+    QVERIFY(login);
+    QVERIFY(QTest::qWaitForWindowActive(login));
+    QTest::keyClick(login->findChild<QLineEdit*>("txtUserName"), Qt::Key_F1);
+    QCOMPARE(m_opened, QList<QUrl>{QUrl::fromLocalFile(m_folder->file("tutorial.chm"))});
+    delete login.data();
 }
 
 QTEST_MAIN(TestLogin)

@@ -356,6 +356,18 @@ void TestFrmBill::printBill()
     QCOMPARE(lines.at(6), QByteArray("Unit Price: $2.5\r"));
     QCOMPARE(lines.at(9), QByteArray("Total : $7.5\r"));
     QCOMPARE(editor.printed.size(), 2);
+
+    // A print command that refuses the job is reported; the print file stays written.
+    const QByteArray written = test::fileBytes(billPrintPath());
+    test::FakePrintCommand refusing(1);
+    test::BoxAnswerer answer;
+    editor.dialog->findChild<QPushButton*>("cmdPrint")->click();
+    QVERIFY(answer.wait());
+    QCOMPARE(answer.box().title, QStringLiteral("Error"));
+    QCOMPARE(answer.box().text, QStringLiteral("(Bill)Print error"));
+    QCOMPARE(answer.box().icon, QMessageBox::Warning);
+    QCOMPARE(test::fileBytes(refusing.callsPath()), (billPrintPath() + "\n").toUtf8());
+    QCOMPARE(test::fileBytes(billPrintPath()), written);
 }
 
 QTEST_MAIN(TestFrmBill)

@@ -162,8 +162,16 @@ void TestFrmTjsp::browseLoadsPreview()
     child<QPushButton>(dialog, "command1")->click();
     QVERIFY(answerer.wait());
     QCOMPARE(answerer.dialog().title, QString::fromUtf8("选择图片"));
-    QCOMPARE(answerer.dialog().nameFilters,
-             (QStringList{QString::fromUtf8("JPEG文件(*.jpg) (*.jpg)"), QString::fromUtf8("GIF文件(*.gif) (*.gif)")}));
+    // The two designed filters first, then the other formats the picture loader reads.
+    const QStringList filters = answerer.dialog().nameFilters;
+    QCOMPARE(filters.mid(0, 2), (QStringList{QString::fromUtf8("JPEG文件(*.jpg) (*.jpg *.JPG)"),
+                                             QString::fromUtf8("GIF文件(*.gif) (*.gif *.GIF)")}));
+    QCOMPARE(filters.size(), 3);
+    QVERIFY2(filters[2].startsWith("Other pictures (") && filters[2].contains("*.png *.PNG") &&
+                 filters[2].contains("*.bmp") && !filters[2].contains("*.jpg"),
+             qPrintable(filters[2]));
+    QCOMPARE(answerer.dialog().shownFilters, (QStringList{QString::fromUtf8("JPEG文件(*.jpg)"),
+                                                          QString::fromUtf8("GIF文件(*.gif)"), "Other pictures"}));
     QVERIFY(!answerer.dialog().nativeDialog);
     QCOMPARE(child<QLineEdit>(dialog, "txtPic")->text(), path);
     const QImage preview = child<PicturePreview>(dialog, "picProduct")->image();

@@ -86,7 +86,7 @@ void TestBackup::backupReplacesExistingFile()
     QVERIFY(dialog.wait());
     QCOMPARE(dialog.dialog().objectName, QStringLiteral("CD"));
     QCOMPARE(dialog.dialog().acceptMode, QFileDialog::AcceptSave);
-    QCOMPARE(dialog.dialog().nameFilters, QStringList{"Database backup filetype(*.DBK) (*.DBK)"});
+    QCOMPARE(dialog.dialog().nameFilters, QStringList{"Database backup filetype(*.DBK) (*.dbk *.DBK)"});
     QVERIFY(box.wait());
     QCOMPARE(box.box().title, QStringLiteral("successful"));
     QCOMPARE(box.box().text, QStringLiteral("Backup successfully."));
@@ -121,7 +121,7 @@ void TestBackup::roundTripIsByteIdentical()
     QVERIFY(dialog.wait());
     QCOMPARE(dialog.dialog().objectName, QStringLiteral("CD"));
     QCOMPARE(dialog.dialog().acceptMode, QFileDialog::AcceptOpen);
-    QCOMPARE(dialog.dialog().nameFilters, QStringList{"Database backup filetype(*.DBK) (*.DBK)"});
+    QCOMPARE(dialog.dialog().nameFilters, QStringList{"Database backup filetype(*.DBK) (*.dbk *.DBK)"});
     QVERIFY(box.wait());
     QCOMPARE(box.box().title, QStringLiteral("OK"));
     QCOMPARE(box.box().text, QStringLiteral("Recovery successfully."));

@@ -12,11 +12,11 @@ using namespace marvono;
 
 class TestDelivered : public QObject {
     Q_OBJECT
-private Q_SLOTS:
+  private Q_SLOTS:
     void deliveredDatabaseLayout();
     void sampleCatalogue();
 
-private:
+  private:
     static int runTool(const QString& name, const QStringList& args)
     {
         QProcess process;
@@ -81,10 +81,23 @@ void TestDelivered::sampleCatalogue()
     }
     QVERIFY(low >= 3);
     QVERIFY(pictures >= 3);
+    // The first sale goes to a named buyer.
+    QCOMPARE(test::fileBytes(folder.file("qexclient/tables.dat")),
+             QByteArray("\"Counter\"\r\n\"Table1\"\r\n\"Table2\"\r\n"));
     // A second run leaves a shop with products alone.
     Database::instance().close();
     QCOMPARE(runTool("marvono-makesample", {folder.path()}), 0);
     QCOMPARE(test::rowsOf("select count(*) from product_info").first().toInt(), products);
+
+    // An operator's own buyer list is never replaced.
+    test::TempAppFolder own;
+    QFile buyers(own.file("qexclient/tables.dat"));
+    QVERIFY(buyers.open(QIODevice::WriteOnly));
+    buyers.write("\"Mine\"\r\n");
+    buyers.close();
+    Database::instance().close();
+    QCOMPARE(runTool("marvono-makesample", {own.path()}), 0);
+    QCOMPARE(test::fileBytes(own.file("qexclient/tables.dat")), QByteArray("\"Mine\"\r\n"));
 }
 
 QTEST_GUILESS_MAIN(TestDelivered)

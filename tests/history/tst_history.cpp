@@ -37,6 +37,8 @@ class TestHistory : public QObject {
     void cancelledSaveWritesNothing();
     void saveFailureKeepsPane();
     void printTwice();
+    void printFailuresAreReported_data();
+    void printFailuresAreReported();
 };
 
 void TestHistory::clear_data()
@@ -85,7 +87,7 @@ void TestHistory::saveEmptyPane()
     QVERIFY(dialog.wait());
     QCOMPARE(dialog.dialog().objectName, QStringLiteral("CD"));
     QCOMPARE(dialog.dialog().acceptMode, QFileDialog::AcceptSave);
-    QCOMPARE(dialog.dialog().nameFilters, QStringList{"Text file(*.TXT) (*.TXT)"});
+    QCOMPARE(dialog.dialog().nameFilters, QStringList{"Text file(*.TXT) (*.txt *.TXT)"});
     QVERIFY(box.wait());
     QCOMPARE(box.box().title, QStringLiteral("OK"));
     QCOMPARE(box.box().text, QStringLiteral("File has been saved"));
@@ -181,13 +183,39 @@ void TestHistory::printTwice()
     QCOMPARE(started, (QList<QStringList>{{"lp", printFile}, {"lp", printFile}}));
     QCOMPARE(QDir(folder.path()).entryList({"print*"}, QDir::Files), QStringList{"print.txt"});
     QVERIFY(!box.box().seen);
+}
 
-    // Nothing is shown when the print command cannot be started either.
-    setPrintLauncher([](const QString&, const QStringList&) { return false; });
-    window.historyPane()->clear();
+void TestHistory::printFailuresAreReported_data()
+{
+    QTest::addColumn<bool>("installed");
+    QTest::addColumn<bool>("writable");
+    QTest::newRow("lp refuses") << true << true;
+    QTest::newRow("no lp") << false << true;
+    QTest::newRow("print.txt cannot be written") << true << false;
+}
+
+void TestHistory::printFailuresAreReported()
+{
+    QFETCH(bool, installed);
+    QFETCH(bool, writable);
+    test::TempAppFolder folder;
+    FrmMain window;
+    const QString printFile = folder.file("print.txt");
+    if (!writable)
+        QVERIFY(QDir().mkpath(printFile + "/blocked"));
+    test::FakePrintCommand lp(1, installed);
+    window.historyPane()->setPlainText("text");
+    test::BoxAnswerer box;
     window.runCommand(Command::PrintHistory);
-    QCOMPARE(test::fileBytes(printFile), QByteArray("\r\n"));
-    QVERIFY(!box.box().seen);
+    QVERIFY(box.wait());
+    QCOMPARE(box.box().title, QStringLiteral("Error"));
+    QCOMPARE(box.box().text, QStringLiteral("(main)Print error"));
+    QCOMPARE(box.box().icon, QMessageBox::Warning);
+    QCOMPARE(window.historyPane()->toPlainText(), QStringLiteral("text"));
+    if (writable)
+        QCOMPARE(test::fileBytes(printFile), QByteArray("text\r\n"));
+    // lp was handed the print file exactly when it exists and the file could be written.
+    QCOMPARE(test::fileBytes(lp.callsPath()), installed && writable ? (printFile + "\n").toUtf8() : QByteArray());
 }
 
 QTEST_MAIN(TestHistory)

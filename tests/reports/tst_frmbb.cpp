@@ -78,6 +78,7 @@ class TestFrmBb : public QObject {
     void exportOfEmptyListAndSecondExportToSameName();
     void cancelledExportWritesNothing();
     void failedExportKeepsTheOldFile();
+    void exportNameGetsItsExtension();
 
   private:
     std::unique_ptr<FrmBB> open(test::SeenBox* box = nullptr)
@@ -235,7 +236,7 @@ void TestFrmBb::exportWritesTheListBelowTheTitles()
     const test::SeenBox box = exportTo(window.get(), path, &dialog);
     QCOMPARE(dialog.objectName, QString("CD"));
     QCOMPARE(dialog.acceptMode, QFileDialog::AcceptSave);
-    QCOMPARE(dialog.nameFilters, QStringList{"Excel File(*.XLS) (*.xls)"});
+    QCOMPARE(dialog.nameFilters, QStringList{"Excel File(*.XLS) (*.xls *.XLS)"});
     QCOMPARE(box.title, QString("Successful"));
     QCOMPARE(box.text, QString("EXCEL file has been exported successfully."));
     QCOMPARE(box.icon, QMessageBox::NoIcon);
@@ -281,6 +282,25 @@ void TestFrmBb::cancelledExportWritesNothing()
     QVERIFY(!exportTo(window.get(), QString(), &dialog).seen);
     QVERIFY(dialog.seen);
     QCOMPARE(QDir(m_folder->path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), before);
+}
+
+void TestFrmBb::exportNameGetsItsExtension()
+{
+    addSale({"Cola", "2.5", "1.8", "4", 5, 7, 2008});
+    const auto window = open();
+    test::SeenFileDialog dialog;
+    QCOMPARE(exportTo(window.get(), m_folder->file("July"), &dialog).title, QString("Successful"));
+    // The description is read once, as designed; the patterns stay out of sight.
+    QCOMPARE(dialog.shownFilters, QStringList{"Excel File(*.XLS)"});
+    QVERIFY(QFile::exists(m_folder->file("July.xls")));
+    QVERIFY(!QFile::exists(m_folder->file("July")));
+    QCOMPARE(test::readWithXlrd(m_folder->file("July.xls")).sheets.value(0).rows.size(), 2);
+
+    // A name with its own extension keeps it; the dialog opens where the last file went.
+    QCOMPARE(exportTo(window.get(), m_folder->file("August.XLS"), &dialog).title, QString("Successful"));
+    QCOMPARE(dialog.folder, QDir(m_folder->path()).absolutePath());
+    QVERIFY(QFile::exists(m_folder->file("August.XLS")));
+    QVERIFY(!QFile::exists(m_folder->file("August.XLS.xls")));
 }
 
 void TestFrmBb::failedExportKeepsTheOldFile()

@@ -66,6 +66,7 @@ class TestFrmScsp : public QObject {
     void noSelectionRefreshesSilently();
     void productFixedAtLoadAndSingleInstance();
     void cancelWritesNothing();
+    void keyboardSellsAndCancels();
 };
 
 void TestFrmScsp::controlsAtLoad()
@@ -237,6 +238,35 @@ void TestFrmScsp::cancelWritesNothing()
     QCOMPARE(test::databaseSnapshot(), before);
     QVERIFY(!shop.window.refreshTimer()->isActive());
     QCOMPARE(shop.window.productList()->model()->rowCount(), 1);
+}
+
+void TestFrmScsp::keyboardSellsAndCancels()
+{
+    Shop shop;
+    QVERIFY(test::addProduct("Cup", "1", "2", "5"));
+    QVERIFY(test::writeBuyers({"A1"}));
+    shop.window.fillProductList();
+    shop.select("Cup");
+    QPointer<FrmSCSP> dialog = shop.open();
+    auto* quantity = child<QLineEdit>(dialog, "txtSellQty");
+    QCOMPARE(dialog->focusWidget(), quantity);
+    // Esc closes it as Cancel does: nothing is sold.
+    const QStringList before = test::databaseSnapshot();
+    QTest::keyClicks(quantity, "1");
+    QTest::keyClick(quantity, Qt::Key_Escape);
+    QTRY_VERIFY(dialog.isNull());
+    QCOMPARE(test::databaseSnapshot(), before);
+
+    dialog = shop.open();
+    quantity = child<QLineEdit>(dialog, "txtSellQty");
+    QCOMPARE(dialog->focusWidget(), quantity);
+    QTest::keyClicks(quantity, "2");
+    test::BoxAnswerer answer;
+    QTest::keyClick(quantity, Qt::Key_Return);
+    QVERIFY(answer.box().seen);
+    QCOMPARE(answer.box().title, QStringLiteral("OK"));
+    QCOMPARE(test::remainingOf("Cup"), QStringLiteral("3"));
+    QTRY_VERIFY(dialog.isNull());
 }
 
 QTEST_MAIN(TestFrmScsp)

@@ -1,6 +1,7 @@
 #include "support/history_dialogs.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QLineEdit>
 #include <QTimer>
 #include <QtTest>
@@ -20,6 +21,10 @@ FileDialogAnswerer::FileDialogAnswerer(const QString& path) : m_seen(std::make_s
         seen->objectName = dialog->objectName();
         seen->acceptMode = dialog->acceptMode();
         seen->nameFilters = dialog->nameFilters();
+        if (auto* types = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo")))
+            for (int i = 0; i < types->count(); ++i)
+                seen->shownFilters.append(types->itemText(i));
+        seen->folder = dialog->directory().absolutePath();
         seen->title = dialog->windowTitle();
         seen->nativeDialog = !dialog->testOption(QFileDialog::DontUseNativeDialog);
         seen->seen = true;

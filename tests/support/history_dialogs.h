@@ -14,6 +14,8 @@ struct SeenFileDialog {
     QString objectName;
     QFileDialog::AcceptMode acceptMode = QFileDialog::AcceptOpen;
     QStringList nameFilters;
+    QStringList shownFilters; // as the operator reads them in the file-type box
+    QString folder;
     QString title;
     bool nativeDialog = true;
     bool seen = false;

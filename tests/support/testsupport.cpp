@@ -4,6 +4,7 @@
 #include "data/database.h"
 #include "data/recordset.h"
 #include "data/schema.h"
+#include "history/historyfiles.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -80,6 +81,25 @@ bool BoxAnswerer::wait(int ms) const
 {
     auto seen = m_seen;
     return QTest::qWaitFor([seen]() { return seen->seen; }, ms);
+}
+
+FakePrintCommand::FakePrintCommand(int exitCode, bool installed) : m_oldPath(qgetenv("PATH"))
+{
+    setPrintLauncher({});
+    if (installed) {
+        QFile script(m_dir.filePath(QStringLiteral("lp")));
+        if (script.open(QIODevice::WriteOnly))
+            script.write("#!/bin/sh\necho \"$*\" >> \"" + callsPath().toUtf8() + "\"\nexit " +
+                         QByteArray::number(exitCode) + "\n");
+        script.close();
+        script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+    qputenv("PATH", QFile::encodeName(m_dir.path()));
+}
+
+FakePrintCommand::~FakePrintCommand()
+{
+    qputenv("PATH", m_oldPath);
 }
 
 QStringList rowsOf(const QString& statement, const QVariantList& values)

@@ -2,9 +2,9 @@
 // Shared test fixtures: a fresh application folder and answering message boxes.
 #include <QMessageBox>
 #include <QPointer>
-#include <QTimer>
 #include <QString>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <functional>
 
 namespace marvono::test {
@@ -13,14 +13,14 @@ namespace marvono::test {
 // false), qexclient/{pic,info,bill} and a setup.dat; the program is pointed at it for the
 // fixture's life.
 class TempAppFolder {
-public:
+  public:
     explicit TempAppFolder(bool withDatabase = true);
     ~TempAppFolder();
     QString path() const { return m_dir.path(); }
     QString file(const QString& relative) const;
     bool isValid() const { return m_valid; }
 
-private:
+  private:
     QTemporaryDir m_dir;
     bool m_valid = false;
 };
@@ -37,15 +37,29 @@ struct SeenBox {
 // Answers the next message box that becomes the active modal widget by pressing `answer`, and
 // records what it showed. Call before the action that opens the box.
 class BoxAnswerer {
-public:
+  public:
     explicit BoxAnswerer(QMessageBox::StandardButton answer = QMessageBox::Ok);
     ~BoxAnswerer();
     const SeenBox& box() const { return *m_seen; }
     bool wait(int ms = 5000) const; // true once a box was answered
 
-private:
+  private:
     std::shared_ptr<SeenBox> m_seen;
     QPointer<QTimer> m_timer;
+};
+
+// Puts a shell script named `lp` that exits with `exitCode` (or, with `installed` false, no `lp`
+// at all) alone on PATH for the fixture's life, and lets the real print command run. Each run
+// appends its arguments as one line to calls().
+class FakePrintCommand {
+  public:
+    explicit FakePrintCommand(int exitCode, bool installed = true);
+    ~FakePrintCommand();
+    QString callsPath() const { return m_dir.filePath(QStringLiteral("calls")); }
+
+  private:
+    QTemporaryDir m_dir;
+    QByteArray m_oldPath;
 };
 
 // Runs every row of a statement as texts (NULL as "<null>"), for compact assertions.

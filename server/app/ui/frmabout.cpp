@@ -6,10 +6,19 @@
 
 #include <QDesktopServices>
 #include <QEvent>
+#include <QFileInfo>
 #include <QLabel>
 #include <QUrl>
 
 namespace marvono {
+namespace {
+
+QString homePageAddress()
+{
+    return QString::fromUtf8(MARVONO_HOMEPAGE).trimmed();
+}
+
+} // namespace
 
 FrmAbout::FrmAbout(QWidget* parent) : QDialog(parent)
 {
@@ -43,22 +52,42 @@ FrmAbout::FrmAbout(QWidget* parent) : QDialog(parent)
     bold.setBold(true);
     bold.setPointSize(bold.pointSize() + 2);
     product->setFont(bold);
-    label(about, "lblWeb", kWebAddress, XPContainer::twips(240, 900, 5100, 300), true);
+    // Without a home page every line points to the user guide, rather than to made-up addresses.
+    const QString homePage = homePageAddress();
+    const QString web = homePage.isEmpty() ? QStringLiteral("Marvono user guide") : homePage;
+    const QString contact = homePage.isEmpty() ? QStringLiteral("see the user guide") : homePage;
+    label(about, "lblWeb", web, XPContainer::twips(240, 900, 5100, 300), true);
     label(info, "lblSalesCaption", QStringLiteral("  Sales:"), XPContainer::twips(150, 450, 1050, 300), false);
-    label(info, "lblSales", QStringLiteral("sales@example.com"), XPContainer::twips(1260, 450, 4100, 300), true);
+    label(info, "lblSales", contact, XPContainer::twips(1260, 450, 4100, 300), true);
     label(info, "lblSupportCaption", QStringLiteral("Support:"), XPContainer::twips(150, 870, 1050, 300), false);
-    label(info, "lblSupport", QStringLiteral("support@example.com"), XPContainer::twips(1260, 870, 4100, 300), true);
+    label(info, "lblSupport", contact, XPContainer::twips(1260, 870, 4100, 300), true);
 
     QPushButton* ok = makeButton(this, QStringLiteral("cmdOK"), QStringLiteral("O K"));
     ok->setGeometry(XPContainer::twips(4290, 3090, 1320, 465));
     connect(ok, &QPushButton::clicked, this, &QDialog::close);
+    pressOnEscape(this, ok);
+}
+
+QUrl FrmAbout::address()
+{
+    const QString homePage = homePageAddress();
+    if (!homePage.isEmpty())
+        return QUrl(homePage);
+    for (const QString& guide :
+         {appPath(QStringLiteral("README.md")), QString::fromUtf8(MARVONO_DOCDIR) + QStringLiteral("/README.md")})
+        if (QFileInfo::exists(guide))
+            return QUrl::fromLocalFile(QFileInfo(guide).absoluteFilePath());
+    return {};
 }
 
 bool FrmAbout::eventFilter(QObject* watched, QEvent* event)
 {
-    // Every address line leads to the vendor's web page.
-    if (event->type() == QEvent::MouseButtonRelease && qobject_cast<QLabel*>(watched))
-        QDesktopServices::openUrl(QUrl(kWebAddress));
+    // Every address line leads to the same place.
+    if (event->type() == QEvent::MouseButtonRelease && qobject_cast<QLabel*>(watched)) {
+        const QUrl target = address();
+        if (!target.isEmpty())
+            QDesktopServices::openUrl(target);
+    }
     return QDialog::eventFilter(watched, event);
 }
 

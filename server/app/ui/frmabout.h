@@ -1,15 +1,18 @@
 #pragma once
-// The about box: product name, version and where to reach the vendor.
+// The about box: product name, version and where to read more.
 #include <QDialog>
+#include <QUrl>
 
 namespace marvono {
 
 class FrmAbout : public QDialog {
     Q_OBJECT
   public:
-    static inline const QString kWebAddress = QStringLiteral("http://www.example.com");
-
     explicit FrmAbout(QWidget* parent = nullptr);
+
+    // The home page set at build time, or else the user guide (README.md) in the application
+    // folder or the installed documentation; empty when there is none of them.
+    static QUrl address();
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

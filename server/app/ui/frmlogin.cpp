@@ -1,6 +1,7 @@
 #include "app/ui/frmlogin.h"
 
 #include "app/appcontext.h"
+#include "app/instance.h"
 #include "app/login.h"
 #include "app/settings.h"
 #include "app/ui/frmmain.h"
@@ -16,6 +17,7 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QPainterPath>
+#include <QShortcut>
 #include <QTimer>
 
 namespace marvono {
@@ -70,6 +72,7 @@ FrmLogin::FrmLogin(QWidget* parent) : QWidget(parent)
               XPContainer::twips(1440, 1140, 1080, 255));
     m_password = makeLineEdit(m_frame, QStringLiteral("txtPWD"), XPContainer::twips(2520, 1080, 2700, 330));
     m_password->setEchoMode(QLineEdit::Password);
+    m_password->setStyleSheet(QStringLiteral("lineedit-password-character: 42;")); // '*', as in the preferences
 
     m_savePassword = new QCheckBox(m_frame);
     m_savePassword->setObjectName(QStringLiteral("chkSavePwd"));
@@ -92,6 +95,10 @@ FrmLogin::FrmLogin(QWidget* parent) : QWidget(parent)
     connect(m_ok, &QPushButton::clicked, this, &FrmLogin::login);
     connect(m_cancel, &QPushButton::clicked, this, []() { QCoreApplication::exit(0); });
     connect(m_timer, &QTimer::timeout, this, &FrmLogin::handOver);
+
+    // The main window's F1 does not exist yet: help is reachable before the first login too.
+    auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
+    connect(help, &QShortcut::activated, this, []() { openHelpFile(); });
 }
 
 FrmLogin::~FrmLogin() = default;

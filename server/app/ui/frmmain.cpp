@@ -1,6 +1,7 @@
 #include "app/ui/frmmain.h"
 
 #include "app/appcontext.h"
+#include "app/instance.h"
 #include "app/settings.h"
 #include "app/ui/frmabout.h"
 #include "bills/buyerlist.h"
@@ -11,7 +12,6 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QDesktopServices>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
@@ -23,7 +23,6 @@
 #include <QShortcut>
 #include <QTimer>
 #include <QTreeView>
-#include <QUrl>
 
 namespace marvono {
 
@@ -462,9 +461,7 @@ void FrmMain::startUpdater()
 
 void FrmMain::openHelp()
 {
-    const QString help = appPath(QStringLiteral("tutorial.chm"));
-    if (QFileInfo::exists(help))
-        QDesktopServices::openUrl(QUrl::fromLocalFile(help));
+    openHelpFile();
 }
 
 void FrmMain::showAbout()

@@ -62,16 +62,17 @@ void FrmBill::buildControls()
     int top = 750;
     for (const auto& design : boxes) {
         makeLabel(m_container, QString::fromLatin1(design.label), QString::fromLatin1(design.text),
-                 XPContainer::twips(6450, top + 30, 1200, 300));
-        *design.box = makeLineEdit(m_container, QString::fromLatin1(design.name), XPContainer::twips(7650, top, 1800, 330));
+                  XPContainer::twips(6450, top + 30, 1200, 300));
+        *design.box =
+            makeLineEdit(m_container, QString::fromLatin1(design.name), XPContainer::twips(7650, top, 1800, 330));
         top += 450;
     }
     m_unitSymbol = makeLabel(m_container, QStringLiteral("Label8"), QStringLiteral("$"),
-                            XPContainer::twips(9500, 750 + 3 * 450 + 30, 600, 300));
+                             XPContainer::twips(9500, 750 + 3 * 450 + 30, 600, 300));
     m_subTotalSymbol = makeLabel(m_container, QStringLiteral("Label7"), QStringLiteral("$"),
-                                XPContainer::twips(9500, 750 + 4 * 450 + 30, 600, 300));
+                                 XPContainer::twips(9500, 750 + 4 * 450 + 30, 600, 300));
     m_total = makeLabel(m_container, QStringLiteral("lblTotal"), QStringLiteral("Total:"),
-                       XPContainer::twips(240, 5400, 6000, 360));
+                        XPContainer::twips(240, 5400, 6000, 360));
 
     const struct {
         const char* name;
@@ -92,6 +93,7 @@ void FrmBill::buildControls()
         button->setGeometry(XPContainer::twips(design.left, design.top, 1650, 450));
         connect(button, &QPushButton::clicked, this, design.handler);
     }
+    pressOnEscape(this, findChild<QPushButton*>(QStringLiteral("cmdExit")));
     connect(m_list, &QTreeWidget::itemClicked, this, &FrmBill::lineClicked);
 }
 
@@ -250,7 +252,8 @@ void FrmBill::leave()
 void FrmBill::printBill()
 {
     marvono::printBill(
-        BillPrintout{runValues().shopName, Clock::now(), shownLines(), m_total->text(), runValues().currencySymbol});
+        BillPrintout{runValues().shopName, Clock::now(), shownLines(), m_total->text(), runValues().currencySymbol},
+        this, [this]() { warn(this, QStringLiteral("Error"), QStringLiteral("(Bill)Print error")); });
 }
 
 } // namespace marvono

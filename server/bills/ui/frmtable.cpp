@@ -57,11 +57,14 @@ void FrmTable::buildControls()
     };
     int top = 1800;
     for (const ButtonDesign& design : buttons) {
-        QPushButton* button = makeButton(container, QString::fromLatin1(design.name), QString::fromLatin1(design.caption));
+        QPushButton* button =
+            makeButton(container, QString::fromLatin1(design.name), QString::fromLatin1(design.caption));
         button->setGeometry(XPContainer::twips(4200, top, 1620, 450));
         connect(button, &QPushButton::clicked, this, design.handler);
         top += 660;
     }
+    pressOnEnter(m_name, findChild<QPushButton*>(QStringLiteral("cmdadd")));
+    pressOnEscape(this, findChild<QPushButton*>(QStringLiteral("cmdExit")));
     connect(m_list, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
         if (m_list->count() > 0 && item)
             m_name->setText(item->text());

@@ -9,8 +9,8 @@ namespace marvono {
 
 void registerCatalogueCommands(CommandTable& table)
 {
-    table.set(Command::AddProduct, [](FrmMain&) { showSingleDialog<FrmTJSP>(); });
-    table.set(Command::ModifyProduct, [](FrmMain&) { showSingleDialog<FrmXGSP>(); });
+    table.set(Command::AddProduct, [](FrmMain& window) { showSingleDialog<FrmTJSP>(&window); });
+    table.set(Command::ModifyProduct, [](FrmMain& window) { showSingleDialog<FrmXGSP>(&window); });
     table.set(Command::DeleteProductButton,
               [](FrmMain& main) { deleteSelectedProduct(main, DeleteMode::WithPicture); });
     table.set(Command::DeleteProductMenu, [](FrmMain& main) { deleteSelectedProduct(main, DeleteMode::RowOnly); });

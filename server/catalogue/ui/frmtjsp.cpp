@@ -7,16 +7,16 @@
 
 namespace marvono {
 
-FrmTJSP::FrmTJSP()
-    : ProductForm(QStringLiteral("frmTJSP"), QStringLiteral("Add a new product"), QStringLiteral("Add a new product"),
-                  QStringLiteral(" Add"))
+FrmTJSP::FrmTJSP(QWidget* parent)
+    : ProductForm(parent, QStringLiteral("frmTJSP"), QStringLiteral("Add a new product"),
+                  QStringLiteral("Add a new product"), QStringLiteral(" Add"))
 {
     loadCategories();
     for (QLineEdit* box : {m_name, m_inPrice, m_allQty, m_outPrice, m_leastQty})
         box->clear();
 }
 
-void FrmTJSP::accept()
+void FrmTJSP::commit()
 {
     const AddResult result = addProduct(values(), m_picturePath->text(), m_preview->image());
     switch (result.outcome) {

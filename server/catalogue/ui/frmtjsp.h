@@ -7,10 +7,10 @@ namespace marvono {
 class FrmTJSP : public ProductForm {
     Q_OBJECT
   public:
-    FrmTJSP();
+    explicit FrmTJSP(QWidget* parent = nullptr);
 
   protected:
-    void accept() override;
+    void commit() override;
 };
 
 } // namespace marvono

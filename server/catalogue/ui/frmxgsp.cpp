@@ -10,8 +10,8 @@
 
 namespace marvono {
 
-FrmXGSP::FrmXGSP()
-    : ProductForm(QStringLiteral("frmXGSP"), QStringLiteral("XGSP"), QStringLiteral("Modify a product"),
+FrmXGSP::FrmXGSP(QWidget* parent)
+    : ProductForm(parent, QStringLiteral("frmXGSP"), QStringLiteral("XGSP"), QStringLiteral("Modify a product"),
                   QStringLiteral(" Update"))
 {
     m_oldName = new QLineEdit(m_frame);
@@ -34,7 +34,7 @@ FrmXGSP::FrmXGSP()
         m_preview->setImage(loadPicture(m_picturePath->text()));
 }
 
-void FrmXGSP::accept()
+void FrmXGSP::commit()
 {
     const ModifyResult result = modifyProduct(m_oldName->text(), values(), m_pictureNumber->text(),
                                               !m_picturePath->text().isEmpty(), m_preview->image());

@@ -7,10 +7,10 @@ namespace marvono {
 class FrmXGSP : public ProductForm {
     Q_OBJECT
   public:
-    FrmXGSP();
+    explicit FrmXGSP(QWidget* parent = nullptr);
 
   protected:
-    void accept() override;
+    void commit() override;
 
   private:
     QLineEdit* m_oldName;       // Text1: the key of the edit, fixed at open

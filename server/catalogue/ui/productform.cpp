@@ -6,6 +6,7 @@
 #include "controls/ui/xpcontainer.h"
 
 #include <QComboBox>
+#include <QImageReader>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
@@ -79,9 +80,9 @@ void PicturePreview::paintEvent(QPaintEvent*)
     painter.drawImage(QRect(0, 0, kSide, kSide), m_image);
 }
 
-ProductForm::ProductForm(const QString& objectName, const QString& windowCaption, const QString& frameCaption,
-                         const QString& okCaption)
-    : QWidget(nullptr, Qt::Dialog)
+ProductForm::ProductForm(QWidget* parent, const QString& objectName, const QString& windowCaption,
+                         const QString& frameCaption, const QString& okCaption)
+    : QDialog(parent)
 {
     setObjectName(objectName);
     setWindowTitle(windowCaption);
@@ -138,10 +139,11 @@ ProductForm::ProductForm(const QString& objectName, const QString& windowCaption
 
     m_ok = makeButton(m_frame, QStringLiteral("cmdOK"), okCaption);
     m_ok->setGeometry(kWidth - 2 * 100 - kLabelLeft, kHeight - 40, 90, 28);
-    connect(m_ok, &QPushButton::clicked, this, [this]() { accept(); });
+    connect(m_ok, &QPushButton::clicked, this, [this]() { commit(); });
     m_cancel = makeButton(m_frame, QStringLiteral("cmdCancel"), QStringLiteral(" Cancel"));
     m_cancel->setGeometry(kWidth - 100 - kLabelLeft, kHeight - 40, 90, 28);
     connect(m_cancel, &QPushButton::clicked, this, &QWidget::close);
+    pressOnEscape(this, m_cancel);
 }
 
 ProductValues ProductForm::values() const
@@ -180,11 +182,26 @@ void ProductForm::loadCategories()
     m_type->setEditText(QString());
 }
 
+QString ProductForm::pictureFilterPairs()
+{
+    // Pictures are loaded by their content, so every format the image reader knows is offered
+    // after the two designed ones.
+    QStringList others;
+    for (const QByteArray& format : QImageReader::supportedImageFormats()) {
+        const QString pattern = QStringLiteral("*.") + QString::fromLatin1(format).toLower();
+        if (pattern != QStringLiteral("*.jpg") && pattern != QStringLiteral("*.gif") && !others.contains(pattern))
+            others.append(pattern);
+    }
+    QString pairs = QStringLiteral("JPEG文件(*.jpg)|*.jpg|GIF文件(*.gif)|*.gif");
+    if (!others.isEmpty())
+        pairs += QStringLiteral("|Other pictures|") + others.join(QLatin1Char(';'));
+    return pairs;
+}
+
 void ProductForm::browse()
 {
-    const QString path =
-        chooseFile(this, FileDialogMode::Open, QStringLiteral("CommonDialog1"), QStringLiteral("选择图片"),
-                   QStringLiteral("JPEG文件(*.jpg)|*.jpg|GIF文件(*.gif)|*.gif"));
+    const QString path = chooseFile(this, FileDialogMode::Open, QStringLiteral("CommonDialog1"),
+                                    QStringLiteral("选择图片"), pictureFilterPairs());
     if (path.isEmpty())
         return;
     m_picturePath->setText(path);

@@ -3,6 +3,7 @@
 // preview with its Browse button, the introduction text and the two buttons.
 #include "catalogue/products.h"
 
+#include <QDialog>
 #include <QImage>
 #include <QWidget>
 
@@ -35,10 +36,11 @@ class PicturePreview : public QWidget {
     QImage m_image;
 };
 
-class ProductForm : public QWidget {
+class ProductForm : public QDialog {
     Q_OBJECT
   public:
-    ProductForm(const QString& objectName, const QString& windowCaption, const QString& frameCaption,
+    // `parent` is the main window: the form opens centred over it and stays in front of it.
+    ProductForm(QWidget* parent, const QString& objectName, const QString& windowCaption, const QString& frameCaption,
                 const QString& okCaption);
 
     ProductValues values() const;
@@ -50,7 +52,8 @@ class ProductForm : public QWidget {
   protected:
     // Fills the category list from the catalogue.
     void loadCategories();
-    virtual void accept() = 0;
+    // The OK button: stores the boxes (add or modify).
+    virtual void commit() = 0;
 
     XPContainer* m_frame;
     QLineEdit* m_name;
@@ -69,6 +72,7 @@ class ProductForm : public QWidget {
 
   private:
     void browse();
+    static QString pictureFilterPairs();
 };
 
 } // namespace marvono

@@ -1,6 +1,9 @@
 #include "controls/ui/dialogs.h"
 
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QShortcut>
 
 namespace marvono {
 
@@ -20,16 +23,62 @@ void warn(QWidget* parent, const QString& title, const QString& text)
 
 bool confirm(QWidget* parent, const QString& title, const QString& text)
 {
-    return showMessage(parent, QMessageBox::Warning, title, text, QMessageBox::Ok | QMessageBox::Cancel)
-           == QMessageBox::Ok;
+    return showMessage(parent, QMessageBox::Warning, title, text, QMessageBox::Ok | QMessageBox::Cancel) ==
+           QMessageBox::Ok;
 }
+
+namespace {
+
+// One "Desc|*.a;*.b" pair: the description as given and its patterns in both letter cases.
+struct FileFilter {
+    QString description;
+    QStringList patterns;
+};
+
+QList<FileFilter> parseFilterPairs(const QString& pairs)
+{
+    const QStringList parts = pairs.split(QLatin1Char('|'));
+    QList<FileFilter> filters;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        FileFilter filter{parts[i], {}};
+        for (const QString& pattern : parts[i + 1].split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+            for (const QString& spelling : {pattern.toLower(), pattern.toUpper(), pattern})
+                if (!filter.patterns.contains(spelling))
+                    filter.patterns.append(spelling);
+        }
+        filters.append(filter);
+    }
+    return filters;
+}
+
+// "*.xls" gives "xls"; a pattern without a plain extension ("*", "*.*") gives nothing.
+QString patternSuffix(const QString& pairs, qsizetype filterIndex)
+{
+    const QStringList parts = pairs.split(QLatin1Char('|'));
+    if (filterIndex * 2 + 1 >= parts.size())
+        return {};
+    const QString first = parts[filterIndex * 2 + 1].section(QLatin1Char(';'), 0, 0).trimmed();
+    if (!first.startsWith(QStringLiteral("*.")))
+        return {};
+    const QString suffix = first.mid(2);
+    return suffix.contains(QLatin1Char('*')) || suffix.contains(QLatin1Char('?')) ? QString() : suffix;
+}
+
+// Dialogs open where the operator last chose a file during this run, at first in the home folder.
+QString& lastFileFolder()
+{
+    static QString folder = QDir::homePath();
+    return folder;
+}
+
+} // namespace
 
 QString qtFileFilter(const QString& pairs)
 {
-    const QStringList parts = pairs.split(QLatin1Char('|'));
     QStringList filters;
-    for (qsizetype i = 0; i + 1 < parts.size(); i += 2)
-        filters.append(parts[i] + QStringLiteral(" (") + parts[i + 1] + QLatin1Char(')'));
+    for (const FileFilter& filter : parseFilterPairs(pairs))
+        filters.append(filter.description + QStringLiteral(" (") + filter.patterns.join(QLatin1Char(' ')) +
+                       QLatin1Char(')'));
     return filters.join(QStringLiteral(";;"));
 }
 
@@ -39,15 +88,30 @@ QString chooseFile(QWidget* parent, FileDialogMode mode, const QString& objectNa
     QFileDialog dialog(parent, title);
     dialog.setObjectName(objectName);
     dialog.setOption(QFileDialog::DontUseNativeDialog);
+    // The descriptions already name their patterns; Qt would repeat them after each one.
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
     // Every save in the program replaces an existing file without a question.
     dialog.setOption(QFileDialog::DontConfirmOverwrite);
     dialog.setAcceptMode(mode == FileDialogMode::Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(mode == FileDialogMode::Save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
-    dialog.setNameFilter(qtFileFilter(filterPairs));
+    const QString filters = qtFileFilter(filterPairs);
+    dialog.setNameFilter(filters);
+    if (mode == FileDialogMode::Save) {
+        dialog.setDefaultSuffix(patternSuffix(filterPairs, 0));
+        const QStringList shown = filters.split(QStringLiteral(";;"));
+        QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
+                         [&dialog, shown, filterPairs](const QString& f) {
+                             dialog.setDefaultSuffix(patternSuffix(filterPairs, shown.indexOf(f)));
+                         });
+    }
+    const QString folder = lastFileFolder();
+    dialog.setDirectory(QFileInfo(folder).isDir() ? folder : QDir::homePath());
     dialog.selectFile(QString());
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
-    return dialog.selectedFiles().constFirst();
+    const QString path = dialog.selectedFiles().constFirst();
+    lastFileFolder() = QFileInfo(path).absolutePath();
+    return path;
 }
 
 QLabel* makeLabel(QWidget* parent, const QString& objectName, const QString& text, const QRect& geometry)
@@ -64,6 +128,19 @@ QLineEdit* makeLineEdit(QWidget* parent, const QString& objectName, const QRect&
     box->setObjectName(objectName);
     box->setGeometry(geometry);
     return box;
+}
+
+void pressOnEscape(QWidget* window, QPushButton* button)
+{
+    // A shortcut, not QDialog's own Esc: that one hides the dialog without running the button's
+    // handler (and without the close event some windows act on).
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), window);
+    QObject::connect(escape, &QShortcut::activated, button, &QPushButton::click);
+}
+
+void pressOnEnter(QLineEdit* box, QPushButton* button)
+{
+    QObject::connect(box, &QLineEdit::returnPressed, button, &QPushButton::click);
 }
 
 QPushButton* makeButton(QWidget* parent, const QString& objectName, const QString& caption)

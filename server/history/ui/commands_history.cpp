@@ -35,8 +35,11 @@ void saveHistory(FrmMain& window)
 
 void printPane(FrmMain& window)
 {
-    if (QPlainTextEdit* pane = window.historyPane())
-        printHistory(pane->toPlainText());
+    QPlainTextEdit* pane = window.historyPane();
+    if (!pane)
+        return;
+    printHistory(pane->toPlainText(), &window,
+                 [&window]() { warn(&window, QStringLiteral("Error"), QStringLiteral("(main)Print error")); });
 }
 
 } // namespace

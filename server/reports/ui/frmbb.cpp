@@ -70,6 +70,7 @@ void FrmBB::buildControls()
     connect(searchButton, &QPushButton::clicked, this, &FrmBB::search);
     connect(exportButton, &QPushButton::clicked, this, &FrmBB::exportList);
     connect(exitButton, &QPushButton::clicked, this, &QWidget::close);
+    pressOnEscape(this, exitButton);
 }
 
 void FrmBB::load()

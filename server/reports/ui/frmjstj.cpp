@@ -46,6 +46,7 @@ void FrmJSTJ::buildControls()
 
     connect(report, &QPushButton::clicked, this, &FrmJSTJ::openReport);
     connect(ok, &QPushButton::clicked, this, &QWidget::close);
+    pressOnEscape(this, ok);
 }
 
 void FrmJSTJ::load()

@@ -55,17 +55,18 @@ void FrmSCSP::buildControls()
     m_product->hide();
 
     makeLabel(m_container, QStringLiteral("Label2"), QStringLiteral("Product Name:"),
-             XPContainer::twips(300, 600, 1500, 300));
+              XPContainer::twips(300, 600, 1500, 300));
     m_name = addBox(m_container, QStringLiteral("txtName"), XPContainer::twips(1800, 570, 3000, 330), true);
-    makeLabel(m_container, QStringLiteral("Label3"), QStringLiteral("Price:"), XPContainer::twips(300, 1080, 1500, 300));
+    makeLabel(m_container, QStringLiteral("Label3"), QStringLiteral("Price:"),
+              XPContainer::twips(300, 1080, 1500, 300));
     m_price = addBox(m_container, QStringLiteral("txtOutPrice"), XPContainer::twips(1800, 1050, 2100, 330), true);
     m_symbol = makeLabel(m_container, QStringLiteral("Label7"), QStringLiteral("USD"),
-                        XPContainer::twips(3990, 1080, 900, 300));
+                         XPContainer::twips(3990, 1080, 900, 300));
     makeLabel(m_container, QStringLiteral("Label4"), QStringLiteral("Quantity:"),
-             XPContainer::twips(300, 1560, 1500, 300));
+              XPContainer::twips(300, 1560, 1500, 300));
     m_quantity = addBox(m_container, QStringLiteral("txtSellQty"), XPContainer::twips(1800, 1530, 2100, 330), false);
     makeLabel(m_container, QStringLiteral("Label5"), QStringLiteral("Unit(s)"),
-             XPContainer::twips(3990, 1560, 900, 300));
+              XPContainer::twips(3990, 1560, 900, 300));
 
     m_ok = makeButton(m_container, QStringLiteral("cmdOK"), QStringLiteral("    Sell   "));
     m_ok->setGeometry(XPContainer::twips(900, 2250, 1500, 450));
@@ -74,6 +75,10 @@ void FrmSCSP::buildControls()
 
     connect(m_ok, &QPushButton::clicked, this, &FrmSCSP::sell);
     connect(m_cancel, &QPushButton::clicked, this, &QWidget::close);
+    pressOnEscape(this, m_cancel);
+    pressOnEnter(m_quantity, m_ok);
+    // The quantity is the one thing the operator types here.
+    m_quantity->setFocus();
 }
 
 void FrmSCSP::load()

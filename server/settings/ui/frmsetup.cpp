@@ -99,6 +99,7 @@ void FrmSetup::build()
     QPushButton* cancel = makeButton(m_frame, QStringLiteral("cmdCancel"), QStringLiteral(" Cancel"));
     cancel->setGeometry(XPContainer::twips(4050, 5970, 1425, 585));
     connect(cancel, &QPushButton::clicked, this, &FrmSetup::close);
+    pressOnEscape(this, cancel);
 }
 
 void FrmSetup::load()
