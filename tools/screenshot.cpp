@@ -3,6 +3,7 @@
 //   usage: marvono-screenshot APPFOLDER OUT.png
 #include "app/appcontext.h"
 #include "app/settings.h"
+#include "app/ui/artwork.h"
 #include "app/ui/frmmain.h"
 
 #include <QApplication>
@@ -23,6 +24,7 @@ int main(int argc, char** argv)
     }
     marvono::setAppFolder(args.at(1));
     marvono::runValues().currentUser = QStringLiteral("vetch");
+    marvono::installProgramIcon();
     auto* window = new marvono::FrmMain;
     window->show();
     window->load(nullptr);

@@ -3,10 +3,13 @@
 #include "app/appcontext.h"
 #include "app/instance.h"
 #include "app/settings.h"
+#include "app/ui/artwork.h"
 #include "app/ui/frmabout.h"
 #include "bills/buyerlist.h"
 #include "catalogue/productlistmodel.h"
+#include "controls/ui/columnfit.h"
 #include "controls/ui/dialogs.h"
+#include "controls/ui/toolbarbutton.h"
 #include "controls/ui/xpcontainer.h"
 
 #include <QApplication>
@@ -45,8 +48,20 @@ QLabel* placedLabel(QWidget* parent, const char* name, const QString& text, QRec
 }
 } // namespace
 
+// A control whose edges follow the client area's right and bottom edges when that area differs
+// from the designed one: the frames then fill the window whatever its title bar and borders take.
+struct Anchor {
+    QWidget* widget;
+    QRect design;
+    Qt::Edges follow;
+};
+
+// The client area the frames were designed for.
+constexpr QSize kDesignClient{1016, 695};
+
 struct FrmMain::Private {
     CommandTable commands;
+    QList<Anchor> anchors;
     XPContainer* tools = nullptr;   // XPContainer2
     XPContainer* food = nullptr;    // XPContainer1
     XPContainer* detail = nullptr;  // XPContainer3
@@ -117,17 +132,28 @@ void FrmMain::buildFrames()
         const char* name;
         const char* caption;
         int left;
+        const char* themeIcon;
+        const char* artwork;
     };
-    static const Tool tools[] = {{"cmdAdd", "Add New", 60},     {"cmdDel", "Delete", 1050},
-                                 {"cmdEdit", "Modify", 2040},   {"cmdSale", "Add to cart", 3030},
-                                 {"cmdBill", "Checkout", 4020}, {"cmdJS", "Stat.", 5010},
-                                 {"cmdSkins", "Skins", 6000},   {"cmdXX", "Setup", 6990},
-                                 {"cmdUpdate", "Update", 7980}, {"cmdExit", "Exit", 14190}};
+    static const Tool tools[] = {{"cmdAdd", "Add New", 60, "list-add", "add"},
+                                 {"cmdDel", "Delete", 1050, "edit-delete", "delete"},
+                                 {"cmdEdit", "Modify", 2040, "document-properties", "modify"},
+                                 {"cmdSale", "Add to cart", 3030, "shopping-cart", "cart"},
+                                 {"cmdBill", "Checkout", 4020, "accessories-calculator", "checkout"},
+                                 {"cmdJS", "Stat.", 5010, "x-office-spreadsheet", "statistics"},
+                                 {"cmdSkins", "Skins", 6000, "preferences-desktop-theme", "skins"},
+                                 {"cmdXX", "Setup", 6990, "preferences-system", "setup"},
+                                 {"cmdUpdate", "Update", 7980, "system-software-update", "update"},
+                                 {"cmdExit", "Exit", 14190, "application-exit", "exit"}};
     QHash<QString, QPushButton*> buttons;
-    for (const Tool& tool : tools)
-        buttons.insert(QString::fromLatin1(tool.name),
-                       placedButton(d->tools, tool.name, QString::fromLatin1(tool.caption),
-                                    XPContainer::twips(tool.left, 390, 1005, 780)));
+    for (const Tool& tool : tools) {
+        auto* button =
+            new ToolbarButton(artworkIcon(tool.themeIcon, tool.artwork), QString::fromLatin1(tool.caption), d->tools);
+        button->setObjectName(QString::fromLatin1(tool.name));
+        button->setAutoDefault(false);
+        button->setGeometry(XPContainer::twips(tool.left, 390, 1005, 780));
+        buttons.insert(button->objectName(), button);
+    }
     auto dispatch = [this, &buttons](const char* name, Command command) {
         connect(buttons.value(QString::fromLatin1(name)), &QPushButton::clicked, this,
                 [this, command]() { runCommand(command); });
@@ -150,8 +176,11 @@ void FrmMain::buildFrames()
     d->buyers->setObjectName(QStringLiteral("cmbTable"));
     d->buyers->setGeometry(XPContainer::twips(9120, 480, 1500, 315));
     d->buyers->hide(); // holds the buyer list for the run; never shown
-    auto* image = placedLabel(d->tools, "Image1", QString(), XPContainer::twips(9120, 390, 4935, 780));
-    image->setScaledContents(true);
+    // The decorative picture sits at the right of the caption bar, clear of the controls below it.
+    const QSize stripe(176, 20);
+    auto* image = placedLabel(d->tools, "Image1", QString(),
+                              QRect(QPoint(kDesignClient.width() - stripe.width() - 8, 2), stripe));
+    image->setPixmap(toolbarPicture(stripe));
 
     // Product list.
     d->list = new QTreeView(d->food);
@@ -169,6 +198,7 @@ void FrmMain::buildFrames()
     d->list->header()->setSectionsClickable(false);
     d->list->header()->setStretchLastSection(false);
     d->list->installEventFilter(this);
+    keepColumnsFitted(d->list);
     connect(d->list, &QTreeView::clicked, this, [this]() { runCommand(Command::ProductClicked); });
     connect(d->list, &QTreeView::doubleClicked, this, [this]() { runCommand(Command::SellProduct); });
 
@@ -197,15 +227,45 @@ void FrmMain::buildFrames()
         const char* caption;
         int left;
         Command command;
+        Qt::Edges follow; // Clear keeps to the left, Print and Save to the right
     };
-    static const PaneButton paneButtons[] = {{"cmdClear", "Clear", 150, Command::ClearHistoryButton},
-                                             {"command3", "Print", 2760, Command::PrintHistory},
-                                             {"command1", "Save", 4320, Command::SaveHistory}};
+    const Qt::Edges down = Qt::TopEdge | Qt::BottomEdge;
+    const PaneButton paneButtons[] = {
+        {"cmdClear", "Clear", 150, Command::ClearHistoryButton, down},
+        {"command3", "Print", 2760, Command::PrintHistory, down | Qt::LeftEdge | Qt::RightEdge},
+        {"command1", "Save", 4320, Command::SaveHistory, down | Qt::LeftEdge | Qt::RightEdge}};
     for (const PaneButton& b : paneButtons) {
         QPushButton* button = placedButton(d->history, b.name, QString::fromLatin1(b.caption),
                                            XPContainer::twips(b.left, 6090, 1425, 585));
         const Command command = b.command;
         connect(button, &QPushButton::clicked, this, [this, command]() { runCommand(command); });
+        d->anchors.append({button, button->geometry(), b.follow});
+    }
+
+    const Qt::Edges moveAcross = Qt::LeftEdge | Qt::RightEdge;
+    for (const Anchor& anchor :
+         {Anchor{d->tools, {}, Qt::RightEdge}, Anchor{buttons.value(QStringLiteral("cmdExit")), {}, moveAcross},
+          Anchor{image, {}, moveAcross}, Anchor{d->food, {}, Qt::BottomEdge}, Anchor{d->list, {}, Qt::BottomEdge},
+          Anchor{d->detail, {}, Qt::RightEdge}, Anchor{d->history, {}, Qt::RightEdge | Qt::BottomEdge},
+          Anchor{d->pane, {}, Qt::RightEdge | Qt::BottomEdge}})
+        d->anchors.append({anchor.widget, anchor.widget->geometry(), anchor.follow});
+    central->installEventFilter(this);
+}
+
+void FrmMain::followClientArea()
+{
+    const QSize grow = centralWidget()->size() - kDesignClient;
+    for (const Anchor& anchor : std::as_const(d->anchors)) {
+        QRect place = anchor.design;
+        if (anchor.follow & Qt::LeftEdge)
+            place.setLeft(place.left() + grow.width());
+        if (anchor.follow & Qt::RightEdge)
+            place.setRight(place.right() + grow.width());
+        if (anchor.follow & Qt::TopEdge)
+            place.setTop(place.top() + grow.height());
+        if (anchor.follow & Qt::BottomEdge)
+            place.setBottom(place.bottom() + grow.height());
+        anchor.widget->setGeometry(place);
     }
 }
 
@@ -446,6 +506,8 @@ bool FrmMain::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == d->list && event->type() == QEvent::FocusOut)
         runCommand(Command::ProductListFocusLost);
+    if (watched == centralWidget() && event->type() == QEvent::Resize)
+        followClientArea();
     return QMainWindow::eventFilter(watched, event);
 }
 

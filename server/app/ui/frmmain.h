@@ -69,6 +69,7 @@ class FrmMain : public QMainWindow {
     void applyTheme();
     void refreshFromTimer();
     void keepOuterSize();
+    void followClientArea();
     void placeOnScreen();
     void closeSplash();
     void startUpdater();

@@ -2,6 +2,7 @@
 
 #include "app/appcontext.h"
 #include "app/instance.h"
+#include "app/ui/artwork.h"
 #include "app/ui/frmlogin.h"
 
 #include <map>
@@ -20,6 +21,7 @@ FrmLogin* startProgram(const QString& lockName)
     heldLocks.emplace(lockName, std::move(lock));
 
     registerHelpFile(appPath(QStringLiteral("tutorial.chm")));
+    installProgramIcon();
 
     auto* login = new FrmLogin;
     login->setAttribute(Qt::WA_DeleteOnClose);

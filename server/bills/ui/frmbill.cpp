@@ -3,6 +3,7 @@
 #include "app/appcontext.h"
 #include "bills/billprint.h"
 #include "bills/buyerlist.h"
+#include "controls/ui/columnfit.h"
 #include "controls/ui/dialogs.h"
 #include "controls/ui/xpcontainer.h"
 #include "sales/sale.h"
@@ -48,6 +49,7 @@ void FrmBill::buildControls()
     m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_list->setSelectionMode(QAbstractItemView::SingleSelection);
     m_list->header()->setDefaultSectionSize(XPContainer::twips(0, 0, 1170, 0).width());
+    keepColumnsFitted(m_list);
 
     const struct {
         const char* label;

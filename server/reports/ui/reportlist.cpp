@@ -1,5 +1,7 @@
 #include "reports/ui/reportlist.h"
 
+#include "controls/ui/columnfit.h"
+
 #include <QHeaderView>
 #include <QTreeView>
 
@@ -18,6 +20,7 @@ QTreeView* makeReportList(QWidget* parent, QAbstractItemModel* model, const QRec
     list->setEditTriggers(QAbstractItemView::NoEditTriggers);
     list->header()->setStretchLastSection(true);
     list->header()->setDefaultSectionSize(geometry.width() / qMax(1, model->columnCount()));
+    keepColumnsFitted(list);
     return list;
 }
 
