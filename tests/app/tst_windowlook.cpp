@@ -12,14 +12,11 @@
 #include "support/shopdata.h"
 #include "support/testsupport.h"
 
-#include <QAbstractItemView>
 #include <QCheckBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
-#include <QMenuBar>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QStyleOption>
 #include <QTreeView>
 #include <QtTest>
@@ -28,90 +25,67 @@ using namespace marvono;
 
 namespace {
 
-void report(QStringList& clipped, const QWidget* widget, const QString& text, QSize need, QSize room)
+// Notes `text` of `widget` when it needs more than its room.
+void expectRoom(QStringList& clipped, const QWidget* widget, const QString& text, QSize need, QSize room)
 {
-    clipped << QStringLiteral("%1 \"%2\" needs %3x%4 in %5x%6")
-                   .arg(widget->window()->objectName() + QLatin1Char('/') + widget->objectName(), text)
-                   .arg(need.width())
-                   .arg(need.height())
-                   .arg(room.width())
-                   .arg(room.height());
-}
-
-bool fits(QSize need, QSize room)
-{
-    return need.width() <= room.width() && need.height() <= room.height();
+    if (need.width() > room.width() || need.height() > room.height())
+        clipped << QStringLiteral("%1/%2 \"%3\" needs %4x%5 in %6x%7")
+                       .arg(widget->window()->objectName(), widget->objectName(), text)
+                       .arg(need.width())
+                       .arg(need.height())
+                       .arg(room.width())
+                       .arg(room.height());
 }
 
 void checkLabel(const QLabel* label, QStringList& clipped)
 {
-    if (label->text().isEmpty() || label->wordWrap() || label->textFormat() == Qt::RichText ||
-        (label->textFormat() == Qt::AutoText && Qt::mightBeRichText(label->text())))
+    if (label->text().isEmpty() || label->wordWrap() || Qt::mightBeRichText(label->text()))
         return;
     const int margin = label->margin();
     const QRect room = label->contentsRect().adjusted(margin, margin, -margin, -margin);
-    const QSize need = label->fontMetrics().size(0, label->text());
-    if (!fits(need, room.size()))
-        report(clipped, label, label->text(), need, room.size());
+    expectRoom(clipped, label, label->text(), label->fontMetrics().size(0, label->text()), room.size());
 }
 
 void checkButton(const QAbstractButton* button, QStringList& clipped)
 {
-    if (button->text().isEmpty())
+    const bool check = qobject_cast<const QCheckBox*>(button);
+    if (button->text().isEmpty() || (!check && !qobject_cast<const QPushButton*>(button)))
         return;
     QStyleOptionButton option;
     option.initFrom(button);
-    option.text = button->text();
-    option.icon = button->icon();
-    option.iconSize = button->iconSize();
-    QStyle::SubElement contents = QStyle::SE_PushButtonContents;
-    if (qobject_cast<const QCheckBox*>(button))
-        contents = QStyle::SE_CheckBoxContents;
-    else if (qobject_cast<const QRadioButton*>(button))
-        contents = QStyle::SE_RadioButtonContents;
-    else if (!qobject_cast<const QPushButton*>(button))
-        return;
-    const QRect room = button->style()->subElementRect(contents, &option, button);
+    const QRect room = button->style()->subElementRect(
+        check ? QStyle::SE_CheckBoxContents : QStyle::SE_PushButtonContents, &option, button);
+    QSize need = button->fontMetrics().size(Qt::TextShowMnemonic, button->text());
     if (const auto* toolbar = qobject_cast<const ToolbarButton*>(button)) {
         // The caption may wrap under the icon: it must fit where it is drawn, inside the button.
         const QRect caption = toolbar->captionRect();
-        const QSize need =
-            button->fontMetrics()
-                .boundingRect(caption, Qt::AlignCenter | Qt::TextWordWrap | Qt::TextShowMnemonic, button->text())
-                .size();
-        if (!room.contains(caption) || !fits(need, caption.size()))
-            report(clipped, button, button->text(), need, room.intersected(caption).size());
+        need = button->fontMetrics()
+                   .boundingRect(caption, Qt::AlignCenter | Qt::TextWordWrap | Qt::TextShowMnemonic, button->text())
+                   .size();
+        expectRoom(clipped, button, button->text(), need, room.intersected(caption).size());
         return;
     }
-    QSize need = button->fontMetrics().size(Qt::TextShowMnemonic, button->text());
     if (!button->icon().isNull())
         need.rwidth() += button->iconSize().width() + 4;
-    if (!fits(need, room.size()))
-        report(clipped, button, button->text(), need, room.size());
+    expectRoom(clipped, button, button->text(), need, room.size());
 }
 
 // Header texts against their sections, and the cells on show against their columns.
-void checkList(const QAbstractItemView* view, const QHeaderView* header, QStringList& clipped)
+void checkList(const QTreeView* view, QStringList& clipped)
 {
-    const QAbstractItemModel* model = header->model();
-    for (int section = 0; model && section < header->count(); ++section) {
+    const QHeaderView* header = view->header();
+    for (int section = 0; section < header->count(); ++section) {
         if (header->isSectionHidden(section))
             continue;
         QStyleOptionHeader option;
         option.initFrom(header);
         option.rect = QRect(0, 0, header->sectionSize(section), header->height());
-        option.section = section;
-        option.text = model->headerData(section, Qt::Horizontal).toString();
-        option.textAlignment = header->defaultAlignment();
-        if (header->isSortIndicatorShown() && header->sortIndicatorSection() == section)
-            option.sortIndicator = QStyleOptionHeader::SortDown;
+        option.text = header->model()->headerData(section, Qt::Horizontal).toString();
         const QRect room = header->style()->subElementRect(QStyle::SE_HeaderLabel, &option, header);
-        const QRect need = header->fontMetrics().boundingRect(room, int(option.textAlignment), option.text);
-        if (!fits(need.size(), room.size()))
-            report(clipped, view, option.text, need.size(), room.size());
-        const int cells = view->sizeHintForColumn(section);
-        if (cells > header->sectionSize(section))
-            report(clipped, view, QStringLiteral("cells of ") + option.text, {cells, 0},
+        const QRect need = header->fontMetrics().boundingRect(room, int(header->defaultAlignment()), option.text);
+        expectRoom(clipped, view, option.text, need.size(), room.size());
+        const int cells = static_cast<const QAbstractItemView*>(view)->sizeHintForColumn(section);
+        expectRoom(clipped, view, QStringLiteral("cells of ") + option.text, {cells, 0},
                    {header->sectionSize(section), 0});
     }
 }
@@ -129,11 +103,8 @@ QStringList clippedTexts(QWidget* window)
             checkLabel(label, clipped);
         else if (const auto* button = qobject_cast<const QAbstractButton*>(widget))
             checkButton(button, clipped);
-        else if (const auto* view = qobject_cast<const QAbstractItemView*>(widget)) {
-            const auto* tree = qobject_cast<const QTreeView*>(view);
-            if (tree && !tree->isHeaderHidden())
-                checkList(view, tree->header(), clipped);
-        }
+        else if (const auto* tree = qobject_cast<const QTreeView*>(widget); tree && !tree->isHeaderHidden())
+            checkList(tree, clipped);
     }
     return clipped;
 }
