@@ -1,6 +1,7 @@
 #include "app/appcontext.h"
 
-#include <QCoreApplication>
+#include "app/appfolder.h"
+
 #include <QDir>
 #include <QLocale>
 
@@ -22,7 +23,7 @@ QString appFolder()
 {
     if (!folderOverride().isEmpty())
         return folderOverride();
-    return QCoreApplication::applicationDirPath();
+    return defaultAppFolder();
 }
 
 void setAppFolder(const QString& folder)

@@ -6,7 +6,7 @@
 
 namespace marvono {
 
-// The application folder: the executable's folder unless a caller (a test) hands in another.
+// The application folder: the one defaultAppFolder() chooses unless a caller (a test) hands in another.
 QString appFolder();
 void setAppFolder(const QString& folder);
 // The application folder joined with a relative path such as "qexclient/tables.dat".

@@ -1,5 +1,6 @@
 #include "app/instance.h"
 
+#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
@@ -44,10 +45,32 @@ QString helpFile()
     return registeredHelpFile();
 }
 
+QString installedGuidePath(const QString& exeFolder)
+{
+    const QDir folder(exeFolder.isEmpty() ? QCoreApplication::applicationDirPath() : exeFolder);
+    // <prefix>/lib/marvono/marvono when installed, build/appdir/marvono in a build tree.
+    const QString installed = QDir::cleanPath(folder.filePath(QStringLiteral("../../share/marvono/guide/index.html")));
+    const QString built = QDir::cleanPath(folder.filePath(QStringLiteral("../docs/guide/index.html")));
+    if (!QFileInfo::exists(installed) && QFileInfo::exists(built))
+        return built;
+    return installed;
+}
+
+QString helpTarget(const QString& exeFolder)
+{
+    const QString chm = helpFile();
+    if (!chm.isEmpty() && QFileInfo::exists(chm))
+        return chm;
+    const QString guide = installedGuidePath(exeFolder);
+    if (QFileInfo::exists(guide))
+        return guide;
+    return QString();
+}
+
 void openHelpFile()
 {
-    const QString path = helpFile();
-    if (path.isEmpty() || !QFileInfo::exists(path))
+    const QString path = helpTarget();
+    if (path.isEmpty())
         return;
     QDesktopServices::openUrl(QUrl::fromLocalFile(path));
 }

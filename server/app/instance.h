@@ -17,7 +17,14 @@ QString instanceLockPath(const QString& name);
 // The program's help file, remembered for the run.
 void registerHelpFile(const QString& path);
 QString helpFile();
-// Hands the help file to the desktop's viewer; a missing file or viewer is ignored.
+// The user guide installed with the program (share/marvono/guide/index.html of its prefix, or
+// docs/guide/index.html of a build tree), found from the executable's folder; the installed
+// place when neither exists.
+QString installedGuidePath(const QString& exeFolder = QString());
+// What Help and F1 open: the help file when it exists, otherwise the installed guide when it
+// exists, otherwise nothing (empty).
+QString helpTarget(const QString& exeFolder = QString());
+// Hands helpTarget() to the desktop's viewer or browser; a missing file or viewer is ignored.
 void openHelpFile();
 
 } // namespace marvono

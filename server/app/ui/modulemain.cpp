@@ -1,6 +1,7 @@
 #include "app/ui/modulemain.h"
 
 #include "app/appcontext.h"
+#include "app/appfolder.h"
 #include "app/instance.h"
 #include "app/ui/artwork.h"
 #include "app/ui/frmlogin.h"
@@ -20,6 +21,9 @@ FrmLogin* startProgram(const QString& lockName)
         return nullptr;
     heldLocks.emplace(lockName, std::move(lock));
 
+    // After the lock, so two first starts never lay out the same folder at once. A failed layout
+    // shows up at login as the missing or unreadable database it leaves.
+    prepareAppFolder();
     registerHelpFile(appPath(QStringLiteral("tutorial.chm")));
     installProgramIcon();
 
