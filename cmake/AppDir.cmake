@@ -9,13 +9,14 @@ add_custom_command(OUTPUT ${DELIVERY_DIR}/system32.dll
     COMMAND marvono-makedb ${DELIVERY_DIR}/system32.dll
     DEPENDS marvono-makedb
     COMMENT "Building the delivered database")
-add_custom_command(OUTPUT ${DELIVERY_DIR}/zw.jpg ${DELIVERY_DIR}/marvono.png
+add_custom_command(OUTPUT ${DELIVERY_DIR}/zw.jpg ${DELIVERY_DIR}/marvono.png ${DELIVERY_DIR}/icons/256x256/apps/marvono.png
     COMMAND ${CMAKE_COMMAND} -E make_directory ${DELIVERY_DIR}
     COMMAND ${CMAKE_COMMAND} -E env QT_QPA_PLATFORM=offscreen
-            $<TARGET_FILE:marvono-makeartwork> ${DELIVERY_DIR}/zw.jpg ${DELIVERY_DIR}/marvono.png
+            $<TARGET_FILE:marvono-makeartwork> ${DELIVERY_DIR}/zw.jpg ${DELIVERY_DIR}/marvono.png ${DELIVERY_DIR}/icons
     DEPENDS marvono-makeartwork
-    COMMENT "Drawing the placeholder picture and the icon")
-set(DELIVERY_FILES ${DELIVERY_DIR}/system32.dll ${DELIVERY_DIR}/zw.jpg ${DELIVERY_DIR}/marvono.png)
+    COMMENT "Drawing the placeholder picture and the icons")
+set(DELIVERY_FILES ${DELIVERY_DIR}/system32.dll ${DELIVERY_DIR}/zw.jpg ${DELIVERY_DIR}/marvono.png
+    ${DELIVERY_DIR}/icons/256x256/apps/marvono.png)
 if(TARGET marvono-maketemplate)
     add_custom_command(OUTPUT ${DELIVERY_DIR}/report.rpt
         COMMAND ${CMAKE_COMMAND} -E make_directory ${DELIVERY_DIR}
@@ -34,8 +35,10 @@ add_custom_target(appdir ALL
     DEPENDS delivery marvono
     COMMENT "Laying out build/appdir")
 
-# cmake --install: <prefix>/lib/marvono is the application folder (keep it writable by the
-# operator, e.g. --prefix ~/.local); an existing database or setup.dat is never overwritten.
+# cmake --install: <prefix>/lib/marvono holds the executable beside the delivered files. Under a
+# prefix the operator owns (e.g. ~/.local) it is the application folder itself, and an existing
+# database or setup.dat is never overwritten; installed system-wide (the package) it is read-only
+# and each operator's $XDG_DATA_HOME/marvono is laid out from it on the first start.
 set(MARVONO_APPDIR_INSTALL ${CMAKE_INSTALL_LIBDIR}/marvono)
 install(CODE "
     set(DELIVERY_DIR \"${DELIVERY_DIR}\")
@@ -52,4 +55,4 @@ install(CODE "
     message(STATUS \"Application folder: \${APPDIR}\")
 ")
 install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
-install(FILES ${DELIVERY_DIR}/marvono.png DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/64x64/apps)
+install(DIRECTORY ${DELIVERY_DIR}/icons/ DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor)

@@ -1,0 +1,48 @@
+#!/usr/bin/env bash
+# Checks a built marvono_*.deb with dpkg-deb: its metadata, that it carries the program with its
+# delivered files, desktop entry, icons, metadata, guide and manual page, and nothing of the build
+# tree (tools, tests, build paths, debug symbols).   usage: check_deb.sh PACKAGE.deb VERSION
+set -euo pipefail
+DEB=$1
+VERSION=$2
+fail() { echo "check_deb: $*" >&2; exit 1; }
+
+field() { dpkg-deb --field "$DEB" "$1"; }
+[ "$(field Package)" = marvono ] || fail "package name is $(field Package)"
+[ "$(field Version)" = "$VERSION" ] || fail "version is $(field Version), not $VERSION"
+[ "$(field Architecture)" = "$(dpkg --print-architecture)" ] || fail "architecture is $(field Architecture)"
+[ "$(basename "$DEB")" = "marvono_${VERSION}_$(dpkg --print-architecture).deb" ] || fail "file name $(basename "$DEB")"
+DEPENDS=$(field Depends)
+# Computed from the executable by dpkg-shlibdeps: the libraries it links, each with a version.
+for lib in libqt6widgets6 libqt6printsupport6 libqt6gui6 libqt6core6 libsqlcipher0 libgsf-1-114 libc6 'libstdc\+\+6'; do
+    echo "$DEPENDS" | grep -Eq "(^|, )$lib( \(>= [^)]+\))?(,|$)" || fail "Depends lacks $lib: $DEPENDS"
+done
+
+LIST=$(dpkg-deb --contents "$DEB" | awk '{ $1=$2=$3=$4=$5=""; sub(/^ +/, ""); print }')
+for path in \
+    ./usr/lib/marvono/marvono ./usr/lib/marvono/system32.dll ./usr/lib/marvono/setup.dat \
+    ./usr/lib/marvono/qexclient/pic/zw.jpg ./usr/lib/marvono/report/report.rpt \
+    "./usr/bin/marvono -> ../lib/marvono/marvono" \
+    ./usr/share/applications/marvono.desktop ./usr/share/metainfo/org.marvono.Marvono.metainfo.xml \
+    ./usr/share/man/man1/marvono.1.gz ./usr/share/marvono/guide/index.html \
+    ./usr/share/marvono/guide/images/main.png \
+    ./usr/share/doc/marvono/copyright ./usr/share/doc/marvono/changelog.gz; do
+    echo "$LIST" | grep -Fxq "$path" || fail "missing $path"
+done
+for size in 16 22 24 32 48 64 128 256; do
+    echo "$LIST" | grep -Fxq "./usr/share/icons/hicolor/${size}x${size}/apps/marvono.png" || fail "no ${size}px icon"
+done
+# Only the program and its data: nothing outside /usr, no tool or test program, no empty client
+# folders that dpkg would own (the first start makes them in the operator's folder).
+echo "$LIST" | grep -v '^\./$' | grep -v '^\./usr/' && fail "files outside /usr"
+echo "$LIST" | grep -E 'marvono-make|tst_|bench_|/qexclient/(info|bill)/' && fail "build-only files in the package"
+
+WORK=$(mktemp -d)
+trap 'rm -rf "$WORK"' EXIT
+dpkg-deb --extract "$DEB" "$WORK"
+grep -qx 'Exec=/usr/lib/marvono/marvono' "$WORK/usr/share/applications/marvono.desktop" ||
+    fail "desktop entry starts $(grep ^Exec= "$WORK/usr/share/applications/marvono.desktop")"
+grep -rlI --exclude='*.png' "$(cd "$(dirname "$0")/../.." && pwd)" "$WORK" && fail "a build path is baked into the package"
+file -L "$WORK/usr/lib/marvono/marvono" | grep -q ', stripped' || fail "the program is not stripped"
+zcat "$WORK/usr/share/man/man1/marvono.1.gz" | grep -q "^\.TH \"MARVONO\" \"1\"" || fail "manual page header"
+echo "check_deb: $DEB is sound"

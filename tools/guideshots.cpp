@@ -1,0 +1,187 @@
+// Photographs the windows the user guide shows, on a sample catalogue: the login window, the main
+// window and the dialogs it opens. Run under a real X server (tools/guideshots.sh uses Xvfb).
+//   usage: marvono-guideshots APPFOLDER OUTDIR
+#include "app/appcontext.h"
+#include "app/ui/frmlogin.h"
+#include "app/ui/frmmain.h"
+#include "sales/sale.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QItemSelectionModel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QScreen>
+#include <QSet>
+#include <QTimer>
+#include <QTreeView>
+#include <cstdio>
+#include <functional>
+
+using namespace marvono;
+
+namespace {
+// Each step opens a window; after it has painted, the newest visible window is photographed.
+struct Step {
+    QString picture;
+    std::function<void()> open;
+    bool closeAfter = true;
+};
+
+QWidget* newestWindow(const QSet<QWidget*>& before)
+{
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (widget->isVisible() && !before.contains(widget) && !widget->inherits("QMenu"))
+            return widget;
+    }
+    return nullptr;
+}
+
+QSet<QWidget*> visibleWindows()
+{
+    QSet<QWidget*> windows;
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (widget->isVisible())
+            windows.insert(widget);
+    }
+    return windows;
+}
+
+bool photograph(QWidget* window, const QString& path)
+{
+    window->raise();
+    const QRect area = window->frameGeometry();
+    return window->screen()->grabWindow(0, area.x(), area.y(), area.width(), area.height()).save(path, "PNG");
+}
+
+void selectProductWithPicture(FrmMain* window)
+{
+    QTreeView* list = window->productList();
+    QAbstractItemModel* model = list->model();
+    for (int row = 0; model && row < model->rowCount(); ++row) {
+        if (model->index(row, 6).data().toInt() <= 0)
+            continue;
+        list->setFocus();
+        list->setCurrentIndex(model->index(row, 0));
+        list->selectionModel()->select(model->index(row, 0),
+                                       QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        window->runCommand(Command::ProductClicked);
+        return;
+    }
+}
+
+// A few days of this month's sales, so the bill and the monthly report have lines to show.
+void bookSampleSales()
+{
+    const QDate today = QDate::currentDate();
+    const struct {
+        int day;
+        const char* product;
+        const char* quantity;
+    } sales[] = {{1, "Green Tea", "2"}, {1, "Croissant", "6"}, {2, "Cola", "3"},
+                 {3, "Apples", "5"},    {3, "Green Tea", "1"}, {4, "Cheddar", "2"}};
+    for (const auto& sale : sales) {
+        const QDateTime when(QDate(today.year(), today.month(), std::min(sale.day, today.day())), QTime(10, 30));
+        Clock::setOverride([when] { return when; });
+        bookSale(QString::fromLatin1(sale.product), QString::fromLatin1(sale.quantity));
+    }
+    Clock::setOverride({});
+}
+
+void trigger(QWidget* window, const char* objectName)
+{
+    if (auto* action = window->findChild<QAction*>(QString::fromLatin1(objectName)))
+        action->trigger();
+    else if (auto* button = window->findChild<QAbstractButton*>(QString::fromLatin1(objectName)))
+        button->click();
+}
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    // Each window is closed after its picture; the run ends when the last picture is taken.
+    app.setQuitOnLastWindowClosed(false);
+    const QStringList args = app.arguments();
+    if (args.size() != 3) {
+        std::fprintf(stderr, "usage: marvono-guideshots APPFOLDER OUTDIR\n");
+        return 2;
+    }
+    setAppFolder(args.at(1));
+    const QDir out(args.at(2));
+    runValues().currentUser = QStringLiteral("vetch");
+    runValues().currentPassword = QStringLiteral("vetch");
+    bookSampleSales();
+
+    FrmMain* main = nullptr;
+    QPointer<QWidget> statistics;
+    const QList<Step> steps = {
+        {QStringLiteral("login.png"),
+         [] {
+             auto* login = new FrmLogin;
+             login->load();
+             login->findChild<QLineEdit*>(QStringLiteral("txtUserName"))->setText(QStringLiteral("vetch"));
+             login->findChild<QLineEdit*>(QStringLiteral("txtPWD"))->setText(QStringLiteral("vetch"));
+             login->show();
+         }},
+        {QStringLiteral("main.png"),
+         [&] {
+             main = new FrmMain;
+             main->show();
+             main->load(nullptr);
+             QTimer::singleShot(400, main, [&] {
+                 selectProductWithPicture(main);
+                 main->historyPane()->setPlainText(
+                     QStringLiteral("\r\n==============================\r\nProduct Name: Green Tea\r\nPrice: $2.5\r\n"
+                                    "Total: $5\r\nQuantity: 2\r\nTime: 2026-12-07 14:05:09"));
+             });
+         },
+         false},
+        {QStringLiteral("add.png"), [&] { main->runCommand(Command::AddProduct); }},
+        {QStringLiteral("modify.png"), [&] { main->runCommand(Command::ModifyProduct); }},
+        {QStringLiteral("sell.png"), [&] { main->runCommand(Command::SellProduct); }},
+        {QStringLiteral("bill.png"), [&] { main->runCommand(Command::OpenBillEditor); }},
+        {QStringLiteral("statistics.png"), [&] { main->runCommand(Command::OpenStatistics); }, false},
+        {QStringLiteral("report.png"),
+         [&] {
+             statistics = newestWindow({main});
+             if (statistics)
+                 trigger(statistics, "cmdBB");
+         }},
+        {QStringLiteral("preferences.png"),
+         [&] {
+             if (statistics)
+                 statistics->close();
+             main->runCommand(Command::OpenPreferences);
+         }},
+        {QStringLiteral("about.png"), [&] { trigger(main, "menuAbout"); }},
+    };
+
+    int status = 0;
+    qsizetype next = 0;
+    std::function<void()> run = [&] {
+        if (next == steps.size()) {
+            app.exit(status);
+            return;
+        }
+        const Step& step = steps.at(next++);
+        const QSet<QWidget*> before = visibleWindows();
+        step.open();
+        QTimer::singleShot(1500, &app, [&, before, step] {
+            QWidget* window = newestWindow(before);
+            if (!window || !photograph(window, out.filePath(step.picture))) {
+                std::fprintf(stderr, "marvono-guideshots: no picture of %s\n", qPrintable(step.picture));
+                status = 1;
+            }
+            if (window && step.closeAfter && window != main)
+                window->close();
+            QTimer::singleShot(200, &app, run);
+        });
+    };
+    QTimer::singleShot(0, &app, run);
+    app.exec();
+    return status;
+}
