@@ -9,10 +9,10 @@ set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME marvono)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR "The Marvono developers")
-set(CPACK_PACKAGE_CONTACT "Marvono developers <marvono@localhost>")
+set(CPACK_PACKAGE_CONTACT "Marvono developers <developers@marvono.example>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "till, stock and bill keeper for a small shop")
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "till, stock and bill keeper for a small shop
-Marvono is a desktop program for one shop operator: a catalogue of products
+# CPack puts the summary above this as the synopsis line.
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Marvono is a desktop program for one shop operator: a catalogue of products
 with their stock, selling to a buyer's running bill, settling and printing
 bills, sales statistics and a monthly report exported to a spreadsheet, and
 backup and recovery of its encrypted database.
@@ -20,7 +20,7 @@ backup and recovery of its encrypted database.
 Each operator's shop data lives in ~/.local/share/marvono, laid out on the
 first start; removing the package leaves it alone.")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-set(CPACK_DEBIAN_PACKAGE_SECTION office)
+set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # Computed by dpkg-shlibdeps from the installed executable, never listed by hand.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)

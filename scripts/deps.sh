@@ -8,12 +8,14 @@ PACKAGES=(
     qt6-base-dev qt6-base-dev-tools libgl-dev libqt6svg6
     libsqlcipher-dev libgsf-1-dev libpq-dev postgresql-client-15
     fonts-liberation cups-client
+    pandoc dpkg-dev file
 )
 if [ "${1:-}" = test ]; then
     PACKAGES+=(
         sqlcipher libbenchmark-dev python3 python3-xlrd gnumeric
         xvfb xauth locales clang libclang-rt-14-dev
         postgresql-15
+        lintian appstream xdotool
     )
 fi
 missing=()
