@@ -11,7 +11,7 @@ fail() { echo "installed-start: $*" >&2; exit 1; }
 
 DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "$DEB" >/dev/null
 command -v marvono >/dev/null || fail "marvono is not on the PATH after installing"
-marvono --version | grep -qx "Marvono $(dpkg-deb --field "$DEB" Version)" || fail "marvono --version"
+[ "$(marvono --version)" = "Marvono $(dpkg-deb --field "$DEB" Version)" ] || fail "marvono --version"
 
 OPERATOR=marvono-operator
 id -u "$OPERATOR" >/dev/null 2>&1 || useradd --create-home --shell /bin/sh "$OPERATOR"

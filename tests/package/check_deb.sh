@@ -2,6 +2,8 @@
 # Checks a built marvono_*.deb with dpkg-deb: its metadata, that it carries the program with its
 # delivered files, desktop entry, icons, metadata, guide and manual page, and nothing of the build
 # tree (tools, tests, build paths, debug symbols).   usage: check_deb.sh PACKAGE.deb VERSION
+# Text is searched through here-strings, never a pipe into grep -q: with pipefail the writer's
+# SIGPIPE would fail a check that matched.
 set -euo pipefail
 DEB=$1
 VERSION=$2
@@ -15,7 +17,7 @@ field() { dpkg-deb --field "$DEB" "$1"; }
 DEPENDS=$(field Depends)
 # Computed from the executable by dpkg-shlibdeps: the libraries it links, each with a version.
 for lib in libqt6widgets6 libqt6gui6 libqt6core6 libsqlcipher0 libgsf-1-114 libc6 'libstdc\+\+6'; do
-    echo "$DEPENDS" | grep -Eq "(^|, )$lib( \(>= [^)]+\))?(,|$)" || fail "Depends lacks $lib: $DEPENDS"
+    grep -Eq "(^|, )$lib( \(>= [^)]+\))?(,|$)" <<<"$DEPENDS" || fail "Depends lacks $lib: $DEPENDS"
 done
 
 LIST=$(dpkg-deb --contents "$DEB" | awk '{ $1=$2=$3=$4=$5=""; sub(/^ +/, ""); print }')
@@ -27,14 +29,14 @@ for path in \
     ./usr/share/man/man1/marvono.1.gz ./usr/share/marvono/guide/index.html \
     ./usr/share/marvono/guide/images/main.png \
     ./usr/share/doc/marvono/copyright ./usr/share/doc/marvono/changelog.gz; do
-    echo "$LIST" | grep -Fxq "$path" || fail "missing $path"
+    grep -Fxq "$path" <<<"$LIST" || fail "missing $path"
 done
 for size in 16 22 24 32 48 64 128 256; do
-    echo "$LIST" | grep -Fxq "./usr/share/icons/hicolor/${size}x${size}/apps/marvono.png" || fail "no ${size}px icon"
+    grep -Fxq "./usr/share/icons/hicolor/${size}x${size}/apps/marvono.png" <<<"$LIST" || fail "no ${size}px icon"
 done
 # Only the program and its data: nothing outside /usr, no tool, test or benchmark program.
-echo "$LIST" | grep -v '^\./$' | grep -v '^\./usr/' && fail "files outside /usr"
-echo "$LIST" | grep -E 'marvono-|tst_|bench_' && fail "build-only files in the package"
+grep -v -e '^\./$' -e '^\./usr/' <<<"$LIST" && fail "files outside /usr"
+grep -E 'marvono-|tst_|bench_' <<<"$LIST" && fail "build-only files in the package"
 
 WORK=$(mktemp -d)
 trap 'rm -rf "$WORK"' EXIT
@@ -42,6 +44,6 @@ dpkg-deb --extract "$DEB" "$WORK"
 grep -qx 'Exec=/usr/lib/marvono/marvono' "$WORK/usr/share/applications/marvono.desktop" ||
     fail "desktop entry starts $(grep ^Exec= "$WORK/usr/share/applications/marvono.desktop")"
 grep -rlI --exclude='*.png' "$(cd "$(dirname "$0")/../.." && pwd)" "$WORK" && fail "a build path is baked into the package"
-file -L "$WORK/usr/lib/marvono/marvono" | grep -q ', stripped' || fail "the program is not stripped"
-zcat "$WORK/usr/share/man/man1/marvono.1.gz" | grep -q "^\.TH \"MARVONO\" \"1\"" || fail "manual page header"
+[[ $(file -L "$WORK/usr/lib/marvono/marvono") == *", stripped"* ]] || fail "the program is not stripped"
+grep -q '^\.TH "MARVONO" "1"' <<<"$(zcat "$WORK/usr/share/man/man1/marvono.1.gz")" || fail "manual page header"
 echo "check_deb: $DEB is sound"
