@@ -14,6 +14,11 @@ QString& registeredHelpFile()
     static QString path;
     return path;
 }
+QString& registeredUserGuide()
+{
+    static QString path;
+    return path;
+}
 } // namespace
 
 QString instanceLockPath(const QString& name)
@@ -56,13 +61,23 @@ QString installedGuidePath(const QString& exeFolder)
     return installed;
 }
 
-QString helpTarget(const QString& exeFolder)
+void registerUserGuide(const QString& path)
+{
+    registeredUserGuide() = path;
+}
+
+QString userGuide()
+{
+    return registeredUserGuide();
+}
+
+QString helpTarget()
 {
     const QString chm = helpFile();
     if (!chm.isEmpty() && QFileInfo::exists(chm))
         return chm;
-    const QString guide = installedGuidePath(exeFolder);
-    if (QFileInfo::exists(guide))
+    const QString guide = userGuide();
+    if (!guide.isEmpty() && QFileInfo::exists(guide))
         return guide;
     return QString();
 }

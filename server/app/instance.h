@@ -21,9 +21,12 @@ QString helpFile();
 // docs/guide/index.html of a build tree), found from the executable's folder; the installed
 // place when neither exists.
 QString installedGuidePath(const QString& exeFolder = QString());
-// What Help and F1 open: the help file when it exists, otherwise the installed guide when it
-// exists, otherwise nothing (empty).
-QString helpTarget(const QString& exeFolder = QString());
+// The user guide of this run, registered at start-up like the help file (empty: none).
+void registerUserGuide(const QString& path);
+QString userGuide();
+// What Help and F1 open: the help file when it exists, otherwise the user guide when it exists,
+// otherwise nothing (empty).
+QString helpTarget();
 // Hands helpTarget() to the desktop's viewer or browser; a missing file or viewer is ignored.
 void openHelpFile();
 

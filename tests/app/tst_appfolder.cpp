@@ -3,6 +3,7 @@
 #include "app/appfolder.h"
 #include "app/commandline.h"
 #include "app/instance.h"
+#include "app/ui/frmabout.h"
 #include "support/testsupport.h"
 
 #include <QDir>
@@ -126,20 +127,26 @@ void TestAppFolder::helpOpensFileThenGuide()
     test::TempAppFolder app(false);
     QTemporaryDir prefix;
     const QString exeFolder = prefix.filePath("lib/marvono");
+    const QString installed = QDir::cleanPath(prefix.filePath("share/marvono/guide/index.html"));
+    const QString built = QDir::cleanPath(prefix.filePath("lib/docs/guide/index.html"));
+    QCOMPARE(installedGuidePath(exeFolder), installed);
+    // A build tree's guide serves while no installed one exists; the installed one wins after.
+    writeFile(built, "built");
+    QCOMPARE(installedGuidePath(exeFolder), built);
+    writeFile(installed, "installed");
+    QCOMPARE(installedGuidePath(exeFolder), installed);
+
     const QString chm = app.file("tutorial.chm");
     registerHelpFile(chm);
-    QCOMPARE(installedGuidePath(exeFolder), QDir::cleanPath(prefix.filePath("share/marvono/guide/index.html")));
-    QCOMPARE(helpTarget(exeFolder), QString());
-
-    // A build tree's guide serves while no installed one exists; the installed one wins after.
-    writeFile(prefix.filePath("lib/docs/guide/index.html"), "built");
-    QCOMPARE(helpTarget(exeFolder), QDir::cleanPath(prefix.filePath("lib/docs/guide/index.html")));
-    writeFile(prefix.filePath("share/marvono/guide/index.html"), "installed");
-    QCOMPARE(helpTarget(exeFolder), installedGuidePath(exeFolder));
-    QCOMPARE(test::fileBytes(helpTarget(exeFolder)), QByteArray("installed"));
-
+    registerUserGuide(prefix.filePath("gone.html"));
+    QCOMPARE(helpTarget(), QString());
+    registerUserGuide(installed);
+    QCOMPARE(helpTarget(), installed);
+    // The about box leads to the same guide when no home page is built in.
+    if (FrmAbout::address().scheme() == "file")
+        QCOMPARE(FrmAbout::address(), QUrl::fromLocalFile(installed));
     writeFile(chm, "chm");
-    QCOMPARE(helpTarget(exeFolder), chm);
+    QCOMPARE(helpTarget(), chm);
 }
 
 QTEST_MAIN(TestAppFolder)

@@ -28,7 +28,7 @@ for path in \
     ./usr/share/applications/marvono.desktop ./usr/share/metainfo/org.marvono.Marvono.metainfo.xml \
     ./usr/share/man/man1/marvono.1.gz ./usr/share/marvono/guide/index.html \
     ./usr/share/marvono/guide/images/main.png \
-    ./usr/share/doc/marvono/copyright ./usr/share/doc/marvono/changelog.gz; do
+    ./usr/share/doc/marvono/copyright ./usr/share/doc/marvono/changelog.gz ./usr/share/doc/marvono/README.md; do
     grep -Fxq "$path" <<<"$LIST" || fail "missing $path"
 done
 for size in 16 22 24 32 48 64 128 256; do

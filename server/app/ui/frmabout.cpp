@@ -1,6 +1,7 @@
 #include "app/ui/frmabout.h"
 
 #include "app/appcontext.h"
+#include "app/instance.h"
 #include "controls/ui/dialogs.h"
 #include "controls/ui/xpcontainer.h"
 
@@ -73,8 +74,8 @@ QUrl FrmAbout::address()
     const QString homePage = homePageAddress();
     if (!homePage.isEmpty())
         return QUrl(homePage);
-    for (const QString& guide :
-         {appPath(QStringLiteral("README.md")), QString::fromUtf8(MARVONO_DOCDIR) + QStringLiteral("/README.md")})
+    for (const QString& guide : {userGuide(), appPath(QStringLiteral("README.md")),
+                                 QString::fromUtf8(MARVONO_DOCDIR) + QStringLiteral("/README.md")})
         if (QFileInfo::exists(guide))
             return QUrl::fromLocalFile(QFileInfo(guide).absoluteFilePath());
     return {};

@@ -25,6 +25,7 @@ FrmLogin* startProgram(const QString& lockName)
     // shows up at login as the missing or unreadable database it leaves.
     prepareAppFolder();
     registerHelpFile(appPath(QStringLiteral("tutorial.chm")));
+    registerUserGuide(installedGuidePath());
     installProgramIcon();
 
     auto* login = new FrmLogin;
