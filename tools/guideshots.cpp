@@ -2,6 +2,7 @@
 // window and the dialogs it opens. Run under a real X server (tools/guideshots.sh uses Xvfb).
 //   usage: marvono-guideshots APPFOLDER OUTDIR
 #include "app/appcontext.h"
+#include "app/ui/artwork.h"
 #include "app/ui/frmlogin.h"
 #include "app/ui/frmmain.h"
 #include "sales/sale.h"
@@ -115,6 +116,7 @@ int main(int argc, char** argv)
     runValues().currentUser = QStringLiteral("vetch");
     runValues().currentPassword = QStringLiteral("vetch");
     bookSampleSales();
+    installProgramIcon();
 
     FrmMain* main = nullptr;
     QPointer<QWidget> statistics;
