@@ -85,7 +85,7 @@ void fillColourSort(benchmark::State& state, bool withView)
     }
     for (auto _ : state) {
         model.clear();
-        const auto result = model.fill(ProductListModel::FailurePolicy::SkipAndGoOn);
+        const auto result = model.fill();
         model.sortByCategory();
         if (!result.complete || model.rowCount() != state.range(0))
             state.SkipWithError("short fill");

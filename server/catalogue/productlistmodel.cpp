@@ -52,13 +52,12 @@ bool isBelowAlert(QStringView remaining, QStringView alert)
 
 ProductListModel::ProductListModel(QObject* parent) : QAbstractTableModel(parent) {}
 
-ProductListModel::FillResult ProductListModel::fill(FailurePolicy policy)
+ProductListModel::FillResult ProductListModel::fill()
 {
     FillResult result;
     m_sorted = false;
     const QString symbol = runValues().currencySymbol;
     std::vector<Row> added;
-    bool stopped = false;
     QStringDecoder decoder(QStringDecoder::Utf8);
     const bool scanned = scanRows(
         productQuery(),
@@ -80,24 +79,14 @@ ProductListModel::FillResult ProductListModel::fill(FailurePolicy policy)
             }
             row.fields.truncate(out - begin);
             row.currencySymbol = symbol;
-            if (!missing) {
-                row.lowStock = isBelowAlert(row.field(RemainingQuantity), row.field(kAlertField));
-            } else if (policy == FailurePolicy::StopAtFirst) {
-                // The row stays listed as built so far, uncoloured; nothing after it is read.
-                result.error =
-                    QStringLiteral("product without remaining or alert quantity: ") + row.field(Name).toString();
-                added.push_back(std::move(row));
-                stopped = true;
-                return false;
-            } else {
-                // Without both quantities the product cannot be shown to be in stock: flag it.
-                row.lowStock = true;
-            }
+            // Without both quantities the product cannot be shown to be in stock: flag it. The
+            // add dialog can store such a product, so it must never stop the list from filling.
+            row.lowStock = missing || isBelowAlert(row.field(RemainingQuantity), row.field(kAlertField));
             added.push_back(std::move(row));
             return true;
         },
         &result.error);
-    result.complete = scanned && !stopped;
+    result.complete = scanned;
     if (!scanned)
         added.clear();
     result.rowsAdded = int(added.size());

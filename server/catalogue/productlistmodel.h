@@ -14,10 +14,6 @@ class ProductListModel : public QAbstractTableModel {
   public:
     enum Column { Name, PurchasePrice, PurchaseQuantity, RetailPrice, RemainingQuantity, Category, PicNo, ColumnCount };
 
-    // How a fill meets a record whose low-stock test cannot be made (no remaining or alert
-    // quantity): the load stops there, the refresh paints the row red and goes on.
-    enum class FailurePolicy { StopAtFirst, SkipAndGoOn };
-
     struct FillResult {
         bool complete = false; // every record was listed
         int rowsAdded = 0;
@@ -29,8 +25,9 @@ class ProductListModel : public QAbstractTableModel {
     explicit ProductListModel(QObject* parent = nullptr);
 
     // Appends one row per record of product_info in the order the database returns them; the
-    // list is unsorted afterwards. Rows already listed stay: callers clear first.
-    FillResult fill(FailurePolicy policy);
+    // list is unsorted afterwards. Rows already listed stay: callers clear first. A record whose
+    // low-stock test cannot be made (no remaining or alert quantity) is listed in red.
+    FillResult fill();
     void clear();
 
     // Sorts by "Category", ascending; products of one category keep their relative order.

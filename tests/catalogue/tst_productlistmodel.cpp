@@ -56,8 +56,7 @@ class TestProductListModel : public QObject {
     void lowStock();
     void sortsByCategoryKeepingOrderWithin();
     void symbolOfTheFillIsKept();
-    void loadStopsAtMissingQuantity();
-    void refreshPaintsMissingQuantityRed();
+    void missingQuantityPaintedRed();
     void emptyAndFailedQuery();
     void sortMovesSelectionWithRows();
 };
@@ -69,7 +68,7 @@ void TestProductListModel::headersAndCellTexts()
     addProduct(QStringLiteral("Green Tea"), QStringLiteral("12"), QStringLiteral("3"), QStringLiteral("Drinks"),
                QStringLiteral("12.5"));
     ProductListModel model;
-    const auto result = model.fill(ProductListModel::FailurePolicy::StopAtFirst);
+    const auto result = model.fill();
     QVERIFY(result.complete);
     QCOMPARE(result.rowsAdded, 1);
     QCOMPARE(model.columnCount(), 7);
@@ -88,7 +87,7 @@ void TestProductListModel::headersAndCellTexts()
     addProduct(QStringLiteral("Cr\u00E8me br\u00FBl\u00E9e \U0001F370"), QStringLiteral("0"), QStringLiteral("0"),
                QStringLiteral("D\u00E9sserts"), QStringLiteral("3"));
     model.clear();
-    model.fill(ProductListModel::FailurePolicy::StopAtFirst);
+    model.fill();
     QCOMPARE(model.rowCount(), 2);
     QCOMPARE(model.cellText(1, ProductListModel::Name), QStringLiteral("Cr\u00E8me br\u00FBl\u00E9e \U0001F370"));
     QCOMPARE(model.cellText(1, ProductListModel::RetailPrice), QStringLiteral("$3"));
@@ -119,7 +118,7 @@ void TestProductListModel::lowStock()
     TempAppFolder folder;
     addProduct(QStringLiteral("Milk"), remaining, alert);
     ProductListModel model;
-    model.fill(ProductListModel::FailurePolicy::SkipAndGoOn);
+    model.fill();
     QCOMPARE(model.rowCount(), 1);
     QCOMPARE(model.isLowStock(0), red);
     QVERIFY(red ? redInEveryCell(model, 0) : uncoloured(model, 0));
@@ -133,7 +132,7 @@ void TestProductListModel::sortsByCategoryKeepingOrderWithin()
     for (int i = 0; i < names.size(); ++i)
         addProduct(names[i], QStringLiteral("9"), QStringLiteral("1"), categories[i]);
     ProductListModel model;
-    model.fill(ProductListModel::FailurePolicy::StopAtFirst);
+    model.fill();
     QCOMPARE(column(model, ProductListModel::Name), names); // database order while unsorted
     QVERIFY(!model.isSortedByCategory());
     model.sortByCategory();
@@ -150,39 +149,23 @@ void TestProductListModel::symbolOfTheFillIsKept()
     addProduct(QStringLiteral("Soap"), QStringLiteral("3"), QStringLiteral("1"));
     runValues().currencySymbol = QStringLiteral("\u20AC");
     ProductListModel model;
-    model.fill(ProductListModel::FailurePolicy::SkipAndGoOn);
+    model.fill();
     runValues().currencySymbol = QStringLiteral("$");
     QCOMPARE(model.cellText(0, ProductListModel::RetailPrice), QStringLiteral("\u20AC2.5"));
     model.clear();
     QCOMPARE(model.rowCount(), 0);
-    model.fill(ProductListModel::FailurePolicy::SkipAndGoOn);
+    model.fill();
     QCOMPARE(model.cellText(0, ProductListModel::PurchasePrice), QStringLiteral("$1.25"));
 }
 
-void TestProductListModel::loadStopsAtMissingQuantity()
-{
-    TempAppFolder folder;
-    addProduct(QStringLiteral("Tea"), QStringLiteral("9"), QStringLiteral("1"), QStringLiteral("Z"));
-    addProduct(QStringLiteral("Salt"), QStringLiteral("1"), QVariant(), QStringLiteral("A"));
-    addProduct(QStringLiteral("Rice"), QStringLiteral("0"), QStringLiteral("5"), QStringLiteral("B"));
-    ProductListModel model;
-    const auto result = model.fill(ProductListModel::FailurePolicy::StopAtFirst);
-    QVERIFY(!result.complete);
-    QVERIFY(!result.error.isEmpty());
-    QCOMPARE(column(model, ProductListModel::Name), QStringList({"Tea", "Salt"}));
-    QCOMPARE(model.cellText(1, ProductListModel::RemainingQuantity), QStringLiteral("1Unit(s)"));
-    QVERIFY(uncoloured(model, 1));
-    QVERIFY(!model.isSortedByCategory());
-}
-
-void TestProductListModel::refreshPaintsMissingQuantityRed()
+void TestProductListModel::missingQuantityPaintedRed()
 {
     TempAppFolder folder;
     addProduct(QStringLiteral("Tea"), QStringLiteral("9"), QStringLiteral("1"));
     addProduct(QStringLiteral("Salt"), QVariant(), QStringLiteral("1"));
     addProduct(QStringLiteral("Rice"), QStringLiteral("0"), QStringLiteral("5"));
     ProductListModel model;
-    const auto result = model.fill(ProductListModel::FailurePolicy::SkipAndGoOn);
+    const auto result = model.fill();
     QVERIFY(result.complete);
     QCOMPARE(column(model, ProductListModel::Name), QStringList({"Tea", "Salt", "Rice"}));
     QCOMPARE(model.cellText(1, ProductListModel::RemainingQuantity), QStringLiteral("Unit(s)"));
@@ -195,14 +178,14 @@ void TestProductListModel::emptyAndFailedQuery()
 {
     TempAppFolder folder;
     ProductListModel model;
-    auto result = model.fill(ProductListModel::FailurePolicy::StopAtFirst);
+    auto result = model.fill();
     QVERIFY(result.complete);
     QCOMPARE(model.rowCount(), 0);
     model.sortByCategory();
     QVERIFY(model.isSortedByCategory());
 
     TempAppFolder noDatabase(false);
-    result = model.fill(ProductListModel::FailurePolicy::SkipAndGoOn);
+    result = model.fill();
     QVERIFY(!result.complete);
     QVERIFY(!result.error.isEmpty());
     QCOMPARE(model.rowCount(), 0);
@@ -214,7 +197,7 @@ void TestProductListModel::sortMovesSelectionWithRows()
     addProduct(QStringLiteral("Pear"), QStringLiteral("9"), QStringLiteral("1"), QStringLiteral("Fruit"));
     addProduct(QStringLiteral("Cake"), QStringLiteral("9"), QStringLiteral("1"), QStringLiteral("Bakery"));
     ProductListModel model;
-    model.fill(ProductListModel::FailurePolicy::SkipAndGoOn);
+    model.fill();
     const QPersistentModelIndex pear = model.index(0, ProductListModel::Category);
     model.sortByCategory();
     QCOMPARE(pear.row(), 1);

@@ -333,7 +333,7 @@ bool FrmMain::load(QLabel* splashInfo)
 
     bool ok = loadSetup();
     if (ok) {
-        const auto filled = d->model->fill(ProductListModel::FailurePolicy::StopAtFirst);
+        const auto filled = d->model->fill();
         ok = filled.complete;
         if (ok)
             d->model->sortByCategory();
@@ -416,7 +416,7 @@ void FrmMain::requestRefresh(bool disableWindow)
 
 bool FrmMain::fillProductList()
 {
-    const auto filled = d->model->fill(ProductListModel::FailurePolicy::SkipAndGoOn);
+    const auto filled = d->model->fill();
     d->model->sortByCategory();
     return filled.complete;
 }
@@ -425,7 +425,7 @@ void FrmMain::refreshFromTimer()
 {
     // Whatever the fill meets, the refresh ends with the timer off, the list sorted and the
     // window usable again; a product query that fails leaves the list empty.
-    d->model->fill(ProductListModel::FailurePolicy::SkipAndGoOn);
+    d->model->fill();
     d->timer->stop();
     d->model->sortByCategory();
     setEnabled(true);
