@@ -1,13 +1,13 @@
 #include "app/numbers.h"
 
-#include <QLocale>
-#include <charconv>
 #include <cfenv>
-#include <cstdio>
-#include <cstring>
-#include <string>
+#include <charconv>
+#include <clocale>
 #include <cmath>
+#include <cstdlib>
+#include <cstring>
 #include <limits>
+#include <string>
 
 namespace marvono {
 namespace {
@@ -20,8 +20,8 @@ bool isDigit(QChar c)
 // Blanks before a number: spaces, tabs and line-feed characters.
 bool isBlank(QChar c)
 {
-    return c == QLatin1Char(' ') || c == QLatin1Char('\t') || c == QLatin1Char('\r') || c == QLatin1Char('\n')
-           || c == QLatin1Char('\f') || c == QLatin1Char('\v');
+    return c == QLatin1Char(' ') || c == QLatin1Char('\t') || c == QLatin1Char('\r') || c == QLatin1Char('\n') ||
+           c == QLatin1Char('\f') || c == QLatin1Char('\v');
 }
 
 QStringView trimBlanks(QStringView text)
@@ -76,6 +76,14 @@ qsizetype scanNumber(QStringView text, qsizetype from)
     return i - from;
 }
 
+// strtod follows LC_NUMERIC, which QCoreApplication takes from the environment: under a
+// decimal-comma locale it would stop at the "." of "12.5". The "C" locale reads "." everywhere.
+double parseDecimal(const char* text)
+{
+    static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", locale_t(0));
+    return strtod_l(text, nullptr, cLocale);
+}
+
 } // namespace
 
 double leadingNumber(QStringView text)
@@ -90,12 +98,12 @@ double leadingNumber(QStringView text)
     char buffer[128];
     if (length >= qsizetype(sizeof buffer)) {
         const QByteArray latin = text.mid(start, length).toLatin1();
-        return std::strtod(latin.constData(), nullptr);
+        return parseDecimal(latin.constData());
     }
     for (qsizetype i = 0; i < length; ++i)
         buffer[i] = char(text[start + i].unicode());
     buffer[length] = '\0';
-    return std::strtod(buffer, nullptr);
+    return parseDecimal(buffer);
 }
 
 bool isNumberText(QStringView text)
@@ -129,8 +137,8 @@ std::optional<Currency> Currency::fromDouble(double value)
     // rather than whatever side of the tie their binary approximation happens to fall on.
     // to_chars gives the same correctly rounded digits as printf's "%.14e", several times faster.
     char buffer[64];
-    const auto written = std::to_chars(buffer, buffer + sizeof buffer - 1, std::fabs(value),
-                                       std::chars_format::scientific, 14);
+    const auto written =
+        std::to_chars(buffer, buffer + sizeof buffer - 1, std::fabs(value), std::chars_format::scientific, 14);
     *written.ptr = '\0';
     const char* exponentMark = std::strchr(buffer, 'e');
     const int exponent = std::atoi(exponentMark + 1);
