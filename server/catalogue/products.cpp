@@ -150,17 +150,28 @@ DeleteResult deleteProduct(const QString& name, DeleteMode mode)
         result.error = QStringLiteral("No product is named \"%1\".").arg(name);
         return result;
     }
+    // The picture is moved aside before the row goes and put back when the row cannot go, so the
+    // product and its picture leave together or not at all. A picture that cannot be moved (a
+    // folder of that name, a folder without write access) keeps the product as it is.
     const QString picture = pictureFilePath(set->text(7));
+    QString aside;
+    if (mode == DeleteMode::WithPicture && QFileInfo::exists(picture)) {
+        aside = picture + QStringLiteral(".deleting");
+        if (!QFileInfo(picture).isFile() || (QFileInfo::exists(aside) && !QFile::remove(aside)) ||
+            !QFile::rename(picture, aside)) {
+            result.error = QStringLiteral("Cannot delete %1.").arg(picture);
+            return result;
+        }
+    }
     if (!set->deleteCurrent()) {
         result.error = set->errorText();
+        if (!aside.isEmpty())
+            QFile::rename(aside, picture);
         return result;
     }
     result.rowDeleted = true;
-    // Only once the row is gone, so a failed delete never leaves a product without its picture.
-    if (mode == DeleteMode::WithPicture && QFileInfo::exists(picture) && !QFile::remove(picture)) {
-        result.error = QStringLiteral("Cannot delete %1.").arg(picture);
-        return result;
-    }
+    if (!aside.isEmpty())
+        QFile::remove(aside);
     result.ok = true;
     return result;
 }

@@ -64,8 +64,9 @@ struct DeleteResult {
     QString error;
 };
 
-// Deletes the first product of that name; WithPicture also removes its picture file, once the row
-// is gone. The introduction file always stays. Fails when no product has that name.
+// Deletes the first product of that name; WithPicture also removes its picture file, and when
+// either cannot be removed neither is. A missing picture file is no failure. The introduction
+// file always stays. Fails when no product has that name.
 DeleteResult deleteProduct(const QString& name, DeleteMode mode);
 
 } // namespace marvono

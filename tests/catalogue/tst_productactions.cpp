@@ -7,6 +7,7 @@
 #include "support/catalogue_dialogs.h"
 #include "support/testsupport.h"
 
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -65,6 +66,7 @@ class TestProductActions : public QObject {
     void nothingSelected_data();
     void nothingSelected();
     void failedDeleteKeepsPicture();
+    void pictureThatCannotGoKeepsProduct();
     void apostropheDelete();
     void detailsFromRow();
     void detailsPlaceholder();
@@ -180,6 +182,22 @@ void TestProductActions::failedDeleteKeepsPicture()
     QCOMPARE(test::rowsOf("select cName from product_info order by rowid").size(), 3);
     QVERIFY(QFile::exists(pictureFilePath(7)));
     QCOMPARE(test::listedProducts(shop.window).size(), 3);
+}
+
+void TestProductActions::pictureThatCannotGoKeepsProduct()
+{
+    Shop shop;
+    QVERIFY(QDir().mkpath(pictureFilePath(7)));
+    QVERIFY(test::writeSolidPicture(pictureFilePath(7) + "/inside.jpg", Qt::red, "BMP"));
+    QVERIFY(test::selectProduct(shop.window, "Tea"));
+    test::BoxSequence boxes({QMessageBox::Ok, QMessageBox::Ok});
+    shop.window.runCommand(Command::DeleteProductButton);
+    QCOMPARE(boxes.boxes().size(), 2);
+    QCOMPARE(boxes.boxes()[1].text, QString("(MAIN)Delete error"));
+    QCOMPARE(test::rowsOf("select cName from product_info order by rowid").size(), 3);
+    QVERIFY(QFile::exists(pictureFilePath(7) + "/inside.jpg"));
+    QCOMPARE(test::listedProducts(shop.window).size(), 3);
+    QVERIFY(!shop.window.refreshTimer()->isActive());
 }
 
 void TestProductActions::apostropheDelete()
