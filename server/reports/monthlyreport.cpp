@@ -8,11 +8,22 @@
 namespace marvono {
 namespace {
 
-std::optional<qint64> wholeNumber(const QString& text)
+// A month or year typed into the report's boxes: any number text ("7", " 7", "07", "1.0",
+// "7.5"); nothing for a text that is no number or overflows ("1e400"). It may be fractional.
+std::optional<double> searchNumber(const QString& text)
 {
-    bool ok = false;
-    const qint64 value = text.trimmed().toLongLong(&ok);
-    return ok ? std::optional<qint64>(value) : std::nullopt;
+    if (!isNumberText(text))
+        return std::nullopt;
+    const double value = leadingNumber(text);
+    return std::isfinite(value) ? std::optional<double>(value) : std::nullopt;
+}
+
+// Month and year are stored whole, so only a whole value within their range can match a row.
+std::optional<qint64> storedWhole(double value)
+{
+    if (value != std::trunc(value) || std::fabs(value) > 1e15)
+        return std::nullopt;
+    return qint64(value);
 }
 
 } // namespace
@@ -97,11 +108,16 @@ ReportLines monthOfEveryYear(int month, const QString& symbol)
 
 ReportLines monthOfYear(const QString& monthText, const QString& yearText, const QString& symbol)
 {
-    const auto month = wholeNumber(monthText);
-    const auto year = wholeNumber(yearText);
+    const auto month = searchNumber(monthText);
+    const auto year = searchNumber(yearText);
     if (!month || !year)
         return {{}, true};
-    auto ledger = ExecSQL(QStringLiteral("select * from pandian where cmonth=? and cyear=?"), {*month, *year});
+    const auto wholeMonth = storedWhole(*month);
+    const auto wholeYear = storedWhole(*year);
+    if (!wholeMonth || !wholeYear)
+        return {};
+    auto ledger =
+        ExecSQL(QStringLiteral("select * from pandian where cmonth=? and cyear=?"), {*wholeMonth, *wholeYear});
     return reportLines(ledger.get(), symbol);
 }
 

@@ -46,7 +46,8 @@ ReportLines reportLines(RecordSet* ledger, const QString& symbol);
 // The given month of every year in the ledger.
 ReportLines monthOfEveryYear(int month, const QString& symbol);
 
-// The month and year typed or chosen; a text that is not a whole number is a failure.
+// The month and year typed or chosen, read as numbers: a fractional value finds no rows, a text
+// that is no number is a failure.
 ReportLines monthOfYear(const QString& monthText, const QString& yearText, const QString& symbol);
 
 } // namespace marvono

@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QTreeView>
 #include <QtTest>
+#include <tuple>
 
 using namespace marvono;
 
@@ -72,6 +73,7 @@ class TestFrmBb : public QObject {
     void linesAndMargins();
     void searchNeedsMonthAndYear();
     void searchFailures();
+    void searchReadsMonthAndYearAsNumbers();
     void openingFailureKeepsEarlierLines();
     void yearListRunsToThisYear();
     void exportWritesTheListBelowTheTitles();
@@ -187,7 +189,7 @@ void TestFrmBb::searchFailures()
     QCOMPARE(listRows(window.get()).size(), 1);
 
     for (const auto& [month, year] :
-         {std::pair<QString, QString>{"July", "2009"}, {"7", "2009 or 1=1"}, {"7.5", "2009"}}) {
+         {std::pair<QString, QString>{"July", "2009"}, {"7", "2009 or 1=1"}, {"7.5.", "2009"}}) {
         const test::SeenBox box = search(window.get(), month, year);
         QCOMPARE(box.title, QString("Error"));
         QCOMPARE(box.text, QString("(BB)Search Engine Error"));
@@ -198,6 +200,24 @@ void TestFrmBb::searchFailures()
     QCOMPARE(search(window.get(), " 7", "2009").text, QString("(BB)Search Engine Error"));
     QCOMPARE(listRows(window.get()).size(), 1);
     QCOMPARE(listRows(window.get()).value(0).value(1), QString("Cola"));
+}
+
+void TestFrmBb::searchReadsMonthAndYearAsNumbers()
+{
+    addSale({"Cola", "2.5", "1.8", "4", 5, 7, 2009});
+    addSale({"Milk", "3", "2", "1", 7, 1, 2009});
+    const auto window = open();
+    for (const auto& [month, year, product] : {std::tuple<QString, QString, QString>{"7.0", "2009", "Cola"},
+                                               {"07", "2009.00", "Cola"},
+                                               {" 7 ", "2.009e3", "Cola"},
+                                               {"1.0", "2009", "Milk"}}) {
+        QVERIFY(!search(window.get(), month, year).seen);
+        QCOMPARE(listRows(window.get()).size(), 1);
+        QCOMPARE(listRows(window.get()).value(0).value(1), product);
+    }
+    // A number that no whole month equals finds nothing, and is no error.
+    QVERIFY(!search(window.get(), "7.5", "2009").seen);
+    QVERIFY(listRows(window.get()).isEmpty());
 }
 
 void TestFrmBb::openingFailureKeepsEarlierLines()
