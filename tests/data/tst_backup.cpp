@@ -1,14 +1,18 @@
 // Backup and recovery of the database file, from the menu commands and the copy underneath.
 #include "app/ui/frmmain.h"
+#include "catalogue/productlistmodel.h"
 #include "data/backup.h"
 #include "data/database.h"
 #include "data/recordset.h"
 #include "data/schema.h"
 #include "support/history_dialogs.h"
+#include "support/shopdata.h"
 #include "support/testsupport.h"
 
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QtTest>
 #include <sqlcipher/sqlite3.h>
 
@@ -114,6 +118,9 @@ void TestBackup::roundTripIsByteIdentical()
     }
     addProduct("Coffee");
     QCOMPARE(liveProducts(), (QStringList{"Coffee", "Tea"}));
+    window.fillProductList();
+    window.findChild<QLabel*>("lblName")->setText("Coffee");
+    QVERIFY(test::writeBuyers({"B2"}));
 
     test::FileDialogAnswerer dialog(target);
     test::BoxAnswerer box;
@@ -128,6 +135,11 @@ void TestBackup::roundTripIsByteIdentical()
     QCOMPARE(box.box().icon, QMessageBox::Warning);
     QCOMPARE(test::fileBytes(live), original);
     QCOMPARE(liveProducts(), QStringList{"Tea"});
+    // What the window shows follows the recovered database without waiting for another command.
+    QTRY_COMPARE(window.productModel()->rowCount(), 1);
+    QCOMPARE(window.productModel()->cellText(0, ProductListModel::Name), QStringLiteral("Tea"));
+    QCOMPARE(window.buyerCombo()->itemText(0), QStringLiteral("B2"));
+    QCOMPARE(window.findChild<QLabel*>("lblName")->text(), QStringLiteral("-"));
 }
 
 void TestBackup::cancelDoesNothing()

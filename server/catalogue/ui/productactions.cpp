@@ -63,4 +63,14 @@ void hideProductPicture(FrmMain& main)
     main.pictureBox()->hide();
 }
 
+void clearProductDetails(FrmMain& main)
+{
+    main.pictureBox()->hide();
+    main.pictureBox()->clear();
+    for (const char* name : {"lblName", "lblType", "lblPrice", "lblQty"}) {
+        if (auto* label = main.findChild<QLabel*>(QLatin1String(name)))
+            label->setText(QStringLiteral("-"));
+    }
+}
+
 } // namespace marvono

@@ -14,5 +14,8 @@ void deleteSelectedProduct(FrmMain& main, DeleteMode mode);
 void showProductDetails(FrmMain& main);
 // The list lost the focus: the picture goes, the texts stay.
 void hideProductPicture(FrmMain& main);
+// Back to the panel as the window opened: no picture, "-" in every value label. For when the
+// shown product may no longer exist, such as after a recovery.
+void clearProductDetails(FrmMain& main);
 
 } // namespace marvono

@@ -1,5 +1,6 @@
 #include "app/ui/commands.h"
 #include "app/ui/frmmain.h"
+#include "catalogue/ui/productactions.h"
 #include "controls/ui/dialogs.h"
 #include "data/backup.h"
 
@@ -26,9 +27,14 @@ void recovery(FrmMain& window)
         chooseFile(&window, FileDialogMode::Open, QStringLiteral("CD"), QStringLiteral("Recovery"), kBackupFilter);
     if (path.isEmpty())
         return;
-    if (recoverDatabase(path))
+    if (recoverDatabase(path)) {
+        // The list and the details on screen came from the replaced database: show the recovered
+        // data at once rather than at whatever refresh comes next, and read the buyers afresh.
+        window.requestRefresh(false);
+        window.reloadBuyerCombo();
+        clearProductDetails(window);
         warn(&window, QStringLiteral("OK"), QStringLiteral("Recovery successfully."));
-    else
+    } else
         warn(&window, QStringLiteral("error"), QStringLiteral("(main)Recovery error"));
 }
 
