@@ -1,7 +1,10 @@
 #include "app/quoteditems.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
+#include <algorithm>
 
 namespace marvono {
 
@@ -84,6 +87,25 @@ bool writeFileAtomically(const QString& path, const QByteArray& bytes, QString* 
         return false;
     }
     return true;
+}
+
+void removeWriteLeftovers(const QString& path)
+{
+    // QSaveFile names its temporary file after the target with a dot and six random letters or
+    // digits; anything else beside the file belongs to someone else.
+    const QFileInfo target(path);
+    const QString prefix = target.fileName() + QLatin1Char('.');
+    const QDir folder = target.absoluteDir();
+    const QStringList candidates = folder.entryList(
+        {prefix + QStringLiteral("??????")}, QDir::Files | QDir::Hidden | QDir::NoSymLinks | QDir::CaseSensitive);
+    for (const QString& name : candidates) {
+        const QStringView tail = QStringView(name).sliced(prefix.size());
+        const bool generated = tail.size() == 6 && std::all_of(tail.begin(), tail.end(), [](QChar c) {
+                                   return c.unicode() < 128 && c.isLetterOrNumber();
+                               });
+        if (generated)
+            QFile::remove(folder.filePath(name));
+    }
 }
 
 } // namespace marvono

@@ -23,6 +23,12 @@ std::optional<QStringList> readQuotedItems(const QString& path, QString* error =
 // renamed over the old one, so a failure or a crash leaves either the old or the new file.
 bool writeFileAtomically(const QString& path, const QByteArray& bytes, QString* error = nullptr);
 
+// Removes the temporary files that writes of writeFileAtomically to `path` left behind when the
+// program was killed half-way: "<name>.XXXXXX" beside it, six letters or digits. When the file
+// system allows, the temporary file has no name and nothing is left. Only call this while no
+// other copy of the program can be writing.
+void removeWriteLeftovers(const QString& path);
+
 inline bool writeQuotedItems(const QString& path, const QStringList& items, QString* error = nullptr)
 {
     return writeFileAtomically(path, formatQuotedItems(items), error);

@@ -413,12 +413,29 @@ void TestLogin::startProgramRefusesSecondCopy()
             n += qobject_cast<FrmLogin*>(w) && w->isVisible() ? 1 : 0;
         return n;
     };
+    // Temporary files of writes killed half-way go at the start; look-alikes and other files stay.
+    const QStringList leftovers = {"setup.dat.a1B2c3", "qexclient/tables.dat.Zz9Yy8", "print.txt.000000"};
+    const QStringList others = {"setup.dat.bak1",
+                                "setup.dat.a1B2c3d",
+                                "setup.dat.a1-2c3",
+                                "notes.dat.a1B2c3",
+                                "qexclient/pic/setup.dat.a1B2c3",
+                                "SETUP.DAT.a1B2c3"};
+    for (const QString& name : leftovers + others)
+        writeFile(appPath(name), "x");
     QPointer<FrmLogin> first = startProgram(lock);
     QVERIFY(first);
+    for (const QString& name : leftovers)
+        QVERIFY2(!QFile::exists(appPath(name)), qPrintable(name));
+    for (const QString& name : others)
+        QVERIFY2(QFile::exists(appPath(name)), qPrintable(name));
+    // A copy that finds the program running leaves the running copy's writes alone.
+    writeFile(appPath("setup.dat.q7W8e9"), "x");
     QVERIFY(first->isVisible());
     QCOMPARE(helpFile(), appPath("tutorial.chm"));
     QCOMPARE(countLogins(), 1);
     QVERIFY(!startProgram(lock));
+    QVERIFY(QFile::exists(appPath("setup.dat.q7W8e9")));
     QCOMPARE(countLogins(), 1);
     // Another process would find the lock taken too.
     QVERIFY(!lockSingleInstance(lock));
