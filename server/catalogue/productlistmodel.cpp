@@ -92,13 +92,35 @@ ProductListModel::FillResult ProductListModel::fill()
     result.rowsAdded = int(added.size());
     if (!added.empty()) {
         const int first = int(m_rows.size());
-        beginInsertRows({}, first, first + result.rowsAdded - 1);
-        if (m_rows.empty())
-            m_rows.swap(added);
-        else
-            m_rows.insert(m_rows.end(), std::make_move_iterator(added.begin()), std::make_move_iterator(added.end()));
-        endInsertRows();
+        for (const Row& row : added)
+            m_lowStockCount += row.lowStock ? 1 : 0;
+        const auto append = [this, &added]() {
+            if (m_rows.empty())
+                m_rows.swap(added);
+            else
+                m_rows.insert(m_rows.end(), std::make_move_iterator(added.begin()),
+                              std::make_move_iterator(added.end()));
+        };
+        if (!isFiltered()) {
+            beginInsertRows({}, first, first + result.rowsAdded - 1);
+            append();
+            endInsertRows();
+        } else {
+            // Hidden rows change nothing on screen; only the matching ones are announced.
+            std::vector<int> shown;
+            for (size_t i = 0; i < added.size(); ++i)
+                if (matches(added[i]))
+                    shown.push_back(first + int(i));
+            append();
+            if (!shown.empty()) {
+                const int at = int(m_shown.size());
+                beginInsertRows({}, at, at + int(shown.size()) - 1);
+                m_shown.insert(m_shown.end(), shown.begin(), shown.end());
+                endInsertRows();
+            }
+        }
     }
+    Q_EMIT filled();
     return result;
 }
 
@@ -106,8 +128,64 @@ void ProductListModel::clear()
 {
     beginResetModel();
     m_rows.clear();
+    m_shown.clear();
+    m_lowStockCount = 0;
     m_sorted = false;
     endResetModel();
+}
+
+bool ProductListModel::matches(const Row& row) const
+{
+    if (m_lowStockOnly && !row.lowStock)
+        return false;
+    return m_filterText.isEmpty() || row.field(Name).contains(m_filterText, Qt::CaseInsensitive) ||
+           row.field(Category).contains(m_filterText, Qt::CaseInsensitive);
+}
+
+int ProductListModel::shownPosition(int sourceRow) const
+{
+    if (!isFiltered())
+        return sourceRow;
+    const auto it = std::lower_bound(m_shown.begin(), m_shown.end(), sourceRow);
+    return it != m_shown.end() && *it == sourceRow ? int(it - m_shown.begin()) : -1;
+}
+
+void ProductListModel::setFilter(const QString& text, bool lowStockOnly)
+{
+    if (text == m_filterText && lowStockOnly == m_lowStockOnly)
+        return;
+    // Typing on narrows: a row holding the longer text holds the shorter one too, so only the
+    // rows shown now need testing. That keeps each keystroke quick on a large catalogue.
+    const bool wasFiltered = isFiltered();
+    const bool narrowing =
+        wasFiltered && (lowStockOnly || !m_lowStockOnly) && text.contains(m_filterText, Qt::CaseInsensitive);
+    Q_EMIT layoutAboutToBeChanged({}, QAbstractItemModel::NoLayoutChangeHint);
+    std::vector<int> before;
+    before.swap(m_shown);
+    m_filterText = text;
+    m_lowStockOnly = lowStockOnly;
+    if (isFiltered()) {
+        if (narrowing) {
+            for (int r : before)
+                if (matches(m_rows[size_t(r)]))
+                    m_shown.push_back(r);
+        } else {
+            for (size_t r = 0; r < m_rows.size(); ++r)
+                if (matches(m_rows[r]))
+                    m_shown.push_back(int(r));
+        }
+    }
+    // The selection and current row follow their products; those filtered out are dropped.
+    const QModelIndexList from = persistentIndexList();
+    QModelIndexList to;
+    to.reserve(from.size());
+    for (const QModelIndex& index : from) {
+        const int position =
+            index.isValid() ? shownPosition(wasFiltered ? before[size_t(index.row())] : index.row()) : -1;
+        to.append(position < 0 ? QModelIndex() : createIndex(position, index.column()));
+    }
+    changePersistentIndexList(from, to);
+    Q_EMIT layoutChanged({}, QAbstractItemModel::NoLayoutChangeHint);
 }
 
 void ProductListModel::sortByCategory()
@@ -135,7 +213,7 @@ void ProductListModel::sort(int column, Qt::SortOrder order)
         if (plain) {
             text = m_rows[size_t(r)].field(column);
         } else {
-            shown[size_t(r)] = cellText(r, column);
+            shown[size_t(r)] = displayText(m_rows[size_t(r)], column);
             text = shown[size_t(r)];
         }
         auto it = rankOf.constFind(text);
@@ -166,20 +244,38 @@ void ProductListModel::sort(int column, Qt::SortOrder order)
     for (int r = 0; r < n; ++r)
         sorted[size_t(newRowOf[size_t(r)])] = std::move(m_rows[size_t(r)]);
     m_rows.swap(sorted);
+    // The shown rows keep the list order: the same products at their new places, ascending.
+    std::vector<int> shownBefore;
+    if (isFiltered()) {
+        shownBefore = m_shown;
+        for (int& r : m_shown)
+            r = newRowOf[size_t(r)];
+        std::sort(m_shown.begin(), m_shown.end());
+    }
     const QModelIndexList before = persistentIndexList();
     QModelIndexList after;
     after.reserve(before.size());
-    for (const QModelIndex& index : before)
-        after.append(index.isValid() ? createIndex(newRowOf[size_t(index.row())], index.column()) : index);
+    for (const QModelIndex& index : before) {
+        if (!index.isValid()) {
+            after.append(index);
+            continue;
+        }
+        const int from = isFiltered() ? shownBefore[size_t(index.row())] : index.row();
+        after.append(createIndex(shownPosition(newRowOf[size_t(from)]), index.column()));
+    }
     changePersistentIndexList(before, after);
     Q_EMIT layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }
 
 QString ProductListModel::cellText(int row, int column) const
 {
-    if (row < 0 || row >= int(m_rows.size()) || column < 0 || column >= ColumnCount)
+    if (row < 0 || row >= rowCount() || column < 0 || column >= ColumnCount)
         return {};
-    const Row& r = m_rows[size_t(row)];
+    return displayText(m_rows[source(row)], column);
+}
+
+QString ProductListModel::displayText(const Row& r, int column)
+{
     switch (column) {
     case PurchasePrice:
     case RetailPrice:
@@ -194,12 +290,12 @@ QString ProductListModel::cellText(int row, int column) const
 
 bool ProductListModel::isLowStock(int row) const
 {
-    return row >= 0 && row < int(m_rows.size()) && m_rows[size_t(row)].lowStock;
+    return row >= 0 && row < rowCount() && m_rows[source(row)].lowStock;
 }
 
 int ProductListModel::rowCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : int(m_rows.size());
+    return parent.isValid() ? 0 : int(isFiltered() ? m_shown.size() : m_rows.size());
 }
 
 int ProductListModel::columnCount(const QModelIndex& parent) const

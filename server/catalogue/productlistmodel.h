@@ -1,6 +1,8 @@
 #pragma once
 // The catalogue as the main window lists it: one row per product_info record, seven display
-// texts, low-stock rows in red, sorted by category once a fill is complete.
+// texts, low-stock rows in red, sorted by category once a fill is complete. A filter (search
+// text, low-stock only) narrows the rows shown; every row number of the interface counts the
+// shown rows, and the filter outlives clearing and refilling.
 #include <QAbstractTableModel>
 #include <QColor>
 #include <QString>
@@ -37,6 +39,21 @@ class ProductListModel : public QAbstractTableModel {
     QString cellText(int row, int column) const;
     bool isLowStock(int row) const;
 
+    // Shows only the products whose name or category holds `text` (case folded, any script),
+    // and of those only the low-stock ones when asked; empty text and false show everything.
+    void setFilter(const QString& text, bool lowStockOnly);
+    const QString& filterText() const { return m_filterText; }
+    bool lowStockOnly() const { return m_lowStockOnly; }
+    bool isFiltered() const { return !m_filterText.isEmpty() || m_lowStockOnly; }
+    // Over every product listed, shown or not.
+    int productCount() const { return int(m_rows.size()); }
+    int lowStockCount() const { return m_lowStockCount; }
+
+  Q_SIGNALS:
+    // A fill has ended (complete or not).
+    void filled();
+
+  public:
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
@@ -58,7 +75,18 @@ class ProductListModel : public QAbstractTableModel {
             return QStringView(fields).sliced(start, end[column] - start);
         }
     };
+    static QString displayText(const Row& row, int column);
+    bool matches(const Row& row) const;
+    // Index into m_rows of a shown row.
+    size_t source(int row) const { return isFiltered() ? size_t(m_shown[size_t(row)]) : size_t(row); }
+    // Shown position of a row of m_rows under the current filter, -1 when hidden.
+    int shownPosition(int sourceRow) const;
+
     std::vector<Row> m_rows;
+    std::vector<int> m_shown; // rows of m_rows shown, ascending, while a filter is set
+    QString m_filterText;
+    bool m_lowStockOnly = false;
+    int m_lowStockCount = 0;
     bool m_sorted = false;
 };
 

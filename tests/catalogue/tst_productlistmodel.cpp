@@ -59,6 +59,8 @@ class TestProductListModel : public QObject {
     void missingQuantityPaintedRed();
     void emptyAndFailedQuery();
     void sortMovesSelectionWithRows();
+    void filterByNameOrCategory();
+    void filterSurvivesRefillAndSort();
 };
 
 void TestProductListModel::headersAndCellTexts()
@@ -202,6 +204,77 @@ void TestProductListModel::sortMovesSelectionWithRows()
     model.sortByCategory();
     QCOMPARE(pear.row(), 1);
     QCOMPARE(pear.data().toString(), QStringLiteral("Fruit"));
+}
+
+void TestProductListModel::filterByNameOrCategory()
+{
+    TempAppFolder folder;
+    addProduct(QStringLiteral("Cola"), QStringLiteral("2"), QStringLiteral("5"), QStringLiteral("Drinks"));
+    addProduct(QStringLiteral("Молоко"), QStringLiteral("9"), QStringLiteral("1"), QStringLiteral("Dairy"));
+    addProduct(QStringLiteral("Cocoa"), QStringLiteral("1"), QStringLiteral("3"), QStringLiteral("Sweets"));
+    addProduct(QStringLiteral("Water"), QStringLiteral("9"), QStringLiteral("1"), QStringLiteral("Cold drinks"));
+    ProductListModel model;
+    model.fill(ProductListModel::FailurePolicy::SkipAndGoOn);
+    model.sortByCategory();
+    QCOMPARE(model.lowStockCount(), 2);
+    const QPersistentModelIndex cocoa = model.index(3, 0);
+    QCOMPARE(cocoa.data().toString(), QStringLiteral("Cocoa"));
+
+    // Name or category, folded case in any script; red rows stay red, the category order stays.
+    model.setFilter(QStringLiteral("CO"), false);
+    QCOMPARE(column(model, ProductListModel::Name), QStringList({"Water", "Cola", "Cocoa"}));
+    QVERIFY(uncoloured(model, 0));
+    QVERIFY(redInEveryCell(model, 1));
+    QVERIFY(redInEveryCell(model, 2));
+    QCOMPARE(cocoa.row(), 2);
+    model.setFilter(QStringLiteral("COL"), false); // narrows from the rows shown
+    QCOMPARE(column(model, ProductListModel::Name), QStringList({"Water", "Cola"}));
+    QVERIFY(!cocoa.isValid()); // filtered out, so no longer selected
+    model.setFilter(QStringLiteral("cola"), false);
+    QCOMPARE(column(model, ProductListModel::Name), QStringList({"Cola"}));
+    model.setFilter(QStringLiteral("c"), false); // widening tests every product again
+    QCOMPARE(column(model, ProductListModel::Name), QStringList({"Water", "Cola", "Cocoa"}));
+    model.setFilter(QStringLiteral("мОЛ"), false);
+    QCOMPARE(column(model, ProductListModel::Name), QStringList({"Молоко"}));
+    model.setFilter(QStringLiteral("tea"), false);
+    QCOMPARE(model.rowCount(), 0);
+    QCOMPARE(model.cellText(0, ProductListModel::Name), QString());
+
+    // Low stock only, alone and with a text.
+    model.setFilter(QString(), true);
+    QCOMPARE(column(model, ProductListModel::Name), QStringList({"Cola", "Cocoa"}));
+    model.setFilter(QStringLiteral("oa"), true);
+    QCOMPARE(column(model, ProductListModel::Name), QStringList({"Cocoa"}));
+    QCOMPARE(model.lowStockCount(), 2); // counts every product, shown or not
+    model.setFilter(QString(), false);
+    QCOMPARE(column(model, ProductListModel::Name), QStringList({"Water", "Молоко", "Cola", "Cocoa"}));
+}
+
+void TestProductListModel::filterSurvivesRefillAndSort()
+{
+    TempAppFolder folder;
+    addProduct(QStringLiteral("Tea"), QStringLiteral("9"), QStringLiteral("1"), QStringLiteral("Drinks"));
+    addProduct(QStringLiteral("Bread"), QStringLiteral("9"), QStringLiteral("1"), QStringLiteral("Bakery"));
+    ProductListModel model;
+    model.fill(ProductListModel::FailurePolicy::SkipAndGoOn);
+    model.sortByCategory();
+    model.setFilter(QStringLiteral("e"), false);
+    QCOMPARE(column(model, ProductListModel::Name), QStringList({"Bread", "Tea"}));
+
+    // The refresh: clear, fill in database order, sort; the filter holds throughout.
+    addProduct(QStringLiteral("Cheese"), QStringLiteral("1"), QStringLiteral("4"), QStringLiteral("Dairy"));
+    addProduct(QStringLiteral("Milk"), QStringLiteral("9"), QStringLiteral("1"), QStringLiteral("Dairy"));
+    model.clear();
+    QCOMPARE(model.filterText(), QStringLiteral("e"));
+    model.fill(ProductListModel::FailurePolicy::SkipAndGoOn);
+    QCOMPARE(column(model, ProductListModel::Name), QStringList({"Tea", "Bread", "Cheese"}));
+    const QPersistentModelIndex cheese = model.index(2, 0);
+    model.sortByCategory();
+    QCOMPARE(column(model, ProductListModel::Name), QStringList({"Bread", "Cheese", "Tea"}));
+    QCOMPARE(cheese.row(), 1);
+    QVERIFY(model.isLowStock(1));
+    QCOMPARE(model.productCount(), 4);
+    QCOMPARE(model.lowStockCount(), 1);
 }
 
 QTEST_GUILESS_MAIN(TestProductListModel)

@@ -7,6 +7,7 @@
 #include "app/ui/frmabout.h"
 #include "bills/buyerlist.h"
 #include "catalogue/productlistmodel.h"
+#include "catalogue/ui/productfinder.h"
 #include "controls/ui/columnfit.h"
 #include "controls/ui/dialogs.h"
 #include "controls/ui/toolbarbutton.h"
@@ -201,6 +202,7 @@ void FrmMain::buildFrames()
     keepColumnsFitted(d->list);
     connect(d->list, &QTreeView::clicked, this, [this]() { runCommand(Command::ProductClicked); });
     connect(d->list, &QTreeView::doubleClicked, this, [this]() { runCommand(Command::SellProduct); });
+    new ProductFinder(*this, d->tools, d->model);
 
     // Details panel.
     d->picture = placedLabel(d->detail, "picProduct", QString(), XPContainer::twips(150, 450, 1800, 1800));

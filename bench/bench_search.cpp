@@ -1,0 +1,134 @@
+// Typing into the product search on a large catalogue, beside a plain scan of the same names.
+//   bench_search [--benchmark_filter=...]
+// Each iteration types "4", "42", "421" and then clears the box: four keystrokes, the first and
+// the last of them testing every product. "per_keystroke" is the time of one keystroke.
+#include "app/appcontext.h"
+#include "catalogue/productlistmodel.h"
+#include "data/database.h"
+#include "data/recordset.h"
+#include "data/schema.h"
+
+#include <QApplication>
+#include <QTemporaryDir>
+#include <QTreeView>
+#include <benchmark/benchmark.h>
+#include <memory>
+
+using namespace marvono;
+
+namespace {
+
+const QStringList& keystrokes()
+{
+    static const QStringList texts = {QStringLiteral("4"), QStringLiteral("42"), QStringLiteral("421"), QString()};
+    return texts;
+}
+
+// One catalogue of n products, made once per run: 40 categories, every seventh product low on stock.
+void useCatalogue(int n)
+{
+    static std::unique_ptr<QTemporaryDir> folder;
+    if (folder)
+        return;
+    folder = std::make_unique<QTemporaryDir>();
+    setAppFolder(folder->path());
+    QString error;
+    if (!createDeliveredDatabase(folder->filePath(QStringLiteral("system32.dll")), &error))
+        qFatal("%s", qPrintable(error));
+    Transaction transaction;
+    for (int i = 0; i < n; ++i)
+        ExecSQL(QStringLiteral("insert into product_info (cName, cInPrice, cAllQty, cOutPrice, cLeastQty, cSpare, "
+                               "cType, cPic, cComment, cAlert) values (?, '1.25', '50', '2.5', ?, '', ?, ?, '', '5')"),
+                {QStringLiteral("Product %1").arg(i), QString::number(i % 7 == 0 ? 2 : 20 + i % 31),
+                 QStringLiteral("Category %1").arg((i * 7919) % 40), i});
+    transaction.commit();
+}
+
+void perKeystroke(benchmark::State& state)
+{
+    state.counters["per_keystroke"] = benchmark::Counter(
+        double(keystrokes().size()), benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+
+// The baseline: every name and category tested for the typed text, nothing kept.
+void BM_Search_Raw(benchmark::State& state)
+{
+    useCatalogue(int(state.range(0)));
+    QStringList names, categories;
+    for (int i = 0; i < state.range(0); ++i) {
+        names.append(QStringLiteral("Product %1").arg(i));
+        categories.append(QStringLiteral("Category %1").arg((i * 7919) % 40));
+    }
+    for (auto _ : state) {
+        for (const QString& text : keystrokes()) {
+            int matches = 0;
+            for (qsizetype i = 0; i < names.size(); ++i)
+                matches +=
+                    names[i].contains(text, Qt::CaseInsensitive) || categories[i].contains(text, Qt::CaseInsensitive);
+            benchmark::DoNotOptimize(matches);
+        }
+    }
+    perKeystroke(state);
+}
+
+void typeIntoSearch(benchmark::State& state, bool withView)
+{
+    useCatalogue(int(state.range(0)));
+    ProductListModel model;
+    model.fill(ProductListModel::FailurePolicy::SkipAndGoOn);
+    model.sortByCategory();
+    if (model.rowCount() != state.range(0))
+        state.SkipWithError("short fill");
+    std::unique_ptr<QTreeView> view;
+    if (withView) {
+        // The main window's list: shown, with a selected row the filter has to carry along.
+        view = std::make_unique<QTreeView>();
+        view->setUniformRowHeights(true);
+        view->setRootIsDecorated(false);
+        view->setModel(&model);
+        view->resize(600, 570);
+        view->show();
+        view->setCurrentIndex(model.index(4210, 0));
+        QApplication::processEvents();
+    }
+    for (auto _ : state) {
+        for (const QString& text : keystrokes()) {
+            model.setFilter(text, false);
+            if (withView)
+                QApplication::processEvents(); // the list lays itself out and paints
+        }
+    }
+    if (model.rowCount() != state.range(0))
+        state.SkipWithError("filter not cleared");
+    perKeystroke(state);
+}
+
+void BM_Search(benchmark::State& state)
+{
+    typeIntoSearch(state, false);
+}
+
+void BM_SearchWithView(benchmark::State& state)
+{
+    typeIntoSearch(state, true);
+}
+
+} // namespace
+
+BENCHMARK(BM_Search_Raw)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Search)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SearchWithView)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    Database::instance().close();
+    return 0;
+}

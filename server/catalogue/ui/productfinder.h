@@ -1,0 +1,44 @@
+#pragma once
+// The main window's search box and low-stock notice: both narrow the product list, so that a
+// product is found, and a reorder list made, without scrolling a large catalogue.
+#include <QObject>
+
+class QLabel;
+class QLineEdit;
+class QWidget;
+
+namespace marvono {
+
+class FrmMain;
+class ProductListModel;
+
+class ProductFinder : public QObject {
+    Q_OBJECT
+  public:
+    // Places the box (txtSearch) and the notice (lblLowStock) on `tools`, and binds Ctrl+F and
+    // Esc on the main window.
+    ProductFinder(FrmMain& main, QWidget* tools, ProductListModel* model);
+
+    QLineEdit* searchBox() const { return m_search; }
+    QLabel* lowStockNotice() const { return m_notice; }
+
+    // Empties the box and leaves the low-stock filter: the whole catalogue shows again.
+    void showEverything();
+    // The list of the products low on stock, or everything again when it shows them already.
+    void toggleLowStock();
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    void searchTextChanged(const QString& text);
+    void sellSingleMatch();
+    void updateNotice();
+
+    FrmMain& m_main;
+    ProductListModel* m_model;
+    QLineEdit* m_search = nullptr;
+    QLabel* m_notice = nullptr;
+};
+
+} // namespace marvono
