@@ -6,6 +6,7 @@
 #include "reports/linesmodel.h"
 #include "reports/monthlyreport.h"
 #include "reports/reportexport.h"
+#include "reports/ui/chartwindows.h"
 #include "reports/ui/reportlist.h"
 
 #include <QComboBox>
@@ -60,6 +61,8 @@ void FrmBB::buildControls()
     searchButton->setGeometry(XPContainer::twips(4500, 450, 1500, 450));
     QPushButton* exportButton = makeButton(m_searchArea, QStringLiteral("cmdExcel"), QStringLiteral(" Export"));
     exportButton->setGeometry(XPContainer::twips(6300, 450, 1500, 450));
+    QPushButton* chartButton = makeButton(m_searchArea, QStringLiteral("cmdChart"), QStringLiteral("Chart"));
+    chartButton->setGeometry(XPContainer::twips(8100, 450, 1500, 450));
 
     m_model = new LinesModel<ReportLine>(reportTitles(), &reportCell, this);
     m_list = makeReportList(m_container, m_model, XPContainer::twips(150, 1680, 9900, 4650));
@@ -69,6 +72,7 @@ void FrmBB::buildControls()
 
     connect(searchButton, &QPushButton::clicked, this, &FrmBB::search);
     connect(exportButton, &QPushButton::clicked, this, &FrmBB::exportList);
+    connect(chartButton, &QPushButton::clicked, this, &FrmBB::showChart);
     connect(exitButton, &QPushButton::clicked, this, &QWidget::close);
     pressOnEscape(this, exitButton);
 }
@@ -119,6 +123,15 @@ void FrmBB::exportList()
                     QStringLiteral("EXCEL file has been exported successfully."));
     else
         warn(this, QStringLiteral("Error"), QStringLiteral("(BB)Export error"));
+}
+
+void FrmBB::showChart()
+{
+    // Drawn from the lines on screen, so an open chart of an earlier search gives way.
+    delete m_chart;
+    m_chart = new FrmMonthChart(m_model->rows(), runValues().currencySymbol, this);
+    m_chart->setAttribute(Qt::WA_DeleteOnClose);
+    m_chart->show();
 }
 
 } // namespace marvono

@@ -2,6 +2,7 @@
 // The monthly report window frmBB: the daily sales ledger of one month, searched by month and
 // year, and its export to an Excel workbook.
 #include <QDialog>
+#include <QPointer>
 
 class QComboBox;
 class QTreeView;
@@ -12,6 +13,7 @@ template <typename Row> class LinesModel;
 struct ReportLine;
 class XPContainer;
 struct ReportLines;
+class FrmMonthChart;
 
 class FrmBB : public QDialog {
     Q_OBJECT
@@ -23,6 +25,7 @@ class FrmBB : public QDialog {
     void load();
     void search();
     void exportList();
+    void showChart();
     bool addLines(ReportLines lines);
 
     XPContainer* m_container = nullptr;
@@ -31,6 +34,7 @@ class FrmBB : public QDialog {
     QComboBox* m_year = nullptr;  // cmbYear1
     QTreeView* m_list = nullptr;  // LV
     LinesModel<ReportLine>* m_model = nullptr;
+    QPointer<FrmMonthChart> m_chart;
 };
 
 } // namespace marvono

@@ -5,10 +5,12 @@
 #include "controls/ui/xpcontainer.h"
 #include "reports/linesmodel.h"
 #include "reports/statistics.h"
+#include "reports/ui/chartwindows.h"
 #include "reports/ui/frmbb.h"
 #include "reports/ui/reportlist.h"
 
 #include <QLabel>
+#include <QPointer>
 #include <QTreeView>
 
 namespace marvono {
@@ -43,9 +45,12 @@ void FrmJSTJ::buildControls()
     report->setGeometry(XPContainer::twips(6600, 5520, 1500, 450));
     QPushButton* ok = makeButton(m_container, QStringLiteral("cmdOK"), QStringLiteral("  O K"));
     ok->setGeometry(XPContainer::twips(8400, 5520, 1500, 450));
+    QPushButton* chart = makeButton(m_container, QStringLiteral("cmdChart"), QStringLiteral("Chart"));
+    chart->setGeometry(XPContainer::twips(4950, 5520, 1500, 450));
 
     connect(report, &QPushButton::clicked, this, &FrmJSTJ::openReport);
     connect(ok, &QPushButton::clicked, this, &QWidget::close);
+    connect(chart, &QPushButton::clicked, this, &FrmJSTJ::showChart);
     pressOnEscape(this, ok);
 }
 
@@ -68,6 +73,16 @@ void FrmJSTJ::openReport()
     // The report outlives this window, so it belongs to this window's parent.
     showSingleDialog<FrmBB>(parentWidget());
     close();
+}
+
+void FrmJSTJ::showChart()
+{
+    // Like the report, the chart outlives this window; a chart already open is read afresh.
+    static QPointer<FrmCategoryChart> chart;
+    delete chart;
+    chart = new FrmCategoryChart(runValues().currencySymbol, parentWidget());
+    chart->setAttribute(Qt::WA_DeleteOnClose);
+    chart->show();
 }
 
 } // namespace marvono

@@ -22,6 +22,7 @@ class FrmJSTJ : public QDialog {
     void buildControls();
     void load();
     void openReport();
+    void showChart();
 
     XPContainer* m_container = nullptr;
     QTreeView* m_list = nullptr; // LV
