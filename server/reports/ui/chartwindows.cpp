@@ -24,12 +24,21 @@ namespace {
 constexpr int kMargin = 8;
 constexpr int kTop = 32; // below the frame's caption bar
 
+// Small enough that a month of day numbers and ten product names are written out in full.
+void useSmallLabels(QAbstractAxis* axis)
+{
+    QFont font = axis->labelsFont();
+    font.setPointSize(8);
+    axis->setLabelsFont(font);
+}
+
 // A value axis whose marks read as the program writes amounts ("$12.5"), not as printf would.
 QCategoryAxis* amountAxis(double low, double high, const QString& symbol)
 {
     const std::vector<double> marks = scaleMarks(low, high);
     auto* axis = new QCategoryAxis;
     axis->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
+    useSmallLabels(axis);
     axis->setStartValue(marks.front());
     axis->setRange(marks.front(), marks.back());
     for (double mark : marks)
@@ -82,6 +91,7 @@ ChartWindow::ChartWindow(QWidget* parent, const QString& objectName, const QStri
     close->setGeometry(width() - 100 - kMargin, buttonTop, 100, 30);
     connect(save, &QPushButton::clicked, this, &ChartWindow::savePicture);
     connect(close, &QPushButton::clicked, this, &QWidget::close);
+    pressOnEscape(this, close);
 }
 
 QChart* ChartWindow::addChart(const QString& objectName, const QRect& place)
@@ -90,9 +100,12 @@ QChart* ChartWindow::addChart(const QString& objectName, const QRect& place)
     view->setObjectName(objectName);
     view->setGeometry(place);
     view->setRenderHint(QPainter::Antialiasing);
-    view->chart()->legend()->setAlignment(Qt::AlignBottom);
+    QChart* chart = view->chart();
+    chart->legend()->setAlignment(Qt::AlignBottom);
+    chart->setMargins(QMargins(4, 4, 4, 4));
+    chart->setBackgroundRoundness(0);
     m_message->raise();
-    return view->chart();
+    return chart;
 }
 
 void ChartWindow::showMessage(const QString& text)
@@ -113,12 +126,12 @@ void ChartWindow::savePicture()
 }
 
 FrmMonthChart::FrmMonthChart(const std::vector<ReportLine>& lines, const QString& symbol, QWidget* parent)
-    : ChartWindow(parent, QStringLiteral("frmMonthChart"), QStringLiteral("Sales Chart"), QSize(880, 660))
+    : ChartWindow(parent, QStringLiteral("frmMonthChart"), QStringLiteral("Sales Chart"), QSize(900, 700))
 {
     const MonthFigures figures = monthFigures(lines);
-    const int width = 880 - 2 * kMargin;
-    QChart* daily = addChart(QStringLiteral("chtDaily"), QRect(0, 0, width, 330));
-    QChart* top = addChart(QStringLiteral("chtTop"), QRect(0, 334, width, 240));
+    const int width = 900 - 2 * kMargin;
+    QChart* daily = addChart(QStringLiteral("chtDaily"), QRect(0, 0, width, 320));
+    QChart* top = addChart(QStringLiteral("chtTop"), QRect(0, 320, width, 700 - kTop - 48 - 320));
     const QString period = figures.period.isEmpty() ? QString() : QStringLiteral(", ") + figures.period;
     daily->setTitle(QStringLiteral("Daily takings and profit") + period);
     top->setTitle(QStringLiteral("Top ten products by takings") + period);
@@ -148,6 +161,11 @@ FrmMonthChart::FrmMonthChart(const std::vector<ReportLine>& lines, const QString
     daily->addSeries(profit);
     auto* dayAxis = new QBarCategoryAxis;
     dayAxis->append(days);
+    useSmallLabels(dayAxis);
+    if (days.size() > 12 && !figures.period.isEmpty()) // day numbers stood upright never crowd
+        dayAxis->setLabelsAngle(-90);
+    else if (days.size() > 12)
+        dayAxis->setLabelsAngle(-60);
     daily->addAxis(dayAxis, Qt::AlignBottom);
     QCategoryAxis* amounts = amountAxis(low, high, symbol);
     daily->addAxis(amounts, Qt::AlignLeft);
@@ -171,6 +189,7 @@ FrmMonthChart::FrmMonthChart(const std::vector<ReportLine>& lines, const QString
     top->addSeries(ranking);
     auto* productAxis = new QBarCategoryAxis;
     productAxis->append(names);
+    useSmallLabels(productAxis);
     top->addAxis(productAxis, Qt::AlignLeft);
     ranking->attachAxis(productAxis);
     QCategoryAxis* topAmounts = amountAxis(low, high, symbol);
@@ -210,6 +229,7 @@ FrmCategoryChart::FrmCategoryChart(const QString& symbol, QWidget* parent)
     chart->addSeries(bars);
     auto* categoryAxis = new QBarCategoryAxis;
     categoryAxis->append(categories);
+    useSmallLabels(categoryAxis);
     chart->addAxis(categoryAxis, Qt::AlignBottom);
     bars->attachAxis(categoryAxis);
     QCategoryAxis* amounts = amountAxis(low, high, symbol);
