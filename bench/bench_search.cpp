@@ -75,7 +75,7 @@ void typeIntoSearch(benchmark::State& state, bool withView)
 {
     useCatalogue(int(state.range(0)));
     ProductListModel model;
-    model.fill(ProductListModel::FailurePolicy::SkipAndGoOn);
+    model.fill();
     model.sortByCategory();
     if (model.rowCount() != state.range(0))
         state.SkipWithError("short fill");
