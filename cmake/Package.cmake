@@ -24,6 +24,9 @@ set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # Computed by dpkg-shlibdeps from the installed executable, never listed by hand.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Plugins are loaded at run time, so dpkg-shlibdeps cannot see them: the toolbar and window
+# icons are SVG drawings.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6svg6")
 # The font the windows are laid out for, printing through lp, and a browser for the guide.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-liberation, cups-client, xdg-utils")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)

@@ -19,6 +19,8 @@ DEPENDS=$(field Depends)
 for lib in libqt6widgets6 libqt6gui6 libqt6core6 libsqlcipher0 libgsf-1-114 libc6 'libstdc\+\+6'; do
     grep -Eq "(^|, )$lib( \(>= [^)]+\))?(,|$)" <<<"$DEPENDS" || fail "Depends lacks $lib: $DEPENDS"
 done
+# Plugins are not seen by dpkg-shlibdeps: the icons need the SVG image plugin.
+grep -Eq '(^|, )libqt6svg6(,|$)' <<<"$DEPENDS" || fail "Depends lacks libqt6svg6: $DEPENDS"
 
 LIST=$(dpkg-deb --contents "$DEB" | awk '{ $1=$2=$3=$4=$5=""; sub(/^ +/, ""); print }')
 for path in \
