@@ -3,8 +3,10 @@
 #include "app/appcontext.h"
 #include "data/database.h"
 #include "data/recordset.h"
+#include "data/shopserver.h"
 
 #include <QFile>
+#include <QSet>
 
 namespace marvono {
 namespace {
@@ -18,16 +20,21 @@ std::unique_ptr<RecordSet> findLine(const QString& buyer, const QString& keyTime
 
 } // namespace
 
-std::optional<QList<BillLine>> readBill(const QString& buyer)
+std::optional<QList<BillLine>> readBill(const QString& buyer, QList<qint64>* keys)
 {
     // In the order the lines were booked, whatever index the engine picks.
     auto set = ExecSQL(QStringLiteral("select * from Bill where ctable=? order by rowid"), {buyer});
     if (!set)
         return std::nullopt;
     QList<BillLine> lines;
-    for (; !set->isEof(); set->moveNext())
+    if (keys)
+        keys->clear();
+    for (; !set->isEof(); set->moveNext()) {
         lines.append(BillLine{set->text(BillTime), set->text(BillProduct), set->text(BillQuantity),
                               set->text(BillPrice), set->text(BillSubTotal)});
+        if (keys)
+            keys->append(set->rowKey());
+    }
     return lines;
 }
 
@@ -58,7 +65,7 @@ QString totalLabelText(Currency total, const QString& currencySymbol, bool after
     return (afterAddNew ? QStringLiteral("Total : ") : QStringLiteral("Total: ")) + currencySymbol + total.toText();
 }
 
-bool addBillLine(const QString& buyer, const BillLine& line)
+bool addBillLine(const QString& buyer, const BillLine& line, qint64* key)
 {
     // A query without rows gives the columns to append to.
     auto set = ExecSQL(QStringLiteral("select * from Bill where 1=0"));
@@ -71,7 +78,11 @@ bool addBillLine(const QString& buyer, const BillLine& line)
     set->setField(BillQuantity, line.quantity);
     set->setField(BillPrice, line.unitPrice);
     set->setField(BillSubTotal, line.subTotal);
-    return set->update();
+    if (!set->update())
+        return false;
+    if (key)
+        *key = set->rowKey();
+    return true;
 }
 
 LineChange updateBillLine(const QString& buyer, const QString& keyTime, const BillLine& line)
@@ -99,11 +110,12 @@ LineChange deleteBillLine(const QString& buyer, const QString& keyTime)
 
 QString clientBillPath(int number)
 {
-    return appPath(QStringLiteral("qexclient/bill/%1.bil").arg(number));
+    return qexclientPath(QStringLiteral("bill/%1.bil").arg(number));
 }
 
-Settlement settleBill(const QString& buyer, int clientBillNumber)
+Settlement settleBill(const QString& buyer, int clientBillNumber, const QList<qint64>* shownLines)
 {
+    const QSet<qint64> shown = shownLines ? QSet<qint64>(shownLines->begin(), shownLines->end()) : QSet<qint64>();
     {
         Transaction transaction;
         if (!transaction.isActive())
@@ -111,9 +123,12 @@ Settlement settleBill(const QString& buyer, int clientBillNumber)
         auto set = ExecSQL(QStringLiteral("select * from Bill where ctable=?"), {buyer});
         if (!set)
             return Settlement::RowsFailed;
-        for (; !set->isEof(); set->moveNext())
+        for (; !set->isEof(); set->moveNext()) {
+            if (shownLines && !shown.contains(set->rowKey()))
+                continue;
             if (!set->deleteCurrent())
                 return Settlement::RowsFailed;
+        }
         if (!transaction.commit())
             return Settlement::RowsFailed;
     }

@@ -20,8 +20,9 @@ struct BillLine {
     friend bool operator==(const BillLine&, const BillLine&) = default;
 };
 
-// The buyer's lines in the order they were written; nothing when the query fails.
-std::optional<QList<BillLine>> readBill(const QString& buyer);
+// The buyer's lines in the order they were written; nothing when the query fails. `keys`, when
+// given, receives each line's row identity, for settling exactly the lines that were shown.
+std::optional<QList<BillLine>> readBill(const QString& buyer, QList<qint64>* keys = nullptr);
 
 // The first line of the buyer with that time text (the line key); nothing when there is none or
 // the query fails.
@@ -35,7 +36,8 @@ QString totalLabelText(Currency total, const QString& currencySymbol, bool after
 
 // Appends a line as typed. The editor does not check the numbers: a text that a number column
 // refuses is stored as an empty value and the line is still written.
-bool addBillLine(const QString& buyer, const BillLine& line);
+// `key`, when given, receives the new line's row identity.
+bool addBillLine(const QString& buyer, const BillLine& line, qint64* key = nullptr);
 
 enum class LineChange { Done, NotFound, Failed };
 // Changes the first line of the buyer with that time text; its buyer stays.
@@ -51,8 +53,10 @@ enum class Settlement {
     RowsFailed, // no line was deleted
     FileFailed, // the lines are gone but the client bill file could not be deleted
 };
-// Checkout: deletes every line of the buyer in one transaction, then the client bill file of the
-// settled buyer's position in the buyer list (the first buyer: 0), when it exists.
-Settlement settleBill(const QString& buyer, int clientBillNumber = 0);
+// Checkout: deletes the buyer's lines in one transaction, then the client bill file of the
+// settled buyer's position in the buyer list (the first buyer: 0), when it exists. With
+// `shownLines` (row identities from readBill and addBillLine) only those lines go: a line another
+// till booked after the bill was shown stays on the bill, unpaid. Without it, every line goes.
+Settlement settleBill(const QString& buyer, int clientBillNumber = 0, const QList<qint64>* shownLines = nullptr);
 
 } // namespace marvono

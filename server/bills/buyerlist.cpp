@@ -2,6 +2,7 @@
 
 #include "app/appcontext.h"
 #include "app/quoteditems.h"
+#include "data/shopserver.h"
 
 #include <QFileInfo>
 
@@ -9,7 +10,7 @@ namespace marvono {
 
 QString buyerListPath()
 {
-    return appPath(QStringLiteral("qexclient/tables.dat"));
+    return qexclientPath(QStringLiteral("tables.dat"));
 }
 
 QStringList readBuyerList()

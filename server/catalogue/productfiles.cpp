@@ -2,6 +2,7 @@
 
 #include "app/appcontext.h"
 #include "app/quoteditems.h"
+#include "data/shopserver.h"
 
 #include <QFileInfo>
 #include <QImageReader>
@@ -12,17 +13,17 @@ namespace marvono {
 
 QString pictureFilePath(const QString& number)
 {
-    return appPath(QStringLiteral("qexclient/pic/") + number + QStringLiteral(".jpg"));
+    return qexclientPath(QStringLiteral("pic/") + number + QStringLiteral(".jpg"));
 }
 
 QString introFilePath(const QString& number)
 {
-    return appPath(QStringLiteral("qexclient/info/") + number + QStringLiteral(".ifo"));
+    return qexclientPath(QStringLiteral("info/") + number + QStringLiteral(".ifo"));
 }
 
 QString placeholderPicturePath()
 {
-    return appPath(QStringLiteral("qexclient/pic/zw.jpg"));
+    return qexclientPath(QStringLiteral("pic/zw.jpg"));
 }
 
 int freePictureNumber()

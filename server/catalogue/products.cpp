@@ -47,6 +47,13 @@ QStringList productCategories()
 AddResult addProduct(const ProductValues& values, const QString& picturePath, const QImage& picture)
 {
     AddResult result;
+    // Tills sharing one picture folder take numbers one at a time: the number is free until its
+    // file is written, so the next till waits until then.
+    Transaction transaction;
+    if (!transaction.isActive() || !transaction.lock(QStringLiteral("picture numbers"))) {
+        result.error = transaction.errorText();
+        return result;
+    }
     if (!picturePath.isEmpty() && QFileInfo(picturePath).isFile()) {
         // The number is taken at the moment of saving, so a file deleted meanwhile frees its number.
         result.pictureNumber = freePictureNumber();
@@ -69,6 +76,10 @@ AddResult addProduct(const ProductValues& values, const QString& picturePath, co
     set->setField(7, result.pictureNumber);
     if (!set->update()) {
         result.error = set->errorText();
+        return result;
+    }
+    if (!transaction.commit()) {
+        result.error = transaction.errorText();
         return result;
     }
     writeIntroFile(QString::number(result.pictureNumber), values.comment);
@@ -111,7 +122,7 @@ ModifyResult modifyProduct(const QString& oldName, const ProductValues& values, 
             return result;
         }
     }
-    auto log = ExecSQL(QStringLiteral("select * from change where 0"), message);
+    auto log = ExecSQL(QStringLiteral("select * from change where 1=0"), message);
     if (!log) {
         result.error = message;
         return result;

@@ -1,9 +1,10 @@
 #include "data/database.h"
 
 #include "app/appcontext.h"
+#include "data/pgengine.h"
+#include "data/sqliteengine.h"
 
 #include <QFileInfo>
-#include <sqlcipher/sqlite3.h>
 
 namespace marvono {
 namespace {
@@ -12,18 +13,6 @@ int& faultCountdown()
     static int countdown = 0;
     return countdown;
 }
-
-bool execPlain(sqlite3* db, const char* sql, QString* error)
-{
-    char* message = nullptr;
-    if (sqlite3_exec(db, sql, nullptr, nullptr, &message) != SQLITE_OK) {
-        if (error)
-            *error = QString::fromUtf8(message ? message : sqlite3_errmsg(db));
-        sqlite3_free(message);
-        return false;
-    }
-    return true;
-}
 } // namespace
 
 Database& Database::instance()
@@ -31,6 +20,8 @@ Database& Database::instance()
     static Database database;
     return database;
 }
+
+Database::Database() : m_embedded(std::make_unique<SqliteEngine>()) {}
 
 Database::~Database()
 {
@@ -42,106 +33,91 @@ QString Database::filePath() const
     return appPath(QString::fromLatin1(kDatabaseFile));
 }
 
-sqlite3* openEncrypted(const QString& path, bool readOnly, QString* error)
+bool Database::connectionLost() const
 {
-    if (!QFileInfo(path).isFile()) {
+    return m_server && m_server->isLost();
+}
+
+std::optional<ShopServerConfig> Database::serverConfig() const
+{
+    if (!m_server)
+        return std::nullopt;
+    return m_server->config();
+}
+
+Engine* Database::engine(QString* error)
+{
+    if (m_server) {
+        if (m_serverFolder == appFolder())
+            return m_server.get();
+        close();
+    }
+    if (m_embedded->handle()) {
+        const QString path = filePath();
+        if (m_embedded->openedPath() == path && QFileInfo::exists(path))
+            return m_embedded.get();
+        close();
+    }
+    // Nothing is open: the application folder decides which engine serves it.
+    QString configError;
+    const std::optional<ShopServerConfig> config = readShopServerConfig(appFolder(), &configError);
+    m_serverFailure = configError;
+    if (!configError.isEmpty()) {
         if (error)
-            *error = QStringLiteral("Could not find file '%1'.").arg(path);
+            *error = configError;
         return nullptr;
     }
-    sqlite3* db = nullptr;
-    const int flags = readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE;
-    if (sqlite3_open_v2(path.toUtf8().constData(), &db, flags, nullptr) != SQLITE_OK) {
-        if (error)
-            *error = QString::fromUtf8(db ? sqlite3_errmsg(db) : "out of memory");
-        sqlite3_close(db);
-        return nullptr;
+    if (config) {
+        m_server = PgEngine::connect(*config, &m_serverFailure);
+        if (!m_server) {
+            if (error)
+                *error = m_serverFailure;
+            return nullptr;
+        }
+        m_serverFolder = appFolder();
+        return m_server.get();
     }
-    const QByteArray key(kDatabasePassword);
-    // A wrong key only shows at the first read, so read the schema at once.
-    if (sqlite3_key(db, key.constData(), int(key.size())) != SQLITE_OK
-        || !execPlain(db, "SELECT count(*) FROM sqlite_master", error)) {
-        sqlite3_close(db);
-        return nullptr;
-    }
-    sqlite3_busy_timeout(db, 2000);
-    return db;
+    return m_embedded->open(filePath(), error) ? m_embedded.get() : nullptr;
 }
 
 sqlite3* Database::connection(QString* error)
 {
-    const QString path = filePath();
-    if (m_db && m_openedPath != path)
-        close();
-    if (m_db && !QFileInfo::exists(path))
-        close();
-    if (!m_db) {
-        m_db = openEncrypted(path, false, error);
-        if (m_db)
-            m_openedPath = path;
+    Engine* open = engine(error);
+    if (open && open != m_embedded.get()) {
+        if (error)
+            *error = QStringLiteral("The shop database is on a server.");
+        return nullptr;
     }
-    return m_db;
+    return open ? m_embedded->handle() : nullptr;
 }
 
 sqlite3_stmt* Database::prepare(const QString& sql, QString* error)
 {
-    sqlite3* db = connection(error);
-    if (!db)
-        return nullptr;
-    if (sqlite3_stmt* cached = m_statements.value(sql)) {
-        sqlite3_reset(cached);
-        sqlite3_clear_bindings(cached);
-        return cached;
-    }
-    const QByteArray utf8 = sql.toUtf8();
-    sqlite3_stmt* statement = nullptr;
-    const char* tail = nullptr;
-    if (sqlite3_prepare_v2(db, utf8.constData(), int(utf8.size()), &statement, &tail) != SQLITE_OK) {
-        if (error)
-            *error = QString::fromUtf8(sqlite3_errmsg(db));
-        return nullptr;
-    }
-    if (!statement) {
-        if (error)
-            *error = QStringLiteral("The statement is empty.");
-        return nullptr;
-    }
-    if (tail && QByteArray(tail).trimmed().size() > 0) {
-        sqlite3_finalize(statement);
-        if (error)
-            *error = QStringLiteral("Characters found after end of SQL statement.");
-        return nullptr;
-    }
-    if (m_statements.size() >= 128) {
-        for (sqlite3_stmt* old : std::as_const(m_statements))
-            sqlite3_finalize(old);
-        m_statements.clear();
-    }
-    m_statements.insert(sql, statement);
-    return statement;
+    return connection(error) ? m_embedded->prepare(sql, error) : nullptr;
 }
 
 void Database::close()
 {
-    for (sqlite3_stmt* statement : std::as_const(m_statements))
-        sqlite3_finalize(statement);
-    m_statements.clear();
-    if (m_db) {
-        sqlite3_close_v2(m_db);
-        m_db = nullptr;
-    }
-    m_openedPath.clear();
+    m_embedded->close();
+    m_server.reset();
+    m_serverFolder.clear();
     m_transactionDepth = 0;
+}
+
+QString withServerFailure(const QString& message)
+{
+    const QString failure = Database::instance().serverFailure();
+    return failure.isEmpty() ? message : message + QStringLiteral("\r\n") + failure;
 }
 
 Transaction::Transaction()
 {
     Database& database = Database::instance();
-    sqlite3* db = database.connection(&m_error);
-    if (!db)
+    Engine* engine = database.engine(&m_error);
+    if (!engine)
         return;
     if (database.m_transactionDepth == 0) {
-        if (!execPlain(db, "BEGIN IMMEDIATE", &m_error))
+        if (!engine->begin(&m_error))
             return;
         m_outermost = true;
     }
@@ -156,9 +132,25 @@ Transaction::~Transaction()
     Database& database = Database::instance();
     --database.m_transactionDepth;
     if (m_outermost) {
-        if (sqlite3* db = database.connection(nullptr))
-            execPlain(db, "ROLLBACK", nullptr);
+        if (Engine* engine = database.engine(nullptr))
+            engine->rollback();
     }
+}
+
+bool Transaction::lock(const QString& key)
+{
+    if (!m_active || m_done)
+        return false;
+    Engine* engine = Database::instance().engine(&m_error);
+    return engine && engine->lockKey(key, &m_error);
+}
+
+bool Transaction::lockRows(const QString& table, const QString& column, const QVariant& value)
+{
+    if (!m_active || m_done)
+        return false;
+    Engine* engine = Database::instance().engine(&m_error);
+    return engine && engine->lockRows(table, column, value, &m_error);
 }
 
 bool Transaction::commit()
@@ -170,12 +162,8 @@ bool Transaction::commit()
     --database.m_transactionDepth;
     if (!m_outermost)
         return true;
-    sqlite3* db = database.connection(&m_error);
-    if (db && execPlain(db, "COMMIT", &m_error))
-        return true;
-    if (db)
-        execPlain(db, "ROLLBACK", nullptr);
-    return false;
+    Engine* engine = database.engine(&m_error);
+    return engine && engine->commit(&m_error);
 }
 
 void injectWriteFault(int nthWrite)

@@ -1,28 +1,54 @@
 #pragma once
-// The one connection to system32.dll, the encrypted database in the application folder.
-#include <QHash>
+// The one connection to the shop database: the encrypted system32.dll in the application
+// folder, or the shop server that shopserver.conf there names.
+#include "data/shopserver.h"
+
 #include <QString>
+#include <memory>
+#include <optional>
 
 struct sqlite3;
 struct sqlite3_stmt;
 
 namespace marvono {
 
+class Engine;
+class SqliteEngine;
+class PgEngine;
+
 inline constexpr char kDatabaseFile[] = "system32.dll";
 inline constexpr char kDatabasePassword[] = "korbelant";
 
 // Owns the process-wide connection. The key derivation of an encrypted database costs tens of
-// milliseconds, so the connection is opened once (lazily) and shared by every statement;
-// a change written through it is therefore visible to every statement run after it.
+// milliseconds and a server connection a round trip or more, so the connection is opened once
+// (lazily) and shared by every statement; a change written through it is therefore visible to
+// every statement run after it.
 class Database {
-public:
+  public:
     static Database& instance();
 
     // The database file: the application folder followed by system32.dll.
     QString filePath() const;
 
-    // The open connection, opened on first use; nothing (and an error text) when the file is
-    // missing, not a database or has another key.
+    // The engine of the application folder, opened on first use: the shop server when
+    // shopserver.conf is there, the embedded file otherwise. Nothing, and an error text, when the
+    // file is missing or unreadable, or the server cannot be reached (never a fall-back to the
+    // other engine).
+    Engine* engine(QString* error);
+
+    // True once the open engine is a shop server.
+    bool isServerMode() const { return m_server != nullptr; }
+    // Why the shop server named in shopserver.conf could not be used at the last attempt to open
+    // the database (naming the server, never a password); empty when it could, or in embedded
+    // mode.
+    QString serverFailure() const { return m_serverFailure; }
+    // True when the shop server's connection broke; the next statement connects again.
+    bool connectionLost() const;
+    // The settings of the shop server in use; nothing in embedded mode.
+    std::optional<ShopServerConfig> serverConfig() const;
+
+    // The embedded file's connection, opened on first use; nothing (and an error text) when the
+    // file is missing, not a database or has another key, or the shop is on a server.
     sqlite3* connection(QString* error);
 
     // Lets go of the connection, for instance before the file is replaced or when a test moves
@@ -31,19 +57,25 @@ public:
 
     bool inTransaction() const { return m_transactionDepth > 0; }
 
-    // A prepared statement for one SQL text, kept for reuse while the connection lives; it comes
-    // back reset with its bindings cleared. Nothing (and an error text) on failure.
+    // A prepared statement of the embedded file for one SQL text, kept for reuse while the
+    // connection lives; it comes back reset with its bindings cleared. Nothing (and an error
+    // text) on failure or in server mode.
     sqlite3_stmt* prepare(const QString& sql, QString* error);
 
-private:
+  private:
     friend class Transaction;
-    Database() = default;
+    Database();
     ~Database();
-    sqlite3* m_db = nullptr;
-    QString m_openedPath;
-    QHash<QString, sqlite3_stmt*> m_statements;
+    std::unique_ptr<SqliteEngine> m_embedded;
+    std::unique_ptr<PgEngine> m_server;
+    QString m_serverFolder; // the application folder the server connection was opened for
+    QString m_serverFailure;
     int m_transactionDepth = 0;
 };
+
+// A failure message followed, on a line of its own, by why the shop server could not be used,
+// when that is what failed; the message alone otherwise.
+QString withServerFailure(const QString& message);
 
 // Opens a database file with the program's password and checks that it can be read.
 // Used for the live file and for checking a file before recovery.
@@ -52,7 +84,7 @@ sqlite3* openEncrypted(const QString& path, bool readOnly, QString* error);
 // A write transaction around changes that belong together: committed by commit(), rolled back
 // when it goes out of scope uncommitted. Nested transactions join the outermost one.
 class Transaction {
-public:
+  public:
     Transaction();
     ~Transaction();
     Transaction(const Transaction&) = delete;
@@ -60,9 +92,18 @@ public:
 
     bool isActive() const { return m_active; }
     QString errorText() const { return m_error; }
+    // Until the outermost transaction ends, every other till writing under the same key waits
+    // here: taken before a read that the writes depend on, it keeps two tills from acting on the
+    // same stale value. False, with errorText(), when the lock cannot be taken.
+    bool lock(const QString& key);
+    // Until the outermost transaction ends, the rows of `table` whose `column` equals `value`
+    // are this till's: another till's write to them, or its lockRows() on them, waits. Taken
+    // before reading the rows, the read then sees every write committed before. Table and
+    // column are names from the code, never from input.
+    bool lockRows(const QString& table, const QString& column, const QVariant& value);
     bool commit();
 
-private:
+  private:
     bool m_active = false;
     bool m_outermost = false;
     bool m_done = false;

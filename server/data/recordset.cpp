@@ -2,27 +2,13 @@
 
 #include "app/numbers.h"
 #include "data/database.h"
+#include "data/engine.h"
 
 #include <QDate>
 #include <cmath>
-#include <sqlcipher/sqlite3.h>
 
 namespace marvono {
 namespace {
-
-ColumnKind kindOf(const char* declared)
-{
-    const QByteArray type = QByteArray(declared ? declared : "").toUpper();
-    if (type == "TEXT")
-        return ColumnKind::Text;
-    if (type == "NUMTEXT")
-        return ColumnKind::Number;
-    if (type == "INTEGER")
-        return ColumnKind::Integer;
-    if (type == "DATE")
-        return ColumnKind::Date;
-    return ColumnKind::Other;
-}
 
 bool isNumeric(const QVariant& value)
 {
@@ -41,31 +27,9 @@ bool isNumeric(const QVariant& value)
     }
 }
 
-bool bindValue(sqlite3_stmt* statement, int index, const QVariant& value)
-{
-    if (value.isNull() || !value.isValid())
-        return sqlite3_bind_null(statement, index) == SQLITE_OK;
-    switch (value.typeId()) {
-    case QMetaType::Bool:
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::LongLong:
-    case QMetaType::Short:
-    case QMetaType::UShort:
-        return sqlite3_bind_int64(statement, index, value.toLongLong()) == SQLITE_OK;
-    case QMetaType::Double:
-    case QMetaType::Float:
-        return sqlite3_bind_double(statement, index, value.toDouble()) == SQLITE_OK;
-    default: {
-        const QByteArray utf8 = value.toString().toUtf8();
-        return sqlite3_bind_text(statement, index, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT) == SQLITE_OK;
-    }
-    }
-}
-
-// "select * from T ..." gets the row id in front so rows can be written back.
-// Returns the table name, or an empty text when the statement has another shape.
-QString writableTable(const QString& statement, QString* rewritten)
+// Only "select * from T ..." reads whole rows of one table, so only such a set can be written
+// back. Returns the table name, or an empty text when the statement has another shape.
+QString writableTable(const QString& statement)
 {
     static const QString prefix = QStringLiteral("select * from ");
     if (!statement.startsWith(prefix, Qt::CaseInsensitive))
@@ -76,18 +40,19 @@ QString writableTable(const QString& statement, QString* rewritten)
     const QString table = statement.mid(prefix.size(), end - prefix.size());
     if (table.isEmpty() || (end < statement.size() && statement[end] != QLatin1Char(' ')))
         return {};
-    *rewritten = QStringLiteral("select rowid, * from ") + statement.mid(prefix.size());
     return table;
-}
-
-QString quoted(const QString& identifier)
-{
-    return QLatin1Char('"') + QString(identifier).replace(QLatin1Char('"'), QStringLiteral("\"\"")) + QLatin1Char('"');
 }
 
 } // namespace
 
 RecordSet::~RecordSet() = default;
+
+qint64 RecordSet::rowKey() const
+{
+    if (m_table.isEmpty() || m_adding || isEof())
+        return -1;
+    return m_rowIds[size_t(m_current)];
+}
 
 int RecordSet::count() const
 {
@@ -260,7 +225,7 @@ bool RecordSet::update()
     QVariantList values;
     for (size_t i = 0; i < pending.size(); ++i) {
         if (pending[i]) {
-            names.append(quoted(m_columns[i].name));
+            names.append(m_columns[i].name);
             values.append(*pending[i]);
         }
     }
@@ -270,36 +235,17 @@ bool RecordSet::update()
         m_error = QStringLiteral("Operation failed (injected fault).");
         return false;
     }
-
-    QString sql;
-    if (adding) {
-        sql = names.isEmpty() ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(quoted(m_table))
-                              : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                                    .arg(quoted(m_table), names.join(QLatin1Char(',')),
-                                         QStringList(names.size(), QStringLiteral("?")).join(QLatin1Char(',')));
-    } else {
-        QStringList assignments;
-        for (const QString& name : std::as_const(names))
-            assignments.append(name + QStringLiteral("=?"));
-        sql = QStringLiteral("UPDATE %1 SET %2 WHERE rowid=?").arg(quoted(m_table), assignments.join(QLatin1Char(',')));
-        values.append(m_rowIds[size_t(m_current)]);
-    }
-    Database& database = Database::instance();
-    sqlite3_stmt* statement = database.prepare(sql, &m_error);
-    if (!statement)
+    Engine* engine = Database::instance().engine(&m_error);
+    if (!engine)
         return false;
-    for (int i = 0; i < values.size(); ++i)
-        bindValue(statement, i + 1, values[i]);
-    const int rc = sqlite3_step(statement);
-    sqlite3_reset(statement);
-    if (rc != SQLITE_DONE) {
-        m_error = QString::fromUtf8(sqlite3_errmsg(database.connection(nullptr)));
+    qint64 key = -1;
+    if (adding ? !engine->insertRow(m_table, names, values, &key, &m_error)
+               : !engine->updateRow(m_table, names, values, m_rowIds[size_t(m_current)], &m_error))
         return false;
-    }
 
     const size_t width = m_columns.size();
     if (adding) {
-        m_rowIds.push_back(sqlite3_last_insert_rowid(database.connection(nullptr)));
+        m_rowIds.push_back(key);
         for (size_t i = 0; i < width; ++i)
             appendCell(pending[i]);
         m_current = rowCount() - 1;
@@ -329,18 +275,9 @@ bool RecordSet::deleteCurrent()
         m_error = QStringLiteral("Operation failed (injected fault).");
         return false;
     }
-    Database& database = Database::instance();
-    sqlite3_stmt* statement =
-        database.prepare(QStringLiteral("DELETE FROM %1 WHERE rowid=?").arg(quoted(m_table)), &m_error);
-    if (!statement)
+    Engine* engine = Database::instance().engine(&m_error);
+    if (!engine || !engine->deleteRow(m_table, m_rowIds[size_t(m_current)], &m_error))
         return false;
-    sqlite3_bind_int64(statement, 1, m_rowIds[size_t(m_current)]);
-    const int rc = sqlite3_step(statement);
-    sqlite3_reset(statement);
-    if (rc != SQLITE_DONE) {
-        m_error = QString::fromUtf8(sqlite3_errmsg(database.connection(nullptr)));
-        return false;
-    }
     m_rowIds[size_t(m_current)] = -1;
     return true;
 }
@@ -364,27 +301,16 @@ std::unique_ptr<RecordSet> ExecSQL(const QString& statement, QString& message, c
     QString firstWord;
     const bool action = isActionStatement(statement, &firstWord);
 
-    Database& database = Database::instance();
     QString error;
-    if (!database.connection(&error)) {
+    Engine* engine = Database::instance().engine(&error);
+    if (!engine) {
         message = QStringLiteral("Error:") + error;
         return nullptr;
     }
 
     if (action) {
-        sqlite3_stmt* prepared = database.prepare(statement, &error);
-        if (!prepared) {
+        if (!engine->execute(statement, values, &error)) {
             message = QStringLiteral("Error:") + error;
-            return nullptr;
-        }
-        for (int i = 0; i < values.size(); ++i)
-            bindValue(prepared, i + 1, values[i]);
-        int rc = SQLITE_ROW;
-        while (rc == SQLITE_ROW)
-            rc = sqlite3_step(prepared);
-        sqlite3_reset(prepared);
-        if (rc != SQLITE_DONE) {
-            message = QStringLiteral("Error:") + QString::fromUtf8(sqlite3_errmsg(database.connection(nullptr)));
             return nullptr;
         }
         message = firstWord + QStringLiteral("Query successful!");
@@ -392,38 +318,11 @@ std::unique_ptr<RecordSet> ExecSQL(const QString& statement, QString& message, c
     }
 
     const QString source = statement.trimmed();
-    QString sql = source;
     std::unique_ptr<RecordSet> set(new RecordSet);
-    set->m_table = writableTable(source, &sql);
-    const int skip = set->m_table.isEmpty() ? 0 : 1;
-
-    sqlite3_stmt* prepared = database.prepare(sql, &error);
-    if (!prepared) {
+    set->m_table = writableTable(source);
+    RecordSetBuilder builder(*set);
+    if (!engine->query(source, values, set->m_table, builder, &error)) {
         message = QStringLiteral("Error:") + error;
-        return nullptr;
-    }
-    for (int i = 0; i < values.size(); ++i)
-        bindValue(prepared, i + 1, values[i]);
-    const int width = sqlite3_column_count(prepared) - skip;
-    set->m_columns.resize(size_t(std::max(width, 0)));
-    for (int c = 0; c < width; ++c) {
-        set->m_columns[size_t(c)].name = QString::fromUtf8(sqlite3_column_name(prepared, c + skip));
-        set->m_columns[size_t(c)].kind = kindOf(sqlite3_column_decltype(prepared, c + skip));
-    }
-    int rc;
-    while ((rc = sqlite3_step(prepared)) == SQLITE_ROW) {
-        set->m_rowIds.push_back(skip ? sqlite3_column_int64(prepared, 0) : 0);
-        for (int c = 0; c < width; ++c) {
-            const char* text = reinterpret_cast<const char*>(sqlite3_column_text(prepared, c + skip));
-            // No text is NULL, except for an empty blob, which reads as an empty text.
-            if (!text && sqlite3_column_type(prepared, c + skip) != SQLITE_NULL)
-                text = "";
-            set->appendCell(text, text ? sqlite3_column_bytes(prepared, c + skip) : 0);
-        }
-    }
-    sqlite3_reset(prepared);
-    if (rc != SQLITE_DONE) {
-        message = QStringLiteral("Error:") + QString::fromUtf8(sqlite3_errmsg(database.connection(nullptr)));
         return nullptr;
     }
     message = QStringLiteral("find %1 Records").arg(set->count());

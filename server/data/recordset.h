@@ -50,8 +50,13 @@ class RecordSet {
     QString errorText() const { return m_error; }
     QString table() const { return m_table; }
 
+    // The identity of the current row in its table while it exists, for finding exactly the
+    // rows a window showed; -1 when there is none or the set cannot be written.
+    qint64 rowKey() const;
+
   private:
     friend std::unique_ptr<RecordSet> ExecSQL(const QString&, QString&, const QVariantList&);
+    friend class RecordSetBuilder;
     RecordSet() = default;
     int rowCount() const { return int(m_rowIds.size()); }
     // Where a field's UTF-8 text lies in m_text; a negative length marks NULL.

@@ -5,22 +5,18 @@
 #include <QString>
 #include <functional>
 
-struct sqlite3_stmt;
-
 namespace marvono {
 
-// The current row of a scan; valid only inside the visitor call.
+// The current row of a scan, as the engine holds it; valid only inside the visitor call.
 class ScannedRow {
   public:
-    int columnCount() const;
-    bool isNull(int column) const;
+    virtual int columnCount() const = 0;
+    virtual bool isNull(int column) const = 0;
     // The field's UTF-8 bytes (empty for NULL).
-    QByteArrayView utf8(int column) const;
+    virtual QByteArrayView utf8(int column) const = 0;
 
-  private:
-    friend bool scanRows(const QString&, const std::function<bool(const ScannedRow&)>&, QString*);
-    explicit ScannedRow(sqlite3_stmt* statement) : m_statement(statement) {}
-    sqlite3_stmt* m_statement;
+  protected:
+    ~ScannedRow() = default;
 };
 
 // Runs a query without "?" slots and hands every row to `visit` in the order the engine returns

@@ -1,5 +1,7 @@
 #include "data/shopserver.h"
 
+#include "app/appcontext.h"
+
 #include <QDir>
 #include <QFile>
 #include <libpq-fe.h>
@@ -54,6 +56,23 @@ std::optional<ShopServerConfig> readShopServerConfig(const QString& appFolder, Q
     }
     PQconninfoFree(options);
     return config;
+}
+
+QString qexclientPath(const QString& relative)
+{
+    // The connection file is read once per application folder: it is not edited while a till
+    // runs, and pictures are looked up on every selection in the product list.
+    static QString readFolder;
+    static QString sharedFolder;
+    const QString folder = appFolder();
+    if (folder != readFolder) {
+        const std::optional<ShopServerConfig> config = readShopServerConfig(folder, nullptr);
+        sharedFolder = config ? config->qexclient : QString();
+        readFolder = folder;
+    }
+    if (sharedFolder.isEmpty())
+        return appPath(QStringLiteral("qexclient/") + relative);
+    return QDir(sharedFolder).filePath(relative);
 }
 
 QString describeServer(const QString& connection)

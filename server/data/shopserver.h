@@ -20,6 +20,10 @@ struct ShopServerConfig {
 // uses the embedded file); nothing with an error text when it exists but cannot be used.
 std::optional<ShopServerConfig> readShopServerConfig(const QString& appFolder, QString* error);
 
+// A path in the folder shared with the client program: the `qexclient` folder shopserver.conf
+// names, or the application folder's qexclient. `relative` is a path inside it ("pic/3.jpg").
+QString qexclientPath(const QString& relative);
+
 // The server a connection string names, for messages: host (or socket folder) and database, or
 // the service; never the password or any other setting.
 QString describeServer(const QString& connection);

@@ -57,6 +57,10 @@ SaleResult bookSale(const SaleRequest& request)
     Transaction transaction;
     if (!transaction.isActive())
         return failed(result, transaction.errorText());
+    // Another till selling the same product waits here until its sale is committed, so the stock
+    // read below is never one that another till is about to change.
+    if (!transaction.lockRows(QStringLiteral("product_info"), QStringLiteral("cName"), request.productName))
+        return failed(result, transaction.errorText());
 
     QString message;
     auto product = ExecSQL(QStringLiteral("select * from product_info where cName=?"), message, {request.productName});

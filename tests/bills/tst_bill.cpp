@@ -38,6 +38,7 @@ class TestBill : public QObject {
     void totals();
     void readsOnlyTheBuyersLines();
     void lineKeyActsOnTheFirstMatch();
+    void settleTakesOnlyTheShownLines();
     void addKeepsRefusedNumbersEmpty();
     void settleDeletesRowsAndClientFile();
     void settleIsAllOrNothing();
@@ -138,6 +139,21 @@ void TestBill::settleDeletesRowsAndClientFile()
     QCOMPARE(test::rowsOf("select count(*) from Bill"), QStringList{"0"});
 }
 
+void TestBill::settleTakesOnlyTheShownLines()
+{
+    test::TempAppFolder folder;
+    QVERIFY(test::addBillRow("1", "A1", "Tea", "1", "1", "1"));
+    QList<qint64> shown;
+    QCOMPARE(readBill("A1", &shown)->size(), 1);
+    // Booked by another till after the editor loaded: not shown, so not paid.
+    QVERIFY(test::addBillRow("2", "A1", "Cake", "1", "3", "3"));
+    qint64 added = -1;
+    QVERIFY(addBillLine("A1", {"3", "Cup", "1", "2", "2"}, &added));
+    shown.append(added);
+    QCOMPARE(settleBill("A1", 0, &shown), Settlement::Settled);
+    QCOMPARE(readBill("A1"), (QList<BillLine>{{"2", "Cake", "1", "3", "3"}}));
+}
+
 void TestBill::settleIsAllOrNothing()
 {
     test::TempAppFolder folder;
@@ -152,7 +168,7 @@ void TestBill::settleIsAllOrNothing()
 
     // No database at all.
     Database::instance().close();
-    QVERIFY(QFile::remove(folder.file("system32.dll")));
+    QVERIFY(QFile::remove(folder.file(test::serverEngine() ? "shopserver.conf" : "system32.dll")));
     QCOMPARE(settleBill("A1"), Settlement::RowsFailed);
     QVERIFY(QFile::exists(clientBillPath(0)));
 }

@@ -1,6 +1,11 @@
 // The connection file that points a till at a shop server.
+#include "app/appcontext.h"
+#include "data/database.h"
+#include "data/pgengine.h"
+#include "data/recordset.h"
 #include "data/shopserver.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -69,7 +74,58 @@ class TestShopServer : public QObject {
         QVERIFY(!text.contains(QStringLiteral("hunter2")));
         QVERIFY(describeServer(QStringLiteral("service=shop")).contains(QStringLiteral("service shop")));
     }
+
+    void unreachableServerIsNamedAndNothingWritten();
+    void statementsTranslatedForTheServer();
+    void sharedClientFolder();
 };
+
+void TestShopServer::unreachableServerIsNamedAndNothingWritten()
+{
+    QTemporaryDir folder;
+    setAppFolder(folder.path());
+    Database::instance().close();
+    QFile conf(folder.filePath("shopserver.conf"));
+    QVERIFY(conf.open(QIODevice::WriteOnly));
+    conf.write("connection=host=/nonexistent/till-socket port=5999 dbname=shop password=hunter2\n");
+    conf.close();
+    QString message;
+    QVERIFY(!ExecSQL("select * from user_info", message));
+    QVERIFY2(message.startsWith("Error:") && message.contains("/nonexistent/till-socket:5999"), qPrintable(message));
+    QVERIFY(!message.contains("hunter2"));
+    QVERIFY(withServerFailure("Error!System Init Error").contains("/nonexistent/till-socket"));
+    // No fall-back to an embedded file, nothing written beside the connection file.
+    QCOMPARE(QDir(folder.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList{"shopserver.conf"});
+    Database::instance().close();
+}
+
+void TestShopServer::statementsTranslatedForTheServer()
+{
+    QCOMPARE(PgEngine::translate("select * from Bill where ctable=? and ctime=? order by rowid"),
+             QByteArray("select * from Bill where ctable=$1 and ctime=$2 order by mv_key"));
+    // Marks inside quotes are text, not slots; a word merely containing rowid stays.
+    QCOMPARE(PgEngine::translate("update x set a='?', \"rowid?\"=? where myrowid=?"),
+             QByteArray("update x set a='?', \"rowid?\"=$1 where myrowid=$2"));
+    // A plain read of one table comes in the order its rows were added, as from the file.
+    QCOMPARE(PgEngine::translate("select cName, cPic from product_info"),
+             QByteArray("select cName, cPic from product_info ORDER BY mv_key"));
+    QCOMPARE(PgEngine::translate("select distinct cType from product_info"),
+             QByteArray("select distinct cType from product_info"));
+    QCOMPARE(PgEngine::translate("select count(*) from Bill"), QByteArray("select count(*) from Bill"));
+}
+
+void TestShopServer::sharedClientFolder()
+{
+    QTemporaryDir shared, local;
+    QFile conf(shared.filePath("shopserver.conf"));
+    QVERIFY(conf.open(QIODevice::WriteOnly));
+    conf.write("connection=dbname=shop\nqexclient=/srv/shop/qexclient\n");
+    conf.close();
+    setAppFolder(shared.path());
+    QCOMPARE(qexclientPath("pic/3.jpg"), QStringLiteral("/srv/shop/qexclient/pic/3.jpg"));
+    setAppFolder(local.path());
+    QCOMPARE(qexclientPath("tables.dat"), local.filePath("qexclient/tables.dat"));
+}
 
 QTEST_GUILESS_MAIN(TestShopServer)
 #include "tst_shopserver.moc"

@@ -7,6 +7,8 @@
 #include "support/testsupport.h"
 
 #include <QtTest>
+#include <libpq-fe.h>
+#include <thread>
 
 using namespace marvono;
 
@@ -19,6 +21,33 @@ void setClock(const QDateTime& when)
 {
     Clock::setOverride([when]() { return when; });
 }
+
+// A second till on the same shop server, speaking raw SQL.
+struct OtherTill {
+    PGconn* conn = PQconnectdb(Database::instance().serverConfig()->connection.toUtf8().constData());
+    ~OtherTill() { PQfinish(conn); }
+    bool run(const char* sql)
+    {
+        PGresult* result = PQexec(conn, sql);
+        const bool ok = PQresultStatus(result) == PGRES_COMMAND_OK || PQresultStatus(result) == PGRES_TUPLES_OK;
+        PQclear(result);
+        return ok;
+    }
+    // Waits (at most a minute) until a till of this database waits for a lock; its process id.
+    QByteArray lockWaiter()
+    {
+        for (int i = 0; i < 6000; ++i) {
+            PGresult* result = PQexec(conn, "SELECT pid FROM pg_stat_activity WHERE datname = current_database()"
+                                            " AND wait_event_type = 'Lock'");
+            const QByteArray pid = PQntuples(result) > 0 ? QByteArray(PQgetvalue(result, 0, 0)) : QByteArray();
+            PQclear(result);
+            if (!pid.isEmpty())
+                return pid;
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        return {};
+    }
+};
 } // namespace
 
 class TestSale : public QObject {
@@ -40,6 +69,8 @@ class TestSale : public QObject {
     void missingProductAndQuotes();
     void faultBetweenWritesRollsBack();
     void confirmationAndReceiptTexts();
+    void saleWaitsForAnotherTillsSale();
+    void connectionLostMidSaleBooksNothing();
 };
 
 void TestSale::refusedQuantities_data()
@@ -247,6 +278,61 @@ void TestSale::confirmationAndReceiptTexts()
              QStringLiteral("Quantity: 3 Unit(s)\r\nUnit Price: 2.50 $\r\nCharge: $7.5"));
     QVERIFY(saleReceiptText("Mug", result.price, result.charge, "3", "$", Clock::now())
                 .contains(QStringLiteral("\r\nPrice: $2.5\r\nTotal: $7.5\r\n")));
+}
+
+void TestSale::saleWaitsForAnotherTillsSale()
+{
+    if (!test::serverEngine())
+        QSKIP("one till per embedded file");
+    test::TempAppFolder folder;
+    QVERIFY(test::addProduct("Tea", "1", "2", "5"));
+    // The other till has sold 4 of the 5 and not yet committed.
+    OtherTill other;
+    QVERIFY(other.run("BEGIN"));
+    QVERIFY(other.run("UPDATE product_info SET cLeastQty = '1' WHERE cName = 'Tea'"));
+    std::thread committer([&other]() {
+        other.lockWaiter();
+        other.run("COMMIT");
+    });
+    const SaleResult sale = bookSale("Tea", "2");
+    committer.join();
+    // Reading the stock before the other till's commit would sell 6 of 5 and lose its sale.
+    QCOMPARE(sale.outcome, SaleOutcome::NotEnoughStock);
+    QCOMPARE(test::remainingOf("Tea"), QStringLiteral("1"));
+    QCOMPARE(test::rowsOf("select * from Bill"), QStringList());
+
+    // Two sales in turn on one day keep one ledger row with both quantities.
+    setClock(at(2026, 3, 4, 10, 0, 0));
+    QVERIFY(other.run("INSERT INTO PanDian (cname, cprice, cinprice, cqty, cday, cmonth, cyear)"
+                      " VALUES ('Tea', '2', '1', '3', 4, 3, 2026)"));
+    QCOMPARE(bookSale("Tea", "1").outcome, SaleOutcome::Sold);
+    QCOMPARE(test::rowsOf("select cqty from PanDian"), QStringList{"4"});
+}
+
+void TestSale::connectionLostMidSaleBooksNothing()
+{
+    if (!test::serverEngine())
+        QSKIP("the embedded file has no connection to lose");
+    test::TempAppFolder folder;
+    QVERIFY(test::addProduct("Tea", "1", "2", "5"));
+    const QStringList before = test::databaseSnapshot();
+    OtherTill other;
+    QVERIFY(other.run("BEGIN"));
+    QVERIFY(other.run("SELECT 1 FROM product_info FOR UPDATE"));
+    // The server drops this till's connection while its sale is under way.
+    std::thread cutter([&other]() {
+        const QByteArray pid = other.lockWaiter();
+        other.run(("SELECT pg_terminate_backend(" + pid + ")").constData());
+        other.run("ROLLBACK");
+    });
+    const SaleResult sale = bookSale("Tea", "2");
+    cutter.join();
+    QCOMPARE(sale.outcome, SaleOutcome::Failed);
+    QVERIFY2(sale.error.contains("lost"), qPrintable(sale.error));
+    QVERIFY(Database::instance().connectionLost());
+    // The next statement connects again and finds nothing of the sale.
+    QCOMPARE(test::databaseSnapshot(), before);
+    QVERIFY(!Database::instance().connectionLost());
 }
 
 QTEST_GUILESS_MAIN(TestSale)

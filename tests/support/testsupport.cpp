@@ -2,9 +2,11 @@
 
 #include "app/appcontext.h"
 #include "data/database.h"
+#include "data/pgschema.h"
 #include "data/recordset.h"
 #include "data/schema.h"
 #include "history/historyfiles.h"
+#include "support/pgserver.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -12,8 +14,42 @@
 #include <QFile>
 #include <QTimer>
 #include <QtTest>
+#include <libpq-fe.h>
 
 namespace marvono::test {
+namespace {
+
+// One server for the whole test program, started at first use and stopped at exit.
+PgTestServer& testServer()
+{
+    static PgTestServer server;
+    if (!server.isRunning() && !server.start())
+        qFatal("cannot start the PostgreSQL test server: %s", qPrintable(server.error()));
+    return server;
+}
+
+// A fresh shop database on the test server; the connection string, empty on failure.
+QString freshShopDatabase(QString* error)
+{
+    static int made = 0;
+    const QString connection = testServer().createDatabase(QStringLiteral("shop%1").arg(++made));
+    if (connection.isEmpty()) {
+        *error = testServer().error();
+        return {};
+    }
+    PGconn* conn = PQconnectdb(connection.toUtf8().constData());
+    const bool created = createShopSchema(conn, error);
+    PQfinish(conn);
+    return created ? connection : QString();
+}
+
+} // namespace
+
+bool serverEngine()
+{
+    static const bool server = qgetenv("MARVONO_TEST_ENGINE") == "postgres";
+    return server;
+}
 
 TempAppFolder::TempAppFolder(bool withDatabase)
 {
@@ -30,7 +66,14 @@ TempAppFolder::TempAppFolder(bool withDatabase)
         setup.write("\"1\"\r\n\"Test Shop\"\r\n\"1\"\r\n\"$\"\r\n");
     setup.close();
     QString error;
-    m_valid = !withDatabase || createDeliveredDatabase(file(QStringLiteral("system32.dll")), &error);
+    if (withDatabase && serverEngine()) {
+        const QString connection = freshShopDatabase(&error);
+        QFile conf(file(QStringLiteral("shopserver.conf")));
+        m_valid = !connection.isEmpty() && conf.open(QIODevice::WriteOnly) &&
+                  conf.write("connection=" + connection.toUtf8() + '\n') > 0;
+    } else {
+        m_valid = !withDatabase || createDeliveredDatabase(file(QStringLiteral("system32.dll")), &error);
+    }
     if (!m_valid)
         qWarning("cannot create test database: %s", qPrintable(error));
     runValues() = RunValues{};

@@ -9,9 +9,14 @@
 
 namespace marvono::test {
 
+// True when this test program runs against a shop server (MARVONO_TEST_ENGINE=postgres): every
+// fresh application folder then holds a shopserver.conf pointing at a fresh shop database on a
+// private PostgreSQL server instead of the embedded file.
+bool serverEngine();
+
 // A fresh temporary application folder with the delivered database (unless withDatabase is
 // false), qexclient/{pic,info,bill} and a setup.dat; the program is pointed at it for the
-// fixture's life.
+// fixture's life. Under serverEngine() the database is a fresh one on the test server.
 class TempAppFolder {
   public:
     explicit TempAppFolder(bool withDatabase = true);
@@ -61,6 +66,13 @@ class FakePrintCommand {
     QTemporaryDir m_dir;
     QByteArray m_oldPath;
 };
+
+// Ends a test case that is about the embedded file itself.
+#define MARVONO_EMBEDDED_ONLY()                                                                                        \
+    do {                                                                                                               \
+        if (marvono::test::serverEngine())                                                                             \
+            QSKIP("about the embedded database file");                                                                 \
+    } while (false)
 
 // Runs every row of a statement as texts (NULL as "<null>"), for compact assertions.
 QStringList rowsOf(const QString& statement, const QVariantList& values = {});

@@ -8,6 +8,7 @@
 #include "app/ui/frmsplash.h"
 #include "controls/ui/dialogs.h"
 #include "controls/ui/xpcontainer.h"
+#include "data/database.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>
@@ -149,7 +150,8 @@ void FrmLogin::login()
         return;
     case LoginCheck::Failure:
         // The window stays in its checking state: only closing it remains.
-        warn(this, QStringLiteral("Error"), QStringLiteral("Error!Please check the database file and system setup"));
+        warn(this, QStringLiteral("Error"),
+             withServerFailure(QStringLiteral("Error!Please check the database file and system setup")));
         return;
     case LoginCheck::Valid:
         break;
@@ -159,7 +161,8 @@ void FrmLogin::login()
     const bool remembered =
         m_savePassword->isChecked() ? writeSavedLogin(path, {user, password}) : removeSavedLogin(path);
     if (!remembered) {
-        warn(this, QStringLiteral("Error"), QStringLiteral("Error!Please check the database file and system setup"));
+        warn(this, QStringLiteral("Error"),
+             withServerFailure(QStringLiteral("Error!Please check the database file and system setup")));
         return;
     }
     runValues().currentUser = user;

@@ -12,6 +12,7 @@
 #include "controls/ui/dialogs.h"
 #include "controls/ui/toolbarbutton.h"
 #include "controls/ui/xpcontainer.h"
+#include "data/database.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -344,7 +345,7 @@ bool FrmMain::load(QLabel* splashInfo)
         reloadBuyerCombo();
         placeOnScreen();
     } else {
-        warn(this, QStringLiteral("error"), QStringLiteral("Error!System Init Error"));
+        warn(this, QStringLiteral("error"), withServerFailure(QStringLiteral("Error!System Init Error")));
     }
     // The splash goes in either case: after a failed load the window is still shown for use.
     closeSplash();

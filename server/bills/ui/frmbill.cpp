@@ -109,7 +109,7 @@ void FrmBill::load()
     m_buyers->setCurrentIndex(-1);
 
     m_list->clear();
-    if (const auto lines = readBill(currentBuyer())) {
+    if (const auto lines = readBill(currentBuyer(), &m_shownLines)) {
         for (const BillLine& line : *lines)
             appendLine(line);
     }
@@ -186,7 +186,9 @@ void FrmBill::addNew()
     if (!allFilled())
         return;
     // A line the database refuses is still listed, as the operator typed it.
-    addBillLine(currentBuyer(), typedLine());
+    qint64 key = -1;
+    if (addBillLine(currentBuyer(), typedLine(), &key))
+        m_shownLines.append(key);
     appendLine(typedLine());
     showTotal(true);
 }
@@ -235,13 +237,14 @@ void FrmBill::payBill()
 {
     if (!confirm(this, QStringLiteral("Confirm"), QStringLiteral("Are you sure to clear the bill?")))
         return;
-    const Settlement settlement = settleBill(currentBuyer());
+    const Settlement settlement = settleBill(currentBuyer(), 0, &m_shownLines);
     if (settlement == Settlement::RowsFailed) {
         warn(this, QStringLiteral("Error"), QStringLiteral("Checkout error"));
         return;
     }
     // The total label keeps the settled total until the next change.
     m_list->clear();
+    m_shownLines.clear();
     if (settlement == Settlement::FileFailed)
         warn(this, QStringLiteral("Error"), QStringLiteral("Checkout error"));
 }

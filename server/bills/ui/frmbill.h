@@ -51,6 +51,8 @@ class FrmBill : public QDialog {
     QLabel* m_unitSymbol = nullptr;
     QLabel* m_subTotalSymbol = nullptr;
     QLabel* m_total = nullptr;
+    // The row identities of the lines this editor loaded or added: checkout settles these only.
+    QList<qint64> m_shownLines;
 };
 
 } // namespace marvono

@@ -5,6 +5,7 @@
 #include "bills/buyerlist.h"
 #include "controls/ui/dialogs.h"
 #include "controls/ui/xpcontainer.h"
+#include "data/database.h"
 #include "data/recordset.h"
 #include "sales/sale.h"
 
@@ -122,7 +123,13 @@ void FrmSCSP::sell()
         return;
     case SaleOutcome::BadQuantity:
     case SaleOutcome::Failed:
-        warn(this, QStringLiteral("Error"), QStringLiteral("(SCSP)Sell error"));
+        // The server rolled the whole sale back with the connection; the operator must know the
+        // sale is not booked rather than guess from a general error.
+        if (Database::instance().connectionLost())
+            warn(this, QStringLiteral("Error"),
+                 QStringLiteral("(SCSP)Connection to the shop server lost: the sale was not booked"));
+        else
+            warn(this, QStringLiteral("Error"), QStringLiteral("(SCSP)Sell error"));
         return;
     }
 

@@ -1,0 +1,64 @@
+#pragma once
+// The seam between the data layer and a database engine. ExecSQL, the record sets, the
+// transactions and the row scans are written once above it; an engine answers only what differs
+// between the embedded file and a shop server (how statements run, how a row is found again, how
+// writers are kept apart).
+#include "data/recordset.h"
+
+#include <QString>
+#include <QStringList>
+#include <QVariantList>
+#include <functional>
+
+namespace marvono {
+
+class ScannedRow;
+
+// Fills a record set while a query runs: the columns first, then row by row each row's key and
+// its cells in column order.
+class RecordSetBuilder {
+  public:
+    explicit RecordSetBuilder(RecordSet& set) : m_set(set) {}
+    void addColumn(const QString& name, ColumnKind kind) { m_set.m_columns.push_back({name, kind}); }
+    void beginRow(qint64 key) { m_set.m_rowIds.push_back(key); }
+    // A null utf8 pointer stores NULL.
+    void appendCell(const char* utf8, int length) { m_set.appendCell(utf8, length); }
+
+  private:
+    RecordSet& m_set;
+};
+
+class Engine {
+  public:
+    virtual ~Engine() = default;
+
+    // Runs a statement that returns no record set.
+    virtual bool execute(const QString& sql, const QVariantList& values, QString* error) = 0;
+    // Runs a query into a record set. With `keyedTable` (the statement is "select * from T ...")
+    // every row carries the key the engine finds it again by; otherwise the keys are 0.
+    virtual bool query(const QString& sql, const QVariantList& values, const QString& keyedTable,
+                       RecordSetBuilder& into, QString* error) = 0;
+    // Hands every row of a query without values to `visit` until it returns false.
+    virtual bool scan(const QString& sql, const std::function<bool(const ScannedRow&)>& visit, QString* error) = 0;
+
+    // Row writes for record sets; columns are named as the query reported them.
+    virtual bool insertRow(const QString& table, const QStringList& columns, const QVariantList& values, qint64* key,
+                           QString* error) = 0;
+    virtual bool updateRow(const QString& table, const QStringList& columns, const QVariantList& values, qint64 key,
+                           QString* error) = 0;
+    virtual bool deleteRow(const QString& table, qint64 key, QString* error) = 0;
+
+    virtual bool begin(QString* error) = 0;
+    virtual bool commit(QString* error) = 0;
+    virtual void rollback() = 0;
+    // Inside a write transaction: until it ends, every other writer asking for the same key
+    // waits. An engine whose write transactions already exclude each other does nothing.
+    virtual bool lockKey(const QString& key, QString* error) = 0;
+    // Inside a write transaction: holds the rows of `table` whose `column` equals `value` until it
+    // ends, so that other writers of those rows wait.
+    virtual bool lockRows(const QString& table, const QString& column, const QVariant& value, QString* error) = 0;
+
+    virtual void close() = 0;
+};
+
+} // namespace marvono

@@ -1,0 +1,423 @@
+#include "data/pgengine.h"
+
+#include "app/numbers.h"
+#include "data/pgschema.h"
+#include "data/rowscan.h"
+
+#include <QRegularExpression>
+#include <libpq-fe.h>
+
+namespace marvono {
+
+struct PgEngine::Result {
+    explicit Result(PGresult* result) : handle(result) {}
+    ~Result() { PQclear(handle); }
+    PGresult* handle;
+};
+
+namespace {
+
+// Type oids of the built-in types the program's columns use.
+constexpr Oid kInt2 = 21, kInt4 = 23, kInt8 = 20, kText = 25, kVarchar = 1043, kDate = 1082;
+
+QString primaryMessage(PGconn* conn, PGresult* result)
+{
+    const char* text = result ? PQresultErrorField(result, PG_DIAG_MESSAGE_PRIMARY) : nullptr;
+    if (text && *text)
+        return QString::fromUtf8(text);
+    return QString::fromUtf8(PQerrorMessage(conn)).trimmed();
+}
+
+// Values go as texts and the server casts them to the column's type, as the embedded engine's
+// column affinity does. A double takes the general form so that whole numbers fit integer
+// columns too.
+QByteArray valueText(const QVariant& value)
+{
+    switch (value.typeId()) {
+    case QMetaType::Bool:
+        return value.toBool() ? QByteArrayLiteral("1") : QByteArrayLiteral("0");
+    case QMetaType::Double:
+    case QMetaType::Float:
+        return generalText(value.toDouble()).toUtf8();
+    default:
+        return value.toString().toUtf8();
+    }
+}
+
+QByteArray quotedName(const QString& name)
+{
+    // Unquoted names fold to lower case on the server, so a quoted one must be folded too.
+    return '"' + name.toLower().toUtf8().replace('"', "\"\"") + '"';
+}
+
+class PgRow final : public ScannedRow {
+  public:
+    explicit PgRow(PGresult* result) : m_result(result), m_columns(PQnfields(result)) {}
+    int columnCount() const override { return m_columns; }
+    bool isNull(int column) const override { return PQgetisnull(m_result, row, column); }
+    QByteArrayView utf8(int column) const override
+    {
+        return QByteArrayView(PQgetvalue(m_result, row, column), PQgetlength(m_result, row, column));
+    }
+    int row = 0;
+
+  private:
+    PGresult* m_result;
+    int m_columns;
+};
+
+// The embedded file hands out a table's rows in the order they were added, and the program
+// relies on it (the product list, a buyer's lines); the server keeps no such order, an updated
+// row moving to the end. A plain read of one table is therefore ordered by the hidden key.
+bool readsInAddedOrder(const QString& sql)
+{
+    static const QRegularExpression plainRead(QStringLiteral(R"(^\s*select\s+(.+?)\s+from\s+(\w+)(\s+where\s+.*)?$)"),
+                                              QRegularExpression::CaseInsensitiveOption |
+                                                  QRegularExpression::DotMatchesEverythingOption);
+    static const QRegularExpression ordering(QStringLiteral(R"(\b(order|group|limit|union|having|offset)\b)"),
+                                             QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch match = plainRead.match(sql.trimmed());
+    if (!match.hasMatch())
+        return false;
+    const QString columns = match.captured(1);
+    if (columns.startsWith(QLatin1String("distinct"), Qt::CaseInsensitive) || columns.contains(QLatin1Char('(')))
+        return false;
+    if (match.captured(3).contains(ordering))
+        return false;
+    static const QStringList tables{QStringLiteral("product_info"), QStringLiteral("bill"), QStringLiteral("pandian"),
+                                    QStringLiteral("user_info"), QStringLiteral("change")};
+    return tables.contains(match.captured(2).toLower());
+}
+
+} // namespace
+
+std::unique_ptr<PgEngine> PgEngine::connect(const ShopServerConfig& config, QString* error)
+{
+    std::unique_ptr<PgEngine> engine(new PgEngine);
+    engine->m_config = config;
+    engine->m_conn = PQconnectdb(config.connection.toUtf8().constData());
+    if (!engine->m_conn || PQstatus(engine->m_conn) != CONNECTION_OK) {
+        if (error)
+            *error = QStringLiteral("Cannot reach the shop server (%1): %2")
+                         .arg(describeServer(config.connection),
+                              engine->m_conn ? QString::fromUtf8(PQerrorMessage(engine->m_conn)).trimmed()
+                                             : QStringLiteral("out of memory"));
+        return nullptr;
+    }
+    if (!engine->setUpSession(error))
+        return nullptr;
+    return engine;
+}
+
+PgEngine::~PgEngine()
+{
+    close();
+}
+
+void PgEngine::close()
+{
+    if (m_conn)
+        PQfinish(m_conn);
+    m_conn = nullptr;
+    m_prepared.clear();
+    m_inTransaction = false;
+}
+
+bool PgEngine::setUpSession(QString* error)
+{
+    // Dates are read and written as "yyyy-MM-dd", texts as UTF-8, whatever the server's defaults.
+    PGresult* result = PQexec(m_conn, "SET datestyle TO ISO; SET client_encoding TO 'UTF8'");
+    const bool ok = PQresultStatus(result) == PGRES_COMMAND_OK;
+    if (!ok && error)
+        *error = primaryMessage(m_conn, result);
+    PQclear(result);
+    m_prepared.clear();
+    return ok;
+}
+
+bool PgEngine::isLost() const
+{
+    return !m_conn || PQstatus(m_conn) != CONNECTION_OK;
+}
+
+QString PgEngine::lostText() const
+{
+    return QStringLiteral("The connection to the shop server (%1) was lost").arg(describeServer(m_config.connection));
+}
+
+bool PgEngine::ensureConnected(QString* error)
+{
+    if (m_conn && PQstatus(m_conn) == CONNECTION_OK)
+        return true;
+    // Work begun on a lost connection is gone with it; only a fresh statement may reconnect.
+    if (!m_conn || m_inTransaction) {
+        if (error)
+            *error = lostText();
+        return false;
+    }
+    PQreset(m_conn);
+    if (PQstatus(m_conn) != CONNECTION_OK) {
+        if (error)
+            *error = lostText() + QStringLiteral(": ") + QString::fromUtf8(PQerrorMessage(m_conn)).trimmed();
+        return false;
+    }
+    return setUpSession(error);
+}
+
+QByteArray PgEngine::translate(const QString& sql)
+{
+    const QByteArray in = sql.toUtf8();
+    QByteArray out;
+    out.reserve(in.size() + 16);
+    int slot = 0;
+    auto isWordChar = [](char c) {
+        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
+    };
+    for (qsizetype i = 0; i < in.size(); ++i) {
+        const char c = in[i];
+        if (c == '\'' || c == '"') {
+            const qsizetype end = in.indexOf(c, i + 1);
+            const qsizetype stop = end < 0 ? in.size() : end + 1;
+            out.append(in.mid(i, stop - i));
+            i = stop - 1;
+        } else if (c == '?') {
+            out.append('$').append(QByteArray::number(++slot));
+        } else if (isWordChar(c) && (i == 0 || !isWordChar(in[i - 1]))) {
+            qsizetype end = i;
+            while (end < in.size() && isWordChar(in[end]))
+                ++end;
+            const QByteArray word = in.mid(i, end - i);
+            out.append(word.compare("rowid", Qt::CaseInsensitive) == 0 ? QByteArray(kHiddenKeyColumn) : word);
+            i = end - 1;
+        } else {
+            out.append(c);
+        }
+    }
+    if (readsInAddedOrder(sql))
+        out.append(" ORDER BY ").append(kHiddenKeyColumn);
+    return out;
+}
+
+std::unique_ptr<PgEngine::Result> PgEngine::run(const QString& sql, const QVariantList& values, QString* error)
+{
+    if (!ensureConnected(error))
+        return nullptr;
+    QByteArray name = m_prepared.value(sql);
+    if (name.isEmpty()) {
+        if (m_prepared.size() >= 128) {
+            PQclear(PQexec(m_conn, "DEALLOCATE ALL"));
+            m_prepared.clear();
+        }
+        name = "mv" + QByteArray::number(++m_nextName);
+        Result prepared(PQprepare(m_conn, name.constData(), translate(sql).constData(), 0, nullptr));
+        if (PQresultStatus(prepared.handle) != PGRES_COMMAND_OK) {
+            if (error)
+                *error = PQstatus(m_conn) == CONNECTION_OK ? primaryMessage(m_conn, prepared.handle) : lostText();
+            return nullptr;
+        }
+        m_prepared.insert(sql, name);
+    }
+    std::vector<QByteArray> texts(size_t(values.size()));
+    std::vector<const char*> pointers(size_t(values.size()), nullptr);
+    for (qsizetype i = 0; i < values.size(); ++i) {
+        if (values[i].isNull() || !values[i].isValid())
+            continue;
+        texts[size_t(i)] = valueText(values[i]);
+        pointers[size_t(i)] = texts[size_t(i)].constData();
+    }
+    auto result = std::make_unique<Result>(
+        PQexecPrepared(m_conn, name.constData(), int(values.size()), pointers.data(), nullptr, nullptr, 0));
+    const ExecStatusType status = PQresultStatus(result->handle);
+    if (status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK)
+        return result;
+    if (error)
+        *error = PQstatus(m_conn) == CONNECTION_OK ? primaryMessage(m_conn, result->handle) : lostText();
+    return nullptr;
+}
+
+bool PgEngine::execute(const QString& sql, const QVariantList& values, QString* error)
+{
+    return run(sql, values, error) != nullptr;
+}
+
+void PgEngine::loadColumnKinds()
+{
+    PGresult* result = PQexec(m_conn, "SELECT a.attrelid::bigint, a.attnum, t.typname FROM pg_attribute a"
+                                      " JOIN pg_type t ON t.oid = a.atttypid JOIN pg_class c ON c.oid = a.attrelid"
+                                      " WHERE a.attnum > 0 AND NOT a.attisdropped AND c.relkind = 'r'"
+                                      " AND pg_table_is_visible(c.oid)"
+                                      " AND c.relname IN ('product_info', 'bill', 'pandian', 'user_info', 'change')");
+    if (PQresultStatus(result) == PGRES_TUPLES_OK) {
+        for (int r = 0; r < PQntuples(result); ++r) {
+            const QByteArray type(PQgetvalue(result, r, 2));
+            const ColumnKind kind = type == "numtext"                                    ? ColumnKind::Number
+                                    : type == "text"                                     ? ColumnKind::Text
+                                    : type == "int4" || type == "int8" || type == "int2" ? ColumnKind::Integer
+                                    : type == "date"                                     ? ColumnKind::Date
+                                                                                         : ColumnKind::Other;
+            const quint64 key = (QByteArray(PQgetvalue(result, r, 0)).toULongLong() << 16) |
+                                QByteArray(PQgetvalue(result, r, 1)).toUShort();
+            m_kinds.insert(key, kind);
+        }
+    }
+    PQclear(result);
+}
+
+ColumnKind PgEngine::kindOf(void* handle, int column)
+{
+    auto* result = static_cast<PGresult*>(handle);
+    // A domain reports its base type, so a table column's kind comes from the table itself.
+    const Oid table = PQftable(result, column);
+    if (table != InvalidOid) {
+        if (m_kinds.isEmpty())
+            loadColumnKinds();
+        const auto found = m_kinds.constFind((quint64(table) << 16) | quint16(PQftablecol(result, column)));
+        if (found != m_kinds.constEnd())
+            return *found;
+    }
+    switch (PQftype(result, column)) {
+    case kText:
+    case kVarchar:
+        return ColumnKind::Text;
+    case kInt2:
+    case kInt4:
+    case kInt8:
+        return ColumnKind::Integer;
+    case kDate:
+        return ColumnKind::Date;
+    default:
+        return ColumnKind::Other;
+    }
+}
+
+bool PgEngine::query(const QString& sql, const QVariantList& values, const QString& keyedTable, RecordSetBuilder& into,
+                     QString* error)
+{
+    auto result = run(sql, values, error);
+    if (!result)
+        return false;
+    PGresult* res = result->handle;
+    const int width = PQnfields(res);
+    // The hidden key never reaches the record set; a keyed set keeps it as the row's key.
+    int keyColumn = -1;
+    std::vector<int> shown;
+    shown.reserve(size_t(width));
+    for (int c = 0; c < width; ++c) {
+        if (qstrcmp(PQfname(res, c), kHiddenKeyColumn) == 0 && PQftable(res, c) != InvalidOid) {
+            if (keyColumn < 0)
+                keyColumn = c;
+            continue;
+        }
+        shown.push_back(c);
+        into.addColumn(QString::fromUtf8(PQfname(res, c)), kindOf(res, c));
+    }
+    const bool keyed = !keyedTable.isEmpty() && keyColumn >= 0;
+    const int rows = PQntuples(res);
+    for (int r = 0; r < rows; ++r) {
+        into.beginRow(keyed ? QByteArray(PQgetvalue(res, r, keyColumn)).toLongLong() : 0);
+        for (int c : shown) {
+            if (PQgetisnull(res, r, c))
+                into.appendCell(nullptr, 0);
+            else
+                into.appendCell(PQgetvalue(res, r, c), PQgetlength(res, r, c));
+        }
+    }
+    return true;
+}
+
+bool PgEngine::scan(const QString& sql, const std::function<bool(const ScannedRow&)>& visit, QString* error)
+{
+    auto result = run(sql, {}, error);
+    if (!result)
+        return false;
+    PgRow row(result->handle);
+    const int rows = PQntuples(result->handle);
+    for (row.row = 0; row.row < rows; ++row.row)
+        if (!visit(row))
+            break;
+    return true;
+}
+
+bool PgEngine::insertRow(const QString& table, const QStringList& columns, const QVariantList& values, qint64* key,
+                         QString* error)
+{
+    QByteArray sql = "INSERT INTO " + quotedName(table);
+    if (columns.isEmpty()) {
+        sql += " DEFAULT VALUES";
+    } else {
+        QByteArrayList names, markers;
+        for (qsizetype i = 0; i < columns.size(); ++i) {
+            names.append(quotedName(columns[i]));
+            markers.append("$" + QByteArray::number(i + 1));
+        }
+        sql += " (" + names.join(',') + ") VALUES (" + markers.join(',') + ')';
+    }
+    sql += " RETURNING ";
+    sql += kHiddenKeyColumn;
+    auto result = run(QString::fromUtf8(sql), values, error);
+    if (!result)
+        return false;
+    if (key)
+        *key = PQntuples(result->handle) == 1 ? QByteArray(PQgetvalue(result->handle, 0, 0)).toLongLong() : -1;
+    return true;
+}
+
+bool PgEngine::updateRow(const QString& table, const QStringList& columns, const QVariantList& values, qint64 key,
+                         QString* error)
+{
+    QByteArrayList assignments;
+    for (qsizetype i = 0; i < columns.size(); ++i)
+        assignments.append(quotedName(columns[i]) + "=$" + QByteArray::number(i + 1));
+    const QByteArray sql = "UPDATE " + quotedName(table) + " SET " + assignments.join(',') + " WHERE " +
+                           kHiddenKeyColumn + "=$" + QByteArray::number(columns.size() + 1);
+    QVariantList bound = values;
+    bound.append(key);
+    return run(QString::fromUtf8(sql), bound, error) != nullptr;
+}
+
+bool PgEngine::deleteRow(const QString& table, qint64 key, QString* error)
+{
+    const QByteArray sql = "DELETE FROM " + quotedName(table) + " WHERE " + kHiddenKeyColumn + "=$1";
+    return run(QString::fromUtf8(sql), {key}, error) != nullptr;
+}
+
+bool PgEngine::begin(QString* error)
+{
+    if (!run(QStringLiteral("BEGIN"), {}, error))
+        return false;
+    m_inTransaction = true;
+    return true;
+}
+
+bool PgEngine::commit(QString* error)
+{
+    auto result = run(QStringLiteral("COMMIT"), {}, error);
+    m_inTransaction = false;
+    // COMMIT of a transaction that failed part way answers ROLLBACK rather than an error.
+    if (result && qstrcmp(PQcmdStatus(result->handle), "COMMIT") == 0)
+        return true;
+    if (result && error)
+        *error = QStringLiteral("The transaction was rolled back");
+    return false;
+}
+
+void PgEngine::rollback()
+{
+    if (m_conn && PQstatus(m_conn) == CONNECTION_OK)
+        PQclear(PQexec(m_conn, "ROLLBACK"));
+    m_inTransaction = false;
+}
+
+bool PgEngine::lockKey(const QString& key, QString* error)
+{
+    // Held until the transaction ends, whichever way it ends.
+    return run(QStringLiteral("SELECT pg_advisory_xact_lock(hashtextextended(?, 0))"), {key}, error) != nullptr;
+}
+
+bool PgEngine::lockRows(const QString& table, const QString& column, const QVariant& value, QString* error)
+{
+    const QByteArray sql = "SELECT 1 FROM " + quotedName(table) + " WHERE " + quotedName(column) + "=$1 FOR UPDATE";
+    return run(QString::fromUtf8(sql), {value}, error) != nullptr;
+}
+
+} // namespace marvono

@@ -1,0 +1,50 @@
+#pragma once
+// The embedded engine: the program's statements run on the encrypted system32.dll.
+#include "data/engine.h"
+
+#include <QHash>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace marvono {
+
+class SqliteEngine final : public Engine {
+  public:
+    ~SqliteEngine() override;
+
+    // Opens the file with the program's password; false, with an error text, when it is
+    // missing, not a database or has another key.
+    bool open(const QString& path, QString* error);
+    sqlite3* handle() const { return m_db; }
+    const QString& openedPath() const { return m_openedPath; }
+
+    // A prepared statement for one SQL text, kept for reuse while the connection lives; it comes
+    // back reset with its bindings cleared. Nothing (and an error text) on failure.
+    sqlite3_stmt* prepare(const QString& sql, QString* error);
+
+    bool execute(const QString& sql, const QVariantList& values, QString* error) override;
+    bool query(const QString& sql, const QVariantList& values, const QString& keyedTable, RecordSetBuilder& into,
+               QString* error) override;
+    bool scan(const QString& sql, const std::function<bool(const ScannedRow&)>& visit, QString* error) override;
+    bool insertRow(const QString& table, const QStringList& columns, const QVariantList& values, qint64* key,
+                   QString* error) override;
+    bool updateRow(const QString& table, const QStringList& columns, const QVariantList& values, qint64 key,
+                   QString* error) override;
+    bool deleteRow(const QString& table, qint64 key, QString* error) override;
+    bool begin(QString* error) override;
+    bool commit(QString* error) override;
+    void rollback() override;
+    // BEGIN IMMEDIATE holds the whole file already.
+    bool lockKey(const QString&, QString*) override { return true; }
+    bool lockRows(const QString&, const QString&, const QVariant&, QString*) override { return true; }
+    void close() override;
+
+  private:
+    bool step(sqlite3_stmt* statement, const QVariantList& values, QString* error);
+    sqlite3* m_db = nullptr;
+    QString m_openedPath;
+    QHash<QString, sqlite3_stmt*> m_statements;
+};
+
+} // namespace marvono
