@@ -1,0 +1,199 @@
+// The shop-server tools: creating a shop database and moving an embedded file into one.
+#include "data/database.h"
+#include "data/recordset.h"
+#include "support/pgserver.h"
+#include "support/shopdata.h"
+#include "support/testsupport.h"
+
+#include <QProcess>
+#include <QtTest>
+#include <libpq-fe.h>
+#include <sqlcipher/sqlite3.h>
+
+using namespace marvono;
+
+namespace {
+
+const char* const kTables[] = {"product_info", "Bill", "PanDian", "user_info", "change"};
+
+struct ToolRun {
+    int exitCode = -1;
+    QString output;
+};
+
+ToolRun runTool(const QString& name, const QStringList& arguments)
+{
+    QProcess process;
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.start(QStringLiteral(MARVONO_TOOLS_DIR "/") + name, arguments);
+    ToolRun run;
+    if (process.waitForFinished(120000) && process.exitStatus() == QProcess::NormalExit)
+        run.exitCode = process.exitCode();
+    run.output = QString::fromUtf8(process.readAll());
+    return run;
+}
+
+// Every row of every table as the server holds it, in insertion order, fields as text.
+QStringList serverSnapshot(const QString& conninfo)
+{
+    PGconn* conn = PQconnectdb(conninfo.toUtf8().constData());
+    QStringList all;
+    PQclear(PQexec(conn, "SET DateStyle = 'ISO, YMD'"));
+    for (const char* table : kTables) {
+        all.append(QString::fromLatin1(table) + ":");
+        const QByteArray sql = QByteArray("SELECT * FROM ") + table + " ORDER BY mv_key";
+        PGresult* res = PQexec(conn, sql.constData());
+        if (PQresultStatus(res) != PGRES_TUPLES_OK)
+            all.append(QStringLiteral("<failed>"));
+        for (int r = 0; r < PQntuples(res); ++r) {
+            QStringList cells;
+            // The hidden key is the last column and differs between databases by nature.
+            for (int c = 0; c + 1 < PQnfields(res); ++c)
+                cells.append(PQgetisnull(res, r, c) ? QStringLiteral("<null>")
+                                                    : QString::fromUtf8(PQgetvalue(res, r, c)));
+            all.append(cells.join(QLatin1Char('|')));
+        }
+        PQclear(res);
+    }
+    PQfinish(conn);
+    return all;
+}
+
+QStringList embeddedSnapshot()
+{
+    QStringList all;
+    for (const char* table : kTables) {
+        all.append(QString::fromLatin1(table) + ":");
+        all.append(test::rowsOf(QStringLiteral("select * from ") + QLatin1String(table)));
+    }
+    return all;
+}
+
+// A catalogue with the values a careless copy would change: digits as typed, texts with
+// tabs, line breaks, backslashes and quotes, NULLs, a date.
+bool fillEmbedded()
+{
+    bool ok = test::addProduct("Tea", "1.50", "2.00", "40") && test::addProduct("Café", "007", "1e2", " 3 ");
+    auto product = ExecSQL("select * from product_info where cName='Tea'");
+    ok = ok && product && !product->isEof();
+    if (ok) {
+        product->setField(8, "line one\r\nline\ttwo \\ 'quoted' \"both\"");
+        product->setField(5, QVariant());
+        ok = product->update();
+    }
+    ok = ok && test::addBillRow("9:05:00 AM", "Table 1", "Tea", "2", "2", "4");
+    auto ledger = ExecSQL("select * from PanDian");
+    ok = ok && ledger;
+    if (ok) {
+        ledger->addNew();
+        const QVariantList values{"Tea", "2.00", "1.50", "2", 7, 12, 2026};
+        for (int c = 0; c < values.size(); ++c)
+            ledger->setField(c, values[c]);
+        ok = ledger->update();
+    }
+    auto log = ExecSQL("select * from change");
+    ok = ok && log;
+    if (ok) {
+        log->addNew();
+        log->setField(0, QDate(2026, 2, 28));
+        log->setField(1, "Old Tea");
+        ok = log->update();
+    }
+    return ok;
+}
+
+} // namespace
+
+class TestShopDbTools : public QObject {
+    Q_OBJECT
+  private Q_SLOTS:
+    void initTestCase() { MARVONO_START_PG(m_server); }
+    void initCreatesOnceAndRefusesAgain();
+    void moveCopiesEveryValueAndRefusesAgain();
+    void moveIntoInitialisedDatabase();
+    void failedMoveLeavesServerUntouched();
+
+  private:
+    test::PgTestServer m_server;
+};
+
+void TestShopDbTools::initCreatesOnceAndRefusesAgain()
+{
+    const QString db = m_server.createDatabase("init");
+    QVERIFY(!db.isEmpty());
+    ToolRun first = runTool("marvono-shopdb-init", {db});
+    QVERIFY2(first.exitCode == 0, qPrintable(first.output));
+    const QStringList created = serverSnapshot(db);
+    QVERIFY(created.contains("vetch|vetch"));
+    QVERIFY(!created.contains("<failed>"));
+
+    ToolRun second = runTool("marvono-shopdb-init", {db});
+    QCOMPARE(second.exitCode, 1);
+    QVERIFY2(second.output.contains("holds a shop database already"), qPrintable(second.output));
+    QCOMPARE(serverSnapshot(db), created);
+
+    QVERIFY(runTool("marvono-shopdb-init", {"host=/nonexistent/socket dbname=x"}).exitCode == 1);
+}
+
+void TestShopDbTools::moveCopiesEveryValueAndRefusesAgain()
+{
+    test::TempAppFolder folder;
+    QVERIFY(fillEmbedded());
+    const QStringList before = embeddedSnapshot();
+    Database::instance().close();
+    const QString db = m_server.createDatabase("moved");
+    ToolRun move = runTool("marvono-shopdb-move", {folder.file("system32.dll"), db});
+    QVERIFY2(move.exitCode == 0, qPrintable(move.output));
+    QCOMPARE(serverSnapshot(db), before);
+
+    // A second move would double every row: it must refuse and leave the data alone.
+    ToolRun again = runTool("marvono-shopdb-move", {folder.file("system32.dll"), db});
+    QCOMPARE(again.exitCode, 1);
+    QVERIFY2(again.output.contains("nothing was"), qPrintable(again.output));
+    QCOMPARE(serverSnapshot(db), before);
+}
+
+void TestShopDbTools::moveIntoInitialisedDatabase()
+{
+    test::TempAppFolder folder;
+    QVERIFY(test::addProduct("Tea", "1", "2", "3"));
+    auto account = ExecSQL("select * from user_info");
+    QVERIFY(account && !account->isEof());
+    account->setField(1, "secret");
+    QVERIFY(account->update());
+    const QStringList before = embeddedSnapshot();
+    Database::instance().close();
+
+    const QString db = m_server.createDatabase("initialised");
+    QCOMPARE(runTool("marvono-shopdb-init", {db}).exitCode, 0);
+    ToolRun move = runTool("marvono-shopdb-move", {folder.file("system32.dll"), db});
+    QVERIFY2(move.exitCode == 0, qPrintable(move.output));
+    // The file's account replaces the delivered one rather than standing beside it.
+    QCOMPARE(serverSnapshot(db), before);
+}
+
+void TestShopDbTools::failedMoveLeavesServerUntouched()
+{
+    test::TempAppFolder folder;
+    QVERIFY(test::addProduct("Tea", "1", "2", "3"));
+    QVERIFY(test::addProduct("Coffee", "1", "2", "3"));
+    Database::instance().close();
+    // A picture number the file's loose typing let through but the server's column refuses.
+    sqlite3* file = openEncrypted(folder.file("system32.dll"), false, nullptr);
+    QVERIFY(file);
+    QCOMPARE(
+        sqlite3_exec(file, "UPDATE product_info SET cPic = 'x7' WHERE cName = 'Coffee'", nullptr, nullptr, nullptr),
+        SQLITE_OK);
+    sqlite3_close_v2(file);
+
+    const QString db = m_server.createDatabase("refused");
+    QCOMPARE(runTool("marvono-shopdb-init", {db}).exitCode, 0);
+    const QStringList initialised = serverSnapshot(db);
+    ToolRun move = runTool("marvono-shopdb-move", {folder.file("system32.dll"), db});
+    QCOMPARE(move.exitCode, 1);
+    QVERIFY2(move.output.contains("nothing was moved"), qPrintable(move.output));
+    QCOMPARE(serverSnapshot(db), initialised);
+}
+
+QTEST_MAIN(TestShopDbTools)
+#include "tst_shopdbtools.moc"

@@ -1,0 +1,57 @@
+// A till for the multi-till proofs: books sales through the program's own sale code against the
+// application folder it is given, and reports what it sold.
+//   marvono-test-till FOLDER SALES SEED PRODUCT...
+// Quantities are 1 to 3, products picked at random from the seed. After the first sale it
+// writes "ready" (for a test that kills it mid-run); at the end one line per product:
+// "sold NAME QUANTITY LINES", and "refused N" for sales the stock check turned away.
+#include "app/appcontext.h"
+#include "sales/sale.h"
+
+#include <QCoreApplication>
+#include <QMap>
+#include <cstdio>
+#include <random>
+
+using namespace marvono;
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    if (args.size() < 5) {
+        std::fprintf(stderr, "usage: marvono-test-till FOLDER SALES SEED PRODUCT...\n");
+        return 2;
+    }
+    setAppFolder(args.at(1));
+    const int sales = args.at(2).toInt();
+    std::mt19937 random(args.at(3).toUInt());
+    const QStringList products = args.mid(4);
+    std::uniform_int_distribution<int> pickProduct(0, int(products.size()) - 1);
+    std::uniform_int_distribution<int> pickQuantity(1, 3);
+
+    QMap<QString, QPair<int, int>> sold; // quantity and bill lines per product
+    int refused = 0;
+    int failed = 0;
+    for (int i = 0; i < sales; ++i) {
+        const QString& product = products.at(pickProduct(random));
+        const int quantity = pickQuantity(random);
+        const SaleResult result = bookSale(product, QString::number(quantity));
+        if (result.outcome == SaleOutcome::Sold) {
+            sold[product].first += quantity;
+            sold[product].second += 1;
+        } else if (result.outcome == SaleOutcome::NotEnoughStock) {
+            ++refused;
+        } else {
+            ++failed;
+            std::fprintf(stderr, "sale failed: %s\n", qPrintable(result.error));
+        }
+        if (i == 0) {
+            std::printf("ready\n");
+            std::fflush(stdout);
+        }
+    }
+    for (auto it = sold.cbegin(); it != sold.cend(); ++it)
+        std::printf("sold %s %d %d\n", qPrintable(it.key()), it.value().first, it.value().second);
+    std::printf("refused %d\nfailed %d\n", refused, failed);
+    return failed == 0 ? 0 : 1;
+}
