@@ -1,6 +1,9 @@
 #include "data/backup.h"
 
+#include "app/appcontext.h"
 #include "data/database.h"
+#include "data/pgbackup.h"
+#include "data/shopserver.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -55,6 +58,18 @@ class ReadLock {
     sqlite3* m_db = nullptr;
 };
 
+// The shop server the application folder names; nothing in embedded mode, or with *failed set
+// when shopserver.conf is there but cannot be used.
+std::optional<ShopServerConfig> shopServer(bool* failed, QString* error)
+{
+    QString configError;
+    auto config = readShopServerConfig(appFolder(), &configError);
+    *failed = !config && !configError.isEmpty();
+    if (*failed)
+        setError(error, configError);
+    return config;
+}
+
 } // namespace
 
 void injectCopyFault(qint64 bytes)
@@ -107,6 +122,11 @@ bool copyFileAtomically(const QString& source, const QString& destination, QStri
 
 bool backupDatabase(const QString& destination, QString* error)
 {
+    bool failed = false;
+    if (const auto server = shopServer(&failed, error))
+        return backupShopServer(server->connection, destination, error);
+    if (failed)
+        return false;
     const QString live = Database::instance().filePath();
     // Renaming a copy over the live file would leave the open connection on the old one.
     const QString target = QFileInfo(destination).canonicalFilePath();
@@ -147,6 +167,15 @@ bool isDatabaseOfThisProgram(const QString& path, QString* error)
 
 bool recoverDatabase(const QString& source, QString* error)
 {
+    bool failed = false;
+    if (const auto server = shopServer(&failed, error)) {
+        const bool recovered = recoverShopServer(server->connection, source, error);
+        // The restore made the tables afresh; a connection that knew the old ones starts over.
+        Database::instance().close();
+        return recovered;
+    }
+    if (failed)
+        return false;
     const QString live = Database::instance().filePath();
     if (!isDatabaseOfThisProgram(source, error))
         return false;

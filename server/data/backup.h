@@ -1,6 +1,7 @@
 #pragma once
 // Whole-file copies of the database: a backup to a file of the operator's choice and a recovery
-// from such a file over the live database.
+// from such a file over the live database. With a shop server the same two work on pg_dump
+// archives of the shop database (data/pgbackup.h).
 #include <QString>
 
 namespace marvono {

@@ -189,4 +189,35 @@ QString PgTestServer::createDatabase(const QString& name)
     return result;
 }
 
+QStringList pgRows(const QString& conninfo, const QString& sql)
+{
+    PGconn* conn = PQconnectdb(conninfo.toUtf8().constData());
+    QStringList rows;
+    if (PQstatus(conn) != CONNECTION_OK) {
+        rows.append(QStringLiteral("<failed: %1>").arg(QString::fromUtf8(PQerrorMessage(conn)).trimmed()));
+        PQfinish(conn);
+        return rows;
+    }
+    PQclear(PQexec(conn, "SET DateStyle = 'ISO, YMD'"));
+    PGresult* res = PQexec(conn, sql.toUtf8().constData());
+    const ExecStatusType status = PQresultStatus(res);
+    if (status != PGRES_TUPLES_OK && status != PGRES_COMMAND_OK)
+        rows.append(QStringLiteral("<failed: %1>").arg(QString::fromUtf8(PQresultErrorMessage(res)).trimmed()));
+    for (int r = 0; status == PGRES_TUPLES_OK && r < PQntuples(res); ++r) {
+        QStringList cells;
+        for (int c = 0; c < PQnfields(res); ++c)
+            cells.append(PQgetisnull(res, r, c) ? QStringLiteral("<null>") : QString::fromUtf8(PQgetvalue(res, r, c)));
+        rows.append(cells.join(QLatin1Char('|')));
+    }
+    PQclear(res);
+    PQfinish(conn);
+    return rows;
+}
+
+QString pgValue(const QString& conninfo, const QString& sql)
+{
+    const QStringList rows = pgRows(conninfo, sql);
+    return rows.isEmpty() ? QString() : rows.first().section(QLatin1Char('|'), 0, 0);
+}
+
 } // namespace marvono::test

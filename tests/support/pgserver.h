@@ -2,6 +2,7 @@
 // A private PostgreSQL 15 server for tests: its own cluster in a temporary folder, reached only
 // through a Unix socket in that folder, stopped when the object goes.
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 #include <memory>
 
@@ -41,6 +42,12 @@ class PgTestServer {
     bool m_running = false;
     bool m_asPostgresUser = false;
 };
+
+// Rows of a query on a database of a test server, fields joined by "|", NULL as "<null>";
+// {"<failed: ...>"} when it fails. Statements without rows give an empty list.
+QStringList pgRows(const QString& conninfo, const QString& sql);
+// The first field of the first row, or the failure text.
+QString pgValue(const QString& conninfo, const QString& sql);
 
 } // namespace marvono::test
 
