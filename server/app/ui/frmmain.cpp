@@ -13,6 +13,9 @@
 #include "controls/ui/toolbarbutton.h"
 #include "controls/ui/xpcontainer.h"
 #include "data/database.h"
+#include "data/pglistener.h"
+#include "data/pgschema.h"
+#include "data/shopserver.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -33,6 +36,16 @@ namespace marvono {
 
 namespace {
 FrmMain* g_instance = nullptr;
+
+// The dialogs that change the catalogue while open: a refresh under them would pull the list
+// away from the row they work on.
+bool catalogueDialogOpen()
+{
+    static const QStringList names{QStringLiteral("frmTJSP"), QStringLiteral("frmXGSP"), QStringLiteral("frmSCSP")};
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    return std::any_of(windows.cbegin(), windows.cend(),
+                       [](const QWidget* w) { return w->isVisible() && names.contains(w->objectName()); });
+}
 
 QPushButton* placedButton(QWidget* parent, const char* name, const QString& caption, QRect place)
 {
@@ -74,6 +87,7 @@ struct FrmMain::Private {
     QComboBox* buyers = nullptr;
     QLabel* picture = nullptr;
     QTimer* timer = nullptr;
+    QTimer* deferredRefresh = nullptr; // waits for the catalogue dialogs to close
     QPointer<QWidget> splash;
     bool quitting = false;
     bool sizeCheckQueued = false;
@@ -344,6 +358,7 @@ bool FrmMain::load(QLabel* splashInfo)
     if (ok) {
         reloadBuyerCombo();
         placeOnScreen();
+        followOtherTills();
     } else {
         warn(this, QStringLiteral("error"), withServerFailure(QStringLiteral("Error!System Init Error")));
     }
@@ -432,6 +447,32 @@ void FrmMain::refreshFromTimer()
     d->timer->stop();
     d->model->sortByCategory();
     setEnabled(true);
+}
+
+void FrmMain::followOtherTills()
+{
+    QString error;
+    const auto server = readShopServerConfig(appFolder(), &error);
+    if (!server || findChild<ServerChangeListener*>())
+        return;
+    auto* listener = new ServerChangeListener(server->connection, QString::fromLatin1(kProductsChannel), this);
+    connect(listener, &ServerChangeListener::changed, this, &FrmMain::otherTillChangedCatalogue);
+    d->deferredRefresh = new QTimer(this);
+    d->deferredRefresh->setInterval(250);
+    connect(d->deferredRefresh, &QTimer::timeout, this, &FrmMain::otherTillChangedCatalogue);
+}
+
+void FrmMain::otherTillChangedCatalogue()
+{
+    if (catalogueDialogOpen()) {
+        d->deferredRefresh->start();
+        return;
+    }
+    d->deferredRefresh->stop();
+    // A refresh already on its way reads the change too; this till's own writes come back
+    // here as well, right after the dialog that made them asked for one.
+    if (!d->timer->isActive())
+        requestRefresh(false);
 }
 
 void FrmMain::runCommand(Command command)

@@ -68,6 +68,9 @@ class FrmMain : public QMainWindow {
     void buildMenus();
     void applyTheme();
     void refreshFromTimer();
+    // With a shop server: refreshes the list when another till changes the catalogue.
+    void followOtherTills();
+    void otherTillChangedCatalogue();
     void keepOuterSize();
     void followClientArea();
     void placeOnScreen();
