@@ -2,7 +2,8 @@
 // application folder it is given, and reports what it sold.
 //   marvono-test-till FOLDER SALES SEED PRODUCT...
 // Quantities are 1 to 3, products picked at random from the seed. After the first sale it
-// writes "ready" (for a test that kills it mid-run); at the end one line per product:
+// writes "ready" and then a "." after every sale (for a test that kills it mid-run); at the end
+// one line per product:
 // "sold NAME QUANTITY LINES", and "refused N" for sales the stock check turned away.
 #include "app/appcontext.h"
 #include "sales/sale.h"
@@ -45,11 +46,10 @@ int main(int argc, char** argv)
             ++failed;
             std::fprintf(stderr, "sale failed: %s\n", qPrintable(result.error));
         }
-        if (i == 0) {
-            std::printf("ready\n");
-            std::fflush(stdout);
-        }
+        std::fputs(i == 0 ? "ready\n" : ".", stdout);
+        std::fflush(stdout);
     }
+    std::printf("\n");
     for (auto it = sold.cbegin(); it != sold.cend(); ++it)
         std::printf("sold %s %d %d\n", qPrintable(it.key()), it.value().first, it.value().second);
     std::printf("refused %d\nfailed %d\n", refused, failed);
