@@ -1,0 +1,176 @@
+// Several tills selling from one shop server at once, and tills killed in the middle of a sale.
+// Each till is a process of its own running the program's sale code.
+#include "data/pgschema.h"
+#include "support/pgserver.h"
+#include "support/shopdata.h"
+#include "support/testsupport.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QtTest>
+#include <csignal>
+#include <libpq-fe.h>
+#include <memory>
+
+using namespace marvono;
+
+namespace {
+
+const QStringList kProducts{"Tea", "Cake", "Milk"};
+
+struct Sold {
+    int quantity = 0;
+    int lines = 0;
+};
+
+// "sold NAME QUANTITY LINES" lines of a till's report, added into `sold`; the number refused.
+int readReport(const QByteArray& report, QMap<QString, Sold>& sold)
+{
+    int refused = -1;
+    for (const QByteArray& line : report.split('\n')) {
+        const QList<QByteArray> words = line.trimmed().split(' ');
+        if (words.size() == 4 && words[0] == "sold") {
+            sold[QString::fromUtf8(words[1])].quantity += words[2].toInt();
+            sold[QString::fromUtf8(words[1])].lines += words[3].toInt();
+        } else if (words.size() == 2 && words[0] == "refused") {
+            refused = words[1].toInt();
+        }
+    }
+    return refused;
+}
+
+std::unique_ptr<QProcess> startTill(const QString& folder, int sales, int seed)
+{
+    auto till = std::make_unique<QProcess>();
+    till->start(QStringLiteral(MARVONO_TEST_TILL),
+                QStringList{folder, QString::number(sales), QString::number(seed)} + kProducts);
+    till->waitForStarted();
+    return till;
+}
+
+} // namespace
+
+class TestTills : public QObject {
+    Q_OBJECT
+  private Q_SLOTS:
+    void initTestCase() { MARVONO_START_PG(m_server); }
+    void fourTillsSellTheSameProducts();
+    void killedTillsLeaveNoHalfSale();
+
+  private:
+    // A shop database with the three products at `stock` each, and the application folder
+    // pointed at it with a buyer; empty on failure.
+    QString openShop(test::TempAppFolder& folder, const QString& name, int stock);
+    // Per product: stock sold (start - remaining), bill quantity and lines, ledger quantity,
+    // and the largest number of ledger rows of one day.
+    void checkBooks(const QString& shop, int stock, const QMap<QString, Sold>* expected);
+
+    test::PgTestServer m_server;
+};
+
+QString TestTills::openShop(test::TempAppFolder& folder, const QString& name, int stock)
+{
+    const QString shop = m_server.createDatabase(name);
+    PGconn* conn = PQconnectdb(shop.toUtf8().constData());
+    QString error;
+    const bool created = createShopSchema(conn, &error);
+    PQfinish(conn);
+    if (!created) {
+        qWarning("%s", qPrintable(error));
+        return {};
+    }
+    for (const QString& product : kProducts)
+        test::pgRows(shop, QStringLiteral("insert into product_info (cName, cInPrice, cOutPrice, cLeastQty, cPic) "
+                                          "values ('%1', '1', '2.5', '%2', 0)")
+                               .arg(product)
+                               .arg(stock));
+    QFile conf(folder.file("shopserver.conf"));
+    if (!conf.open(QIODevice::WriteOnly) || !test::writeBuyers({"Counter"}))
+        return {};
+    conf.write("connection=" + shop.toUtf8() + "\n");
+    return shop;
+}
+
+void TestTills::checkBooks(const QString& shop, int stock, const QMap<QString, Sold>* expected)
+{
+    for (const QString& product : kProducts) {
+        const int remaining = test::pgValue(shop, QStringLiteral("select cLeastQty from product_info where cName = '%1'")
+                                                      .arg(product))
+                                  .toInt();
+        const QStringList bill = test::pgRows(
+            shop, QStringLiteral("select coalesce(sum(cqty::numeric), 0)::int, count(*) from Bill where cproduct = '%1'")
+                      .arg(product));
+        const QStringList ledger =
+            test::pgRows(shop, QStringLiteral("select coalesce(sum(q), 0)::int, coalesce(max(n), 0) from "
+                                              "(select sum(cqty::numeric) q, count(*) n from PanDian where cname = "
+                                              "'%1' group by cday, cmonth, cyear) days")
+                                   .arg(product));
+        const int sold = stock - remaining;
+        QVERIFY2(remaining >= 0, qPrintable(product));
+        QCOMPARE(bill.value(0).section('|', 0, 0).toInt(), sold);
+        QCOMPARE(ledger.value(0).section('|', 0, 0).toInt(), sold);
+        // One ledger row per product and day, however many tills sold it.
+        QVERIFY(ledger.value(0).section('|', 1, 1).toInt() <= 1);
+        if (expected) {
+            QCOMPARE(sold, expected->value(product).quantity);
+            QCOMPARE(bill.value(0).section('|', 1, 1).toInt(), expected->value(product).lines);
+        }
+    }
+}
+
+void TestTills::fourTillsSellTheSameProducts()
+{
+    test::TempAppFolder folder(false);
+    // About 4000 units asked for, 1500 in stock: the stock check must turn sales away under load.
+    const int stock = 500;
+    const QString shop = openShop(folder, "tills", stock);
+    QVERIFY(!shop.isEmpty());
+    std::vector<std::unique_ptr<QProcess>> tills;
+    for (int seed = 1; seed <= 4; ++seed)
+        tills.push_back(startTill(folder.path(), 500, seed));
+    QMap<QString, Sold> sold;
+    int refused = 0;
+    for (auto& till : tills) {
+        QVERIFY(till->waitForFinished(600000));
+        const QByteArray report = till->readAllStandardOutput();
+        QVERIFY2(till->exitCode() == 0, till->readAllStandardError().constData());
+        const int tillRefused = readReport(report, sold);
+        QVERIFY(tillRefused >= 0);
+        refused += tillRefused;
+    }
+    QVERIFY(refused > 0);
+    checkBooks(shop, stock, &sold);
+    int sales = 0;
+    for (const Sold& s : sold)
+        sales += s.lines;
+    QCOMPARE(sales + refused, 2000);
+}
+
+void TestTills::killedTillsLeaveNoHalfSale()
+{
+    test::TempAppFolder folder(false);
+    const int stock = 1000000;
+    const QString shop = openShop(folder, "killed", stock);
+    QVERIFY(!shop.isEmpty());
+    for (int round = 0; round < 50; ++round) {
+        auto till = startTill(folder.path(), 1000000, round + 100);
+        QByteArray seen;
+        // Let it get going, then kill it after a varying number of sales: most kills land
+        // inside a sale's transaction, some between two.
+        const int sales = 1 + QRandomGenerator::global()->bounded(8);
+        while (seen.count('.') < sales && till->state() == QProcess::Running) {
+            till->waitForReadyRead(10000);
+            seen += till->readAllStandardOutput();
+        }
+        QVERIFY2(seen.startsWith("ready"), (seen + till->readAllStandardError()).constData());
+        ::kill(pid_t(till->processId()), SIGKILL);
+        QVERIFY(till->waitForFinished(30000));
+        QCOMPARE(till->exitStatus(), QProcess::CrashExit);
+    }
+    checkBooks(shop, stock, nullptr);
+    QVERIFY(test::pgValue(shop, "select count(*) from Bill").toInt() >= 50);
+}
+
+QTEST_MAIN(TestTills)
+#include "tst_tills.moc"
