@@ -17,6 +17,9 @@ with their stock, selling to a buyer's running bill, settling and printing
 bills, sales statistics and a monthly report exported to a spreadsheet, and
 backup and recovery of its encrypted database.
 .
+Several tills can share one shop database on a PostgreSQL server; the tools
+marvono-shopdb-init and marvono-shopdb-move set one up.
+.
 Each operator's shop data lives in ~/.local/share/marvono, laid out on the
 first start; removing the package leaves it alone.")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
@@ -27,8 +30,9 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Plugins are loaded at run time, so dpkg-shlibdeps cannot see them: the toolbar and window
 # icons are SVG drawings.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6svg6")
-# The font the windows are laid out for, printing through lp, and a browser for the guide.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-liberation, cups-client, xdg-utils")
+# The font the windows are laid out for, printing through lp, a browser for the guide, and
+# pg_dump/pg_restore for the backup of a shop server.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-liberation, cups-client, xdg-utils, postgresql-client-15")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 # The install code lays out the application folder under $DESTDIR$CMAKE_INSTALL_PREFIX and writes
 # that prefix into the desktop entry, so staging must go through DESTDIR with the real prefix.

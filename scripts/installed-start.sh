@@ -11,7 +11,9 @@ fail() { echo "installed-start: $*" >&2; exit 1; }
 
 DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "$DEB" >/dev/null
 command -v marvono >/dev/null || fail "marvono is not on the PATH after installing"
-[ "$(marvono --version)" = "Marvono $(dpkg-deb --field "$DEB" Version)" ] || fail "marvono --version"
+for program in marvono marvono-shopdb-init marvono-shopdb-move; do
+    [ "$($program --version)" = "Marvono $(dpkg-deb --field "$DEB" Version)" ] || fail "$program --version"
+done
 
 OPERATOR=marvono-operator
 id -u "$OPERATOR" >/dev/null 2>&1 || useradd --create-home --shell /bin/sh "$OPERATOR"

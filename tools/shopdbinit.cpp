@@ -11,8 +11,14 @@ int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
+    const char* usage = "marvono-shopdb-init \"<libpq connection string>\"";
+    if (tools::answerInfoOption(args, usage,
+                                "Creates the tables of a Marvono shop database and its login account vetch/vetch\n"
+                                "in an empty database on a PostgreSQL server. A database that holds a shop\n"
+                                "database already is left alone."))
+        return 0;
     if (args.size() != 2) {
-        std::fprintf(stderr, "usage: marvono-shopdb-init \"<libpq connection string>\"\n");
+        std::fprintf(stderr, "usage: %s\n", usage);
         return 2;
     }
     tools::ServerConnection server(args.at(1));

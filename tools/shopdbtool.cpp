@@ -1,5 +1,7 @@
 #include "shopdbtool.h"
 
+#include <cstdio>
+
 namespace marvono::tools {
 
 namespace {
@@ -13,6 +15,21 @@ QString errorOf(PGconn* conn, PGresult* result)
 }
 
 } // namespace
+
+bool answerInfoOption(const QStringList& arguments, const char* usage, const char* summary)
+{
+    for (const QString& argument : arguments.mid(1)) {
+        if (argument == QLatin1String("--version")) {
+            std::printf("Marvono " MARVONO_VERSION "\n");
+            return true;
+        }
+        if (argument == QLatin1String("--help") || argument == QLatin1String("-h")) {
+            std::printf("usage: %s\n\n%s\n", usage, summary);
+            return true;
+        }
+    }
+    return false;
+}
 
 ServerConnection::ServerConnection(const QString& conninfo)
 {

@@ -29,6 +29,10 @@ class ServerConnection {
     QString m_error;
 };
 
+// Answers --help, -h and --version on the tool's command line: true, with the text printed, when
+// one of them was given (the tool then exits 0). `usage` is the synopsis after "usage: ".
+bool answerInfoOption(const QStringList& arguments, const char* usage, const char* summary);
+
 // The shop's five tables, spelt as the program spells them.
 const QStringList& shopTables();
 

@@ -16,7 +16,7 @@ field() { dpkg-deb --field "$DEB" "$1"; }
 [ "$(basename "$DEB")" = "marvono_${VERSION}_$(dpkg --print-architecture).deb" ] || fail "file name $(basename "$DEB")"
 DEPENDS=$(field Depends)
 # Computed from the executable by dpkg-shlibdeps: the libraries it links, each with a version.
-for lib in libqt6widgets6 libqt6gui6 libqt6core6 libsqlcipher0 libgsf-1-114 libc6 'libstdc\+\+6'; do
+for lib in libqt6widgets6 libqt6gui6 libqt6core6 libsqlcipher0 libgsf-1-114 libpq5 libc6 'libstdc\+\+6'; do
     grep -Eq "(^|, )$lib( \(>= [^)]+\))?(,|$)" <<<"$DEPENDS" || fail "Depends lacks $lib: $DEPENDS"
 done
 # Plugins are not seen by dpkg-shlibdeps: the icons need the SVG image plugin.
@@ -29,6 +29,8 @@ for path in \
     "./usr/bin/marvono -> ../lib/marvono/marvono" \
     ./usr/share/applications/marvono.desktop ./usr/share/metainfo/org.marvono.Marvono.metainfo.xml \
     ./usr/share/man/man1/marvono.1.gz ./usr/share/marvono/guide/index.html \
+    ./usr/bin/marvono-shopdb-init ./usr/bin/marvono-shopdb-move \
+    ./usr/share/man/man1/marvono-shopdb-init.1.gz ./usr/share/man/man1/marvono-shopdb-move.1.gz \
     ./usr/share/marvono/guide/images/main.png \
     ./usr/share/doc/marvono/copyright ./usr/share/doc/marvono/changelog.gz ./usr/share/doc/marvono/README.md; do
     grep -Fxq "$path" <<<"$LIST" || fail "missing $path"
@@ -36,9 +38,12 @@ done
 for size in 16 22 24 32 48 64 128 256; do
     grep -Fxq "./usr/share/icons/hicolor/${size}x${size}/apps/marvono.png" <<<"$LIST" || fail "no ${size}px icon"
 done
-# Only the program and its data: nothing outside /usr, no tool, test or benchmark program.
+# Only the program, the two shop-server tools and their data: nothing outside /usr, no build
+# tool, test or benchmark program.
 grep -v -e '^\./$' -e '^\./usr/' <<<"$LIST" && fail "files outside /usr"
-grep -E 'marvono-|tst_|bench_' <<<"$LIST" && fail "build-only files in the package"
+BUILD_ONLY=$(grep -E 'marvono-|tst_|bench_' <<<"$LIST" |
+    grep -Ev '^\./usr/(bin|share/man/man1)/marvono-shopdb-(init|move)(\.1\.gz)?$' || true)
+[ -z "$BUILD_ONLY" ] || fail "build-only files in the package: $BUILD_ONLY"
 
 WORK=$(mktemp -d)
 trap 'rm -rf "$WORK"' EXIT
@@ -46,6 +51,8 @@ dpkg-deb --extract "$DEB" "$WORK"
 grep -qx 'Exec=/usr/lib/marvono/marvono' "$WORK/usr/share/applications/marvono.desktop" ||
     fail "desktop entry starts $(grep ^Exec= "$WORK/usr/share/applications/marvono.desktop")"
 grep -rlI --exclude='*.png' "$(cd "$(dirname "$0")/../.." && pwd)" "$WORK" && fail "a build path is baked into the package"
-[[ $(file -L "$WORK/usr/lib/marvono/marvono") == *", stripped"* ]] || fail "the program is not stripped"
+for program in lib/marvono/marvono bin/marvono-shopdb-init bin/marvono-shopdb-move; do
+    [[ $(file -L "$WORK/usr/$program") == *", stripped"* ]] || fail "$program is not stripped"
+done
 grep -q '^\.TH "MARVONO" "1"' <<<"$(zcat "$WORK/usr/share/man/man1/marvono.1.gz")" || fail "manual page header"
 echo "check_deb: $DEB is sound"
