@@ -36,7 +36,9 @@ void assignValues(RecordSet& row, const ProductValues& values)
 QStringList productCategories()
 {
     QStringList categories;
-    auto set = ExecSQL(QStringLiteral("select distinct cType from product_info"));
+    // In the order the categories first appear: a shop server hands out "distinct" rows in any
+    // order, and the category box must read the same on every till.
+    auto set = ExecSQL(QStringLiteral("select cType from product_info group by cType order by min(rowid)"));
     if (!set)
         return categories;
     for (; !set->isEof(); set->moveNext())

@@ -98,7 +98,7 @@ void TestFrmTjsp::layoutAndInitialTexts()
     runValues().currencySymbol = "EUR";
     runValues().themeIndex = 3;
     for (const char* type : {"Fruit", "Drinks", "Fruit"}) {
-        auto set = ExecSQL("select * from product_info where 0");
+        auto set = ExecSQL("select * from product_info where 1=0");
         set->addNew();
         set->setField(0, QString("P") + type);
         set->setField(6, type);

@@ -30,7 +30,7 @@ template <typename T> T* child(QWidget* dialog, const char* name)
 
 void storeProduct(const QString& name, int picture, const QString& type = "Food")
 {
-    auto set = ExecSQL("select * from product_info where 0");
+    auto set = ExecSQL("select * from product_info where 1=0");
     QVERIFY(set);
     set->addNew();
     const QStringList texts{

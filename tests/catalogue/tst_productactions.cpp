@@ -22,7 +22,7 @@ namespace {
 void storeProduct(const QString& name, const QString& type, const QString& price, const QString& quantity,
                   const QString& picture)
 {
-    auto set = ExecSQL("select * from product_info where 0");
+    auto set = ExecSQL("select * from product_info where 1=0");
     QVERIFY(set);
     set->addNew();
     const QStringList texts{name, "1", "10", price, quantity, QString(), type, picture, "intro", "0"};

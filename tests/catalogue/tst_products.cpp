@@ -35,7 +35,7 @@ QString picPath(int n)
 // A product row as stored, written straight into the table.
 void storeProduct(const QString& name, int picture, const QString& comment = "intro")
 {
-    auto set = ExecSQL("select * from product_info where 0");
+    auto set = ExecSQL("select * from product_info where 1=0");
     QVERIFY(set);
     set->addNew();
     set->setField(0, name);

@@ -78,6 +78,7 @@ class TestBackup : public QObject {
 
 void TestBackup::backupReplacesExistingFile()
 {
+    MARVONO_EMBEDDED_ONLY();
     test::TempAppFolder folder;
     addProduct("Tea");
     FrmMain window;
@@ -218,6 +219,7 @@ void TestBackup::recoveryRefusesForeignFiles()
 
 void TestBackup::failedCopyLeavesDestination()
 {
+    MARVONO_EMBEDDED_ONLY();
     test::TempAppFolder folder;
     addProduct("Tea");
     const QString live = folder.file("system32.dll");
@@ -265,6 +267,7 @@ void TestBackup::failedCopyLeavesDestination()
 
 void TestBackup::backupDuringWritesIsConsistent()
 {
+    MARVONO_EMBEDDED_ONLY();
     test::TempAppFolder folder;
     addProduct("Tea");
     const QString target = folder.file("during.DBK");

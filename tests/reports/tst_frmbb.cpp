@@ -71,6 +71,7 @@ class TestFrmBb : public QObject {
     void openingListShowsTheMonthOfEveryYear();
     void searchShowsOneYear();
     void linesAndMargins();
+    void leadingNumbersCount();
     void searchNeedsMonthAndYear();
     void searchFailures();
     void searchReadsMonthAndYearAsNumbers();
@@ -152,18 +153,24 @@ void TestFrmBb::searchShowsOneYear()
 
 void TestFrmBb::linesAndMargins()
 {
-    addSale({"Cola", "10.1", "8", "3", 1, 7, 2009});   // 2.1 times 3, not 2.0999... times 3
-    addSale({"Tea", "2.5", "2.5", "9", 2, 7, 2009});   // sold at the purchase price
-    addSale({"Milk", "2", "3.5", "2", 3, 7, 2009});    // sold at a loss
-    addSale({"Soup", "4x", "1", "2.5kg", 4, 7, 2009}); // leading numbers count
+    addSale({"Cola", "10.1", "8", "3", 1, 7, 2009}); // 2.1 times 3, not 2.0999... times 3
+    addSale({"Tea", "2.5", "2.5", "9", 2, 7, 2009}); // sold at the purchase price
+    addSale({"Milk", "2", "3.5", "2", 3, 7, 2009});  // sold at a loss
     runValues().currencySymbol = QString::fromUtf8("\xE2\x82\xAC");
     const auto window = open();
-    QCOMPARE(
-        listRows(window.get()),
-        (QList<QStringList>{{"2009-7-1", "Cola", "3Unit(s)", QString::fromUtf8("\xE2\x82\xAC") + "10.1", "6.3"},
-                            {"2009-7-2", "Tea", "9Unit(s)", QString::fromUtf8("\xE2\x82\xAC") + "2.5", "0"},
-                            {"2009-7-3", "Milk", "2Unit(s)", QString::fromUtf8("\xE2\x82\xAC") + "2", "-3"},
-                            {"2009-7-4", "Soup", "2.5kgUnit(s)", QString::fromUtf8("\xE2\x82\xAC") + "4x", "7.5"}}));
+    QCOMPARE(listRows(window.get()),
+             (QList<QStringList>{{"2009-7-1", "Cola", "3Unit(s)", QString::fromUtf8("\xE2\x82\xAC") + "10.1", "6.3"},
+                                 {"2009-7-2", "Tea", "9Unit(s)", QString::fromUtf8("\xE2\x82\xAC") + "2.5", "0"},
+                                 {"2009-7-3", "Milk", "2Unit(s)", QString::fromUtf8("\xE2\x82\xAC") + "2", "-3"}}));
+}
+
+void TestFrmBb::leadingNumbersCount()
+{
+    // Only the embedded file's number columns hold such texts; a shop server refuses them.
+    MARVONO_EMBEDDED_ONLY();
+    addSale({"Soup", "4x", "1", "2.5kg", 4, 7, 2009});
+    const auto window = open();
+    QCOMPARE(listRows(window.get()), (QList<QStringList>{{"2009-7-4", "Soup", "2.5kgUnit(s)", "$4x", "7.5"}}));
 }
 
 void TestFrmBb::searchNeedsMonthAndYear()

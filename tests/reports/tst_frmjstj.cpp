@@ -129,6 +129,8 @@ void TestFrmJstj::soldUnitsCanBeNegative()
 
 void TestFrmJstj::textAfterTheNumberIsShownButNotCounted()
 {
+    // Only the embedded file's number columns hold such texts; a shop server refuses them.
+    MARVONO_EMBEDDED_ONLY();
     addProduct({"Cola", "12.5abc", "10", "15", "0"});
     const Opened opened = openStatistics();
     QVERIFY(!opened.box.seen);
