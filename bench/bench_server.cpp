@@ -1,0 +1,492 @@
+// The shop server beside raw libpq on a private PostgreSQL 15 server started for the run: a
+// committed sale, the product list filled from 100,000 products, and four tills selling the same
+// three products at once. The raw side sends the statements the program sends, prepared once on
+// its own connection.
+//   bench_server [--benchmark_filter=...]
+// The four tills are child processes of this program (bench_server --till ...), each with its own
+// connection; they report ready after a first sale and start selling together, so connecting and
+// preparing stay outside the timed window on both sides.
+#include "app/appcontext.h"
+#include "catalogue/productlistmodel.h"
+#include "data/database.h"
+#include "data/pgschema.h"
+#include "sales/sale.h"
+#include "support/pgserver.h"
+
+#include <QCoreApplication>
+#include <QDate>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+#include <chrono>
+#include <cstdio>
+#include <libpq-fe.h>
+#include <memory>
+#include <random>
+
+using namespace marvono;
+
+namespace {
+
+constexpr int kCatalogue = 100000;
+constexpr int kTills = 4;
+constexpr int kTillProducts = 3;
+constexpr int kSalesPerTill = 400;
+const QString kBuyer = QStringLiteral("Counter");
+
+using Clock = std::chrono::steady_clock;
+
+test::PgTestServer* g_pg = nullptr;
+
+[[noreturn]] void die(const QString& what)
+{
+    std::fprintf(stderr, "bench_server: %s\n", qPrintable(what));
+    if (g_pg)
+        g_pg->stop();
+    std::exit(1);
+}
+
+QByteArray productName(int i)
+{
+    return QByteArrayLiteral("Product ") + QByteArray::number(i).rightJustified(6, '0');
+}
+
+// A connection that is certainly to `conninfo`'s server: an empty or wrong string would let libpq
+// fall back to the default socket and measure some other server.
+PGconn* connectTo(const QString& conninfo, const QString& socketDir)
+{
+    if (conninfo.isEmpty())
+        die(QStringLiteral("empty connection string"));
+    PGconn* conn = PQconnectdb(conninfo.toUtf8().constData());
+    if (PQstatus(conn) != CONNECTION_OK)
+        die(QStringLiteral("cannot connect (%1): %2").arg(conninfo, QString::fromUtf8(PQerrorMessage(conn))));
+    if (!socketDir.isEmpty() && QString::fromUtf8(PQhost(conn)) != socketDir)
+        die(QStringLiteral("connected to %1 instead of the private server").arg(QString::fromUtf8(PQhost(conn))));
+    return conn;
+}
+
+void execOrDie(PGconn* conn, const char* sql)
+{
+    PGresult* result = PQexec(conn, sql);
+    const ExecStatusType status = PQresultStatus(result);
+    if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK)
+        die(QStringLiteral("%1: %2").arg(QString::fromUtf8(sql), QString::fromUtf8(PQresultErrorMessage(result))));
+    PQclear(result);
+}
+
+// A fresh shop database on the run's server, `products` products with `stock` units each; its
+// connection string.
+QString makeShop(const QString& name, int products, int stock)
+{
+    const QString conninfo = g_pg->createDatabase(name);
+    if (conninfo.isEmpty())
+        die(QStringLiteral("cannot create database %1: %2").arg(name, g_pg->error()));
+    PGconn* conn = connectTo(conninfo, g_pg->socketDir());
+    QString error;
+    if (!createShopSchema(conn, &error))
+        die(QStringLiteral("cannot create the shop tables: ") + error);
+    PGresult* copying = PQexec(conn, "COPY product_info (cName, cInPrice, cAllQty, cOutPrice, cLeastQty, cSpare,"
+                                     " cType, cPic, cComment, cAlert) FROM STDIN");
+    if (PQresultStatus(copying) != PGRES_COPY_IN)
+        die(QStringLiteral("copy refused: ") + QString::fromUtf8(PQresultErrorMessage(copying)));
+    PQclear(copying);
+    QByteArray rows;
+    for (int i = 0; i < products; ++i) {
+        rows += productName(i) + '\t' + QByteArray::number(1 + i % 97) + ".25\t" + QByteArray::number(50 + i % 13) +
+                '\t' + QByteArray::number(2 + i % 89) + ".5\t" + QByteArray::number(stock) + "\t\tCategory " +
+                QByteArray::number((i * 7919) % 40) + '\t' + QByteArray::number(i) +
+                "\tA short introduction of the product.\t5\n";
+        if (rows.size() > (1 << 20) || i + 1 == products) {
+            if (PQputCopyData(conn, rows.constData(), int(rows.size())) != 1)
+                die(QStringLiteral("copy failed: ") + QString::fromUtf8(PQerrorMessage(conn)));
+            rows.clear();
+        }
+    }
+    if (PQputCopyEnd(conn, nullptr) != 1)
+        die(QStringLiteral("copy failed: ") + QString::fromUtf8(PQerrorMessage(conn)));
+    PGresult* copied = PQgetResult(conn);
+    if (PQresultStatus(copied) != PGRES_COMMAND_OK)
+        die(QStringLiteral("copy failed: ") + QString::fromUtf8(PQresultErrorMessage(copied)));
+    PQclear(copied);
+    while (PGresult* rest = PQgetResult(conn))
+        PQclear(rest);
+    execOrDie(conn, "VACUUM ANALYZE");
+    PQfinish(conn);
+    return conninfo;
+}
+
+// An application folder whose shopserver.conf points at `conninfo`.
+std::unique_ptr<QTemporaryDir> shopFolder(const QString& conninfo)
+{
+    auto folder = std::make_unique<QTemporaryDir>();
+    QFile conf(folder->filePath(QString::fromLatin1(kShopServerFile)));
+    if (!folder->isValid() || !conf.open(QIODevice::WriteOnly) ||
+        conf.write("connection=" + conninfo.toUtf8() + '\n') < 0)
+        die(QStringLiteral("cannot write shopserver.conf"));
+    return folder;
+}
+
+// One sale through the program's own code; false with the reason printed when it is not sold.
+bool programSale(const QByteArray& product, int quantity)
+{
+    const SaleResult result =
+        bookSale(SaleRequest{QString::fromUtf8(product), QString::number(quantity), kBuyer, std::nullopt});
+    if (result.outcome == SaleOutcome::Sold)
+        return true;
+    std::fprintf(stderr, "sale not booked (%d): %s\n", int(result.outcome), qPrintable(result.error));
+    return false;
+}
+
+// The statements of one sale as the program sends them, prepared once on a connection of its own.
+class RawTill {
+  public:
+    RawTill(const QString& conninfo, const QString& socketDir) : m_conn(connectTo(conninfo, socketDir))
+    {
+        execOrDie(m_conn, "SET datestyle TO ISO; SET client_encoding TO 'UTF8'");
+        prepare("lock", "SELECT 1 FROM \"product_info\" WHERE \"cname\"=$1 FOR UPDATE");
+        prepare("product", "select * from product_info where cName=$1 ORDER BY mv_key");
+        prepare("stock", "UPDATE \"product_info\" SET \"cleastqty\"=$1 WHERE mv_key=$2");
+        prepare("billColumns", "select * from Bill where 1=0 ORDER BY mv_key");
+        prepare("bill", "INSERT INTO \"bill\" (\"ctime\",\"ctable\",\"cproduct\",\"cqty\",\"cprice\",\"csubtotal\")"
+                        " VALUES ($1,$2,$3,$4,$5,$6) RETURNING mv_key");
+        prepare("day", "select * from PanDian where cday=$1 and cmonth=$2 and cyear=$3 and cname=$4 ORDER BY mv_key");
+        prepare("newDay", "INSERT INTO \"pandian\" (\"cname\",\"cprice\",\"cinprice\",\"cqty\",\"cday\",\"cmonth\","
+                          "\"cyear\") VALUES ($1,$2,$3,$4,$5,$6,$7) RETURNING mv_key");
+        prepare("addDay", "UPDATE \"pandian\" SET \"cname\"=$1,\"cprice\"=$2,\"cinprice\"=$3,\"cqty\"=$4,\"cday\"=$5,"
+                          "\"cmonth\"=$6,\"cyear\"=$7 WHERE mv_key=$8");
+    }
+    ~RawTill() { PQfinish(m_conn); }
+    RawTill(const RawTill&) = delete;
+    RawTill& operator=(const RawTill&) = delete;
+
+    bool sell(const QByteArray& product, int quantity)
+    {
+        if (!command("BEGIN"))
+            return false;
+        const bool sold = sellInTransaction(product, quantity);
+        if (sold && command("COMMIT"))
+            return true;
+        command("ROLLBACK");
+        return false;
+    }
+
+  private:
+    void prepare(const char* name, const char* sql)
+    {
+        PGresult* result = PQprepare(m_conn, name, sql, 0, nullptr);
+        if (PQresultStatus(result) != PGRES_COMMAND_OK)
+            die(QStringLiteral("prepare %1: %2")
+                    .arg(QString::fromUtf8(sql), QString::fromUtf8(PQresultErrorMessage(result))));
+        PQclear(result);
+    }
+
+    bool command(const char* sql)
+    {
+        PGresult* result = PQexec(m_conn, sql);
+        const bool ok = PQresultStatus(result) == PGRES_COMMAND_OK;
+        if (!ok)
+            std::fprintf(stderr, "%s: %s", sql, PQresultErrorMessage(result));
+        PQclear(result);
+        return ok;
+    }
+
+    // Runs a prepared statement; the result, or nothing with the failure printed.
+    PGresult* run(const char* name, std::initializer_list<QByteArray> values)
+    {
+        const char* pointers[8];
+        int n = 0;
+        for (const QByteArray& value : values)
+            pointers[n++] = value.constData();
+        PGresult* result = PQexecPrepared(m_conn, name, n, pointers, nullptr, nullptr, 0);
+        const ExecStatusType status = PQresultStatus(result);
+        if (status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK)
+            return result;
+        std::fprintf(stderr, "%s: %s", name, PQresultErrorMessage(result));
+        PQclear(result);
+        return nullptr;
+    }
+
+    static bool done(PGresult* result)
+    {
+        PQclear(result);
+        return result != nullptr;
+    }
+
+    bool sellInTransaction(const QByteArray& product, int quantity)
+    {
+        PGresult* lock = run("lock", {product});
+        if (!lock)
+            return false;
+        PQclear(lock);
+        PGresult* row = run("product", {product});
+        if (!row || PQntuples(row) != 1) {
+            PQclear(row);
+            return false;
+        }
+        const QByteArray key = PQgetvalue(row, 0, PQfnumber(row, "mv_key"));
+        const qint64 remaining = QByteArray(PQgetvalue(row, 0, PQfnumber(row, "cleastqty"))).toLongLong() - quantity;
+        const QByteArray price = PQgetvalue(row, 0, PQfnumber(row, "coutprice"));
+        const QByteArray cost = PQgetvalue(row, 0, PQfnumber(row, "cinprice"));
+        PQclear(row);
+        if (remaining < 0)
+            return false;
+        const QByteArray count = QByteArray::number(quantity);
+        const double unitPrice = price.toDouble();
+        const QDateTime now = QDateTime::currentDateTime();
+        const QDate today = now.date();
+        const QByteArray day = QByteArray::number(today.day()), month = QByteArray::number(today.month()),
+                         year = QByteArray::number(today.year());
+        if (!done(run("stock", {QByteArray::number(remaining), key})) || !done(run("billColumns", {})) ||
+            !done(run("bill",
+                      {timeOfDayText(now.time()).toUtf8(), kBuyer.toUtf8(), product, count,
+                       QByteArray::number(unitPrice, 'g', 15), QByteArray::number(quantity * unitPrice, 'g', 15)})))
+            return false;
+        PGresult* ledger = run("day", {day, month, year, product});
+        if (!ledger)
+            return false;
+        PGresult* written = nullptr;
+        if (PQntuples(ledger) == 0) {
+            written = run("newDay", {product, price, cost, count, day, month, year});
+        } else {
+            const QByteArray total = QByteArray::number(
+                QByteArray(PQgetvalue(ledger, 0, PQfnumber(ledger, "cqty"))).toDouble() + quantity, 'g', 15);
+            written = run("addDay", {product, price, cost, total, day, month, year,
+                                     PQgetvalue(ledger, 0, PQfnumber(ledger, "mv_key"))});
+        }
+        PQclear(ledger);
+        return done(written);
+    }
+
+    PGconn* m_conn;
+};
+
+// The databases of the sale and list pairs, made on first use.
+struct SaleShops {
+    QString program, raw;
+    std::unique_ptr<QTemporaryDir> folder;
+    SaleShops()
+    {
+        program = makeShop(QStringLiteral("shop"), kCatalogue, 1000000);
+        raw = makeShop(QStringLiteral("shop_raw"), kCatalogue, 1000000);
+        folder = shopFolder(program);
+        setAppFolder(folder->path());
+    }
+};
+
+SaleShops& saleShops()
+{
+    static SaleShops shops;
+    return shops;
+}
+
+// Mean wall-clock time per iteration of each raw benchmark, for the ratio its program twin reports.
+double g_rawSaleSeconds = 0;
+double g_rawTillsSalesPerSecond = 0;
+
+double secondsSince(Clock::time_point start)
+{
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+void BM_Sale_Raw(benchmark::State& state)
+{
+    RawTill till(saleShops().raw, g_pg->socketDir());
+    int i = 0;
+    const auto start = Clock::now();
+    for (auto _ : state)
+        if (!till.sell(productName(i++ % kCatalogue), 1))
+            state.SkipWithError("raw sale failed");
+    g_rawSaleSeconds = secondsSince(start) / double(state.iterations());
+}
+
+void BM_Sale(benchmark::State& state)
+{
+    saleShops();
+    int i = 0;
+    const auto start = Clock::now();
+    for (auto _ : state)
+        if (!programSale(productName(i++ % kCatalogue), 1))
+            state.SkipWithError("sale not booked");
+    const double perSale = secondsSince(start) / double(state.iterations());
+    if (g_rawSaleSeconds > 0)
+        state.counters["x_raw"] = perSale / g_rawSaleSeconds;
+}
+
+void BM_ListFill_Raw(benchmark::State& state)
+{
+    PGconn* conn = connectTo(saleShops().program, g_pg->socketDir());
+    for (auto _ : state) {
+        PGresult* result = PQexec(conn, "select * from product_info");
+        const int rows = PQntuples(result), columns = PQnfields(result);
+        qint64 bytes = 0;
+        for (int r = 0; r < rows; ++r)
+            for (int c = 0; c < columns; ++c) {
+                benchmark::DoNotOptimize(PQgetvalue(result, r, c));
+                bytes += PQgetlength(result, r, c);
+            }
+        benchmark::DoNotOptimize(bytes);
+        PQclear(result);
+        if (rows != kCatalogue)
+            state.SkipWithError("short scan");
+    }
+    PQfinish(conn);
+}
+
+void BM_ListFill(benchmark::State& state)
+{
+    saleShops();
+    runValues().currencySymbol = QStringLiteral("$");
+    ProductListModel model;
+    for (auto _ : state) {
+        model.clear();
+        const auto result = model.fill();
+        if (!result.complete || model.rowCount() != kCatalogue)
+            state.SkipWithError(qPrintable(QStringLiteral("short fill: ") + result.error));
+    }
+}
+
+// A till process waiting on stdin for the word to start.
+struct TillProcess {
+    QProcess process;
+    QByteArray line()
+    {
+        while (!process.canReadLine())
+            if (!process.waitForReadyRead(120000))
+                return QByteArrayLiteral("no answer: ") + process.readAllStandardError();
+        return process.readLine().trimmed();
+    }
+};
+
+// Four tills of one kind ("program" or "raw") on `target` (a folder or a connection string), each
+// selling kSalesPerTill times; the wall-clock time from the start signal to the last till done.
+void tillsRun(benchmark::State& state, const QString& kind, const QString& target, double* salesPerSecond)
+{
+    double seconds = 0;
+    for (auto _ : state) {
+        std::vector<std::unique_ptr<TillProcess>> tills;
+        for (int seed = 1; seed <= kTills; ++seed) {
+            auto till = std::make_unique<TillProcess>();
+            till->process.start(
+                QCoreApplication::applicationFilePath(),
+                {QStringLiteral("--till"), kind, target, QString::number(kSalesPerTill), QString::number(seed)});
+            tills.push_back(std::move(till));
+        }
+        QByteArray trouble;
+        for (auto& till : tills)
+            if (const QByteArray answer = till->line(); answer != "ready")
+                trouble = answer;
+        const auto start = Clock::now();
+        for (auto& till : tills)
+            till->process.write("go\n");
+        for (auto& till : tills)
+            if (const QByteArray answer = till->line(); answer != "done" && trouble.isEmpty())
+                trouble = answer;
+        const double elapsed = secondsSince(start);
+        for (auto& till : tills) {
+            till->process.closeWriteChannel();
+            till->process.waitForFinished();
+            if (trouble.isEmpty() && till->process.exitCode() != 0)
+                trouble = till->process.readAllStandardError();
+        }
+        if (!trouble.isEmpty()) {
+            state.SkipWithError(trouble.constData());
+            break;
+        }
+        state.SetIterationTime(elapsed);
+        seconds += elapsed;
+    }
+    *salesPerSecond = seconds > 0 ? double(state.iterations()) * kTills * kSalesPerTill / seconds : 0;
+    state.counters["sales_per_s"] = *salesPerSecond;
+}
+
+struct TillShops {
+    QString program, raw;
+    std::unique_ptr<QTemporaryDir> folder;
+    TillShops()
+    {
+        // Stock for far more sales than a run makes: no sale is turned away.
+        program = makeShop(QStringLiteral("tills"), kTillProducts, 100000000);
+        raw = makeShop(QStringLiteral("tills_raw"), kTillProducts, 100000000);
+        folder = shopFolder(program);
+    }
+};
+
+TillShops& tillShops()
+{
+    static TillShops shops;
+    return shops;
+}
+
+void BM_FourTills_Raw(benchmark::State& state)
+{
+    tillsRun(state, QStringLiteral("raw"), tillShops().raw, &g_rawTillsSalesPerSecond);
+}
+
+void BM_FourTills(benchmark::State& state)
+{
+    double salesPerSecond = 0;
+    tillsRun(state, QStringLiteral("program"), tillShops().folder->path(), &salesPerSecond);
+    if (g_rawTillsSalesPerSecond > 0)
+        state.counters["x_raw"] = salesPerSecond / g_rawTillsSalesPerSecond;
+}
+
+// The child side: bench_server --till program|raw FOLDER|CONNINFO SALES SEED. Quantities 1 to 3
+// and products drawn from the seed, so both kinds make the same sales.
+int runTill(const QStringList& args)
+{
+    const bool program = args.at(2) == QLatin1String("program");
+    const int sales = args.at(4).toInt();
+    std::mt19937 random(args.at(5).toUInt());
+    std::uniform_int_distribution<int> pickProduct(0, kTillProducts - 1);
+    std::uniform_int_distribution<int> pickQuantity(1, 3);
+    std::unique_ptr<RawTill> raw;
+    if (program)
+        setAppFolder(args.at(3));
+    else
+        raw = std::make_unique<RawTill>(args.at(3), QString());
+    const auto sell = [&]() {
+        const QByteArray product = productName(pickProduct(random));
+        const int quantity = pickQuantity(random);
+        return program ? programSale(product, quantity) : raw->sell(product, quantity);
+    };
+    if (!sell())
+        return 1;
+    std::puts("ready");
+    std::fflush(stdout);
+    char go[16];
+    if (!std::fgets(go, sizeof go, stdin))
+        return 1;
+    for (int i = 0; i < sales; ++i)
+        if (!sell())
+            return 1;
+    std::puts("done");
+    std::fflush(stdout);
+    return 0;
+}
+
+BENCHMARK(BM_Sale_Raw)->Unit(benchmark::kMicrosecond)->UseRealTime()->MinTime(2.0);
+BENCHMARK(BM_Sale)->Unit(benchmark::kMicrosecond)->UseRealTime()->MinTime(2.0);
+BENCHMARK(BM_ListFill_Raw)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_ListFill)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_FourTills_Raw)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(5);
+BENCHMARK(BM_FourTills)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(5);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    if (args.size() == 6 && args.at(1) == QLatin1String("--till"))
+        return runTill(args);
+    benchmark::Initialize(&argc, argv);
+    test::PgTestServer server;
+    if (!server.start())
+        die(QStringLiteral("cannot start the private PostgreSQL server: ") + server.error());
+    g_pg = &server;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    Database::instance().close();
+    return 0;
+}
