@@ -1,7 +1,8 @@
 // The shop server beside raw libpq on a private PostgreSQL 15 server started for the run: a
 // committed sale, the product list filled from 100,000 products, and four tills selling the same
 // three products at once. The raw side sends the statements the program sends, prepared once on
-// its own connection.
+// its own connection. Each benchmark runs both sides in turn (see alternate()): its time is the
+// program's, raw_ms the raw side's and x_raw the ratio of the two times.
 //   bench_server [--benchmark_filter=...]
 // The four tills are child processes of this program (bench_server --till ...), each with its own
 // connection; they report ready after a first sale and start selling together, so connecting and
@@ -24,6 +25,7 @@
 #include <libpq-fe.h>
 #include <memory>
 #include <random>
+#include <sys/resource.h>
 
 using namespace marvono;
 
@@ -280,43 +282,72 @@ SaleShops& saleShops()
     return shops;
 }
 
-// Mean wall-clock time per iteration of each raw benchmark, for the ratio its program twin reports.
-double g_rawSaleSeconds = 0;
-double g_rawTillsSalesPerSecond = 0;
-
 double secondsSince(Clock::time_point start)
 {
     return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
-void BM_Sale_Raw(benchmark::State& state)
+// The wall-clock seconds `work` took, or -1 when it failed.
+template <class Work> double stopwatch(Work work)
 {
-    RawTill till(saleShops().raw, g_pg->socketDir());
-    int i = 0;
     const auto start = Clock::now();
-    for (auto _ : state)
-        if (!till.sell(productName(i++ % kCatalogue), 1))
-            state.SkipWithError("raw sale failed");
-    g_rawSaleSeconds = secondsSince(start) / double(state.iterations());
+    return work() ? secondsSince(start) : -1;
 }
 
+// Runs the program's side and the raw side of a pair in turn, each timed on its own and the
+// order swapped every iteration, so that other load on a shared machine falls on both alike. The
+// benchmark's time is the program's; the counters give the raw time and the ratio. Each side
+// answers the seconds its run took, or a negative number when it failed.
+template <class Ours, class Raw> void alternate(benchmark::State& state, Ours ours, Raw raw)
+{
+    double oursTotal = 0, rawTotal = 0;
+    bool rawFirst = false;
+    for (auto _ : state) {
+        double oursSeconds = 0, rawSeconds = 0;
+        if (rawFirst) {
+            rawSeconds = raw();
+            oursSeconds = ours();
+        } else {
+            oursSeconds = ours();
+            rawSeconds = raw();
+        }
+        rawFirst = !rawFirst;
+        if (oursSeconds < 0 || rawSeconds < 0) {
+            state.SkipWithError(oursSeconds < 0 ? "the program's side failed" : "the raw side failed");
+            return;
+        }
+        state.SetIterationTime(oursSeconds);
+        oursTotal += oursSeconds;
+        rawTotal += rawSeconds;
+    }
+    state.counters["raw_ms"] = rawTotal * 1000 / double(state.iterations());
+    state.counters["x_raw"] = oursTotal / rawTotal;
+}
+
+// One sale, committed: the program's bookSale() against the raw statements on a twin database.
 void BM_Sale(benchmark::State& state)
 {
-    saleShops();
-    int i = 0;
-    const auto start = Clock::now();
-    for (auto _ : state)
-        if (!programSale(productName(i++ % kCatalogue), 1))
-            state.SkipWithError("sale not booked");
-    const double perSale = secondsSince(start) / double(state.iterations());
-    if (g_rawSaleSeconds > 0)
-        state.counters["x_raw"] = perSale / g_rawSaleSeconds;
+    RawTill till(saleShops().raw, g_pg->socketDir());
+    int ours = 0, raw = 0;
+    alternate(
+        state, [&] { return stopwatch([&] { return programSale(productName(ours++ % kCatalogue), 1); }); },
+        [&] { return stopwatch([&] { return till.sell(productName(raw++ % kCatalogue), 1); }); });
 }
 
-void BM_ListFill_Raw(benchmark::State& state)
+// The product list filled from 100,000 products against a raw scan reading every cell.
+void BM_ListFill(benchmark::State& state)
 {
     PGconn* conn = connectTo(saleShops().program, g_pg->socketDir());
-    for (auto _ : state) {
+    runValues().currencySymbol = QStringLiteral("$");
+    ProductListModel model;
+    const auto fill = [&] {
+        model.clear();
+        const auto result = model.fill();
+        if (!result.error.isEmpty())
+            std::fprintf(stderr, "fill: %s\n", qPrintable(result.error));
+        return result.complete && model.rowCount() == kCatalogue;
+    };
+    const auto scan = [&] {
         PGresult* result = PQexec(conn, "select * from product_info");
         const int rows = PQntuples(result), columns = PQnfields(result);
         qint64 bytes = 0;
@@ -327,23 +358,11 @@ void BM_ListFill_Raw(benchmark::State& state)
             }
         benchmark::DoNotOptimize(bytes);
         PQclear(result);
-        if (rows != kCatalogue)
-            state.SkipWithError("short scan");
-    }
+        return rows == kCatalogue;
+    };
+    alternate(
+        state, [&] { return stopwatch(fill); }, [&] { return stopwatch(scan); });
     PQfinish(conn);
-}
-
-void BM_ListFill(benchmark::State& state)
-{
-    saleShops();
-    runValues().currencySymbol = QStringLiteral("$");
-    ProductListModel model;
-    for (auto _ : state) {
-        model.clear();
-        const auto result = model.fill();
-        if (!result.complete || model.rowCount() != kCatalogue)
-            state.SkipWithError(qPrintable(QStringLiteral("short fill: ") + result.error));
-    }
 }
 
 // A till process waiting on stdin for the word to start.
@@ -359,76 +378,73 @@ struct TillProcess {
 };
 
 // Four tills of one kind ("program" or "raw") on `target` (a folder or a connection string), each
-// selling kSalesPerTill times; the wall-clock time from the start signal to the last till done.
-void tillsRun(benchmark::State& state, const QString& kind, const QString& target, double* salesPerSecond)
+// selling kSalesPerTill times: the seconds from the start signal to the last till done, or -1.
+// Adds the processor time the tills spent selling (their own, not the server's) to `tillCpu`.
+double tillsRound(const QString& kind, const QString& target, double* tillCpu)
 {
-    double seconds = 0;
-    for (auto _ : state) {
-        std::vector<std::unique_ptr<TillProcess>> tills;
-        for (int seed = 1; seed <= kTills; ++seed) {
-            auto till = std::make_unique<TillProcess>();
-            till->process.start(
-                QCoreApplication::applicationFilePath(),
-                {QStringLiteral("--till"), kind, target, QString::number(kSalesPerTill), QString::number(seed)});
-            tills.push_back(std::move(till));
-        }
-        QByteArray trouble;
-        for (auto& till : tills)
-            if (const QByteArray answer = till->line(); answer != "ready")
-                trouble = answer;
-        const auto start = Clock::now();
-        for (auto& till : tills)
-            till->process.write("go\n");
-        for (auto& till : tills)
-            if (const QByteArray answer = till->line(); answer != "done" && trouble.isEmpty())
-                trouble = answer;
-        const double elapsed = secondsSince(start);
-        for (auto& till : tills) {
-            till->process.closeWriteChannel();
-            till->process.waitForFinished();
-            if (trouble.isEmpty() && till->process.exitCode() != 0)
-                trouble = till->process.readAllStandardError();
-        }
-        if (!trouble.isEmpty()) {
-            state.SkipWithError(trouble.constData());
-            break;
-        }
-        state.SetIterationTime(elapsed);
-        seconds += elapsed;
+    std::vector<std::unique_ptr<TillProcess>> tills;
+    for (int seed = 1; seed <= kTills; ++seed) {
+        auto till = std::make_unique<TillProcess>();
+        till->process.start(
+            QCoreApplication::applicationFilePath(),
+            {QStringLiteral("--till"), kind, target, QString::number(kSalesPerTill), QString::number(seed)});
+        tills.push_back(std::move(till));
     }
-    *salesPerSecond = seconds > 0 ? double(state.iterations()) * kTills * kSalesPerTill / seconds : 0;
-    state.counters["sales_per_s"] = *salesPerSecond;
-}
-
-struct TillShops {
-    QString program, raw;
-    std::unique_ptr<QTemporaryDir> folder;
-    TillShops()
-    {
-        // Stock for far more sales than a run makes: no sale is turned away.
-        program = makeShop(QStringLiteral("tills"), kTillProducts, 100000000);
-        raw = makeShop(QStringLiteral("tills_raw"), kTillProducts, 100000000);
-        folder = shopFolder(program);
+    QByteArray trouble;
+    for (auto& till : tills)
+        if (const QByteArray answer = till->line(); answer != "ready")
+            trouble = answer;
+    const auto start = Clock::now();
+    for (auto& till : tills)
+        till->process.write("go\n");
+    for (auto& till : tills) {
+        const QByteArray answer = till->line();
+        if (answer.startsWith("done "))
+            *tillCpu += answer.mid(5).toDouble();
+        else if (trouble.isEmpty())
+            trouble = answer;
     }
-};
-
-TillShops& tillShops()
-{
-    static TillShops shops;
-    return shops;
+    const double elapsed = secondsSince(start);
+    for (auto& till : tills) {
+        till->process.closeWriteChannel();
+        till->process.waitForFinished();
+        if (trouble.isEmpty() && till->process.exitCode() != 0)
+            trouble = till->process.readAllStandardError();
+    }
+    if (trouble.isEmpty())
+        return elapsed;
+    std::fprintf(stderr, "%s tills: %s\n", qPrintable(kind), trouble.constData());
+    return -1;
 }
 
-void BM_FourTills_Raw(benchmark::State& state)
-{
-    tillsRun(state, QStringLiteral("raw"), tillShops().raw, &g_rawTillsSalesPerSecond);
-}
-
+// Four tills selling the same three products at once: program processes against raw ones.
 void BM_FourTills(benchmark::State& state)
 {
-    double salesPerSecond = 0;
-    tillsRun(state, QStringLiteral("program"), tillShops().folder->path(), &salesPerSecond);
-    if (g_rawTillsSalesPerSecond > 0)
-        state.counters["x_raw"] = salesPerSecond / g_rawTillsSalesPerSecond;
+    // Stock for far more sales than a run makes: no sale is turned away.
+    static const QString program = makeShop(QStringLiteral("tills"), kTillProducts, 100000000);
+    static const QString raw = makeShop(QStringLiteral("tills_raw"), kTillProducts, 100000000);
+    static const std::unique_ptr<QTemporaryDir> folder = shopFolder(program);
+    double oursCpu = 0, rawCpu = 0;
+    alternate(
+        state, [&] { return tillsRound(QStringLiteral("program"), folder->path(), &oursCpu); },
+        [&] { return tillsRound(QStringLiteral("raw"), raw, &rawCpu); });
+    const double sales = double(kTills) * kSalesPerTill;
+    if (state.counters.count("x_raw")) {
+        state.counters["till_cpu_us"] = oursCpu * 1e6 / (sales * double(state.iterations()));
+        state.counters["raw_till_cpu_us"] = rawCpu * 1e6 / (sales * double(state.iterations()));
+        const double rawSalesPerSecond = sales / (state.counters["raw_ms"] / 1000);
+        state.counters["raw_sales_per_s"] = rawSalesPerSecond;
+        state.counters["sales_per_s"] = rawSalesPerSecond / state.counters["x_raw"];
+        state.counters["throughput_x_raw"] = 1 / state.counters["x_raw"];
+    }
+}
+
+double cpuSeconds()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
 // The child side: bench_server --till program|raw FOLDER|CONNINFO SALES SEED. Quantities 1 to 3
@@ -457,20 +473,18 @@ int runTill(const QStringList& args)
     char go[16];
     if (!std::fgets(go, sizeof go, stdin))
         return 1;
+    const double cpuAtStart = cpuSeconds();
     for (int i = 0; i < sales; ++i)
         if (!sell())
             return 1;
-    std::puts("done");
+    std::printf("done %.6f\n", cpuSeconds() - cpuAtStart);
     std::fflush(stdout);
     return 0;
 }
 
-BENCHMARK(BM_Sale_Raw)->Unit(benchmark::kMicrosecond)->UseRealTime()->MinTime(2.0);
-BENCHMARK(BM_Sale)->Unit(benchmark::kMicrosecond)->UseRealTime()->MinTime(2.0);
-BENCHMARK(BM_ListFill_Raw)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_ListFill)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_FourTills_Raw)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(5);
-BENCHMARK(BM_FourTills)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(5);
+BENCHMARK(BM_Sale)->Unit(benchmark::kMicrosecond)->UseManualTime()->MinTime(2.0);
+BENCHMARK(BM_ListFill)->Unit(benchmark::kMillisecond)->UseManualTime()->MinTime(2.0);
+BENCHMARK(BM_FourTills)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(6);
 
 } // namespace
 
