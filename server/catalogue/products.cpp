@@ -19,13 +19,14 @@ const QString& productByName()
 
 // Assigns the boxes' texts by column position. A number column that refuses its text is left
 // empty and the others are still assigned, so the result is not checked.
-void assignValues(RecordSet& row, const ProductValues& values)
+void assignValues(RecordSet& row, const ProductValues& values, bool withRemaining = true)
 {
     row.setField(0, values.name);
     row.setField(1, values.inPrice);
     row.setField(2, values.allQty);
     row.setField(3, values.outPrice);
-    row.setField(4, values.leastQty);
+    if (withRemaining)
+        row.setField(4, values.leastQty);
     row.setField(6, values.type);
     row.setField(8, values.comment);
     row.setField(9, values.alert);
@@ -103,10 +104,18 @@ StoredProduct findProduct(const QString& name)
 }
 
 ModifyResult modifyProduct(const QString& oldName, const ProductValues& values, const QString& pictureNumber,
-                           bool keepPicture, const QImage& picture)
+                           bool keepPicture, const QImage& picture, const std::optional<QString>& loadedRemaining)
 {
     ModifyResult result;
     result.pictureNumber = keepPicture ? pictureNumber : QStringLiteral("0");
+    Transaction transaction;
+    // Another till's sale of this product waits until the row is rewritten, and the row read
+    // below already carries every sale committed before.
+    if (!transaction.isActive() ||
+        !transaction.lockRows(QStringLiteral("product_info"), QStringLiteral("cName"), oldName)) {
+        result.error = transaction.errorText();
+        return result;
+    }
     QString message;
     auto product = ExecSQL(productByName(), message, {oldName});
     if (!product) {
@@ -115,9 +124,10 @@ ModifyResult modifyProduct(const QString& oldName, const ProductValues& values, 
     }
     result.found = !product->isEof();
 
-    Transaction transaction;
     if (result.found) {
-        assignValues(*product, values);
+        // The dialog may have been open while other tills sold: a remaining quantity the operator
+        // left as it was loaded keeps the stock as it stands now, a changed one is a count.
+        assignValues(*product, values, !loadedRemaining || values.leastQty != *loadedRemaining);
         product->setField(7, result.pictureNumber);
         if (!product->update()) {
             result.error = product->errorText();

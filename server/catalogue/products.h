@@ -4,6 +4,7 @@
 #include <QImage>
 #include <QString>
 #include <QStringList>
+#include <optional>
 
 namespace marvono {
 
@@ -54,8 +55,11 @@ struct ModifyResult {
 // re-saves the picture and the introduction file under its picture number, which becomes "0" when
 // keepPicture is false, and logs the old name with today's date in `change`. The log row is written
 // also when no product has that name. Row and log row are stored together or not at all.
+// loadedRemaining is the remaining quantity the operator was shown: when values.leastQty still
+// equals it, the stored quantity stays, so that sales made meanwhile are not undone.
 ModifyResult modifyProduct(const QString& oldName, const ProductValues& values, const QString& pictureNumber,
-                           bool keepPicture, const QImage& picture);
+                           bool keepPicture, const QImage& picture,
+                           const std::optional<QString>& loadedRemaining = std::nullopt);
 
 enum class DeleteMode { WithPicture, RowOnly };
 struct DeleteResult {

@@ -6,6 +6,7 @@
 #include "controls/ui/xpcontainer.h"
 #include "data/database.h"
 #include "data/recordset.h"
+#include "sales/sale.h"
 #include "support/catalogue_dialogs.h"
 #include "support/testsupport.h"
 
@@ -80,6 +81,7 @@ class TestFrmXgsp : public QObject {
     void missingPictureResavesPlaceholder();
     void apostropheName();
     void storeFailureKeepsDialogOpen();
+    void salesWhileOpenStayInStock();
 };
 
 void TestFrmXgsp::cleanup()
@@ -250,6 +252,28 @@ void TestFrmXgsp::storeFailureKeepsDialogOpen()
     QCOMPARE(test::rowsOf("select * from change"), QStringList());
     QVERIFY(shop.window.isEnabled());
     QVERIFY(!shop.window.refreshTimer()->isActive());
+}
+
+void TestFrmXgsp::salesWhileOpenStayInStock()
+{
+    Shop shop;
+    // Another till sells 3 of the 8 while the dialog is open; the operator changes the price only.
+    QPointer<FrmXGSP> dialog = shop.open("Tea");
+    QCOMPARE(bookSale("Tea", "3").outcome, SaleOutcome::Sold);
+    child<QLineEdit>(dialog, "txtOutPrice")->setText("3");
+    child<QPushButton>(dialog, "cmdOK")->click();
+    QTRY_VERIFY(dialog.isNull());
+    QCOMPARE(test::rowsOf("select cOutPrice, cLeastQty from product_info where cName=?", {"Tea"}), QStringList{"3|5"});
+
+    // A remaining quantity the operator typed is a count of the shelf and is written as typed.
+    QTRY_VERIFY(shop.window.isEnabled());
+    dialog = shop.open("Coffee");
+    QVERIFY(dialog);
+    QCOMPARE(bookSale("Coffee", "2").outcome, SaleOutcome::Sold);
+    child<QLineEdit>(dialog, "txtLeastQty")->setText("20");
+    child<QPushButton>(dialog, "cmdOK")->click();
+    QTRY_VERIFY(dialog.isNull());
+    QCOMPARE(test::rowsOf("select cLeastQty from product_info where cName=?", {"Coffee"}), QStringList{"20"});
 }
 
 QTEST_MAIN(TestFrmXgsp)

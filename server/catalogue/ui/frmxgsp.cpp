@@ -28,6 +28,7 @@ FrmXGSP::FrmXGSP(QWidget* parent)
     if (!product.found)
         return;
     setValues(product.values);
+    m_loadedRemaining = product.values.leastQty;
     m_pictureNumber->setText(product.pictureNumber);
     m_picturePath->setText(pictureFilePath(product.pictureNumber));
     if (QFileInfo::exists(m_picturePath->text()))
@@ -37,7 +38,7 @@ FrmXGSP::FrmXGSP(QWidget* parent)
 void FrmXGSP::commit()
 {
     const ModifyResult result = modifyProduct(m_oldName->text(), values(), m_pictureNumber->text(),
-                                              !m_picturePath->text().isEmpty(), m_preview->image());
+                                              !m_picturePath->text().isEmpty(), m_preview->image(), m_loadedRemaining);
     if (!result.ok) {
         // Nothing was stored: keep the dialog and its boxes rather than lose the edit.
         warn(this, QStringLiteral("error"), QStringLiteral("(XGSP)Update error"));

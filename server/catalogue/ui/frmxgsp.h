@@ -2,6 +2,8 @@
 // frmXGSP: changes the product that was selected in the main list when the dialog opened.
 #include "catalogue/ui/productform.h"
 
+#include <optional>
+
 namespace marvono {
 
 class FrmXGSP : public ProductForm {
@@ -15,6 +17,7 @@ class FrmXGSP : public ProductForm {
   private:
     QLineEdit* m_oldName;       // Text1: the key of the edit, fixed at open
     QLineEdit* m_pictureNumber; // txtpp
+    std::optional<QString> m_loadedRemaining;
 };
 
 } // namespace marvono
