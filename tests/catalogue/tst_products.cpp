@@ -3,6 +3,7 @@
 #include "catalogue/productfiles.h"
 #include "catalogue/products.h"
 #include "data/database.h"
+#include "data/pgengine.h"
 #include "data/recordset.h"
 #include "support/catalogue_dialogs.h"
 #include "support/testsupport.h"
@@ -10,6 +11,9 @@
 #include <QDir>
 #include <QFile>
 #include <QtTest>
+#include <atomic>
+#include <libpq-fe.h>
+#include <thread>
 
 using namespace marvono;
 
@@ -51,6 +55,25 @@ void storeProduct(const QString& name, int picture, const QString& comment = "in
     QVERIFY(set->update());
 }
 
+// True once a till of the shop database waits for an advisory lock; false when `stop` comes
+// first or a minute passes.
+bool advisoryLockWaiter(const std::atomic<bool>& stop)
+{
+    PGconn* conn = PQconnectdb(Database::instance().serverConfig()->connection.toUtf8().constData());
+    bool waiting = false;
+    for (int i = 0; i < 6000 && !waiting && !stop; ++i) {
+        PGresult* result =
+            PQexec(conn, "SELECT 1 FROM pg_locks WHERE locktype = 'advisory' AND NOT granted"
+                         " AND database = (SELECT oid FROM pg_database WHERE datname = current_database())");
+        waiting = PQntuples(result) > 0;
+        PQclear(result);
+        if (!waiting)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    PQfinish(conn);
+    return waiting;
+}
+
 } // namespace
 
 class TestProducts : public QObject {
@@ -62,6 +85,7 @@ class TestProducts : public QObject {
     void addTakesFreePictureNumbers();
     void addWithoutPicture();
     void addWhenAllNumbersTaken();
+    void tillsAddingAtOnceTakeDifferentNumbers();
     void duplicatesAreExact();
     void refusedNumbersLeaveEmptyColumns();
     void addFailureStoresNothing();
@@ -145,6 +169,43 @@ void TestProducts::addWhenAllNumbersTaken()
     QVERIFY(!QFile::exists(picPath(3001)));
     QVERIFY(QFile::exists(folder.file("qexclient/info/3001.ifo")));
     QCOMPARE(findProduct("Tea").pictureNumber, QString("3001"));
+}
+
+void TestProducts::tillsAddingAtOnceTakeDifferentNumbers()
+{
+    if (!test::serverEngine())
+        QSKIP("one till per embedded file");
+    test::TempAppFolder folder;
+    const QString chosen = folder.file("chosen.bmp");
+    QVERIFY(test::writeSolidPicture(chosen, Qt::green, "BMP"));
+    // The other till is adding a product: it holds the picture numbers and has found 1 free, but
+    // has not saved its picture yet.
+    QString error;
+    QVERIFY2(Database::instance().engine(&error), qPrintable(error));
+    std::unique_ptr<PgEngine> other = PgEngine::connect(*Database::instance().serverConfig(), &error);
+    QVERIFY2(other, qPrintable(error));
+    QVERIFY2(other->begin(&error) && other->lockKey("picture numbers", &error), qPrintable(error));
+    const int othersNumber = freePictureNumber();
+    QCOMPARE(othersNumber, 1);
+    std::atomic<bool> added = false;
+    bool waited = false;
+    // It saves its picture and lets go once this till waits for the numbers; without that wait
+    // this till's product is added first and both take number 1.
+    std::thread otherTill([&]() {
+        waited = advisoryLockWaiter(added);
+        QFile picture(picPath(othersNumber));
+        if (picture.open(QIODevice::WriteOnly))
+            picture.write("BM");
+        picture.close();
+        other->commit(nullptr);
+    });
+    const AddResult result = addProduct(tea(), chosen, solid(Qt::red));
+    added = true;
+    otherTill.join();
+    QCOMPARE(result.outcome, AddOutcome::Added);
+    QCOMPARE(result.pictureNumber, 2);
+    QCOMPARE(test::pictureColor(picPath(2)), QColor(Qt::red));
+    QVERIFY(waited);
 }
 
 void TestProducts::duplicatesAreExact()
