@@ -338,23 +338,57 @@ bool PgEngine::scan(const QString& sql, const std::function<bool(const ScannedRo
     return true;
 }
 
+QString PgEngine::writeStatement(WriteKind kind, const QString& table, const QStringList& columns)
+{
+    QString key = QChar(char16_t(kind)) + table;
+    for (const QString& column : columns)
+        key += QChar(0x1f) + column;
+    const auto found = m_writeStatements.constFind(key);
+    if (found != m_writeStatements.constEnd())
+        return *found;
+
+    QByteArray sql;
+    switch (kind) {
+    case WriteKind::Insert:
+        sql = "INSERT INTO " + quotedName(table);
+        if (columns.isEmpty()) {
+            sql += " DEFAULT VALUES";
+        } else {
+            QByteArrayList names, markers;
+            for (qsizetype i = 0; i < columns.size(); ++i) {
+                names.append(quotedName(columns[i]));
+                markers.append("$" + QByteArray::number(i + 1));
+            }
+            sql += " (" + names.join(',') + ") VALUES (" + markers.join(',') + ')';
+        }
+        sql += " RETURNING ";
+        sql += kHiddenKeyColumn;
+        break;
+    case WriteKind::Update: {
+        QByteArrayList assignments;
+        for (qsizetype i = 0; i < columns.size(); ++i)
+            assignments.append(quotedName(columns[i]) + "=$" + QByteArray::number(i + 1));
+        sql = "UPDATE " + quotedName(table) + " SET " + assignments.join(',') + " WHERE " + kHiddenKeyColumn + "=$" +
+              QByteArray::number(columns.size() + 1);
+        break;
+    }
+    case WriteKind::Delete:
+        sql = "DELETE FROM " + quotedName(table) + " WHERE " + kHiddenKeyColumn + "=$1";
+        break;
+    case WriteKind::Lock:
+        sql = "SELECT 1 FROM " + quotedName(table) + " WHERE " + quotedName(columns.value(0)) + "=$1 FOR UPDATE";
+        break;
+    }
+    // Record sets write whichever columns changed, so the combinations are few but not fixed.
+    if (m_writeStatements.size() >= 256)
+        m_writeStatements.clear();
+    return *m_writeStatements.insert(key, QString::fromUtf8(sql));
+}
+
 bool PgEngine::insertRow(const QString& table, const QStringList& columns, const QVariantList& values, qint64* key,
                          QString* error)
 {
-    QByteArray sql = "INSERT INTO " + quotedName(table);
-    if (columns.isEmpty()) {
-        sql += " DEFAULT VALUES";
-    } else {
-        QByteArrayList names, markers;
-        for (qsizetype i = 0; i < columns.size(); ++i) {
-            names.append(quotedName(columns[i]));
-            markers.append("$" + QByteArray::number(i + 1));
-        }
-        sql += " (" + names.join(',') + ") VALUES (" + markers.join(',') + ')';
-    }
-    sql += " RETURNING ";
-    sql += kHiddenKeyColumn;
-    auto result = run(QString::fromUtf8(sql), values, error);
+    auto result = run(writeStatement(WriteKind::Insert, table, columns), values, error);
     if (!result)
         return false;
     if (key)
@@ -365,20 +399,14 @@ bool PgEngine::insertRow(const QString& table, const QStringList& columns, const
 bool PgEngine::updateRow(const QString& table, const QStringList& columns, const QVariantList& values, qint64 key,
                          QString* error)
 {
-    QByteArrayList assignments;
-    for (qsizetype i = 0; i < columns.size(); ++i)
-        assignments.append(quotedName(columns[i]) + "=$" + QByteArray::number(i + 1));
-    const QByteArray sql = "UPDATE " + quotedName(table) + " SET " + assignments.join(',') + " WHERE " +
-                           kHiddenKeyColumn + "=$" + QByteArray::number(columns.size() + 1);
     QVariantList bound = values;
     bound.append(key);
-    return run(QString::fromUtf8(sql), bound, error) != nullptr;
+    return run(writeStatement(WriteKind::Update, table, columns), bound, error) != nullptr;
 }
 
 bool PgEngine::deleteRow(const QString& table, qint64 key, QString* error)
 {
-    const QByteArray sql = "DELETE FROM " + quotedName(table) + " WHERE " + kHiddenKeyColumn + "=$1";
-    return run(QString::fromUtf8(sql), {key}, error) != nullptr;
+    return run(writeStatement(WriteKind::Delete, table, {}), {key}, error) != nullptr;
 }
 
 bool PgEngine::begin(QString* error)
@@ -416,8 +444,7 @@ bool PgEngine::lockKey(const QString& key, QString* error)
 
 bool PgEngine::lockRows(const QString& table, const QString& column, const QVariant& value, QString* error)
 {
-    const QByteArray sql = "SELECT 1 FROM " + quotedName(table) + " WHERE " + quotedName(column) + "=$1 FOR UPDATE";
-    return run(QString::fromUtf8(sql), {value}, error) != nullptr;
+    return run(writeStatement(WriteKind::Lock, table, {column}), {value}, error) != nullptr;
 }
 
 } // namespace marvono

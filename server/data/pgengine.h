@@ -43,6 +43,10 @@ class PgEngine final : public Engine {
   private:
     PgEngine() = default;
     struct Result;
+    enum class WriteKind : char16_t { Insert = 'I', Update = 'U', Delete = 'D', Lock = 'L' };
+    // The text of a row write or row lock, built once per table and column list: quoting and
+    // joining the names cost more on the client than running the prepared statement.
+    QString writeStatement(WriteKind kind, const QString& table, const QStringList& columns);
     // Runs a statement, prepared once per text and connection. Nothing on failure.
     std::unique_ptr<Result> run(const QString& sql, const QVariantList& values, QString* error);
     bool ensureConnected(QString* error);
@@ -53,7 +57,8 @@ class PgEngine final : public Engine {
 
     ShopServerConfig m_config;
     PGconn* m_conn = nullptr;
-    QHash<QString, QByteArray> m_prepared; // statement text -> prepared statement name
+    QHash<QString, QByteArray> m_prepared;     // statement text -> prepared statement name
+    QHash<QString, QString> m_writeStatements; // kind, table and columns -> statement text
     int m_nextName = 0;
     bool m_inTransaction = false;
     QHash<quint64, ColumnKind> m_kinds; // (table oid, column number) -> kind

@@ -14,6 +14,7 @@ class TestRecordSet : public QObject {
     void nullAndEmptyStayApart();
     void textOutsideAsciiSurvives();
     void newRowReadsBeforeAndAfterWriting();
+    void writesOfSeveralTablesKeepApart();
 };
 
 namespace {
@@ -112,6 +113,27 @@ void TestRecordSet::newRowReadsBeforeAndAfterWriting()
     QCOMPARE(rowTexts(*set), (QStringList{"2:00:00 PM", "<null>", "<null>", "<null>", "1.25", "<null>"}));
     set->moveFirst();
     QCOMPARE(set->text(2), QString("Tea"));
+}
+
+void TestRecordSet::writesOfSeveralTablesKeepApart()
+{
+    // The server engine reuses the text of each row write; one table's must never serve another's.
+    test::TempAppFolder folder;
+    addBillLine("1:00:00 PM", "Ann", "Tea");
+    addBillLine("2:00:00 PM", "Bob", "Milk");
+    for (const char* name : {"Tea", "Milk"})
+        ExecSQL("insert into product_info (cName, cLeastQty) values (?, 5)", {QString::fromLatin1(name)});
+    // Each table's first row deleted and its second renamed (a text column of each).
+    for (const auto& [table, column] : {std::pair{"Bill", 2}, std::pair{"product_info", 6}}) {
+        auto set = ExecSQL(QString::fromLatin1("select * from %1").arg(QString::fromLatin1(table)));
+        QVERIFY(set && set->count() == 2);
+        QVERIFY(set->deleteCurrent());
+        QVERIFY(set->move(1));
+        QVERIFY(set->setField(column, "Cake"));
+        QVERIFY(set->update());
+    }
+    QCOMPARE(test::rowsOf("select ctime, cproduct from Bill"), QStringList{"2:00:00 PM|Cake"});
+    QCOMPARE(test::rowsOf("select cName, cType, cLeastQty from product_info"), QStringList{"Milk|Cake|5"});
 }
 
 QTEST_GUILESS_MAIN(TestRecordSet)
