@@ -8,7 +8,9 @@ namespace {
 // Unquoted names on purpose: the server folds them to lower case, and so does every statement
 // the program sends, whatever case it writes them in. A number-text column keeps the text as
 // written; its domain refuses anything that is not one decimal number (blanks around allowed),
-// the same texts the record set accepts.
+// the same texts the record set accepts. Names are looked up only as a whole, and a tree index
+// refuses a row whose name is longer than about 2,700 bytes, which the embedded file takes: the
+// name indexes keep a hash of the name instead.
 const char* const kShopSchema = R"sql(
 CREATE DOMAIN numtext AS text
     CHECK (VALUE ~ '^\s*[+-]?([0-9]+(\.[0-9]*)?|\.[0-9]+)([eE][+-]?[0-9]+)?\s*$');
@@ -24,9 +26,9 @@ CREATE TABLE user_info (cUser text, cPwd text,
     mv_key bigint GENERATED ALWAYS AS IDENTITY PRIMARY KEY);
 CREATE TABLE change (cDate date, cName text,
     mv_key bigint GENERATED ALWAYS AS IDENTITY PRIMARY KEY);
-CREATE INDEX product_info_name ON product_info (cName);
-CREATE INDEX bill_buyer_time ON Bill (ctable, ctime);
-CREATE INDEX pandian_day_name ON PanDian (cday, cname);
+CREATE INDEX product_info_name ON product_info USING hash (cName);
+CREATE INDEX bill_buyer ON Bill USING hash (ctable);
+CREATE INDEX pandian_name ON PanDian USING hash (cname);
 CREATE INDEX pandian_month_year ON PanDian (cmonth, cyear);
 CREATE FUNCTION marvono_announce_products() RETURNS trigger LANGUAGE plpgsql AS $body$
 BEGIN

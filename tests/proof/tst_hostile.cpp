@@ -189,6 +189,7 @@ void TestHostile::damagedDatabases_data()
 
 void TestHostile::damagedDatabases()
 {
+    MARVONO_EMBEDDED_ONLY();
     QFETCH(int, kind);
     test::TempAppFolder folder;
     for (int i = 0; i < 200; ++i)
