@@ -7,6 +7,7 @@
 #include "app/ui/frmsplash.h"
 #include "app/ui/modulemain.h"
 #include "controls/ui/xpcontainer.h"
+#include "data/database.h"
 #include "data/recordset.h"
 #include "support/testsupport.h"
 
@@ -234,6 +235,7 @@ void TestLogin::unreadableAccountKeepsControlsDisabled_data()
     QTest::newRow("no account row") << "empty";
     QTest::newRow("no database file") << "nofile";
     QTest::newRow("no user table") << "notable";
+    QTest::newRow("shop server out of reach") << "noserver";
 }
 
 void TestLogin::unreadableAccountKeepsControlsDisabled()
@@ -243,9 +245,17 @@ void TestLogin::unreadableAccountKeepsControlsDisabled()
         run("delete from user_info");
     else if (damage == "notable")
         ExecSQL("drop table user_info");
-    else {
+    else if (damage == "nofile") {
         MARVONO_EMBEDDED_ONLY();
         QVERIFY(QFile::remove(m_folder->file("system32.dll")));
+    } else {
+        if (!test::serverEngine())
+            QSKIP("no shop server in embedded mode");
+        Database::instance().close();
+        QFile conf(m_folder->file("shopserver.conf"));
+        QVERIFY(conf.open(QIODevice::WriteOnly));
+        conf.write("connection=host=/nonexistent/till-socket port=5999 dbname=shop\n");
+        conf.close();
     }
     if (damage != "empty")
         QCOMPARE(test::rowsOf("select * from user_info"), QStringList{"<failed>"});
@@ -253,7 +263,11 @@ void TestLogin::unreadableAccountKeepsControlsDisabled()
     Login login;
     const test::SeenBox box = login.attempt("vetch", "vetch", true);
     QCOMPARE(box.title, QString("Error"));
-    QCOMPARE(box.text, QString("Error!Please check the database file and system setup"));
+    // A server out of reach is named on a line of its own.
+    const QStringList lines = box.text.split("\r\n");
+    QCOMPARE(lines.first(), QString("Error!Please check the database file and system setup"));
+    QCOMPARE(lines.size(), damage == "noserver" ? 2 : 1);
+    QVERIFY2(damage != "noserver" || lines.last().contains("/nonexistent/till-socket"), qPrintable(box.text));
     QCOMPARE(box.icon, QMessageBox::Warning);
     QVERIFY(login.controlsDisabled());
     QVERIFY(!login.timer()->isActive());
