@@ -11,16 +11,12 @@ int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
-    const char* usage = "marvono-shopdb-init \"<libpq connection string>\"";
-    if (tools::answerInfoOption(args, usage,
-                                "Creates the tables of a Marvono shop database and its login account vetch/vetch\n"
-                                "in an empty database on a PostgreSQL server. A database that holds a shop\n"
-                                "database already is left alone."))
-        return 0;
-    if (args.size() != 2) {
-        std::fprintf(stderr, "usage: %s\n", usage);
-        return 2;
-    }
+    if (const auto exit =
+            tools::commandLineExit(args, 1, "marvono-shopdb-init \"<libpq connection string>\"",
+                                   "Creates the tables of a Marvono shop database and its login account vetch/vetch\n"
+                                   "in an empty database on a PostgreSQL server. A database that holds a shop\n"
+                                   "database already is left alone."))
+        return *exit;
     tools::ServerConnection server(args.at(1));
     if (!server.isOpen()) {
         std::fprintf(stderr, "marvono-shopdb-init: cannot connect: %s\n", qPrintable(server.error()));

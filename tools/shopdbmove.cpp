@@ -251,16 +251,12 @@ int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
-    const char* usage = "marvono-shopdb-move PATH/system32.dll \"<libpq connection string>\"";
-    if (tools::answerInfoOption(args, usage,
-                                "Moves the data of a till's system32.dll into a shop database on a PostgreSQL\n"
-                                "server in one transaction, checking row counts and every value before it\n"
-                                "commits. A shop database that holds data already is left alone."))
-        return 0;
-    if (args.size() != 3) {
-        std::fprintf(stderr, "usage: %s\n", usage);
-        return 2;
-    }
+    if (const auto exit =
+            tools::commandLineExit(args, 2, "marvono-shopdb-move PATH/system32.dll \"<libpq connection string>\"",
+                                   "Moves the data of a till's system32.dll into a shop database on a PostgreSQL\n"
+                                   "server in one transaction, checking row counts and every value before it\n"
+                                   "commits. A shop database that holds data already is left alone."))
+        return *exit;
     auto fail = [](const QString& text) {
         std::fprintf(stderr, "marvono-shopdb-move: %s\n", qPrintable(text));
         return 1;

@@ -16,19 +16,23 @@ QString errorOf(PGconn* conn, PGresult* result)
 
 } // namespace
 
-bool answerInfoOption(const QStringList& arguments, const char* usage, const char* summary)
+std::optional<int> commandLineExit(const QStringList& arguments, int operands, const char* usage, const char* summary)
 {
     for (const QString& argument : arguments.mid(1)) {
         if (argument == QLatin1String("--version")) {
             std::printf("Marvono " MARVONO_VERSION "\n");
-            return true;
+            return 0;
         }
         if (argument == QLatin1String("--help") || argument == QLatin1String("-h")) {
             std::printf("usage: %s\n\n%s\n", usage, summary);
-            return true;
+            return 0;
         }
     }
-    return false;
+    if (arguments.size() != operands + 1) {
+        std::fprintf(stderr, "usage: %s\n", usage);
+        return 2;
+    }
+    return std::nullopt;
 }
 
 ServerConnection::ServerConnection(const QString& conninfo)

@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 #include <libpq-fe.h>
+#include <optional>
 
 namespace marvono::tools {
 
@@ -29,9 +30,10 @@ class ServerConnection {
     QString m_error;
 };
 
-// Answers --help, -h and --version on the tool's command line: true, with the text printed, when
-// one of them was given (the tool then exits 0). `usage` is the synopsis after "usage: ".
-bool answerInfoOption(const QStringList& arguments, const char* usage, const char* summary);
+// Answers --help, -h and --version on a tool's command line and refuses a wrong number of
+// operands: the exit status when the tool stops there (0 after printing the help or version, 2
+// after the usage line on stderr), nothing when it goes on. `usage` is the synopsis.
+std::optional<int> commandLineExit(const QStringList& arguments, int operands, const char* usage, const char* summary);
 
 // The shop's five tables, spelt as the program spells them.
 const QStringList& shopTables();
