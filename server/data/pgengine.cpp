@@ -340,9 +340,14 @@ bool PgEngine::scan(const QString& sql, const std::function<bool(const ScannedRo
 
 QString PgEngine::writeStatement(WriteKind kind, const QString& table, const QStringList& columns)
 {
-    QString key = QChar(char16_t(kind)) + table;
+    qsizetype length = 1 + table.size();
     for (const QString& column : columns)
-        key += QChar(0x1f) + column;
+        length += 1 + column.size();
+    QString key;
+    key.reserve(length);
+    key.append(QChar(char16_t(kind))).append(table);
+    for (const QString& column : columns)
+        key.append(QChar(0x1f)).append(column);
     const auto found = m_writeStatements.constFind(key);
     if (found != m_writeStatements.constEnd())
         return *found;
