@@ -2,6 +2,8 @@
 #include "support/pgserver.h"
 
 #include <QtTest>
+#include <csignal>
+#include <cstdio>
 #include <libpq-fe.h>
 
 using namespace marvono;
@@ -33,6 +35,7 @@ class TestPgServer : public QObject {
   private Q_SLOTS:
     void startsServesSeparateDatabasesAndStops();
     void twoServersRunSideBySide();
+    void serverEndsWithAKilledTestProgram();
 };
 
 void TestPgServer::startsServesSeparateDatabasesAndStops()
@@ -70,5 +73,48 @@ void TestPgServer::twoServersRunSideBySide()
     QVERIFY(scalar(b, "select count(*) from only_here").startsWith('!'));
 }
 
-QTEST_GUILESS_MAIN(TestPgServer)
+void TestPgServer::serverEndsWithAKilledTestProgram()
+{
+    if (!test::PgTestServer::serverInstalled() && !test::PgTestServer::ciRequiresServer())
+        QSKIP("postgresql-15 is not installed (scripts/deps.sh test installs it)");
+    QProcess child;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("MARVONO_PG_KILLED_CHILD"), QStringLiteral("1"));
+    child.setProcessEnvironment(environment);
+    child.start(QCoreApplication::applicationFilePath(), {});
+    QVERIFY(child.waitForFinished(120000));
+    QCOMPARE(child.exitStatus(), QProcess::CrashExit);
+    const QStringList started = QString::fromUtf8(child.readAllStandardOutput()).split('\n');
+    QVERIFY2(started.size() >= 2, qPrintable(child.readAllStandardError()));
+    const QString conninfo = started.at(0);
+    const QString folder = started.at(1);
+    QVERIFY(!conninfo.isEmpty() && QFileInfo(folder).isDir());
+    QTRY_VERIFY_WITH_TIMEOUT(scalar(conninfo, "select 1").startsWith('!') && !QFileInfo::exists(folder), 30000);
+}
+
+// The child of serverEndsWithAKilledTestProgram(): starts a server, says where, and dies the way a
+// crashing test does, without any destructor running.
+int startServerAndDie(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    auto* server = new test::PgTestServer;
+    if (!server->start()) {
+        std::fprintf(stderr, "%s\n", qPrintable(server->error()));
+        return 1;
+    }
+    std::printf("%s\n%s\n", qPrintable(server->connectionString(QStringLiteral("postgres"))),
+                qPrintable(QFileInfo(server->socketDir()).path()));
+    std::fflush(stdout);
+    std::raise(SIGKILL);
+    return 1;
+}
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsSet("MARVONO_PG_KILLED_CHILD"))
+        return startServerAndDie(argc, argv);
+    QCoreApplication app(argc, argv);
+    TestPgServer test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_pgserver.moc"

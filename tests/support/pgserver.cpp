@@ -137,12 +137,39 @@ bool PgTestServer::start()
                          options, QStringLiteral("start")},
                         90000);
     }
+    if (m_running)
+        stopWithThisProcess();
     if (!m_running) {
         QFile log(m_dir->filePath(QStringLiteral("server.log")));
         if (log.open(QIODevice::ReadOnly))
             m_error += QStringLiteral("\n") + QString::fromLocal8Bit(log.readAll().right(2000));
     }
     return m_running;
+}
+
+void PgTestServer::stopWithThisProcess()
+{
+    // A test program that crashes or is killed never reaches stop(): a detached watcher ends the
+    // server and removes its folder once this process is gone, so no server outlives its test.
+    QStringList stopServer{bin(QStringLiteral("pg_ctl"))};
+    if (m_asPostgresUser)
+        stopServer =
+            QStringList{QStringLiteral("runuser"), QStringLiteral("-u"), kSuperuser, QStringLiteral("--")} + stopServer;
+    QProcess watcher;
+    watcher.setProgram(QStringLiteral("/bin/sh"));
+    watcher.setArguments(QStringList{QStringLiteral("-c"),
+                                     QStringLiteral("pid=$1 data=$2 dir=$3; shift 3; "
+                                                    "while kill -0 \"$pid\" 2>/dev/null; do sleep 1; done; "
+                                                    "\"$@\" -D \"$data\" -m immediate stop; rm -rf \"$dir\""),
+                                     QStringLiteral("marvono-pg-watcher"), QString::number(::getpid()),
+                                     m_dir->filePath(QStringLiteral("data")), m_dir->path()} +
+                         stopServer);
+    // Nothing of the test's output channels stays open in the watcher, or a test runner reading
+    // them would wait for it.
+    watcher.setStandardInputFile(QProcess::nullDevice());
+    watcher.setStandardOutputFile(QProcess::nullDevice());
+    watcher.setStandardErrorFile(QProcess::nullDevice());
+    watcher.startDetached();
 }
 
 void PgTestServer::stop()

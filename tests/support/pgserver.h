@@ -34,6 +34,7 @@ class PgTestServer {
     static bool ciRequiresServer();
 
   private:
+    void stopWithThisProcess();
     bool run(const QString& program, const QStringList& arguments, int timeoutMs);
 
     std::unique_ptr<QTemporaryDir> m_dir;
