@@ -92,6 +92,7 @@ class TestCharts : public QObject {
     void scaleMarks();
     void monthChartHoldsTheReport();
     void emptyMonthShowsMessage();
+    void lastAmountOfTheTopTenIsWhole();
     void categoryChart();
 
   private:
@@ -234,6 +235,27 @@ void TestCharts::monthChartHoldsTheReport()
     QVERIFY(files.wait());
     QCOMPARE(QImageReader(path).format(), QByteArray("png"));
     QVERIFY(QImageReader(path).size().width() > 800);
+}
+
+void TestCharts::lastAmountOfTheTopTenIsWhole()
+{
+    addSale({"Cola", "25000", "1", "4", 5, 2, 2024});
+    FrmBB report;
+    report.findChild<QComboBox*>("cmbMonth1")->setEditText("2");
+    report.findChild<QComboBox*>("cmbYear1")->setEditText("2024");
+    report.findChild<QPushButton*>("cmdSearch")->click();
+    QWidget* window = openedChart(&report, "frmMonthChart");
+    QVERIFY(window);
+    QChart* top = chartOf(window, "chtTop");
+    auto* amounts = qobject_cast<QCategoryAxis*>(top->axes(Qt::Horizontal).value(0));
+    QVERIFY(amounts);
+    // The axis writes its last mark centred on the right edge of the plot.
+    const qreal halfLabel =
+        QFontMetricsF(amounts->labelsFont()).horizontalAdvance(amounts->categoriesLabels().last()) / 2;
+    QTRY_VERIFY(top->plotArea().width() > 0);
+    QVERIFY2(top->plotArea().right() + halfLabel <= top->size().width(),
+             qPrintable(
+                 QStringLiteral("%1 + %2 > %3").arg(top->plotArea().right()).arg(halfLabel).arg(top->size().width())));
 }
 
 void TestCharts::emptyMonthShowsMessage()

@@ -12,6 +12,7 @@
 #include <QCategoryAxis>
 #include <QChart>
 #include <QChartView>
+#include <QFontMetrics>
 #include <QHorizontalBarSeries>
 #include <QLabel>
 #include <QLineSeries>
@@ -44,6 +45,19 @@ QCategoryAxis* amountAxis(double low, double high, const QString& symbol)
     for (double mark : marks)
         axis->append(amountText(symbol, mark), mark);
     return axis;
+}
+
+// An amount axis along the bottom writes its last mark centred on the plot's right edge: the
+// chart keeps room for the half that stands out.
+void keepRoomForLastMark(QChart* chart, QCategoryAxis* axis)
+{
+    const QStringList labels = axis->categoriesLabels();
+    if (labels.isEmpty())
+        return;
+    const int half = QFontMetrics(axis->labelsFont()).horizontalAdvance(labels.constLast()) / 2 + 2;
+    QMargins margins = chart->margins();
+    margins.setRight(std::max(margins.right(), half));
+    chart->setMargins(margins);
 }
 
 // A bar category axis drops an empty label, which would shift every bar after it.
@@ -195,6 +209,7 @@ FrmMonthChart::FrmMonthChart(const std::vector<ReportLine>& lines, const QString
     QCategoryAxis* topAmounts = amountAxis(low, high, symbol);
     top->addAxis(topAmounts, Qt::AlignBottom);
     ranking->attachAxis(topAmounts);
+    keepRoomForLastMark(top, topAmounts);
     top->legend()->hide();
 }
 
