@@ -12,6 +12,15 @@
 namespace marvono {
 namespace {
 
+// Marks (combining accents) start at U+0300; the plain comparison keeps names without them fast.
+bool hasCombiningMark(QStringView text)
+{
+    for (const QChar ch : text)
+        if (ch.unicode() >= 0x0300 && ch.isMark())
+            return true;
+    return false;
+}
+
 // Only the columns the list shows or tests, in list order, then the alert quantity; the
 // introduction texts are left in the database.
 constexpr int kAlertField = ProductListModel::ColumnCount;
@@ -82,6 +91,7 @@ ProductListModel::FillResult ProductListModel::fill()
             // Without both quantities the product cannot be shown to be in stock: flag it. The
             // add dialog can store such a product, so it must never stop the list from filling.
             row.lowStock = missing || isBelowAlert(row.field(RemainingQuantity), row.field(kAlertField));
+            row.marked = hasCombiningMark(row.field(Name)) || hasCombiningMark(row.field(Category));
             added.push_back(std::move(row));
             return true;
         },
@@ -92,8 +102,10 @@ ProductListModel::FillResult ProductListModel::fill()
     result.rowsAdded = int(added.size());
     if (!added.empty()) {
         const int first = int(m_rows.size());
-        for (const Row& row : added)
+        for (const Row& row : added) {
             m_lowStockCount += row.lowStock ? 1 : 0;
+            m_markedRows += row.marked ? 1 : 0;
+        }
         const auto append = [this, &added]() {
             if (m_rows.empty())
                 m_rows.swap(added);
@@ -109,7 +121,7 @@ ProductListModel::FillResult ProductListModel::fill()
             // Hidden rows change nothing on screen; only the matching ones are announced.
             std::vector<int> shown;
             for (size_t i = 0; i < added.size(); ++i)
-                if (matches(added[i]))
+                if (shows(added[i]))
                     shown.push_back(first + int(i));
             append();
             if (!shown.empty()) {
@@ -130,6 +142,7 @@ void ProductListModel::clear()
     m_rows.clear();
     m_shown.clear();
     m_lowStockCount = 0;
+    m_markedRows = 0;
     m_sorted = false;
     endResetModel();
 }
@@ -138,8 +151,28 @@ bool ProductListModel::matches(const Row& row) const
 {
     if (m_lowStockOnly && !row.lowStock)
         return false;
-    return m_filterText.isEmpty() || row.field(Name).contains(m_filterText, Qt::CaseInsensitive) ||
-           row.field(Category).contains(m_filterText, Qt::CaseInsensitive);
+    if (m_filterText.isEmpty())
+        return true;
+    return row.field(Name).contains(m_filterComposed, Qt::CaseInsensitive) ||
+           row.field(Category).contains(m_filterComposed, Qt::CaseInsensitive);
+}
+
+// An accent stored as a letter followed by a combining mark finds the product as the composed
+// letter does. Only the few rows holding such marks pay for composing them.
+bool ProductListModel::shows(const Row& row) const
+{
+    return matches(row) || (row.marked && (!m_lowStockOnly || row.lowStock) && matchesComposed(row));
+}
+
+bool ProductListModel::matchesComposed(const Row& row) const
+{
+    for (const int column : {int(Name), int(Category)})
+        if (row.field(column)
+                .toString()
+                .normalized(QString::NormalizationForm_C)
+                .contains(m_filterComposed, Qt::CaseInsensitive))
+            return true;
+    return false;
 }
 
 int ProductListModel::shownPosition(int sourceRow) const
@@ -157,24 +190,31 @@ void ProductListModel::setFilter(const QString& text, bool lowStockOnly)
     // Typing on narrows: a row holding the longer text holds the shorter one too, so only the
     // rows shown now need testing. That keeps each keystroke quick on a large catalogue.
     const bool wasFiltered = isFiltered();
+    const QString composed = text.normalized(QString::NormalizationForm_C);
     const bool narrowing =
-        wasFiltered && (lowStockOnly || !m_lowStockOnly) && text.contains(m_filterText, Qt::CaseInsensitive);
+        wasFiltered && (lowStockOnly || !m_lowStockOnly) && composed.contains(m_filterComposed, Qt::CaseInsensitive);
     Q_EMIT layoutAboutToBeChanged({}, QAbstractItemModel::NoLayoutChangeHint);
     std::vector<int> before;
     before.swap(m_shown);
     m_filterText = text;
+    m_filterComposed = composed;
     m_lowStockOnly = lowStockOnly;
-    if (isFiltered()) {
+    const auto collect = [&](const auto& test) {
         if (narrowing) {
             for (int r : before)
-                if (matches(m_rows[size_t(r)]))
+                if (test(m_rows[size_t(r)]))
                     m_shown.push_back(r);
         } else {
             for (size_t r = 0; r < m_rows.size(); ++r)
-                if (matches(m_rows[r]))
+                if (test(m_rows[r]))
                     m_shown.push_back(int(r));
         }
-    }
+    };
+    // A catalogue without decomposed accents, nearly every one, runs the plain test alone.
+    if (isFiltered() && m_markedRows == 0)
+        collect([this](const Row& row) { return matches(row); });
+    else if (isFiltered())
+        collect([this](const Row& row) { return shows(row); });
     // The selection and current row follow their products; those filtered out are dropped.
     const QModelIndexList from = persistentIndexList();
     QModelIndexList to;

@@ -65,10 +65,12 @@ class ProductListModel : public QAbstractTableModel {
     // One row keeps its fields as stored, one after another in a single text, and joins the
     // symbol and "Unit(s)" on display: a large catalogue then costs one allocation per product.
     struct Row {
-        QString fields;               // the seven list fields, then the alert quantity
+        QString fields; // the seven list fields, then the alert quantity
+        // Beside the texts a search reads, in the same cache line.
+        bool lowStock = false;
+        bool marked = false;          // the name or category holds combining marks (a decomposed accent)
         quint32 end[ColumnCount + 1]; // end of each field within `fields`
         QString currencySymbol;       // the symbol at the time of the fill (shared, not copied)
-        bool lowStock = false;
         QStringView field(int column) const
         {
             const quint32 start = column == 0 ? 0 : end[column - 1];
@@ -77,6 +79,8 @@ class ProductListModel : public QAbstractTableModel {
     };
     static QString displayText(const Row& row, int column);
     bool matches(const Row& row) const;
+    bool matchesComposed(const Row& row) const;
+    bool shows(const Row& row) const; // matches() or, for a row with combining marks, composed
     // Index into m_rows of a shown row.
     size_t source(int row) const { return isFiltered() ? size_t(m_shown[size_t(row)]) : size_t(row); }
     // Shown position of a row of m_rows under the current filter, -1 when hidden.
@@ -85,8 +89,10 @@ class ProductListModel : public QAbstractTableModel {
     std::vector<Row> m_rows;
     std::vector<int> m_shown; // rows of m_rows shown, ascending, while a filter is set
     QString m_filterText;
+    QString m_filterComposed; // the filter text with its accents composed, as it is matched
     bool m_lowStockOnly = false;
     int m_lowStockCount = 0;
+    int m_markedRows = 0;
     bool m_sorted = false;
 };
 

@@ -61,6 +61,7 @@ class TestProductListModel : public QObject {
     void sortMovesSelectionWithRows();
     void filterByNameOrCategory();
     void filterSurvivesRefillAndSort();
+    void accentsMatchComposedOrDecomposed();
 };
 
 void TestProductListModel::headersAndCellTexts()
@@ -248,6 +249,23 @@ void TestProductListModel::filterByNameOrCategory()
     QCOMPARE(model.lowStockCount(), 2); // counts every product, shown or not
     model.setFilter(QString(), false);
     QCOMPARE(column(model, ProductListModel::Name), QStringList({"Water", "Молоко", "Cola", "Cocoa"}));
+}
+
+void TestProductListModel::accentsMatchComposedOrDecomposed()
+{
+    TempAppFolder folder;
+    addProduct(QStringLiteral("Cafe\u0301 noir"), QStringLiteral("9"), QStringLiteral("1"), QStringLiteral("Drinks"));
+    addProduct(QStringLiteral("Cr\u00e8me"), QStringLiteral("9"), QStringLiteral("1"), QStringLiteral("Dairy"));
+    ProductListModel model;
+    model.fill();
+    model.setFilter(QStringLiteral("CAF\u00c9"), false); // composed, against a name stored decomposed
+    QCOMPARE(column(model, ProductListModel::Name), QStringList({"Cafe\u0301 noir"}));
+    model.setFilter(QStringLiteral("cre\u0300"), false); // decomposed, against a composed name
+    QCOMPARE(column(model, ProductListModel::Name), QStringList({"Cr\u00e8me"}));
+    model.setFilter(QStringLiteral("cre\u0300me"), false); // narrowing keeps it
+    QCOMPARE(column(model, ProductListModel::Name), QStringList({"Cr\u00e8me"}));
+    model.setFilter(QStringLiteral("cr\u00e9"), false); // another accent is another letter
+    QCOMPARE(model.rowCount(), 0);
 }
 
 void TestProductListModel::filterSurvivesRefillAndSort()
