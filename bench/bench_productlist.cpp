@@ -1,6 +1,7 @@
 // Filling, colouring and sorting the product list, beside a plain scan of the same table.
 //   bench_productlist [--benchmark_filter=...]
 #include "app/appcontext.h"
+#include "benchmain.h"
 #include "catalogue/productlistmodel.h"
 #include "data/database.h"
 #include "data/recordset.h"
@@ -111,14 +112,5 @@ BENCHMARK(BM_ProductListWithView)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benc
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    Database::instance().close();
-    return 0;
+    return marvono::bench::runWidgetBenchmarks(argc, argv);
 }

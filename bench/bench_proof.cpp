@@ -4,6 +4,7 @@
 #include "app/appcontext.h"
 #include "app/settings.h"
 #include "app/ui/frmmain.h"
+#include "benchmain.h"
 #include "bills/bill.h"
 #include "bills/buyerlist.h"
 #include "data/database.h"
@@ -110,8 +111,8 @@ void BM_SaleBooked(benchmark::State& state)
     shop();
     int i = 0;
     for (auto _ : state) {
-        const SaleResult result = bookSale(SaleRequest{productName(i++ % kProducts), QStringLiteral("1"),
-                                                       QStringLiteral("A1"), std::nullopt});
+        const SaleResult result = bookSale(
+            SaleRequest{productName(i++ % kProducts), QStringLiteral("1"), QStringLiteral("A1"), std::nullopt});
         if (result.outcome != SaleOutcome::Sold)
             state.SkipWithError("sale not booked");
     }
@@ -128,8 +129,8 @@ void BM_SaleBooked_Raw(benchmark::State& state)
     sqlite3_prepare_v2(db, "UPDATE product_info SET cLeastQty=? WHERE rowid=?", -1, &stock, nullptr);
     sqlite3_prepare_v2(db, "INSERT INTO Bill (ctime,ctable,cproduct,cqty,cprice,csubtotal) VALUES (?,?,?,?,?,?)", -1,
                        &bill, nullptr);
-    sqlite3_prepare_v2(db, "SELECT rowid,cqty FROM PanDian WHERE cday=? AND cmonth=? AND cyear=? AND cname=?", -1,
-                       &day, nullptr);
+    sqlite3_prepare_v2(db, "SELECT rowid,cqty FROM PanDian WHERE cday=? AND cmonth=? AND cyear=? AND cname=?", -1, &day,
+                       nullptr);
     sqlite3_prepare_v2(db, "UPDATE PanDian SET cqty=?,cprice=?,cinprice=? WHERE rowid=?", -1, &add, nullptr);
     sqlite3_prepare_v2(db, "INSERT INTO PanDian (cname,cprice,cinprice,cqty,cday,cmonth,cyear) VALUES (?,?,?,?,?,?,?)",
                        -1, &fresh, nullptr);
@@ -274,11 +275,5 @@ BENCHMARK(BM_StartupToMainWindow_Raw)->Unit(benchmark::kMillisecond)->Iterations
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return marvono::bench::runWidgetBenchmarks(argc, argv);
 }

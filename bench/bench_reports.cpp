@@ -1,6 +1,7 @@
 // Statistics over a large catalogue, the report of a busy month and its export, each beside a
 // plain scan of the same rows through SQLCipher.
 #include "app/appcontext.h"
+#include "benchmain.h"
 #include "data/database.h"
 #include "data/recordset.h"
 #include "data/schema.h"
@@ -176,11 +177,5 @@ BENCHMARK(BM_Export)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return marvono::bench::runWidgetBenchmarks(argc, argv);
 }

@@ -3,6 +3,7 @@
 // Each iteration types "4", "42", "421" and then clears the box: four keystrokes, the first and
 // the last of them testing every product. "per_keystroke" is the time of one keystroke.
 #include "app/appcontext.h"
+#include "benchmain.h"
 #include "catalogue/productlistmodel.h"
 #include "data/database.h"
 #include "data/recordset.h"
@@ -121,14 +122,5 @@ BENCHMARK(BM_SearchWithView)->Arg(100000)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    Database::instance().close();
-    return 0;
+    return marvono::bench::runWidgetBenchmarks(argc, argv);
 }
