@@ -6,6 +6,7 @@
 #include "app/ui/frmlogin.h"
 #include "app/ui/frmmain.h"
 #include "sales/sale.h"
+#include "shotscene.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -56,22 +57,6 @@ bool photograph(QWidget* window, const QString& path)
     window->raise();
     const QRect area = window->frameGeometry();
     return window->screen()->grabWindow(0, area.x(), area.y(), area.width(), area.height()).save(path, "PNG");
-}
-
-void selectProductWithPicture(FrmMain* window)
-{
-    QTreeView* list = window->productList();
-    QAbstractItemModel* model = list->model();
-    for (int row = 0; model && row < model->rowCount(); ++row) {
-        if (model->index(row, 6).data().toInt() <= 0)
-            continue;
-        list->setFocus();
-        list->setCurrentIndex(model->index(row, 0));
-        list->selectionModel()->select(model->index(row, 0),
-                                       QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-        window->runCommand(Command::ProductClicked);
-        return;
-    }
 }
 
 // A few days of this month's sales, so the bill and the monthly report have lines to show.
@@ -134,12 +119,7 @@ int main(int argc, char** argv)
              main = new FrmMain;
              main->show();
              main->load(nullptr);
-             QTimer::singleShot(400, main, [&] {
-                 selectProductWithPicture(main);
-                 main->historyPane()->setPlainText(
-                     QStringLiteral("\r\n==============================\r\nProduct Name: Green Tea\r\nPrice: $2.5\r\n"
-                                    "Total: $5\r\nQuantity: 2\r\nTime: 2026-12-07 14:05:09"));
-             });
+             QTimer::singleShot(400, main, [&] { dressMainWindowForPicture(main); });
          },
          false},
         {QStringLiteral("add.png"), [&] { main->runCommand(Command::AddProduct); }},

@@ -5,6 +5,7 @@
 #include "app/settings.h"
 #include "app/ui/artwork.h"
 #include "app/ui/frmmain.h"
+#include "shotscene.h"
 
 #include <QApplication>
 #include <QItemSelectionModel>
@@ -29,24 +30,7 @@ int main(int argc, char** argv)
     window->show();
     window->load(nullptr);
     int status = 1;
-    QTimer::singleShot(800, window, [&]() {
-        QTreeView* list = window->productList();
-        // Show the details of the first product with a picture of its own.
-        QAbstractItemModel* model = list->model();
-        for (int row = 0; model && row < model->rowCount(); ++row) {
-            if (model->index(row, 6).data().toInt() <= 0)
-                continue;
-            list->setFocus();
-            list->setCurrentIndex(model->index(row, 0));
-            list->selectionModel()->select(model->index(row, 0),
-                                           QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-            window->runCommand(marvono::Command::ProductClicked);
-            break;
-        }
-        window->historyPane()->setPlainText(
-            QStringLiteral("\r\n==============================\r\nProduct Name: Green Tea\r\nPrice: $2.5\r\n"
-                           "Total: $5\r\nQuantity: 2\r\nTime: 2026-12-07 14:05:09"));
-    });
+    QTimer::singleShot(800, window, [&]() { marvono::dressMainWindowForPicture(window); });
     QTimer::singleShot(1800, window, [&]() {
         const QRect area = window->frameGeometry();
         const QPixmap shot = window->screen()->grabWindow(0, area.x(), area.y(), area.width(), area.height());

@@ -1,0 +1,30 @@
+#include "shotscene.h"
+
+#include "app/ui/frmmain.h"
+
+#include <QItemSelectionModel>
+#include <QPlainTextEdit>
+#include <QTreeView>
+
+namespace marvono {
+
+void dressMainWindowForPicture(FrmMain* window)
+{
+    QTreeView* list = window->productList();
+    QAbstractItemModel* model = list->model();
+    for (int row = 0; model && row < model->rowCount(); ++row) {
+        if (model->index(row, 6).data().toInt() <= 0)
+            continue;
+        list->setFocus();
+        list->setCurrentIndex(model->index(row, 0));
+        list->selectionModel()->select(model->index(row, 0),
+                                       QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        window->runCommand(Command::ProductClicked);
+        break;
+    }
+    window->historyPane()->setPlainText(
+        QStringLiteral("\r\n==============================\r\nProduct Name: Green Tea\r\nPrice: $2.5\r\n"
+                       "Total: $5\r\nQuantity: 2\r\nTime: 2026-12-07 14:05:09"));
+}
+
+} // namespace marvono
