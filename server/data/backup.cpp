@@ -92,6 +92,8 @@ bool copyFileAtomically(const QString& source, const QString& destination, QStri
         setError(error, QStringLiteral("Cannot write %1: %2").arg(destination, out.errorString()));
         return false;
     }
+    // A copy of the shop's data is as private as the database; the bytes follow the permissions.
+    out.setPermissions(QFile::ReadOwner | QFile::WriteOwner);
     const qint64 faultAt = copyFault();
     qint64 written = 0;
     while (!in.atEnd()) {

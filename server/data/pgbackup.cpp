@@ -97,6 +97,8 @@ bool backupShopServer(const QString& conninfo, const QString& destination, QStri
         setError(error, QStringLiteral("Cannot write %1: %2").arg(destination, out.errorString()));
         return false;
     }
+    // The archive holds the shop's data: owner-only, like the embedded database and its backups.
+    out.setPermissions(QFile::ReadOwner | QFile::WriteOwner);
     QProcess dump;
     dump.start(postgresClientProgram(QStringLiteral("pg_dump")),
                {QStringLiteral("--format=custom"), QStringLiteral("--dbname=") + conninfo});

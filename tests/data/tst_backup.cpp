@@ -98,6 +98,7 @@ void TestBackup::backupReplacesExistingFile()
     QCOMPARE(box.box().icon, QMessageBox::Warning);
     QCOMPARE(test::fileBytes(target), test::fileBytes(folder.file("system32.dll")));
     QCOMPARE(productsIn(target), QStringList{"Tea"});
+    QCOMPARE(QFile::permissions(target) & ~(QFile::ReadUser | QFile::WriteUser), QFile::ReadOwner | QFile::WriteOwner);
     QCOMPARE(strayFiles(folder.path(), {"old.DBK", "system32.dll", "setup.dat"}), QStringList());
 }
 

@@ -84,6 +84,7 @@ void TestServerBackup::roundTripRestoresTablesAndAnnouncement()
     QString error;
     QVERIFY2(backupDatabase(archive, &error), qPrintable(error));
     QVERIFY(readBytes(archive).startsWith("PGDMP"));
+    QCOMPARE(QFile::permissions(archive) & ~(QFile::ReadUser | QFile::WriteUser), QFile::ReadOwner | QFile::WriteOwner);
 
     test::pgRows(shop, "delete from product_info where cName = 'Tea'");
     test::pgRows(shop, "insert into product_info (cName) values ('Late')");
