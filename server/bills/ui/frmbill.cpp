@@ -108,12 +108,22 @@ void FrmBill::load()
     m_buyers->addItems(readBuyerList());
     m_buyers->setCurrentIndex(-1);
 
+    reload(false);
+}
+
+bool FrmBill::reload(bool afterAddNew, bool keepRow)
+{
+    const int row = keepRow ? m_list->indexOfTopLevelItem(m_list->currentItem()) : -1;
     m_list->clear();
+    // A failed read lists nothing, and a checkout then settles nothing.
+    m_shownLines.clear();
     if (const auto lines = readBill(currentBuyer(), &m_shownLines)) {
         for (const BillLine& line : *lines)
             appendLine(line);
     }
-    showTotal(false);
+    if (QTreeWidgetItem* item = m_list->topLevelItem(row))
+        m_list->setCurrentItem(item);
+    return showTotal(afterAddNew);
 }
 
 QString FrmBill::currentBuyer() const
@@ -162,6 +172,7 @@ bool FrmBill::showTotal(bool afterAddNew)
     if (!total)
         return false;
     m_total->setText(totalLabelText(*total, runValues().currencySymbol, afterAddNew));
+    m_totalAfterAddNew = afterAddNew;
     return true;
 }
 
@@ -185,12 +196,9 @@ void FrmBill::addNew()
 {
     if (!allFilled())
         return;
-    // A line the database refuses is still listed, as the operator typed it.
-    qint64 key = -1;
-    if (addBillLine(currentBuyer(), typedLine(), &key))
-        m_shownLines.append(key);
-    appendLine(typedLine());
-    showTotal(true);
+    // A value a number column refuses is listed as stored, empty.
+    addBillLine(currentBuyer(), typedLine());
+    reload(true);
 }
 
 void FrmBill::update()
@@ -202,34 +210,32 @@ void FrmBill::update()
         return;
     }
     const BillLine line = typedLine();
-    const QList<QTreeWidgetItem*> selected = m_list->selectedItems();
-    // The key stays the time last clicked, even when the update changes that line's time.
-    if (updateBillLine(currentBuyer(), m_key->text(), line) == LineChange::Failed || selected.isEmpty()) {
+    // A key that finds no row (the line is gone) would change the screen only: the bill shown
+    // and printed would no longer be the stored one.
+    if (updateBillLine(currentBuyer(), m_key->text(), line) != LineChange::Done) {
         warn(this, QStringLiteral("Error"), QStringLiteral("(Bill)Update error"));
         return;
     }
-    const QStringList texts{line.time, line.product, line.quantity, line.unitPrice, line.subTotal};
-    for (int column = 0; column < texts.size(); ++column)
-        selected.first()->setText(column, texts[column]);
-    if (!showTotal(false))
+    // The line is now stored under its new time; the next update must find it there.
+    m_key->setText(line.time);
+    if (!reload(false))
         warn(this, QStringLiteral("Error"), QStringLiteral("(Bill)Update error"));
 }
 
 void FrmBill::remove()
 {
-    if (confirm(this, QStringLiteral("Confirm"), QStringLiteral("Are you sure to delete this order ?"))) {
-        if (deleteBillLine(currentBuyer(), m_key->text()) == LineChange::Failed) {
+    const bool deleting =
+        confirm(this, QStringLiteral("Confirm"), QStringLiteral("Are you sure to delete this order ?"));
+    if (deleting) {
+        if (deleteBillLine(currentBuyer(), m_key->text()) != LineChange::Done) {
             warn(this, QStringLiteral("error"), QStringLiteral("(Bill)Delete error"));
             return;
         }
-        for (int i = 0; i < m_list->topLevelItemCount(); ++i) {
-            if (m_list->topLevelItem(i)->text(0) == m_key->text()) {
-                delete m_list->takeTopLevelItem(i);
-                break;
-            }
-        }
+        // The boxes held the deleted line: an Update from them would write it over another.
+        for (QLineEdit* box : {m_time, m_product, m_quantity, m_unitPrice, m_subTotal, m_key})
+            box->clear();
     }
-    if (!showTotal(false))
+    if (!reload(false, !deleting))
         warn(this, QStringLiteral("error"), QStringLiteral("(Bill)Delete error"));
 }
 
@@ -242,9 +248,8 @@ void FrmBill::payBill()
         warn(this, QStringLiteral("Error"), QStringLiteral("Checkout error"));
         return;
     }
-    // The total label keeps the settled total until the next change.
-    m_list->clear();
-    m_shownLines.clear();
+    // Lines another till booked after the bill was shown stay unpaid, and now show.
+    reload(false, false);
     if (settlement == Settlement::FileFailed)
         warn(this, QStringLiteral("Error"), QStringLiteral("Checkout error"));
 }
@@ -256,6 +261,8 @@ void FrmBill::leave()
 
 void FrmBill::printBill()
 {
+    // The customer is handed the stored bill, with lines other tills booked meanwhile.
+    reload(m_totalAfterAddNew);
     marvono::printBill(
         BillPrintout{runValues().shopName, Clock::now(), shownLines(), m_total->text(), runValues().currencySymbol},
         this, [this]() { warn(this, QStringLiteral("Error"), QStringLiteral("(Bill)Print error")); });

@@ -36,6 +36,10 @@ class FrmBill : public QDialog {
     bool allFilled();
     void appendLine(const BillLine& line);
     QList<BillLine> shownLines() const;
+    // Lists the buyer's lines as the database holds them and shows their total, so the screen
+    // and the printed bill never show a line that is not stored. The current row stays current
+    // when `keepRow`; false when the total cannot be computed.
+    bool reload(bool afterAddNew, bool keepRow = true);
     // Shows the total of the listed sub-totals; false when it cannot be computed.
     bool showTotal(bool afterAddNew);
 
@@ -51,6 +55,7 @@ class FrmBill : public QDialog {
     QLabel* m_unitSymbol = nullptr;
     QLabel* m_subTotalSymbol = nullptr;
     QLabel* m_total = nullptr;
+    bool m_totalAfterAddNew = false; // the label's "Total : " form
     // The row identities of the lines this editor loaded or added: checkout settles these only.
     QList<qint64> m_shownLines;
 };
