@@ -3,6 +3,7 @@
 #include "app/appcontext.h"
 #include "app/quoteditems.h"
 
+#include <QDir>
 #include <QPointer>
 #include <QProcess>
 
@@ -16,10 +17,17 @@ ProgramLauncher& printLauncher()
 }
 
 // Failures reach the window after the command has returned, the same way whichever step failed.
-void reportLater(QObject* context, PrintFailed onFailure)
+void reportLater(QObject* context, PrintFailed onFailure, const QString& reason)
 {
     if (context && onFailure)
-        QMetaObject::invokeMethod(context, std::move(onFailure), Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            context, [onFailure = std::move(onFailure), reason]() { onFailure(reason); }, Qt::QueuedConnection);
+}
+
+// The operator can print the kept file by other means once the printer is sorted out.
+QString withKeptFile(const QString& message, const QString& path)
+{
+    return message + QStringLiteral("\nThe print file is kept at ") + QDir::toNativeSeparators(path);
 }
 
 } // namespace
@@ -55,8 +63,10 @@ QString printFilePath()
 void printHistory(const QString& paneText, QObject* context, PrintFailed onFailure)
 {
     const QString path = printFilePath();
-    if (!writeFileAtomically(path, printFileBytes(paneText))) {
-        reportLater(context, std::move(onFailure));
+    QString error;
+    if (!writeFileAtomically(path, printFileBytes(paneText), &error)) {
+        reportLater(context, std::move(onFailure),
+                    QStringLiteral("Cannot write %1: %2").arg(QDir::toNativeSeparators(path), error));
         return;
     }
     printTextFile(path, context, std::move(onFailure));
@@ -68,7 +78,7 @@ void printTextFile(const QString& path, QObject* context, PrintFailed onFailure)
     const QStringList arguments{path};
     if (printLauncher()) {
         if (!printLauncher()(program, arguments))
-            reportLater(context, std::move(onFailure));
+            reportLater(context, std::move(onFailure), withKeptFile(QStringLiteral("lp failed"), path));
         return;
     }
 
@@ -76,22 +86,27 @@ void printTextFile(const QString& path, QObject* context, PrintFailed onFailure)
     auto* process = new QProcess;
     process->setStandardInputFile(QProcess::nullDevice());
     process->setStandardOutputFile(QProcess::nullDevice()); // "request id is ..."
-    process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
     QPointer<QObject> guard(context);
-    auto fail = [guard, onFailure]() {
+    // What lp said on its error channel ("no default destination") is the reason shown.
+    auto fail = [guard, onFailure, process, path](const QString& otherwise) {
+        QString message = QString::fromLocal8Bit(process->readAllStandardError()).trimmed();
+        if (message.isEmpty())
+            message = otherwise;
         if (guard && onFailure)
-            onFailure();
+            onFailure(withKeptFile(message, path));
     };
     QObject::connect(process, &QProcess::errorOccurred, process, [process, fail](QProcess::ProcessError error) {
         // A crash is reported by finished(); only a program that never ran ends here.
         if (error != QProcess::FailedToStart)
             return;
-        fail();
+        fail(QStringLiteral("lp: ") + process->errorString());
         process->deleteLater();
     });
     QObject::connect(process, &QProcess::finished, process, [process, fail](int exitCode, QProcess::ExitStatus status) {
-        if (status != QProcess::NormalExit || exitCode != 0)
-            fail();
+        if (status != QProcess::NormalExit)
+            fail(QStringLiteral("lp: ") + process->errorString());
+        else if (exitCode != 0)
+            fail(QStringLiteral("lp ended with exit code %1").arg(exitCode));
         process->deleteLater();
     });
     process->start(program, arguments);

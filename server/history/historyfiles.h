@@ -24,8 +24,10 @@ QByteArray printFileBytes(const QString& paneText);
 // The application folder's print.txt.
 QString printFilePath();
 
-// Runs on the user-interface thread when a print could not be handed to the printer.
-using PrintFailed = std::function<void()>;
+// Runs on the user-interface thread when a print could not be handed to the printer. `reason`
+// holds the printing system's own message and, when the print file was written, the line
+// naming the kept file, for the window to show below its error line.
+using PrintFailed = std::function<void(const QString& reason)>;
 
 // Replaces print.txt with the pane's text and hands it to the print command ("lp FILE"),
 // without waiting for it. `onFailure` runs later, while `context` lives, when print.txt cannot be

@@ -370,7 +370,8 @@ void TestFrmBill::printBill()
     editor.dialog->findChild<QPushButton*>("cmdPrint")->click();
     QVERIFY(answer.wait());
     QCOMPARE(answer.box().title, QStringLiteral("Error"));
-    QCOMPARE(answer.box().text, QStringLiteral("(Bill)Print error"));
+    QCOMPARE(answer.box().text,
+             "(Bill)Print error\nlp: no default destination\nThe print file is kept at " + billPrintPath());
     QCOMPARE(answer.box().icon, QMessageBox::Warning);
     QCOMPARE(test::fileBytes(refusing.callsPath()), (billPrintPath() + "\n").toUtf8());
     QCOMPARE(test::fileBytes(billPrintPath()), written);

@@ -132,8 +132,8 @@ FakePrintCommand::FakePrintCommand(int exitCode, bool installed) : m_oldPath(qge
     if (installed) {
         QFile script(m_dir.filePath(QStringLiteral("lp")));
         if (script.open(QIODevice::WriteOnly))
-            script.write("#!/bin/sh\necho \"$*\" >> \"" + callsPath().toUtf8() + "\"\nexit " +
-                         QByteArray::number(exitCode) + "\n");
+            script.write("#!/bin/sh\necho \"$*\" >> \"" + callsPath().toUtf8() +
+                         "\"\necho lp: no default destination >&2\nexit " + QByteArray::number(exitCode) + "\n");
         script.close();
         script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }

@@ -55,7 +55,7 @@ class BoxAnswerer {
 
 // Puts a shell script named `lp` that exits with `exitCode` (or, with `installed` false, no `lp`
 // at all) alone on PATH for the fixture's life, and lets the real print command run. Each run
-// appends its arguments as one line to calls().
+// appends its arguments as one line to calls() and says "lp: no default destination" on stderr.
 class FakePrintCommand {
   public:
     explicit FakePrintCommand(int exitCode, bool installed = true);

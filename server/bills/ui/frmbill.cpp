@@ -265,7 +265,9 @@ void FrmBill::printBill()
     reload(m_totalAfterAddNew);
     marvono::printBill(
         BillPrintout{runValues().shopName, Clock::now(), shownLines(), m_total->text(), runValues().currencySymbol},
-        this, [this]() { warn(this, QStringLiteral("Error"), QStringLiteral("(Bill)Print error")); });
+        this, [this](const QString& reason) {
+            warn(this, QStringLiteral("Error"), QStringLiteral("(Bill)Print error\n") + reason);
+        });
 }
 
 } // namespace marvono

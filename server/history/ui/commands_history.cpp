@@ -38,8 +38,9 @@ void printPane(FrmMain& window)
     QPlainTextEdit* pane = window.historyPane();
     if (!pane)
         return;
-    printHistory(pane->toPlainText(), &window,
-                 [&window]() { warn(&window, QStringLiteral("Error"), QStringLiteral("(main)Print error")); });
+    printHistory(pane->toPlainText(), &window, [&window](const QString& reason) {
+        warn(&window, QStringLiteral("Error"), QStringLiteral("(main)Print error\n") + reason);
+    });
 }
 
 } // namespace
