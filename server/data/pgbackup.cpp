@@ -11,6 +11,7 @@
 #include <libpq-fe.h>
 
 namespace marvono {
+
 namespace {
 
 void setError(QString* error, const QString& text)
@@ -68,15 +69,63 @@ QString entryDescription(const QString& entry)
     return afterIds < 0 ? QString() : entry.mid(afterIds + 1);
 }
 
-bool announceCatalogueChange(const QString& conninfo)
+// The tables an archive of a shop database holds, each with its data; false (with an error text)
+// when the archive is not one.
+bool archiveTables(const QString& path, QSet<QString>* found, QString* error)
+{
+    if (!QFileInfo(path).isFile()) {
+        setError(error, QStringLiteral("%1 is not a file").arg(path));
+        return false;
+    }
+    QStringList entries;
+    if (!archiveContents(path, &entries, error))
+        return false;
+    QSet<QString> tables;
+    QSet<QString> data;
+    for (const QString& entry : entries) {
+        const QStringList words = entryDescription(entry).split(QLatin1Char(' '));
+        if (words.size() < 3 || words[0] != QLatin1String("TABLE"))
+            continue;
+        if (words[1] == QLatin1String("DATA")) {
+            if (words.size() >= 4)
+                data.insert(words[3]);
+        } else {
+            tables.insert(words[2]);
+        }
+    }
+    for (const QString& name : shopTableNames()) {
+        if (!tables.contains(name) || !data.contains(name)) {
+            setError(error, QStringLiteral("%1 holds no table %2 of a shop database.").arg(path, name));
+            return false;
+        }
+    }
+    if (found)
+        *found = tables;
+    return true;
+}
+
+// Brings the restored tables to the newest version and lets the other tills know of them. An
+// archive from before versions were kept leaves the live database's version table behind, which
+// then no longer speaks for the restored tables: they are of the first version.
+bool settleRestore(const QString& conninfo, bool versionKept, QString* error)
 {
     PGconn* conn = PQconnectdb(conninfo.toUtf8().constData());
+    QString failure;
     bool ok = PQstatus(conn) == CONNECTION_OK;
-    if (ok) {
-        const QByteArray sql = QByteArray("SELECT pg_notify('") + kProductsChannel + "', '')";
-        PGresult* result = PQexec(conn, sql.constData());
-        ok = PQresultStatus(result) == PGRES_TUPLES_OK;
+    if (ok && !versionKept) {
+        PGresult* result = PQexec(conn, "DROP TABLE IF EXISTS marvono_schema");
+        ok = PQresultStatus(result) == PGRES_COMMAND_OK;
         PQclear(result);
+    }
+    ok = ok && upgradeShopSchema(conn, &failure);
+    if (ok) {
+        // The restore drops and remakes the catalogue's change announcement before the data goes
+        // in, so the other tills hear of it only from here.
+        const QByteArray sql = QByteArray("SELECT pg_notify('") + kProductsChannel + "', '')";
+        PQclear(PQexec(conn, sql.constData()));
+    } else {
+        setError(error, QStringLiteral("The recovered shop database cannot be upgraded: %1")
+                            .arg(failure.isEmpty() ? QString::fromUtf8(PQerrorMessage(conn)).trimmed() : failure));
     }
     PQfinish(conn);
     return ok;
@@ -133,38 +182,13 @@ bool backupShopServer(const QString& conninfo, const QString& destination, QStri
 
 bool isShopServerArchive(const QString& path, QString* error)
 {
-    if (!QFileInfo(path).isFile()) {
-        setError(error, QStringLiteral("%1 is not a file").arg(path));
-        return false;
-    }
-    QStringList entries;
-    if (!archiveContents(path, &entries, error))
-        return false;
-    QSet<QString> tables;
-    QSet<QString> data;
-    for (const QString& entry : entries) {
-        const QStringList words = entryDescription(entry).split(QLatin1Char(' '));
-        if (words.size() < 3 || words[0] != QLatin1String("TABLE"))
-            continue;
-        if (words[1] == QLatin1String("DATA")) {
-            if (words.size() >= 4)
-                data.insert(words[3]);
-        } else {
-            tables.insert(words[2]);
-        }
-    }
-    for (const QString& name : shopTableNames()) {
-        if (!tables.contains(name) || !data.contains(name)) {
-            setError(error, QStringLiteral("%1 holds no table %2 of a shop database.").arg(path, name));
-            return false;
-        }
-    }
-    return true;
+    return archiveTables(path, nullptr, error);
 }
 
 bool recoverShopServer(const QString& conninfo, const QString& source, QString* error)
 {
-    if (!isShopServerArchive(source, error))
+    QSet<QString> tables;
+    if (!archiveTables(source, &tables, error))
         return false;
     // One transaction, stopping at the first error: the old tables are dropped and the archive's
     // made only when everything of it goes in. Ownership and grants stay the restoring role's,
@@ -176,10 +200,7 @@ bool recoverShopServer(const QString& conninfo, const QString& source, QString* 
                     source},
                    nullptr, error))
         return false;
-    // The restore drops and remakes the catalogue's change announcement before the data goes in,
-    // so the other tills hear of it only from here.
-    announceCatalogueChange(conninfo);
-    return true;
+    return settleRestore(conninfo, tables.contains(QStringLiteral("marvono_schema")), error);
 }
 
 } // namespace marvono

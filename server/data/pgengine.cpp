@@ -106,6 +106,21 @@ std::unique_ptr<PgEngine> PgEngine::connect(const ShopServerConfig& config, QStr
     }
     if (!engine->setUpSession(error))
         return nullptr;
+    // Every till connects with the program's own statements, so an older shop database is
+    // brought up to date before the first of them runs.
+    QString upgradeError;
+    bool refused = false;
+    if (!upgradeShopSchema(engine->m_conn, &upgradeError, &refused)) {
+        if (error)
+            *error = refused
+                         ? QStringLiteral("The shop database on the shop server (%1) is of an older version and only "
+                                          "its owner can upgrade it: start Marvono once with the owner's login in "
+                                          "shopserver.conf.")
+                               .arg(describeServer(config.connection))
+                         : QStringLiteral("The shop database on the shop server (%1) cannot be upgraded: %2")
+                               .arg(describeServer(config.connection), upgradeError);
+        return nullptr;
+    }
     return engine;
 }
 

@@ -1,17 +1,16 @@
 #include "data/pgschema.h"
 
+#include <algorithm>
 #include <libpq-fe.h>
 
 namespace marvono {
 namespace {
 
-// Unquoted names on purpose: the server folds them to lower case, and so does every statement
-// the program sends, whatever case it writes them in. A number-text column keeps the text as
-// written; its domain refuses anything that is not one decimal number (blanks around allowed),
-// the same texts the record set accepts. Names are looked up only as a whole, and a tree index
-// refuses a row whose name is longer than about 2,700 bytes, which the embedded file takes: the
-// name indexes keep a hash of the name instead.
-const char* const kShopSchema = R"sql(
+// The first version. Unquoted names on purpose: the server folds them to lower case, and so does
+// every statement the program sends, whatever case it writes them in. A number-text column keeps
+// the text as written; its domain refuses anything that is not one decimal number (blanks around
+// allowed), the same texts the record set accepts.
+const char* const kFirstShopSchema = R"sql(
 CREATE DOMAIN numtext AS text
     CHECK (VALUE ~ '^\s*[+-]?([0-9]+(\.[0-9]*)?|\.[0-9]+)([eE][+-]?[0-9]+)?\s*$');
 CREATE TABLE product_info (cName text, cInPrice numtext, cAllQty numtext, cOutPrice numtext,
@@ -26,9 +25,9 @@ CREATE TABLE user_info (cUser text, cPwd text,
     mv_key bigint GENERATED ALWAYS AS IDENTITY PRIMARY KEY);
 CREATE TABLE change (cDate date, cName text,
     mv_key bigint GENERATED ALWAYS AS IDENTITY PRIMARY KEY);
-CREATE INDEX product_info_name ON product_info USING hash (cName);
-CREATE INDEX bill_buyer ON Bill USING hash (ctable);
-CREATE INDEX pandian_name ON PanDian USING hash (cname);
+CREATE INDEX product_info_name ON product_info (cName);
+CREATE INDEX bill_buyer_time ON Bill (ctable, ctime);
+CREATE INDEX pandian_day_name ON PanDian (cday, cname);
 CREATE INDEX pandian_month_year ON PanDian (cmonth, cyear);
 CREATE FUNCTION marvono_announce_products() RETURNS trigger LANGUAGE plpgsql AS $body$
 BEGIN
@@ -49,41 +48,101 @@ QString serverError(PGconn* connection, PGresult* result)
     return QString::fromUtf8(text).trimmed();
 }
 
-bool run(PGconn* connection, const char* sql, QString* error)
+constexpr char kInsufficientPrivilege[] = "42501";
+
+// Runs statements; false with the server's error (and its SQLSTATE in `state`) on failure. With
+// `value`, the first field of the first row.
+bool run(PGconn* connection, const char* sql, QString* error, QByteArray* value = nullptr, QByteArray* state = nullptr)
 {
     PGresult* result = PQexec(connection, sql);
     const ExecStatusType status = result ? PQresultStatus(result) : PGRES_FATAL_ERROR;
     const bool ok = status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK;
     if (!ok && error)
         *error = serverError(connection, result);
+    if (!ok && state)
+        *state = result ? PQresultErrorField(result, PG_DIAG_SQLSTATE) : nullptr;
+    if (ok && value)
+        *value = PQntuples(result) > 0 ? QByteArray(PQgetvalue(result, 0, 0)) : QByteArray();
     PQclear(result);
     return ok;
 }
 
+bool isOpen(PGconn* connection, QString* error)
+{
+    if (connection && PQstatus(connection) == CONNECTION_OK)
+        return true;
+    if (error)
+        *error = connection ? serverError(connection, nullptr) : QStringLiteral("no connection");
+    return false;
+}
+
+// Inside a transaction: the step's changes and the version they make.
+bool runStep(PGconn* connection, const SchemaStep& step, QString* error, QByteArray* state = nullptr)
+{
+    const QByteArray record = "UPDATE marvono_schema SET version = " + QByteArray::number(step.version);
+    return (!step.server || run(connection, step.server, error, nullptr, state)) &&
+           run(connection, record.constData(), error, nullptr, state);
+}
+
 } // namespace
 
-bool createShopSchema(PGconn* connection, QString* error)
+bool createShopSchema(PGconn* connection, QString* error, int version)
 {
-    if (!connection || PQstatus(connection) != CONNECTION_OK) {
-        if (error)
-            *error = connection ? serverError(connection, nullptr) : QStringLiteral("no connection");
+    if (!isOpen(connection, error) || !run(connection, "BEGIN", error))
         return false;
-    }
-    if (!run(connection, "BEGIN", error))
-        return false;
-    if (run(connection, kShopSchema, error) && run(connection, "COMMIT", error))
+    bool ok = run(connection, kFirstShopSchema, error);
+    for (const SchemaStep& step : schemaSteps())
+        ok = ok && (step.version > version || runStep(connection, step, error));
+    if (ok && run(connection, "COMMIT", error))
         return true;
     run(connection, "ROLLBACK", nullptr);
     return false;
 }
 
+int shopSchemaVersion(PGconn* connection, QString* error)
+{
+    QByteArray kept;
+    if (!isOpen(connection, error) ||
+        !run(connection, "SELECT to_regclass('marvono_schema') IS NOT NULL", error, &kept))
+        return 0;
+    QByteArray version("1");
+    if (kept == "t" && !run(connection, "SELECT version FROM marvono_schema", error, &version))
+        return 0;
+    return std::max(version.toInt(), 1);
+}
+
+bool upgradeShopSchema(PGconn* connection, QString* error, bool* refused)
+{
+    if (refused)
+        *refused = false;
+    int version = shopSchemaVersion(connection, error);
+    if (version == 0)
+        return false;
+    for (const SchemaStep& step : schemaSteps()) {
+        if (version >= step.version)
+            continue;
+        // Tills connecting at once queue here; each looks again once it holds the lock.
+        QByteArray state;
+        bool ok = run(connection, "BEGIN", error) &&
+                  run(connection, "SELECT pg_advisory_xact_lock(hashtext('marvono_schema'))", error) &&
+                  (version = shopSchemaVersion(connection, error)) != 0 &&
+                  (version >= step.version || runStep(connection, step, error, &state)) &&
+                  run(connection, "COMMIT", error, nullptr, &state);
+        if (!ok) {
+            run(connection, "ROLLBACK", nullptr);
+            if (refused)
+                *refused = state == kInsufficientPrivilege;
+            return false;
+        }
+        version = std::max(version, step.version);
+    }
+    return true;
+}
+
 int shopDataRowCount(PGconn* connection, QString* error)
 {
-    if (!connection || PQstatus(connection) != CONNECTION_OK) {
-        if (error)
-            *error = connection ? serverError(connection, nullptr) : QStringLiteral("no connection");
+    if (!isOpen(connection, error))
         return -1;
-    }
     PGresult* result = PQexec(connection, "SELECT (SELECT count(*) FROM product_info) + (SELECT count(*) FROM Bill)"
                                           " + (SELECT count(*) FROM PanDian) + (SELECT count(*) FROM user_info)"
                                           " + (SELECT count(*) FROM change)");

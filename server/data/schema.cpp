@@ -6,10 +6,12 @@
 #include <sqlcipher/sqlite3.h>
 
 namespace marvono {
+namespace {
 
-// Column types: TEXT for texts, NUMTEXT for decimal numbers kept as the text written (the record
-// set refuses a text that is not a number), INTEGER for whole numbers, DATE for days.
-static const char* const kSchema = R"sql(
+// The first version. Column types: TEXT for texts, NUMTEXT for decimal numbers kept as the text
+// written (the record set refuses a text that is not a number), INTEGER for whole numbers, DATE
+// for days.
+const char* const kFirstSchema = R"sql(
 CREATE TABLE product_info (cName TEXT, cInPrice NUMTEXT, cAllQty NUMTEXT, cOutPrice NUMTEXT,
     cLeastQty NUMTEXT, cSpare TEXT, cType TEXT, cPic INTEGER, cComment TEXT, cAlert NUMTEXT);
 CREATE TABLE Bill (ctime TEXT, ctable TEXT, cproduct TEXT, cqty NUMTEXT, cprice NUMTEXT, csubtotal NUMTEXT);
@@ -24,7 +26,85 @@ CREATE INDEX pandian_month_year ON PanDian (cmonth, cyear);
 INSERT INTO user_info (cUser, cPwd) VALUES ('vetch', 'vetch');
 )sql";
 
-bool createDeliveredDatabase(const QString& path, QString* error)
+// A shop server's version lives in a table of one row, made by the first step that records a
+// version. Removing an index that is not there is no news, so the notices stay off.
+constexpr SchemaStep kSteps[] = {
+    // Names are looked up only as a whole, and a tree index refuses a row whose name is longer
+    // than about 2,700 bytes, which the embedded file takes: the name indexes keep a hash of the
+    // name instead.
+    {2, nullptr, R"sql(
+SET LOCAL client_min_messages TO warning;
+CREATE TABLE marvono_schema (version integer NOT NULL);
+INSERT INTO marvono_schema (version) VALUES (1);
+DROP INDEX IF EXISTS product_info_name, bill_buyer_time, pandian_day_name, bill_buyer, pandian_name;
+CREATE INDEX product_info_name ON product_info USING hash (cName);
+CREATE INDEX bill_buyer ON Bill USING hash (ctable);
+CREATE INDEX pandian_name ON PanDian USING hash (cname);
+)sql"},
+    // Every sale writes its identity with its rows, so a till that lost its connection while the
+    // sale was committed can ask whether it was booked. A table left by a newer database that an
+    // older backup replaced speaks for sales of that database only.
+    {3, "CREATE TABLE marvono_sale (cId TEXT PRIMARY KEY, cTime TEXT);", R"sql(
+SET LOCAL client_min_messages TO warning;
+DROP TABLE IF EXISTS marvono_sale;
+CREATE TABLE marvono_sale (cId text PRIMARY KEY, cTime text);
+)sql"},
+};
+
+bool exec(sqlite3* db, const char* sql, QString* error)
+{
+    char* message = nullptr;
+    if (sqlite3_exec(db, sql, nullptr, nullptr, &message) == SQLITE_OK)
+        return true;
+    if (error)
+        *error = QString::fromUtf8(message ? message : sqlite3_errmsg(db));
+    sqlite3_free(message);
+    return false;
+}
+
+bool upgradeEmbedded(sqlite3* db, int version, QString* error)
+{
+    for (const SchemaStep& step : kSteps) {
+        if (step.version > version || embeddedSchemaVersion(db) >= step.version)
+            continue;
+        if (!exec(db, "BEGIN IMMEDIATE", error))
+            return false;
+        // Another program may have run the step while this one waited for the file.
+        const QByteArray record = "PRAGMA user_version = " + QByteArray::number(step.version);
+        const bool done = embeddedSchemaVersion(db) >= step.version ||
+                          ((!step.embedded || exec(db, step.embedded, error)) && exec(db, record.constData(), error));
+        if (!done || !exec(db, "COMMIT", error)) {
+            exec(db, "ROLLBACK", nullptr);
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+std::span<const SchemaStep> schemaSteps()
+{
+    return kSteps;
+}
+
+int embeddedSchemaVersion(sqlite3* db)
+{
+    sqlite3_stmt* statement = nullptr;
+    int version = 0;
+    if (sqlite3_prepare_v2(db, "PRAGMA user_version", -1, &statement, nullptr) == SQLITE_OK &&
+        sqlite3_step(statement) == SQLITE_ROW)
+        version = sqlite3_column_int(statement, 0);
+    sqlite3_finalize(statement);
+    return std::max(version, 1);
+}
+
+bool upgradeEmbeddedSchema(sqlite3* db, QString* error)
+{
+    return upgradeEmbedded(db, kSchemaVersion, error);
+}
+
+bool createDeliveredDatabase(const QString& path, QString* error, int version)
 {
     if (QFileInfo::exists(path)) {
         if (error)
@@ -32,15 +112,13 @@ bool createDeliveredDatabase(const QString& path, QString* error)
         return false;
     }
     sqlite3* db = nullptr;
-    bool ok = sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr)
-              == SQLITE_OK;
+    bool ok = sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) ==
+              SQLITE_OK;
     const QByteArray key(kDatabasePassword);
     ok = ok && sqlite3_key(db, key.constData(), int(key.size())) == SQLITE_OK;
-    char* message = nullptr;
-    ok = ok && sqlite3_exec(db, kSchema, nullptr, nullptr, &message) == SQLITE_OK;
-    if (!ok && error)
-        *error = QString::fromUtf8(message ? message : (db ? sqlite3_errmsg(db) : "cannot open"));
-    sqlite3_free(message);
+    ok = ok && exec(db, kFirstSchema, error) && upgradeEmbedded(db, version, error);
+    if (!ok && error && error->isEmpty())
+        *error = QString::fromUtf8(db ? sqlite3_errmsg(db) : "cannot open");
     sqlite3_close(db);
     return ok;
 }

@@ -2,6 +2,7 @@
 
 #include "data/database.h"
 #include "data/rowscan.h"
+#include "data/schema.h"
 
 #include <QFileInfo>
 #include <sqlcipher/sqlite3.h>
@@ -114,9 +115,19 @@ bool SqliteEngine::open(const QString& path, QString* error)
 {
     close();
     m_db = openEncrypted(path, false, error);
-    if (m_db)
-        m_openedPath = path;
-    return m_db != nullptr;
+    if (!m_db)
+        return false;
+    // A file of an older version (an old copy put back, a recovered backup) is brought up to
+    // date before the first statement runs on it.
+    QString upgradeError;
+    if (!upgradeEmbeddedSchema(m_db, &upgradeError)) {
+        if (error)
+            *error = QStringLiteral("The database file %1 cannot be upgraded: %2").arg(path, upgradeError);
+        close();
+        return false;
+    }
+    m_openedPath = path;
+    return true;
 }
 
 void SqliteEngine::close()

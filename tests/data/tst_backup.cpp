@@ -61,6 +61,12 @@ QStringList strayFiles(const QString& folder, const QStringList& expected)
     return stray;
 }
 
+// The version the open shop database records.
+QString storedVersion()
+{
+    return test::rowsOf(test::serverEngine() ? "select version from marvono_schema" : "pragma user_version").value(0);
+}
+
 } // namespace
 
 class TestBackup : public QObject {
@@ -74,6 +80,7 @@ class TestBackup : public QObject {
     void recoveryRefusesForeignFiles();
     void failedCopyLeavesDestination();
     void backupDuringWritesIsConsistent();
+    void olderDatabasesAreUpgraded();
 };
 
 void TestBackup::backupReplacesExistingFile()
@@ -299,6 +306,25 @@ void TestBackup::backupDuringWritesIsConsistent()
     Database::instance().close();
     QVERIFY(!backupDatabase(target));
     QCOMPARE(productsIn(target), (QStringList{"Coffee", "Tea"}));
+}
+
+void TestBackup::olderDatabasesAreUpgraded()
+{
+    test::TempAppFolder folder(true, 1);
+    const QString backup = folder.file("first.DBK");
+    QVERIFY(backupDatabase(backup));
+    // Longer than a tree index of the first version takes, even compressed.
+    QString name;
+    for (int i = 0; i < 200; ++i)
+        name += QUuid::createUuid().toString();
+    addProduct(name);
+    QCOMPARE(storedVersion(), QString::number(kSchemaVersion));
+    QCOMPARE(liveProducts(), QStringList{name});
+    QVERIFY(recoverDatabase(backup));
+    QCOMPARE(liveProducts(), QStringList());
+    QCOMPARE(storedVersion(), QString::number(kSchemaVersion));
+    addProduct(name);
+    QCOMPARE(liveProducts(), QStringList{name});
 }
 
 QTEST_MAIN(TestBackup)

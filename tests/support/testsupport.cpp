@@ -29,7 +29,7 @@ PgTestServer& testServer()
 }
 
 // A fresh shop database on the test server; the connection string, empty on failure.
-QString freshShopDatabase(QString* error)
+QString freshShopDatabase(int version, QString* error)
 {
     static int made = 0;
     const QString connection = testServer().createDatabase(QStringLiteral("shop%1").arg(++made));
@@ -38,7 +38,7 @@ QString freshShopDatabase(QString* error)
         return {};
     }
     PGconn* conn = PQconnectdb(connection.toUtf8().constData());
-    const bool created = createShopSchema(conn, error);
+    const bool created = createShopSchema(conn, error, version);
     PQfinish(conn);
     return created ? connection : QString();
 }
@@ -51,7 +51,7 @@ bool serverEngine()
     return server;
 }
 
-TempAppFolder::TempAppFolder(bool withDatabase)
+TempAppFolder::TempAppFolder(bool withDatabase, int schemaVersion)
 {
     if (!m_dir.isValid())
         return;
@@ -67,12 +67,12 @@ TempAppFolder::TempAppFolder(bool withDatabase)
     setup.close();
     QString error;
     if (withDatabase && serverEngine()) {
-        const QString connection = freshShopDatabase(&error);
+        const QString connection = freshShopDatabase(schemaVersion, &error);
         QFile conf(file(QStringLiteral("shopserver.conf")));
         m_valid = !connection.isEmpty() && conf.open(QIODevice::WriteOnly) &&
                   conf.write("connection=" + connection.toUtf8() + '\n') > 0;
     } else {
-        m_valid = !withDatabase || createDeliveredDatabase(file(QStringLiteral("system32.dll")), &error);
+        m_valid = !withDatabase || createDeliveredDatabase(file(QStringLiteral("system32.dll")), &error, schemaVersion);
     }
     if (!m_valid)
         qWarning("cannot create test database: %s", qPrintable(error));

@@ -1,5 +1,7 @@
 #pragma once
 // Shared test fixtures: a fresh application folder and answering message boxes.
+#include "data/schema.h"
+
 #include <QMessageBox>
 #include <QPointer>
 #include <QString>
@@ -16,10 +18,11 @@ bool serverEngine();
 
 // A fresh temporary application folder with the delivered database (unless withDatabase is
 // false), qexclient/{pic,info,bill} and a setup.dat; the program is pointed at it for the
-// fixture's life. Under serverEngine() the database is a fresh one on the test server.
+// fixture's life. Under serverEngine() the database is a fresh one on the test server. An older
+// `schemaVersion` makes a database as that version of the program left it.
 class TempAppFolder {
   public:
-    explicit TempAppFolder(bool withDatabase = true);
+    explicit TempAppFolder(bool withDatabase = true, int schemaVersion = kSchemaVersion);
     ~TempAppFolder();
     QString path() const { return m_dir.path(); }
     QString file(const QString& relative) const;
