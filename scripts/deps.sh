@@ -15,7 +15,7 @@ if [ "${1:-}" = test ]; then
         sqlcipher libbenchmark-dev python3 python3-xlrd gnumeric
         xvfb xauth locales clang libclang-rt-14-dev
         postgresql-15
-        lintian appstream xdotool
+        lintian appstream xdotool openbox x11-utils
     )
 fi
 missing=()

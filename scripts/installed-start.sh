@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs a built package with apt (as root, so its dependencies resolve), starts the installed
-# program under Xvfb as an unprivileged user with a fresh home, logs in with the delivered account
-# by real key presses (xdotool), waits for the main window, then removes the package and checks
-# that the user's shop data is still there.   usage: scripts/installed-start.sh PACKAGE.deb
+# program under Xvfb and a window manager (openbox) as an unprivileged user with a fresh home, logs
+# in with the delivered account by real key presses (xdotool), checks that the main window's frame
+# is wholly on the screen, then removes the package and checks that the user's shop data is still
+# there.   usage: scripts/installed-start.sh PACKAGE.deb
 set -euo pipefail
 DEB=$(realpath "$1")
 HERE=$(cd "$(dirname "$0")" && pwd)
@@ -35,4 +36,4 @@ DEBIAN_FRONTEND=noninteractive apt-get remove -y -qq marvono >/dev/null
 [ ! -e /usr/lib/marvono/marvono ] || fail "the program is still installed"
 after=$(cd "$SHOP" && find . -type f -print0 | sort -z | xargs -0 sha256sum)
 [ "$before" = "$after" ] || fail "removing the package changed the shop data"
-echo "installed-start: installed, logged in as vetch, main window shown, removed; shop data kept"
+echo "installed-start: installed, logged in as vetch, main window shown on screen, removed; shop data kept"

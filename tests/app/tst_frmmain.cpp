@@ -283,6 +283,12 @@ void TestFrmMain::placement()
     QCOMPARE(FrmMain::placementFor(1280), QPoint(128, 0));
     QCOMPARE(FrmMain::placementFor(800), QPoint(0, 0));
     QCOMPARE(FrmMain::placementFor(1920), QPoint(448, 0));
+    // Placed before its native window exists: only then does a window manager put the frame there.
+    TempAppFolder folder;
+    FrmMain window;
+    QVERIFY(window.testAttribute(Qt::WA_Moved) && !window.testAttribute(Qt::WA_WState_Created));
+    const QRect screen = window.screen()->geometry();
+    QCOMPARE(window.pos(), FrmMain::placementFor(screen.width()) + screen.topLeft());
 }
 
 void TestFrmMain::sizeSnapsBack()

@@ -99,6 +99,9 @@ FrmMain::FrmMain(QWidget* parent) : QMainWindow(parent), d(new Private)
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Marvono V1.0.1"));
     resize(kOuterSize);
+    // Placed before the native window exists, so the window manager puts the frame's corner,
+    // not the client area's, at the point: the title bar stays on the screen.
+    placeOnScreen();
     buildFrames();
     buildMenus();
 
@@ -518,13 +521,26 @@ void FrmMain::keepOuterSize()
         resize(target);
 }
 
-void FrmMain::resizeEvent(QResizeEvent* event)
+void FrmMain::queueOuterSizeCheck()
 {
-    QMainWindow::resizeEvent(event);
     if (!d->sizeCheckQueued) {
         d->sizeCheckQueued = true;
         QMetaObject::invokeMethod(this, &FrmMain::keepOuterSize, Qt::QueuedConnection);
     }
+}
+
+void FrmMain::resizeEvent(QResizeEvent* event)
+{
+    QMainWindow::resizeEvent(event);
+    queueOuterSizeCheck();
+}
+
+void FrmMain::moveEvent(QMoveEvent* event)
+{
+    QMainWindow::moveEvent(event);
+    // A window manager frames the window after it is shown and then moves it inside the frame:
+    // only now is the frame's size known, and with it the client size that keeps the outer one.
+    queueOuterSizeCheck();
 }
 
 void FrmMain::showEvent(QShowEvent* event)

@@ -61,6 +61,7 @@ class FrmMain : public QMainWindow {
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
@@ -72,6 +73,7 @@ class FrmMain : public QMainWindow {
     void followOtherTills();
     void otherTillChangedCatalogue();
     void keepOuterSize();
+    void queueOuterSizeCheck();
     void followClientArea();
     void placeOnScreen();
     void closeSplash();
