@@ -8,10 +8,10 @@
 #include <QSaveFile>
 #include <QSet>
 #include <QTemporaryFile>
+#include <algorithm>
 #include <libpq-fe.h>
 
 namespace marvono {
-
 namespace {
 
 void setError(QString* error, const QString& text)
@@ -69,20 +69,18 @@ QString entryDescription(const QString& entry)
     return afterIds < 0 ? QString() : entry.mid(afterIds + 1);
 }
 
-// The tables an archive of a shop database holds, each with its data; false (with an error text)
-// when the archive is not one.
-bool archiveTables(const QString& path, QSet<QString>* found, QString* error)
+// The archive's contents list, when it holds the five tables of a shop database and their data.
+bool shopArchiveContents(const QString& path, QStringList* entries, QString* error)
 {
     if (!QFileInfo(path).isFile()) {
         setError(error, QStringLiteral("%1 is not a file").arg(path));
         return false;
     }
-    QStringList entries;
-    if (!archiveContents(path, &entries, error))
+    if (!archiveContents(path, entries, error))
         return false;
     QSet<QString> tables;
     QSet<QString> data;
-    for (const QString& entry : entries) {
+    for (const QString& entry : *entries) {
         const QStringList words = entryDescription(entry).split(QLatin1Char(' '));
         if (words.size() < 3 || words[0] != QLatin1String("TABLE"))
             continue;
@@ -99,36 +97,251 @@ bool archiveTables(const QString& path, QSet<QString>* found, QString* error)
             return false;
         }
     }
-    if (found)
-        *found = tables;
     return true;
 }
 
-// Brings the restored tables to the newest version and lets the other tills know of them. An
-// archive from before versions were kept leaves the live database's version table behind, which
-// then no longer speaks for the restored tables: they are of the first version.
-bool settleRestore(const QString& conninfo, bool versionKept, QString* error)
+// Every object of the program's schema as the archive's contents list names it, without the
+// owner: "TABLE public bill", "TRIGGER public product_info product_info_announce", and the entries
+// that only carry such an object's data or grants. Read from the live schema the program has just
+// made, so whatever the schema code creates is accepted and nothing else.
+const char* const kSchemaEntries = R"sql(
+WITH objects(kind, tag, owned) AS (
+    SELECT CASE c.relkind WHEN 'S' THEN 'SEQUENCE' WHEN 'i' THEN 'INDEX' ELSE 'TABLE' END, c.relname, c.relkind
+    FROM pg_class c WHERE c.relnamespace = current_schema()::regnamespace AND c.relkind IN ('r', 'S', 'i')
+    UNION ALL SELECT 'FUNCTION', p.proname || '(' || pg_get_function_identity_arguments(p.oid) || ')', 'f'
+    FROM pg_proc p WHERE p.pronamespace = current_schema()::regnamespace
+    UNION ALL SELECT CASE t.typtype WHEN 'd' THEN 'DOMAIN' ELSE 'TYPE' END, t.typname, 't'
+    FROM pg_type t WHERE t.typnamespace = current_schema()::regnamespace AND t.typtype IN ('d', 'e')
+    UNION ALL SELECT CASE co.contype WHEN 'f' THEN 'FK CONSTRAINT' ELSE 'CONSTRAINT' END, r.relname || ' ' || co.conname, 'c'
+    FROM pg_constraint co JOIN pg_class r ON r.oid = co.conrelid WHERE r.relnamespace = current_schema()::regnamespace
+    UNION ALL SELECT 'TRIGGER', r.relname || ' ' || tg.tgname, 'g'
+    FROM pg_trigger tg JOIN pg_class r ON r.oid = tg.tgrelid
+    WHERE r.relnamespace = current_schema()::regnamespace AND NOT tg.tgisinternal)
+SELECT kind || ' ' || current_schema() || ' ' || tag FROM objects
+UNION ALL SELECT 'ACL ' || current_schema() || ' ' || kind || ' ' || tag FROM objects WHERE owned IN ('r', 'S', 'f')
+UNION ALL SELECT 'TABLE DATA ' || current_schema() || ' ' || tag FROM objects WHERE owned = 'r'
+UNION ALL SELECT 'SEQUENCE SET ' || current_schema() || ' ' || tag FROM objects WHERE owned = 'S'
+UNION ALL SELECT 'SEQUENCE OWNED BY ' || current_schema() || ' ' || tag FROM objects WHERE owned = 'S'
+)sql";
+
+// The COPY line pg_restore writes before a table's rows, for each table of the live schema, and
+// the statement that takes those rows in.
+const char* const kCopyHeaders = R"sql(
+SELECT format('COPY %s.%s (%s) FROM stdin;', quote_ident(current_schema()), quote_ident(c.relname), cols),
+       format('COPY %s.%s (%s) FROM STDIN', quote_ident(current_schema()), quote_ident(c.relname), cols),
+       format('DELETE FROM %s.%s', quote_ident(current_schema()), quote_ident(c.relname))
+FROM pg_class c, LATERAL (SELECT string_agg(quote_ident(a.attname), ', ' ORDER BY a.attnum) AS cols
+    FROM pg_attribute a WHERE a.attrelid = c.oid AND a.attnum > 0 AND NOT a.attisdropped) AS columns
+WHERE c.relnamespace = current_schema()::regnamespace AND c.relkind = 'r'
+)sql";
+
+// Everything of the old shop database goes, whatever an earlier restore brought along: the
+// schema's tables, views, sequences, routines and types, and other schemas of the owner.
+const char* const kDropEverything = R"sql(
+DO $drop$
+DECLARE
+    item record;
+BEGIN
+    FOR item IN SELECT n.nspname FROM pg_namespace n WHERE n.nspowner = current_user::regrole
+        AND n.oid <> current_schema()::regnamespace AND n.nspname NOT LIKE 'pg\_%'
+        AND n.nspname <> 'information_schema' LOOP
+        EXECUTE format('DROP SCHEMA IF EXISTS %I CASCADE', item.nspname);
+    END LOOP;
+    FOR item IN SELECT CASE c.relkind WHEN 'v' THEN 'VIEW' WHEN 'm' THEN 'MATERIALIZED VIEW'
+        WHEN 'f' THEN 'FOREIGN TABLE' WHEN 'S' THEN 'SEQUENCE' ELSE 'TABLE' END AS kind, c.relname AS name
+        FROM pg_class c WHERE c.relnamespace = current_schema()::regnamespace
+        AND c.relkind IN ('r', 'p', 'v', 'm', 'f', 'S') AND NOT EXISTS (SELECT FROM pg_depend d
+            WHERE d.classid = 'pg_class'::regclass AND d.objid = c.oid AND d.deptype IN ('a', 'i')) LOOP
+        EXECUTE format('DROP %s IF EXISTS %I.%I CASCADE', item.kind, current_schema(), item.name);
+    END LOOP;
+    FOR item IN SELECT CASE p.prokind WHEN 'a' THEN 'AGGREGATE' ELSE 'ROUTINE' END AS kind,
+        format('%I.%I(%s)', current_schema(), p.proname, pg_get_function_identity_arguments(p.oid)) AS name
+        FROM pg_proc p WHERE p.pronamespace = current_schema()::regnamespace AND p.prokind <> 'w' LOOP
+        EXECUTE format('DROP %s IF EXISTS %s CASCADE', item.kind, item.name);
+    END LOOP;
+    FOR item IN SELECT t.typname FROM pg_type t WHERE t.typnamespace = current_schema()::regnamespace
+        AND (t.typtype IN ('d', 'e', 'r') OR (t.typtype = 'c' AND
+             (SELECT c.relkind FROM pg_class c WHERE c.oid = t.typrelid) = 'c')) LOOP
+        EXECUTE format('DROP TYPE IF EXISTS %I.%I CASCADE', current_schema(), item.typname);
+    END LOOP;
+END
+$drop$
+)sql";
+
+// New rows after a recovery take keys past the restored ones.
+const char* const kAdvanceSequences = R"sql(
+DO $advance$
+DECLARE
+    item record;
+BEGIN
+    FOR item IN SELECT format('%I.%I', current_schema(), c.relname) AS tab, a.attname AS col,
+        pg_get_serial_sequence(format('%I.%I', current_schema(), c.relname), a.attname) AS seq
+        FROM pg_class c JOIN pg_attribute a ON a.attrelid = c.oid AND a.attnum > 0 AND NOT a.attisdropped
+        WHERE c.relnamespace = current_schema()::regnamespace AND c.relkind = 'r' LOOP
+        IF item.seq IS NOT NULL THEN
+            EXECUTE format('SELECT setval(%L, coalesce((SELECT max(%I) FROM %s), 0) + 1, false)',
+                           item.seq, item.col, item.tab);
+        END IF;
+    END LOOP;
+END
+$advance$
+)sql";
+
+// A connection to the shop database, closed with the object.
+class Connection {
+  public:
+    explicit Connection(const QString& conninfo) : m_conn(PQconnectdb(conninfo.toUtf8().constData())) {}
+    ~Connection() { PQfinish(m_conn); }
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+    PGconn* handle() const { return m_conn; }
+
+  private:
+    PGconn* m_conn;
+};
+
+// Entries of the archive that are no object of the program's schema.
+QStringList foreignEntries(const QStringList& entries, const QSet<QString>& allowed)
 {
-    PGconn* conn = PQconnectdb(conninfo.toUtf8().constData());
-    QString failure;
-    bool ok = PQstatus(conn) == CONNECTION_OK;
-    if (ok && !versionKept) {
-        PGresult* result = PQexec(conn, "DROP TABLE IF EXISTS marvono_schema");
-        ok = PQresultStatus(result) == PGRES_COMMAND_OK;
-        PQclear(result);
+    QStringList foreign;
+    for (const QString& entry : entries) {
+        QString description = entryDescription(entry);
+        // The owner comes last; the grants of the owner's default privileges only ever add to the
+        // schema's own objects, and nothing of the archive but its rows is run anyway.
+        description.truncate(description.lastIndexOf(QLatin1Char(' ')));
+        if (!allowed.contains(description) && !description.startsWith(QLatin1String("DEFAULT ACL ")))
+            foreign.append(description);
     }
-    ok = ok && upgradeShopSchema(conn, &failure);
-    if (ok) {
-        // The restore drops and remakes the catalogue's change announcement before the data goes
-        // in, so the other tills hear of it only from here.
-        const QByteArray sql = QByteArray("SELECT pg_notify('") + kProductsChannel + "', '')";
-        PQclear(PQexec(conn, sql.constData()));
-    } else {
-        setError(error, QStringLiteral("The recovered shop database cannot be upgraded: %1")
-                            .arg(failure.isEmpty() ? QString::fromUtf8(PQerrorMessage(conn)).trimmed() : failure));
+    return foreign;
+}
+
+// Streams the rows of the archive's tables into the live ones. Only the rows are taken, each
+// table's through a COPY the program writes itself for the table's columns as the schema has
+// them: no statement of the archive is ever run.
+bool copyArchiveRows(PGconn* conn, const QString& source, const QStringList& dataEntries, QString* error)
+{
+    const auto headers = queryRows(conn, kCopyHeaders, error);
+    if (!headers)
+        return false;
+    QTemporaryFile list;
+    if (!list.open() || list.write(dataEntries.join(QLatin1Char('\n')).toUtf8() + '\n') < 0 || !list.flush()) {
+        setError(error, QStringLiteral("Cannot write a list of the archive's tables: %1").arg(list.errorString()));
+        return false;
     }
-    PQfinish(conn);
+    QProcess restore;
+    restore.start(postgresClientProgram(QStringLiteral("pg_restore")),
+                  {QStringLiteral("--data-only"), QStringLiteral("--file=-"), QStringLiteral("--use-list"),
+                   list.fileName(), QStringLiteral("--"), source});
+    if (!restore.waitForStarted(30000)) {
+        setError(error, QStringLiteral("pg_restore cannot start: %1").arg(restore.errorString()));
+        return false;
+    }
+    restore.closeWriteChannel();
+    auto readLine = [&restore](QByteArray* line) {
+        while (!restore.canReadLine() && restore.state() != QProcess::NotRunning)
+            restore.waitForReadyRead(1000);
+        *line = restore.canReadLine() ? restore.readLine() : restore.readAllStandardOutput();
+        return !line->isEmpty();
+    };
+    QSet<QString> copied;
+    bool ok = true;
+    QByteArray line;
+    while (ok && readLine(&line)) {
+        // The rows come in the archive's own encoding.
+        if (line.startsWith("SET client_encoding = '") && line.endsWith("';\n")) {
+            const QByteArray encoding = line.mid(23, line.size() - 23 - 3);
+            ok = PQsetClientEncoding(conn, encoding.constData()) == 0;
+            if (!ok)
+                setError(error, QStringLiteral("unknown encoding %1").arg(QString::fromUtf8(encoding)));
+            continue;
+        }
+        if (!line.startsWith("COPY "))
+            continue;
+        const QString header = QString::fromUtf8(line).trimmed();
+        const auto table = std::find_if(headers->cbegin(), headers->cend(),
+                                        [&header](const QStringList& row) { return row[0] == header; });
+        if (table == headers->cend() || copied.contains(header)) {
+            setError(error, QStringLiteral("%1 holds rows a shop database has not: %2").arg(source, header));
+            ok = false;
+            break;
+        }
+        copied.insert(header);
+        // The rows replace what the schema put in on its own, such as the delivered account.
+        ok = runStatements(conn, (*table)[2].toUtf8().constData(), error);
+        PGresult* started = ok ? PQexec(conn, (*table)[1].toUtf8().constData()) : nullptr;
+        ok = ok && PQresultStatus(started) == PGRES_COPY_IN;
+        if (started && !ok)
+            setError(error, serverErrorText(conn, started));
+        PQclear(started);
+        bool ended = false;
+        while (ok && readLine(&line)) {
+            if (line == "\\.\n" || line == "\\.") {
+                ended = true;
+                break;
+            }
+            ok = PQputCopyData(conn, line.constData(), int(line.size())) == 1;
+        }
+        if (!ok)
+            break;
+        PQputCopyEnd(conn, ended ? nullptr : "the archive ended inside a table");
+        while (PGresult* result = PQgetResult(conn)) {
+            if (PQresultStatus(result) != PGRES_COMMAND_OK) {
+                ok = false;
+                setError(error, serverErrorText(conn, result));
+            }
+            PQclear(result);
+        }
+    }
+    restore.waitForFinished(-1);
+    if (ok && (restore.exitStatus() != QProcess::NormalExit || restore.exitCode() != 0)) {
+        setError(error, QStringLiteral("pg_restore failed: %1")
+                            .arg(QString::fromLocal8Bit(restore.readAllStandardError()).trimmed()));
+        ok = false;
+    }
     return ok;
+}
+
+// The recovery proper, inside the caller's transaction on `conn`.
+bool replaceShopDatabase(PGconn* conn, const QString& source, const QStringList& entries, QString* error)
+{
+    const QString owner = shopOwnerRole(conn, QStringLiteral("Recovery"), error);
+    if (owner.isEmpty())
+        return false;
+    // The schema is made afresh as the shop's owner, so its grants to the tills' role follow.
+    char* quoted = PQescapeIdentifier(conn, owner.toUtf8().constData(), size_t(owner.toUtf8().size()));
+    const QByteArray setRole = QByteArray("SET LOCAL ROLE ") + (quoted ? quoted : "\"\"");
+    PQfreemem(quoted);
+    // An archive of any earlier version holds objects of that version: each version's count.
+    QSet<QString> names;
+    const auto collect = [conn, error, &names](int) {
+        const auto objects = queryRows(conn, kSchemaEntries, error);
+        for (const QStringList& row : objects.value_or(QList<QStringList>()))
+            names.insert(row.first());
+        return objects.has_value();
+    };
+    if (!runStatements(conn, setRole.constData(), error) || !runStatements(conn, kDropEverything, error) ||
+        !createShopObjects(conn, error, kSchemaVersion, collect))
+        return false;
+    const QStringList foreign = foreignEntries(entries, names);
+    if (!foreign.isEmpty()) {
+        setError(error, QStringLiteral("%1 holds what a shop database has not: %2")
+                            .arg(source, foreign.mid(0, 5).join(QStringLiteral(", "))));
+        return false;
+    }
+    // The schema is of the newest version now, whatever version the archive's rows came from:
+    // later versions only add tables, so the rows fit, and the version recorded stays the newest.
+    QStringList dataEntries;
+    for (const QString& entry : entries) {
+        const QStringList words = entryDescription(entry).split(QLatin1Char(' '));
+        if (words.size() >= 4 && words[0] == QLatin1String("TABLE") && words[1] == QLatin1String("DATA") &&
+            words[3] != QLatin1String(kSchemaVersionTable))
+            dataEntries.append(entry);
+    }
+    if (!copyArchiveRows(conn, source, dataEntries, error) || !runStatements(conn, kAdvanceSequences, error))
+        return false;
+    // Heard by the other tills when the recovery commits.
+    const QByteArray notify = QByteArray("SELECT pg_notify('") + kProductsChannel + "', '')";
+    return runStatements(conn, notify.constData(), error);
 }
 
 } // namespace
@@ -182,25 +395,28 @@ bool backupShopServer(const QString& conninfo, const QString& destination, QStri
 
 bool isShopServerArchive(const QString& path, QString* error)
 {
-    return archiveTables(path, nullptr, error);
+    QStringList entries;
+    return shopArchiveContents(path, &entries, error);
 }
 
 bool recoverShopServer(const QString& conninfo, const QString& source, QString* error)
 {
-    QSet<QString> tables;
-    if (!archiveTables(source, &tables, error))
+    QStringList entries;
+    if (!shopArchiveContents(source, &entries, error))
         return false;
-    // One transaction, stopping at the first error: the old tables are dropped and the archive's
-    // made only when everything of it goes in. Ownership and grants stay the restoring role's,
-    // so an archive from another server or role restores as well.
-    if (!runClient(QStringLiteral("pg_restore"),
-                   {QStringLiteral("--single-transaction"), QStringLiteral("--exit-on-error"),
-                    QStringLiteral("--clean"), QStringLiteral("--if-exists"), QStringLiteral("--no-owner"),
-                    QStringLiteral("--no-privileges"), QStringLiteral("--dbname=") + conninfo, QStringLiteral("--"),
-                    source},
-                   nullptr, error))
+    Connection connection(conninfo);
+    PGconn* conn = connection.handle();
+    if (PQstatus(conn) != CONNECTION_OK) {
+        setError(error, serverErrorText(conn, nullptr));
         return false;
-    return settleRestore(conninfo, tables.contains(QStringLiteral("marvono_schema")), error);
+    }
+    // One transaction: a refused or failed recovery leaves the live database as it was.
+    if (!runStatements(conn, "SET client_encoding = 'UTF8'; BEGIN", error))
+        return false;
+    if (replaceShopDatabase(conn, source, entries, error) && runStatements(conn, "COMMIT", error))
+        return true;
+    runStatements(conn, "ROLLBACK", nullptr);
+    return false;
 }
 
 } // namespace marvono

@@ -40,14 +40,6 @@ CREATE TRIGGER product_info_announce AFTER INSERT OR UPDATE OR DELETE OR TRUNCAT
 INSERT INTO user_info (cUser, cPwd) VALUES ('vetch', 'vetch');
 )sql";
 
-QString serverError(PGconn* connection, PGresult* result)
-{
-    const char* text = result ? PQresultErrorMessage(result) : nullptr;
-    if (!text || !*text)
-        text = PQerrorMessage(connection);
-    return QString::fromUtf8(text).trimmed();
-}
-
 constexpr char kInsufficientPrivilege[] = "42501";
 
 // Runs statements; false with the server's error (and its SQLSTATE in `state`) on failure. With
@@ -58,7 +50,7 @@ bool run(PGconn* connection, const char* sql, QString* error, QByteArray* value 
     const ExecStatusType status = result ? PQresultStatus(result) : PGRES_FATAL_ERROR;
     const bool ok = status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK;
     if (!ok && error)
-        *error = serverError(connection, result);
+        *error = serverErrorText(connection, result);
     if (!ok && state)
         *state = result ? PQresultErrorField(result, PG_DIAG_SQLSTATE) : nullptr;
     if (ok && value)
@@ -72,7 +64,7 @@ bool isOpen(PGconn* connection, QString* error)
     if (connection && PQstatus(connection) == CONNECTION_OK)
         return true;
     if (error)
-        *error = connection ? serverError(connection, nullptr) : QStringLiteral("no connection");
+        *error = connection ? serverErrorText(connection, nullptr) : QStringLiteral("no connection");
     return false;
 }
 
@@ -86,14 +78,76 @@ bool runStep(PGconn* connection, const SchemaStep& step, QString* error, QByteAr
 
 } // namespace
 
+QString serverErrorText(PGconn* connection, PGresult* result)
+{
+    const char* text = result ? PQresultErrorMessage(result) : nullptr;
+    if (!text || !*text)
+        text = PQerrorMessage(connection);
+    return QString::fromUtf8(text).trimmed();
+}
+
+bool runStatements(PGconn* connection, const char* sql, QString* error)
+{
+    return run(connection, sql, error);
+}
+
+std::optional<QList<QStringList>> queryRows(PGconn* connection, const QByteArray& sql, QString* error)
+{
+    PGresult* result = PQexec(connection, sql.constData());
+    if (PQresultStatus(result) != PGRES_TUPLES_OK) {
+        if (error)
+            *error = serverErrorText(connection, result);
+        PQclear(result);
+        return std::nullopt;
+    }
+    QList<QStringList> rows;
+    for (int r = 0; r < PQntuples(result); ++r) {
+        QStringList fields;
+        for (int c = 0; c < PQnfields(result); ++c)
+            fields.append(QString::fromUtf8(PQgetvalue(result, r, c)));
+        rows.append(fields);
+    }
+    PQclear(result);
+    return rows;
+}
+
+bool createShopObjects(PGconn* connection, QString* error, int version, const std::function<bool(int)>& madeVersion)
+{
+    bool ok = run(connection, kFirstShopSchema, error) && (!madeVersion || madeVersion(1));
+    for (const SchemaStep& step : schemaSteps()) {
+        if (step.version <= version)
+            ok = ok && runStep(connection, step, error) && (!madeVersion || madeVersion(step.version));
+    }
+    return ok;
+}
+
+QString shopOwnerRole(PGconn* connection, const QString& task, QString* error)
+{
+    const auto rows = queryRows(connection,
+                                "SELECT pg_get_userbyid(o.owner), current_user, r.rolsuper OR "
+                                "pg_has_role(current_user, o.owner, 'MEMBER') FROM pg_roles r, (SELECT coalesce("
+                                "(SELECT relowner FROM pg_class WHERE oid = to_regclass('product_info')), "
+                                "(SELECT datdba FROM pg_database WHERE datname = current_database())) AS owner) o "
+                                "WHERE r.rolname = current_user",
+                                error);
+    if (!rows || rows->size() != 1)
+        return {};
+    const QStringList& row = rows->first();
+    if (row[2] != QLatin1String("t")) {
+        if (error)
+            *error = QStringLiteral("%1 needs the shop database's owner role %2; the role %3 may sell, keep the "
+                                    "catalogue and back up only")
+                         .arg(task, row[0], row[1]);
+        return {};
+    }
+    return row[0];
+}
+
 bool createShopSchema(PGconn* connection, QString* error, int version)
 {
     if (!isOpen(connection, error) || !run(connection, "BEGIN", error))
         return false;
-    bool ok = run(connection, kFirstShopSchema, error);
-    for (const SchemaStep& step : schemaSteps())
-        ok = ok && (step.version > version || runStep(connection, step, error));
-    if (ok && run(connection, "COMMIT", error))
+    if (createShopObjects(connection, error, version) && run(connection, "COMMIT", error))
         return true;
     run(connection, "ROLLBACK", nullptr);
     return false;
@@ -150,7 +204,7 @@ int shopDataRowCount(PGconn* connection, QString* error)
     if (result && PQresultStatus(result) == PGRES_TUPLES_OK && PQntuples(result) == 1)
         count = QByteArray(PQgetvalue(result, 0, 0)).toInt();
     else if (error)
-        *error = serverError(connection, result);
+        *error = serverErrorText(connection, result);
     PQclear(result);
     return count;
 }

@@ -2,9 +2,14 @@
 // The shop database on a PostgreSQL server: the same five tables as the embedded file.
 #include "data/schema.h"
 
+#include <QList>
 #include <QString>
+#include <QStringList>
+#include <functional>
+#include <optional>
 
 typedef struct pg_conn PGconn;
+typedef struct pg_result PGresult;
 
 namespace marvono {
 
@@ -19,6 +24,29 @@ inline constexpr char kProductsChannel[] = "marvono_products";
 // user_info row "vetch"/"vetch", brought to `version` (data/schema.h), all in one transaction: on
 // failure nothing is left behind. Fails when the tables exist already.
 bool createShopSchema(PGconn* connection, QString* error, int version = kSchemaVersion);
+
+// The version table of a shop server: one row, the version its objects are of.
+inline constexpr char kSchemaVersionTable[] = "marvono_schema";
+
+// The objects and the row of createShopSchema, made inside the caller's transaction, with
+// `madeVersion` called after the first version and after each step.
+bool createShopObjects(PGconn* connection, QString* error, int version = kSchemaVersion,
+                       const std::function<bool(int)>& madeVersion = {});
+
+// The role that owns the shop database: the owner of its catalogue table, or of the database
+// while there is none. Empty, with an error text naming `task`, when the connected role is
+// neither that role nor a member of it nor a superuser: a till's role may sell and back up, but
+// not remake the shop.
+QString shopOwnerRole(PGconn* connection, const QString& task, QString* error);
+
+// Runs statements whose rows nobody reads; false with the server's message.
+bool runStatements(PGconn* connection, const char* sql, QString* error);
+
+// Every row of a query, fields as text (NULL as empty); nothing, with the server's message, on failure.
+std::optional<QList<QStringList>> queryRows(PGconn* connection, const QByteArray& sql, QString* error);
+
+// The server's message for a failed statement, or the connection's when there is no result.
+QString serverErrorText(PGconn* connection, PGresult* result);
 
 // The version of the shop database (one from before versions were kept counts as the first);
 // 0, with an error text, when it cannot be read.

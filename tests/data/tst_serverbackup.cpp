@@ -89,9 +89,13 @@ void TestServerBackup::roundTripRestoresTablesAndAnnouncement()
     test::pgRows(shop, "delete from product_info where cName = 'Tea'");
     test::pgRows(shop, "insert into product_info (cName) values ('Late')");
     test::pgRows(shop, "drop table change");
+    test::pgRows(shop, "create table extra (a int); create function extra() returns int language sql as 'select 1'");
     QVERIFY2(recoverDatabase(archive, &error), qPrintable(error));
     QCOMPARE(test::pgRows(shop, kProducts), before);
     QCOMPARE(test::pgValue(shop, "select count(*) from change"), QStringLiteral("0"));
+    QCOMPARE(test::pgRows(shop, "select relname from pg_class where relname = 'extra' union all "
+                                "select proname from pg_proc where proname = 'extra'"),
+             QStringList());
     // New rows after a recovery still get keys past the restored ones.
     test::pgRows(shop, "insert into product_info (cName) values ('After')");
     QCOMPARE(test::pgValue(shop, "select count(distinct mv_key) from product_info"), QStringLiteral("3"));
@@ -110,6 +114,7 @@ void TestServerBackup::refusedArchivesLeaveLiveData_data()
     QTest::newRow("archive cut short") << "truncated";
     QTest::newRow("archive damaged in its last table") << "damaged";
     QTest::newRow("missing file") << "missing";
+    QTest::newRow("archive with a trigger of its own") << "trigger";
 }
 
 void TestServerBackup::refusedArchivesLeaveLiveData()
@@ -125,6 +130,13 @@ void TestServerBackup::refusedArchivesLeaveLiveData()
     } else if (kind == "foreign") {
         const QString other = m_server.createDatabase("other" + QString::number(++m_databases));
         test::pgRows(other, "create table product_info (a int); insert into product_info values (1)");
+        QVERIFY2(backupShopServer(other, bad, &error), qPrintable(error));
+    } else if (kind == "trigger") {
+        const QString other = m_server.createDatabase("crafted" + QString::number(++m_databases));
+        QVERIFY(createShop(other));
+        test::pgRows(other, "create function zero() returns trigger language plpgsql as "
+                            "$$begin new.cOutPrice := '0'; return new; end$$; create trigger zero before update "
+                            "on product_info for each row execute function zero()");
         QVERIFY2(backupShopServer(other, bad, &error), qPrintable(error));
     } else if (kind == "truncated" || kind == "damaged") {
         test::pgRows(shop, "insert into product_info (cName, cComment) select 'P' || g, repeat(md5(g::text), 40) "
@@ -151,6 +163,7 @@ void TestServerBackup::refusedArchivesLeaveLiveData()
     QVERIFY(!error.isEmpty());
     QCOMPARE(test::pgRows(shop, kProducts), products);
     QCOMPARE(test::pgRows(shop, "select tablename from pg_tables where schemaname = 'public' order by 1"), tables);
+    QCOMPARE(test::pgValue(shop, "select count(*) from pg_proc where proname = 'zero'"), QStringLiteral("0"));
 }
 
 void TestServerBackup::failedBackupKeepsOldFile()
