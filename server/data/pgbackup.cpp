@@ -1,6 +1,7 @@
 #include "data/pgbackup.h"
 
 #include "data/pgschema.h"
+#include "data/shopserver.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -190,7 +191,7 @@ $advance$
 // A connection to the shop database, closed with the object.
 class Connection {
   public:
-    explicit Connection(const QString& conninfo) : m_conn(PQconnectdb(conninfo.toUtf8().constData())) {}
+    explicit Connection(const QString& conninfo) : m_conn(connectToShopServer(conninfo)) {}
     ~Connection() { PQfinish(m_conn); }
     Connection(const Connection&) = delete;
     Connection& operator=(const Connection&) = delete;
@@ -407,7 +408,7 @@ bool recoverShopServer(const QString& conninfo, const QString& source, QString* 
     Connection connection(conninfo);
     PGconn* conn = connection.handle();
     if (PQstatus(conn) != CONNECTION_OK) {
-        setError(error, serverErrorText(conn, nullptr));
+        setError(error, (serverErrorText(conn, nullptr) + QLatin1Char(' ') + passwordFileProblem(conninfo)).trimmed());
         return false;
     }
     // One transaction: a refused or failed recovery leaves the live database as it was.

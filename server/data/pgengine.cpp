@@ -95,13 +95,15 @@ std::unique_ptr<PgEngine> PgEngine::connect(const ShopServerConfig& config, QStr
 {
     std::unique_ptr<PgEngine> engine(new PgEngine);
     engine->m_config = config;
-    engine->m_conn = PQconnectdb(config.connection.toUtf8().constData());
+    engine->m_conn = connectToShopServer(config.connection);
     if (!engine->m_conn || PQstatus(engine->m_conn) != CONNECTION_OK) {
         if (error)
-            *error = QStringLiteral("Cannot reach the shop server (%1): %2")
+            *error = QStringLiteral("Cannot reach the shop server (%1): %2 %3")
                          .arg(describeServer(config.connection),
                               engine->m_conn ? QString::fromUtf8(PQerrorMessage(engine->m_conn)).trimmed()
-                                             : QStringLiteral("out of memory"));
+                                             : QStringLiteral("out of memory"),
+                              passwordFileProblem(config.connection))
+                         .trimmed();
         return nullptr;
     }
     if (!engine->setUpSession(error))

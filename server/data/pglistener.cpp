@@ -1,5 +1,7 @@
 #include "data/pglistener.h"
 
+#include "data/shopserver.h"
+
 #include <QSocketNotifier>
 #include <QTimer>
 #include <libpq-fe.h>
@@ -35,13 +37,14 @@ void ServerChangeListener::connectToServer()
     // Started without blocking and driven by the socket: a server that does not answer must not
     // freeze the till's windows.
     dropConnection();
-    m_conn = PQconnectStart(m_conninfo.toUtf8().constData());
+    m_conn = connectToShopServer(m_conninfo, true);
     if (!m_conn || PQstatus(m_conn) == CONNECTION_BAD) {
         retryLater();
         return;
     }
     // The server's farewell when it ends the connection is no news for the operator's terminal.
-    PQsetNoticeProcessor(m_conn, [](void*, const char*) {}, nullptr);
+    PQsetNoticeProcessor(
+        m_conn, [](void*, const char*) {}, nullptr);
     continuePolling(PGRES_POLLING_WRITING);
 }
 

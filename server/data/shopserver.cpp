@@ -4,6 +4,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QSysInfo>
 #include <libpq-fe.h>
 
 namespace marvono {
@@ -73,6 +75,40 @@ QString qexclientPath(const QString& relative)
     if (sharedFolder.isEmpty())
         return appPath(QStringLiteral("qexclient/") + relative);
     return QDir(sharedFolder).filePath(relative);
+}
+
+PGconn* connectToShopServer(const QString& connection, bool nonBlocking)
+{
+    const QByteArray conninfo = connection.toUtf8();
+    const QByteArray name = QStringLiteral("Marvono on %1").arg(QSysInfo::machineHostName()).toUtf8();
+    const char* const keywords[] = {"dbname", "fallback_application_name", nullptr};
+    const char* const values[] = {conninfo.constData(), name.constData(), nullptr};
+    return nonBlocking ? PQconnectStartParams(keywords, values, 1) : PQconnectdbParams(keywords, values, 1);
+}
+
+QString passwordFileProblem(const QString& connection)
+{
+    // Where libpq looks: the connection's passfile, $PGPASSFILE, then ~/.pgpass.
+    QString file = qEnvironmentVariable("PGPASSFILE");
+    if (PQconninfoOption* options = PQconninfoParse(connection.toUtf8().constData(), nullptr)) {
+        for (PQconninfoOption* option = options; option->keyword; ++option) {
+            if (option->val && QByteArray(option->keyword) == "passfile")
+                file = QString::fromUtf8(option->val);
+        }
+        PQconninfoFree(options);
+    }
+    if (file.isEmpty())
+        file = QDir::homePath() + QStringLiteral("/.pgpass");
+    const QFileInfo info(file);
+    if (!info.exists())
+        return {};
+    if (!info.isFile())
+        return QStringLiteral("The password file %1 is no plain file, so it was not read.").arg(file);
+    const auto others =
+        QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup | QFile::ReadOther | QFile::WriteOther | QFile::ExeOther;
+    if (info.permissions() & others)
+        return QStringLiteral("The password file %1 was not read because others may read it (chmod 600 %1).").arg(file);
+    return {};
 }
 
 QString describeServer(const QString& connection)

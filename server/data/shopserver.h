@@ -3,6 +3,8 @@
 #include <QString>
 #include <optional>
 
+typedef struct pg_conn PGconn;
+
 namespace marvono {
 
 inline constexpr char kShopServerFile[] = "shopserver.conf";
@@ -23,6 +25,15 @@ std::optional<ShopServerConfig> readShopServerConfig(const QString& appFolder, Q
 // A path in the folder shared with the client program: the `qexclient` folder shopserver.conf
 // names, or the application folder's qexclient. `relative` is a path inside it ("pic/3.jpg").
 QString qexclientPath(const QString& relative);
+
+// Opens a connection to the shop server, telling the server which till it is (the program and
+// this computer's name, unless the connection string sets an application_name of its own).
+// Started without waiting when `nonBlocking`, to be finished with PQconnectPoll.
+PGconn* connectToShopServer(const QString& connection, bool nonBlocking = false);
+
+// Why libpq ignored the password file it would read for `connection`, for messages after a failed
+// connection: it warns only on the terminal. Empty when the file is missing or usable.
+QString passwordFileProblem(const QString& connection);
 
 // The server a connection string names, for messages: host (or socket folder) and database, or
 // the service; never the password or any other setting.

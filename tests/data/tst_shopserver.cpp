@@ -89,13 +89,20 @@ void TestShopServer::unreachableServerIsNamedAndNothingWritten()
     QVERIFY(conf.open(QIODevice::WriteOnly));
     conf.write("connection=host=/nonexistent/till-socket port=5999 dbname=shop password=hunter2\n");
     conf.close();
+    // libpq ignores a password file others may read and says so only on the terminal.
+    QFile pass(folder.filePath("pgpass"));
+    QVERIFY(pass.open(QIODevice::WriteOnly) && pass.setPermissions(pass.permissions() | QFile::ReadOther));
+    qputenv("PGPASSFILE", pass.fileName().toUtf8());
     QString message;
     QVERIFY(!ExecSQL("select * from user_info", message));
+    qunsetenv("PGPASSFILE");
     QVERIFY2(message.startsWith("Error:") && message.contains("/nonexistent/till-socket:5999"), qPrintable(message));
+    QVERIFY2(message.contains(pass.fileName() + " was not read"), qPrintable(message));
     QVERIFY(!message.contains("hunter2"));
     QVERIFY(withServerFailure("Error!System Init Error").contains("/nonexistent/till-socket"));
     // No fall-back to an embedded file, nothing written beside the connection file.
-    QCOMPARE(QDir(folder.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList{"shopserver.conf"});
+    QCOMPARE(QDir(folder.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+             (QStringList{"pgpass", "shopserver.conf"}));
     Database::instance().close();
 }
 

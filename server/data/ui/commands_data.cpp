@@ -9,16 +9,23 @@ namespace {
 
 const QString kBackupFilter = QStringLiteral("Database backup filetype(*.DBK)|*.DBK");
 
+// The tag on the first line, and why on the next: a server's refusal is the operator's only clue.
+QString withReason(const QString& tag, const QString& reason)
+{
+    return reason.isEmpty() ? tag : tag + QStringLiteral("\r\n") + reason;
+}
+
 void backup(FrmMain& window)
 {
     const QString path =
         chooseFile(&window, FileDialogMode::Save, QStringLiteral("CD"), QStringLiteral("Backup"), kBackupFilter);
     if (path.isEmpty())
         return;
-    if (backupDatabase(path))
+    QString error;
+    if (backupDatabase(path, &error))
         warn(&window, QStringLiteral("successful"), QStringLiteral("Backup successfully."));
     else
-        warn(&window, QStringLiteral("error"), QStringLiteral("(main)Backup error"));
+        warn(&window, QStringLiteral("error"), withReason(QStringLiteral("(main)Backup error"), error));
 }
 
 void recovery(FrmMain& window)
@@ -27,7 +34,8 @@ void recovery(FrmMain& window)
         chooseFile(&window, FileDialogMode::Open, QStringLiteral("CD"), QStringLiteral("Recovery"), kBackupFilter);
     if (path.isEmpty())
         return;
-    if (recoverDatabase(path)) {
+    QString error;
+    if (recoverDatabase(path, &error)) {
         // The list and the details on screen came from the replaced database: show the recovered
         // data at once rather than at whatever refresh comes next, and read the buyers afresh.
         window.requestRefresh(false);
@@ -35,7 +43,7 @@ void recovery(FrmMain& window)
         clearProductDetails(window);
         warn(&window, QStringLiteral("OK"), QStringLiteral("Recovery successfully."));
     } else
-        warn(&window, QStringLiteral("error"), QStringLiteral("(main)Recovery error"));
+        warn(&window, QStringLiteral("error"), withReason(QStringLiteral("(main)Recovery error"), error));
 }
 
 } // namespace
