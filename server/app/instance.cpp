@@ -4,6 +4,8 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
+#include <QLocalServer>
+#include <QLocalSocket>
 #include <QStandardPaths>
 #include <QUrl>
 
@@ -19,6 +21,8 @@ QString& registeredUserGuide()
     static QString path;
     return path;
 }
+
+const QByteArray kWakeMessage = QByteArrayLiteral("show\n");
 } // namespace
 
 QString instanceLockPath(const QString& name)
@@ -38,6 +42,51 @@ std::unique_ptr<QLockFile> lockSingleInstance(const QString& name)
     if (!lock->tryLock(0))
         return nullptr;
     return lock;
+}
+
+QString instanceServerPath(const QString& name)
+{
+    // Beside the lock, in the user's own runtime folder, so only this user's starts reach it.
+    QString path = instanceLockPath(name);
+    path.chop(int(qstrlen(".lock")));
+    return path + QStringLiteral(".socket");
+}
+
+QLocalServer* listenForLaterStarts(const QString& name, QObject* parent, std::function<void()> woken)
+{
+    const QString path = instanceServerPath(name);
+    QLocalServer::removeServer(path);
+    auto* server = new QLocalServer(parent);
+    server->setSocketOptions(QLocalServer::UserAccessOption);
+    if (!server->listen(path)) {
+        delete server;
+        return nullptr;
+    }
+    QObject::connect(server, &QLocalServer::newConnection, server, [server, woken]() {
+        while (QLocalSocket* caller = server->nextPendingConnection()) {
+            QObject::connect(caller, &QLocalSocket::disconnected, caller, &QObject::deleteLater);
+            QObject::connect(caller, &QLocalSocket::readyRead, caller, [caller, woken]() {
+                if (!caller->canReadLine())
+                    return;
+                if (caller->readLine() == kWakeMessage)
+                    woken();
+                caller->disconnectFromServer();
+            });
+        }
+    });
+    return server;
+}
+
+bool wakeRunningInstance(const QString& name)
+{
+    QLocalSocket socket;
+    socket.connectToServer(instanceServerPath(name));
+    if (!socket.waitForConnected(1000))
+        return false;
+    socket.write(kWakeMessage);
+    const bool sent = socket.waitForBytesWritten(1000);
+    socket.disconnectFromServer();
+    return sent;
 }
 
 void registerHelpFile(const QString& path)

@@ -1,9 +1,13 @@
 #pragma once
 // Run-wide start-up services: the lock that keeps a second copy of the program from starting,
-// and the help file that Help and F1 open.
+// the call by which a second copy wakes the running one, and the help file that Help and F1 open.
 #include <QLockFile>
 #include <QString>
+#include <functional>
 #include <memory>
+
+class QLocalServer;
+class QObject;
 
 namespace marvono {
 
@@ -13,6 +17,16 @@ std::unique_ptr<QLockFile> lockSingleInstance(const QString& name);
 
 // Where the lock `name` lives.
 QString instanceLockPath(const QString& name);
+
+// The holder of the lock `name` listens here for later starts of the program.
+QString instanceServerPath(const QString& name);
+// Listens, for the life of `parent`, for later starts that found the lock `name` taken; each
+// one calls `woken`. Nothing when the place cannot be listened on. Only the lock's holder may
+// listen: a place left behind by a copy that died is taken over.
+QLocalServer* listenForLaterStarts(const QString& name, QObject* parent, std::function<void()> woken);
+// Tells the copy that holds the lock `name` that the program was started again; false when no
+// copy answers within a second.
+bool wakeRunningInstance(const QString& name);
 
 // The program's help file, remembered for the run.
 void registerHelpFile(const QString& path);

@@ -453,6 +453,11 @@ void TestLogin::startProgramRefusesSecondCopy()
     QVERIFY(!startProgram(lock));
     QVERIFY(QFile::exists(appPath("setup.dat.q7W8e9")));
     QCOMPARE(countLogins(), 1);
+    // It brings the running copy's main window back from minimised, to the front.
+    FrmMain main;
+    main.showMinimized();
+    QVERIFY(!startProgram(lock));
+    QTRY_VERIFY(!main.isMinimized() && main.isActiveWindow());
     // Another process would find the lock taken too.
     QVERIFY(!lockSingleInstance(lock));
     delete first.data();

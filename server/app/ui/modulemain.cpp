@@ -6,21 +6,44 @@
 #include "app/quoteditems.h"
 #include "app/ui/artwork.h"
 #include "app/ui/frmlogin.h"
+#include "app/ui/frmmain.h"
 
+#include <QApplication>
 #include <map>
 
 namespace marvono {
 
+namespace {
+// A later start shows the operator the window to work in: the main window once logged in,
+// otherwise the login window; a minimised one comes back as it was before.
+void bringProgramForward()
+{
+    QWidget* front = FrmMain::instance();
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    for (auto it = windows.cbegin(); !front && it != windows.cend(); ++it)
+        if (qobject_cast<FrmLogin*>(*it) && (*it)->isVisible())
+            front = *it;
+    if (!front)
+        return;
+    front->setWindowState(front->windowState() & ~Qt::WindowMinimized);
+    front->show();
+    front->raise();
+    front->activateWindow();
+}
+} // namespace
+
 FrmLogin* startProgram(const QString& lockName)
 {
-    // Held until the process ends; a second copy finds it taken and leaves quietly.
+    // Held until the process ends; a second copy finds it taken, wakes the running copy and
+    // leaves quietly.
     static std::map<QString, std::unique_ptr<QLockFile>> heldLocks;
-    if (heldLocks.count(lockName))
+    std::unique_ptr<QLockFile> lock = heldLocks.count(lockName) ? nullptr : lockSingleInstance(lockName);
+    if (!lock) {
+        wakeRunningInstance(lockName);
         return nullptr;
-    std::unique_ptr<QLockFile> lock = lockSingleInstance(lockName);
-    if (!lock)
-        return nullptr;
+    }
     heldLocks.emplace(lockName, std::move(lock));
+    listenForLaterStarts(lockName, qApp, bringProgramForward);
 
     // After the lock, so two first starts never lay out the same folder at once. A failed layout
     // shows up at login as the missing or unreadable database it leaves.

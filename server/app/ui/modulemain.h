@@ -9,8 +9,9 @@ class FrmLogin;
 inline constexpr char kInstanceLockName[] = "marvono";
 
 // Starts the program: nothing (and no window, no message) when another copy holds the instance
-// lock `lockName`; otherwise the lock is kept for the rest of the process, the help file is
-// registered and the login window is loaded and shown, not modal.
+// lock `lockName`, which is asked to bring its window to the front; otherwise the lock is kept for
+// the rest of the process, later starts are answered, the help file is registered and the login
+// window is loaded and shown, not modal.
 FrmLogin* startProgram(const QString& lockName = QString::fromLatin1(kInstanceLockName));
 
 } // namespace marvono
