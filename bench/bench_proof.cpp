@@ -112,7 +112,7 @@ void BM_SaleBooked(benchmark::State& state)
     int i = 0;
     for (auto _ : state) {
         const SaleResult result = bookSale(
-            SaleRequest{productName(i++ % kProducts), QStringLiteral("1"), QStringLiteral("A1"), std::nullopt});
+            SaleRequest{productName(i++ % kProducts), QStringLiteral("1"), QStringLiteral("A1")});
         if (result.outcome != SaleOutcome::Sold)
             state.SkipWithError("sale not booked");
     }

@@ -19,6 +19,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QUuid>
 #include <benchmark/benchmark.h>
 #include <chrono>
 #include <cstdio>
@@ -132,8 +133,7 @@ std::unique_ptr<QTemporaryDir> shopFolder(const QString& conninfo)
 // One sale through the program's own code; false with the reason printed when it is not sold.
 bool programSale(const QByteArray& product, int quantity)
 {
-    const SaleResult result =
-        bookSale(SaleRequest{QString::fromUtf8(product), QString::number(quantity), kBuyer, std::nullopt});
+    const SaleResult result = bookSale(SaleRequest{QString::fromUtf8(product), QString::number(quantity), kBuyer});
     if (result.outcome == SaleOutcome::Sold)
         return true;
     std::fprintf(stderr, "sale not booked (%d): %s\n", int(result.outcome), qPrintable(result.error));
@@ -157,6 +157,7 @@ class RawTill {
                           "\"cyear\") VALUES ($1,$2,$3,$4,$5,$6,$7) RETURNING mv_key");
         prepare("addDay", "UPDATE \"pandian\" SET \"cname\"=$1,\"cprice\"=$2,\"cinprice\"=$3,\"cqty\"=$4,\"cday\"=$5,"
                           "\"cmonth\"=$6,\"cyear\"=$7 WHERE mv_key=$8");
+        prepare("identity", "insert into marvono_sale (cId, cTime) values ($1, $2)");
     }
     ~RawTill() { PQfinish(m_conn); }
     RawTill(const RawTill&) = delete;
@@ -257,7 +258,8 @@ class RawTill {
                                      PQgetvalue(ledger, 0, PQfnumber(ledger, "mv_key"))});
         }
         PQclear(ledger);
-        return done(written);
+        return done(written) && done(run("identity", {QUuid::createUuid().toByteArray(QUuid::WithoutBraces),
+                                                      dateTimeText(now).toUtf8()}));
     }
 
     PGconn* m_conn;

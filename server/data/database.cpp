@@ -5,6 +5,7 @@
 #include "data/sqliteengine.h"
 
 #include <QFileInfo>
+#include <utility>
 
 namespace marvono {
 namespace {
@@ -12,6 +13,11 @@ int& faultCountdown()
 {
     static int countdown = 0;
     return countdown;
+}
+CommitLoss& commitLoss()
+{
+    static CommitLoss loss = CommitLoss::None;
+    return loss;
 }
 } // namespace
 
@@ -177,6 +183,16 @@ bool consumeWriteFault()
     if (countdown <= 0)
         return false;
     return --countdown == 0;
+}
+
+void injectCommitLoss(CommitLoss loss)
+{
+    commitLoss() = loss;
+}
+
+CommitLoss takeCommitLoss()
+{
+    return std::exchange(commitLoss(), CommitLoss::None);
 }
 
 } // namespace marvono

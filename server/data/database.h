@@ -115,4 +115,10 @@ class Transaction {
 void injectWriteFault(int nthWrite);
 bool consumeWriteFault();
 
+// Test hook: the shop server's connection breaks at the next commit, before the server receives
+// it or once the server has committed, as a network failure would.
+enum class CommitLoss { None, BeforeCommit, AfterCommit };
+void injectCommitLoss(CommitLoss loss);
+CommitLoss takeCommitLoss();
+
 } // namespace marvono

@@ -1,6 +1,7 @@
 #include "data/pgengine.h"
 
 #include "app/numbers.h"
+#include "data/database.h"
 #include "data/pgschema.h"
 #include "data/rowscan.h"
 
@@ -150,6 +151,11 @@ bool PgEngine::setUpSession(QString* error)
     PQclear(result);
     m_prepared.clear();
     return ok;
+}
+
+void PgEngine::breakConnection()
+{
+    PQclear(PQexec(m_conn, "SELECT pg_terminate_backend(pg_backend_pid())"));
 }
 
 bool PgEngine::isLost() const
@@ -441,8 +447,17 @@ bool PgEngine::begin(QString* error)
 
 bool PgEngine::commit(QString* error)
 {
+    const CommitLoss loss = takeCommitLoss();
+    if (loss == CommitLoss::BeforeCommit)
+        breakConnection();
     auto result = run(QStringLiteral("COMMIT"), {}, error);
     m_inTransaction = false;
+    if (result && loss == CommitLoss::AfterCommit) {
+        breakConnection();
+        result.reset();
+        if (error)
+            *error = lostText();
+    }
     // COMMIT of a transaction that failed part way answers ROLLBACK rather than an error.
     if (result && qstrcmp(PQcmdStatus(result->handle), "COMMIT") == 0)
         return true;

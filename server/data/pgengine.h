@@ -54,6 +54,8 @@ class PgEngine final : public Engine {
     ColumnKind kindOf(void* result, int column);
     void loadColumnKinds();
     QString lostText() const;
+    // The server ends this connection, for the tests of a broken connection.
+    void breakConnection();
 
     ShopServerConfig m_config;
     PGconn* m_conn = nullptr;

@@ -3,8 +3,10 @@
 #include "app/appcontext.h"
 #include "bills/buyerlist.h"
 #include "data/database.h"
+#include "data/engine.h"
 #include "data/recordset.h"
 
+#include <QUuid>
 #include <cmath>
 #include <limits>
 
@@ -12,6 +14,7 @@ namespace marvono {
 namespace {
 
 // Column positions used here.
+constexpr int kProductName = 0;
 constexpr int kProductCost = 1;
 constexpr int kProductPrice = 3;
 constexpr int kProductRemaining = 4;
@@ -35,23 +38,10 @@ bool assignAll(RecordSet& set, std::initializer_list<std::pair<int, QVariant>> f
     return true;
 }
 
-} // namespace
-
-bool isQuantityText(const QString& text)
-{
-    for (const QChar ch : text)
-        if (ch < QLatin1Char('0') || ch > QLatin1Char('9'))
-            return false;
-    return true;
-}
-
-SaleResult bookSale(const SaleRequest& request)
+// Books the sale under its identity `id` in one transaction.
+SaleResult bookSaleOnce(const SaleRequest& request, const QString& id)
 {
     SaleResult result;
-    if (!isQuantityText(request.quantityText)) {
-        result.outcome = SaleOutcome::BadQuantity;
-        return result;
-    }
 
     // Reading inside the write transaction keeps the stock check and the write together.
     Transaction transaction;
@@ -81,6 +71,7 @@ SaleResult bookSale(const SaleRequest& request)
     }
     result.remaining = qint32(remaining);
 
+    result.productName = product->text(kProductName);
     result.storedPrice = product->text(kProductPrice);
     const std::optional<Currency> price = Currency::fromDouble(leadingNumber(result.storedPrice));
     if (!price)
@@ -99,19 +90,18 @@ SaleResult bookSale(const SaleRequest& request)
     auto bill = ExecSQL(QStringLiteral("select * from Bill where 1=0"), message);
     if (!bill)
         return failed(result, message);
-    const double unitPrice = leadingNumber(request.shownPrice.value_or(result.storedPrice));
     bill->addNew();
     if (!assignAll(*bill, {{BillTime, timeOfDayText(result.bookedAt.time())},
                            {BillBuyer, request.buyer},
-                           {BillProduct, request.productName},
+                           {BillProduct, result.productName},
                            {BillQuantity, request.quantityText},
-                           {BillPrice, unitPrice},
-                           {BillSubTotal, quantity * unitPrice}}) ||
+                           {BillPrice, result.price.toDouble()},
+                           {BillSubTotal, result.charge}}) ||
         !bill->update())
         return failed(result, bill->errorText());
 
     auto ledger = ExecSQL(QStringLiteral("select * from PanDian where cday=? and cmonth=? and cyear=? and cname=?"),
-                          message, {today.day(), today.month(), today.year(), request.productName});
+                          message, {today.day(), today.month(), today.year(), result.productName});
     if (!ledger)
         return failed(result, message);
     // The row keeps the day's total, so the monthly report shows everything sold that day.
@@ -120,7 +110,7 @@ SaleResult bookSale(const SaleRequest& request)
         ledger->addNew();
     else
         dayQuantity = leadingNumber(ledger->text(LedgerQuantity)) + quantity;
-    if (!assignAll(*ledger, {{LedgerName, request.productName},
+    if (!assignAll(*ledger, {{LedgerName, result.productName},
                              {LedgerPrice, result.price.toText()},
                              {LedgerCost, cost ? QVariant(*cost) : QVariant()},
                              {LedgerQuantity, dayQuantity},
@@ -130,15 +120,55 @@ SaleResult bookSale(const SaleRequest& request)
         !ledger->update())
         return failed(result, ledger->errorText());
 
+    Engine* engine = Database::instance().engine(&message);
+    if (!engine || !engine->execute(QStringLiteral("insert into marvono_sale (cId, cTime) values (?, ?)"),
+                                    {id, dateTimeText(result.bookedAt)}, &message))
+        return failed(result, message);
     if (!transaction.commit())
         return failed(result, transaction.errorText());
     result.outcome = SaleOutcome::Sold;
     return result;
 }
 
+} // namespace
+
+bool isQuantityText(const QString& text)
+{
+    for (const QChar ch : text)
+        if (ch < QLatin1Char('0') || ch > QLatin1Char('9'))
+            return false;
+    return true;
+}
+
+SaleResult bookSale(const SaleRequest& request)
+{
+    if (!isQuantityText(request.quantityText)) {
+        SaleResult result;
+        result.outcome = SaleOutcome::BadQuantity;
+        return result;
+    }
+    const QString id = QUuid::createUuid().toString(QUuid::WithoutBraces);
+    SaleResult result = bookSaleOnce(request, id);
+    if (result.outcome != SaleOutcome::Failed || !Database::instance().connectionLost())
+        return result;
+    // A COMMIT the server received commits whether or not its answer arrives, so a broken
+    // connection alone does not say the sale is lost: the next statement connects again and
+    // looks for the sale's identity.
+    auto booked = ExecSQL(QStringLiteral("select cId from marvono_sale where cId=?"), {id});
+    if (!booked) {
+        result.outcome = SaleOutcome::Unconfirmed;
+    } else if (booked->isEof()) {
+        result.outcome = SaleOutcome::NotBooked;
+    } else {
+        result.outcome = SaleOutcome::Sold;
+        result.confirmedAfterLoss = true;
+    }
+    return result;
+}
+
 SaleResult bookSale(const QString& productName, const QString& quantityText)
 {
-    return bookSale(SaleRequest{productName, quantityText, firstBuyer(), std::nullopt});
+    return bookSale(SaleRequest{productName, quantityText, firstBuyer()});
 }
 
 QString saleConfirmationText(const QString& quantityText, const QString& storedPrice, double charge,

@@ -5,7 +5,6 @@
 
 #include <QDateTime>
 #include <QString>
-#include <optional>
 
 namespace marvono {
 
@@ -16,9 +15,6 @@ struct SaleRequest {
     QString productName;  // the product captured when the sale began
     QString quantityText; // as typed: digits only, possibly empty
     QString buyer;        // the first buyer of the buyer list, empty when there is none
-    // The price as the seller was shown it; its leading number is the bill line's unit price.
-    // Without it the product row's retail price is used.
-    std::optional<QString> shownPrice;
 };
 
 enum class SaleOutcome {
@@ -27,21 +23,33 @@ enum class SaleOutcome {
     NoProduct,      // no product of that name
     NotEnoughStock, // the remaining quantity would fall below 0
     Failed,         // a database failure or a number out of range; nothing was written
+    // The shop server's connection broke during the sale. Asked again on a new connection, the
+    // server holds nothing of it.
+    NotBooked,
+    // The connection broke during the sale and could not be made again: whether the server
+    // committed the sale is not known.
+    Unconfirmed,
 };
 
 struct SaleResult {
     SaleOutcome outcome = SaleOutcome::Failed;
+    QString productName;  // the product's name as stored, as the bill line and ledger hold it
     QString storedPrice;  // the product's retail price as stored
     Currency price;       // that price read as a number
     double charge = 0;    // price x quantity
     qint32 remaining = 0; // the stock left after the sale
     QDateTime bookedAt;   // the clock when the sale was booked
     QString error;        // the engine's text for Failed
+    // Sold although the connection broke while the sale was committed: the server confirmed it
+    // on a new connection.
+    bool confirmedAfterLoss = false;
 };
 
 // Checks the quantity, then in one transaction lowers the stock, appends the bill line and adds
-// the quantity to the product's ledger row of the day (creating it when absent). Any failure
-// rolls every write back.
+// the quantity to the product's ledger row of the day (creating it when absent), all with the
+// name and prices of the product row as locked in that transaction, and records the sale's
+// identity. Any failure rolls every write back. When the shop server's connection breaks on the
+// way, the identity tells on a new connection whether the server committed the sale.
 SaleResult bookSale(const SaleRequest& request);
 
 // Convenience for callers without a window: the first buyer of the buyer list.

@@ -1,7 +1,10 @@
 // The sell dialog driven as the operator does: select a product in the main list, open, sell.
 #include "app/appcontext.h"
 #include "app/ui/frmmain.h"
+#include "data/database.h"
+#include "data/recordset.h"
 #include "sales/ui/frmscsp.h"
+#include "support/pgserver.h"
 #include "support/shopdata.h"
 #include "support/testsupport.h"
 
@@ -9,6 +12,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QTimer>
 #include <QTreeView>
@@ -67,6 +71,9 @@ class TestFrmScsp : public QObject {
     void productFixedAtLoadAndSingleInstance();
     void cancelWritesNothing();
     void keyboardSellsAndCancels();
+    void productNotLoadedSellsNothing();
+    void lostCommitSaysWhetherBooked_data();
+    void lostCommitSaysWhetherBooked();
 };
 
 void TestFrmScsp::controlsAtLoad()
@@ -219,7 +226,10 @@ void TestFrmScsp::productFixedAtLoadAndSingleInstance()
     // Opening again only brings the same dialog forward, still on Cup.
     QCOMPARE(shop.open(), dialog);
     QCOMPARE(child<QLineEdit>(dialog, "txtName")->text(), QStringLiteral("Cup"));
-    QCOMPARE(sell(dialog, "1").title, QStringLiteral("OK"));
+    // A price changed meanwhile is the one charged and booked.
+    ExecSQL("update product_info set cOutPrice='2.5' where cName='Cup'");
+    QVERIFY(sell(dialog, "1").text.endsWith("Charge: $2.5"));
+    QCOMPARE(test::rowsOf("select cproduct, cprice, csubtotal from Bill"), QStringList{"Cup|2.5|2.5"});
     QCOMPARE(test::remainingOf("Cup"), QStringLiteral("4"));
     QCOMPARE(test::remainingOf("Mug"), QStringLiteral("5"));
 }
@@ -267,6 +277,60 @@ void TestFrmScsp::keyboardSellsAndCancels()
     QCOMPARE(answer.box().title, QStringLiteral("OK"));
     QCOMPARE(test::remainingOf("Cup"), QStringLiteral("3"));
     QTRY_VERIFY(dialog.isNull());
+}
+
+void TestFrmScsp::productNotLoadedSellsNothing()
+{
+    if (!test::serverEngine())
+        QSKIP("the embedded file has no connection to lose");
+    Shop shop;
+    QVERIFY(test::addProduct("Cup", "1", "2", "5"));
+    shop.window.fillProductList();
+    shop.select("Cup");
+    const QStringList before = test::databaseSnapshot();
+    // The server ends the till's data connection; its listener stays.
+    test::pgRows(Database::instance().serverConfig()->connection,
+                 "select pg_terminate_backend(pid) from pg_stat_activity where datname = current_database()"
+                 " and pid <> pg_backend_pid() and query not like 'LISTEN%'");
+    test::BoxAnswerer box;
+    QPointer<FrmSCSP> dialog = shop.open();
+    QVERIFY(!child<QPushButton>(dialog, "cmdOK")->isEnabled());
+    QVERIFY(box.wait());
+    QVERIFY2(box.box().text.contains("could not be loaded"), qPrintable(box.box().text));
+    QTRY_VERIFY(dialog.isNull());
+    QCOMPARE(test::databaseSnapshot(), before);
+}
+
+void TestFrmScsp::lostCommitSaysWhetherBooked_data()
+{
+    QTest::addColumn<CommitLoss>("loss");
+    QTest::addColumn<QString>("says");
+    QTest::addColumn<QString>("remaining");
+    QTest::newRow("before the server committed") << CommitLoss::BeforeCommit << "the sale was not booked"
+                                                 << "5";
+    QTest::newRow("after the server committed") << CommitLoss::AfterCommit << "the sale was booked"
+                                                << "3";
+}
+
+void TestFrmScsp::lostCommitSaysWhetherBooked()
+{
+    if (!test::serverEngine())
+        QSKIP("the embedded file has no connection to lose");
+    QFETCH(CommitLoss, loss);
+    QFETCH(QString, says);
+    QFETCH(QString, remaining);
+    Shop shop;
+    QVERIFY(test::addProduct("Cup", "1", "2", "5"));
+    shop.window.fillProductList();
+    shop.select("Cup");
+    FrmSCSP* dialog = shop.open();
+    injectCommitLoss(loss);
+    const test::SeenBox box = sell(dialog, "2");
+    QVERIFY2(box.text.contains(says), qPrintable(box.text));
+    QCOMPARE(test::remainingOf("Cup"), remaining);
+    const bool booked = loss == CommitLoss::AfterCommit;
+    QCOMPARE(test::rowsOf("select cproduct, csubtotal from Bill"), booked ? QStringList{"Cup|4"} : QStringList());
+    QCOMPARE(shop.window.historyPane()->toPlainText().contains("Product Name: Cup"), booked);
 }
 
 QTEST_MAIN(TestFrmScsp)

@@ -5,7 +5,6 @@
 #include "bills/buyerlist.h"
 #include "controls/ui/dialogs.h"
 #include "controls/ui/xpcontainer.h"
-#include "data/database.h"
 #include "data/recordset.h"
 #include "sales/sale.h"
 
@@ -97,7 +96,21 @@ void FrmSCSP::load()
         m_product->setText(main->selectedProductName());
 
     auto product = ExecSQL(QStringLiteral("select * from product_info where cName=?"), {m_product->text()});
-    if (product && !product->isEof()) {
+    if (!product) {
+        // Empty boxes would offer a sale at a price nobody was shown.
+        m_ok->setEnabled(false);
+        QMetaObject::invokeMethod(
+            this,
+            [this]() {
+                warn(this, QStringLiteral("Error"),
+                     QStringLiteral("(SCSP)The product could not be loaded from the shop database: nothing was sold. "
+                                    "Open the sale again."));
+                close();
+            },
+            Qt::QueuedConnection);
+        return;
+    }
+    if (!product->isEof()) {
         m_name->setText(product->text(0));
         m_price->setText(product->text(3));
     }
@@ -110,10 +123,13 @@ void FrmSCSP::sell()
         warn(this, QStringLiteral("Warning"), QStringLiteral("Please type a number"));
         return;
     }
-    const SaleResult result =
-        bookSale(SaleRequest{m_product->text(), quantity, m_buyers->currentText(), m_price->text()});
+    const SaleResult result = bookSale(SaleRequest{m_product->text(), quantity, m_buyers->currentText()});
+    QString lost;
     switch (result.outcome) {
     case SaleOutcome::Sold:
+        if (result.confirmedAfterLoss)
+            lost = QStringLiteral("The connection to the shop server was lost while the sale was saved; connected "
+                                  "again, the server has it: the sale was booked.\r\n");
         break;
     case SaleOutcome::NoProduct:
         requestListRefresh();
@@ -121,25 +137,31 @@ void FrmSCSP::sell()
     case SaleOutcome::NotEnoughStock:
         warn(this, QStringLiteral("Warning"), QStringLiteral("There is no enough this products!"));
         return;
+    // After a broken connection the operator must know whether the sale is on the bill: selling
+    // again what was booked would charge the buyer twice.
+    case SaleOutcome::NotBooked:
+        warn(this, QStringLiteral("Error"),
+             QStringLiteral("(SCSP)Connection to the shop server lost: the sale was not booked. Connected again, the "
+                            "server has nothing of it; sell it again."));
+        return;
+    case SaleOutcome::Unconfirmed:
+        warn(this, QStringLiteral("Error"),
+             QStringLiteral("(SCSP)Connection to the shop server lost: whether the sale was booked is not known. Once "
+                            "the shop server is back, look for it in the buyer's bill before selling it again."));
+        return;
     case SaleOutcome::BadQuantity:
     case SaleOutcome::Failed:
-        // The server rolled the whole sale back with the connection; the operator must know the
-        // sale is not booked rather than guess from a general error.
-        if (Database::instance().connectionLost())
-            warn(this, QStringLiteral("Error"),
-                 QStringLiteral("(SCSP)Connection to the shop server lost: the sale was not booked"));
-        else
-            warn(this, QStringLiteral("Error"), QStringLiteral("(SCSP)Sell error"));
+        warn(this, QStringLiteral("Error"), QStringLiteral("(SCSP)Sell error"));
         return;
     }
 
     const QString symbol = runValues().currencySymbol;
     showMessage(this, QMessageBox::Warning, QStringLiteral("OK"),
-                saleConfirmationText(quantity, result.storedPrice, result.charge, symbol));
+                lost + saleConfirmationText(quantity, result.storedPrice, result.charge, symbol));
     if (FrmMain* main = FrmMain::instance()) {
         QPlainTextEdit* pane = main->historyPane();
-        pane->setPlainText(pane->toPlainText() + saleReceiptText(m_name->text(), result.price, result.charge, quantity,
-                                                                 symbol, Clock::now()));
+        pane->setPlainText(pane->toPlainText() + saleReceiptText(result.productName, result.price, result.charge,
+                                                                 quantity, symbol, Clock::now()));
     }
     close();
     requestListRefresh();
