@@ -3,9 +3,11 @@
 #include "catalogue/productlistmodel.h"
 #include "data/backup.h"
 #include "data/database.h"
+#include "data/pgengine.h"
 #include "data/recordset.h"
 #include "data/schema.h"
 #include "support/history_dialogs.h"
+#include "support/pgserver.h"
 #include "support/shopdata.h"
 #include "support/testsupport.h"
 
@@ -313,6 +315,14 @@ void TestBackup::olderDatabasesAreUpgraded()
     test::TempAppFolder folder(true, 1);
     const QString backup = folder.file("first.DBK");
     QVERIFY(backupDatabase(backup));
+    if (test::serverEngine()) {
+        // A role that does not own the tables cannot upgrade them, and is told who can.
+        const QString shop = readShopServerConfig(folder.path(), nullptr)->connection;
+        test::pgRows(shop, "create role clerk login; grant select on all tables in schema public to clerk");
+        QString error;
+        QVERIFY(!PgEngine::connect(ShopServerConfig{shop + " user=clerk", {}}, &error));
+        QVERIFY2(error.contains("only its owner can upgrade it"), qPrintable(error));
+    }
     // Longer than a tree index of the first version takes, even compressed.
     QString name;
     for (int i = 0; i < 200; ++i)
