@@ -26,7 +26,7 @@ trap cleanup EXIT
 runuser -u "$OPERATOR" -- env -i HOME="$HOME_DIR" PATH=/usr/bin:/bin LANG=C.UTF-8 \
     xvfb-run -a -s "-screen 0 1280x800x24" "$HERE/installed-login.sh"
 SHOP="$HOME_DIR/.local/share/marvono"
-for file in system32.dll setup.dat qexclient/pic/zw.jpg report/report.rpt; do
+for file in system32.dll setup.dat qexclient/pic/zw.jpg qexclient/tables.dat report/report.rpt; do
     [ -f "$SHOP/$file" ] || fail "the first start did not lay out $file"
 done
 [ "$(stat -c %U "$SHOP/system32.dll")" = "$OPERATOR" ] || fail "the database does not belong to the operator"

@@ -35,6 +35,7 @@ const QStringList& deliveredFiles()
     static const QStringList files = {
         QStringLiteral("system32.dll"),         QStringLiteral("setup.dat"),         QStringLiteral("style.dat"),
         QStringLiteral("qexclient/pic/zw.jpg"), QStringLiteral("report/report.rpt"), QStringLiteral("tutorial.chm"),
+        QStringLiteral("qexclient/tables.dat"),
     };
     return files;
 }
@@ -54,13 +55,17 @@ bool layOutAppFolder(const QString& from, const QString& to)
 {
     const QDir source(from);
     const QDir target(to);
+    // A shop that already has a database may hold bills under the empty buyer name, booked while
+    // it had no buyer list; a list laid in now would hide them from the bill editor.
+    const bool freshShop = !QFileInfo::exists(target.filePath(QStringLiteral("system32.dll")));
     bool ok = true;
     for (const QString& folder : appSubfolders())
         ok = target.mkpath(folder) && ok;
     for (const QString& file : deliveredFiles()) {
         const QString src = source.filePath(file);
         const QString dst = target.filePath(file);
-        if (!QFileInfo::exists(src) || QFileInfo::exists(dst))
+        if (!QFileInfo::exists(src) || QFileInfo::exists(dst) ||
+            (file == QLatin1String("qexclient/tables.dat") && !freshShop))
             continue;
         // QFile::copy writes a temporary file and renames it, so a start that dies half way leaves
         // no partial database behind that a later start would take for the operator's own.

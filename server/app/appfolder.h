@@ -17,7 +17,8 @@ const QStringList& deliveredFiles();
 const QStringList& appSubfolders();
 
 // Copies into `to` each delivered file that `from` holds and `to` lacks, and creates the
-// sub-folders; an existing file is never replaced. False when a folder or copy failed.
+// sub-folders; an existing file is never replaced, and the buyer list only goes into a folder
+// without a database. False when a folder or copy failed.
 bool layOutAppFolder(const QString& from, const QString& to);
 
 // The application folder of this run when no test handed one in: chosen once by

@@ -70,6 +70,7 @@ void TestAppFolder::firstStartLaysOutEverything()
     QVERIFY(layOutAppFolder(installed.path(), target));
     for (const QString& file : deliveredFiles())
         QCOMPARE(test::fileBytes(target + "/" + file), file.toUtf8());
+    QCOMPARE(test::fileBytes(target + "/qexclient/tables.dat"), QByteArray("qexclient/tables.dat"));
     for (const QString& folder : appSubfolders())
         QVERIFY2(QFileInfo(target + "/" + folder).isDir(), qPrintable(folder));
     // The copied database must be the operator's to write, whatever the installed one allows.
@@ -84,6 +85,7 @@ void TestAppFolder::laterStartsNeverOverwrite()
     writeFile(installed.filePath("system32.dll"), "delivered database");
     writeFile(installed.filePath("setup.dat"), "delivered settings");
     writeFile(installed.filePath("qexclient/pic/zw.jpg"), "delivered picture");
+    writeFile(installed.filePath("qexclient/tables.dat"), "\"Counter\"\r\n");
     writeFile(target.filePath("system32.dll"), "the shop's sales");
     writeFile(target.filePath("setup.dat"), "the shop's name");
     writeFile(target.filePath("qexclient/bill/7.txt"), "a bill");
@@ -96,6 +98,7 @@ void TestAppFolder::laterStartsNeverOverwrite()
     // A file the operator lost comes back; one the installation does not deliver is not made up.
     QCOMPARE(test::fileBytes(target.filePath("qexclient/pic/zw.jpg")), QByteArray("delivered picture"));
     QVERIFY(!QFileInfo::exists(target.filePath("report/report.rpt")));
+    QVERIFY(!QFileInfo::exists(target.filePath("qexclient/tables.dat"))); // bills of the empty buyer stay shown
 }
 
 void TestAppFolder::layoutFailureIsReported()

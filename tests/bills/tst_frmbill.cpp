@@ -117,6 +117,7 @@ void TestFrmBill::controlsAndFirstBuyersBill()
     QVERIFY(buyers->isHidden());
     QCOMPARE(buyers->count(), 2);
     QCOMPARE(buyers->currentIndex(), -1);
+    QCOMPARE(editor.dialog->findChild<QLabel*>("lblBuyer")->text(), QStringLiteral("Buyer: A1"));
     QVERIFY(editor.box("Text1")->isHidden());
     QStringList headers;
     for (int c = 0; c < editor.list()->columnCount(); ++c)

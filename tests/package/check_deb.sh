@@ -54,5 +54,6 @@ grep -rlI --exclude='*.png' "$(cd "$(dirname "$0")/../.." && pwd)" "$WORK" && fa
 for program in lib/marvono/marvono bin/marvono-shopdb-init bin/marvono-shopdb-move; do
     [[ $(file -L "$WORK/usr/$program") == *", stripped"* ]] || fail "$program is not stripped"
 done
+[ "$(cat "$WORK/usr/lib/marvono/qexclient/tables.dat")" = $'"Counter"\r' ] || fail "the buyer list is not Counter alone"
 grep -q '^\.TH "MARVONO" "1"' <<<"$(zcat "$WORK/usr/share/man/man1/marvono.1.gz")" || fail "manual page header"
 echo "check_deb: $DEB is sound"

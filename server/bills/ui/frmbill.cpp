@@ -40,6 +40,10 @@ void FrmBill::buildControls()
     m_key->hide();
 
     makeLabel(m_container, QStringLiteral("Label9"), QStringLiteral("Bill:"), XPContainer::twips(240, 450, 1500, 300));
+    // Beside "Bill:", over the list's right half: sales go to the first buyer only, and the
+    // operator must see which one that is.
+    m_buyer = makeLabel(m_container, QStringLiteral("lblBuyer"), QString(), XPContainer::twips(1800, 450, 4440, 300));
+    m_buyer->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     m_list = new QTreeWidget(m_container);
     m_list->setObjectName(QStringLiteral("LV"));
     m_list->setGeometry(XPContainer::twips(240, 750, 6000, 4500));
@@ -107,6 +111,10 @@ void FrmBill::load()
 
     m_buyers->addItems(readBuyerList());
     m_buyers->setCurrentIndex(-1);
+    const QString buyer = currentBuyer().isEmpty() ? QStringLiteral("(no name)") : currentBuyer();
+    m_buyer->setText(
+        m_buyer->fontMetrics().elidedText(QStringLiteral("Buyer: ") + buyer, Qt::ElideRight, m_buyer->width()));
+    m_buyer->setToolTip(buyer);
 
     reload(false);
 }

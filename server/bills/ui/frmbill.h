@@ -55,6 +55,7 @@ class FrmBill : public QDialog {
     QLabel* m_unitSymbol = nullptr;
     QLabel* m_subTotalSymbol = nullptr;
     QLabel* m_total = nullptr;
+    QLabel* m_buyer = nullptr;       // lblBuyer: whose bill this is
     bool m_totalAfterAddNew = false; // the label's "Total : " form
     // The row identities of the lines this editor loaded or added: checkout settles these only.
     QList<qint64> m_shownLines;
