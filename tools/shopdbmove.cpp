@@ -2,6 +2,7 @@
 // row counts and every value before committing.
 #include "data/database.h"
 #include "data/pgschema.h"
+#include "data/shopserver.h"
 #include "shopdbtool.h"
 
 #include <QCoreApplication>
@@ -276,7 +277,8 @@ int main(int argc, char** argv)
         sqlite3_close_v2(db);
         return fail(QStringLiteral("cannot connect: ") + server.error());
     }
-    if (shopDataRowCount(server.handle(), &error) < 0 && !createShopSchema(server.handle(), &error)) {
+    if (shopOwnerRole(server.handle(), QStringLiteral("marvono-shopdb-move"), &error).isEmpty() ||
+        (shopDataRowCount(server.handle(), &error) < 0 && !createShopSchema(server.handle(), &error))) {
         sqlite3_close_v2(db);
         return fail(error);
     }
@@ -294,5 +296,10 @@ int main(int argc, char** argv)
         return fail(error + QStringLiteral(" (nothing was moved)"));
     for (const Table& table : tables)
         std::printf("%s: %zu rows moved and checked\n", qPrintable(table.name), table.rows.size());
+    if (!markMovedToServer(args.at(1), args.at(2), &error))
+        return fail(
+            QStringLiteral("the data was moved, but %1 could not be marked as moved: %2").arg(args.at(1), error));
+    std::printf("%s is marked as moved: a till without the shop server's shopserver.conf will say so.\n",
+                qPrintable(args.at(1)));
     return 0;
 }

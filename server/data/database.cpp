@@ -83,6 +83,13 @@ Engine* Database::engine(QString* error)
         m_serverFolder = appFolder();
         return m_server.get();
     }
+    // A file whose shop moved to a server looks like any other: opening it would sell into the past.
+    m_serverFailure = movedToServerMessage(filePath());
+    if (!m_serverFailure.isEmpty()) {
+        if (error)
+            *error = m_serverFailure;
+        return nullptr;
+    }
     return m_embedded->open(filePath(), error) ? m_embedded.get() : nullptr;
 }
 

@@ -1,7 +1,9 @@
 #include "data/shopserver.h"
 
 #include "app/appcontext.h"
+#include "app/quoteditems.h"
 
+#include <QDate>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -109,6 +111,25 @@ QString passwordFileProblem(const QString& connection)
     if (info.permissions() & others)
         return QStringLiteral("The password file %1 was not read because others may read it (chmod 600 %1).").arg(file);
     return {};
+}
+
+bool markMovedToServer(const QString& databaseFile, const QString& connection, QString* error)
+{
+    const QString text = QStringLiteral("%1 was moved to the shop server (%2) on %3 by marvono-shopdb-move.\n")
+                             .arg(QFileInfo(databaseFile).fileName(), describeServer(connection),
+                                  QDate::currentDate().toString(Qt::ISODate));
+    return writeFileAtomically(databaseFile + QLatin1String(kMovedMarkerSuffix), text.toUtf8(), error);
+}
+
+QString movedToServerMessage(const QString& databaseFile)
+{
+    QFile marker(databaseFile + QLatin1String(kMovedMarkerSuffix));
+    if (!marker.exists())
+        return {};
+    const QString said = marker.open(QIODevice::ReadOnly) ? QString::fromUtf8(marker.readAll()).trimmed()
+                                                          : QStringLiteral("The shop moved to a shop server.");
+    return QStringLiteral("%1 This till no longer uses it: put the shop server's %2 in %3.")
+        .arg(said, QString::fromLatin1(kShopServerFile), QFileInfo(databaseFile).absolutePath());
 }
 
 QString describeServer(const QString& connection)

@@ -35,6 +35,16 @@ PGconn* connectToShopServer(const QString& connection, bool nonBlocking = false)
 // connection: it warns only on the terminal. Empty when the file is missing or usable.
 QString passwordFileProblem(const QString& connection);
 
+// Beside an embedded database moved to a shop server: where the shop went, so that a till whose
+// shopserver.conf is missing or misnamed says so rather than sell into the old file.
+inline constexpr char kMovedMarkerSuffix[] = ".moved";
+
+// Marks `databaseFile` as moved to the server `connection` names.
+bool markMovedToServer(const QString& databaseFile, const QString& connection, QString* error);
+
+// What to tell the operator when `databaseFile` was moved to a shop server; empty when it was not.
+QString movedToServerMessage(const QString& databaseFile);
+
 // The server a connection string names, for messages: host (or socket folder) and database, or
 // the service; never the password or any other setting.
 QString describeServer(const QString& connection);

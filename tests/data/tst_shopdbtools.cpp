@@ -1,5 +1,7 @@
 // The shop-server tools: creating a shop database and moving an embedded file into one.
+#include "catalogue/productfiles.h"
 #include "data/database.h"
+#include "data/pgbackup.h"
 #include "data/recordset.h"
 #include "support/pgserver.h"
 #include "support/shopdata.h"
@@ -121,11 +123,31 @@ void TestShopDbTools::initCreatesOnceAndRefusesAgain()
 {
     const QString db = m_server.createDatabase("init");
     QVERIFY(!db.isEmpty());
-    ToolRun first = runTool("marvono-shopdb-init", {db});
-    QVERIFY2(first.exitCode == 0, qPrintable(first.output));
+    QTemporaryDir shared;
+    QFile buyers(shared.filePath("tables.dat"));
+    QVERIFY(buyers.open(QIODevice::WriteOnly) && buyers.write("\"Table 9\"\r\n") > 0);
+    buyers.close();
+    ToolRun first = runTool("marvono-shopdb-init", {"--client-folder", shared.path(), db});
+    QVERIFY2(first.exitCode == 0 && first.output.contains("Role init_till"), qPrintable(first.output));
     const QStringList created = serverSnapshot(db);
     QVERIFY(created.contains("vetch|vetch"));
     QVERIFY(!created.contains("<failed>"));
+    QVERIFY(!loadPicture(shared.filePath("pic/zw.jpg")).isNull());
+    QVERIFY(QFileInfo(shared.filePath("info")).isDir() && QFileInfo(shared.filePath("bill")).isDir());
+    QCOMPARE(test::fileBytes(shared.filePath("tables.dat")), QByteArray("\"Table 9\"\r\n"));
+
+    // The tills' role sells and backs up, but cannot drop a table or recover.
+    const QString till = db + " user=init_till";
+    QCOMPARE(test::pgRows(till, "insert into product_info (cName) values ('Tea')"), QStringList());
+    QVERIFY(test::pgValue(till, "drop table Bill").startsWith("<failed"));
+    QString error;
+    const QString archive = shared.filePath("shop.DBK");
+    QVERIFY2(backupShopServer(till, archive, &error), qPrintable(error));
+    QVERIFY(!recoverShopServer(till, archive, &error));
+    QVERIFY2(error.contains("needs the shop database's owner role init_owner"), qPrintable(error));
+    QVERIFY2(recoverShopServer(db + " user=init_owner", archive, &error), qPrintable(error));
+    QCOMPARE(test::pgRows(till, "insert into Bill (cTable) values ('A1')"), QStringList());
+    test::pgRows(till, "delete from product_info; delete from Bill");
 
     ToolRun second = runTool("marvono-shopdb-init", {db});
     QCOMPARE(second.exitCode, 1);
@@ -145,6 +167,10 @@ void TestShopDbTools::moveCopiesEveryValueAndRefusesAgain()
     ToolRun move = runTool("marvono-shopdb-move", {folder.file("system32.dll"), db});
     QVERIFY2(move.exitCode == 0, qPrintable(move.output));
     QCOMPARE(serverSnapshot(db), before);
+    // The file stays, but no till opens it again without a word.
+    QString message;
+    QVERIFY(!ExecSQL("select * from product_info", message));
+    QVERIFY2(message.contains("moved to the shop server"), qPrintable(message));
 
     // A second move would double every row: it must refuse and leave the data alone.
     ToolRun again = runTool("marvono-shopdb-move", {folder.file("system32.dll"), db});

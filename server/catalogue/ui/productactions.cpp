@@ -39,8 +39,11 @@ void showProductDetails(FrmMain& main)
     picture->setVisible(true);
     const QString file = pictureFilePath(cells[6]);
     const QImage image = loadPicture(QFileInfo::exists(file) ? file : placeholderPicturePath());
-    // A picture that cannot be read leaves the previous one in place.
-    if (!image.isNull()) {
+    // Without a readable picture (nor placeholder) the box is empty: the previous product's
+    // picture beside this product's name would mislead.
+    if (image.isNull()) {
+        picture->clear();
+    } else {
         const QSize box = picture->contentsRect().size();
         QPixmap pixmap = QPixmap::fromImage(image);
         if (!box.isEmpty())
