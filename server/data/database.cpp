@@ -2,6 +2,7 @@
 
 #include "app/appcontext.h"
 #include "data/pgengine.h"
+#include "data/shopserver.h"
 #include "data/sqliteengine.h"
 
 #include <QFileInfo>
@@ -121,6 +122,17 @@ QString withServerFailure(const QString& message)
 {
     const QString failure = Database::instance().serverFailure();
     return failure.isEmpty() ? message : message + QStringLiteral("\r\n") + failure;
+}
+
+QString databaseInUse()
+{
+    QString error;
+    const std::optional<ShopServerConfig> config = readShopServerConfig(appFolder(), &error);
+    if (config)
+        return QStringLiteral("Shop server: %1").arg(describeServer(config->connection));
+    if (!error.isEmpty())
+        return QStringLiteral("Shop server: %1").arg(error);
+    return QStringLiteral("Database on this computer: %1").arg(Database::instance().filePath());
 }
 
 Transaction::Transaction()

@@ -77,6 +77,10 @@ class Database {
 // when that is what failed; the message alone otherwise.
 QString withServerFailure(const QString& message);
 
+// Where the shop's data lives for this till, for the operator: the shop server's host and
+// database, or this computer.
+QString databaseInUse();
+
 // Opens a database file with the program's password and checks that it can be read.
 // Used for the live file and for checking a file before recovery.
 sqlite3* openEncrypted(const QString& path, bool readOnly, QString* error);

@@ -234,6 +234,11 @@ void TestFrmMain::loadFillsSortsAndPlaces()
     QVERIFY(!window.productModel()->isLowStock(2));
     QCOMPARE(window.buyerCombo()->count(), 2);
     QCOMPARE(window.buyerCombo()->itemText(0), QStringLiteral("A1"));
+    const auto* where = window.findChild<QLabel*>("lblWhere");
+    QVERIFY(where);
+    QVERIFY2(test::serverEngine() ? where->text().startsWith("Shop server: ") && where->text().contains("database ")
+                                  : where->text() == "Database on this computer: " + folder.file("system32.dll"),
+             qPrintable(where->text()));
     const int screenWidth = window.screen()->geometry().width();
     QCOMPARE(window.pos(), FrmMain::placementFor(screenWidth) + window.screen()->geometry().topLeft());
 

@@ -29,6 +29,7 @@
 #include <QProcess>
 #include <QScreen>
 #include <QShortcut>
+#include <QStatusBar>
 #include <QTimer>
 #include <QTreeView>
 
@@ -352,6 +353,7 @@ bool FrmMain::load(QLabel* splashInfo)
     say("Loading Data...");
 
     bool ok = loadSetup();
+    showWhereItWorks();
     if (ok) {
         const auto filled = d->model->fill();
         ok = filled.complete;
@@ -368,6 +370,18 @@ bool FrmMain::load(QLabel* splashInfo)
     // The splash goes in either case: after a failed load the window is still shown for use.
     closeSplash();
     return ok;
+}
+
+void FrmMain::showWhereItWorks()
+{
+    // Both places look alike on screen: only this line tells a till selling into an old file.
+    auto* where = findChild<QLabel*>(QStringLiteral("lblWhere"));
+    if (!where) {
+        where = new QLabel(this);
+        where->setObjectName(QStringLiteral("lblWhere"));
+        statusBar()->addPermanentWidget(where);
+    }
+    where->setText(databaseInUse());
 }
 
 QTreeView* FrmMain::productList() const

@@ -66,6 +66,7 @@ class FrmMain : public QMainWindow {
 
   private:
     void buildFrames();
+    void showWhereItWorks();
     void buildMenus();
     void applyTheme();
     void refreshFromTimer();
