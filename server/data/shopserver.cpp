@@ -17,13 +17,20 @@ std::optional<ShopServerConfig> readShopServerConfig(const QString& appFolder, Q
     if (error)
         error->clear();
     QFile file(QDir(appFolder).filePath(QString::fromLatin1(kShopServerFile)));
-    if (!file.exists())
-        return std::nullopt;
     auto fail = [&](const QString& text) -> std::optional<ShopServerConfig> {
         if (error)
             *error = QStringLiteral("%1: %2").arg(QString::fromLatin1(kShopServerFile), text);
         return std::nullopt;
     };
+    if (!file.exists()) {
+        // A till whose connection file is misnamed would sell into the file on this computer.
+        const QStringList nearly = QDir(appFolder).entryList({QString::fromLatin1(kShopServerFile)},
+                                                             QDir::Files | QDir::Hidden | QDir::System);
+        if (!nearly.isEmpty())
+            return fail(QStringLiteral("found %1 instead; the file must be named %2 exactly")
+                            .arg(nearly.join(QStringLiteral(", ")), QString::fromLatin1(kShopServerFile)));
+        return std::nullopt;
+    }
     if (!file.open(QIODevice::ReadOnly))
         return fail(file.errorString());
     ShopServerConfig config;

@@ -31,6 +31,13 @@ class TestShopServer : public QObject {
         QString error = QStringLiteral("stale");
         QVERIFY(!readShopServerConfig(m_dir.path(), &error));
         QVERIFY(error.isEmpty());
+        // A file named almost right is a mistake, never a reason to use the file on this computer.
+        QFile misnamed(m_dir.filePath(QStringLiteral("ShopServer.conf")));
+        QVERIFY(misnamed.open(QIODevice::WriteOnly));
+        misnamed.close();
+        QVERIFY(!readShopServerConfig(m_dir.path(), &error));
+        QVERIFY2(error.contains(QStringLiteral("ShopServer.conf")), qPrintable(error));
+        QVERIFY(misnamed.remove());
     }
 
     void readsSettings()
