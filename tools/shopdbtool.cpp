@@ -1,20 +1,11 @@
 #include "shopdbtool.h"
 
+#include "data/pgschema.h"
+#include "data/shopserver.h"
+
 #include <cstdio>
 
 namespace marvono::tools {
-
-namespace {
-
-QString errorOf(PGconn* conn, PGresult* result)
-{
-    const char* text = result ? PQresultErrorMessage(result) : nullptr;
-    if (!text || !*text)
-        text = PQerrorMessage(conn);
-    return QString::fromUtf8(text).trimmed();
-}
-
-} // namespace
 
 std::optional<int> commandLineExit(const QStringList& arguments, int operands, const char* usage, const char* summary)
 {
@@ -37,9 +28,9 @@ std::optional<int> commandLineExit(const QStringList& arguments, int operands, c
 
 ServerConnection::ServerConnection(const QString& conninfo)
 {
-    m_conn = PQconnectdb(conninfo.toUtf8().constData());
+    m_conn = connectToShopServer(conninfo);
     if (PQstatus(m_conn) != CONNECTION_OK) {
-        m_error = errorOf(m_conn, nullptr);
+        m_error = (serverErrorText(m_conn, nullptr) + QLatin1Char(' ') + passwordFileProblem(conninfo)).trimmed();
         return;
     }
     m_open = exec("SET client_encoding = 'UTF8'") && exec("SET DateStyle = 'ISO, YMD'");
@@ -56,7 +47,7 @@ bool ServerConnection::exec(const QByteArray& sql)
     const ExecStatusType status = PQresultStatus(result);
     const bool ok = status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK;
     if (!ok)
-        m_error = errorOf(m_conn, result);
+        m_error = serverErrorText(m_conn, result);
     PQclear(result);
     return ok;
 }
@@ -66,7 +57,7 @@ PGresult* ServerConnection::query(const QByteArray& sql)
     PGresult* result = PQexec(m_conn, sql.constData());
     if (PQresultStatus(result) == PGRES_TUPLES_OK)
         return result;
-    m_error = errorOf(m_conn, result);
+    m_error = serverErrorText(m_conn, result);
     PQclear(result);
     return nullptr;
 }
