@@ -137,7 +137,8 @@ WHERE c.relnamespace = current_schema()::regnamespace AND c.relkind = 'r'
 )sql";
 
 // Everything of the old shop database goes, whatever an earlier restore brought along: the
-// schema's tables, views, sequences, routines and types, and other schemas of the owner.
+// schema's tables, views, sequences, routines and types, and other schemas of the owner. What an
+// extension installed is the extension's, and stays.
 const char* const kDropEverything = R"sql(
 DO $drop$
 DECLARE
@@ -152,17 +153,20 @@ BEGIN
         WHEN 'f' THEN 'FOREIGN TABLE' WHEN 'S' THEN 'SEQUENCE' ELSE 'TABLE' END AS kind, c.relname AS name
         FROM pg_class c WHERE c.relnamespace = current_schema()::regnamespace
         AND c.relkind IN ('r', 'p', 'v', 'm', 'f', 'S') AND NOT EXISTS (SELECT FROM pg_depend d
-            WHERE d.classid = 'pg_class'::regclass AND d.objid = c.oid AND d.deptype IN ('a', 'i')) LOOP
+            WHERE d.classid = 'pg_class'::regclass AND d.objid = c.oid AND d.deptype IN ('a', 'i', 'e')) LOOP
         EXECUTE format('DROP %s IF EXISTS %I.%I CASCADE', item.kind, current_schema(), item.name);
     END LOOP;
     FOR item IN SELECT CASE p.prokind WHEN 'a' THEN 'AGGREGATE' ELSE 'ROUTINE' END AS kind,
         format('%I.%I(%s)', current_schema(), p.proname, pg_get_function_identity_arguments(p.oid)) AS name
-        FROM pg_proc p WHERE p.pronamespace = current_schema()::regnamespace AND p.prokind <> 'w' LOOP
+        FROM pg_proc p WHERE p.pronamespace = current_schema()::regnamespace AND p.prokind <> 'w'
+        AND NOT EXISTS (SELECT FROM pg_depend d WHERE d.classid = 'pg_proc'::regclass AND d.objid = p.oid
+            AND d.deptype = 'e') LOOP
         EXECUTE format('DROP %s IF EXISTS %s CASCADE', item.kind, item.name);
     END LOOP;
     FOR item IN SELECT t.typname FROM pg_type t WHERE t.typnamespace = current_schema()::regnamespace
         AND (t.typtype IN ('d', 'e', 'r') OR (t.typtype = 'c' AND
-             (SELECT c.relkind FROM pg_class c WHERE c.oid = t.typrelid) = 'c')) LOOP
+             (SELECT c.relkind FROM pg_class c WHERE c.oid = t.typrelid) = 'c')) AND NOT EXISTS (SELECT
+            FROM pg_depend d WHERE d.classid = 'pg_type'::regclass AND d.objid = t.oid AND d.deptype = 'e') LOOP
         EXECUTE format('DROP TYPE IF EXISTS %I.%I CASCADE', current_schema(), item.typname);
     END LOOP;
 END
