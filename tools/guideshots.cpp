@@ -2,6 +2,7 @@
 // window and the dialogs it opens. Run under a real X server (tools/guideshots.sh uses Xvfb).
 //   usage: marvono-guideshots APPFOLDER OUTDIR
 #include "app/appcontext.h"
+#include "app/instance.h"
 #include "app/ui/artwork.h"
 #include "app/ui/frmlogin.h"
 #include "app/ui/frmmain.h"
@@ -102,6 +103,7 @@ int main(int argc, char** argv)
     runValues().currentPassword = QStringLiteral("vetch");
     bookSampleSales();
     installProgramIcon();
+    registerUserGuide(installedGuidePath());
 
     FrmMain* main = nullptr;
     QPointer<QWidget> statistics;
@@ -140,6 +142,7 @@ int main(int argc, char** argv)
              main->runCommand(Command::OpenPreferences);
          }},
         {QStringLiteral("about.png"), [&] { trigger(main, "menuAbout"); }},
+        {QStringLiteral("help.png"), [&] { trigger(main, "menuHelpTopics"); }},
     };
 
     int status = 0;

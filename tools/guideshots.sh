@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 scripts/deps.sh test
 BUILD=${BUILD_DIR:-build}
 cmake -S . -B "$BUILD" -G Ninja >/dev/null
-cmake --build "$BUILD" -j"$(nproc)" --target delivery marvono-makesample marvono-guideshots
+cmake --build "$BUILD" -j"$(nproc)" --target delivery docs marvono-makesample marvono-guideshots
 SHOP=$(mktemp -d)
 trap 'rm -rf "$SHOP"' EXIT
 cmake -DDELIVERY_DIR="$BUILD/delivery" -DAPPDIR="$SHOP" -DWITH_DATABASE=ON -P cmake/LayoutAppDir.cmake

@@ -1,13 +1,11 @@
 #include "app/instance.h"
 
 #include <QCoreApplication>
-#include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QStandardPaths>
-#include <QUrl>
 
 namespace marvono {
 namespace {
@@ -129,14 +127,6 @@ QString helpTarget()
     if (!guide.isEmpty() && QFileInfo::exists(guide))
         return guide;
     return QString();
-}
-
-void openHelpFile()
-{
-    const QString path = helpTarget();
-    if (path.isEmpty())
-        return;
-    QDesktopServices::openUrl(QUrl::fromLocalFile(path));
 }
 
 } // namespace marvono

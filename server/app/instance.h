@@ -1,6 +1,6 @@
 #pragma once
 // Run-wide start-up services: the lock that keeps a second copy of the program from starting,
-// the call by which a second copy wakes the running one, and the help file that Help and F1 open.
+// the call by which a second copy wakes the running one, and the help that Help and F1 open.
 #include <QLockFile>
 #include <QString>
 #include <functional>
@@ -41,7 +41,5 @@ QString userGuide();
 // What Help and F1 open: the help file when it exists, otherwise the user guide when it exists,
 // otherwise nothing (empty).
 QString helpTarget();
-// Hands helpTarget() to the desktop's viewer or browser; a missing file or viewer is ignored.
-void openHelpFile();
 
 } // namespace marvono

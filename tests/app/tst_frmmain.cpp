@@ -15,6 +15,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QTextBrowser>
 #include <QTimer>
 #include <QTreeView>
 #include <QtTest>
@@ -51,6 +52,15 @@ QStringList names(const FrmMain& window)
 XPContainer* frame(FrmMain& window, const char* name)
 {
     return window.findChild<XPContainer*>(QString::fromLatin1(name));
+}
+
+// The guide on show in the help window, or nothing.
+QTextBrowser* shownGuide()
+{
+    for (QWidget* window : QApplication::topLevelWidgets())
+        if (window->objectName() == QStringLiteral("frmHelp") && window->isVisible())
+            return window->findChild<QTextBrowser*>(QStringLiteral("txtGuide"));
+    return nullptr;
 }
 
 QStringList menuTexts(const QMenu* menu)
@@ -524,15 +534,25 @@ void TestFrmMain::helpAndAboutAddresses()
     QTest::keyClick(&window, Qt::Key_F1);
     QVERIFY(m_opened.isEmpty()); // no help file: nothing happens
 
+    // Without it the guide opens, pictures and all, in the program's own window: no browser needed.
+    QVERIFY(QDir().mkpath(folder.file("guide/images")));
+    QVERIFY(QImage(4, 4, QImage::Format_RGB32).save(folder.file("guide/images/shelf.png")));
+    writeFile(folder.file("guide/index.html"), "<h1>Selling a product</h1><img src=\"images/shelf.png\">");
+    registerUserGuide(folder.file("guide/index.html"));
+    QTest::keyClick(&window, Qt::Key_F1);
+    QTextBrowser* guide = shownGuide();
+    QVERIFY(guide && guide->toPlainText().contains("Selling a product"));
+    QVERIFY(!guide->loadResource(QTextDocument::ImageResource, QUrl("images/shelf.png")).isNull());
+    QVERIFY(m_opened.isEmpty());
+    guide->window()->close();
+
     writeFile(folder.file("tutorial.chm"), "help");
     help->trigger();
     QTest::keyClick(&window, Qt::Key_F1);
     const QUrl expected = QUrl::fromLocalFile(folder.file("tutorial.chm"));
     QCOMPARE(m_opened, QList<QUrl>({expected, expected}));
 
-    // No home page is configured in this build: the address lines lead to the user guide.
-    m_opened.clear();
-    writeFile(folder.file("README.md"), "guide");
+    // No home page is configured in this build: the address lines lead to the guide's window.
     window.findChild<QAction*>(QStringLiteral("menuAbout"))->trigger();
     QWidget* about = nullptr;
     QTRY_VERIFY((about = window.findChild<QWidget*>(QStringLiteral("frmAbout"))));
@@ -540,9 +560,11 @@ void TestFrmMain::helpAndAboutAddresses()
         auto* label = about->findChild<QLabel*>(QString::fromLatin1(line));
         QVERIFY2(!label->text().contains("example"), qPrintable(label->text()));
         QTest::mouseClick(label, Qt::LeftButton);
+        QVERIFY((guide = shownGuide()));
+        QCOMPARE(guide->source(), QUrl::fromLocalFile(folder.file("guide/index.html")));
+        guide->window()->close();
     }
-    const QUrl guide = QUrl::fromLocalFile(folder.file("README.md"));
-    QCOMPARE(m_opened, QList<QUrl>({guide, guide, guide}));
+    QCOMPARE(m_opened.size(), 2);
 }
 
 void TestFrmMain::quitCancelKeepsWindow()

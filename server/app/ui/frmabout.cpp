@@ -2,6 +2,7 @@
 
 #include "app/appcontext.h"
 #include "app/instance.h"
+#include "app/ui/frmhelp.h"
 #include "controls/ui/dialogs.h"
 #include "controls/ui/xpcontainer.h"
 
@@ -83,10 +84,13 @@ QUrl FrmAbout::address()
 
 bool FrmAbout::eventFilter(QObject* watched, QEvent* event)
 {
-    // Every address line leads to the same place.
+    // Every address line leads to the same place: a home page to the desktop's browser, the
+    // guide to the program's own help window, which needs none.
     if (event->type() == QEvent::MouseButtonRelease && qobject_cast<QLabel*>(watched)) {
         const QUrl target = address();
-        if (!target.isEmpty())
+        if (target.isLocalFile())
+            showHelpPage(target);
+        else if (!target.isEmpty())
             QDesktopServices::openUrl(target);
     }
     return QDialog::eventFilter(watched, event);

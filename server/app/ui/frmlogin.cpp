@@ -4,6 +4,7 @@
 #include "app/instance.h"
 #include "app/login.h"
 #include "app/settings.h"
+#include "app/ui/frmhelp.h"
 #include "app/ui/frmmain.h"
 #include "app/ui/frmsplash.h"
 #include "controls/ui/dialogs.h"
@@ -99,7 +100,7 @@ FrmLogin::FrmLogin(QWidget* parent) : QWidget(parent)
 
     // The main window's F1 does not exist yet: help is reachable before the first login too.
     auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
-    connect(help, &QShortcut::activated, this, []() { openHelpFile(); });
+    connect(help, &QShortcut::activated, this, &openHelp);
 }
 
 FrmLogin::~FrmLogin() = default;

@@ -5,6 +5,7 @@
 #include "app/settings.h"
 #include "app/ui/artwork.h"
 #include "app/ui/frmabout.h"
+#include "app/ui/frmhelp.h"
 #include "bills/buyerlist.h"
 #include "catalogue/productlistmodel.h"
 #include "catalogue/ui/productfinder.h"
@@ -597,7 +598,7 @@ void FrmMain::startUpdater()
 
 void FrmMain::openHelp()
 {
-    openHelpFile();
+    marvono::openHelp();
 }
 
 void FrmMain::showAbout()
