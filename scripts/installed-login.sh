@@ -10,7 +10,18 @@ timeout 30 sh -c 'until xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window i
 marvono &
 PROGRAM=$!
 trap 'kill $PROGRAM $WM 2>/dev/null || true' EXIT
-LOGIN=$(timeout 60 xdotool search --sync --onlyvisible --name '^QEX - Login$' | head -n 1)
+# The first visible window whose name matches $1, waited for up to a minute. A search that meets
+# a window going away (the splash closing) fails, so it is simply asked again.
+wait_window() {
+    tries=0
+    while [ "$tries" -lt 300 ]; do
+        id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1) || true
+        [ -n "$id" ] && echo "$id" && return 0
+        tries=$((tries + 1))
+        sleep 0.2
+    done
+}
+LOGIN=$(wait_window '^QEX - Login$')
 [ -n "$LOGIN" ] || { echo "installed-login: no login window" >&2; exit 1; }
 # Under Xvfb nothing else clicks or focuses: give the window the keyboard directly.
 xdotool windowfocus --sync "$LOGIN"
@@ -18,7 +29,7 @@ xdotool type --delay 50 vetch
 xdotool key Tab
 xdotool type --delay 50 vetch
 xdotool key Return
-MAIN=$(timeout 60 xdotool search --sync --onlyvisible --name '^Marvono V1\.0\.1$' | head -n 1)
+MAIN=$(wait_window '^Marvono V1\.0\.1$')
 if [ -z "$MAIN" ]; then
     echo "installed-login: the main window did not appear after logging in" >&2
     exit 1
