@@ -38,8 +38,9 @@ bool assignAll(RecordSet& set, std::initializer_list<std::pair<int, QVariant>> f
     return true;
 }
 
-// Books the sale under its identity `id` in one transaction.
-SaleResult bookSaleOnce(const SaleRequest& request, const QString& id)
+// Books the sale under its identity `id` in one transaction; `committing` tells whether a
+// failure came from the commit itself.
+SaleResult bookSaleOnce(const SaleRequest& request, const QString& id, bool* committing)
 {
     SaleResult result;
 
@@ -124,6 +125,7 @@ SaleResult bookSaleOnce(const SaleRequest& request, const QString& id)
     if (!engine || !engine->execute(QStringLiteral("insert into marvono_sale (cId, cTime) values (?, ?)"),
                                     {id, dateTimeText(result.bookedAt)}, &message))
         return failed(result, message);
+    *committing = true;
     if (!transaction.commit())
         return failed(result, transaction.errorText());
     result.outcome = SaleOutcome::Sold;
@@ -148,12 +150,17 @@ SaleResult bookSale(const SaleRequest& request)
         return result;
     }
     const QString id = QUuid::createUuid().toString(QUuid::WithoutBraces);
-    SaleResult result = bookSaleOnce(request, id);
+    bool committing = false;
+    SaleResult result = bookSaleOnce(request, id, &committing);
     if (result.outcome != SaleOutcome::Failed || !Database::instance().connectionLost())
         return result;
-    // A COMMIT the server received commits whether or not its answer arrives, so a broken
-    // connection alone does not say the sale is lost: the next statement connects again and
-    // looks for the sale's identity.
+    // The server ends the transaction of a connection that breaks before its COMMIT. A COMMIT it
+    // received commits whether or not its answer arrives, so then the next statement connects
+    // again and looks for the sale's identity.
+    if (!committing) {
+        result.outcome = SaleOutcome::NotBooked;
+        return result;
+    }
     auto booked = ExecSQL(QStringLiteral("select cId from marvono_sale where cId=?"), {id});
     if (!booked) {
         result.outcome = SaleOutcome::Unconfirmed;

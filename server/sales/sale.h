@@ -23,8 +23,8 @@ enum class SaleOutcome {
     NoProduct,      // no product of that name
     NotEnoughStock, // the remaining quantity would fall below 0
     Failed,         // a database failure or a number out of range; nothing was written
-    // The shop server's connection broke during the sale. Asked again on a new connection, the
-    // server holds nothing of it.
+    // The shop server's connection broke during the sale, before the server received its commit
+    // or, asked again on a new connection, the server holds nothing of it.
     NotBooked,
     // The connection broke during the sale and could not be made again: whether the server
     // committed the sale is not known.

@@ -141,8 +141,8 @@ void FrmSCSP::sell()
     // again what was booked would charge the buyer twice.
     case SaleOutcome::NotBooked:
         warn(this, QStringLiteral("Error"),
-             QStringLiteral("(SCSP)Connection to the shop server lost: the sale was not booked. Connected again, the "
-                            "server has nothing of it; sell it again."));
+             QStringLiteral("(SCSP)Connection to the shop server lost: the sale was not booked; sell it again once "
+                            "the shop server is back."));
         return;
     case SaleOutcome::Unconfirmed:
         warn(this, QStringLiteral("Error"),
