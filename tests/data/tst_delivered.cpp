@@ -2,6 +2,7 @@
 #include "app/appcontext.h"
 #include "data/database.h"
 #include "data/recordset.h"
+#include "data/schema.h"
 #include "support/testsupport.h"
 
 #include <QProcess>
@@ -54,6 +55,7 @@ void TestDelivered::deliveredDatabaseLayout()
         sqlite3_finalize(statement);
         QCOMPARE(found, columns);
     }
+    QCOMPARE(embeddedSchemaVersion(raw), kSchemaVersion);
     sqlite3_close(raw);
     QCOMPARE(test::rowsOf("select * from user_info"), QStringList{"vetch|vetch"});
     QCOMPARE(test::rowsOf("select count(*) from product_info"), QStringList{"0"});

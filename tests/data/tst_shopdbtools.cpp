@@ -139,6 +139,8 @@ void TestShopDbTools::initCreatesOnceAndRefusesAgain()
     // The tills' role sells and backs up, but cannot drop a table or recover.
     const QString till = db + " user=init_till";
     QCOMPARE(test::pgRows(till, "insert into product_info (cName) values ('Tea')"), QStringList());
+    QCOMPARE(test::pgValue(till, "select version from marvono_schema"), QString::number(kSchemaVersion));
+    QCOMPARE(test::pgRows(till, "insert into marvono_sale (cId) values ('a sale')"), QStringList());
     QVERIFY(test::pgValue(till, "drop table Bill").startsWith("<failed"));
     QString error;
     const QString archive = shared.filePath("shop.DBK");
