@@ -15,6 +15,7 @@
 #include <QDate>
 #include <QDir>
 #include <QTemporaryDir>
+#include <QUuid>
 #include <benchmark/benchmark.h>
 #include <sqlcipher/sqlite3.h>
 
@@ -111,19 +112,20 @@ void BM_SaleBooked(benchmark::State& state)
     shop();
     int i = 0;
     for (auto _ : state) {
-        const SaleResult result = bookSale(
-            SaleRequest{productName(i++ % kProducts), QStringLiteral("1"), QStringLiteral("A1")});
+        const SaleResult result =
+            bookSale(SaleRequest{productName(i++ % kProducts), QStringLiteral("1"), QStringLiteral("A1")});
         if (result.outcome != SaleOutcome::Sold)
             state.SkipWithError("sale not booked");
     }
 }
 
-// The same three rows written by hand: look the product up, lower its stock, append the bill
-// line, add to (or create) the day's ledger row, in one committed transaction.
+// The same rows written by hand: look the product up, lower its stock, append the bill line, add
+// to (or create) the day's ledger row and record the sale's identity, in one committed transaction.
 void BM_SaleBooked_Raw(benchmark::State& state)
 {
     sqlite3* db = shop().raw;
-    sqlite3_stmt *find = nullptr, *stock = nullptr, *bill = nullptr, *day = nullptr, *add = nullptr, *fresh = nullptr;
+    sqlite3_stmt *find = nullptr, *stock = nullptr, *bill = nullptr, *day = nullptr, *add = nullptr, *fresh = nullptr,
+                 *identity = nullptr;
     sqlite3_prepare_v2(db, "SELECT rowid,cLeastQty,cOutPrice,cInPrice FROM product_info WHERE cName=?", -1, &find,
                        nullptr);
     sqlite3_prepare_v2(db, "UPDATE product_info SET cLeastQty=? WHERE rowid=?", -1, &stock, nullptr);
@@ -134,6 +136,7 @@ void BM_SaleBooked_Raw(benchmark::State& state)
     sqlite3_prepare_v2(db, "UPDATE PanDian SET cqty=?,cprice=?,cinprice=? WHERE rowid=?", -1, &add, nullptr);
     sqlite3_prepare_v2(db, "INSERT INTO PanDian (cname,cprice,cinprice,cqty,cday,cmonth,cyear) VALUES (?,?,?,?,?,?,?)",
                        -1, &fresh, nullptr);
+    sqlite3_prepare_v2(db, "INSERT INTO marvono_sale (cId,cTime) VALUES (?,?)", -1, &identity, nullptr);
     const QDate today = QDate::currentDate();
     int i = 0;
     for (auto _ : state) {
@@ -183,9 +186,14 @@ void BM_SaleBooked_Raw(benchmark::State& state)
             sqlite3_step(fresh);
             sqlite3_reset(fresh);
         }
+        const QByteArray id = QUuid::createUuid().toByteArray(QUuid::WithoutBraces);
+        sqlite3_bind_text(identity, 1, id.constData(), int(id.size()), SQLITE_STATIC);
+        sqlite3_bind_text(identity, 2, "2026-12-07 14:05:09", -1, SQLITE_STATIC);
+        sqlite3_step(identity);
+        sqlite3_reset(identity);
         exec(db, "COMMIT");
     }
-    for (sqlite3_stmt* s : {find, stock, bill, day, add, fresh})
+    for (sqlite3_stmt* s : {find, stock, bill, day, add, fresh, identity})
         sqlite3_finalize(s);
 }
 
