@@ -1,6 +1,7 @@
 #include "bills/bill.h"
 
 #include "app/appcontext.h"
+#include "bills/receipt.h"
 #include "data/database.h"
 #include "data/recordset.h"
 #include "data/shopserver.h"
@@ -113,24 +114,54 @@ QString clientBillPath(int number)
     return qexclientPath(QStringLiteral("bill/%1.bil").arg(number));
 }
 
-Settlement settleBill(const QString& buyer, int clientBillNumber, const QList<qint64>* shownLines)
+Settlement settleBill(const QString& buyer, int clientBillNumber, const QList<qint64>* shownLines,
+                      const Payment& payment)
 {
     const QSet<qint64> shown = shownLines ? QSet<qint64>(shownLines->begin(), shownLines->end()) : QSet<qint64>();
+    const auto failed = [&payment](Settlement settlement, const QString& error) {
+        if (payment.error)
+            *payment.error = error;
+        return settlement;
+    };
     {
         Transaction transaction;
         if (!transaction.isActive())
-            return Settlement::RowsFailed;
-        auto set = ExecSQL(QStringLiteral("select * from Bill where ctable=?"), {buyer});
+            return failed(Settlement::RowsFailed, transaction.errorText());
+        QString message;
+        auto set = ExecSQL(QStringLiteral("select * from Bill where ctable=? order by rowid"), message, {buyer});
         if (!set)
-            return Settlement::RowsFailed;
+            return failed(Settlement::RowsFailed, message);
+        Receipt receipt;
+        QStringList subTotals;
         for (; !set->isEof(); set->moveNext()) {
             if (shownLines && !shown.contains(set->rowKey()))
                 continue;
+            receipt.lines.append(BillLine{set->text(BillTime), set->text(BillProduct), set->text(BillQuantity),
+                                          set->text(BillPrice), set->text(BillSubTotal)});
+            subTotals.append(set->text(BillSubTotal));
             if (!set->deleteCurrent())
-                return Settlement::RowsFailed;
+                return failed(Settlement::RowsFailed, set->errorText());
+        }
+        if (!receipt.lines.isEmpty()) {
+            const std::optional<Currency> total = billTotal(subTotals);
+            if (!total)
+                return failed(Settlement::RowsFailed, QStringLiteral("The bill's total is out of range."));
+            receipt.total = *total;
+            receipt.received = payment.received.value_or(*total);
+            // Another till may have raised a line since the cash was counted.
+            if (receipt.received.raw() < total->raw())
+                return failed(Settlement::ShortPaid, receivedRefusal(ReceivedCheck::BelowTotal, *total, {}));
+            receipt.change = difference(receipt.received, *total);
+            receipt.time = Clock::now();
+            receipt.buyer = buyer;
+            receipt.operatorName = payment.operatorName;
+            if (!writeReceipt(receipt, &message))
+                return failed(Settlement::RowsFailed, message);
         }
         if (!transaction.commit())
-            return Settlement::RowsFailed;
+            return failed(Settlement::RowsFailed, transaction.errorText());
+        if (payment.receipt && !receipt.lines.isEmpty())
+            *payment.receipt = receipt;
     }
     const QString billFile = clientBillPath(clientBillNumber);
     if (QFile::exists(billFile) && !QFile::remove(billFile))

@@ -52,11 +52,24 @@ enum class Settlement {
     Settled,
     RowsFailed, // no line was deleted
     FileFailed, // the lines are gone but the client bill file could not be deleted
+    ShortPaid,  // the lines settled cost more than the cash received; nothing was deleted
 };
-// Checkout: deletes the buyer's lines in one transaction, then the client bill file of the
-// settled buyer's position in the buyer list (the first buyer: 0), when it exists. With
-// `shownLines` (row identities from readBill and addBillLine) only those lines go: a line another
-// till booked after the bill was shown stays on the bill, unpaid. Without it, every line goes.
-Settlement settleBill(const QString& buyer, int clientBillNumber = 0, const QList<qint64>* shownLines = nullptr);
+
+struct Receipt;
+// The cash taken for a bill and, once it is paid, the receipt written for it.
+struct Payment {
+    std::optional<Currency> received; // nothing: the exact total
+    QString operatorName;
+    std::optional<Receipt>* receipt = nullptr; // receives the receipt written, if any
+    QString* error = nullptr;                  // receives why the lines could not be settled
+};
+
+// Checkout: deletes the buyer's lines and writes their receipt in one transaction, then the client
+// bill file of the settled buyer's position in the buyer list (the first buyer: 0), when it exists.
+// With `shownLines` (row identities from readBill and addBillLine) only those lines go: a line
+// another till booked after the bill was shown stays on the bill, unpaid. Without it, every line
+// goes. A bill without lines writes no receipt.
+Settlement settleBill(const QString& buyer, int clientBillNumber = 0, const QList<qint64>* shownLines = nullptr,
+                      const Payment& payment = {});
 
 } // namespace marvono

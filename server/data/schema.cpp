@@ -49,6 +49,30 @@ SET LOCAL client_min_messages TO warning;
 DROP TABLE IF EXISTS marvono_sale;
 CREATE TABLE marvono_sale (cId text PRIMARY KEY, cTime text);
 )sql"},
+    // A paid bill is kept as a receipt: its lines as they stood on the bill, its total and the
+    // cash taken. Receipt numbers come from a counter row that each payment raises inside its
+    // own transaction, so tills paying at once queue on the row and no number is given twice
+    // or skipped. A refund is a receipt too, naming the one it refunds and, per line, the line.
+    {4, R"sql(
+CREATE TABLE marvono_receipt (cNumber INTEGER PRIMARY KEY, cTime TEXT, cBuyer TEXT, cOperator TEXT,
+    cTotal NUMTEXT, cReceived NUMTEXT, cChange NUMTEXT, cRefundOf INTEGER);
+CREATE INDEX marvono_receipt_time ON marvono_receipt (cTime);
+CREATE TABLE marvono_receipt_line (cReceipt INTEGER, cLine INTEGER, cTime TEXT, cProduct TEXT, cQty TEXT,
+    cPrice TEXT, cSubTotal TEXT, cOfLine INTEGER, PRIMARY KEY (cReceipt, cLine));
+CREATE TABLE marvono_counter (cName TEXT PRIMARY KEY, cValue INTEGER NOT NULL);
+INSERT INTO marvono_counter (cName, cValue) VALUES ('receipt', 0);
+)sql",
+     R"sql(
+SET LOCAL client_min_messages TO warning;
+DROP TABLE IF EXISTS marvono_receipt, marvono_receipt_line, marvono_counter;
+CREATE TABLE marvono_receipt (cNumber bigint PRIMARY KEY, cTime text, cBuyer text, cOperator text,
+    cTotal numtext, cReceived numtext, cChange numtext, cRefundOf bigint);
+CREATE INDEX marvono_receipt_time ON marvono_receipt (cTime);
+CREATE TABLE marvono_receipt_line (cReceipt bigint, cLine integer, cTime text, cProduct text, cQty text,
+    cPrice text, cSubTotal text, cOfLine integer, PRIMARY KEY (cReceipt, cLine));
+CREATE TABLE marvono_counter (cName text PRIMARY KEY, cValue bigint NOT NULL);
+INSERT INTO marvono_counter (cName, cValue) VALUES ('receipt', 0);
+)sql"},
 };
 
 bool exec(sqlite3* db, const char* sql, QString* error)

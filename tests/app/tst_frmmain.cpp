@@ -201,8 +201,9 @@ void TestFrmMain::menus()
     }
     QCOMPARE(titles, QStringList({"File(&F)", "Management(&M)", "Database(&B)", "Setup(&S)", "Help(&H)"}));
     QCOMPARE(items.value(0), QStringList({"Clear History(&C)", "Save History(&S)", "-", "Exit(&E)"}));
-    QCOMPARE(items.value(1), QStringList({"Add a new product(&A)", "Delete a product(&D)", "Modify a product(&E)",
-                                          "Sell a product(&S)", "-", "Buyer(&B)", "Bill(&M)", "-", "Statistic(&R)"}));
+    QCOMPARE(items.value(1),
+             QStringList({"Add a new product(&A)", "Delete a product(&D)", "Modify a product(&E)", "Sell a product(&S)",
+                          "-", "Buyer(&B)", "Bill(&M)", "Receipts(&T)", "-", "Statistic(&R)"}));
     QCOMPARE(items.value(2), QStringList({"Backup(&C)", "Recovery(&R)"}));
     QCOMPARE(items.value(3), QStringList({"Preferences(&P)"}));
     QCOMPARE(items.value(4), QStringList({"Help(&B)", "-", "About(&A)"}));

@@ -2,7 +2,9 @@
 #include "app/appcontext.h"
 #include "bills/bill.h"
 #include "bills/billprint.h"
+#include "bills/receipt.h"
 #include "data/database.h"
+#include "data/engine.h"
 #include "history/historyfiles.h"
 #include "support/shopdata.h"
 #include "support/testsupport.h"
@@ -34,6 +36,7 @@ class TestBill : public QObject {
     {
         injectWriteFault(0);
         setPrintLauncher({});
+        Clock::setOverride({});
     }
     void totals();
     void readsOnlyTheBuyersLines();
@@ -42,6 +45,7 @@ class TestBill : public QObject {
     void addKeepsRefusedNumbersEmpty();
     void settleDeletesRowsAndClientFile();
     void settleIsAllOrNothing();
+    void receiptsByDay();
     void printedBill();
     void printFileReplacedAndHandedToLp();
 };
@@ -57,6 +61,15 @@ void TestBill::totals()
     QCOMPARE(totalText({"900000000000000", "900000000000000"}), QStringLiteral("<out of range>"));
     QCOMPARE(totalLabelText(Currency::fromRaw(125000), "$"), QStringLiteral("Total: $12.5"));
     QCOMPARE(totalLabelText(Currency::fromRaw(125000), "USD", true), QStringLiteral("Total : USD12.5"));
+
+    Currency received;
+    const Currency total = Currency::fromRaw(75000);
+    QCOMPARE(readReceived(" ", total, &received), ReceivedCheck::Accepted);
+    QCOMPARE(received, total);
+    QCOMPARE(readReceived("7.4999", total, &received), ReceivedCheck::BelowTotal);
+    QCOMPARE(readReceived("7,5", total, &received), ReceivedCheck::NotANumber);
+    QCOMPARE(readReceived("20.25", total, &received), ReceivedCheck::Accepted);
+    QCOMPARE(changeText(received, total, "$"), QStringLiteral("Received: $20.25\nChange: $12.75"));
 }
 
 void TestBill::readsOnlyTheBuyersLines()
@@ -150,8 +163,40 @@ void TestBill::settleTakesOnlyTheShownLines()
     qint64 added = -1;
     QVERIFY(addBillLine("A1", {"3", "Cup", "1", "2", "2"}, &added));
     shown.append(added);
-    QCOMPARE(settleBill("A1", 0, &shown), Settlement::Settled);
+    Clock::setOverride([] { return QDateTime(QDate(2026, 12, 7), QTime(14, 5, 9)); });
+    // Cash that does not cover what is settled settles nothing.
+    QCOMPARE(settleBill("A1", 0, &shown, Payment{Currency::fromRaw(29999), "ann"}), Settlement::ShortPaid);
+    QCOMPARE(readBill("A1")->size(), 3);
+    std::optional<Receipt> receipt;
+    QCOMPARE(settleBill("A1", 0, &shown, Payment{Currency::fromRaw(100000), "ann", &receipt}), Settlement::Settled);
     QCOMPARE(readBill("A1"), (QList<BillLine>{{"2", "Cake", "1", "3", "3"}}));
+    QCOMPARE(test::rowsOf("select cNumber, cTime, cBuyer, cOperator, cTotal, cReceived, cChange, cRefundOf "
+                          "from marvono_receipt"),
+             QStringList{"1|2026-12-07 14:05:09|A1|ann|3|10|7|<null>"});
+    QCOMPARE(readReceipt(1)->lines, (QList<BillLine>{{"1", "Tea", "1", "1", "1"}, {"3", "Cup", "1", "2", "2"}}));
+    QCOMPARE(receipt->number, 1);
+    QCOMPARE(receipt->change, Currency::fromRaw(70000));
+}
+
+void TestBill::receiptsByDay()
+{
+    test::TempAppFolder folder;
+    const QDate day(2026, 12, 7);
+    const QStringList subTotals{"2.5", "0.1", "abc", "7"};
+    for (int i = 0; i < subTotals.size(); ++i) {
+        Clock::setOverride([&] { return QDateTime(day.addDays(i / 3), QTime(23, 59, 59)); });
+        QVERIFY(test::addBillRow("t", "A1", "Tea", "1", "", subTotals[i]));
+        QCOMPARE(settleBill("A1"), Settlement::Settled);
+    }
+    const auto receipts = receiptsOfDay(day);
+    QCOMPARE(receipts->size(), 3);
+    QCOMPARE(receipts->last().number, 3);
+    QCOMPARE(receiptsTotal(*receipts), Currency::fromRaw(26000));
+    QCOMPARE(receiptsOfDay(day.addDays(1))->first().number, 4);
+    QCOMPARE(receiptTextLines(*readReceipt(1), "Shop", "$", 20),
+             (QStringList{"        Shop", "Receipt No. 1", "Time: 2026-12-07 23:59:59", "Buyer: A1",
+                          "Operator: ", QString(20, '-'), "Tea", "  1 x $         $2.5", QString(20, '-'),
+                          "Total           $2.5", "Received        $2.5", "Change            $0"}));
 }
 
 void TestBill::settleIsAllOrNothing()
@@ -165,6 +210,14 @@ void TestBill::settleIsAllOrNothing()
     QCOMPARE(settleBill("A1"), Settlement::RowsFailed);
     QCOMPARE(test::databaseSnapshot(), before);
     QVERIFY(QFile::exists(clientBillPath(0)));
+
+    // A receipt that cannot be written keeps the lines on the bill.
+    injectWriteFault(0);
+    QVERIFY(
+        Database::instance().engine(nullptr)->execute("insert into marvono_receipt (cNumber) values (1)", {}, nullptr));
+    QCOMPARE(settleBill("A1"), Settlement::RowsFailed);
+    QCOMPARE(test::databaseSnapshot(), before);
+    QCOMPARE(test::rowsOf("select count(*) from marvono_receipt_line"), QStringList{"0"});
 
     // No database at all.
     Database::instance().close();

@@ -4,8 +4,10 @@
 #include "bills/bill.h"
 #include "bills/billprint.h"
 #include "bills/ui/frmbill.h"
+#include "bills/ui/frmreceipts.h"
 #include "data/database.h"
 #include "history/historyfiles.h"
+#include "support/history_dialogs.h"
 #include "support/shopdata.h"
 #include "support/testsupport.h"
 
@@ -93,6 +95,7 @@ class TestFrmBill : public QObject {
     void deleteAsksAndTakesTheFirstMatch();
     void payBill();
     void printBill();
+    void receiptsWindow();
 };
 
 void TestFrmBill::controlsAndFirstBuyersBill()
@@ -301,13 +304,27 @@ void TestFrmBill::payBill()
 
     test::SeenBox box = editor.press("cmdCheckout", QMessageBox::Cancel);
     QCOMPARE(box.title, QStringLiteral("Confirm"));
-    QCOMPARE(box.text, QStringLiteral("Are you sure to clear the bill?"));
+    QCOMPARE(box.text, QStringLiteral("Are you sure to clear the bill?\n\nReceived: $2\nChange: $0"));
     QCOMPARE(box.icon, QMessageBox::Warning);
     QCOMPARE(editor.list()->topLevelItemCount(), 1);
     QVERIFY(QFile::exists(clientBillPath(0)));
 
-    editor.press("cmdCheckout");
+    // Cash below the total is refused before anything is asked; the change shows in the question.
+    editor.box("txtReceived")->setText("1.99");
+    QCOMPARE(editor.press("cmdCheckout").text, QStringLiteral("The amount received is less than the total of $2."));
+    editor.box("txtReceived")->setText("5.5");
+    runValues().currentUser = "ann";
+    QCOMPARE(editor.press("cmdCheckout").text,
+             QStringLiteral("Are you sure to clear the bill?\n\nReceived: $5.5\nChange: $3.5"));
+    QCOMPARE(test::rowsOf("select cNumber, cBuyer, cOperator, cTotal, cReceived, cChange from marvono_receipt"),
+             QStringList{"1|A1|ann|2|5.5|3.5"});
     QCOMPARE(editor.list()->topLevelItemCount(), 0);
+    QVERIFY(editor.box("txtReceived")->text().isEmpty());
+    const QString pdf = editor.folder.file("receipt.pdf");
+    test::FileDialogAnswerer dialog(pdf);
+    editor.dialog->findChild<QPushButton*>("cmdReceiptPdf")->click();
+    QVERIFY(dialog.wait());
+    QVERIFY(test::fileBytes(pdf).startsWith("%PDF"));
     QCOMPARE(editor.total(), QStringLiteral("Total: $0"));
     QCOMPARE(test::rowsOf("select ctable from Bill"), QStringList{"Window"});
     QVERIFY(!QFile::exists(clientBillPath(0)));
@@ -332,7 +349,8 @@ void TestFrmBill::payBill()
     {
         test::BoxRecorder boxes;
         editor.dialog->findChild<QPushButton*>("cmdCheckout")->click();
-        QCOMPARE(boxes.seen, (QStringList{"Confirm/Are you sure to clear the bill?", "Error/Checkout error"}));
+        QCOMPARE(boxes.seen, (QStringList{"Confirm/Are you sure to clear the bill?\n\nReceived: $1\nChange: $0",
+                                          "Error/Checkout error"}));
     }
     injectWriteFault(0);
     QCOMPARE(editor.lines(), QStringList{"9:10|Cup|1|1|1"});
@@ -376,6 +394,25 @@ void TestFrmBill::printBill()
     QCOMPARE(answer.box().icon, QMessageBox::Warning);
     QCOMPARE(test::fileBytes(refusing.callsPath()), (billPrintPath() + "\n").toUtf8());
     QCOMPARE(test::fileBytes(billPrintPath()), written);
+}
+
+void TestFrmBill::receiptsWindow()
+{
+    Editor editor;
+    Clock::setOverride([] { return QDateTime(QDate(2026, 12, 7), QTime(9, 0)); });
+    for (const char* subTotal : {"2.5", "4"}) {
+        QVERIFY(test::addBillRow("9:00", "A1", subTotal, "1", subTotal, subTotal));
+        QCOMPARE(settleBill("A1"), Settlement::Settled);
+    }
+    editor.main.findChild<QAction*>("menuReceipts")->trigger();
+    auto* window = editor.main.findChild<FrmReceipts*>("frmReceipts");
+    QVERIFY(window);
+    auto* receipts = window->findChild<QTreeWidget*>("lvReceipts");
+    QCOMPARE(receipts->topLevelItemCount(), 2);
+    QCOMPARE(window->findChild<QLabel*>("lblDayTotal")->text(), QStringLiteral("Receipts: 2   Day total: $6.5"));
+    receipts->setCurrentItem(receipts->topLevelItem(1));
+    QCOMPARE(window->findChild<QTreeWidget*>("lvLines")->topLevelItem(0)->text(1), QStringLiteral("4"));
+    window->close();
 }
 
 QTEST_MAIN(TestFrmBill)

@@ -1,5 +1,6 @@
 // Backup and recovery of the database file, from the menu commands and the copy underneath.
 #include "app/ui/frmmain.h"
+#include "bills/bill.h"
 #include "catalogue/productlistmodel.h"
 #include "data/backup.h"
 #include "data/database.h"
@@ -330,6 +331,18 @@ void TestBackup::olderDatabasesAreUpgraded()
     addProduct(name);
     QCOMPARE(storedVersion(), QString::number(kSchemaVersion));
     QCOMPARE(liveProducts(), QStringList{name});
+    // Receipts of the upgraded database go with its backup, and their numbers go on after it.
+    QVERIFY(test::addBillRow("t", "A1", "Tea", "1", "1", "1"));
+    QCOMPARE(settleBill("A1"), Settlement::Settled);
+    const QString withReceipts = folder.file("receipts.DBK");
+    QVERIFY(backupDatabase(withReceipts));
+    QVERIFY(recoverDatabase(backup));
+    QCOMPARE(test::rowsOf("select count(*) from marvono_receipt"), QStringList{"0"});
+    QVERIFY(recoverDatabase(withReceipts));
+    QCOMPARE(test::rowsOf("select cReceipt, cProduct from marvono_receipt_line"), QStringList{"1|Tea"});
+    QVERIFY(test::addBillRow("t", "A1", "Cake", "1", "1", "1"));
+    QCOMPARE(settleBill("A1"), Settlement::Settled);
+    QCOMPARE(test::rowsOf("select cNumber from marvono_receipt order by cNumber"), (QStringList{"1", "2"}));
     QVERIFY(recoverDatabase(backup));
     QCOMPARE(liveProducts(), QStringList());
     QCOMPARE(storedVersion(), QString::number(kSchemaVersion));

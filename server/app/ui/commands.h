@@ -15,23 +15,24 @@ enum class Command {
     ModifyProduct,       // cmdEdit, "Modify a product(&E)"
     ProductClicked,      // a click on a row of LV
     ProductListFocusLost,
-    SellProduct,         // cmdSale, "Sell a product(&S)", a double click on a row
-    OpenBillEditor,      // cmdBill, "Bill(&M)"
-    OpenBuyers,          // "Buyer(&B)"
-    OpenStatistics,      // cmdJS, "Statistic(&R)"
-    OpenPreferences,     // cmdXX, "Preferences(&P)"
-    Backup,              // menuCopy
-    Recovery,            // menuRescue
-    ClearHistoryButton,  // cmdClear
-    ClearHistoryMenu,    // "Clear History(&C)"
-    SaveHistory,         // command1, "Save History(&S)"
-    PrintHistory,        // command3
+    SellProduct,        // cmdSale, "Sell a product(&S)", a double click on a row
+    OpenBillEditor,     // cmdBill, "Bill(&M)"
+    OpenBuyers,         // "Buyer(&B)"
+    OpenReceipts,       // menuReceipts, "Receipts(&T)"
+    OpenStatistics,     // cmdJS, "Statistic(&R)"
+    OpenPreferences,    // cmdXX, "Preferences(&P)"
+    Backup,             // menuCopy
+    Recovery,           // menuRescue
+    ClearHistoryButton, // cmdClear
+    ClearHistoryMenu,   // "Clear History(&C)"
+    SaveHistory,        // command1, "Save History(&S)"
+    PrintHistory,       // command3
 };
 
 using CommandHandler = std::function<void(FrmMain&)>;
 
 class CommandTable {
-public:
+  public:
     void set(Command command, CommandHandler handler) { m_handlers.insert(int(command), std::move(handler)); }
     // Runs the command's handler; a command nobody registered does nothing.
     bool run(Command command, FrmMain& window) const
@@ -43,7 +44,7 @@ public:
         return true;
     }
 
-private:
+  private:
     QHash<int, CommandHandler> m_handlers;
 };
 

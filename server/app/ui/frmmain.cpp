@@ -322,6 +322,7 @@ void FrmMain::buildMenus()
     manage->addSeparator();
     command(manage, "menuBuyer", "Buyer(&B)", Command::OpenBuyers);
     command(manage, "menuBill", "Bill(&M)", Command::OpenBillEditor);
+    command(manage, "menuReceipts", "Receipts(&T)", Command::OpenReceipts);
     manage->addSeparator();
     command(manage, "menuStat", "Statistic(&R)", Command::OpenStatistics);
 

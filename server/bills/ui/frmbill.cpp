@@ -3,6 +3,7 @@
 #include "app/appcontext.h"
 #include "bills/billprint.h"
 #include "bills/buyerlist.h"
+#include "bills/ui/receiptprinter.h"
 #include "controls/ui/columnfit.h"
 #include "controls/ui/dialogs.h"
 #include "controls/ui/xpcontainer.h"
@@ -79,6 +80,14 @@ void FrmBill::buildControls()
                                  XPContainer::twips(9500, 750 + 4 * 450 + 30, 600, 300));
     m_total = makeLabel(m_container, QStringLiteral("lblTotal"), QStringLiteral("Total:"),
                         XPContainer::twips(240, 5400, 6000, 360));
+    // Under Pay Bill: the cash handed over, and the receipt of the bill just paid.
+    makeLabel(m_container, QStringLiteral("lblReceived"), QStringLiteral("Received:"),
+              XPContainer::twips(6450, 4920, 1200, 300));
+    m_received = makeLineEdit(m_container, QStringLiteral("txtReceived"), XPContainer::twips(7650, 4890, 1800, 330));
+    m_received->setPlaceholderText(QStringLiteral("exact total"));
+    makeLabel(m_container, QStringLiteral("lblReceivedSymbol"), QStringLiteral("$"),
+              XPContainer::twips(9500, 4920, 600, 300))
+        ->setObjectName(QStringLiteral("lblReceivedSymbol"));
 
     const struct {
         const char* name;
@@ -99,6 +108,14 @@ void FrmBill::buildControls()
         button->setGeometry(XPContainer::twips(design.left, design.top, 1650, 450));
         connect(button, &QPushButton::clicked, this, design.handler);
     }
+    m_printReceipt = makeButton(m_container, QStringLiteral("cmdReceipt"), QStringLiteral("Print Receipt"));
+    m_printReceipt->setGeometry(XPContainer::twips(6450, 5370, 1650, 450));
+    connect(m_printReceipt, &QPushButton::clicked, this, &FrmBill::printReceipt);
+    m_receiptPdf = makeButton(m_container, QStringLiteral("cmdReceiptPdf"), QStringLiteral("Receipt PDF"));
+    m_receiptPdf->setGeometry(XPContainer::twips(8250, 5370, 1650, 450));
+    connect(m_receiptPdf, &QPushButton::clicked, this, &FrmBill::saveReceiptPdf);
+    for (QPushButton* button : {m_printReceipt, m_receiptPdf})
+        button->setEnabled(false);
     pressOnEscape(this, findChild<QPushButton*>(QStringLiteral("cmdExit")));
     connect(m_list, &QTreeWidget::itemClicked, this, &FrmBill::lineClicked);
 }
@@ -108,6 +125,7 @@ void FrmBill::load()
     m_container->setTheme(runValues().themeIndex);
     m_unitSymbol->setText(runValues().currencySymbol);
     m_subTotalSymbol->setText(runValues().currencySymbol);
+    findChild<QLabel*>(QStringLiteral("lblReceivedSymbol"))->setText(runValues().currencySymbol);
 
     m_buyers->addItems(readBuyerList());
     m_buyers->setCurrentIndex(-1);
@@ -249,17 +267,63 @@ void FrmBill::remove()
 
 void FrmBill::payBill()
 {
-    if (!confirm(this, QStringLiteral("Confirm"), QStringLiteral("Are you sure to clear the bill?")))
+    const QString symbol = runValues().currencySymbol;
+    const Currency total = billTotal([this] {
+                               QStringList subTotals;
+                               for (const BillLine& line : shownLines())
+                                   subTotals.append(line.subTotal);
+                               return subTotals;
+                           }())
+                               .value_or(Currency());
+    Currency received;
+    const ReceivedCheck check = readReceived(m_received->text(), total, &received);
+    if (check != ReceivedCheck::Accepted) {
+        warn(this, QStringLiteral("Warning"), receivedRefusal(check, total, symbol));
+        m_received->setFocus();
         return;
-    const Settlement settlement = settleBill(currentBuyer(), 0, &m_shownLines);
-    if (settlement == Settlement::RowsFailed) {
-        warn(this, QStringLiteral("Error"), QStringLiteral("Checkout error"));
+    }
+    QString question = QStringLiteral("Are you sure to clear the bill?");
+    if (m_list->topLevelItemCount() > 0)
+        question += QStringLiteral("\n\n") + changeText(received, total, symbol);
+    if (!confirm(this, QStringLiteral("Confirm"), question))
         return;
+    std::optional<Receipt> receipt;
+    QString error;
+    const Payment payment{m_received->text().trimmed().isEmpty() ? std::nullopt : std::optional<Currency>(received),
+                          runValues().currentUser, &receipt, &error};
+    const Settlement settlement = settleBill(currentBuyer(), 0, &m_shownLines, payment);
+    if (settlement == Settlement::RowsFailed || settlement == Settlement::ShortPaid) {
+        warn(this, QStringLiteral("Error"),
+             settlement == Settlement::ShortPaid ? error : QStringLiteral("Checkout error"));
+        // A bill another till raised shows what it now holds.
+        if (settlement == Settlement::ShortPaid)
+            reload(false);
+        return;
+    }
+    m_received->clear();
+    if (receipt) {
+        m_receipt = receipt;
+        for (QPushButton* button : {m_printReceipt, m_receiptPdf}) {
+            button->setEnabled(true);
+            button->setToolTip(QStringLiteral("Receipt No. %1").arg(receipt->number));
+        }
     }
     // Lines another till booked after the bill was shown stay unpaid, and now show.
     reload(false, false);
     if (settlement == Settlement::FileFailed)
         warn(this, QStringLiteral("Error"), QStringLiteral("Checkout error"));
+}
+
+void FrmBill::printReceipt()
+{
+    if (m_receipt)
+        printReceiptFor(this, *m_receipt);
+}
+
+void FrmBill::saveReceiptPdf()
+{
+    if (m_receipt)
+        saveReceiptPdfFor(this, *m_receipt);
 }
 
 void FrmBill::leave()

@@ -1,12 +1,14 @@
 #pragma once
 // The bill editor frmBill: lists, changes, prints and settles the first buyer's bill.
 #include "bills/bill.h"
+#include "bills/receipt.h"
 
 #include <QDialog>
 
 class QComboBox;
 class QLabel;
 class QLineEdit;
+class QPushButton;
 class QTreeWidget;
 class QTreeWidgetItem;
 
@@ -28,6 +30,8 @@ class FrmBill : public QDialog {
     void remove();
     void payBill();
     void printBill();
+    void printReceipt();
+    void saveReceiptPdf();
     void leave();
 
     // Entry 0 of the hidden buyer list, read afresh by every operation.
@@ -56,7 +60,11 @@ class FrmBill : public QDialog {
     QLabel* m_subTotalSymbol = nullptr;
     QLabel* m_total = nullptr;
     QLabel* m_buyer = nullptr;       // lblBuyer: whose bill this is
-    bool m_totalAfterAddNew = false; // the label's "Total : " form
+    QLineEdit* m_received = nullptr; // txtReceived: the cash handed over, empty for the exact total
+    QPushButton* m_printReceipt = nullptr;
+    QPushButton* m_receiptPdf = nullptr;
+    std::optional<Receipt> m_receipt; // the last bill this window settled
+    bool m_totalAfterAddNew = false;  // the label's "Total : " form
     // The row identities of the lines this editor loaded or added: checkout settles these only.
     QList<qint64> m_shownLines;
 };

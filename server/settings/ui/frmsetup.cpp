@@ -2,11 +2,13 @@
 
 #include "app/appcontext.h"
 #include "app/ui/frmmain.h"
+#include "bills/receipt.h"
 #include "controls/ui/dialogs.h"
 #include "controls/ui/xpcontainer.h"
 #include "settings/preferences.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 
@@ -64,6 +66,15 @@ void FrmSetup::build()
     addLabel(m_symbolGroup, QStringLiteral("Label2"), QStringLiteral("Symbol:"),
              XPContainer::twips(150, 450, 1050, 300));
     m_symbol = addTextBox(m_symbolGroup, QStringLiteral("txtSymbol"), XPContainer::twips(1275, 420, 1500, 330));
+    // Beside the symbol: the paper customer receipts are printed on.
+    addLabel(m_symbolGroup, QStringLiteral("lblPaper"), QStringLiteral("Receipt:"),
+             XPContainer::twips(2925, 450, 975, 300));
+    m_paper = new QComboBox(m_symbolGroup);
+    m_paper->setObjectName(QStringLiteral("cmbPaper"));
+    m_paper->setGeometry(XPContainer::twips(3900, 420, 1275, 330));
+    m_paper->setToolTip(QStringLiteral("Paper for customer receipts"));
+    for (ReceiptPaper paper : {ReceiptPaper::Roll80, ReceiptPaper::Roll58, ReceiptPaper::A4})
+        m_paper->addItem(receiptPaperName(paper), int(paper));
 
     m_toneGroup = addGroup(m_frame, QStringLiteral("XPContainer4"), QStringLiteral("Warning Tone"),
                            XPContainer::twips(150, 2520, 5325, 1050));
@@ -117,6 +128,7 @@ void FrmSetup::load()
     m_password->setText(values.currentPassword);
     m_confirmation->setText(values.currentPassword);
     m_userName->setText(values.currentUser);
+    m_paper->setCurrentIndex(m_paper->findData(int(readReceiptPaper())));
     const SetupHead head = readSetupHead();
     if (head.warningTone)
         m_tone->setChecked(*head.warningTone);
@@ -137,6 +149,7 @@ void FrmSetup::save()
         m_password->setFocus();
         return;
     }
+    saveReceiptPaper(ReceiptPaper(m_paper->currentData().toInt()));
     if (FrmMain* main = FrmMain::instance())
         main->requestRefresh(true);
     close();

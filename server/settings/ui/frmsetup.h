@@ -3,6 +3,7 @@
 #include <QDialog>
 
 class QCheckBox;
+class QComboBox;
 class QLineEdit;
 class QPushButton;
 
@@ -31,6 +32,7 @@ class FrmSetup : public QDialog {
     QLineEdit* m_userName = nullptr;     // txtUsername
     QLineEdit* m_password = nullptr;     // txtPWD
     QLineEdit* m_confirmation = nullptr; // txtPWD2
+    QComboBox* m_paper = nullptr;        // cmbPaper: receipt paper
     QList<QWidget*> m_blueLabels;
 };
 

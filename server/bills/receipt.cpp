@@ -1,0 +1,347 @@
+#include "bills/receipt.h"
+
+#include "app/appcontext.h"
+#include "data/database.h"
+#include "data/engine.h"
+#include "data/recordset.h"
+
+#include <QFile>
+#include <QFontMetricsF>
+#include <QPageLayout>
+#include <QPagedPaintDevice>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QSaveFile>
+
+namespace marvono {
+namespace {
+
+enum ReceiptColumn { RNumber, RTime, RBuyer, ROperator, RTotal, RReceived, RChange, RRefundOf };
+const char* const kReceiptColumns = "cNumber, cTime, cBuyer, cOperator, cTotal, cReceived, cChange, cRefundOf";
+
+Currency storedAmount(const QString& text)
+{
+    return Currency::fromDouble(leadingNumber(text)).value_or(Currency());
+}
+
+Receipt receiptHead(const RecordSet& set)
+{
+    Receipt receipt;
+    receipt.number = set.text(RNumber).toLongLong();
+    receipt.time = QDateTime::fromString(set.text(RTime), QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    receipt.buyer = set.text(RBuyer);
+    receipt.operatorName = set.text(ROperator);
+    receipt.total = storedAmount(set.text(RTotal));
+    receipt.received = storedAmount(set.text(RReceived));
+    receipt.change = storedAmount(set.text(RChange));
+    receipt.refundOf = set.text(RRefundOf).toLongLong();
+    return receipt;
+}
+
+void setError(QString* error, const QString& text)
+{
+    if (error)
+        *error = text;
+}
+
+QString receiptPaperPath()
+{
+    return appPath(QStringLiteral("receipt.dat"));
+}
+
+// A left and a right text on one line of `columns`, or on two when they do not fit together.
+QStringList spread(const QString& left, const QString& right, int columns)
+{
+    const qsizetype gap = columns - left.size() - right.size();
+    if (gap >= 1)
+        return {left + QString(gap, QLatin1Char(' ')) + right};
+    return {left, QString(std::max<qsizetype>(0, columns - right.size()), QLatin1Char(' ')) + right};
+}
+
+QStringList wrapped(const QString& text, int columns)
+{
+    QStringList lines;
+    for (qsizetype at = 0; at < text.size(); at += columns)
+        lines.append(text.mid(at, columns));
+    return lines.isEmpty() ? QStringList{QString()} : lines;
+}
+
+struct PaperLayout {
+    double widthMm;
+    double marginMm;
+    double pointSize;
+};
+
+PaperLayout paperLayout(ReceiptPaper paper)
+{
+    switch (paper) {
+    case ReceiptPaper::Roll58:
+        return {58, 3, 7.5};
+    case ReceiptPaper::A4:
+        return {210, 20, 10};
+    case ReceiptPaper::Roll80:
+        break;
+    }
+    return {80, 4, 9};
+}
+
+} // namespace
+
+ReceivedCheck readReceived(const QString& text, Currency total, Currency* received)
+{
+    if (text.trimmed().isEmpty()) {
+        *received = total;
+        return ReceivedCheck::Accepted;
+    }
+    const std::optional<Currency> amount =
+        isNumberText(text) ? Currency::fromDouble(leadingNumber(text)) : std::nullopt;
+    if (!amount)
+        return ReceivedCheck::NotANumber;
+    if (amount->raw() < total.raw())
+        return ReceivedCheck::BelowTotal;
+    *received = *amount;
+    return ReceivedCheck::Accepted;
+}
+
+QString receivedRefusal(ReceivedCheck check, Currency total, const QString& currencySymbol)
+{
+    if (check == ReceivedCheck::NotANumber)
+        return QStringLiteral("Please type the amount received as a number, for example 20.50, or leave the box "
+                              "empty for the exact total.");
+    return QStringLiteral("The amount received is less than the total of %1%2.").arg(currencySymbol, total.toText());
+}
+
+QString changeText(Currency received, Currency total, const QString& currencySymbol)
+{
+    return QStringLiteral("Received: %1%2\nChange: %1%3")
+        .arg(currencySymbol, received.toText(), difference(received, total).toText());
+}
+
+Currency difference(Currency a, Currency b)
+{
+    return Currency::fromRaw(a.raw() - b.raw());
+}
+
+qint64 takeReceiptNumber(QString* error)
+{
+    Engine* engine = Database::instance().engine(error);
+    if (!engine || !engine->execute(QStringLiteral("update marvono_counter set cValue = cValue + 1 where cName = ?"),
+                                    {QStringLiteral("receipt")}, error))
+        return 0;
+    QString message;
+    auto set = ExecSQL(QStringLiteral("select cValue from marvono_counter where cName = ?"), message,
+                       {QStringLiteral("receipt")});
+    if (!set || set->isEof()) {
+        setError(error, set ? QStringLiteral("The receipt counter is missing.") : message);
+        return 0;
+    }
+    return set->text(0).toLongLong();
+}
+
+bool writeReceipt(Receipt& receipt, QString* error)
+{
+    if (receipt.number == 0 && (receipt.number = takeReceiptNumber(error)) == 0)
+        return false;
+    Engine* engine = Database::instance().engine(error);
+    if (!engine)
+        return false;
+    const QVariant refundOf = receipt.refundOf ? QVariant(receipt.refundOf) : QVariant();
+    if (!engine->execute(QStringLiteral("insert into marvono_receipt (%1) values (?, ?, ?, ?, ?, ?, ?, ?)")
+                             .arg(QLatin1String(kReceiptColumns)),
+                         {receipt.number, dateTimeText(receipt.time), receipt.buyer, receipt.operatorName,
+                          receipt.total.toText(), receipt.received.toText(), receipt.change.toText(), refundOf},
+                         error))
+        return false;
+    const QString insertLine =
+        QStringLiteral("insert into marvono_receipt_line (cReceipt, cLine, cTime, cProduct, cQty, cPrice, cSubTotal) "
+                       "values (?, ?, ?, ?, ?, ?, ?)");
+    for (int i = 0; i < receipt.lines.size(); ++i) {
+        const BillLine& line = receipt.lines.at(i);
+        if (!engine->execute(
+                insertLine,
+                {receipt.number, i + 1, line.time, line.product, line.quantity, line.unitPrice, line.subTotal}, error))
+            return false;
+    }
+    return true;
+}
+
+std::optional<QList<Receipt>> receiptsOfDay(const QDate& day)
+{
+    // The stored time begins with the day, so the day is a range of the time index.
+    auto set = ExecSQL(QStringLiteral("select %1 from marvono_receipt where cTime >= ? and cTime < ? order by cNumber")
+                           .arg(QLatin1String(kReceiptColumns)),
+                       {day.toString(Qt::ISODate), day.addDays(1).toString(Qt::ISODate)});
+    if (!set)
+        return std::nullopt;
+    QList<Receipt> receipts;
+    receipts.reserve(set->count());
+    for (; !set->isEof(); set->moveNext())
+        receipts.append(receiptHead(*set));
+    return receipts;
+}
+
+std::optional<Receipt> readReceipt(qint64 number)
+{
+    auto head =
+        ExecSQL(QStringLiteral("select %1 from marvono_receipt where cNumber = ?").arg(QLatin1String(kReceiptColumns)),
+                {number});
+    if (!head || head->isEof())
+        return std::nullopt;
+    Receipt receipt = receiptHead(*head);
+    auto lines = ExecSQL(QStringLiteral("select cTime, cProduct, cQty, cPrice, cSubTotal from marvono_receipt_line "
+                                        "where cReceipt = ? order by cLine"),
+                         {number});
+    if (!lines)
+        return std::nullopt;
+    for (; !lines->isEof(); lines->moveNext())
+        receipt.lines.append(BillLine{lines->text(0), lines->text(1), lines->text(2), lines->text(3), lines->text(4)});
+    return receipt;
+}
+
+std::optional<Currency> receiptsTotal(const QList<Receipt>& receipts)
+{
+    Currency sum;
+    for (const Receipt& receipt : receipts) {
+        const std::optional<Currency> next = sum.plus(receipt.total);
+        if (!next)
+            return std::nullopt;
+        sum = *next;
+    }
+    return sum;
+}
+
+QString receiptPaperName(ReceiptPaper paper)
+{
+    switch (paper) {
+    case ReceiptPaper::Roll58:
+        return QStringLiteral("58 mm");
+    case ReceiptPaper::A4:
+        return QStringLiteral("A4");
+    case ReceiptPaper::Roll80:
+        break;
+    }
+    return QStringLiteral("80 mm");
+}
+
+ReceiptPaper readReceiptPaper()
+{
+    QFile file(receiptPaperPath());
+    if (!file.open(QIODevice::ReadOnly))
+        return ReceiptPaper::Roll80;
+    QString name = QString::fromUtf8(file.readLine()).trimmed();
+    if (name.startsWith(QLatin1Char('"')))
+        name = name.mid(1, name.indexOf(QLatin1Char('"'), 1) - 1);
+    for (ReceiptPaper paper : {ReceiptPaper::Roll58, ReceiptPaper::A4})
+        if (name == receiptPaperName(paper))
+            return paper;
+    return ReceiptPaper::Roll80;
+}
+
+bool saveReceiptPaper(ReceiptPaper paper, QString* error)
+{
+    // An item of its own file, written like the items of setup.dat, which keeps its four.
+    QSaveFile file(receiptPaperPath());
+    const QByteArray line = '"' + receiptPaperName(paper).toUtf8() + "\"\r\n";
+    if (file.open(QIODevice::WriteOnly) && file.write(line) == line.size() && file.commit())
+        return true;
+    setError(error, QStringLiteral("Cannot write %1: %2").arg(receiptPaperPath(), file.errorString()));
+    return false;
+}
+
+QStringList receiptTextLines(const Receipt& receipt, const QString& shopName, const QString& currencySymbol,
+                             int columns)
+{
+    columns = std::max(columns, 16);
+    const QString rule(columns, QLatin1Char('-'));
+    const auto money = [&currencySymbol](Currency amount) { return currencySymbol + amount.toText(); };
+    QStringList lines;
+    for (const QString& part : wrapped(shopName, columns))
+        lines.append(QString((columns - part.size()) / 2, QLatin1Char(' ')) + part);
+    lines.append(receipt.refundOf
+                     ? QStringLiteral("Refund No. %1 of receipt No. %2").arg(receipt.number).arg(receipt.refundOf)
+                     : QStringLiteral("Receipt No. %1").arg(receipt.number));
+    lines.append(QStringLiteral("Time: ") + dateTimeText(receipt.time));
+    if (!receipt.buyer.isEmpty())
+        lines += wrapped(QStringLiteral("Buyer: ") + receipt.buyer, columns);
+    lines += wrapped(QStringLiteral("Operator: ") + receipt.operatorName, columns);
+    lines.append(rule);
+    for (const BillLine& line : receipt.lines) {
+        lines += wrapped(line.product, columns);
+        lines += spread(QStringLiteral("  %1 x %2%3").arg(line.quantity, currencySymbol, line.unitPrice),
+                        currencySymbol + line.subTotal, columns);
+    }
+    lines.append(rule);
+    lines += spread(QStringLiteral("Total"), money(receipt.total), columns);
+    lines += spread(QStringLiteral("Received"), money(receipt.received), columns);
+    lines += spread(QStringLiteral("Change"), money(receipt.change), columns);
+    return lines;
+}
+
+bool paintReceipt(QPagedPaintDevice& device, ReceiptPaper paper, const Receipt& receipt, const QString& shopName,
+                  const QString& currencySymbol, QString* error)
+{
+    const PaperLayout layout = paperLayout(paper);
+    QFont font(QStringLiteral("Monospace"));
+    font.setStyleHint(QFont::TypeWriter);
+    font.setPointSizeF(layout.pointSize);
+    const QFontMetricsF metrics(font, &device);
+    const double dotsPerMm = device.logicalDpiX() / 25.4;
+    const double charWidth = std::max(1.0, metrics.horizontalAdvance(QLatin1Char('0')));
+    const int columns = int((layout.widthMm - 2 * layout.marginMm) * dotsPerMm / charWidth);
+    const QStringList lines = receiptTextLines(receipt, shopName, currencySymbol, std::min(columns, 64));
+    const double lineMm = metrics.lineSpacing() / (device.logicalDpiY() / 25.4);
+
+    const QPageSize size = paper == ReceiptPaper::A4
+                               ? QPageSize(QPageSize::A4)
+                               : QPageSize(QSizeF(layout.widthMm, lines.size() * lineMm + 2 * layout.marginMm),
+                                           QPageSize::Millimeter, receiptPaperName(paper) + QStringLiteral(" roll"));
+    const QMarginsF margins(layout.marginMm, layout.marginMm, layout.marginMm, layout.marginMm);
+    if (!device.setPageLayout(QPageLayout(size, QPageLayout::Portrait, margins, QPageLayout::Millimeter))) {
+        setError(error, QStringLiteral("The printer does not take %1 paper.").arg(receiptPaperName(paper)));
+        return false;
+    }
+    QPainter painter;
+    if (!painter.begin(&device)) {
+        setError(error, QStringLiteral("The printer or file could not be opened."));
+        return false;
+    }
+    painter.setFont(font);
+    const QRectF page = device.pageLayout().paintRectPixels(device.logicalDpiX());
+    double y = metrics.ascent();
+    for (const QString& line : lines) {
+        if (y > page.height()) {
+            device.newPage();
+            y = metrics.ascent();
+        }
+        painter.drawText(QPointF(0, y), line);
+        y += metrics.lineSpacing();
+    }
+    if (!painter.end()) {
+        setError(error, QStringLiteral("The printer or file refused the receipt."));
+        return false;
+    }
+    return true;
+}
+
+bool saveReceiptPdf(const QString& path, ReceiptPaper paper, const Receipt& receipt, const QString& shopName,
+                    const QString& currencySymbol, QString* error)
+{
+    // QPdfWriter says nothing of why a file cannot be written; opening it first does.
+    {
+        QFile probe(path);
+        const bool existed = probe.exists();
+        if (!probe.open(QIODevice::WriteOnly | QIODevice::Append)) {
+            setError(error, QStringLiteral("Cannot write %1: %2").arg(path, probe.errorString()));
+            return false;
+        }
+        probe.close();
+        if (!existed)
+            probe.remove();
+    }
+    QPdfWriter writer(path);
+    writer.setCreator(QStringLiteral("Marvono"));
+    writer.setTitle(QStringLiteral("Receipt %1").arg(receipt.number));
+    return paintReceipt(writer, paper, receipt, shopName, currencySymbol, error);
+}
+
+} // namespace marvono

@@ -1,0 +1,73 @@
+#pragma once
+// Receipts: the record a paid bill leaves, numbered per shop, read back by day, and laid out for
+// the customer. No widgets: the bill editor, the receipts window and the tools call the same code.
+#include "bills/bill.h"
+
+#include <QDate>
+#include <QDateTime>
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+class QPagedPaintDevice;
+
+namespace marvono {
+
+struct Receipt {
+    qint64 number = 0;
+    QDateTime time;
+    QString buyer;
+    QString operatorName;
+    QList<BillLine> lines; // as they stood on the bill; empty when only the head was read
+    Currency total;
+    Currency received;
+    Currency change;
+    qint64 refundOf = 0; // the receipt a refund pays back; 0 for a sale
+};
+
+// The cash typed into the Received box: empty means the exact total. Read with "." as the
+// decimal point whatever the locale.
+enum class ReceivedCheck { Accepted, NotANumber, BelowTotal };
+ReceivedCheck readReceived(const QString& text, Currency total, Currency* received);
+// What the operator is told when the amount is refused.
+QString receivedRefusal(ReceivedCheck check, Currency total, const QString& currencySymbol);
+// "Received: $20" and "Change: $7.5" lines under a confirmation.
+QString changeText(Currency received, Currency total, const QString& currencySymbol);
+
+Currency difference(Currency a, Currency b);
+
+// Inside the caller's transaction: the next receipt number of the shop. The counter row stays
+// locked until the transaction ends, so tills paying at once get consecutive numbers; a number
+// whose transaction rolls back is given again, so none is skipped. 0, with an error, on failure.
+qint64 takeReceiptNumber(QString* error);
+// Inside the caller's transaction: writes the receipt and its lines (taking a number when it has
+// none). False, with an error, on failure.
+bool writeReceipt(Receipt& receipt, QString* error);
+
+// The receipts of a day, in number order, without their lines; nothing when the query fails.
+std::optional<QList<Receipt>> receiptsOfDay(const QDate& day);
+// One receipt with its lines; nothing when it is not there or the query fails.
+std::optional<Receipt> readReceipt(qint64 number);
+// The sum of the receipts' totals; nothing when it leaves the currency range.
+std::optional<Currency> receiptsTotal(const QList<Receipt>& receipts);
+
+// The paper a customer receipt is printed on, kept in receipt.dat in the application folder.
+enum class ReceiptPaper { Roll80, Roll58, A4 };
+QString receiptPaperName(ReceiptPaper paper); // "80 mm", "58 mm", "A4"
+ReceiptPaper readReceiptPaper();              // 80 mm when the file is missing or unknown
+bool saveReceiptPaper(ReceiptPaper paper, QString* error = nullptr);
+
+// The customer receipt as lines of at most `columns` characters.
+QStringList receiptTextLines(const Receipt& receipt, const QString& shopName, const QString& currencySymbol,
+                             int columns);
+// Lays the receipt out on a printer or PDF writer that is not yet painting: the page is set to the
+// paper (a roll as long as the receipt needs), then the text is drawn. False, with the reason,
+// when the device refuses.
+bool paintReceipt(QPagedPaintDevice& device, ReceiptPaper paper, const Receipt& receipt, const QString& shopName,
+                  const QString& currencySymbol, QString* error);
+// Writes the receipt as a PDF file.
+bool saveReceiptPdf(const QString& path, ReceiptPaper paper, const Receipt& receipt, const QString& shopName,
+                    const QString& currencySymbol, QString* error);
+
+} // namespace marvono

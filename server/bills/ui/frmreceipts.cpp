@@ -1,0 +1,142 @@
+#include "bills/ui/frmreceipts.h"
+
+#include "app/appcontext.h"
+#include "bills/ui/receiptprinter.h"
+#include "controls/ui/columnfit.h"
+#include "controls/ui/dialogs.h"
+#include "controls/ui/xpcontainer.h"
+
+#include <QDateEdit>
+#include <QHeaderView>
+#include <QTreeWidget>
+
+namespace marvono {
+namespace {
+
+QTreeWidget* makeList(QWidget* parent, const QString& objectName, const QStringList& headers, const QRect& place)
+{
+    auto* list = new QTreeWidget(parent);
+    list->setObjectName(objectName);
+    list->setGeometry(place);
+    list->setHeaderLabels(headers);
+    list->setRootIsDecorated(false);
+    list->setUniformRowHeights(true);
+    list->setSelectionBehavior(QAbstractItemView::SelectRows);
+    list->setSelectionMode(QAbstractItemView::SingleSelection);
+    keepColumnsFitted(list);
+    return list;
+}
+
+} // namespace
+
+FrmReceipts::FrmReceipts(QWidget* parent) : QDialog(parent)
+{
+    build();
+    m_container->setTheme(runValues().themeIndex);
+    showDay();
+}
+
+void FrmReceipts::build()
+{
+    setObjectName(QStringLiteral("frmReceipts"));
+    setWindowTitle(QStringLiteral("Receipts"));
+    setFixedSize(XPContainer::twips(0, 0, 10200, 7200).size());
+    m_container = new XPContainer(this, QStringLiteral("Paid bills"));
+    m_container->setObjectName(QStringLiteral("XPContainer1"));
+    m_container->setGeometry(rect());
+
+    makeLabel(m_container, QStringLiteral("lblDay"), QStringLiteral("Day:"), XPContainer::twips(240, 480, 900, 300));
+    m_day = new QDateEdit(Clock::now().date(), m_container);
+    m_day->setObjectName(QStringLiteral("dtpDay"));
+    m_day->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
+    m_day->setCalendarPopup(true);
+    m_day->setGeometry(XPContainer::twips(1140, 450, 1800, 330));
+    connect(m_day, &QDateEdit::dateChanged, this, &FrmReceipts::showDay);
+    m_dayTotal =
+        makeLabel(m_container, QStringLiteral("lblDayTotal"), QString(), XPContainer::twips(3200, 480, 6760, 300));
+    m_dayTotal->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+
+    m_receipts =
+        makeList(m_container, QStringLiteral("lvReceipts"),
+                 {QStringLiteral("No."), QStringLiteral("Time"), QStringLiteral("Buyer"), QStringLiteral("Operator"),
+                  QStringLiteral("Total"), QStringLiteral("Received"), QStringLiteral("Change")},
+                 XPContainer::twips(240, 900, 9720, 2900));
+    connect(m_receipts, &QTreeWidget::currentItemChanged, this, &FrmReceipts::showLines);
+    m_lines = makeList(m_container, QStringLiteral("lvLines"),
+                       {QStringLiteral("Time"), QStringLiteral("Product"), QStringLiteral("Quantity"),
+                        QStringLiteral("Unit Price"), QStringLiteral("Sub-Total")},
+                       XPContainer::twips(240, 3900, 9720, 2400));
+
+    const struct {
+        const char* name;
+        const char* caption;
+        std::function<void()> handler;
+        int left;
+    } buttons[] = {
+        {"cmdPrint", "Print",
+         [this] {
+             if (auto receipt = selectedReceipt())
+                 printReceiptFor(this, *receipt);
+         },
+         240},
+        {"cmdPdf", "Save PDF",
+         [this] {
+             if (auto receipt = selectedReceipt())
+                 saveReceiptPdfFor(this, *receipt);
+         },
+         2040},
+        {"cmdClose", "Close", [this] { close(); }, 8310},
+    };
+    for (const auto& design : buttons) {
+        QPushButton* button =
+            makeButton(m_container, QString::fromLatin1(design.name), QString::fromLatin1(design.caption));
+        button->setGeometry(XPContainer::twips(design.left, 6450, 1650, 450));
+        connect(button, &QPushButton::clicked, this, design.handler);
+    }
+    pressOnEscape(this, findChild<QPushButton*>(QStringLiteral("cmdClose")));
+}
+
+void FrmReceipts::showDay()
+{
+    m_receipts->clear();
+    m_lines->clear();
+    const QString symbol = runValues().currencySymbol;
+    const auto receipts = receiptsOfDay(m_day->date());
+    const auto total = receipts ? receiptsTotal(*receipts) : std::nullopt;
+    if (!receipts || !total) {
+        m_dayTotal->setText(QStringLiteral("The receipts cannot be read."));
+        return;
+    }
+    QList<QTreeWidgetItem*> items;
+    items.reserve(receipts->size());
+    for (const Receipt& receipt : *receipts) {
+        auto* item = new QTreeWidgetItem(
+            QStringList{QString::number(receipt.number), receipt.time.time().toString(QStringLiteral("HH:mm:ss")),
+                        receipt.buyer, receipt.operatorName, symbol + receipt.total.toText(),
+                        symbol + receipt.received.toText(), symbol + receipt.change.toText()});
+        item->setData(0, Qt::UserRole, receipt.number);
+        items.append(item);
+    }
+    m_receipts->addTopLevelItems(items);
+    m_dayTotal->setText(
+        QStringLiteral("Receipts: %1   Day total: %2%3").arg(receipts->size()).arg(symbol, total->toText()));
+}
+
+std::optional<Receipt> FrmReceipts::selectedReceipt()
+{
+    const QTreeWidgetItem* item = m_receipts->currentItem();
+    if (!item)
+        return std::nullopt;
+    return readReceipt(item->data(0, Qt::UserRole).toLongLong());
+}
+
+void FrmReceipts::showLines()
+{
+    m_lines->clear();
+    if (const auto receipt = selectedReceipt()) {
+        for (const BillLine& line : receipt->lines)
+            new QTreeWidgetItem(m_lines, {line.time, line.product, line.quantity, line.unitPrice, line.subTotal});
+    }
+}
+
+} // namespace marvono

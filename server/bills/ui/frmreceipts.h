@@ -1,0 +1,35 @@
+#pragma once
+// frmReceipts: the paid bills of a day with their totals, a receipt's lines, and reprints.
+#include "bills/receipt.h"
+
+#include <QDialog>
+
+class QDateEdit;
+class QLabel;
+class QTreeWidget;
+
+namespace marvono {
+
+class XPContainer;
+
+class FrmReceipts : public QDialog {
+    Q_OBJECT
+  public:
+    explicit FrmReceipts(QWidget* parent = nullptr);
+
+    // Lists the receipts of the day shown in the day box.
+    void showDay();
+
+  private:
+    void build();
+    void showLines();
+    std::optional<Receipt> selectedReceipt();
+
+    XPContainer* m_container = nullptr;
+    QDateEdit* m_day = nullptr;        // dtpDay
+    QTreeWidget* m_receipts = nullptr; // lvReceipts
+    QTreeWidget* m_lines = nullptr;    // lvLines
+    QLabel* m_dayTotal = nullptr;      // lblDayTotal
+};
+
+} // namespace marvono

@@ -1,0 +1,47 @@
+#include "bills/ui/receiptprinter.h"
+
+#include "app/appcontext.h"
+#include "controls/ui/dialogs.h"
+
+#include <QPrinter>
+#include <QPrinterInfo>
+
+namespace marvono {
+
+bool printReceiptOnPrinter(const Receipt& receipt, QString* error)
+{
+    const QPrinterInfo target = QPrinterInfo::defaultPrinter();
+    if (target.isNull()) {
+        if (error)
+            *error = QStringLiteral("No printer is set up on this computer; the receipt can be saved as PDF.");
+        return false;
+    }
+    QPrinter printer(target, QPrinter::HighResolution);
+    printer.setDocName(QStringLiteral("Receipt %1").arg(receipt.number));
+    if (!printer.isValid()) {
+        if (error)
+            *error = QStringLiteral("The printer %1 cannot be used.").arg(target.printerName());
+        return false;
+    }
+    return paintReceipt(printer, readReceiptPaper(), receipt, runValues().shopName, runValues().currencySymbol, error);
+}
+
+void printReceiptFor(QWidget* parent, const Receipt& receipt)
+{
+    QString error;
+    if (!printReceiptOnPrinter(receipt, &error))
+        warn(parent, QStringLiteral("Error"), QStringLiteral("(Receipt)Print error\n") + error);
+}
+
+void saveReceiptPdfFor(QWidget* parent, const Receipt& receipt)
+{
+    const QString path = chooseFile(parent, FileDialogMode::Save, QStringLiteral("CDReceipt"),
+                                    QStringLiteral("Save receipt"), QStringLiteral("PDF file(*.pdf)|*.pdf"));
+    if (path.isEmpty())
+        return;
+    QString error;
+    if (!saveReceiptPdf(path, readReceiptPaper(), receipt, runValues().shopName, runValues().currencySymbol, &error))
+        warn(parent, QStringLiteral("Error"), QStringLiteral("(Receipt)Save error\n") + error);
+}
+
+} // namespace marvono
