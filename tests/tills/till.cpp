@@ -5,7 +5,11 @@
 // writes "ready" and then a "." after every sale (for a test that kills it mid-run); at the end
 // one line per product:
 // "sold NAME QUANTITY LINES", and "refused N" for sales the stock check turned away.
+//   marvono-test-till FOLDER pay:BILLS BUYER
+// pays that many one-line bills of the buyer and writes "receipt NUMBER" for each.
 #include "app/appcontext.h"
+#include "bills/bill.h"
+#include "bills/receipt.h"
 #include "sales/sale.h"
 
 #include <QCoreApplication>
@@ -19,6 +23,20 @@ int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
+    if (args.size() == 4 && args.at(2).startsWith(QLatin1String("pay:"))) {
+        setAppFolder(args.at(1));
+        for (int i = args.at(2).mid(4).toInt(); i > 0; --i) {
+            std::optional<Receipt> receipt;
+            if (!addBillLine(args.at(3), BillLine{QStringLiteral("t"), QStringLiteral("Tea"), QStringLiteral("1"),
+                                                  QStringLiteral("1"), QStringLiteral("1")}) ||
+                settleBill(args.at(3), 0, nullptr, Payment{{}, QStringLiteral("till"), &receipt}) !=
+                    Settlement::Settled ||
+                !receipt)
+                return 1;
+            std::printf("receipt %lld\n", receipt->number);
+        }
+        return 0;
+    }
     if (args.size() < 5) {
         std::fprintf(stderr, "usage: marvono-test-till FOLDER SALES SEED PRODUCT...\n");
         return 2;

@@ -57,6 +57,7 @@ class TestTills : public QObject {
     void initTestCase() { MARVONO_START_PG(m_server); }
     void fourTillsSellTheSameProducts();
     void killedTillsLeaveNoHalfSale();
+    void tillsPayingAtOnceNumberReceiptsInTurn();
 
   private:
     // A shop database with the three products at `stock` each, and the application folder
@@ -95,12 +96,13 @@ QString TestTills::openShop(test::TempAppFolder& folder, const QString& name, in
 void TestTills::checkBooks(const QString& shop, int stock, const QMap<QString, Sold>* expected)
 {
     for (const QString& product : kProducts) {
-        const int remaining = test::pgValue(shop, QStringLiteral("select cLeastQty from product_info where cName = '%1'")
-                                                      .arg(product))
-                                  .toInt();
+        const int remaining =
+            test::pgValue(shop, QStringLiteral("select cLeastQty from product_info where cName = '%1'").arg(product))
+                .toInt();
         const QStringList bill = test::pgRows(
-            shop, QStringLiteral("select coalesce(sum(cqty::numeric), 0)::int, count(*) from Bill where cproduct = '%1'")
-                      .arg(product));
+            shop,
+            QStringLiteral("select coalesce(sum(cqty::numeric), 0)::int, count(*) from Bill where cproduct = '%1'")
+                .arg(product));
         const QStringList ledger =
             test::pgRows(shop, QStringLiteral("select coalesce(sum(q), 0)::int, coalesce(max(n), 0) from "
                                               "(select sum(cqty::numeric) q, count(*) n from PanDian where cname = "
@@ -170,6 +172,32 @@ void TestTills::killedTillsLeaveNoHalfSale()
     }
     checkBooks(shop, stock, nullptr);
     QVERIFY(test::pgValue(shop, "select count(*) from Bill").toInt() >= 50);
+}
+
+void TestTills::tillsPayingAtOnceNumberReceiptsInTurn()
+{
+    test::TempAppFolder folder(false);
+    const QString shop = openShop(folder, "receipts", 1);
+    QVERIFY(!shop.isEmpty());
+    std::vector<std::unique_ptr<QProcess>> tills;
+    for (const char* buyer : {"A", "B"}) {
+        tills.push_back(std::make_unique<QProcess>());
+        tills.back()->start(QStringLiteral(MARVONO_TEST_TILL), {folder.path(), "pay:40", buyer});
+    }
+    QList<int> numbers;
+    for (auto& till : tills) {
+        QVERIFY(till->waitForFinished(600000));
+        QVERIFY2(till->exitCode() == 0, till->readAllStandardError().constData());
+        for (const QByteArray& line : till->readAllStandardOutput().split('\n'))
+            if (line.startsWith("receipt "))
+                numbers.append(line.mid(8).toInt());
+    }
+    std::sort(numbers.begin(), numbers.end());
+    QCOMPARE(numbers.size(), 80);
+    QCOMPARE(numbers.first(), 1);
+    QCOMPARE(numbers.last(), 80);
+    QCOMPARE(QSet<int>(numbers.begin(), numbers.end()).size(), 80);
+    QCOMPARE(test::pgValue(shop, "select count(*) from marvono_receipt_line"), QStringLiteral("80"));
 }
 
 QTEST_MAIN(TestTills)
