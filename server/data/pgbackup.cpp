@@ -297,6 +297,9 @@ bool copyArchiveRows(PGconn* conn, const QString& source, const QStringList& dat
             PQclear(result);
         }
     }
+    // A refused or failed table ends the recovery: the rest of the archive is not wanted.
+    if (!ok)
+        restore.kill();
     restore.waitForFinished(-1);
     if (ok && (restore.exitStatus() != QProcess::NormalExit || restore.exitCode() != 0)) {
         setError(error, QStringLiteral("pg_restore failed: %1")
