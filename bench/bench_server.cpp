@@ -4,6 +4,7 @@
 // its own connection. Each benchmark runs both sides in turn (see alternate()): its time is the
 // program's, raw_ms the raw side's and x_raw the ratio of the two times.
 //   bench_server [--benchmark_filter=...]
+// The server runs durable (fsync on, every commit flushed to disk), as a shop's server does.
 // The four tills are child processes of this program (bench_server --till ...), each with its own
 // connection; they report ready after a first sale and start selling together, so connecting and
 // preparing stay outside the timed window on both sides.
@@ -498,9 +499,17 @@ int main(int argc, char** argv)
         return runTill(args);
     benchmark::Initialize(&argc, argv);
     test::PgTestServer server;
+    server.setDurable(true);
     if (!server.start())
         die(QStringLiteral("cannot start the private PostgreSQL server: ") + server.error());
     g_pg = &server;
+    const QString settings =
+        test::pgRows(server.connectionString(QStringLiteral("postgres")),
+                     QStringLiteral("SELECT 'fsync=' || current_setting('fsync') || ', synchronous_commit=' || "
+                                    "current_setting('synchronous_commit') || ', wal_sync_method=' || "
+                                    "current_setting('wal_sync_method')"))
+            .value(0);
+    std::printf("bench_server: private PostgreSQL 15 server, durable as a shop runs it: %s\n", qPrintable(settings));
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     Database::instance().close();

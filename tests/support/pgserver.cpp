@@ -128,9 +128,10 @@ bool PgTestServer::start()
     for (int attempt = 0; attempt < 5 && !m_running; ++attempt) {
         m_port = freePort();
         const QString options = QStringLiteral("-c listen_addresses='' -c unix_socket_directories=%1 -c port=%2 "
-                                               "-c fsync=off -c max_connections=60")
+                                               "-c fsync=%3 -c max_connections=60")
                                     .arg(quoted(socketDir()))
-                                    .arg(m_port);
+                                    .arg(m_port)
+                                    .arg(m_durable ? QStringLiteral("on") : QStringLiteral("off"));
         m_running = run(QStringLiteral("pg_ctl"),
                         {QStringLiteral("-D"), data, QStringLiteral("-w"), QStringLiteral("-t"), QStringLiteral("60"),
                          QStringLiteral("-l"), m_dir->filePath(QStringLiteral("server.log")), QStringLiteral("-o"),

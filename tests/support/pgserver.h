@@ -17,6 +17,10 @@ class PgTestServer {
 
     // Creates the cluster and starts the server; false with error() when it cannot.
     bool start();
+    // Before start(): every commit flushed to disk (fsync on), as a shop's server runs. Tests leave
+    // it off for speed; benchmarks measure what a shop would see.
+    void setDurable(bool durable) { m_durable = durable; }
+    bool isDurable() const { return m_durable; }
     void stop();
     bool isRunning() const { return m_running; }
     QString error() const { return m_error; }
@@ -42,6 +46,7 @@ class PgTestServer {
     int m_port = 0;
     bool m_running = false;
     bool m_asPostgresUser = false;
+    bool m_durable = false;
 };
 
 // Rows of a query on a database of a test server, fields joined by "|", NULL as "<null>";
