@@ -105,9 +105,14 @@ int initDatabase(const QString& conninfo)
         std::fprintf(stderr, "marvono-shopdb-init: cannot connect: %s\n", qPrintable(server.error()));
         return 1;
     }
+    // A till's role is told it is the wrong role before anything else, even on a set-up shop.
+    QString error;
+    if (shopOwnerRole(server.handle(), QStringLiteral("marvono-shopdb-init"), &error).isEmpty()) {
+        std::fprintf(stderr, "marvono-shopdb-init: %s; nothing was changed\n", qPrintable(error));
+        return 1;
+    }
     // The tables existing at all, even empty, means someone set this database up already:
     // creating them again would fail half way, so refuse before touching anything.
-    QString error;
     const int rows = shopDataRowCount(server.handle(), &error);
     if (rows >= 0) {
         std::fprintf(stderr,
@@ -120,8 +125,7 @@ int initDatabase(const QString& conninfo)
     PGresult* database = server.query("SELECT current_database()");
     const QString name = database ? QString::fromUtf8(PQgetvalue(database, 0, 0)) : QString();
     PQclear(database);
-    if (shopOwnerRole(server.handle(), QStringLiteral("marvono-shopdb-init"), &error).isEmpty() ||
-        !createWithRoles(server, name, &error)) {
+    if (!createWithRoles(server, name, &error)) {
         std::fprintf(stderr, "marvono-shopdb-init: %s; nothing was changed\n", qPrintable(error));
         return 1;
     }

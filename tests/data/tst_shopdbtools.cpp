@@ -142,6 +142,7 @@ void TestShopDbTools::initCreatesOnceAndRefusesAgain()
     QCOMPARE(test::pgValue(till, "select version from marvono_schema"), QString::number(kSchemaVersion));
     QCOMPARE(test::pgRows(till, "insert into marvono_sale (cId) values ('a sale')"), QStringList());
     QVERIFY(test::pgValue(till, "drop table Bill").startsWith("<failed"));
+    QVERIFY(runTool("marvono-shopdb-init", {till}).output.contains("needs the shop database's owner role"));
     QString error;
     const QString archive = shared.filePath("shop.DBK");
     QVERIFY2(backupShopServer(till, archive, &error), qPrintable(error));
