@@ -34,6 +34,15 @@ void assignValues(RecordSet& row, const ProductValues& values, bool withRemainin
 
 } // namespace
 
+QStringList productNames()
+{
+    QStringList names;
+    auto set = ExecSQL(QStringLiteral("select cName from product_info order by rowid"));
+    for (; set && !set->isEof(); set->moveNext())
+        names.append(set->text(0));
+    return names;
+}
+
 QStringList productCategories()
 {
     QStringList categories;

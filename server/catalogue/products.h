@@ -20,6 +20,9 @@ struct ProductValues {
     QString alert;    // 9
 };
 
+// Every product's name in the order the products were added; empty when they cannot be read.
+QStringList productNames();
+
 // Every distinct category in the order the database returns them; empty when it cannot be read.
 QStringList productCategories();
 

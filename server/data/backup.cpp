@@ -3,12 +3,14 @@
 #include "app/appcontext.h"
 #include "data/database.h"
 #include "data/pgbackup.h"
+#include "data/schema.h"
 #include "data/shopserver.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QSet>
+#include <algorithm>
 #include <sqlcipher/sqlite3.h>
 
 namespace marvono {
@@ -157,10 +159,12 @@ bool isDatabaseOfThisProgram(const QString& path, QString* error)
                 QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0))).toLower());
     }
     sqlite3_finalize(statement);
+    // A file keeps the tables of every version up to its own; a newer file also those of this one.
+    const int version = std::min(embeddedSchemaVersion(db), kSchemaVersion);
     sqlite3_close_v2(db);
-    for (const char* name : {"product_info", "bill", "pandian", "user_info", "change"}) {
-        if (!tables.contains(QString::fromLatin1(name))) {
-            setError(error, QStringLiteral("%1 holds no table %2.").arg(path, QString::fromLatin1(name)));
+    for (const QString& name : embeddedSchemaTables(version)) {
+        if (!tables.contains(name)) {
+            setError(error, QStringLiteral("%1 holds no table %2.").arg(path, name));
             return false;
         }
     }

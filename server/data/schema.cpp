@@ -73,6 +73,18 @@ CREATE TABLE marvono_receipt_line (cReceipt bigint, cLine integer, cTime text, c
 CREATE TABLE marvono_counter (cName text PRIMARY KEY, cValue bigint NOT NULL);
 INSERT INTO marvono_counter (cName, cValue) VALUES ('receipt', 0);
 )sql"},
+    // Goods received and stock count corrections, with the stock they left. The time text sorts
+    // in time order, so a day's moves are one range of the index.
+    {5, R"sql(
+CREATE TABLE marvono_stock_move (cTime TEXT, cProduct TEXT, cKind TEXT, cUnits INTEGER, cPrice NUMTEXT,
+    cRemaining NUMTEXT, cReason TEXT, cUser TEXT);
+CREATE INDEX marvono_stock_move_time ON marvono_stock_move (cTime);
+)sql",
+     R"sql(
+CREATE TABLE marvono_stock_move (cTime text, cProduct text, cKind text, cUnits integer, cPrice numtext,
+    cRemaining numtext, cReason text, cUser text, mv_key bigint GENERATED ALWAYS AS IDENTITY PRIMARY KEY);
+CREATE INDEX marvono_stock_move_time ON marvono_stock_move (cTime);
+)sql"},
 };
 
 bool exec(sqlite3* db, const char* sql, QString* error)
@@ -110,6 +122,24 @@ bool upgradeEmbedded(sqlite3* db, int version, QString* error)
 std::span<const SchemaStep> schemaSteps()
 {
     return kSteps;
+}
+
+QStringList embeddedSchemaTables(int version)
+{
+    // Made in memory by the steps themselves, so the list never falls behind them.
+    sqlite3* db = nullptr;
+    QStringList tables;
+    if (sqlite3_open(":memory:", &db) == SQLITE_OK && exec(db, kFirstSchema, nullptr) &&
+        upgradeEmbedded(db, version, nullptr)) {
+        sqlite3_stmt* statement = nullptr;
+        if (sqlite3_prepare_v2(db, "SELECT lower(name) FROM sqlite_master WHERE type='table'", -1, &statement,
+                               nullptr) == SQLITE_OK)
+            while (sqlite3_step(statement) == SQLITE_ROW)
+                tables.append(QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0))));
+        sqlite3_finalize(statement);
+    }
+    sqlite3_close(db);
+    return tables;
 }
 
 int embeddedSchemaVersion(sqlite3* db)

@@ -5,6 +5,7 @@
 // database is built by running every step; an older database runs the steps it lacks when it is
 // first opened.
 #include <QString>
+#include <QStringList>
 #include <span>
 
 struct sqlite3;
@@ -12,7 +13,7 @@ struct sqlite3;
 namespace marvono {
 
 // The newest version: the one this program builds and upgrades to.
-inline constexpr int kSchemaVersion = 4;
+inline constexpr int kSchemaVersion = 5;
 
 // The step to `version` from the one before it; an engine with nothing to change has no text.
 struct SchemaStep {
@@ -28,6 +29,9 @@ std::span<const SchemaStep> schemaSteps();
 // look-up indexes and the one user_info row "vetch"/"vetch", brought to `version`. Fails if the
 // file exists. Only the delivery tool (tools/) and the tests make databases.
 bool createDeliveredDatabase(const QString& path, QString* error, int version = kSchemaVersion);
+
+// The tables, in lower case, of an embedded file of `version`.
+QStringList embeddedSchemaTables(int version);
 
 // The version of an open embedded file (a file from before versions were kept counts as the
 // first).

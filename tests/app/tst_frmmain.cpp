@@ -201,9 +201,9 @@ void TestFrmMain::menus()
     }
     QCOMPARE(titles, QStringList({"File(&F)", "Management(&M)", "Database(&B)", "Setup(&S)", "Help(&H)"}));
     QCOMPARE(items.value(0), QStringList({"Clear History(&C)", "Save History(&S)", "-", "Exit(&E)"}));
-    QCOMPARE(items.value(1),
-             QStringList({"Add a new product(&A)", "Delete a product(&D)", "Modify a product(&E)", "Sell a product(&S)",
-                          "-", "Buyer(&B)", "Bill(&M)", "Receipts(&T)", "-", "Statistic(&R)"}));
+    QCOMPARE(items.value(1), QStringList({"Add a new product(&A)", "Delete a product(&D)", "Modify a product(&E)",
+                                          "Sell a product(&S)", "-", "Buyer(&B)", "Bill(&M)", "Receipts(&T)", "-",
+                                          "Statistic(&R)", "-", "Receive stock(&I)", "Stock moves(&V)"}));
     QCOMPARE(items.value(2), QStringList({"Backup(&C)", "Recovery(&R)"}));
     QCOMPARE(items.value(3), QStringList({"Preferences(&P)"}));
     QCOMPARE(items.value(4), QStringList({"Help(&B)", "-", "About(&A)"}));
@@ -430,6 +430,8 @@ void TestFrmMain::eventsDispatchThroughCommandTable_data()
                 {"menuBuyer", Command::OpenBuyers},
                 {"menuBill", Command::OpenBillEditor},
                 {"menuStat", Command::OpenStatistics},
+                {"menuReceive", Command::ReceiveStock},
+                {"menuStockMoves", Command::OpenStockMoves},
                 {"menuCopy", Command::Backup},
                 {"menuRescue", Command::Recovery},
                 {"menuPreferences", Command::OpenPreferences},
@@ -449,7 +451,7 @@ void TestFrmMain::eventsDispatchThroughCommandTable()
     FrmMain window;
     QVERIFY(window.load());
     QList<int> ran;
-    for (int c = int(Command::AddProduct); c <= int(Command::PrintHistory); ++c)
+    for (int c = int(Command::AddProduct); c <= int(Command::OpenStockMoves); ++c)
         window.commands().set(Command(c), [&ran, c](FrmMain&) { ran.append(c); });
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));

@@ -16,6 +16,7 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTimer>
 #include <QTreeView>
 #include <QtTest>
@@ -82,6 +83,7 @@ class TestFrmXgsp : public QObject {
     void apostropheName();
     void storeFailureKeepsDialogOpen();
     void salesWhileOpenStayInStock();
+    void receiveWindowBooksTheSelectedProduct();
 };
 
 void TestFrmXgsp::cleanup()
@@ -274,6 +276,29 @@ void TestFrmXgsp::salesWhileOpenStayInStock()
     child<QPushButton>(dialog, "cmdOK")->click();
     QTRY_VERIFY(dialog.isNull());
     QCOMPARE(test::rowsOf("select cLeastQty from product_info where cName=?", {"Coffee"}), QStringList{"20"});
+}
+
+void TestFrmXgsp::receiveWindowBooksTheSelectedProduct()
+{
+    Shop shop;
+    QVERIFY(test::selectProduct(shop.window, "Coffee"));
+    shop.window.runCommand(Command::OpenStockMoves);
+    shop.window.runCommand(Command::ReceiveStock);
+    QPointer<QWidget> dialog = shop.window.findChild<QWidget*>("frmReceive");
+    QCOMPARE(child<QComboBox>(dialog, "cmbProduct")->currentText(), QString("Coffee"));
+    child<QRadioButton>(dialog, "optCorrection")->setChecked(true);
+    child<QLineEdit>(dialog, "txtUnits")->setText("-9");
+    test::BoxAnswerer answerer;
+    child<QPushButton>(dialog, "cmdOK")->click();
+    QVERIFY(answerer.wait());
+    QCOMPARE(answerer.box().text, QString("The remaining quantity cannot fall below 0."));
+    child<QLineEdit>(dialog, "txtUnits")->setText("-3");
+    child<QPushButton>(dialog, "cmdOK")->click();
+    QTRY_VERIFY(dialog.isNull());
+    QCOMPARE(test::rowsOf("select cAllQty, cLeastQty from product_info where cName=?", {"Coffee"}), QStringList{"7|5"});
+    QWidget* moves = shop.window.findChild<QWidget*>("frmStockMoves");
+    QCOMPARE(moves->findChild<QTreeView*>("LV")->model()->index(0, 6).data().toString(), QString("Breakage"));
+    moves->close();
 }
 
 QTEST_MAIN(TestFrmXgsp)

@@ -2,6 +2,8 @@
 #include "app/appcontext.h"
 #include "catalogue/productfiles.h"
 #include "catalogue/products.h"
+#include "catalogue/stockmoves.h"
+#include "data/backup.h"
 #include "data/database.h"
 #include "data/pgengine.h"
 #include "data/recordset.h"
@@ -95,6 +97,7 @@ class TestProducts : public QObject {
     void deleteUnknownName();
     void deleteFirstOfTwoNamesakes();
     void apostrophesWorkEverywhere();
+    void stockMovesAreLoggedWithTheStock();
 };
 
 void TestProducts::init()
@@ -351,6 +354,35 @@ void TestProducts::apostrophesWorkEverywhere()
     QVERIFY(findProduct("O'Brien's Jam").found);
     QVERIFY(deleteProduct("O'Brien's Jam", DeleteMode::RowOnly).ok);
     QCOMPARE(test::rowsOf("select * from product_info"), QStringList());
+}
+
+void TestProducts::stockMovesAreLoggedWithTheStock()
+{
+    test::TempAppFolder folder(true, 3); // from before stock moves were kept
+    storeProduct("Tea", 0);
+    runValues().currentUser = "anna";
+    injectWriteFault(2); // the log row: the stock stays as it was
+    QCOMPARE(receiveStock("Tea", "5", "1.25").outcome, StockMoveOutcome::Failed);
+    QCOMPARE(test::rowsOf("select cInPrice, cAllQty, cLeastQty from product_info"), QStringList{"1|1|1"});
+    QCOMPARE(receiveStock("Tea", "5", " 1.25").remaining, QString("6"));
+    QCOMPARE(receiveStock("Tea", "-1", "").outcome, StockMoveOutcome::BadUnits);
+    QCOMPARE(receiveStock("Tea", "1", "-2").outcome, StockMoveOutcome::BadPrice);
+    QCOMPARE(correctStock("Tea", "0", "Loss").outcome, StockMoveOutcome::BadUnits);
+    QCOMPARE(correctStock("Tea", "-6", " ").outcome, StockMoveOutcome::NoReason);
+    QCOMPARE(correctStock("Tea", "-7", "Loss").outcome, StockMoveOutcome::NotEnoughStock);
+    QCOMPARE(correctStock("Tea", "-6", "Loss").outcome, StockMoveOutcome::Booked);
+    QCOMPARE(test::rowsOf("select cInPrice, cAllQty, cLeastQty from product_info"), QStringList{"1.25|0|0"});
+    QCOMPARE(test::rowsOf("select * from marvono_stock_move order by rowid"),
+             (QStringList{"2026-12-07 23:59:58|Tea|Received|5|1.25|6|<null>|anna",
+                          "2026-12-07 23:59:58|Tea|Correction|-6|1.25|0|Loss|anna"}));
+    std::vector<StockMove> moves;
+    QVERIFY(stockMovesOfDay(QDate(2026, 12, 7), &moves, nullptr));
+    QCOMPARE(moves.size(), size_t(2));
+    QCOMPARE(receivedCost(moves)->toText(), QString("6.25"));
+    QVERIFY(stockMovesOfDay(QDate(2026, 12, 8), &moves, nullptr) && moves.empty());
+    const QString backup = folder.file("moves.DBK");
+    QVERIFY(backupDatabase(backup) && recoverDatabase(backup));
+    QCOMPARE(test::rowsOf("select count(*) from marvono_stock_move"), QStringList{"2"});
 }
 
 QTEST_GUILESS_MAIN(TestProducts)

@@ -186,7 +186,8 @@ void TestBackup::recoveryRefusesForeignFiles_data()
     QTest::addColumn<QString>("kind");
     QTest::newRow("text file") << "text";
     QTest::newRow("unencrypted database") << "plain";
-    QTest::newRow("database without the change table") << "missing table";
+    QTest::newRow("database without the change table") << "change";
+    QTest::newRow("database without the stock moves") << "marvono_stock_move";
 }
 
 void TestBackup::recoveryRefusesForeignFiles()
@@ -212,7 +213,7 @@ void TestBackup::recoveryRefusesForeignFiles()
         QVERIFY(createDeliveredDatabase(source, nullptr));
         sqlite3* db = openEncrypted(source, false, nullptr);
         QVERIFY(db);
-        QCOMPARE(sqlite3_exec(db, "DROP TABLE change", nullptr, nullptr, nullptr), SQLITE_OK);
+        QCOMPARE(sqlite3_exec(db, qPrintable("DROP TABLE " + kind), nullptr, nullptr, nullptr), SQLITE_OK);
         sqlite3_close(db);
     }
     const QByteArray liveBefore = test::fileBytes(live);

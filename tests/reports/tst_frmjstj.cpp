@@ -1,6 +1,7 @@
 // The statistics window: per-product profit, the two totals, and its failure cases.
 #include "app/appcontext.h"
 #include "app/ui/frmmain.h"
+#include "catalogue/stockmoves.h"
 #include "controls/ui/dialogs.h"
 #include "data/recordset.h"
 #include "reports/ui/frmbb.h"
@@ -75,6 +76,7 @@ class TestFrmJstj : public QObject {
     void workedExample();
     void emptyCatalogue();
     void soldUnitsCanBeNegative();
+    void stockMovesAreNoSales();
     void textAfterTheNumberIsShownButNotCounted();
     void noCurrencySymbol();
     void totalsAddRoundedShares();
@@ -125,6 +127,18 @@ void TestFrmJstj::soldUnitsCanBeNegative()
     QCOMPARE(listRows(opened.window.get()).value(1).value(5), QString("$-12"));
     QCOMPARE(labelText(opened.window.get(), "lblTotalSale"), QString("Total Sale: $568"));
     QCOMPARE(labelText(opened.window.get(), "lblTotalProfit"), QString("Profit Total: $108"));
+}
+
+void TestFrmJstj::stockMovesAreNoSales()
+{
+    // Nine sold; twenty come in and two break: still nine sold.
+    addProduct({"Cola", "8", "10", "10", "1"});
+    QCOMPARE(receiveStock("Cola", "20", "").outcome, StockMoveOutcome::Booked);
+    QCOMPARE(correctStock("Cola", "-2", "Breakage").outcome, StockMoveOutcome::Booked);
+    const Opened opened = openStatistics();
+    QCOMPARE(listRows(opened.window.get()).value(0),
+             (QStringList{"Cola", "$8", "28Unit(s)", "$10", "19Unit(s)", "$18"}));
+    QCOMPARE(labelText(opened.window.get(), "lblTotalSale"), QString("Total Sale: $90"));
 }
 
 void TestFrmJstj::textAfterTheNumberIsShownButNotCounted()

@@ -27,6 +27,8 @@ enum class Command {
     ClearHistoryMenu,   // "Clear History(&C)"
     SaveHistory,        // command1, "Save History(&S)"
     PrintHistory,       // command3
+    ReceiveStock,       // "Receive stock(&I)"
+    OpenStockMoves,     // "Stock moves(&V)"
 };
 
 using CommandHandler = std::function<void(FrmMain&)>;

@@ -325,6 +325,9 @@ void FrmMain::buildMenus()
     command(manage, "menuReceipts", "Receipts(&T)", Command::OpenReceipts);
     manage->addSeparator();
     command(manage, "menuStat", "Statistic(&R)", Command::OpenStatistics);
+    manage->addSeparator();
+    command(manage, "menuReceive", "Receive stock(&I)", Command::ReceiveStock);
+    command(manage, "menuStockMoves", "Stock moves(&V)", Command::OpenStockMoves);
 
     QMenu* database = menu("menuDatabase", "Database(&B)");
     command(database, "menuCopy", "Backup(&C)", Command::Backup);

@@ -1,5 +1,7 @@
 #include "app/ui/commands.h"
 #include "app/ui/frmmain.h"
+#include "catalogue/ui/frmreceive.h"
+#include "catalogue/ui/frmstockmoves.h"
 #include "catalogue/ui/frmtjsp.h"
 #include "catalogue/ui/frmxgsp.h"
 #include "catalogue/ui/productactions.h"
@@ -16,6 +18,10 @@ void registerCatalogueCommands(CommandTable& table)
     table.set(Command::DeleteProductMenu, [](FrmMain& main) { deleteSelectedProduct(main, DeleteMode::RowOnly); });
     table.set(Command::ProductClicked, showProductDetails);
     table.set(Command::ProductListFocusLost, hideProductPicture);
+    table.set(Command::ReceiveStock,
+              [](FrmMain& window) { showSingleDialog<FrmReceive>(static_cast<QWidget*>(&window)); });
+    table.set(Command::OpenStockMoves,
+              [](FrmMain& window) { showSingleDialog<FrmStockMoves>(static_cast<QWidget*>(&window)); });
 }
 
 } // namespace marvono

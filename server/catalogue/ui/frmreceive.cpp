@@ -1,0 +1,149 @@
+#include "catalogue/ui/frmreceive.h"
+
+#include "app/appcontext.h"
+#include "app/ui/frmmain.h"
+#include "catalogue/products.h"
+#include "catalogue/stockmoves.h"
+#include "catalogue/ui/frmstockmoves.h"
+#include "controls/ui/dialogs.h"
+#include "controls/ui/xpcontainer.h"
+#include "data/database.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+
+namespace marvono {
+namespace {
+
+constexpr int kLabelLeft = 16;
+constexpr int kBoxLeft = 170;
+constexpr int kBoxWidth = 220;
+constexpr int kRowHeight = 22;
+
+int rowTop(int row)
+{
+    return 40 + row * 30;
+}
+
+} // namespace
+
+FrmReceive::FrmReceive(QWidget* parent) : QDialog(parent)
+{
+    buildControls();
+    m_container->setTheme(runValues().themeIndex);
+    m_product->addItems(productNames());
+    if (FrmMain* main = FrmMain::instance())
+        m_product->setCurrentIndex(std::max(0, m_product->findText(main->selectedProductName(), Qt::MatchExactly)));
+    showStock();
+    showKind();
+}
+
+void FrmReceive::buildControls()
+{
+    setObjectName(QStringLiteral("frmReceive"));
+    setWindowTitle(QStringLiteral("Receive stock"));
+    setFixedSize(420, 310);
+    m_container = new XPContainer(this, QStringLiteral("Receive stock"));
+    m_container->setObjectName(QStringLiteral("XPContainer1"));
+    m_container->setGeometry(rect());
+
+    makeLabel(m_container, QStringLiteral("Label1"), QStringLiteral("Product:"),
+              QRect(kLabelLeft, rowTop(0), 150, kRowHeight));
+    m_product = new QComboBox(m_container);
+    m_product->setObjectName(QStringLiteral("cmbProduct"));
+    m_product->setGeometry(kBoxLeft, rowTop(0), kBoxWidth, kRowHeight);
+    m_stock = makeLabel(m_container, QStringLiteral("lblStock"), QString(),
+                        QRect(kBoxLeft, rowTop(1), kBoxWidth, kRowHeight));
+
+    m_received = new QRadioButton(QStringLiteral("Goods received"), m_container);
+    m_received->setObjectName(QStringLiteral("optReceived"));
+    m_received->setGeometry(kLabelLeft, rowTop(2), 150, kRowHeight);
+    m_received->setChecked(true);
+    m_correction = new QRadioButton(QStringLiteral("Stock count correction"), m_container);
+    m_correction->setObjectName(QStringLiteral("optCorrection"));
+    m_correction->setGeometry(kBoxLeft, rowTop(2), kBoxWidth, kRowHeight);
+
+    makeLabel(m_container, QStringLiteral("Label2"), QStringLiteral("Units:"),
+              QRect(kLabelLeft, rowTop(3), 150, kRowHeight));
+    m_units = makeLineEdit(m_container, QStringLiteral("txtUnits"), QRect(kBoxLeft, rowTop(3), kBoxWidth, kRowHeight));
+    makeLabel(m_container, QStringLiteral("Label3"), QStringLiteral("New purchase price:"),
+              QRect(kLabelLeft, rowTop(4), 150, kRowHeight));
+    m_price =
+        makeLineEdit(m_container, QStringLiteral("txtInPrice"), QRect(kBoxLeft, rowTop(4), kBoxWidth, kRowHeight));
+    m_price->setPlaceholderText(QStringLiteral("empty keeps the price"));
+    makeLabel(m_container, QStringLiteral("Label4"), QStringLiteral("Reason:"),
+              QRect(kLabelLeft, rowTop(5), 150, kRowHeight));
+    m_reason = new QComboBox(m_container);
+    m_reason->setObjectName(QStringLiteral("cmbReason"));
+    m_reason->setGeometry(kBoxLeft, rowTop(5), kBoxWidth, kRowHeight);
+    m_reason->setEditable(true);
+    m_reason->addItems({QStringLiteral("Breakage"), QStringLiteral("Loss"), QStringLiteral("Found")});
+
+    QPushButton* ok = makeButton(m_container, QStringLiteral("cmdOK"), QStringLiteral(" Book"));
+    ok->setGeometry(150, rowTop(6) + 16, 110, 30);
+    QPushButton* cancel = makeButton(m_container, QStringLiteral("cmdCancel"), QStringLiteral(" Cancel"));
+    cancel->setGeometry(280, rowTop(6) + 16, 110, 30);
+    ok->setDefault(true);
+
+    connect(m_product, &QComboBox::currentIndexChanged, this, &FrmReceive::showStock);
+    connect(m_received, &QRadioButton::toggled, this, &FrmReceive::showKind);
+    connect(ok, &QPushButton::clicked, this, &FrmReceive::book);
+    connect(cancel, &QPushButton::clicked, this, &QWidget::close);
+    pressOnEscape(this, cancel);
+}
+
+void FrmReceive::showStock()
+{
+    const StoredProduct product = findProduct(m_product->currentText());
+    m_stock->setText(product.found
+                         ? QStringLiteral("In stock: %1Unit(s), price %2%3")
+                               .arg(product.values.leastQty, runValues().currencySymbol, product.values.inPrice)
+                         : QString());
+}
+
+void FrmReceive::showKind()
+{
+    // A new price comes with goods received; a count correction needs its reason.
+    m_price->setEnabled(m_received->isChecked());
+    m_reason->setEnabled(m_correction->isChecked());
+}
+
+void FrmReceive::book()
+{
+    const bool received = m_received->isChecked();
+    const StockMoveResult result =
+        received ? receiveStock(m_product->currentText(), m_units->text(), m_price->text())
+                 : correctStock(m_product->currentText(), m_units->text(), m_reason->currentText());
+    const auto refuse = [this](const char* text) { warn(this, QStringLiteral("Warning"), QString::fromLatin1(text)); };
+    switch (result.outcome) {
+    case StockMoveOutcome::Booked:
+        break;
+    case StockMoveOutcome::BadUnits:
+        return received ? refuse("Please enter the units received as a whole number above 0.")
+                        : refuse("Please enter the units as a whole number other than 0: "
+                                 "-2 for two units gone, 2 for two units found.");
+    case StockMoveOutcome::BadPrice:
+        return refuse("Please enter the new purchase price as a number, or leave the box empty.");
+    case StockMoveOutcome::NoReason:
+        return refuse("Please give the reason for the correction.");
+    case StockMoveOutcome::NoProduct:
+        return refuse("This product does not exist.");
+    case StockMoveOutcome::NotEnoughStock:
+        return refuse("The remaining quantity cannot fall below 0.");
+    case StockMoveOutcome::Failed:
+        // The boxes keep what was typed, so nothing is lost.
+        warn(this, QStringLiteral("error"),
+             withServerFailure(QStringLiteral("The stock was not changed.\n%1").arg(result.error)));
+        return;
+    }
+    if (FrmMain* main = FrmMain::instance()) {
+        for (FrmStockMoves* moves : main->findChildren<FrmStockMoves*>())
+            moves->load();
+        main->requestRefresh(true);
+    }
+    close();
+}
+
+} // namespace marvono

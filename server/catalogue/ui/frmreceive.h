@@ -1,0 +1,35 @@
+#pragma once
+// frmReceive: books goods received for a product, or a stock count correction with its reason.
+#include <QDialog>
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QRadioButton;
+
+namespace marvono {
+
+class XPContainer;
+
+class FrmReceive : public QDialog {
+    Q_OBJECT
+  public:
+    explicit FrmReceive(QWidget* parent = nullptr);
+
+  private:
+    void buildControls();
+    void showStock();
+    void showKind();
+    void book();
+
+    XPContainer* m_container = nullptr;
+    QComboBox* m_product = nullptr;     // cmbProduct
+    QLabel* m_stock = nullptr;          // lblStock
+    QRadioButton* m_received = nullptr; // optReceived
+    QRadioButton* m_correction = nullptr;
+    QLineEdit* m_units = nullptr;  // txtUnits
+    QLineEdit* m_price = nullptr;  // txtInPrice
+    QComboBox* m_reason = nullptr; // cmbReason
+};
+
+} // namespace marvono
