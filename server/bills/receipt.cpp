@@ -153,13 +153,14 @@ bool writeReceipt(Receipt& receipt, QString* error)
                          error))
         return false;
     const QString insertLine =
-        QStringLiteral("insert into marvono_receipt_line (cReceipt, cLine, cTime, cProduct, cQty, cPrice, cSubTotal) "
-                       "values (?, ?, ?, ?, ?, ?, ?)");
+        QStringLiteral("insert into marvono_receipt_line (cReceipt, cLine, cTime, cProduct, cQty, cPrice, cSubTotal, "
+                       "cOfLine) values (?, ?, ?, ?, ?, ?, ?, ?)");
     for (int i = 0; i < receipt.lines.size(); ++i) {
         const BillLine& line = receipt.lines.at(i);
-        if (!engine->execute(
-                insertLine,
-                {receipt.number, i + 1, line.time, line.product, line.quantity, line.unitPrice, line.subTotal}, error))
+        if (!engine->execute(insertLine,
+                             {receipt.number, i + 1, line.time, line.product, line.quantity, line.unitPrice,
+                              line.subTotal, i < receipt.ofLines.size() ? QVariant(receipt.ofLines.at(i)) : QVariant()},
+                             error))
             return false;
     }
     return true;
@@ -272,6 +273,10 @@ QStringList receiptTextLines(const Receipt& receipt, const QString& shopName, co
     }
     lines.append(rule);
     lines += spread(QStringLiteral("Total"), money(receipt.total), columns);
+    if (receipt.refundOf) {
+        lines += spread(QStringLiteral("Paid back"), money(difference(Currency(), receipt.total)), columns);
+        return lines;
+    }
     lines += spread(QStringLiteral("Received"), money(receipt.received), columns);
     lines += spread(QStringLiteral("Change"), money(receipt.change), columns);
     return lines;

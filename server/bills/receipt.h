@@ -24,6 +24,7 @@ struct Receipt {
     Currency received;
     Currency change;
     qint64 refundOf = 0; // the receipt a refund pays back; 0 for a sale
+    QList<int> ofLines;  // a refund's lines: the line of that receipt each pays back
 };
 
 // The cash typed into the Received box: empty means the exact total. Read with "." as the

@@ -3,9 +3,11 @@
 #include "bills/bill.h"
 #include "bills/billprint.h"
 #include "bills/receipt.h"
+#include "bills/returns.h"
 #include "data/database.h"
 #include "data/engine.h"
 #include "history/historyfiles.h"
+#include "sales/sale.h"
 #include "support/shopdata.h"
 #include "support/testsupport.h"
 
@@ -46,6 +48,7 @@ class TestBill : public QObject {
     void settleDeletesRowsAndClientFile();
     void settleIsAllOrNothing();
     void receiptsByDay();
+    void returnsNetTheDayAndStopAtTheSold();
     void printedBill();
     void printFileReplacedAndHandedToLp();
 };
@@ -224,6 +227,28 @@ void TestBill::settleIsAllOrNothing()
     QVERIFY(QFile::remove(folder.file(test::serverEngine() ? "shopserver.conf" : "system32.dll")));
     QCOMPARE(settleBill("A1"), Settlement::RowsFailed);
     QVERIFY(QFile::exists(clientBillPath(0)));
+}
+
+void TestBill::returnsNetTheDayAndStopAtTheSold()
+{
+    test::TempAppFolder folder;
+    QVERIFY(test::addProduct("Tea", "1", "2.5", "7"));
+    Clock::setOverride([] { return QDateTime(QDate(2026, 12, 7), QTime(9, 0)); });
+    QCOMPARE(bookSale(SaleRequest{"Tea", "3", "A1"}).outcome, SaleOutcome::Sold);
+    QCOMPARE(settleBill("A1"), Settlement::Settled);
+    QCOMPARE(returnFromReceipt(1, {{1, 4}}, "ann").outcome, ReturnOutcome::BeyondSold);
+    const ReturnResult result = returnFromReceipt(1, {{1, 2}}, "ann");
+    QCOMPARE(result.outcome, ReturnOutcome::Returned);
+    QCOMPARE(result.refund->total, Currency::fromRaw(-50000));
+    QCOMPARE(test::remainingOf("Tea"), QStringLiteral("6"));
+    QCOMPARE(test::rowsOf("select cqty from PanDian"), QStringList{"1"});
+    QCOMPARE(returnFromReceipt(1, {{1, 2}}, "ann").outcome, ReturnOutcome::BeyondSold);
+    QCOMPARE(returnableUnits(1), QList<int>{1});
+    QCOMPARE(returnFromReceipt(2, {{1, 1}}, "ann").outcome, ReturnOutcome::NoReceipt);
+    QCOMPARE(test::rowsOf("select cNumber, cTotal, cRefundOf from marvono_receipt order by cNumber"),
+             (QStringList{"1|7.5|<null>", "2|-5|1"}));
+    QCOMPARE(test::rowsOf("select cQty, cSubTotal, cOfLine from marvono_receipt_line where cReceipt = 2"),
+             QStringList{"-2|-5|1"});
 }
 
 void TestBill::printedBill()

@@ -411,7 +411,16 @@ void TestFrmBill::receiptsWindow()
     QCOMPARE(receipts->topLevelItemCount(), 2);
     QCOMPARE(window->findChild<QLabel*>("lblDayTotal")->text(), QStringLiteral("Receipts: 2   Day total: $6.5"));
     receipts->setCurrentItem(receipts->topLevelItem(1));
-    QCOMPARE(window->findChild<QTreeWidget*>("lvLines")->topLevelItem(0)->text(1), QStringLiteral("4"));
+    auto* lines = window->findChild<QTreeWidget*>("lvLines");
+    QCOMPARE(lines->topLevelItem(0)->text(1), QStringLiteral("4"));
+    lines->setCurrentItem(lines->topLevelItem(0));
+    {
+        test::BoxRecorder boxes;
+        window->findChild<QPushButton*>("cmdReturn")->click();
+        QCOMPARE(boxes.seen, (QStringList{"Confirm/Return 1 unit(s) of 4 from receipt No. 2?",
+                                          "Returned/Refund No. 3: $4 paid back."}));
+    }
+    QCOMPARE(window->findChild<QLabel*>("lblDayTotal")->text(), QStringLiteral("Receipts: 3   Day total: $2.5"));
     window->close();
 }
 

@@ -1,6 +1,7 @@
 #include "bills/ui/frmreceipts.h"
 
 #include "app/appcontext.h"
+#include "bills/returns.h"
 #include "bills/ui/receiptprinter.h"
 #include "controls/ui/columnfit.h"
 #include "controls/ui/dialogs.h"
@@ -85,6 +86,7 @@ void FrmReceipts::build()
                  saveReceiptPdfFor(this, *receipt);
          },
          2040},
+        {"cmdReturn", "Return", [this] { returnUnits(); }, 5700},
         {"cmdClose", "Close", [this] { close(); }, 8310},
     };
     for (const auto& design : buttons) {
@@ -93,6 +95,10 @@ void FrmReceipts::build()
         button->setGeometry(XPContainer::twips(design.left, 6450, 1650, 450));
         connect(button, &QPushButton::clicked, this, design.handler);
     }
+    makeLabel(m_container, QStringLiteral("lblUnits"), QStringLiteral("Units:"),
+              XPContainer::twips(3840, 6510, 800, 300));
+    m_units = makeLineEdit(m_container, QStringLiteral("txtUnits"), XPContainer::twips(4640, 6480, 900, 330));
+    m_units->setPlaceholderText(QStringLiteral("1"));
     pressOnEscape(this, findChild<QPushButton*>(QStringLiteral("cmdClose")));
 }
 
@@ -128,6 +134,41 @@ std::optional<Receipt> FrmReceipts::selectedReceipt()
     if (!item)
         return std::nullopt;
     return readReceipt(item->data(0, Qt::UserRole).toLongLong());
+}
+
+void FrmReceipts::returnUnits()
+{
+    const std::optional<Receipt> receipt = selectedReceipt();
+    QTreeWidgetItem* line = m_lines->currentItem();
+    if (!receipt || !line) {
+        warn(this, QStringLiteral("Warning"), QStringLiteral("Please select a line of a receipt to return."));
+        return;
+    }
+    const QString typed = m_units->text().trimmed();
+    bool whole = true;
+    const int units = typed.isEmpty() ? 1 : typed.toInt(&whole);
+    if (!whole || units <= 0) {
+        warn(this, QStringLiteral("Warning"), QStringLiteral("Please type the units to return as a whole number."));
+        return;
+    }
+    if (!confirm(this, QStringLiteral("Confirm"),
+                 QStringLiteral("Return %1 unit(s) of %2 from receipt No. %3?")
+                     .arg(units)
+                     .arg(line->text(1))
+                     .arg(receipt->number)))
+        return;
+    const ReturnResult result =
+        returnFromReceipt(receipt->number, {{m_lines->indexOfTopLevelItem(line) + 1, units}}, runValues().currentUser);
+    if (result.outcome != ReturnOutcome::Returned) {
+        warn(this, QStringLiteral("Error"), QStringLiteral("(Receipt)Return error\n") + result.error);
+        return;
+    }
+    m_units->clear();
+    showDay();
+    showMessage(this, QMessageBox::Information, QStringLiteral("Returned"),
+                QStringLiteral("Refund No. %1: %2%3 paid back.")
+                    .arg(result.refund->number)
+                    .arg(runValues().currencySymbol, difference(Currency(), result.refund->total).toText()));
 }
 
 void FrmReceipts::showLines()

@@ -6,6 +6,7 @@
 
 class QDateEdit;
 class QLabel;
+class QLineEdit;
 class QTreeWidget;
 
 namespace marvono {
@@ -24,12 +25,14 @@ class FrmReceipts : public QDialog {
     void build();
     void showLines();
     std::optional<Receipt> selectedReceipt();
+    void returnUnits();
 
     XPContainer* m_container = nullptr;
     QDateEdit* m_day = nullptr;        // dtpDay
     QTreeWidget* m_receipts = nullptr; // lvReceipts
     QTreeWidget* m_lines = nullptr;    // lvLines
     QLabel* m_dayTotal = nullptr;      // lblDayTotal
+    QLineEdit* m_units = nullptr;      // txtUnits: units to take back from the selected line
 };
 
 } // namespace marvono

@@ -1,0 +1,30 @@
+#pragma once
+// Goods a customer brings back from a paid bill: the stock goes back up, the day's ledger nets
+// the units, and the money paid back is a receipt of its own pointing to the one it refunds.
+#include "bills/receipt.h"
+
+namespace marvono {
+
+// Units taken back from one line of a receipt (counted from 1).
+struct ReturnedUnits {
+    int line = 0;
+    int units = 0;
+};
+
+enum class ReturnOutcome { Returned, NoReceipt, BeyondSold, Failed };
+struct ReturnResult {
+    ReturnOutcome outcome = ReturnOutcome::Failed;
+    std::optional<Receipt> refund;
+    QString error;
+};
+
+// Per line of a sale's receipt, the whole units not yet returned; nothing when the receipt is
+// missing, is a refund itself, or cannot be read.
+std::optional<QList<int>> returnableUnits(qint64 receiptNumber);
+
+// In one transaction: puts the units back in stock, takes them off today's ledger, and writes
+// the refund receipt (negative quantities and total, each line paid back at the share of its
+// sub-total it had). A line is never returned beyond the units sold on it.
+ReturnResult returnFromReceipt(qint64 receiptNumber, const QList<ReturnedUnits>& items, const QString& operatorName);
+
+} // namespace marvono
