@@ -6,6 +6,9 @@
 #include "app/ui/artwork.h"
 #include "app/ui/frmlogin.h"
 #include "app/ui/frmmain.h"
+#include "bills/bill.h"
+#include "bills/buyerlist.h"
+#include "bills/receipt.h"
 #include "sales/sale.h"
 #include "shotscene.h"
 
@@ -128,6 +131,12 @@ int main(int argc, char** argv)
         {QStringLiteral("modify.png"), [&] { main->runCommand(Command::ModifyProduct); }},
         {QStringLiteral("sell.png"), [&] { main->runCommand(Command::SellProduct); }},
         {QStringLiteral("bill.png"), [&] { main->runCommand(Command::OpenBillEditor); }},
+        {QStringLiteral("receipts.png"),
+         [&] {
+             // The bill just shown, paid with a note of 50.
+             settleBill(firstBuyer(), 0, nullptr, Payment{Currency::fromRaw(500000), QStringLiteral("vetch")});
+             main->runCommand(Command::OpenReceipts);
+         }},
         {QStringLiteral("statistics.png"), [&] { main->runCommand(Command::OpenStatistics); }, false},
         {QStringLiteral("report.png"),
          [&] {
