@@ -10,6 +10,7 @@
 #include "support/history_dialogs.h"
 #include "support/testsupport.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QFile>
 #include <QLabel>
@@ -288,6 +289,14 @@ void TestFrmTjsp::cancelStoresNothing()
     Shop shop;
     QPointer<FrmTJSP> dialog = shop.open();
     fill(dialog, "Tea");
+    // Esc on the open category list closes the list alone.
+    child<QComboBox>(dialog, "cmbType")->addItem("Drinks");
+    QVERIFY(QTest::qWaitForWindowActive(dialog));
+    child<QComboBox>(dialog, "cmbType")->showPopup();
+    QTRY_VERIFY(QApplication::activePopupWidget());
+    QTest::keyClick(child<QComboBox>(dialog, "cmbType")->view(), Qt::Key_Escape);
+    QTRY_VERIFY(!QApplication::activePopupWidget());
+    QVERIFY(dialog && dialog->isVisible());
     child<QPushButton>(dialog, "cmdCancel")->click();
     QTRY_VERIFY(dialog.isNull());
     QCOMPARE(test::rowsOf("select * from product_info"), QStringList());

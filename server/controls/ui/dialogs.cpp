@@ -1,8 +1,10 @@
 #include "controls/ui/dialogs.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QShortcut>
 
 namespace marvono {
@@ -130,12 +132,68 @@ QLineEdit* makeLineEdit(QWidget* parent, const QString& objectName, const QRect&
     return box;
 }
 
+namespace {
+
+// Whether a popup (a drop-down list, a completer, a menu) was open when the latest Esc came. A
+// drop-down list closes itself while the key is still offered to the shortcuts, so a window's
+// Esc shortcut that runs next can no longer see it open.
+class EscapeWatch : public QObject {
+  public:
+    using QObject::QObject;
+    bool popupWasOpen = false;
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        // The key is offered first to the popup's focus widget, then up to the popup itself.
+        const auto type = event->type();
+        if ((type == QEvent::ShortcutOverride || type == QEvent::KeyPress) &&
+            static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+            if (type == QEvent::KeyPress)
+                popupWasOpen = false; // delivered, so no shortcut took it
+            else if (QApplication::activePopupWidget())
+                popupWasOpen = true;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+EscapeWatch& escapeWatch()
+{
+    static QPointer<EscapeWatch> watch;
+    if (!watch) {
+        watch = new EscapeWatch(qApp);
+        qApp->installEventFilter(watch);
+    }
+    return *watch;
+}
+
+} // namespace
+
+void onEscape(QWidget* window, QObject* receiver, const std::function<void()>& action)
+{
+    escapeWatch();
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), window);
+    QObject::connect(escape, &QShortcut::activated, receiver, [action]() {
+        EscapeWatch& watch = escapeWatch();
+        const bool popupWasOpen = std::exchange(watch.popupWasOpen, false);
+        // The key was meant for the popup: one still open (a completer) is handed the key, so
+        // that it closes alone.
+        if (QWidget* popup = QApplication::activePopupWidget()) {
+            QKeyEvent key(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+            QCoreApplication::sendEvent(popup->focusWidget() ? popup->focusWidget() : popup, &key);
+            return;
+        }
+        if (!popupWasOpen)
+            action();
+    });
+}
+
 void pressOnEscape(QWidget* window, QPushButton* button)
 {
     // A shortcut, not QDialog's own Esc: that one hides the dialog without running the button's
     // handler (and without the close event some windows act on).
-    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), window);
-    QObject::connect(escape, &QShortcut::activated, button, &QPushButton::click);
+    onEscape(window, button, [button]() { button->click(); });
 }
 
 void pressOnEnter(QLineEdit* box, QPushButton* button)

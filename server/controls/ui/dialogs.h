@@ -6,6 +6,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QString>
+#include <functional>
 #include <utility>
 
 namespace marvono {
@@ -49,6 +50,9 @@ QString chooseFile(QWidget* parent, FileDialogMode mode, const QString& objectNa
 QLabel* makeLabel(QWidget* parent, const QString& objectName, const QString& text, const QRect& geometry);
 QLineEdit* makeLineEdit(QWidget* parent, const QString& objectName, const QRect& geometry);
 
+// Esc anywhere in `window` runs `action` (for as long as `receiver` lives); an open popup of the
+// window (a drop-down list, a completer, a menu) takes the key first and only closes itself.
+void onEscape(QWidget* window, QObject* receiver, const std::function<void()>& action);
 // Esc presses `button`, the window's Cancel, Back or Leave button, so the window closes exactly
 // as that button closes it.
 void pressOnEscape(QWidget* window, QPushButton* button);
