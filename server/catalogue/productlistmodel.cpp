@@ -314,6 +314,17 @@ QString ProductListModel::cellText(int row, int column) const
     return displayText(m_rows[source(row)], column);
 }
 
+QStringList ProductListModel::productTexts(const QString& name) const
+{
+    const auto it =
+        std::find_if(m_rows.cbegin(), m_rows.cend(), [&name](const Row& row) { return row.field(Name) == name; });
+    QStringList texts;
+    if (it != m_rows.cend())
+        for (int c = 0; c < ColumnCount; ++c)
+            texts.append(displayText(*it, c));
+    return texts;
+}
+
 QString ProductListModel::displayText(const Row& r, int column)
 {
     switch (column) {

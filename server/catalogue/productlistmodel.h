@@ -37,6 +37,9 @@ class ProductListModel : public QAbstractTableModel {
     bool isSortedByCategory() const { return m_sorted; }
 
     QString cellText(int row, int column) const;
+    // The display texts of the first product of that name, shown or filtered out; empty when the
+    // list holds no such product.
+    QStringList productTexts(const QString& name) const;
     bool isLowStock(int row) const;
 
     // Shows only the products whose name or category holds `text` (case folded, any script),

@@ -17,6 +17,14 @@ const QString& productByName()
     return sql;
 }
 
+// Adding holds this key from its name check to its insert, so a rename checked under it cannot
+// slip in a name another till is adding.
+const QString& catalogueNamesKey()
+{
+    static const QString key = QStringLiteral("picture numbers");
+    return key;
+}
+
 // Assigns the boxes' texts by column position. A number column that refuses its text is left
 // empty and the others are still assigned, so the result is not checked.
 void assignValues(RecordSet& row, const ProductValues& values, bool withRemaining = true)
@@ -62,7 +70,7 @@ AddResult addProduct(const ProductValues& values, const QString& picturePath, co
     // Tills sharing one picture folder take numbers one at a time: the number is free until its
     // file is written, so the next till waits until then.
     Transaction transaction;
-    if (!transaction.isActive() || !transaction.lock(QStringLiteral("picture numbers"))) {
+    if (!transaction.isActive() || !transaction.lock(catalogueNamesKey())) {
         result.error = transaction.errorText();
         return result;
     }
@@ -118,14 +126,25 @@ ModifyResult modifyProduct(const QString& oldName, const ProductValues& values, 
     ModifyResult result;
     result.pictureNumber = keepPicture ? pictureNumber : QStringLiteral("0");
     Transaction transaction;
+    const bool renamed = values.name != oldName;
     // Another till's sale of this product waits until the row is rewritten, and the row read
     // below already carries every sale committed before.
-    if (!transaction.isActive() ||
+    if (!transaction.isActive() || (renamed && !transaction.lock(catalogueNamesKey())) ||
         !transaction.lockRows(QStringLiteral("product_info"), QStringLiteral("cName"), oldName)) {
         result.error = transaction.errorText();
         return result;
     }
     QString message;
+    if (renamed) {
+        auto other = ExecSQL(productByName(), message, {values.name});
+        if (!other) {
+            result.error = message;
+            return result;
+        }
+        result.duplicate = !other->isEof();
+        if (result.duplicate)
+            return result;
+    }
     auto product = ExecSQL(productByName(), message, {oldName});
     if (!product) {
         result.error = message;

@@ -50,15 +50,16 @@ StoredProduct findProduct(const QString& name);
 struct ModifyResult {
     bool ok = false;
     bool found = false;
+    bool duplicate = false; // the new name is another product's: nothing was written
     QString pictureNumber;
     QString error;
 };
 
-// Rewrites the first product named oldName (the new name is not checked against other products),
-// re-saves the picture and the introduction file under its picture number, which becomes "0" when
-// keepPicture is false, and logs the old name with today's date in `change`. The log row is written
-// also when no product has that name. Row and log row are stored together or not at all.
-// loadedRemaining is the remaining quantity the operator was shown: when values.leastQty still
+// Rewrites the first product named oldName, unless the new name is another product's (exact
+// comparison, as adding checks it): two products of one name could not be told apart. Re-saves the picture and the
+// introduction file under its picture number, which becomes "0" when keepPicture is false, and logs the old name with
+// today's date in `change`. The log row is written also when no product has that name. Row and log row are stored
+// together or not at all. loadedRemaining is the remaining quantity the operator was shown: when values.leastQty still
 // equals it, the stored quantity stays, so that sales made meanwhile are not undone.
 ModifyResult modifyProduct(const QString& oldName, const ProductValues& values, const QString& pictureNumber,
                            bool keepPicture, const QImage& picture,

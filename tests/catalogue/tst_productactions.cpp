@@ -234,10 +234,15 @@ void TestProductActions::detailsFromRow()
     QCOMPARE(shop.label("lblPrice"), QString("$3.25"));
     QCOMPARE(shop.label("lblQty"), QString("0Unit(s)"));
 
-    // The panel keeps its texts through a refresh.
-    shop.window.requestRefresh(false);
-    QTRY_VERIFY(shop.window.isEnabled() && !shop.window.refreshTimer()->isActive());
-    QCOMPARE(shop.label("lblName"), QString("Coffee"));
+    // The panel follows the keys, and shows the stored values after a refresh; none once deleted.
+    QTest::keyClick(shop.window.productList(), Qt::Key_Up);
+    QCOMPARE(shop.label("lblName"), QString("Tea"));
+    for (const char* change : {"update product_info set cLeastQty='5'", "delete from product_info where cPic=7"}) {
+        ExecSQL(change);
+        shop.window.requestRefresh(false);
+        QTRY_VERIFY(shop.window.isEnabled() && !shop.window.refreshTimer()->isActive());
+        QCOMPARE(shop.label("lblQty"), QString(change[0] == 'u' ? "5Unit(s)" : "-"));
+    }
 }
 
 void TestProductActions::detailsPlaceholder()

@@ -111,6 +111,12 @@ void TestProductFinder::enterWithOneMatchSells()
     QVERIFY(product);
     QCOMPARE(product->text(), QStringLiteral("Teacake"));
     QCOMPARE(shop.window.findChild<QLabel*>(QStringLiteral("lblName"))->text(), QStringLiteral("Teacake"));
+    // A dialog open for another product gives way to one for the match.
+    shop.search->clear();
+    QTest::keyClicks(shop.search, QStringLiteral("cola"));
+    QTest::keyClick(shop.search, Qt::Key_Return);
+    sell = shop.window.findChild<QWidget*>(QStringLiteral("frmSCSP"));
+    QCOMPARE(sell->findChild<QLineEdit*>(QStringLiteral("Text1"))->text(), QStringLiteral("Cola"));
     sell->close();
 }
 
@@ -121,6 +127,16 @@ void TestProductFinder::lowStockNotice()
     QVERIFY(shop.notice->isVisible());
     QCOMPARE(shop.notice->text(), QStringLiteral("2 low on stock"));
     QCOMPARE(shop.notice->palette().color(QPalette::WindowText), QColor(255, 0, 0));
+    // The click lists exactly what the notice counts, looking pressed; typing ends it.
+    QTest::keyClicks(shop.search, QStringLiteral("cola"));
+    QTest::mouseClick(shop.notice, Qt::LeftButton);
+    QCOMPARE(shop.search->text(), QString());
+    QCOMPARE(names(shop.window), QStringList({"Teacake", "Green Tea"}));
+    QCOMPARE(shop.notice->frameShadow(), QFrame::Sunken);
+    QTest::keyClicks(shop.search, QStringLiteral("t"));
+    QCOMPARE(names(shop.window), QStringList({"Teacake", "Green Tea", "Salt"}));
+    QCOMPARE(shop.notice->frameShape(), QFrame::NoFrame);
+    shop.search->clear();
 
     QTest::mouseClick(shop.notice, Qt::LeftButton);
     QCOMPARE(names(shop.window), QStringList({"Teacake", "Green Tea"}));

@@ -29,6 +29,7 @@ enum class Command {
     PrintHistory,       // command3
     ReceiveStock,       // "Receive stock(&I)"
     OpenStockMoves,     // "Stock moves(&V)"
+    ProductListFilled,  // LV was filled again from the database
 };
 
 using CommandHandler = std::function<void(FrmMain&)>;

@@ -221,6 +221,10 @@ void FrmMain::buildFrames()
     d->list->installEventFilter(this);
     keepColumnsFitted(d->list);
     connect(d->list, &QTreeView::clicked, this, [this]() { runCommand(Command::ProductClicked); });
+    // The details panel follows the current row however it moves, and the stored values.
+    connect(d->list->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this]() { runCommand(Command::ProductClicked); });
+    connect(d->model, &ProductListModel::filled, this, [this]() { runCommand(Command::ProductListFilled); });
     connect(d->list, &QTreeView::doubleClicked, this, [this]() { runCommand(Command::SellProduct); });
     new ProductFinder(*this, d->tools, d->model);
 

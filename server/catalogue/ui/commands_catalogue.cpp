@@ -12,7 +12,10 @@ namespace marvono {
 void registerCatalogueCommands(CommandTable& table)
 {
     table.set(Command::AddProduct, [](FrmMain& window) { showSingleDialog<FrmTJSP>(&window); });
-    table.set(Command::ModifyProduct, [](FrmMain& window) { showSingleDialog<FrmXGSP>(&window); });
+    table.set(Command::ModifyProduct, [](FrmMain& window) {
+        if (productChosen(window))
+            showSingleDialog<FrmXGSP>(&window);
+    });
     table.set(Command::DeleteProductButton,
               [](FrmMain& main) { deleteSelectedProduct(main, DeleteMode::WithPicture); });
     table.set(Command::DeleteProductMenu, [](FrmMain& main) { deleteSelectedProduct(main, DeleteMode::RowOnly); });
@@ -22,6 +25,7 @@ void registerCatalogueCommands(CommandTable& table)
               [](FrmMain& window) { showSingleDialog<FrmReceive>(static_cast<QWidget*>(&window)); });
     table.set(Command::OpenStockMoves,
               [](FrmMain& window) { showSingleDialog<FrmStockMoves>(static_cast<QWidget*>(&window)); });
+    table.set(Command::ProductListFilled, refreshProductDetails);
 }
 
 } // namespace marvono

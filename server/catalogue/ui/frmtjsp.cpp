@@ -21,7 +21,7 @@ void FrmTJSP::commit()
     const AddResult result = addProduct(values(), m_picturePath->text(), m_preview->image());
     switch (result.outcome) {
     case AddOutcome::Duplicate:
-        warn(this, QStringLiteral("Warning"), QStringLiteral("This product have been added already"));
+        warnDuplicateName();
         return;
     case AddOutcome::Failed:
         // The typed values stay in the boxes so nothing is lost.

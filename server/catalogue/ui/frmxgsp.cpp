@@ -2,6 +2,7 @@
 
 #include "app/ui/frmmain.h"
 #include "catalogue/productfiles.h"
+#include "catalogue/ui/productactions.h"
 #include "controls/ui/dialogs.h"
 #include "controls/ui/xpcontainer.h"
 
@@ -39,13 +40,19 @@ void FrmXGSP::commit()
 {
     const ModifyResult result = modifyProduct(m_oldName->text(), values(), m_pictureNumber->text(),
                                               !m_picturePath->text().isEmpty(), m_preview->image(), m_loadedRemaining);
+    if (result.duplicate) {
+        warnDuplicateName();
+        return;
+    }
     if (!result.ok) {
         // Nothing was stored: keep the dialog and its boxes rather than lose the edit.
         warn(this, QStringLiteral("error"), QStringLiteral("(XGSP)Update error"));
         return;
     }
-    if (FrmMain* main = FrmMain::instance())
+    if (FrmMain* main = FrmMain::instance()) {
+        followRenamedProduct(*main, m_oldName->text(), values().name);
         main->requestRefresh(true);
+    }
     close();
 }
 

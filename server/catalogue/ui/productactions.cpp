@@ -2,9 +2,11 @@
 
 #include "app/ui/frmmain.h"
 #include "catalogue/productfiles.h"
+#include "catalogue/productlistmodel.h"
 #include "controls/ui/dialogs.h"
 
 #include <QFileInfo>
+#include <QItemSelectionModel>
 #include <QLabel>
 #include <QPixmap>
 #include <QTreeView>
@@ -25,18 +27,28 @@ void deleteSelectedProduct(FrmMain& main, DeleteMode mode)
              button ? QStringLiteral("(MAIN)Delete error") : QStringLiteral("(main)Delete error"));
 }
 
-void showProductDetails(FrmMain& main)
+bool productChosen(FrmMain& main)
 {
-    const QAbstractItemModel* model = main.productList()->model();
-    if (!model || model->rowCount() == 0)
-        return;
-    // Product Name, Retail Price, Remaining Quantity, Category and Pic No. as the list shows them.
-    const QStringList cells = main.currentRowTexts();
-    if (cells.size() < 7)
-        return;
+    if (main.productList()->selectionModel()->hasSelection())
+        return true;
+    warn(&main, QStringLiteral("Warning"), QStringLiteral("Please choose a product in the list first."));
+    return false;
+}
 
+namespace {
+
+// The panel remembers the product it shows by name, also when the list no longer shows it.
+constexpr char kShownProduct[] = "shownProduct";
+
+QLabel* valueLabel(FrmMain& main, const char* name)
+{
+    return main.findChild<QLabel*>(QLatin1String(name));
+}
+
+// Product Name, Retail Price, Remaining Quantity, Category and Pic No. as the list shows them.
+void showDetails(FrmMain& main, const QStringList& cells)
+{
     QLabel* picture = main.pictureBox();
-    picture->setVisible(true);
     const QString file = pictureFilePath(cells[6]);
     const QImage image = loadPicture(QFileInfo::exists(file) ? file : placeholderPicturePath());
     // Without a readable picture (nor placeholder) the box is empty: the previous product's
@@ -52,13 +64,48 @@ void showProductDetails(FrmMain& main)
     }
 
     const auto setLabel = [&main](const char* name, const QString& text) {
-        if (auto* label = main.findChild<QLabel*>(QLatin1String(name)))
+        if (QLabel* label = valueLabel(main, name))
             label->setText(text);
     };
     setLabel("lblName", cells[0]);
     setLabel("lblType", cells[5]);
     setLabel("lblPrice", cells[3]);
     setLabel("lblQty", cells[4]);
+    if (QLabel* name = valueLabel(main, "lblName"))
+        name->setProperty(kShownProduct, cells[0]);
+}
+
+} // namespace
+
+void showProductDetails(FrmMain& main)
+{
+    const QAbstractItemModel* model = main.productList()->model();
+    if (!model || model->rowCount() == 0)
+        return;
+    const QStringList cells = main.currentRowTexts();
+    if (cells.size() < 7)
+        return;
+    main.pictureBox()->setVisible(true);
+    showDetails(main, cells);
+}
+
+void refreshProductDetails(FrmMain& main)
+{
+    QLabel* name = valueLabel(main, "lblName");
+    if (!name || !name->property(kShownProduct).isValid())
+        return;
+    const QStringList cells = main.productModel()->productTexts(name->property(kShownProduct).toString());
+    if (cells.size() < 7)
+        clearProductDetails(main);
+    else
+        showDetails(main, cells);
+}
+
+void followRenamedProduct(FrmMain& main, const QString& oldName, const QString& newName)
+{
+    QLabel* name = valueLabel(main, "lblName");
+    if (name && name->property(kShownProduct) == oldName)
+        name->setProperty(kShownProduct, newName);
 }
 
 void hideProductPicture(FrmMain& main)
@@ -71,9 +118,11 @@ void clearProductDetails(FrmMain& main)
     main.pictureBox()->hide();
     main.pictureBox()->clear();
     for (const char* name : {"lblName", "lblType", "lblPrice", "lblQty"}) {
-        if (auto* label = main.findChild<QLabel*>(QLatin1String(name)))
+        if (QLabel* label = valueLabel(main, name))
             label->setText(QStringLiteral("-"));
     }
+    if (QLabel* name = valueLabel(main, "lblName"))
+        name->setProperty(kShownProduct, QVariant());
 }
 
 } // namespace marvono

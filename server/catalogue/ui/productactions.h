@@ -10,8 +10,17 @@ class FrmMain;
 // product's picture file; the menu item leaves it. Each has its own box titles and error text.
 void deleteSelectedProduct(FrmMain& main, DeleteMode mode);
 
+// True when a row of the list is selected; otherwise asks the operator to choose a product first
+// and answers false, for the commands that act on the selected product.
+bool productChosen(FrmMain& main);
+
 // Shows the current row's picture, name, category, retail price and remaining quantity.
 void showProductDetails(FrmMain& main);
+// After the list was filled again: the panel shows the stored values of the product it showed,
+// or, when that product is gone, nothing.
+void refreshProductDetails(FrmMain& main);
+// A modify renamed a product: the panel goes on showing it under its new name.
+void followRenamedProduct(FrmMain& main, const QString& oldName, const QString& newName);
 // The list lost the focus: the picture goes, the texts stay.
 void hideProductPicture(FrmMain& main);
 // Back to the panel as the window opened: no picture, "-" in every value label. For when the

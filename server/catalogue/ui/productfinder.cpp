@@ -2,6 +2,7 @@
 
 #include "app/ui/frmmain.h"
 #include "catalogue/productlistmodel.h"
+#include "controls/ui/dialogs.h"
 #include "controls/ui/xpcontainer.h"
 
 #include <QEvent>
@@ -31,10 +32,12 @@ ProductFinder::ProductFinder(FrmMain& main, QWidget* tools, ProductListModel* mo
     m_notice->setGeometry(XPContainer::twips(11940, 570, 2160, 300));
     QPalette red = m_notice->palette();
     red.setColor(QPalette::WindowText, QColor(255, 0, 0));
+    red.setColor(QPalette::Window, red.color(QPalette::Base));
     m_notice->setPalette(red);
     m_notice->setCursor(Qt::PointingHandCursor);
     m_notice->installEventFilter(this);
     m_notice->hide();
+    showNoticeState();
     connect(m_model, &ProductListModel::filled, this, &ProductFinder::updateNotice);
 
     auto* find = new QShortcut(QKeySequence::Find, &main);
@@ -42,30 +45,57 @@ ProductFinder::ProductFinder(FrmMain& main, QWidget* tools, ProductListModel* mo
         m_search->setFocus(Qt::ShortcutFocusReason);
         m_search->selectAll();
     });
-    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), &main);
-    connect(escape, &QShortcut::activated, this, &ProductFinder::showEverything);
+    onEscape(&main, this, [this]() { showEverything(); });
 }
 
 void ProductFinder::showEverything()
 {
     m_search->clear();
-    m_model->setFilter(QString(), false);
+    setLowStockOnly(false);
 }
 
 void ProductFinder::toggleLowStock()
 {
-    m_model->setFilter(m_search->text(), !m_model->lowStockOnly());
+    // The notice lists exactly what it counts: a search left in the box would hide some of them.
+    const bool on = !m_model->lowStockOnly();
+    m_search->clear();
+    setLowStockOnly(on);
 }
 
 void ProductFinder::searchTextChanged(const QString& text)
 {
-    m_model->setFilter(text, m_model->lowStockOnly());
+    // Typing means looking for a product again, whatever the reorder list held.
+    m_model->setFilter(text, false);
+    showNoticeState();
+}
+
+void ProductFinder::setLowStockOnly(bool on)
+{
+    m_model->setFilter(m_search->text(), on);
+    showNoticeState();
+}
+
+void ProductFinder::showNoticeState()
+{
+    const bool on = m_model->lowStockOnly();
+    m_notice->setFrameStyle(on ? QFrame::Panel | QFrame::Sunken : QFrame::NoFrame);
+    m_notice->setAutoFillBackground(on);
+    m_notice->setToolTip(on ? QStringLiteral("Only the products low on stock are listed: click to list everything")
+                            : QStringLiteral("Click to list only the products low on stock"));
 }
 
 void ProductFinder::sellSingleMatch()
 {
     if (m_model->rowCount() != 1)
         return;
+    const QString name = m_model->cellText(0, ProductListModel::Name);
+    // An open sell dialog only comes to the front when asked again, still on its own product;
+    // one for another product has booked nothing (a sale closes it) and gives way.
+    if (auto* open = m_main.findChild<QWidget*>(QStringLiteral("frmSCSP"))) {
+        const auto* product = open->findChild<QLineEdit*>(QStringLiteral("Text1"));
+        if (!product || product->text() != name || !open->isVisible())
+            delete open;
+    }
     QTreeView* list = m_main.productList();
     list->selectionModel()->setCurrentIndex(m_model->index(0, 0),
                                             QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
@@ -79,7 +109,7 @@ void ProductFinder::updateNotice()
     if (low == 0) {
         // Nothing left to reorder: a list kept to low-stock products would stay empty for good.
         if (m_model->lowStockOnly())
-            m_model->setFilter(m_search->text(), false);
+            setLowStockOnly(false);
         m_notice->hide();
         return;
     }

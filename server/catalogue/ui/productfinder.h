@@ -24,7 +24,8 @@ class ProductFinder : public QObject {
 
     // Empties the box and leaves the low-stock filter: the whole catalogue shows again.
     void showEverything();
-    // The list of the products low on stock, or everything again when it shows them already.
+    // The list of the products low on stock (the search box emptied), or everything again when it
+    // shows them already.
     void toggleLowStock();
 
   protected:
@@ -34,6 +35,9 @@ class ProductFinder : public QObject {
     void searchTextChanged(const QString& text);
     void sellSingleMatch();
     void updateNotice();
+    void setLowStockOnly(bool on);
+    // The notice looks pressed while the list holds only what it counts.
+    void showNoticeState();
 
     FrmMain& m_main;
     ProductListModel* m_model;

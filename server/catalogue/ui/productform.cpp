@@ -182,6 +182,11 @@ void ProductForm::loadCategories()
     m_type->setEditText(QString());
 }
 
+void ProductForm::warnDuplicateName()
+{
+    warn(this, QStringLiteral("Warning"), QStringLiteral("This product have been added already"));
+}
+
 QString ProductForm::pictureFilterPairs()
 {
     // Pictures are loaded by their content, so every format the image reader knows is offered

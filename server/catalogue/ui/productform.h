@@ -54,6 +54,8 @@ class ProductForm : public QDialog {
     void loadCategories();
     // The OK button: stores the boxes (add or modify).
     virtual void commit() = 0;
+    // The name is another product's: the box the add and the modify dialog both show.
+    void warnDuplicateName();
 
     XPContainer* m_frame;
     QLineEdit* m_name;

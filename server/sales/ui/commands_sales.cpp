@@ -1,5 +1,6 @@
 #include "app/ui/commands.h"
 #include "app/ui/frmmain.h"
+#include "catalogue/ui/productactions.h"
 #include "controls/ui/dialogs.h"
 #include "sales/ui/frmscsp.h"
 
@@ -7,7 +8,10 @@ namespace marvono {
 
 void registerSalesCommands(CommandTable& table)
 {
-    table.set(Command::SellProduct, [](FrmMain& window) { showSingleDialog<FrmSCSP>(&window); });
+    table.set(Command::SellProduct, [](FrmMain& window) {
+        if (productChosen(window))
+            showSingleDialog<FrmSCSP>(&window);
+    });
 }
 
 } // namespace marvono

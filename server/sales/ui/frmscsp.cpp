@@ -76,7 +76,12 @@ void FrmSCSP::buildControls()
     connect(m_ok, &QPushButton::clicked, this, &FrmSCSP::sell);
     connect(m_cancel, &QPushButton::clicked, this, &QWidget::close);
     pressOnEscape(this, m_cancel);
-    pressOnEnter(m_quantity, m_ok);
+    // Enter sells only a typed quantity: an empty box would pass as a sale of none. The Sell
+    // button itself still takes the empty box as it always has.
+    connect(m_quantity, &QLineEdit::returnPressed, this, [this]() {
+        if (!m_quantity->text().isEmpty())
+            m_ok->click();
+    });
     // The quantity is the one thing the operator types here.
     m_quantity->setFocus();
 }
@@ -162,6 +167,9 @@ void FrmSCSP::sell()
         QPlainTextEdit* pane = main->historyPane();
         pane->setPlainText(pane->toPlainText() + saleReceiptText(result.productName, result.price, result.charge,
                                                                  quantity, symbol, Clock::now()));
+        // Setting the text scrolls back to the top; the receipt just added is the one to see.
+        pane->moveCursor(QTextCursor::End);
+        pane->ensureCursorVisible();
     }
     close();
     requestListRefresh();
