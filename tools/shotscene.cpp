@@ -3,6 +3,7 @@
 #include "app/ui/frmmain.h"
 
 #include <QItemSelectionModel>
+#include <QLabel>
 #include <QPlainTextEdit>
 #include <QTreeView>
 
@@ -25,6 +26,9 @@ void dressMainWindowForPicture(FrmMain* window)
     window->historyPane()->setPlainText(
         QStringLiteral("\r\n==============================\r\nProduct Name: Green Tea\r\nPrice: $2.5\r\n"
                        "Total: $5\r\nQuantity: 2\r\nTime: 2026-12-07 14:05:09"));
+    // The sample shop lives in a temporary folder; the picture shows where an installed till keeps it.
+    if (auto* where = window->findChild<QLabel*>(QStringLiteral("lblWhere")))
+        where->setText(QStringLiteral("Database on this computer: /home/shop/.local/share/marvono/system32.dll"));
 }
 
 } // namespace marvono
