@@ -282,8 +282,8 @@ QStringList receiptTextLines(const Receipt& receipt, const QString& shopName, co
     return lines;
 }
 
-bool paintReceipt(QPagedPaintDevice& device, ReceiptPaper paper, const Receipt& receipt, const QString& shopName,
-                  const QString& currencySymbol, QString* error)
+bool paintTextLines(QPagedPaintDevice& device, ReceiptPaper paper, const std::function<QStringList(int)>& textLines,
+                    QString* error)
 {
     const PaperLayout layout = paperLayout(paper);
     QFont font(QStringLiteral("Monospace"));
@@ -293,7 +293,7 @@ bool paintReceipt(QPagedPaintDevice& device, ReceiptPaper paper, const Receipt& 
     const double dotsPerMm = device.logicalDpiX() / 25.4;
     const double charWidth = std::max(1.0, metrics.horizontalAdvance(QLatin1Char('0')));
     const int columns = int((layout.widthMm - 2 * layout.marginMm) * dotsPerMm / charWidth);
-    const QStringList lines = receiptTextLines(receipt, shopName, currencySymbol, std::min(columns, 64));
+    const QStringList lines = textLines(std::min(columns, 64));
     const double lineMm = metrics.lineSpacing() / (device.logicalDpiY() / 25.4);
 
     const QPageSize size = paper == ReceiptPaper::A4
@@ -322,14 +322,22 @@ bool paintReceipt(QPagedPaintDevice& device, ReceiptPaper paper, const Receipt& 
         y += metrics.lineSpacing();
     }
     if (!painter.end()) {
-        setError(error, QStringLiteral("The printer or file refused the receipt."));
+        setError(error, QStringLiteral("The printer or file refused the page."));
         return false;
     }
     return true;
 }
 
-bool saveReceiptPdf(const QString& path, ReceiptPaper paper, const Receipt& receipt, const QString& shopName,
-                    const QString& currencySymbol, QString* error)
+bool paintReceipt(QPagedPaintDevice& device, ReceiptPaper paper, const Receipt& receipt, const QString& shopName,
+                  const QString& currencySymbol, QString* error)
+{
+    return paintTextLines(
+        device, paper, [&](int columns) { return receiptTextLines(receipt, shopName, currencySymbol, columns); },
+        error);
+}
+
+bool saveTextLinesPdf(const QString& path, const QString& title, ReceiptPaper paper,
+                      const std::function<QStringList(int)>& textLines, QString* error)
 {
     // QPdfWriter says nothing of why a file cannot be written; opening it first does.
     {
@@ -345,8 +353,16 @@ bool saveReceiptPdf(const QString& path, ReceiptPaper paper, const Receipt& rece
     }
     QPdfWriter writer(path);
     writer.setCreator(QStringLiteral("Marvono"));
-    writer.setTitle(QStringLiteral("Receipt %1").arg(receipt.number));
-    return paintReceipt(writer, paper, receipt, shopName, currencySymbol, error);
+    writer.setTitle(title);
+    return paintTextLines(writer, paper, textLines, error);
+}
+
+bool saveReceiptPdf(const QString& path, ReceiptPaper paper, const Receipt& receipt, const QString& shopName,
+                    const QString& currencySymbol, QString* error)
+{
+    return saveTextLinesPdf(
+        path, QStringLiteral("Receipt %1").arg(receipt.number), paper,
+        [&](int columns) { return receiptTextLines(receipt, shopName, currencySymbol, columns); }, error);
 }
 
 } // namespace marvono

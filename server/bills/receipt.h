@@ -8,6 +8,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <optional>
 
 class QPagedPaintDevice;
@@ -67,6 +68,12 @@ QStringList receiptTextLines(const Receipt& receipt, const QString& shopName, co
 // when the device refuses.
 bool paintReceipt(QPagedPaintDevice& device, ReceiptPaper paper, const Receipt& receipt, const QString& shopName,
                   const QString& currencySymbol, QString* error);
+// Lays out lines made for a width of so many characters on the paper as a receipt is laid out,
+// and writes them as a PDF file with that title.
+bool paintTextLines(QPagedPaintDevice& device, ReceiptPaper paper, const std::function<QStringList(int)>& textLines,
+                    QString* error);
+bool saveTextLinesPdf(const QString& path, const QString& title, ReceiptPaper paper,
+                      const std::function<QStringList(int)>& textLines, QString* error);
 // Writes the receipt as a PDF file.
 bool saveReceiptPdf(const QString& path, ReceiptPaper paper, const Receipt& receipt, const QString& shopName,
                     const QString& currencySymbol, QString* error);

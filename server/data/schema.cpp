@@ -85,6 +85,21 @@ CREATE TABLE marvono_stock_move (cTime text, cProduct text, cKind text, cUnits i
     cRemaining numtext, cReason text, cUser text, mv_key bigint GENERATED ALWAYS AS IDENTITY PRIMARY KEY);
 CREATE INDEX marvono_stock_move_time ON marvono_stock_move (cTime);
 )sql"},
+    // The day's closing record. A close takes the receipts numbered after the last close and
+    // marks the stock moves not closed yet, so whatever is booked after it goes to the next
+    // close; a day closes once.
+    {6, R"sql(
+CREATE TABLE marvono_day_close (cNumber INTEGER PRIMARY KEY, cDay TEXT UNIQUE, cTime TEXT, cOperator TEXT,
+    cFirstReceipt INTEGER, cLastReceipt INTEGER, cReceipts INTEGER, cRefunds INTEGER, cTakings NUMTEXT,
+    cRefunded NUMTEXT, cReceived NUMTEXT, cChange NUMTEXT, cGoodsIn NUMTEXT, cOpenBills TEXT);
+ALTER TABLE marvono_stock_move ADD COLUMN cClose INTEGER;
+)sql",
+     R"sql(
+CREATE TABLE marvono_day_close (cNumber bigint PRIMARY KEY, cDay text UNIQUE, cTime text, cOperator text,
+    cFirstReceipt bigint, cLastReceipt bigint, cReceipts integer, cRefunds integer, cTakings numtext,
+    cRefunded numtext, cReceived numtext, cChange numtext, cGoodsIn numtext, cOpenBills text);
+ALTER TABLE marvono_stock_move ADD COLUMN cClose bigint;
+)sql"},
 };
 
 bool exec(sqlite3* db, const char* sql, QString* error)

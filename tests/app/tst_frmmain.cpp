@@ -201,9 +201,10 @@ void TestFrmMain::menus()
     }
     QCOMPARE(titles, QStringList({"File(&F)", "Management(&M)", "Database(&B)", "Setup(&S)", "Help(&H)"}));
     QCOMPARE(items.value(0), QStringList({"Clear History(&C)", "Save History(&S)", "-", "Exit(&E)"}));
-    QCOMPARE(items.value(1), QStringList({"Add a new product(&A)", "Delete a product(&D)", "Modify a product(&E)",
-                                          "Sell a product(&S)", "-", "Buyer(&B)", "Bill(&M)", "Receipts(&T)", "-",
-                                          "Statistic(&R)", "-", "Receive stock(&I)", "Stock moves(&V)"}));
+    QCOMPARE(items.value(1),
+             QStringList({"Add a new product(&A)", "Delete a product(&D)", "Modify a product(&E)", "Sell a product(&S)",
+                          "-", "Buyer(&B)", "Bill(&M)", "Receipts(&T)", "-", "Statistic(&R)", "-", "Receive stock(&I)",
+                          "Stock moves(&V)", "Close day(&Y)"}));
     QCOMPARE(items.value(2), QStringList({"Backup(&C)", "Recovery(&R)"}));
     QCOMPARE(items.value(3), QStringList({"Preferences(&P)"}));
     QCOMPARE(items.value(4), QStringList({"Help(&B)", "-", "About(&A)"}));
@@ -432,6 +433,7 @@ void TestFrmMain::eventsDispatchThroughCommandTable_data()
                 {"menuStat", Command::OpenStatistics},
                 {"menuReceive", Command::ReceiveStock},
                 {"menuStockMoves", Command::OpenStockMoves},
+                {"menuCloseDay", Command::CloseDay},
                 {"menuCopy", Command::Backup},
                 {"menuRescue", Command::Recovery},
                 {"menuPreferences", Command::OpenPreferences},
@@ -451,7 +453,7 @@ void TestFrmMain::eventsDispatchThroughCommandTable()
     FrmMain window;
     QVERIFY(window.load());
     QList<int> ran;
-    for (int c = int(Command::AddProduct); c <= int(Command::OpenStockMoves); ++c)
+    for (int c = int(Command::AddProduct); c <= int(Command::CloseDay); ++c)
         window.commands().set(Command(c), [&ran, c](FrmMain&) { ran.append(c); });
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));

@@ -2,8 +2,10 @@
 #include "app/appcontext.h"
 #include "bills/bill.h"
 #include "bills/billprint.h"
+#include "bills/dayclose.h"
 #include "bills/receipt.h"
 #include "bills/returns.h"
+#include "catalogue/stockmoves.h"
 #include "data/database.h"
 #include "data/engine.h"
 #include "history/historyfiles.h"
@@ -49,6 +51,7 @@ class TestBill : public QObject {
     void settleIsAllOrNothing();
     void receiptsByDay();
     void returnsNetTheDayAndStopAtTheSold();
+    void dayCloseTakesWhatCameSinceTheLastClose();
     void printedBill();
     void printFileReplacedAndHandedToLp();
 };
@@ -200,6 +203,40 @@ void TestBill::receiptsByDay()
              (QStringList{"        Shop", "Receipt No. 1", "Time: 2026-12-07 23:59:59", "Buyer: A1",
                           "Operator: ", QString(20, '-'), "Tea", "  1 x $         $2.5", QString(20, '-'),
                           "Total           $2.5", "Received        $2.5", "Change            $0"}));
+}
+
+void TestBill::dayCloseTakesWhatCameSinceTheLastClose()
+{
+    test::TempAppFolder folder;
+    const QDate day(2026, 12, 7);
+    Clock::setOverride([&] { return QDateTime(day, QTime(18, 0)); });
+    QVERIFY(test::addProduct("Tea", "1.5", "2.5", "0"));
+    QCOMPARE(receiveStock("Tea", "3", "").outcome, StockMoveOutcome::Booked);
+    QVERIFY(test::addBillRow("1", "A1", "Tea", "1", "2.5", "2.5"));
+    QCOMPARE(settleBill("A1", 0, nullptr, Payment{Currency::fromRaw(100000), "ann"}), Settlement::Settled);
+    QVERIFY(test::addBillRow("2", "A1", "Cake", "2", "3", "6"));
+    QCOMPARE(settleBill("A1"), Settlement::Settled);
+    QVERIFY(test::addBillRow("3", "B2", "Cup", "1", "4", "4"));
+    CloseResult result = closeDay();
+    QCOMPARE(result.outcome, CloseOutcome::Closed);
+    QCOMPARE(result.close.takings, *receiptsTotal(*receiptsOfDay(day)));
+    QCOMPARE(
+        dayCloseTextLines(*readDayClose(day), "Shop", "$", 24).mid(1),
+        (QStringList{"Day close No. 1", "Day: 2026-12-07", "Closed: 2026-12-07 18:00:00",
+                     "Operator: ", "Receipts No. 1 to 2", QString(24, '-'), "Receipts               2",
+                     "Takings             $8.5", "Refunds (0)           $0", "Net                 $8.5",
+                     "Cash received        $16", "Change given        $7.5", "Goods in at cost    $4.5",
+                     QString(24, '-'), "Bills still open: 1", "  B2                  $4", "Open total            $4"}));
+    // Once a day; what comes after the close goes to the next one.
+    QVERIFY(test::addBillRow("4", "A1", "Tea", "1", "2.5", "2.5"));
+    QCOMPARE(settleBill("A1"), Settlement::Settled);
+    QCOMPARE(closeDay().outcome, CloseOutcome::AlreadyClosed);
+    Clock::setOverride([&] { return QDateTime(day.addDays(1), QTime(9, 0)); });
+    result = closeDay();
+    QCOMPARE(result.close.number, 2);
+    QCOMPARE(result.close.firstReceipt, 3);
+    QCOMPARE(result.close.takings, Currency::fromRaw(25000));
+    QCOMPARE(result.close.goodsIn, Currency());
 }
 
 void TestBill::settleIsAllOrNothing()

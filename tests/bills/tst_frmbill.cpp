@@ -16,6 +16,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTreeWidget>
 #include <QtTest>
@@ -422,6 +423,15 @@ void TestFrmBill::receiptsWindow()
     }
     QCOMPARE(window->findChild<QLabel*>("lblDayTotal")->text(), QStringLiteral("Receipts: 3   Day total: $2.5"));
     window->close();
+
+    test::BoxAnswerer answerer(QMessageBox::Ok);
+    editor.main.findChild<QAction*>("menuCloseDay")->trigger();
+    QVERIFY(answerer.wait());
+    auto* close = editor.main.findChild<QWidget*>("frmDayClose");
+    QVERIFY(close && close->isVisible());
+    QVERIFY(
+        close->findChild<QPlainTextEdit*>("txtClose")->toPlainText().contains(QRegularExpression("Takings +\\$6.5")));
+    close->close();
 }
 
 QTEST_MAIN(TestFrmBill)

@@ -373,8 +373,8 @@ void TestProducts::stockMovesAreLoggedWithTheStock()
     QCOMPARE(correctStock("Tea", "-6", "Loss").outcome, StockMoveOutcome::Booked);
     QCOMPARE(test::rowsOf("select cInPrice, cAllQty, cLeastQty from product_info"), QStringList{"1.25|0|0"});
     QCOMPARE(test::rowsOf("select * from marvono_stock_move order by rowid"),
-             (QStringList{"2026-12-07 23:59:58|Tea|Received|5|1.25|6|<null>|anna",
-                          "2026-12-07 23:59:58|Tea|Correction|-6|1.25|0|Loss|anna"}));
+             (QStringList{"2026-12-07 23:59:58|Tea|Received|5|1.25|6|<null>|anna|<null>",
+                          "2026-12-07 23:59:58|Tea|Correction|-6|1.25|0|Loss|anna|<null>"}));
     std::vector<StockMove> moves;
     QVERIFY(stockMovesOfDay(QDate(2026, 12, 7), &moves, nullptr));
     QCOMPARE(moves.size(), size_t(2));

@@ -332,6 +332,7 @@ void FrmMain::buildMenus()
     manage->addSeparator();
     command(manage, "menuReceive", "Receive stock(&I)", Command::ReceiveStock);
     command(manage, "menuStockMoves", "Stock moves(&V)", Command::OpenStockMoves);
+    command(manage, "menuCloseDay", "Close day(&Y)", Command::CloseDay);
 
     QMenu* database = menu("menuDatabase", "Database(&B)");
     command(database, "menuCopy", "Backup(&C)", Command::Backup);

@@ -1,6 +1,7 @@
 #include "app/ui/commands.h"
 #include "app/ui/frmmain.h"
 #include "bills/ui/frmbill.h"
+#include "bills/ui/frmdayclose.h"
 #include "bills/ui/frmreceipts.h"
 #include "bills/ui/frmtable.h"
 #include "controls/ui/dialogs.h"
@@ -12,6 +13,7 @@ void registerBillsCommands(CommandTable& table)
     table.set(Command::OpenBuyers, [](FrmMain& window) { showSingleDialog<FrmTable>(&window); });
     table.set(Command::OpenBillEditor, [](FrmMain& window) { showSingleDialog<FrmBill>(&window); });
     table.set(Command::OpenReceipts, [](FrmMain& window) { showSingleDialog<FrmReceipts>(&window); });
+    table.set(Command::CloseDay, [](FrmMain& window) { closeDayFor(&window); });
 }
 
 } // namespace marvono

@@ -8,22 +8,32 @@
 
 namespace marvono {
 
-bool printReceiptOnPrinter(const Receipt& receipt, QString* error)
+bool printTextLinesOnPrinter(const QString& docName, const std::function<QStringList(int)>& textLines, QString* error)
 {
     const QPrinterInfo target = QPrinterInfo::defaultPrinter();
     if (target.isNull()) {
         if (error)
-            *error = QStringLiteral("No printer is set up on this computer; the receipt can be saved as PDF.");
+            *error = QStringLiteral("No printer is set up on this computer; %1 can be saved as PDF.").arg(docName);
         return false;
     }
     QPrinter printer(target, QPrinter::HighResolution);
-    printer.setDocName(QStringLiteral("Receipt %1").arg(receipt.number));
+    printer.setDocName(docName);
     if (!printer.isValid()) {
         if (error)
             *error = QStringLiteral("The printer %1 cannot be used.").arg(target.printerName());
         return false;
     }
-    return paintReceipt(printer, readReceiptPaper(), receipt, runValues().shopName, runValues().currencySymbol, error);
+    return paintTextLines(printer, readReceiptPaper(), textLines, error);
+}
+
+bool printReceiptOnPrinter(const Receipt& receipt, QString* error)
+{
+    return printTextLinesOnPrinter(
+        QStringLiteral("Receipt %1").arg(receipt.number),
+        [&](int columns) {
+            return receiptTextLines(receipt, runValues().shopName, runValues().currencySymbol, columns);
+        },
+        error);
 }
 
 void printReceiptFor(QWidget* parent, const Receipt& receipt)

@@ -6,6 +6,9 @@ class QWidget;
 
 namespace marvono {
 
+// Prints lines laid out as a receipt on the default printer, as the document `docName`; false,
+// with the reason, when there is none or it refuses.
+bool printTextLinesOnPrinter(const QString& docName, const std::function<QStringList(int)>& textLines, QString* error);
 // Prints on the default printer; false, with the reason, when there is none or it refuses.
 bool printReceiptOnPrinter(const Receipt& receipt, QString* error);
 

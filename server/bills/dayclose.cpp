@@ -1,0 +1,247 @@
+#include "bills/dayclose.h"
+
+#include "app/appcontext.h"
+#include "bills/bill.h"
+#include "catalogue/stockmoves.h"
+#include "data/database.h"
+#include "data/engine.h"
+#include "data/recordset.h"
+
+namespace marvono {
+namespace {
+
+const char* const kCloseColumns = "cNumber, cDay, cTime, cOperator, cFirstReceipt, cLastReceipt, cReceipts, cRefunds, "
+                                  "cTakings, cRefunded, cReceived, cChange, cGoodsIn, cOpenBills";
+
+CloseResult failed(const QString& error)
+{
+    CloseResult result;
+    result.error = error;
+    return result;
+}
+
+Currency amountOf(const QString& text)
+{
+    return Currency::fromDouble(leadingNumber(text)).value_or(Currency());
+}
+
+// Adds `amount` to `sum`; false when the sum would leave the currency's range.
+bool add(Currency& sum, Currency amount)
+{
+    const auto total = sum.plus(amount);
+    if (total)
+        sum = *total;
+    return total.has_value();
+}
+
+QString openBillsText(const QList<QPair<QString, Currency>>& bills)
+{
+    QStringList lines;
+    for (const auto& [buyer, total] : bills)
+        lines.append(buyer + QLatin1Char('\t') + total.toText());
+    return lines.join(QLatin1Char('\n'));
+}
+
+// The bills not paid yet, in the order their buyers first appear.
+bool readOpenBills(DayClose& close, QString* error)
+{
+    QString message;
+    auto lines = ExecSQL(QStringLiteral("select ctable, csubtotal from Bill"), message);
+    if (!lines) {
+        *error = message;
+        return false;
+    }
+    QStringList buyers;
+    QList<QStringList> subTotals;
+    for (; !lines->isEof(); lines->moveNext()) {
+        qsizetype at = buyers.indexOf(lines->text(0));
+        if (at < 0) {
+            at = buyers.size();
+            buyers.append(lines->text(0));
+            subTotals.append(QStringList());
+        }
+        subTotals[at].append(lines->text(1));
+    }
+    for (qsizetype i = 0; i < buyers.size(); ++i) {
+        const auto total = billTotal(subTotals.at(i));
+        if (!total) {
+            *error = QStringLiteral("Overflow");
+            return false;
+        }
+        close.openBills.append({buyers.at(i), *total});
+    }
+    return true;
+}
+
+// The receipts numbered after `lastClosed`.
+bool readReceipts(DayClose& close, qint64 lastClosed, QString* error)
+{
+    QString message;
+    auto set = ExecSQL(QStringLiteral("select cNumber, cTotal, cReceived, cChange, cRefundOf from marvono_receipt "
+                                      "where cNumber > ? order by cNumber"),
+                       message, {lastClosed});
+    if (!set) {
+        *error = message;
+        return false;
+    }
+    for (; !set->isEof(); set->moveNext()) {
+        close.lastReceipt = set->text(0).toLongLong();
+        if (close.firstReceipt == 0)
+            close.firstReceipt = close.lastReceipt;
+        const bool refund = set->text(4).toLongLong() != 0;
+        const bool ok = refund ? add(close.refunded, amountOf(set->text(1)))
+                               : add(close.takings, amountOf(set->text(1))) &&
+                                     add(close.received, amountOf(set->text(2))) &&
+                                     add(close.change, amountOf(set->text(3)));
+        ++(refund ? close.refunds : close.receipts);
+        if (!ok) {
+            *error = QStringLiteral("Overflow");
+            return false;
+        }
+    }
+    return true;
+}
+
+// Marks the stock moves no close has taken yet as this close's, and adds up the goods received.
+bool takeStockMoves(DayClose& close, Engine& engine, QString* error)
+{
+    if (!engine.execute(QStringLiteral("update marvono_stock_move set cClose = ? where cClose is null"), {close.number},
+                        error))
+        return false;
+    QString message;
+    auto set = ExecSQL(QStringLiteral("select cKind, cUnits, cPrice from marvono_stock_move where cClose = ?"), message,
+                       {close.number});
+    if (!set) {
+        *error = message;
+        return false;
+    }
+    std::vector<StockMove> moves;
+    for (; !set->isEof(); set->moveNext()) {
+        StockMove move;
+        move.kind = set->text(0);
+        move.units = set->text(1).toLongLong();
+        move.price = set->text(2);
+        moves.push_back(move);
+    }
+    const auto cost = receivedCost(moves);
+    if (!cost)
+        *error = QStringLiteral("Overflow");
+    close.goodsIn = cost.value_or(Currency());
+    return cost.has_value();
+}
+
+QStringList spread(const QString& left, const QString& right, int columns)
+{
+    const qsizetype gap = columns - left.size() - right.size();
+    return gap >= 1 ? QStringList{left + QString(gap, QLatin1Char(' ')) + right} : QStringList{left, right};
+}
+
+} // namespace
+
+CloseResult closeDay()
+{
+    DayClose close;
+    close.time = Clock::now();
+    close.day = close.time.date();
+    close.operatorName = runValues().currentUser;
+    // Tills closing at once take turns, so the second finds the day closed.
+    Transaction transaction;
+    if (!transaction.isActive() || !transaction.lock(QStringLiteral("day close")))
+        return failed(transaction.errorText());
+    QString error;
+    if (const auto earlier = readDayClose(close.day, &error)) {
+        CloseResult result;
+        result.outcome = CloseOutcome::AlreadyClosed;
+        result.close = *earlier;
+        return result;
+    }
+    if (!error.isEmpty())
+        return failed(error);
+    auto last = ExecSQL(QStringLiteral("select max(cNumber), max(cLastReceipt) from marvono_day_close"), error);
+    Engine* engine = Database::instance().engine(&error);
+    if (!last || last->isEof() || !engine)
+        return failed(error);
+    close.number = last->text(0).toLongLong() + 1;
+    if (!readReceipts(close, last->text(1).toLongLong(), &error) || !takeStockMoves(close, *engine, &error) ||
+        !readOpenBills(close, &error))
+        return failed(error);
+    if (!engine->execute(QStringLiteral("insert into marvono_day_close (%1) values (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, "
+                                        "?, ?, ?)")
+                             .arg(QLatin1String(kCloseColumns)),
+                         {close.number, close.day.toString(Qt::ISODate), dateTimeText(close.time), close.operatorName,
+                          close.firstReceipt, close.lastReceipt, close.receipts, close.refunds, close.takings.toText(),
+                          close.refunded.toText(), close.received.toText(), close.change.toText(),
+                          close.goodsIn.toText(), openBillsText(close.openBills)},
+                         &error) ||
+        !transaction.commit())
+        return failed(error.isEmpty() ? transaction.errorText() : error);
+    CloseResult result;
+    result.outcome = CloseOutcome::Closed;
+    result.close = close;
+    return result;
+}
+
+std::optional<DayClose> readDayClose(const QDate& day, QString* error)
+{
+    QString message;
+    auto set =
+        ExecSQL(QStringLiteral("select %1 from marvono_day_close where cDay = ?").arg(QLatin1String(kCloseColumns)),
+                message, {day.toString(Qt::ISODate)});
+    if (!set || set->isEof()) {
+        if (error)
+            *error = set ? QString() : message;
+        return std::nullopt;
+    }
+    DayClose close;
+    close.number = set->text(0).toLongLong();
+    close.day = QDate::fromString(set->text(1), Qt::ISODate);
+    close.time = QDateTime::fromString(set->text(2), QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    close.operatorName = set->text(3);
+    close.firstReceipt = set->text(4).toLongLong();
+    close.lastReceipt = set->text(5).toLongLong();
+    close.receipts = set->text(6).toInt();
+    close.refunds = set->text(7).toInt();
+    Currency* amounts[] = {&close.takings, &close.refunded, &close.received, &close.change, &close.goodsIn};
+    for (int i = 0; i < 5; ++i)
+        *amounts[i] = amountOf(set->text(8 + i));
+    for (const QString& line : set->text(13).split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+        const qsizetype tab = line.lastIndexOf(QLatin1Char('\t'));
+        close.openBills.append({line.left(tab), amountOf(line.mid(tab + 1))});
+    }
+    return close;
+}
+
+QStringList dayCloseTextLines(const DayClose& close, const QString& shopName, const QString& currencySymbol,
+                              int columns)
+{
+    columns = std::max(columns, 24);
+    const QString rule(columns, QLatin1Char('-'));
+    const auto money = [&currencySymbol](Currency amount) { return currencySymbol + amount.toText(); };
+    QStringList lines{shopName,
+                      QStringLiteral("Day close No. %1").arg(close.number),
+                      QStringLiteral("Day: ") + close.day.toString(Qt::ISODate),
+                      QStringLiteral("Closed: ") + dateTimeText(close.time),
+                      QStringLiteral("Operator: ") + close.operatorName,
+                      close.lastReceipt
+                          ? QStringLiteral("Receipts No. %1 to %2").arg(close.firstReceipt).arg(close.lastReceipt)
+                          : QStringLiteral("No receipts"),
+                      rule};
+    lines += spread(QStringLiteral("Receipts"), QString::number(close.receipts), columns);
+    lines += spread(QStringLiteral("Takings"), money(close.takings), columns);
+    lines += spread(QStringLiteral("Refunds (%1)").arg(close.refunds), money(close.refunded), columns);
+    lines += spread(QStringLiteral("Net"), money(close.net()), columns);
+    lines += spread(QStringLiteral("Cash received"), money(close.received), columns);
+    lines += spread(QStringLiteral("Change given"), money(close.change), columns);
+    lines += spread(QStringLiteral("Goods in at cost"), money(close.goodsIn), columns);
+    lines.append(rule);
+    lines.append(QStringLiteral("Bills still open: %1").arg(close.openBills.size()));
+    Currency open;
+    for (const auto& [buyer, total] : close.openBills) {
+        lines += spread(QStringLiteral("  ") + buyer, money(total), columns);
+        add(open, total);
+    }
+    lines += spread(QStringLiteral("Open total"), money(open), columns);
+    return lines;
+}
+
+} // namespace marvono

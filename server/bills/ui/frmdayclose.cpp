@@ -1,0 +1,89 @@
+#include "bills/ui/frmdayclose.h"
+
+#include "app/appcontext.h"
+#include "bills/receipt.h"
+#include "bills/ui/receiptprinter.h"
+#include "controls/ui/dialogs.h"
+#include "controls/ui/xpcontainer.h"
+#include "data/database.h"
+
+#include <QFontDatabase>
+#include <QPlainTextEdit>
+
+namespace marvono {
+
+FrmDayClose::FrmDayClose(const DayClose& close, QWidget* parent) : QDialog(parent), m_close(close)
+{
+    setObjectName(QStringLiteral("frmDayClose"));
+    setWindowTitle(QStringLiteral("Close day"));
+    setFixedSize(420, 520);
+    auto* container = new XPContainer(this, QStringLiteral("Day close No. %1").arg(close.number));
+    container->setObjectName(QStringLiteral("XPContainer1"));
+    container->setGeometry(rect());
+    container->setTheme(runValues().themeIndex);
+
+    auto* text = new QPlainTextEdit(container);
+    text->setObjectName(QStringLiteral("txtClose"));
+    text->setGeometry(16, 36, 388, 424);
+    text->setReadOnly(true);
+    text->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    text->setPlainText(lines(42).join(QLatin1Char('\n')));
+
+    QPushButton* print = makeButton(container, QStringLiteral("cmdPrint"), QStringLiteral("Print"));
+    print->setGeometry(16, 472, 110, 30);
+    QPushButton* pdf = makeButton(container, QStringLiteral("cmdPdf"), QStringLiteral("Save PDF"));
+    pdf->setGeometry(140, 472, 110, 30);
+    QPushButton* ok = makeButton(container, QStringLiteral("cmdOK"), QStringLiteral("  O K"));
+    ok->setGeometry(294, 472, 110, 30);
+    connect(print, &QPushButton::clicked, this, &FrmDayClose::print);
+    connect(pdf, &QPushButton::clicked, this, &FrmDayClose::savePdf);
+    connect(ok, &QPushButton::clicked, this, &QWidget::close);
+    pressOnEscape(this, ok);
+}
+
+QStringList FrmDayClose::lines(int columns) const
+{
+    return dayCloseTextLines(m_close, runValues().shopName, runValues().currencySymbol, columns);
+}
+
+void FrmDayClose::print()
+{
+    QString error;
+    if (!printTextLinesOnPrinter(
+            QStringLiteral("Day close %1").arg(m_close.number), [this](int columns) { return lines(columns); }, &error))
+        warn(this, QStringLiteral("Error"), QStringLiteral("(Close)Print error\n") + error);
+}
+
+void FrmDayClose::savePdf()
+{
+    const QString path = chooseFile(this, FileDialogMode::Save, QStringLiteral("CDDayClose"),
+                                    QStringLiteral("Save day close"), QStringLiteral("PDF file(*.pdf)|*.pdf"));
+    if (path.isEmpty())
+        return;
+    QString error;
+    if (!saveTextLinesPdf(
+            path, QStringLiteral("Day close %1").arg(m_close.number), readReceiptPaper(),
+            [this](int columns) { return lines(columns); }, &error))
+        warn(this, QStringLiteral("Error"), QStringLiteral("(Close)Save error\n") + error);
+}
+
+void closeDayFor(QWidget* parent)
+{
+    if (!confirm(parent, QStringLiteral("Close day"),
+                 QStringLiteral("Close the day? Sales and goods booked after the close go to the next day.")))
+        return;
+    const CloseResult result = closeDay();
+    if (result.outcome == CloseOutcome::Failed) {
+        warn(parent, QStringLiteral("error"),
+             withServerFailure(QStringLiteral("The day was not closed.\n%1").arg(result.error)));
+        return;
+    }
+    if (result.outcome == CloseOutcome::AlreadyClosed)
+        warn(parent, QStringLiteral("Close day"),
+             QStringLiteral("This day was closed already (close No. %1).").arg(result.close.number));
+    auto* window = new FrmDayClose(result.close, parent);
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->show();
+}
+
+} // namespace marvono
