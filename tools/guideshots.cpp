@@ -9,6 +9,8 @@
 #include "bills/bill.h"
 #include "bills/buyerlist.h"
 #include "bills/receipt.h"
+#include "bills/ui/frmdayclose.h"
+#include "catalogue/stockmoves.h"
 #include "sales/sale.h"
 #include "shotscene.h"
 
@@ -136,6 +138,20 @@ int main(int argc, char** argv)
              // The bill just shown, paid with a note of 50.
              settleBill(firstBuyer(), 0, nullptr, Payment{Currency::fromRaw(500000), QStringLiteral("vetch")});
              main->runCommand(Command::OpenReceipts);
+         }},
+        {QStringLiteral("receive.png"), [&] { main->runCommand(Command::ReceiveStock); }},
+        {QStringLiteral("stockmoves.png"),
+         [&] {
+             receiveStock(QStringLiteral("Green Tea"), QStringLiteral("24"), QString());
+             correctStock(QStringLiteral("Croissant"), QStringLiteral("-2"), QStringLiteral("Breakage"));
+             main->runCommand(Command::OpenStockMoves);
+         }},
+        {QStringLiteral("dayclose.png"),
+         [&] {
+             // The window the menu opens once the close is confirmed.
+             auto* close = new FrmDayClose(closeDay().close, main);
+             close->setAttribute(Qt::WA_DeleteOnClose);
+             close->show();
          }},
         {QStringLiteral("statistics.png"), [&] { main->runCommand(Command::OpenStatistics); }, false},
         {QStringLiteral("report.png"),
