@@ -63,10 +63,45 @@ ProductListModel::ProductListModel(QObject* parent) : QAbstractTableModel(parent
 
 ProductListModel::FillResult ProductListModel::fill()
 {
-    FillResult result;
-    m_sorted = false;
-    const QString symbol = runValues().currencySymbol;
     std::vector<Row> added;
+    FillResult result = read(added);
+    m_sorted = false;
+    if (result.complete)
+        m_cleared.clear();
+    append(added);
+    Q_EMIT filled();
+    return result;
+}
+
+ProductListModel::FillResult ProductListModel::refill()
+{
+    std::vector<Row> added;
+    FillResult result = read(added);
+    if (result.complete) {
+        clear();
+        m_cleared.clear();
+        append(added);
+    }
+    Q_EMIT filled();
+    return result;
+}
+
+bool ProductListModel::restoreCleared()
+{
+    if (!m_rows.empty() || m_cleared.empty())
+        return false;
+    std::vector<Row> rows;
+    rows.swap(m_cleared);
+    const bool sorted = m_clearedSorted;
+    append(rows);
+    m_sorted = sorted;
+    return true;
+}
+
+ProductListModel::FillResult ProductListModel::read(std::vector<Row>& added) const
+{
+    FillResult result;
+    const QString symbol = runValues().currencySymbol;
     QStringDecoder decoder(QStringDecoder::Utf8);
     const bool scanned = scanRows(
         productQuery(),
@@ -100,7 +135,13 @@ ProductListModel::FillResult ProductListModel::fill()
     if (!scanned)
         added.clear();
     result.rowsAdded = int(added.size());
+    return result;
+}
+
+void ProductListModel::append(std::vector<Row>& added)
+{
     if (!added.empty()) {
+        const int rowsAdded = int(added.size());
         const int first = int(m_rows.size());
         for (const Row& row : added) {
             m_lowStockCount += row.lowStock ? 1 : 0;
@@ -114,7 +155,7 @@ ProductListModel::FillResult ProductListModel::fill()
                               std::make_move_iterator(added.end()));
         };
         if (!isFiltered()) {
-            beginInsertRows({}, first, first + result.rowsAdded - 1);
+            beginInsertRows({}, first, first + rowsAdded - 1);
             append();
             endInsertRows();
         } else {
@@ -132,13 +173,15 @@ ProductListModel::FillResult ProductListModel::fill()
             }
         }
     }
-    Q_EMIT filled();
-    return result;
 }
 
 void ProductListModel::clear()
 {
     beginResetModel();
+    if (!m_rows.empty()) {
+        m_cleared.swap(m_rows);
+        m_clearedSorted = m_sorted;
+    }
     m_rows.clear();
     m_shown.clear();
     m_lowStockCount = 0;

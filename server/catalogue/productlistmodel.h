@@ -30,7 +30,14 @@ class ProductListModel : public QAbstractTableModel {
     // list is unsorted afterwards. Rows already listed stay: callers clear first. A record whose
     // low-stock test cannot be made (no remaining or alert quantity) is listed in red.
     FillResult fill();
+    // Lists the records in place of the rows listed now, once every one of them was read; a
+    // read that fails leaves the list as it is.
+    FillResult refill();
+    // Empties the list. Its rows are kept until a fill completes, for restoreCleared().
     void clear();
+    // After a fill that failed on an emptied list: lists the rows the last clear() took again,
+    // as they were. False when there is nothing to put back.
+    bool restoreCleared();
 
     // Sorts by "Category", ascending; products of one category keep their relative order.
     void sortByCategory();
@@ -80,6 +87,8 @@ class ProductListModel : public QAbstractTableModel {
             return QStringView(fields).sliced(start, end[column] - start);
         }
     };
+    FillResult read(std::vector<Row>& added) const;
+    void append(std::vector<Row>& added);
     static QString displayText(const Row& row, int column);
     bool matches(const Row& row) const;
     bool matchesComposed(const Row& row) const;
@@ -90,6 +99,8 @@ class ProductListModel : public QAbstractTableModel {
     int shownPosition(int sourceRow) const;
 
     std::vector<Row> m_rows;
+    std::vector<Row> m_cleared; // what the last clear() took, until a fill completes
+    bool m_clearedSorted = false;
     std::vector<int> m_shown; // rows of m_rows shown, ascending, while a filter is set
     QString m_filterText;
     QString m_filterComposed; // the filter text with its accents composed, as it is matched

@@ -45,6 +45,16 @@ bool Database::connectionLost() const
     return m_server && m_server->isLost();
 }
 
+bool Database::serverBusy() const
+{
+    return m_server && m_server->lastFailureWasBusy();
+}
+
+bool Database::isWaiting() const
+{
+    return m_server && m_server->isWaiting();
+}
+
 std::optional<ShopServerConfig> Database::serverConfig() const
 {
     if (!m_server)

@@ -44,6 +44,12 @@ class Database {
     QString serverFailure() const { return m_serverFailure; }
     // True when the shop server's connection broke; the next statement connects again.
     bool connectionLost() const;
+    // True when the last failed statement met a shop server too busy to answer in time (a lock
+    // held elsewhere, a statement timeout): nothing of it was done.
+    bool serverBusy() const;
+    // True while a statement waits for the shop server; statements asked for meanwhile (from a
+    // timer, say) fail as busy and are better asked for again later.
+    bool isWaiting() const;
     // The settings of the shop server in use; nothing in embedded mode.
     std::optional<ShopServerConfig> serverConfig() const;
 

@@ -5,8 +5,15 @@
 #include "data/pgschema.h"
 #include "data/rowscan.h"
 
+#include <QCursor>
+#include <QDeadlineTimer>
+#include <QElapsedTimer>
+#include <QGuiApplication>
 #include <QRegularExpression>
+#include <QThread>
+#include <cerrno>
 #include <libpq-fe.h>
+#include <poll.h>
 
 namespace marvono {
 
@@ -17,6 +24,68 @@ struct PgEngine::Result {
 };
 
 namespace {
+
+// How long a wait goes unnoticed before the busy cursor shows.
+constexpr int kQuietWaitMs = 150;
+
+// Waits for the server's socket. A till's windows stay painted meanwhile (the operator's input
+// waits in the queue) and show a busy cursor once the wait lasts more than a moment; a program
+// without windows just waits.
+class SocketWait {
+  public:
+    explicit SocketWait(bool& waiting) : m_waiting(waiting)
+    {
+        m_waiting = true;
+        const auto* gui = qobject_cast<QGuiApplication*>(QCoreApplication::instance());
+        m_paint = gui && QThread::currentThread() == gui->thread();
+        m_clock.start();
+    }
+    ~SocketWait()
+    {
+        if (m_cursor)
+            QGuiApplication::restoreOverrideCursor();
+        m_waiting = false;
+    }
+    SocketWait(const SocketWait&) = delete;
+    SocketWait& operator=(const SocketWait&) = delete;
+
+    // False when the deadline passes before the socket is ready.
+    bool wait(int socket, bool forWrite, const QDeadlineTimer& deadline)
+    {
+        if (socket < 0)
+            return true; // libpq reports the broken connection itself
+        pollfd watched{socket, short(forWrite ? POLLOUT : POLLIN), 0};
+        for (;;) {
+            const qint64 slice = qBound(qint64(0), deadline.remainingTime(), qint64(m_paint ? 20 : 500));
+            const int ready = ::poll(&watched, 1, int(slice));
+            if (ready > 0 || (ready < 0 && errno != EINTR))
+                return true;
+            if (deadline.hasExpired())
+                return false;
+            if (!m_paint)
+                continue;
+            if (!m_cursor && m_clock.elapsed() >= kQuietWaitMs) {
+                QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
+                m_cursor = true;
+            }
+            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        }
+    }
+
+  private:
+    bool& m_waiting;
+    bool m_paint = false;
+    bool m_cursor = false;
+    QElapsedTimer m_clock;
+};
+
+// Statements that change nothing, and may go again when the connection broke under them.
+bool isRepeatable(const QString& sql)
+{
+    const QStringView text = QStringView(sql).trimmed();
+    return text.startsWith(QLatin1String("select"), Qt::CaseInsensitive) ||
+           text.compare(QLatin1String("BEGIN"), Qt::CaseInsensitive) == 0;
+}
 
 // Type oids of the built-in types the program's columns use.
 constexpr Oid kInt2 = 21, kInt4 = 23, kInt8 = 20, kText = 25, kVarchar = 1043, kDate = 1082;
@@ -96,14 +165,15 @@ std::unique_ptr<PgEngine> PgEngine::connect(const ShopServerConfig& config, QStr
 {
     std::unique_ptr<PgEngine> engine(new PgEngine);
     engine->m_config = config;
-    engine->m_conn = connectToShopServer(config.connection);
-    if (!engine->m_conn || PQstatus(engine->m_conn) != CONNECTION_OK) {
+    engine->m_conn = connectToShopServer(config.connection, true);
+    if (!engine->m_conn || !engine->completeConnection(false)) {
+        QString reason = engine->m_conn ? QString::fromUtf8(PQerrorMessage(engine->m_conn)).trimmed()
+                                        : QStringLiteral("out of memory");
+        if (reason.isEmpty())
+            reason = QStringLiteral("no answer");
         if (error)
             *error = QStringLiteral("Cannot reach the shop server (%1): %2 %3")
-                         .arg(describeServer(config.connection),
-                              engine->m_conn ? QString::fromUtf8(PQerrorMessage(engine->m_conn)).trimmed()
-                                             : QStringLiteral("out of memory"),
-                              passwordFileProblem(config.connection))
+                         .arg(describeServer(config.connection), reason, passwordFileProblem(config.connection))
                          .trimmed();
         return nullptr;
     }
@@ -139,17 +209,38 @@ void PgEngine::close()
     m_conn = nullptr;
     m_prepared.clear();
     m_inTransaction = false;
+    m_abandoned = false;
+}
+
+bool PgEngine::completeConnection(bool reset)
+{
+    if (PQstatus(m_conn) == CONNECTION_BAD)
+        return false;
+    SocketWait waiter(m_waiting);
+    const QDeadlineTimer deadline(kAnswerTimeoutMs);
+    PostgresPollingStatusType state = PGRES_POLLING_WRITING;
+    while (state != PGRES_POLLING_OK) {
+        if (state == PGRES_POLLING_FAILED || !waiter.wait(PQsocket(m_conn), state == PGRES_POLLING_WRITING, deadline))
+            return false;
+        state = reset ? PQresetPoll(m_conn) : PQconnectPoll(m_conn);
+    }
+    m_abandoned = false;
+    return PQsetnonblocking(m_conn, 1) == 0;
 }
 
 bool PgEngine::setUpSession(QString* error)
 {
-    // Dates are read and written as "yyyy-MM-dd", texts as UTF-8, whatever the server's defaults.
-    PGresult* result = PQexec(m_conn, "SET datestyle TO ISO; SET client_encoding TO 'UTF8'");
-    const bool ok = PQresultStatus(result) == PGRES_COMMAND_OK;
+    // Dates are read and written as "yyyy-MM-dd", texts as UTF-8, whatever the server's defaults;
+    // a lock held elsewhere or a runaway statement turns into a "busy" failure, not a frozen till.
+    const QByteArray sql = "SET datestyle TO ISO; SET client_encoding TO 'UTF8'; SET lock_timeout TO " +
+                           QByteArray::number(kLockTimeoutMs) + "; SET statement_timeout TO " +
+                           QByteArray::number(kStatementTimeoutMs);
+    const auto result = exec(sql.constData());
+    const bool ok = result && PQresultStatus(result->handle) == PGRES_COMMAND_OK;
     if (!ok && error)
-        *error = primaryMessage(m_conn, result);
-    PQclear(result);
+        *error = failure(result.get());
     m_prepared.clear();
+    m_stalePrepared = false;
     return ok;
 }
 
@@ -160,7 +251,7 @@ void PgEngine::breakConnection()
 
 bool PgEngine::isLost() const
 {
-    return !m_conn || PQstatus(m_conn) != CONNECTION_OK;
+    return !m_conn || m_abandoned || PQstatus(m_conn) != CONNECTION_OK;
 }
 
 QString PgEngine::lostText() const
@@ -170,18 +261,19 @@ QString PgEngine::lostText() const
 
 bool PgEngine::ensureConnected(QString* error)
 {
-    if (m_conn && PQstatus(m_conn) == CONNECTION_OK)
+    if (!isLost())
         return true;
+    m_fault = Fault::Lost;
     // Work begun on a lost connection is gone with it; only a fresh statement may reconnect.
     if (!m_conn || m_inTransaction) {
         if (error)
             *error = lostText();
         return false;
     }
-    PQreset(m_conn);
-    if (PQstatus(m_conn) != CONNECTION_OK) {
+    if (!PQresetStart(m_conn) || !completeConnection(true)) {
+        const QString reason = QString::fromUtf8(PQerrorMessage(m_conn)).trimmed();
         if (error)
-            *error = lostText() + QStringLiteral(": ") + QString::fromUtf8(PQerrorMessage(m_conn)).trimmed();
+            *error = lostText() + QStringLiteral(": ") + (reason.isEmpty() ? QStringLiteral("no answer") : reason);
         return false;
     }
     return setUpSession(error);
@@ -221,23 +313,116 @@ QByteArray PgEngine::translate(const QString& sql)
     return out;
 }
 
+QString PgEngine::failure(const Result* result)
+{
+    if (isLost()) {
+        m_fault = Fault::Lost;
+        return m_abandoned ? lostText() + QStringLiteral(": no answer within %1 s").arg(kAnswerTimeoutMs / 1000)
+                           : lostText();
+    }
+    PGresult* handle = result ? result->handle : nullptr;
+    const QByteArray state(handle ? PQresultErrorField(handle, PG_DIAG_SQLSTATE) : nullptr);
+    const QString text = primaryMessage(m_conn, handle);
+    // Lock timeout, or the statement timeout (or a cancel) ending a statement.
+    if (state == "55P03" || state == "57014") {
+        m_fault = Fault::Busy;
+        return QStringLiteral("The shop server is busy: ") + text;
+    }
+    // The tables were dropped and made again (a recovery) under a prepared statement.
+    m_fault = state == "0A000" && text.startsWith(QLatin1String("cached plan")) ? Fault::StalePlan : Fault::Other;
+    if (m_fault == Fault::StalePlan) {
+        m_prepared.clear();
+        m_kinds.clear();
+        m_kindsLookedUp.clear();
+        m_stalePrepared = true;
+    }
+    return text;
+}
+
+std::unique_ptr<PgEngine::Result> PgEngine::awaitResult()
+{
+    SocketWait waiter(m_waiting);
+    const QDeadlineTimer deadline(kAnswerTimeoutMs);
+    const auto giveUp = [this]() {
+        // Whatever the server does with the statement now, this connection is done with it.
+        m_abandoned = true;
+        return nullptr;
+    };
+    while (PQflush(m_conn) == 1)
+        if (!waiter.wait(PQsocket(m_conn), true, deadline))
+            return giveUp();
+    PGresult* answer = nullptr;
+    for (;;) {
+        while (PQisBusy(m_conn)) {
+            if (!waiter.wait(PQsocket(m_conn), false, deadline)) {
+                PQclear(answer);
+                return giveUp();
+            }
+            if (!PQconsumeInput(m_conn))
+                break; // PQgetResult hands over the failure
+        }
+        PGresult* next = PQgetResult(m_conn);
+        if (!next)
+            break;
+        // The first failure of several statements sent together is their answer.
+        if (answer && PQresultStatus(answer) == PGRES_FATAL_ERROR) {
+            PQclear(next);
+        } else {
+            PQclear(answer);
+            answer = next;
+        }
+    }
+    return answer ? std::make_unique<Result>(answer) : nullptr;
+}
+
+std::unique_ptr<PgEngine::Result> PgEngine::exec(const char* sql)
+{
+    if (m_waiting || !PQsendQuery(m_conn, sql))
+        return nullptr;
+    return awaitResult();
+}
+
 std::unique_ptr<PgEngine::Result> PgEngine::run(const QString& sql, const QVariantList& values, QString* error)
+{
+    if (m_waiting) {
+        m_fault = Fault::Busy;
+        if (error)
+            *error = QStringLiteral("The shop server is busy: it is still answering another request");
+        return nullptr;
+    }
+    m_fault = Fault::None;
+    const bool wasConnected = !isLost();
+    auto result = runOnce(sql, values, error);
+    if (result || m_inTransaction || !isRepeatable(sql))
+        return result;
+    if (m_fault == Fault::StalePlan || (m_fault == Fault::Lost && wasConnected))
+        return runOnce(sql, values, error);
+    return nullptr;
+}
+
+std::unique_ptr<PgEngine::Result> PgEngine::runOnce(const QString& sql, const QVariantList& values, QString* error)
 {
     if (!ensureConnected(error))
         return nullptr;
+    const auto fail = [this, error](const Result* result) {
+        const QString text = failure(result);
+        if (error)
+            *error = text;
+        return nullptr;
+    };
     QByteArray name = m_prepared.value(sql);
     if (name.isEmpty()) {
-        if (m_prepared.size() >= 128) {
-            PQclear(PQexec(m_conn, "DEALLOCATE ALL"));
+        if (m_prepared.size() >= 128 || (m_stalePrepared && !m_inTransaction)) {
+            exec("DEALLOCATE ALL");
             m_prepared.clear();
+            m_stalePrepared = false;
         }
         name = "mv" + QByteArray::number(++m_nextName);
-        Result prepared(PQprepare(m_conn, name.constData(), translate(sql).constData(), 0, nullptr));
-        if (PQresultStatus(prepared.handle) != PGRES_COMMAND_OK) {
-            if (error)
-                *error = PQstatus(m_conn) == CONNECTION_OK ? primaryMessage(m_conn, prepared.handle) : lostText();
-            return nullptr;
-        }
+        if (!PQsendPrepare(m_conn, name.constData(), translate(sql).constData(), 0, nullptr))
+            return fail(nullptr);
+        const auto prepared = awaitResult();
+        if (!prepared || PQresultStatus(prepared->handle) != PGRES_COMMAND_OK)
+            return fail(prepared.get());
         m_prepared.insert(sql, name);
     }
     std::vector<QByteArray> texts(size_t(values.size()));
@@ -248,14 +433,13 @@ std::unique_ptr<PgEngine::Result> PgEngine::run(const QString& sql, const QVaria
         texts[size_t(i)] = valueText(values[i]);
         pointers[size_t(i)] = texts[size_t(i)].constData();
     }
-    auto result = std::make_unique<Result>(
-        PQexecPrepared(m_conn, name.constData(), int(values.size()), pointers.data(), nullptr, nullptr, 0));
-    const ExecStatusType status = PQresultStatus(result->handle);
+    if (!PQsendQueryPrepared(m_conn, name.constData(), int(values.size()), pointers.data(), nullptr, nullptr, 0))
+        return fail(nullptr);
+    auto result = awaitResult();
+    const ExecStatusType status = result ? PQresultStatus(result->handle) : PGRES_FATAL_ERROR;
     if (status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK)
         return result;
-    if (error)
-        *error = PQstatus(m_conn) == CONNECTION_OK ? primaryMessage(m_conn, result->handle) : lostText();
-    return nullptr;
+    return fail(result.get());
 }
 
 bool PgEngine::execute(const QString& sql, const QVariantList& values, QString* error)
@@ -265,11 +449,12 @@ bool PgEngine::execute(const QString& sql, const QVariantList& values, QString* 
 
 void PgEngine::loadColumnKinds()
 {
-    PGresult* result = PQexec(m_conn, "SELECT a.attrelid::bigint, a.attnum, t.typname FROM pg_attribute a"
-                                      " JOIN pg_type t ON t.oid = a.atttypid JOIN pg_class c ON c.oid = a.attrelid"
-                                      " WHERE a.attnum > 0 AND NOT a.attisdropped AND c.relkind = 'r'"
-                                      " AND pg_table_is_visible(c.oid)"
-                                      " AND c.relname IN ('product_info', 'bill', 'pandian', 'user_info', 'change')");
+    const auto answer = exec("SELECT a.attrelid::bigint, a.attnum, t.typname FROM pg_attribute a"
+                             " JOIN pg_type t ON t.oid = a.atttypid JOIN pg_class c ON c.oid = a.attrelid"
+                             " WHERE a.attnum > 0 AND NOT a.attisdropped AND c.relkind = 'r'"
+                             " AND pg_table_is_visible(c.oid)"
+                             " AND c.relname IN ('product_info', 'bill', 'pandian', 'user_info', 'change')");
+    PGresult* result = answer ? answer->handle : nullptr;
     if (PQresultStatus(result) == PGRES_TUPLES_OK) {
         for (int r = 0; r < PQntuples(result); ++r) {
             const QByteArray type(PQgetvalue(result, r, 2));
@@ -283,7 +468,6 @@ void PgEngine::loadColumnKinds()
             m_kinds.insert(key, kind);
         }
     }
-    PQclear(result);
 }
 
 ColumnKind PgEngine::kindOf(void* handle, int column)
@@ -292,9 +476,13 @@ ColumnKind PgEngine::kindOf(void* handle, int column)
     // A domain reports its base type, so a table column's kind comes from the table itself.
     const Oid table = PQftable(result, column);
     if (table != InvalidOid) {
-        if (m_kinds.isEmpty())
+        const quint64 key = (quint64(table) << 16) | quint16(PQftablecol(result, column));
+        // A table made again (by a recovery) has a new oid: its kinds are read once more.
+        if (!m_kinds.contains(key) && !m_kindsLookedUp.contains(table)) {
+            m_kindsLookedUp.insert(table);
             loadColumnKinds();
-        const auto found = m_kinds.constFind((quint64(table) << 16) | quint16(PQftablecol(result, column)));
+        }
+        const auto found = m_kinds.constFind(key);
         if (found != m_kinds.constEnd())
             return *found;
     }
@@ -468,8 +656,8 @@ bool PgEngine::commit(QString* error)
 
 void PgEngine::rollback()
 {
-    if (m_conn && PQstatus(m_conn) == CONNECTION_OK)
-        PQclear(PQexec(m_conn, "ROLLBACK"));
+    if (!isLost())
+        exec("ROLLBACK");
     m_inTransaction = false;
 }
 

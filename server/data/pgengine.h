@@ -4,6 +4,7 @@
 #include "data/shopserver.h"
 
 #include <QHash>
+#include <QSet>
 #include <memory>
 
 typedef struct pg_conn PGconn;
@@ -35,6 +36,19 @@ class PgEngine final : public Engine {
 
     const ShopServerConfig& config() const { return m_config; }
     bool isLost() const;
+    // True while a statement waits for the server's answer. The windows are kept painted
+    // meanwhile, and a statement asked for from there is refused as busy.
+    bool isWaiting() const { return m_waiting; }
+    // Whether the last statement that failed met a lock held elsewhere, ran out of time on the
+    // server, or was asked for while another one waited.
+    bool lastFailureWasBusy() const { return m_fault == Fault::Busy; }
+
+    // What the till's sessions allow a statement: a row lock held elsewhere is waited for
+    // kLockTimeoutMs, any statement runs at most kStatementTimeoutMs, and a server that has not
+    // answered after kAnswerTimeoutMs (hung, or its network gone) is given up.
+    static constexpr int kLockTimeoutMs = 3000;
+    static constexpr int kStatementTimeoutMs = 10000;
+    static constexpr int kAnswerTimeoutMs = 15000;
 
     // The program writes "?" for values and may order by "rowid"; the server wants "$1" and
     // knows the hidden key instead. Quoted texts and names are left alone.
@@ -43,14 +57,27 @@ class PgEngine final : public Engine {
   private:
     PgEngine() = default;
     struct Result;
+    enum class Fault { None, Lost, Busy, StalePlan, Other };
     enum class WriteKind : char16_t { Insert = 'I', Update = 'U', Delete = 'D', Lock = 'L' };
     // The text of a row write or row lock, built once per table and column list: quoting and
     // joining the names cost more on the client than running the prepared statement.
     QString writeStatement(WriteKind kind, const QString& table, const QStringList& columns);
-    // Runs a statement, prepared once per text and connection. Nothing on failure.
+    // Runs a statement, prepared once per text and connection. Nothing on failure. A read (or
+    // BEGIN) outside a transaction goes once more when the connection had been lost or the
+    // tables were remade under its prepared statement.
     std::unique_ptr<Result> run(const QString& sql, const QVariantList& values, QString* error);
+    std::unique_ptr<Result> runOnce(const QString& sql, const QVariantList& values, QString* error);
+    // A statement without values, not prepared. Nothing when no answer came.
+    std::unique_ptr<Result> exec(const char* sql);
+    // The answer to what was sent; nothing when the server did not answer in time, the
+    // connection then being given up.
+    std::unique_ptr<Result> awaitResult();
+    // Drives a connection being made (or remade) to its end without blocking the windows.
+    bool completeConnection(bool reset);
     bool ensureConnected(QString* error);
     bool setUpSession(QString* error);
+    // Records why a statement failed and returns its text.
+    QString failure(const Result* result);
     ColumnKind kindOf(void* result, int column);
     void loadColumnKinds();
     QString lostText() const;
@@ -63,7 +90,12 @@ class PgEngine final : public Engine {
     QHash<QString, QString> m_writeStatements; // kind, table and columns -> statement text
     int m_nextName = 0;
     bool m_inTransaction = false;
+    bool m_waiting = false;
+    bool m_abandoned = false;     // the server stopped answering; the connection is dropped
+    bool m_stalePrepared = false; // the server still holds statements forgotten here
+    Fault m_fault = Fault::None;
     QHash<quint64, ColumnKind> m_kinds; // (table oid, column number) -> kind
+    QSet<quint32> m_kindsLookedUp;      // table oids the kinds were loaded again for
 };
 
 } // namespace marvono

@@ -29,6 +29,7 @@ bool ServerChangeListener::isListening() const
 
 void ServerChangeListener::setRetryInterval(int ms)
 {
+    m_firstRetryMs = ms;
     m_retry->setInterval(ms);
 }
 
@@ -70,26 +71,40 @@ void ServerChangeListener::startListening()
     char* channel = PQescapeIdentifier(m_conn, m_channel.constData(), size_t(m_channel.size()));
     const QByteArray sql = QByteArray("LISTEN ") + (channel ? channel : "");
     PQfreemem(channel);
-    PGresult* result = PQexec(m_conn, sql.constData());
-    const bool ok = PQresultStatus(result) == PGRES_COMMAND_OK && PQsetnonblocking(m_conn, 1) == 0;
-    PQclear(result);
-    if (!ok) {
+    // Its answer is read with the announcements: a server that stops answering here must not
+    // freeze the till either.
+    if (PQsetnonblocking(m_conn, 1) != 0 || !PQsendQuery(m_conn, sql.constData()) || PQflush(m_conn) != 0) {
         retryLater();
         return;
     }
+    m_listenSent = true;
     m_notifier = new QSocketNotifier(PQsocket(m_conn), QSocketNotifier::Read, this);
     connect(m_notifier, &QSocketNotifier::activated, this, &ServerChangeListener::readNotifications);
+}
+
+void ServerChangeListener::listeningStarted()
+{
+    m_listenSent = false;
     m_listening = true;
+    m_retry->setInterval(m_firstRetryMs);
     // Changes made while the connection was down were not heard.
-    if (m_everConnected)
+    if (m_everConnected) {
+        Q_EMIT connectionChanged(true);
         Q_EMIT changed();
+    }
     m_everConnected = true;
 }
 
 void ServerChangeListener::retryLater()
 {
-    // Quietly: the till keeps working on its own list and tries again later.
+    // The till keeps working on its own list and tries again later, waiting longer each time
+    // while the server stays away.
+    const bool wasListening = m_listening;
     dropConnection();
+    if (wasListening)
+        Q_EMIT connectionChanged(false);
+    else
+        m_retry->setInterval(qMin(m_retry->interval() * 2, qMax(kLongestRetryMs, m_firstRetryMs)));
     m_retry->start();
 }
 
@@ -100,6 +115,21 @@ void ServerChangeListener::readNotifications()
     if (PQconsumeInput(m_conn) == 0 || PQstatus(m_conn) != CONNECTION_OK) {
         retryLater();
         return;
+    }
+    if (m_listenSent) {
+        bool answered = false;
+        while (!answered && !PQisBusy(m_conn)) {
+            PGresult* result = PQgetResult(m_conn);
+            answered = !result;
+            const bool refused = result && PQresultStatus(result) != PGRES_COMMAND_OK;
+            PQclear(result);
+            if (refused) {
+                retryLater();
+                return;
+            }
+        }
+        if (answered)
+            listeningStarted();
     }
     bool heard = false;
     while (PGnotify* notify = PQnotifies(m_conn)) {
@@ -123,6 +153,7 @@ void ServerChangeListener::discardNotifier()
 void ServerChangeListener::dropConnection()
 {
     m_listening = false;
+    m_listenSent = false;
     discardNotifier();
     if (m_conn)
         PQfinish(m_conn);

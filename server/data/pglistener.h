@@ -18,18 +18,23 @@ class ServerChangeListener : public QObject {
 
     // Whether the connection is up and listening now.
     bool isListening() const;
-    // How long to wait before trying again after the connection was lost.
+    // How long to wait before the first new try after the connection was lost; each further
+    // try waits twice as long as the one before, up to kLongestRetryMs.
     void setRetryInterval(int ms);
+    static constexpr int kLongestRetryMs = 8000;
 
   Q_SIGNALS:
     // Once per batch of announcements read together; also after a reconnect, since changes
     // made while the connection was down were not heard.
     void changed();
+    // The connection was lost (false), or is listening again after a loss (true).
+    void connectionChanged(bool listening);
 
   private:
     void connectToServer();
     void continuePolling(int polled);
     void startListening();
+    void listeningStarted();
     void readNotifications();
     void retryLater();
     void discardNotifier();
@@ -40,8 +45,10 @@ class ServerChangeListener : public QObject {
     PGconn* m_conn = nullptr;
     QSocketNotifier* m_notifier = nullptr;
     QTimer* m_retry = nullptr;
+    int m_firstRetryMs = 1000;
     bool m_everConnected = false;
     bool m_listening = false;
+    bool m_listenSent = false; // LISTEN went out; its answer is awaited
 };
 
 } // namespace marvono

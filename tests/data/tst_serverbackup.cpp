@@ -104,6 +104,13 @@ void TestServerBackup::roundTripRestoresTablesAndAnnouncement()
              QStringLiteral("1"));
     QVERIFY(
         test::pgValue(shop, "insert into product_info (cName, cInPrice) values ('Bad', 'abc')").startsWith("<failed"));
+
+    // A recovery made at another till: this till's statements, prepared before it, read the
+    // restored tables.
+    test::pgRows(shop, "delete from product_info");
+    QCOMPARE(test::rowsOf(kProducts), QStringList());
+    QVERIFY2(recoverShopServer(shop, archive, &error), qPrintable(error));
+    QCOMPARE(test::rowsOf(kProducts), before);
 }
 
 void TestServerBackup::refusedArchivesLeaveLiveData_data()

@@ -17,6 +17,7 @@
 #include <QTimer>
 #include <QTreeView>
 #include <QtTest>
+#include <libpq-fe.h>
 
 using namespace marvono;
 
@@ -74,6 +75,7 @@ class TestFrmScsp : public QObject {
     void productNotLoadedSellsNothing();
     void lostCommitSaysWhetherBooked_data();
     void lostCommitSaysWhetherBooked();
+    void lockHeldElsewhereTimesOutWhilePainting();
 };
 
 void TestFrmScsp::controlsAtLoad()
@@ -336,6 +338,34 @@ void TestFrmScsp::lostCommitSaysWhetherBooked()
     const bool booked = loss == CommitLoss::AfterCommit;
     QCOMPARE(test::rowsOf("select cproduct, csubtotal from Bill"), booked ? QStringList{"Cup|4"} : QStringList());
     QCOMPARE(shop.window.historyPane()->toPlainText().contains("Product Name: Cup"), booked);
+}
+
+void TestFrmScsp::lockHeldElsewhereTimesOutWhilePainting()
+{
+    if (!test::serverEngine())
+        QSKIP("no other till holds the embedded file's rows");
+    Shop shop;
+    QVERIFY(test::addProduct("Cup", "1", "2", "5"));
+    shop.window.fillProductList();
+    shop.select("Cup");
+    FrmSCSP* dialog = shop.open();
+    const QStringList before = test::databaseSnapshot();
+    PGconn* other = PQconnectdb(Database::instance().serverConfig()->connection.toUtf8().constData());
+    PQclear(PQexec(other, "BEGIN; SELECT 1 FROM product_info FOR UPDATE"));
+    // While the sale waits, the window's timers run and the cursor shows it is busy.
+    bool busyCursor = false;
+    QTimer watch;
+    connect(&watch, &QTimer::timeout, [&busyCursor]() {
+        busyCursor = busyCursor || (QGuiApplication::overrideCursor() &&
+                                    QGuiApplication::overrideCursor()->shape() == Qt::WaitCursor);
+    });
+    watch.start(50);
+    const test::SeenBox box = sell(dialog, "1");
+    PQfinish(other);
+    QCOMPARE(box.text, "(SCSP)The shop server is busy: the sale was not booked. Please try again.");
+    QVERIFY(busyCursor);
+    QVERIFY(!QGuiApplication::overrideCursor());
+    QCOMPARE(test::databaseSnapshot(), before);
 }
 
 QTEST_MAIN(TestFrmScsp)

@@ -39,15 +39,10 @@ namespace marvono {
 namespace {
 FrmMain* g_instance = nullptr;
 
-// The dialogs that change the catalogue while open: a refresh under them would pull the list
-// away from the row they work on.
-bool catalogueDialogOpen()
-{
-    static const QStringList names{QStringLiteral("frmTJSP"), QStringLiteral("frmXGSP"), QStringLiteral("frmSCSP")};
-    const QWidgetList windows = QApplication::topLevelWidgets();
-    return std::any_of(windows.cbegin(), windows.cend(),
-                       [](const QWidget* w) { return w->isVisible() && names.contains(w->objectName()); });
-}
+// Tries to reach a shop server that did not answer a refresh wait this long at first, twice as
+// long each further time, up to the longest.
+constexpr int kFirstRetryMs = 1000;
+constexpr int kLongestRetryMs = 8000;
 
 QPushButton* placedButton(QWidget* parent, const char* name, const QString& caption, QRect place)
 {
@@ -89,7 +84,14 @@ struct FrmMain::Private {
     QComboBox* buyers = nullptr;
     QLabel* picture = nullptr;
     QTimer* timer = nullptr;
-    QTimer* deferredRefresh = nullptr; // waits for the catalogue dialogs to close
+    QTimer* retry = nullptr; // refreshes again after the shop server did not answer
+    QLabel* serverState = nullptr;
+    ServerChangeListener* listener = nullptr;
+    int retryMs = kFirstRetryMs;
+    bool replaceOnRefresh = false; // the refresh lists the products in place of the shown ones
+    bool refreshFailed = false;
+    bool serverBusy = false;
+    bool listenerLost = false;
     QPointer<QWidget> splash;
     bool quitting = false;
     bool sizeCheckQueued = false;
@@ -112,6 +114,9 @@ FrmMain::FrmMain(QWidget* parent) : QMainWindow(parent), d(new Private)
     d->timer->setSingleShot(true);
     d->timer->setInterval(200);
     connect(d->timer, &QTimer::timeout, this, &FrmMain::refreshFromTimer);
+    d->retry = new QTimer(this);
+    d->retry->setSingleShot(true);
+    connect(d->retry, &QTimer::timeout, this, &FrmMain::otherTillChangedCatalogue);
 
     auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
     help->setContext(Qt::ApplicationShortcut);
@@ -227,6 +232,12 @@ void FrmMain::buildFrames()
     connect(d->model, &ProductListModel::filled, this, [this]() { runCommand(Command::ProductListFilled); });
     connect(d->list, &QTreeView::doubleClicked, this, [this]() { runCommand(Command::SellProduct); });
     new ProductFinder(*this, d->tools, d->model);
+    // Under the search box, shown only while the shop server does not answer.
+    d->serverState = placedLabel(d->tools, "lblServerState", QString(), XPContainer::twips(9120, 915, 4980, 255));
+    QPalette red = d->serverState->palette();
+    red.setColor(QPalette::WindowText, QColor(255, 0, 0));
+    d->serverState->setPalette(red);
+    d->serverState->hide();
 
     // Details panel.
     d->picture = placedLabel(d->detail, "picProduct", QString(), XPContainer::twips(150, 450, 1800, 1800));
@@ -468,38 +479,73 @@ bool FrmMain::fillProductList()
 
 void FrmMain::refreshFromTimer()
 {
+    // A statement of this till still waits for the shop server, the window being repainted
+    // meanwhile: the refresh follows once it has its answer.
+    if (Database::instance().isWaiting()) {
+        d->timer->start();
+        return;
+    }
     // Whatever the fill meets, the refresh ends with the timer off, the list sorted and the
-    // window usable again; a product query that fails leaves the list empty.
-    d->model->fill();
+    // window usable again. A product query that fails leaves the embedded file's list empty;
+    // a shop server's keeps the last good list and is asked again until it answers.
+    const bool replace = std::exchange(d->replaceOnRefresh, false);
+    const auto filled = replace ? d->model->refill() : d->model->fill();
     d->timer->stop();
+    if (d->listener) {
+        if (!filled.complete)
+            d->model->restoreCleared();
+        noteServerAnswer(filled.complete, filled.error);
+    }
     d->model->sortByCategory();
     setEnabled(true);
+}
+
+void FrmMain::noteServerAnswer(bool answered, const QString& error)
+{
+    d->refreshFailed = !answered;
+    if (answered) {
+        d->retryMs = kFirstRetryMs;
+        d->retry->stop();
+    } else {
+        d->retry->start(d->retryMs);
+        d->retryMs = qMin(d->retryMs * 2, kLongestRetryMs);
+    }
+    d->serverBusy = !answered && Database::instance().serverBusy();
+    d->serverState->setToolTip(error);
+    showServerState();
+}
+
+void FrmMain::showServerState()
+{
+    d->serverState->setText(d->serverBusy && !d->listenerLost
+                                ? QStringLiteral("The shop server is busy: trying again")
+                                : QStringLiteral("The shop server cannot be reached: trying again"));
+    d->serverState->setVisible(d->refreshFailed || d->listenerLost);
 }
 
 void FrmMain::followOtherTills()
 {
     QString error;
     const auto server = readShopServerConfig(appFolder(), &error);
-    if (!server || findChild<ServerChangeListener*>())
+    if (!server || d->listener)
         return;
-    auto* listener = new ServerChangeListener(server->connection, QString::fromLatin1(kProductsChannel), this);
-    connect(listener, &ServerChangeListener::changed, this, &FrmMain::otherTillChangedCatalogue);
-    d->deferredRefresh = new QTimer(this);
-    d->deferredRefresh->setInterval(250);
-    connect(d->deferredRefresh, &QTimer::timeout, this, &FrmMain::otherTillChangedCatalogue);
+    d->listener = new ServerChangeListener(server->connection, QString::fromLatin1(kProductsChannel), this);
+    connect(d->listener, &ServerChangeListener::changed, this, &FrmMain::otherTillChangedCatalogue);
+    connect(d->listener, &ServerChangeListener::connectionChanged, this, [this](bool listening) {
+        d->listenerLost = !listening;
+        showServerState();
+    });
 }
 
 void FrmMain::otherTillChangedCatalogue()
 {
-    if (catalogueDialogOpen()) {
-        d->deferredRefresh->start();
+    // The list follows whatever dialog is open: each dialog keeps the product it captured when
+    // it opened. A refresh already on its way reads the change too; this till's own writes
+    // come back here as well, right after the dialog that made them asked for one.
+    if (d->timer->isActive())
         return;
-    }
-    d->deferredRefresh->stop();
-    // A refresh already on its way reads the change too; this till's own writes come back
-    // here as well, right after the dialog that made them asked for one.
-    if (!d->timer->isActive())
-        requestRefresh(false);
+    d->replaceOnRefresh = true;
+    d->timer->start();
 }
 
 void FrmMain::runCommand(Command command)

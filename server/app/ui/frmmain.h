@@ -73,6 +73,9 @@ class FrmMain : public QMainWindow {
     // With a shop server: refreshes the list when another till changes the catalogue.
     void followOtherTills();
     void otherTillChangedCatalogue();
+    // Shows whether the shop server answers; after a failure a refresh is tried again later.
+    void noteServerAnswer(bool answered, const QString& error);
+    void showServerState();
     void keepOuterSize();
     void queueOuterSizeCheck();
     void followClientArea();

@@ -156,7 +156,12 @@ void FrmSCSP::sell()
         return;
     case SaleOutcome::BadQuantity:
     case SaleOutcome::Failed:
-        warn(this, QStringLiteral("Error"), QStringLiteral("(SCSP)Sell error"));
+        // A lock another till held too long, or a statement the server ended: nothing is booked.
+        if (Database::instance().serverBusy())
+            warn(this, QStringLiteral("Error"),
+                 QStringLiteral("(SCSP)The shop server is busy: the sale was not booked. Please try again."));
+        else
+            warn(this, QStringLiteral("Error"), QStringLiteral("(SCSP)Sell error"));
         return;
     }
 
