@@ -8,6 +8,7 @@
 #include "support/testsupport.h"
 
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QSignalSpy>
 #include <QTimer>
@@ -22,6 +23,7 @@ class TestPgListener : public QObject {
     void initTestCase();
     void hearsChangesAndComesBackAfterLoss();
     void mainWindowFollowsWhileSellDialogIsOpen();
+    void listSurvivesEndedConnectionsAndRestart();
 
   private:
     test::PgTestServer m_server;
@@ -84,6 +86,37 @@ void TestPgListener::mainWindowFollowsWhileSellDialogIsOpen()
     QTRY_COMPARE(window.productModel()->cellText(0, ProductListModel::RemainingQuantity), "72Unit(s)");
     QCOMPARE(dialog->findChild<QLineEdit*>("txtName")->text(), "Tea");
     dialog->close();
+}
+
+void TestPgListener::listSurvivesEndedConnectionsAndRestart()
+{
+    test::TempAppFolder folder;
+    QFile conf(folder.file("shopserver.conf"));
+    QVERIFY(conf.open(QIODevice::WriteOnly));
+    conf.write("connection=" + m_shop.toUtf8() + "\n");
+    conf.close();
+    test::pgRows(m_shop, "delete from product_info; insert into product_info (cName) values ('Tea')");
+    FrmMain window;
+    QVERIFY(window.load());
+    auto* state = window.findChild<QLabel*>("lblServerState");
+    QVERIFY(state && state->isHidden());
+    QTRY_VERIFY(window.findChild<ServerChangeListener*>()->isListening());
+
+    // Both of this till's connections are ended; another till then adds a product.
+    test::pgRows(m_shop, "select pg_terminate_backend(pid) from pg_stat_activity where pid <> pg_backend_pid() "
+                         "and datname = current_database()");
+    test::pgRows(m_shop, "insert into product_info (cName) values ('Cake')");
+    QTRY_COMPARE(window.productModel()->productCount(), 2);
+
+    // While the server restarts the list stays and the operator is told; then it follows again.
+    QVERIFY2(m_server.setDown(true), qPrintable(m_server.error()));
+    QTRY_VERIFY(!state->isHidden());
+    window.requestRefresh(false);
+    QTRY_COMPARE(window.productModel()->productCount(), 2);
+    QVERIFY2(m_server.setDown(false), qPrintable(m_server.error()));
+    test::pgRows(m_shop, "insert into product_info (cName) values ('Milk')");
+    QTRY_COMPARE_WITH_TIMEOUT(window.productModel()->productCount(), 3, 20000);
+    QTRY_VERIFY(state->isHidden());
 }
 
 QTEST_MAIN(TestPgListener)

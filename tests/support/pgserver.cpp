@@ -132,6 +132,7 @@ bool PgTestServer::start()
                                     .arg(quoted(socketDir()))
                                     .arg(m_port)
                                     .arg(m_durable ? QStringLiteral("on") : QStringLiteral("off"));
+        m_options = options;
         m_running = run(QStringLiteral("pg_ctl"),
                         {QStringLiteral("-D"), data, QStringLiteral("-w"), QStringLiteral("-t"), QStringLiteral("60"),
                          QStringLiteral("-l"), m_dir->filePath(QStringLiteral("server.log")), QStringLiteral("-o"),
@@ -182,6 +183,15 @@ void PgTestServer::stop()
         {QStringLiteral("-D"), m_dir->filePath(QStringLiteral("data")), QStringLiteral("-w"), QStringLiteral("-m"),
          QStringLiteral("immediate"), QStringLiteral("stop")},
         60000);
+}
+
+bool PgTestServer::setDown(bool down)
+{
+    const QString data = m_dir->filePath(QStringLiteral("data"));
+    if (down)
+        return run(QStringLiteral("pg_ctl"), {"-D", data, "-w", "-m", "fast", "stop"}, 60000);
+    return run(QStringLiteral("pg_ctl"),
+               {"-D", data, "-w", "-l", m_dir->filePath("server.log"), "-o", m_options, "start"}, 90000);
 }
 
 QString PgTestServer::connectionString(const QString& database) const

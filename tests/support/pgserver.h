@@ -23,6 +23,8 @@ class PgTestServer {
     bool isDurable() const { return m_durable; }
     void stop();
     bool isRunning() const { return m_running; }
+    // pg_ctl stops the server with its clients' connections (down) or starts it again as it was.
+    bool setDown(bool down);
     QString error() const { return m_error; }
 
     // A fresh empty database; returns its libpq connection string, empty with error() on failure.
@@ -44,6 +46,7 @@ class PgTestServer {
     std::unique_ptr<QTemporaryDir> m_dir;
     QString m_error;
     int m_port = 0;
+    QString m_options;
     bool m_running = false;
     bool m_asPostgresUser = false;
     bool m_durable = false;
