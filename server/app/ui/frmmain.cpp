@@ -491,7 +491,7 @@ void FrmMain::refreshFromTimer()
     const bool replace = std::exchange(d->replaceOnRefresh, false);
     const auto filled = replace ? d->model->refill() : d->model->fill();
     d->timer->stop();
-    if (d->listener) {
+    if (d->listener && Database::instance().isServerMode()) {
         if (!filled.complete)
             d->model->restoreCleared();
         noteServerAnswer(filled.complete, filled.error);
