@@ -91,9 +91,15 @@ PGconn* connectToShopServer(const QString& connection, bool nonBlocking)
     const QByteArray conninfo = connection.toUtf8();
     const QByteArray name = QStringLiteral("Marvono on %1").arg(QSysInfo::machineHostName()).toUtf8();
     // Earlier keywords give way to what the expanded connection string sets.
-    const char* const keywords[] = {"connect_timeout",  "keepalives", "keepalives_idle",
-                                    "keepalives_interval", "keepalives_count", "tcp_user_timeout",
-                                    "dbname",           "fallback_application_name", nullptr};
+    const char* const keywords[] = {"connect_timeout",
+                                    "keepalives",
+                                    "keepalives_idle",
+                                    "keepalives_interval",
+                                    "keepalives_count",
+                                    "tcp_user_timeout",
+                                    "dbname",
+                                    "fallback_application_name",
+                                    nullptr};
     const char* const values[] = {"10", "1", "5", "2", "3", "10000", conninfo.constData(), name.constData(), nullptr};
     return nonBlocking ? PQconnectStartParams(keywords, values, 1) : PQconnectdbParams(keywords, values, 1);
 }

@@ -5,6 +5,7 @@
 #include "bills/buyerlist.h"
 #include "controls/ui/dialogs.h"
 #include "controls/ui/xpcontainer.h"
+#include "data/database.h"
 #include "data/recordset.h"
 #include "sales/sale.h"
 
