@@ -26,6 +26,11 @@ class TestPgListener : public QObject {
     void listSurvivesEndedConnectionsAndRestart();
 
   private:
+    bool pointAtShop(test::TempAppFolder& folder)
+    {
+        QFile conf(folder.file("shopserver.conf"));
+        return conf.open(QIODevice::WriteOnly) && conf.write("connection=" + m_shop.toUtf8() + "\n") > 0;
+    }
     test::PgTestServer m_server;
     QString m_shop;
 };
@@ -63,10 +68,7 @@ void TestPgListener::hearsChangesAndComesBackAfterLoss()
 void TestPgListener::mainWindowFollowsWhileSellDialogIsOpen()
 {
     test::TempAppFolder folder;
-    QFile conf(folder.file("shopserver.conf"));
-    QVERIFY(conf.open(QIODevice::WriteOnly));
-    conf.write("connection=" + m_shop.toUtf8() + "\n");
-    conf.close();
+    QVERIFY(pointAtShop(folder));
     FrmMain window;
     QVERIFY(window.load());
     QSignalSpy refreshed(window.refreshTimer(), &QTimer::timeout);
@@ -91,10 +93,7 @@ void TestPgListener::mainWindowFollowsWhileSellDialogIsOpen()
 void TestPgListener::listSurvivesEndedConnectionsAndRestart()
 {
     test::TempAppFolder folder;
-    QFile conf(folder.file("shopserver.conf"));
-    QVERIFY(conf.open(QIODevice::WriteOnly));
-    conf.write("connection=" + m_shop.toUtf8() + "\n");
-    conf.close();
+    QVERIFY(pointAtShop(folder));
     test::pgRows(m_shop, "delete from product_info; insert into product_info (cName) values ('Tea')");
     FrmMain window;
     QVERIFY(window.load());
