@@ -1,4 +1,5 @@
 #include "app/ui/frmmain.h"
+#include "app/ui/frmmain_p.h"
 
 #include "app/appcontext.h"
 #include "app/instance.h"
@@ -39,11 +40,6 @@ namespace marvono {
 namespace {
 FrmMain* g_instance = nullptr;
 
-// Tries to reach a shop server that did not answer a refresh wait this long at first, twice as
-// long each further time, up to the longest.
-constexpr int kFirstRetryMs = 1000;
-constexpr int kLongestRetryMs = 8000;
-
 QPushButton* placedButton(QWidget* parent, const char* name, const QString& caption, QRect place)
 {
     QPushButton* button = makeButton(parent, QString::fromLatin1(name), caption);
@@ -59,43 +55,6 @@ QLabel* placedLabel(QWidget* parent, const char* name, const QString& text, QRec
     return label;
 }
 } // namespace
-
-// A control whose edges follow the client area's right and bottom edges when that area differs
-// from the designed one: the frames then fill the window whatever its title bar and borders take.
-struct Anchor {
-    QWidget* widget;
-    QRect design;
-    Qt::Edges follow;
-};
-
-// The client area the frames were designed for.
-constexpr QSize kDesignClient{1016, 695};
-
-struct FrmMain::Private {
-    CommandTable commands;
-    QList<Anchor> anchors;
-    XPContainer* tools = nullptr;   // XPContainer2
-    XPContainer* food = nullptr;    // XPContainer1
-    XPContainer* detail = nullptr;  // XPContainer3
-    XPContainer* history = nullptr; // XPContainer5
-    QTreeView* list = nullptr;
-    ProductListModel* model = nullptr;
-    QPlainTextEdit* pane = nullptr;
-    QComboBox* buyers = nullptr;
-    QLabel* picture = nullptr;
-    QTimer* timer = nullptr;
-    QTimer* retry = nullptr; // refreshes again after the shop server did not answer
-    QLabel* serverState = nullptr;
-    ServerChangeListener* listener = nullptr;
-    int retryMs = kFirstRetryMs;
-    bool replaceOnRefresh = false; // the refresh lists the products in place of the shown ones
-    bool refreshFailed = false;
-    bool serverBusy = false;
-    bool listenerLost = false;
-    QPointer<QWidget> splash;
-    bool quitting = false;
-    bool sizeCheckQueued = false;
-};
 
 FrmMain::FrmMain(QWidget* parent) : QMainWindow(parent), d(new Private)
 {
@@ -287,23 +246,6 @@ void FrmMain::buildFrames()
           Anchor{d->pane, {}, Qt::RightEdge | Qt::BottomEdge}})
         d->anchors.append({anchor.widget, anchor.widget->geometry(), anchor.follow});
     central->installEventFilter(this);
-}
-
-void FrmMain::followClientArea()
-{
-    const QSize grow = centralWidget()->size() - kDesignClient;
-    for (const Anchor& anchor : std::as_const(d->anchors)) {
-        QRect place = anchor.design;
-        if (anchor.follow & Qt::LeftEdge)
-            place.setLeft(place.left() + grow.width());
-        if (anchor.follow & Qt::RightEdge)
-            place.setRight(place.right() + grow.width());
-        if (anchor.follow & Qt::TopEdge)
-            place.setTop(place.top() + grow.height());
-        if (anchor.follow & Qt::BottomEdge)
-            place.setBottom(place.bottom() + grow.height());
-        anchor.widget->setGeometry(place);
-    }
 }
 
 void FrmMain::buildMenus()
@@ -566,72 +508,6 @@ void FrmMain::nextTheme()
     applyTheme();
 }
 
-QPoint FrmMain::placementFor(int screenWidth)
-{
-    const int width = kOuterSize.width();
-    return QPoint(screenWidth > width ? (screenWidth - width) / 2 : 0, 0);
-}
-
-void FrmMain::placeOnScreen()
-{
-    const QScreen* where = screen() ? screen() : QGuiApplication::primaryScreen();
-    if (where)
-        move(placementFor(where->geometry().width()) + where->geometry().topLeft());
-    keepOuterSize();
-}
-
-void FrmMain::keepOuterSize()
-{
-    d->sizeCheckQueued = false;
-    if (windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen))
-        return;
-    const QSize frame = frameGeometry().size() - size();
-    const QSize target = kOuterSize - frame;
-    if (size() != target)
-        resize(target);
-}
-
-void FrmMain::queueOuterSizeCheck()
-{
-    if (!d->sizeCheckQueued) {
-        d->sizeCheckQueued = true;
-        QMetaObject::invokeMethod(this, &FrmMain::keepOuterSize, Qt::QueuedConnection);
-    }
-}
-
-void FrmMain::resizeEvent(QResizeEvent* event)
-{
-    QMainWindow::resizeEvent(event);
-    queueOuterSizeCheck();
-}
-
-void FrmMain::moveEvent(QMoveEvent* event)
-{
-    QMainWindow::moveEvent(event);
-    // A window manager frames the window after it is shown and then moves it inside the frame:
-    // only now is the frame's size known, and with it the client size that keeps the outer one.
-    queueOuterSizeCheck();
-}
-
-void FrmMain::showEvent(QShowEvent* event)
-{
-    QMainWindow::showEvent(event);
-    // The window frame is known only now; its outer size must still be the fixed one.
-    QMetaObject::invokeMethod(this, &FrmMain::keepOuterSize, Qt::QueuedConnection);
-    if (d->splash)
-        QMetaObject::invokeMethod(this, &FrmMain::closeSplash, Qt::QueuedConnection);
-}
-
-void FrmMain::closeSplash()
-{
-    // Closing the splash while this window is still hidden would leave no window on screen,
-    // which ends the program; it then goes once this window shows.
-    if (!d->splash || d->splash == this || !isVisible())
-        return;
-    d->splash->close();
-    d->splash = nullptr;
-}
-
 bool FrmMain::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == d->list && event->type() == QEvent::FocusOut)
@@ -639,53 +515,6 @@ bool FrmMain::eventFilter(QObject* watched, QEvent* event)
     if (watched == centralWidget() && event->type() == QEvent::Resize)
         followClientArea();
     return QMainWindow::eventFilter(watched, event);
-}
-
-void FrmMain::startUpdater()
-{
-    const QString updater = appPath(QStringLiteral("update.exe"));
-    if (!QFileInfo::exists(updater)) {
-        warn(this, QStringLiteral("Error"), QStringLiteral("Cannot find the Update file"));
-        return;
-    }
-    QProcess::startDetached(updater, {}, appFolder());
-}
-
-void FrmMain::openHelp()
-{
-    marvono::openHelp();
-}
-
-void FrmMain::showAbout()
-{
-    showSingleDialog<FrmAbout>(this);
-}
-
-bool FrmMain::askQuit()
-{
-    return confirm(this, QStringLiteral("Confirm"), QStringLiteral("Are you sure to quit ?"));
-}
-
-void FrmMain::endProgram()
-{
-    d->quitting = true;
-    close();
-}
-
-void FrmMain::closeEvent(QCloseEvent* event)
-{
-    if (!d->quitting && !askQuit()) {
-        event->ignore();
-        return;
-    }
-    d->quitting = true;
-    event->accept();
-    // Nothing else is asked on the way out: the other windows are hidden, not closed.
-    const auto windows = QApplication::topLevelWidgets();
-    for (QWidget* window : windows)
-        if (window != this && window->isVisible())
-            window->hide();
-    QCoreApplication::quit();
 }
 
 } // namespace marvono

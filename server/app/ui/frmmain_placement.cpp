@@ -1,0 +1,92 @@
+// Where the main window sits and how its frames follow the client area it is given.
+#include "app/ui/frmmain_p.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+
+namespace marvono {
+
+void FrmMain::followClientArea()
+{
+    const QSize grow = centralWidget()->size() - kDesignClient;
+    for (const Anchor& anchor : std::as_const(d->anchors)) {
+        QRect place = anchor.design;
+        if (anchor.follow & Qt::LeftEdge)
+            place.setLeft(place.left() + grow.width());
+        if (anchor.follow & Qt::RightEdge)
+            place.setRight(place.right() + grow.width());
+        if (anchor.follow & Qt::TopEdge)
+            place.setTop(place.top() + grow.height());
+        if (anchor.follow & Qt::BottomEdge)
+            place.setBottom(place.bottom() + grow.height());
+        anchor.widget->setGeometry(place);
+    }
+}
+
+QPoint FrmMain::placementFor(int screenWidth)
+{
+    const int width = kOuterSize.width();
+    return QPoint(screenWidth > width ? (screenWidth - width) / 2 : 0, 0);
+}
+
+void FrmMain::placeOnScreen()
+{
+    const QScreen* where = screen() ? screen() : QGuiApplication::primaryScreen();
+    if (where)
+        move(placementFor(where->geometry().width()) + where->geometry().topLeft());
+    keepOuterSize();
+}
+
+void FrmMain::keepOuterSize()
+{
+    d->sizeCheckQueued = false;
+    if (windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen))
+        return;
+    const QSize frame = frameGeometry().size() - size();
+    const QSize target = kOuterSize - frame;
+    if (size() != target)
+        resize(target);
+}
+
+void FrmMain::queueOuterSizeCheck()
+{
+    if (!d->sizeCheckQueued) {
+        d->sizeCheckQueued = true;
+        QMetaObject::invokeMethod(this, &FrmMain::keepOuterSize, Qt::QueuedConnection);
+    }
+}
+
+void FrmMain::resizeEvent(QResizeEvent* event)
+{
+    QMainWindow::resizeEvent(event);
+    queueOuterSizeCheck();
+}
+
+void FrmMain::moveEvent(QMoveEvent* event)
+{
+    QMainWindow::moveEvent(event);
+    // A window manager frames the window after it is shown and then moves it inside the frame:
+    // only now is the frame's size known, and with it the client size that keeps the outer one.
+    queueOuterSizeCheck();
+}
+
+void FrmMain::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    // The window frame is known only now; its outer size must still be the fixed one.
+    QMetaObject::invokeMethod(this, &FrmMain::keepOuterSize, Qt::QueuedConnection);
+    if (d->splash)
+        QMetaObject::invokeMethod(this, &FrmMain::closeSplash, Qt::QueuedConnection);
+}
+
+void FrmMain::closeSplash()
+{
+    // Closing the splash while this window is still hidden would leave no window on screen,
+    // which ends the program; it then goes once this window shows.
+    if (!d->splash || d->splash == this || !isVisible())
+        return;
+    d->splash->close();
+    d->splash = nullptr;
+}
+
+} // namespace marvono
