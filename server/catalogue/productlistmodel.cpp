@@ -21,13 +21,14 @@ bool hasCombiningMark(QStringView text)
     return false;
 }
 
-// Only the columns the list shows or tests, in list order, then the alert quantity; the
-// introduction texts are left in the database.
+// Only the columns the list shows or tests, in list order, then the alert quantity and the code
+// a search finds; the introduction texts are left in the database.
 constexpr int kAlertField = ProductListModel::ColumnCount;
+constexpr int kCodeField = kAlertField + 1;
 const QString& productQuery()
 {
-    static const QString query =
-        QStringLiteral("select cName, cInPrice, cAllQty, cOutPrice, cLeastQty, cType, cPic, cAlert from product_info");
+    static const QString query = QStringLiteral(
+        "select cName, cInPrice, cAllQty, cOutPrice, cLeastQty, cType, cPic, cAlert, cSpare from product_info");
     return query;
 }
 
@@ -110,14 +111,14 @@ ProductListModel::FillResult ProductListModel::read(std::vector<Row>& added) con
             const bool missing = record.isNull(RemainingQuantity) || record.isNull(kAlertField);
             Row row;
             qsizetype size = 0;
-            for (int c = 0; c <= kAlertField; ++c)
+            for (int c = 0; c <= kCodeField; ++c)
                 size += record.utf8(c).size();
             // UTF-8 never takes fewer bytes than UTF-16 units, so the bytes' count is room enough.
             row.fields.resize(size);
             QChar* const begin = row.fields.data();
             QChar* out = begin;
             decoder.resetState();
-            for (int c = 0; c <= kAlertField; ++c) {
+            for (int c = 0; c <= kCodeField; ++c) {
                 out = decoder.appendToBuffer(out, record.utf8(c));
                 row.end[c] = quint32(out - begin);
             }
@@ -197,7 +198,8 @@ bool ProductListModel::matches(const Row& row) const
     if (m_filterText.isEmpty())
         return true;
     return row.field(Name).contains(m_filterComposed, Qt::CaseInsensitive) ||
-           row.field(Category).contains(m_filterComposed, Qt::CaseInsensitive);
+           row.field(Category).contains(m_filterComposed, Qt::CaseInsensitive) ||
+           row.field(kCodeField).contains(m_filterComposed, Qt::CaseInsensitive);
 }
 
 // An accent stored as a letter followed by a combining mark finds the product as the composed
@@ -363,9 +365,16 @@ QStringList ProductListModel::productTexts(const QString& name) const
         std::find_if(m_rows.cbegin(), m_rows.cend(), [&name](const Row& row) { return row.field(Name) == name; });
     QStringList texts;
     if (it != m_rows.cend())
-        for (int c = 0; c < ColumnCount; ++c)
-            texts.append(displayText(*it, c));
+        for (int c = 0; c <= ColumnCount; ++c)
+            texts.append(c == ColumnCount ? it->field(kCodeField).toString() : displayText(*it, c));
     return texts;
+}
+
+QString ProductListModel::code(int row) const
+{
+    if (row < 0 || row >= rowCount())
+        return {};
+    return m_rows[source(row)].field(kCodeField).toString();
 }
 
 QString ProductListModel::displayText(const Row& r, int column)

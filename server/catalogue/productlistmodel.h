@@ -44,12 +44,14 @@ class ProductListModel : public QAbstractTableModel {
     bool isSortedByCategory() const { return m_sorted; }
 
     QString cellText(int row, int column) const;
-    // The display texts of the first product of that name, shown or filtered out; empty when the
-    // list holds no such product.
+    // The display texts of the first product of that name, shown or filtered out, then its code;
+    // empty when the list holds no such product.
     QStringList productTexts(const QString& name) const;
+    // The product's code as stored, empty when it has none.
+    QString code(int row) const;
     bool isLowStock(int row) const;
 
-    // Shows only the products whose name or category holds `text` (case folded, any script),
+    // Shows only the products whose name, category or code holds `text` (case folded, any script),
     // and of those only the low-stock ones when asked; empty text and false show everything.
     void setFilter(const QString& text, bool lowStockOnly);
     const QString& filterText() const { return m_filterText; }
@@ -75,11 +77,11 @@ class ProductListModel : public QAbstractTableModel {
     // One row keeps its fields as stored, one after another in a single text, and joins the
     // symbol and "Unit(s)" on display: a large catalogue then costs one allocation per product.
     struct Row {
-        QString fields; // the seven list fields, then the alert quantity
+        QString fields; // the seven list fields, then the alert quantity and the code
         // Beside the texts a search reads, in the same cache line.
         bool lowStock = false;
         bool marked = false;          // the name or category holds combining marks (a decomposed accent)
-        quint32 end[ColumnCount + 1]; // end of each field within `fields`
+        quint32 end[ColumnCount + 2]; // end of each field within `fields`
         QString currencySymbol;       // the symbol at the time of the fill (shared, not copied)
         QStringView field(int column) const
         {

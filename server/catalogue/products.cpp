@@ -7,6 +7,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 
 namespace marvono {
 namespace {
@@ -35,9 +36,23 @@ void assignValues(RecordSet& row, const ProductValues& values, bool withRemainin
     row.setField(3, values.outPrice);
     if (withRemaining)
         row.setField(4, values.leastQty);
+    // Products without a code keep the column empty (null), as rows added before codes have it.
+    row.setField(5, values.code.isEmpty() ? QVariant() : QVariant(values.code));
     row.setField(6, values.type);
     row.setField(8, values.comment);
     row.setField(9, values.alert);
+}
+
+// Whether a product other than the one named `except` has the code; nullopt when that cannot be read.
+std::optional<bool> codeTaken(const QString& code, const QString& except, QString& message)
+{
+    if (code.isEmpty())
+        return false;
+    auto set =
+        ExecSQL(QStringLiteral("select cName from product_info where cSpare=? and cName<>?"), message, {code, except});
+    if (!set)
+        return std::nullopt;
+    return !set->isEof();
 }
 
 } // namespace
@@ -91,6 +106,15 @@ AddResult addProduct(const ProductValues& values, const QString& picturePath, co
         result.outcome = AddOutcome::Duplicate;
         return result;
     }
+    const std::optional<bool> codeUsed = codeTaken(values.code, values.name, message);
+    if (!codeUsed) {
+        result.error = message;
+        return result;
+    }
+    if (*codeUsed) {
+        result.outcome = AddOutcome::DuplicateCode;
+        return result;
+    }
     set->addNew();
     assignValues(*set, values);
     set->setField(7, result.pictureNumber);
@@ -114,8 +138,8 @@ StoredProduct findProduct(const QString& name)
     if (!set || set->isEof())
         return product;
     product.found = true;
-    product.values = {set->text(0), set->text(1), set->text(2), set->text(3),
-                      set->text(4), set->text(6), set->text(8), set->text(9)};
+    product.values = {set->text(0), set->text(1), set->text(2), set->text(3), set->text(4),
+                      set->text(6), set->text(8), set->text(9), set->text(5)};
     product.pictureNumber = set->text(7);
     return product;
 }
@@ -128,8 +152,9 @@ ModifyResult modifyProduct(const QString& oldName, const ProductValues& values, 
     Transaction transaction;
     const bool renamed = values.name != oldName;
     // Another till's sale of this product waits until the row is rewritten, and the row read
-    // below already carries every sale committed before.
-    if (!transaction.isActive() || (renamed && !transaction.lock(catalogueNamesKey())) ||
+    // below already carries every sale committed before. A rename or a code is checked under the
+    // key adding holds, so that two tills cannot give one name or code to two products at once.
+    if (!transaction.isActive() || ((renamed || !values.code.isEmpty()) && !transaction.lock(catalogueNamesKey())) ||
         !transaction.lockRows(QStringLiteral("product_info"), QStringLiteral("cName"), oldName)) {
         result.error = transaction.errorText();
         return result;
@@ -145,6 +170,14 @@ ModifyResult modifyProduct(const QString& oldName, const ProductValues& values, 
         if (result.duplicate)
             return result;
     }
+    const std::optional<bool> codeUsed = codeTaken(values.code, oldName, message);
+    if (!codeUsed) {
+        result.error = message;
+        return result;
+    }
+    result.duplicateCode = *codeUsed;
+    if (result.duplicateCode)
+        return result;
     auto product = ExecSQL(productByName(), message, {oldName});
     if (!product) {
         result.error = message;
@@ -186,6 +219,26 @@ ModifyResult modifyProduct(const QString& oldName, const ProductValues& values, 
     }
     result.ok = true;
     return result;
+}
+
+std::optional<QStringList> productsWithCode(const QString& code)
+{
+    QStringList names;
+    if (code.isEmpty())
+        return names;
+    auto set = ExecSQL(QStringLiteral("select cName from product_info where cSpare=?"), {code});
+    if (!set)
+        return std::nullopt;
+    for (; !set->isEof(); set->moveNext())
+        names.append(set->text(0));
+    return names;
+}
+
+bool looksLikeBarcode(const QString& text)
+{
+    constexpr qsizetype kShortestBarcode = 8;
+    return text.size() >= kShortestBarcode &&
+           std::all_of(text.cbegin(), text.cend(), [](QChar ch) { return ch >= u'0' && ch <= u'9'; });
 }
 
 DeleteResult deleteProduct(const QString& name, DeleteMode mode)

@@ -18,6 +18,8 @@ struct ProductValues {
     QString type;     // 6
     QString comment;  // 8
     QString alert;    // 9
+    // 5: the code a scanner reads off the package; unique among products when not empty.
+    QString code = {};
 };
 
 // Every product's name in the order the products were added; empty when they cannot be read.
@@ -26,7 +28,7 @@ QStringList productNames();
 // Every distinct category in the order the database returns them; empty when it cannot be read.
 QStringList productCategories();
 
-enum class AddOutcome { Added, Duplicate, Failed };
+enum class AddOutcome { Added, Duplicate, DuplicateCode, Failed };
 struct AddResult {
     AddOutcome outcome = AddOutcome::Failed;
     int pictureNumber = 0;
@@ -34,7 +36,7 @@ struct AddResult {
 };
 
 // Stores the picture (when picturePath names an existing file) under the first free number, then
-// appends the product unless its name exists already (exact comparison), then writes its
+// appends the product unless its name or its code exists already (exact comparison), then writes its
 // introduction file. A value a number column refuses leaves that column empty. A picture saved
 // before a refusal stays on disk.
 AddResult addProduct(const ProductValues& values, const QString& picturePath, const QImage& picture);
@@ -50,20 +52,29 @@ StoredProduct findProduct(const QString& name);
 struct ModifyResult {
     bool ok = false;
     bool found = false;
-    bool duplicate = false; // the new name is another product's: nothing was written
+    bool duplicate = false;     // the new name is another product's: nothing was written
+    bool duplicateCode = false; // the code is another product's: nothing was written
     QString pictureNumber;
     QString error;
 };
 
-// Rewrites the first product named oldName, unless the new name is another product's (exact
-// comparison, as adding checks it): two products of one name could not be told apart. Re-saves the picture and the
-// introduction file under its picture number, which becomes "0" when keepPicture is false, and logs the old name with
-// today's date in `change`. The log row is written also when no product has that name. Row and log row are stored
-// together or not at all. loadedRemaining is the remaining quantity the operator was shown: when values.leastQty still
-// equals it, the stored quantity stays, so that sales made meanwhile are not undone.
+// Rewrites the first product named oldName, unless the new name or the code is another product's
+// (exact comparison, as adding checks it): two products of one name or code could not be told apart. Re-saves the
+// picture and the introduction file under its picture number, which becomes "0" when keepPicture is false, and logs the
+// old name with today's date in `change`. The log row is written also when no product has that name. Row and log row
+// are stored together or not at all. loadedRemaining is the remaining quantity the operator was shown: when
+// values.leastQty still equals it, the stored quantity stays, so that sales made meanwhile are not undone.
 ModifyResult modifyProduct(const QString& oldName, const ProductValues& values, const QString& pictureNumber,
                            bool keepPicture, const QImage& picture,
                            const std::optional<QString>& loadedRemaining = std::nullopt);
+
+// The names of the products whose code is exactly `code`: a scanned code sells a product only
+// when it names one. Empty for the empty code; nullopt when the catalogue cannot be read.
+std::optional<QStringList> productsWithCode(const QString& code);
+
+// True for what a barcode scanner types: eight or more digits and nothing else (EAN-8, UPC-A,
+// EAN-13, ITF-14). A name search never looks like that, so such a text is taken as a code.
+bool looksLikeBarcode(const QString& text);
 
 enum class DeleteMode { WithPicture, RowOnly };
 struct DeleteResult {

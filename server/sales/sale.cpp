@@ -178,6 +178,22 @@ SaleResult bookSale(const QString& productName, const QString& quantityText)
     return bookSale(SaleRequest{productName, quantityText, firstBuyer()});
 }
 
+QString connectionLossText(SaleOutcome outcome)
+{
+    // After a broken connection the operator must know whether the sale is on the bill: selling
+    // again what was booked would charge the buyer twice.
+    switch (outcome) {
+    case SaleOutcome::NotBooked:
+        return QStringLiteral("(SCSP)Connection to the shop server lost: the sale was not booked; sell it again once "
+                              "the shop server is back.");
+    case SaleOutcome::Unconfirmed:
+        return QStringLiteral("(SCSP)Connection to the shop server lost: whether the sale was booked is not known. "
+                              "Once the shop server is back, look for it in the buyer's bill before selling it again.");
+    default:
+        return {};
+    }
+}
+
 QString saleConfirmationText(const QString& quantityText, const QString& storedPrice, double charge,
                              const QString& currencySymbol)
 {

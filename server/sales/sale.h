@@ -55,6 +55,10 @@ SaleResult bookSale(const SaleRequest& request);
 // Convenience for callers without a window: the first buyer of the buyer list.
 SaleResult bookSale(const QString& productName, const QString& quantityText);
 
+// What the operator is told of a sale the shop server's lost connection stopped (NotBooked) or
+// left unknown (Unconfirmed); empty for every other outcome.
+QString connectionLossText(SaleOutcome outcome);
+
 // "Quantity: 3 Unit(s)" CR LF "Unit Price: 2.5 $" CR LF "Charge: $7.5".
 QString saleConfirmationText(const QString& quantityText, const QString& storedPrice, double charge,
                              const QString& currencySymbol);

@@ -212,6 +212,10 @@ void FrmMain::buildFrames()
                     XPContainer::twips(2100, top, 1350, 300));
         placedLabel(d->detail, captions[i][2], QStringLiteral("-"), XPContainer::twips(3480, top, 2295, 300));
     }
+    // The four rows fill the body: the code shows in line with them on the caption bar.
+    d->detail->addCaptionText(QStringLiteral("lblCodeCaption"), QStringLiteral("Code:"),
+                              XPContainer::twips(2100, 30, 1350, 300));
+    d->detail->addCaptionText(QStringLiteral("lblCode"), QStringLiteral("-"), XPContainer::twips(3480, 30, 2295, 300));
 
     // Message pane.
     d->pane = new QPlainTextEdit(d->history);

@@ -23,6 +23,9 @@ void FrmTJSP::commit()
     case AddOutcome::Duplicate:
         warnDuplicateName();
         return;
+    case AddOutcome::DuplicateCode:
+        warnDuplicateCode();
+        return;
     case AddOutcome::Failed:
         // The typed values stay in the boxes so nothing is lost.
         warn(this, QStringLiteral("error"), QStringLiteral("(TJSP)Add error"));

@@ -44,6 +44,10 @@ void FrmXGSP::commit()
         warnDuplicateName();
         return;
     }
+    if (result.duplicateCode) {
+        warnDuplicateCode();
+        return;
+    }
     if (!result.ok) {
         // Nothing was stored: keep the dialog and its boxes rather than lose the edit.
         warn(this, QStringLiteral("error"), QStringLiteral("(XGSP)Update error"));

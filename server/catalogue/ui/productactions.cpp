@@ -45,7 +45,8 @@ QLabel* valueLabel(FrmMain& main, const char* name)
     return main.findChild<QLabel*>(QLatin1String(name));
 }
 
-// Product Name, Retail Price, Remaining Quantity, Category and Pic No. as the list shows them.
+// Product Name, Retail Price, Remaining Quantity, Category and Pic No. as the list shows them,
+// then the code.
 void showDetails(FrmMain& main, const QStringList& cells)
 {
     QLabel* picture = main.pictureBox();
@@ -71,6 +72,7 @@ void showDetails(FrmMain& main, const QStringList& cells)
     setLabel("lblType", cells[5]);
     setLabel("lblPrice", cells[3]);
     setLabel("lblQty", cells[4]);
+    setLabel("lblCode", cells.value(7).isEmpty() ? QStringLiteral("-") : cells.value(7));
     if (QLabel* name = valueLabel(main, "lblName"))
         name->setProperty(kShownProduct, cells[0]);
 }
@@ -82,9 +84,10 @@ void showProductDetails(FrmMain& main)
     const QAbstractItemModel* model = main.productList()->model();
     if (!model || model->rowCount() == 0)
         return;
-    const QStringList cells = main.currentRowTexts();
+    QStringList cells = main.currentRowTexts();
     if (cells.size() < 7)
         return;
+    cells.append(main.productModel()->code(main.productList()->currentIndex().row()));
     main.pictureBox()->setVisible(true);
     showDetails(main, cells);
 }
@@ -117,7 +120,7 @@ void clearProductDetails(FrmMain& main)
 {
     main.pictureBox()->hide();
     main.pictureBox()->clear();
-    for (const char* name : {"lblName", "lblType", "lblPrice", "lblQty"}) {
+    for (const char* name : {"lblName", "lblType", "lblPrice", "lblQty", "lblCode"}) {
         if (QLabel* label = valueLabel(main, name))
             label->setText(QStringLiteral("-"));
     }

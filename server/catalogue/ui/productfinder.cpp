@@ -4,6 +4,7 @@
 #include "catalogue/productlistmodel.h"
 #include "controls/ui/dialogs.h"
 #include "controls/ui/xpcontainer.h"
+#include "sales/ui/scansale.h"
 
 #include <QEvent>
 #include <QItemSelectionModel>
@@ -86,6 +87,12 @@ void ProductFinder::showNoticeState()
 
 void ProductFinder::sellSingleMatch()
 {
+    if (sellScannedCode(m_main, m_search->text()) != ScanOutcome::NotACode) {
+        // The next scan replaces the code, and the list meanwhile shows the product it named.
+        m_search->setFocus(Qt::OtherFocusReason);
+        m_search->selectAll();
+        return;
+    }
     if (m_model->rowCount() != 1)
         return;
     const QString name = m_model->cellText(0, ProductListModel::Name);

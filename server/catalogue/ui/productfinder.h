@@ -33,6 +33,7 @@ class ProductFinder : public QObject {
 
   private:
     void searchTextChanged(const QString& text);
+    // Enter: sells a scanned code at once, else opens the sell dialog for a single match.
     void sellSingleMatch();
     void updateNotice();
     void setLowStockOnly(bool on);

@@ -132,6 +132,16 @@ ProductForm::ProductForm(QWidget* parent, const QString& objectName, const QStri
                           QRect(400, kFirstRow + PicturePreview::kSide + 6, 110, 40));
     hint->setWordWrap(true);
 
+    // Below the hint, clear of every designed control.
+    addLabel(m_frame, QStringLiteral("Code:"), QRect(400, rowTop(6), 110, kRowHeight))
+        ->setObjectName(QStringLiteral("lblCode"));
+    m_code = new QLineEdit(m_frame);
+    m_code->setObjectName(QStringLiteral("txtCode"));
+    m_code->setGeometry(400, rowTop(7), 110, kRowHeight);
+    m_code->setToolTip(QStringLiteral("The product's code, as a barcode scanner reads it; may stay empty"));
+    setTabOrder(m_alert, m_code);
+    setTabOrder(m_code, m_picturePath);
+
     m_comment = new QPlainTextEdit(m_frame);
     m_comment->setObjectName(QStringLiteral("txtComment"));
     m_comment->setGeometry(kLabelLeft, rowTop(8) + 6, kWidth - 2 * kLabelLeft, 118);
@@ -148,8 +158,8 @@ ProductForm::ProductForm(QWidget* parent, const QString& objectName, const QStri
 
 ProductValues ProductForm::values() const
 {
-    return {m_name->text(),     m_inPrice->text(),     m_allQty->text(), m_outPrice->text(),
-            m_leastQty->text(), m_type->currentText(), commentText(),    m_alert->text()};
+    return {m_name->text(),        m_inPrice->text(), m_allQty->text(), m_outPrice->text(), m_leastQty->text(),
+            m_type->currentText(), commentText(),     m_alert->text(),  m_code->text()};
 }
 
 void ProductForm::setValues(const ProductValues& values)
@@ -162,6 +172,7 @@ void ProductForm::setValues(const ProductValues& values)
     m_type->setEditText(values.type);
     setCommentText(values.comment);
     m_alert->setText(values.alert);
+    m_code->setText(values.code);
 }
 
 QString ProductForm::commentText() const
@@ -185,6 +196,14 @@ void ProductForm::loadCategories()
 void ProductForm::warnDuplicateName()
 {
     warn(this, QStringLiteral("Warning"), QStringLiteral("This product have been added already"));
+}
+
+void ProductForm::warnDuplicateCode()
+{
+    warn(this, QStringLiteral("Warning"),
+         QStringLiteral("Another product has the code %1 already").arg(m_code->text()));
+    m_code->setFocus();
+    m_code->selectAll();
 }
 
 QString ProductForm::pictureFilterPairs()

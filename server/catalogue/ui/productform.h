@@ -56,6 +56,8 @@ class ProductForm : public QDialog {
     virtual void commit() = 0;
     // The name is another product's: the box the add and the modify dialog both show.
     void warnDuplicateName();
+    // Refuses the typed code as the add dialog refuses a name it holds already.
+    void warnDuplicateCode();
 
     XPContainer* m_frame;
     QLineEdit* m_name;
@@ -66,6 +68,7 @@ class ProductForm : public QDialog {
     QLineEdit* m_leastQty;
     QLineEdit* m_alert;
     QLineEdit* m_picturePath;
+    QLineEdit* m_code; // txtCode
     QPushButton* m_browse;
     PicturePreview* m_preview;
     QPlainTextEdit* m_comment;

@@ -100,9 +100,23 @@ void XPContainer::redraw()
     QPalette labelPalette = m_label1->palette();
     labelPalette.setColor(QPalette::WindowText, toQColor(resolveOleColor(m_text, palette())));
     m_label1->setPalette(labelPalette);
+    for (QLabel* text : std::as_const(m_captionTexts))
+        text->setPalette(labelPalette);
     layoutParts();
     m_picture1->update();
     update();
+}
+
+QLabel* XPContainer::addCaptionText(const QString& objectName, const QString& text, const QRect& place)
+{
+    auto* label = new QLabel(text, m_picture1);
+    label->setObjectName(objectName);
+    label->setAttribute(Qt::WA_TranslucentBackground);
+    // The bar starts inside the one-pixel border.
+    label->setGeometry(place.translated(-1, -1));
+    label->setPalette(m_label1->palette());
+    m_captionTexts.append(label);
+    return label;
 }
 
 void XPContainer::layoutParts()

@@ -58,6 +58,10 @@ public:
         return QRect(left / 15, top / 15, width / 15, height / 15);
     }
 
+    // A label on the caption bar, placed in the container's coordinates, that keeps the caption's
+    // text colour through every theme: for a value that has no room in the body.
+    QLabel* addCaptionText(const QString& objectName, const QString& text, const QRect& place);
+
     QWidget* captionBar() const { return m_picture1; }
     QLabel* captionLabel() const { return m_label1; }
     QWidget* body() const { return m_picture2; }
@@ -83,6 +87,7 @@ private:
     QWidget* m_picture1;
     QLabel* m_label1;
     QWidget* m_picture2;
+    QList<QLabel*> m_captionTexts;
 };
 
 } // namespace marvono

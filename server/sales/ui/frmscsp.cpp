@@ -8,11 +8,11 @@
 #include "data/database.h"
 #include "data/recordset.h"
 #include "sales/sale.h"
+#include "sales/ui/scansale.h"
 
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QPushButton>
 
 namespace marvono {
@@ -143,17 +143,9 @@ void FrmSCSP::sell()
     case SaleOutcome::NotEnoughStock:
         warn(this, QStringLiteral("Warning"), QStringLiteral("There is no enough this products!"));
         return;
-    // After a broken connection the operator must know whether the sale is on the bill: selling
-    // again what was booked would charge the buyer twice.
     case SaleOutcome::NotBooked:
-        warn(this, QStringLiteral("Error"),
-             QStringLiteral("(SCSP)Connection to the shop server lost: the sale was not booked; sell it again once "
-                            "the shop server is back."));
-        return;
     case SaleOutcome::Unconfirmed:
-        warn(this, QStringLiteral("Error"),
-             QStringLiteral("(SCSP)Connection to the shop server lost: whether the sale was booked is not known. Once "
-                            "the shop server is back, look for it in the buyer's bill before selling it again."));
+        warn(this, QStringLiteral("Error"), connectionLossText(result.outcome));
         return;
     case SaleOutcome::BadQuantity:
     case SaleOutcome::Failed:
@@ -169,14 +161,8 @@ void FrmSCSP::sell()
     const QString symbol = runValues().currencySymbol;
     showMessage(this, QMessageBox::Warning, QStringLiteral("OK"),
                 lost + saleConfirmationText(quantity, result.storedPrice, result.charge, symbol));
-    if (FrmMain* main = FrmMain::instance()) {
-        QPlainTextEdit* pane = main->historyPane();
-        pane->setPlainText(pane->toPlainText() + saleReceiptText(result.productName, result.price, result.charge,
-                                                                 quantity, symbol, Clock::now()));
-        // Setting the text scrolls back to the top; the receipt just added is the one to see.
-        pane->moveCursor(QTextCursor::End);
-        pane->ensureCursorVisible();
-    }
+    if (FrmMain* main = FrmMain::instance())
+        appendSaleReceipt(*main, result, quantity);
     close();
     requestListRefresh();
 }
