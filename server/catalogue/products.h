@@ -58,12 +58,14 @@ struct ModifyResult {
     QString error;
 };
 
-// Rewrites the first product named oldName, unless the new name or the code is another product's
-// (exact comparison, as adding checks it): two products of one name or code could not be told apart. Re-saves the
-// picture and the introduction file under its picture number, which becomes "0" when keepPicture is false, and logs the
-// old name with today's date in `change`. The log row is written also when no product has that name. Row and log row
-// are stored together or not at all. loadedRemaining is the remaining quantity the operator was shown: when
-// values.leastQty still equals it, the stored quantity stays, so that sales made meanwhile are not undone.
+// Rewrites the first product named oldName, unless the new name or the code is another
+// product's (exact comparison, as adding checks it): two products of one name or code could not
+// be told apart. Re-saves the picture and the introduction file under its picture number, which
+// becomes "0" when keepPicture is false, and logs the old name with today's date in `change`. The
+// log row is written also when no product has that name. Row and log row are stored together or
+// not at all. loadedRemaining is the remaining quantity the operator was shown: when
+// values.leastQty still equals it, the stored quantity stays, so that sales made meanwhile are
+// not undone.
 ModifyResult modifyProduct(const QString& oldName, const ProductValues& values, const QString& pictureNumber,
                            bool keepPicture, const QImage& picture,
                            const std::optional<QString>& loadedRemaining = std::nullopt);
