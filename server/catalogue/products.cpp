@@ -170,20 +170,23 @@ ModifyResult modifyProduct(const QString& oldName, const ProductValues& values, 
         if (result.duplicate)
             return result;
     }
-    const std::optional<bool> codeUsed = codeTaken(values.code, oldName, message);
-    if (!codeUsed) {
-        result.error = message;
-        return result;
-    }
-    result.duplicateCode = *codeUsed;
-    if (result.duplicateCode)
-        return result;
     auto product = ExecSQL(productByName(), message, {oldName});
     if (!product) {
         result.error = message;
         return result;
     }
     result.found = !product->isEof();
+    // Only a changed code is checked: rows stored before codes existed may share the column's text.
+    if (result.found && values.code != product->text(5)) {
+        const std::optional<bool> codeUsed = codeTaken(values.code, oldName, message);
+        if (!codeUsed) {
+            result.error = message;
+            return result;
+        }
+        result.duplicateCode = *codeUsed;
+        if (result.duplicateCode)
+            return result;
+    }
 
     if (result.found) {
         // The dialog may have been open while other tills sold: a remaining quantity the operator

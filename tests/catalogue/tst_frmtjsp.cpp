@@ -244,11 +244,20 @@ void TestFrmTjsp::duplicateKeepsDialogOpen()
     Shop shop;
     QPointer<FrmTJSP> dialog = shop.open();
     fill(dialog, "Tea");
+    child<QLineEdit>(dialog, "txtCode")->setText("12345678");
     child<QPushButton>(dialog, "cmdOK")->click();
     QTRY_VERIFY(dialog.isNull());
 
     dialog = shop.open();
-    fill(dialog, "Tea");
+    fill(dialog, "tea");
+    child<QLineEdit>(dialog, "txtCode")->setText("12345678");
+    test::BoxAnswerer code;
+    child<QPushButton>(dialog, "cmdOK")->click();
+    QVERIFY(code.wait());
+    QCOMPARE(code.box().text, QString("Another product has the code 12345678 already"));
+    QCOMPARE(code.box().buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+    child<QLineEdit>(dialog, "txtCode")->clear();
+    child<QLineEdit>(dialog, "txtName")->setText("Tea");
     test::BoxAnswerer answerer;
     child<QPushButton>(dialog, "cmdOK")->click();
     QVERIFY(answerer.wait());
@@ -262,7 +271,8 @@ void TestFrmTjsp::duplicateKeepsDialogOpen()
     child<QLineEdit>(dialog, "txtName")->setText("tea");
     child<QPushButton>(dialog, "cmdOK")->click();
     QTRY_VERIFY(dialog.isNull());
-    QCOMPARE(test::rowsOf("select cName from product_info order by rowid"), (QStringList{"Tea", "tea"}));
+    QCOMPARE(test::rowsOf("select cName, cSpare from product_info order by rowid"),
+             (QStringList{"Tea|12345678", "tea|<null>"}));
 }
 
 void TestFrmTjsp::storeFailureKeepsDialogOpen()

@@ -198,6 +198,15 @@ void TestFrmXgsp::renameOntoOtherProduct()
     QVERIFY(answerer.wait());
     QCOMPARE(answerer.box().text, QString("This product have been added already"));
     QVERIFY(dialog && dialog->isVisible());
+    // The code Tea shares with the others from before codes is kept; another product's is refused.
+    ExecSQL("update product_info set cSpare='4006381333931' where cName='Coffee'");
+    child<QLineEdit>(dialog, "txtName")->setText("Tea");
+    child<QLineEdit>(dialog, "txtCode")->setText("4006381333931");
+    test::BoxAnswerer code;
+    child<QPushButton>(dialog, "cmdOK")->click();
+    QVERIFY(code.wait());
+    QCOMPARE(code.box().text, QString("Another product has the code 4006381333931 already"));
+    ExecSQL("update product_info set cSpare='spare' where cName='Coffee'");
     QCOMPARE(test::rowsOf("select * from product_info"), before);
     QCOMPARE(test::rowsOf("select * from change"), QStringList());
 }

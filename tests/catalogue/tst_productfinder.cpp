@@ -6,6 +6,7 @@
 
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QTimer>
 #include <QTreeView>
 #include <QtTest>
@@ -118,6 +119,26 @@ void TestProductFinder::enterWithOneMatchSells()
     sell = shop.window.findChild<QWidget*>(QStringLiteral("frmSCSP"));
     QCOMPARE(sell->findChild<QLineEdit*>(QStringLiteral("Text1"))->text(), QStringLiteral("Cola"));
     sell->close();
+
+    // A scanned code sells one unit at once, the next scan another; an unknown code is refused.
+    ExecSQL(QStringLiteral("update product_info set cSpare='4006381333931' where cName='Cola'"));
+    shop.search->clear();
+    shop.search->setFocus();
+    for (int scan = 0; scan < 2; ++scan) {
+        QTest::keyClicks(shop.search, QStringLiteral("4006381333931"));
+        QTest::keyClick(shop.search, Qt::Key_Return);
+    }
+    QCOMPARE(test::rowsOf("select cLeastQty from product_info where cName='Cola'"), QStringList{"18"});
+    QCOMPARE(test::rowsOf("select cproduct, cqty from Bill"), (QStringList{"Cola|1", "Cola|1"}));
+    QCOMPARE(test::rowsOf("select cname, cqty from PanDian"), QStringList{"Cola|2"});
+    QCOMPARE(shop.window.historyPane()->toPlainText().count(QStringLiteral("Product Name: Cola")), 2);
+    QVERIFY(!shop.active || shop.search->hasFocus());
+    test::BoxAnswerer unknown;
+    QTest::keyClicks(shop.search, QStringLiteral("99999999"));
+    QTest::keyClick(shop.search, Qt::Key_Return);
+    QVERIFY(unknown.wait());
+    QCOMPARE(unknown.box().text, QStringLiteral("No product has the code 99999999"));
+    QCOMPARE(test::rowsOf("select cname from PanDian"), QStringList{"Cola"});
 }
 
 void TestProductFinder::lowStockNotice()
