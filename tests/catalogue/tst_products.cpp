@@ -282,12 +282,13 @@ void TestProducts::modifyRewritesRowFilesAndLog()
 
     ProductValues values = tea("Green Tea");
     values.alert = "Alert Quantity";
+    values.code = "12345678";
     const ModifyResult result = modifyProduct("Tea", values, "5", true, solid(QColor(0, 0, 250)));
     QVERIFY(result.ok);
     QVERIFY(result.found);
-    // Column 5 keeps its value; the refused alert is emptied.
+    // Column 5 holds the code box; the refused alert is emptied.
     QCOMPARE(test::rowsOf("select * from product_info"),
-             QStringList{"Green Tea|1.5|10|2.5|8|spare|Drinks|5|Green tea\r\nfrom Hangzhou|<null>"});
+             QStringList{"Green Tea|1.5|10|2.5|8|12345678|Drinks|5|Green tea\r\nfrom Hangzhou|<null>"});
     QVERIFY(test::fileBytes(picPath(5)).startsWith("BM"));
     QCOMPARE(test::pictureColor(picPath(5)), QColor(0, 0, 250));
     QCOMPARE(test::fileBytes(folder.file("qexclient/info/5.ifo")), QByteArray("\"Green tea\r\nfrom Hangzhou\"\r\n"));
