@@ -133,6 +133,10 @@ void TestProductFinder::enterWithOneMatchSells()
     QCOMPARE(test::rowsOf("select cname, cqty from PanDian"), QStringList{"Cola|2"});
     QCOMPARE(shop.window.historyPane()->toPlainText().count(QStringLiteral("Product Name: Cola")), 2);
     QVERIFY(!shop.active || shop.search->hasFocus());
+    // The code left selected in the box finds its product, and the details panel shows the code.
+    QTRY_COMPARE(names(shop.window), QStringList{"Cola"});
+    shop.window.productList()->setCurrentIndex(shop.window.productModel()->index(0, 0));
+    QCOMPARE(shop.window.findChild<QLabel*>(QStringLiteral("lblCode"))->text(), QStringLiteral("4006381333931"));
     test::BoxAnswerer unknown;
     QTest::keyClicks(shop.search, QStringLiteral("99999999"));
     QTest::keyClick(shop.search, Qt::Key_Return);
