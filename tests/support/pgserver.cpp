@@ -189,9 +189,15 @@ bool PgTestServer::setDown(bool down)
 {
     const QString data = m_dir->filePath(QStringLiteral("data"));
     if (down)
-        return run(QStringLiteral("pg_ctl"), {"-D", data, "-w", "-m", "fast", "stop"}, 60000);
+        return run(QStringLiteral("pg_ctl"),
+                   {QStringLiteral("-D"), data, QStringLiteral("-w"), QStringLiteral("-m"), QStringLiteral("fast"),
+                    QStringLiteral("stop")},
+                   60000);
     return run(QStringLiteral("pg_ctl"),
-               {"-D", data, "-w", "-l", m_dir->filePath("server.log"), "-o", m_options, "start"}, 90000);
+               {QStringLiteral("-D"), data, QStringLiteral("-w"), QStringLiteral("-l"),
+                m_dir->filePath(QStringLiteral("server.log")), QStringLiteral("-o"), m_options,
+                QStringLiteral("start")},
+               90000);
 }
 
 QString PgTestServer::connectionString(const QString& database) const
