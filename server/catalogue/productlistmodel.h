@@ -3,6 +3,8 @@
 // texts, low-stock rows in red, sorted by category once a fill is complete. A filter (search
 // text, low-stock only) narrows the rows shown; every row number of the interface counts the
 // shown rows, and the filter outlives clearing and refilling.
+#include "catalogue/foldedtexts.h"
+
 #include <QAbstractTableModel>
 #include <QColor>
 #include <QString>
@@ -95,6 +97,8 @@ class ProductListModel : public QAbstractTableModel {
     bool matches(const Row& row) const;
     bool matchesComposed(const Row& row) const;
     bool shows(const Row& row) const; // matches() or, for a row with combining marks, composed
+    // Whether setFilter() can scan m_folded for the filter text instead of testing row by row.
+    bool canScanFolded() const;
     // Index into m_rows of a shown row.
     size_t source(int row) const { return isFiltered() ? size_t(m_shown[size_t(row)]) : size_t(row); }
     // Shown position of a row of m_rows under the current filter, -1 when hidden.
@@ -106,6 +110,10 @@ class ProductListModel : public QAbstractTableModel {
     std::vector<int> m_shown; // rows of m_rows shown, ascending, while a filter is set
     QString m_filterText;
     QString m_filterComposed; // the filter text with its accents composed, as it is matched
+    QString m_filterFolded;   // and case folded, as m_folded is scanned for it
+    // The name, category and code of every row in m_rows order, case folded; made at the first
+    // search after the rows changed rather than on every fill.
+    FoldedTexts m_folded;
     bool m_lowStockOnly = false;
     int m_lowStockCount = 0;
     int m_markedRows = 0;
