@@ -94,6 +94,17 @@ double leadingNumber(QStringView text)
     const qsizetype length = scanNumber(text, start);
     if (length == 0)
         return 0.0;
+    // A whole number of up to 15 digits, as quantities are, is exact in a double: read directly.
+    const bool negative = text[start] == QLatin1Char('-');
+    const qsizetype sign = negative || text[start] == QLatin1Char('+') ? 1 : 0;
+    if (length - sign <= 15) {
+        qint64 whole = 0;
+        qsizetype i = start + sign;
+        for (; i < start + length && isDigit(text[i]); ++i)
+            whole = whole * 10 + (text[i].unicode() - u'0');
+        if (i == start + length)
+            return negative ? -double(whole) : double(whole);
+    }
     // The scanned characters are all ASCII; a stack copy spares an allocation per number.
     char buffer[128];
     if (length >= qsizetype(sizeof buffer)) {
