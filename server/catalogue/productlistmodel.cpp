@@ -4,9 +4,9 @@
 #include "app/numbers.h"
 #include "data/rowscan.h"
 
-#include <QHash>
 #include <QStringDecoder>
 #include <algorithm>
+#include <cstring>
 #include <numeric>
 
 namespace marvono {
@@ -47,6 +47,73 @@ QString joined(QStringView a, QStringView b)
     return text;
 }
 
+// Most catalogue text is ASCII and is widened as it stands; from the first byte that is not, the
+// rest is decoded as QString::fromUtf8 would (a broken sequence becomes a replacement character).
+QChar* appendUtf16(QChar* out, QByteArrayView utf8, QStringDecoder& decoder)
+{
+    const char* const in = utf8.data();
+    const qsizetype size = utf8.size();
+    qsizetype ascii = 0;
+    while (ascii < size && uchar(in[ascii]) < 0x80)
+        ++ascii;
+    for (qsizetype i = 0; i < ascii; ++i)
+        out[i] = QChar(char16_t(uchar(in[i])));
+    return ascii == size ? out + size : decoder.appendToBuffer(out + ascii, utf8.sliced(ascii));
+}
+
+// Text blocks grow with the list, so a small list stays small and a large one takes few blocks.
+constexpr qsizetype kFirstBlock = 4096;
+constexpr qsizetype kLargestBlock = 256 * 1024;
+
+// Numbers the distinct texts in the order they first come. An open table on a plain hash of the
+// units: a catalogue holds few categories among many products, and each product costs one probe.
+class DistinctTexts {
+  public:
+    explicit DistinctTexts(size_t expected) { m_texts.reserve(std::min<size_t>(expected, 1024)); }
+    int idOf(QStringView text)
+    {
+        if (2 * (m_texts.size() + 1) > m_slots.size())
+            grow();
+        const quint32 hash = hashOf(text);
+        for (size_t slot = hash & (m_slots.size() - 1);; slot = (slot + 1) & (m_slots.size() - 1)) {
+            const int id = m_slots[slot];
+            if (id < 0) {
+                m_slots[slot] = int(m_texts.size());
+                m_texts.push_back(text);
+                m_hashes.push_back(hash);
+                return m_slots[slot];
+            }
+            const QStringView known = m_texts[size_t(id)];
+            if (m_hashes[size_t(id)] == hash && known.size() == text.size() &&
+                std::memcmp(known.data(), text.data(), size_t(text.size()) * sizeof(QChar)) == 0)
+                return id;
+        }
+    }
+    const std::vector<QStringView>& texts() const { return m_texts; }
+
+  private:
+    static quint32 hashOf(QStringView text)
+    {
+        quint32 hash = 2166136261u; // FNV-1a
+        for (const QChar ch : text)
+            hash = (hash ^ ch.unicode()) * 16777619u;
+        return hash;
+    }
+    void grow()
+    {
+        m_slots.assign(std::max<size_t>(64, m_slots.size() * 2), -1);
+        for (size_t id = 0; id < m_texts.size(); ++id) {
+            size_t slot = m_hashes[id] & (m_slots.size() - 1);
+            while (m_slots[slot] >= 0)
+                slot = (slot + 1) & (m_slots.size() - 1);
+            m_slots[slot] = int(id);
+        }
+    }
+    std::vector<int> m_slots; // ids of m_texts, -1 where free
+    std::vector<QStringView> m_texts;
+    std::vector<quint32> m_hashes;
+};
+
 bool lessText(QStringView a, QStringView b)
 {
     const int folded = a.compare(b, Qt::CaseInsensitive);
@@ -65,11 +132,14 @@ ProductListModel::ProductListModel(QObject* parent) : QAbstractTableModel(parent
 ProductListModel::FillResult ProductListModel::fill()
 {
     std::vector<Row> added;
-    FillResult result = read(added);
+    TextBlocks blocks;
+    FillResult result = read(added, blocks);
     m_sorted = false;
-    if (result.complete)
+    if (result.complete) {
         m_cleared.clear();
-    append(added);
+        m_clearedBlocks.clear();
+    }
+    append(added, blocks);
     Q_EMIT filled();
     return result;
 }
@@ -77,11 +147,13 @@ ProductListModel::FillResult ProductListModel::fill()
 ProductListModel::FillResult ProductListModel::refill()
 {
     std::vector<Row> added;
-    FillResult result = read(added);
+    TextBlocks blocks;
+    FillResult result = read(added, blocks);
     if (result.complete) {
         clear();
         m_cleared.clear();
-        append(added);
+        m_clearedBlocks.clear();
+        append(added, blocks);
     }
     Q_EMIT filled();
     return result;
@@ -92,55 +164,84 @@ bool ProductListModel::restoreCleared()
     if (!m_rows.empty() || m_cleared.empty())
         return false;
     std::vector<Row> rows;
+    TextBlocks blocks;
     rows.swap(m_cleared);
+    blocks.swap(m_clearedBlocks);
     const bool sorted = m_clearedSorted;
-    append(rows);
+    append(rows, blocks);
     m_sorted = sorted;
     return true;
 }
 
-ProductListModel::FillResult ProductListModel::read(std::vector<Row>& added) const
+ProductListModel::FillResult ProductListModel::read(std::vector<Row>& added, TextBlocks& blocks)
 {
     FillResult result;
-    const QString symbol = runValues().currencySymbol;
-    QStringDecoder decoder(QStringDecoder::Utf8);
+    if (m_rows.empty() && m_cleared.empty())
+        m_symbols.clear();
+    const QString& symbolNow = runValues().currencySymbol;
+    qsizetype symbol = m_symbols.indexOf(symbolNow);
+    if (symbol < 0) {
+        symbol = m_symbols.size();
+        m_symbols.append(symbolNow);
+    }
+    // A catalogue seldom changes much between fills: room for the last one spares regrowing.
+    added.reserve(std::max(m_rows.size(), m_cleared.size()) + 64);
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QChar* free = nullptr;
+    qsizetype room = 0;
+    qsizetype nextBlock = kFirstBlock;
     const bool scanned = scanRows(
         productQuery(),
         [&](const ScannedRow& record) {
-            // Asked before the fields are read: reading converts, and a NULL shows as empty text.
-            const bool missing = record.isNull(RemainingQuantity) || record.isNull(kAlertField);
-            Row row;
+            // Each field is read once: the engine's calls cost more than the bytes they hand over.
+            QByteArrayView bytes[kCodeField + 1];
             qsizetype size = 0;
-            for (int c = 0; c <= kCodeField; ++c)
-                size += record.utf8(c).size();
-            // UTF-8 never takes fewer bytes than UTF-16 units, so the bytes' count is room enough.
-            row.fields.resize(size);
-            QChar* const begin = row.fields.data();
-            QChar* out = begin;
-            decoder.resetState();
             for (int c = 0; c <= kCodeField; ++c) {
-                out = decoder.appendToBuffer(out, record.utf8(c));
-                row.end[c] = quint32(out - begin);
+                bytes[c] = record.utf8(c);
+                size += bytes[c].size();
             }
-            row.fields.truncate(out - begin);
-            row.currencySymbol = symbol;
+            // UTF-8 never takes fewer bytes than UTF-16 units, so the bytes' count is room enough.
+            if (size > room) {
+                room = std::max(nextBlock, size);
+                nextBlock = std::min(nextBlock * 2, kLargestBlock);
+                // Left unset: every unit a row takes is written before it is read.
+                blocks.emplace_back(new char16_t[size_t(room)]);
+                free = reinterpret_cast<QChar*>(blocks.back().get());
+            }
+            Row row;
+            row.text = free;
+            QChar* out = free;
+            for (int c = 0; c <= kCodeField; ++c) {
+                out = appendUtf16(out, bytes[c], decoder);
+                row.end[c] = quint32(out - free);
+            }
+            room -= out - free;
+            free = out;
+            row.symbol = quint32(symbol);
+            // A NULL reads as an empty text, so only an empty quantity is asked whether it is one.
             // Without both quantities the product cannot be shown to be in stock: flag it. The
             // add dialog can store such a product, so it must never stop the list from filling.
+            const bool missing = (bytes[RemainingQuantity].isEmpty() && record.isNull(RemainingQuantity)) ||
+                                 (bytes[kAlertField].isEmpty() && record.isNull(kAlertField));
             row.lowStock = missing || isBelowAlert(row.field(RemainingQuantity), row.field(kAlertField));
             row.marked = hasCombiningMark(row.field(Name)) || hasCombiningMark(row.field(Category));
-            added.push_back(std::move(row));
+            added.push_back(row);
             return true;
         },
         &result.error);
     result.complete = scanned;
-    if (!scanned)
+    if (!scanned) {
         added.clear();
+        blocks.clear();
+    }
     result.rowsAdded = int(added.size());
     return result;
 }
 
-void ProductListModel::append(std::vector<Row>& added)
+void ProductListModel::append(std::vector<Row>& added, TextBlocks& blocks)
 {
+    m_blocks.insert(m_blocks.end(), std::make_move_iterator(blocks.begin()), std::make_move_iterator(blocks.end()));
+    blocks.clear();
     if (!added.empty()) {
         const int rowsAdded = int(added.size());
         const int first = int(m_rows.size());
@@ -181,9 +282,11 @@ void ProductListModel::clear()
     beginResetModel();
     if (!m_rows.empty()) {
         m_cleared.swap(m_rows);
+        m_clearedBlocks.swap(m_blocks);
         m_clearedSorted = m_sorted;
     }
     m_rows.clear();
+    m_blocks.clear();
     m_folded.clear();
     m_shown.clear();
     m_lowStockCount = 0;
@@ -314,9 +417,8 @@ void ProductListModel::sort(int column, Qt::SortOrder order)
     // Plain columns are ranked on the stored text itself; decorated ones on their display text.
     const bool plain = column == Name || column == Category || column == PicNo;
     std::vector<QString> shown(plain ? 0 : count);
-    QHash<QStringView, int> rankOf;
+    DistinctTexts texts(count);
     std::vector<int> keyOf(count);
-    std::vector<QStringView> distinct;
     for (int r = 0; r < n; ++r) {
         QStringView text;
         if (plain) {
@@ -325,13 +427,9 @@ void ProductListModel::sort(int column, Qt::SortOrder order)
             shown[size_t(r)] = displayText(m_rows[size_t(r)], column);
             text = shown[size_t(r)];
         }
-        auto it = rankOf.constFind(text);
-        if (it == rankOf.constEnd()) {
-            it = rankOf.insert(text, int(distinct.size()));
-            distinct.push_back(text);
-        }
-        keyOf[size_t(r)] = *it;
+        keyOf[size_t(r)] = texts.idOf(text);
     }
+    const std::vector<QStringView>& distinct = texts.texts();
     std::vector<int> byText(distinct.size());
     std::iota(byText.begin(), byText.end(), 0);
     std::sort(byText.begin(), byText.end(),
@@ -402,12 +500,12 @@ QString ProductListModel::code(int row) const
     return m_rows[source(row)].field(kCodeField).toString();
 }
 
-QString ProductListModel::displayText(const Row& r, int column)
+QString ProductListModel::displayText(const Row& r, int column) const
 {
     switch (column) {
     case PurchasePrice:
     case RetailPrice:
-        return joined(r.currencySymbol, r.field(column));
+        return joined(m_symbols[qsizetype(r.symbol)], r.field(column));
     case PurchaseQuantity:
     case RemainingQuantity:
         return joined(r.field(column), unitsSuffix());

@@ -8,7 +8,9 @@
 #include <QAbstractTableModel>
 #include <QColor>
 #include <QString>
+#include <QStringList>
 #include <QStringView>
+#include <memory>
 #include <vector>
 
 namespace marvono {
@@ -76,24 +78,27 @@ class ProductListModel : public QAbstractTableModel {
     void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
 
   private:
-    // One row keeps its fields as stored, one after another in a single text, and joins the
-    // symbol and "Unit(s)" on display: a large catalogue then costs one allocation per product.
+    // One row points at its fields, stored one after another in a block of text the list shares
+    // with its neighbours, and joins the symbol and "Unit(s)" on display: a large catalogue then
+    // costs a few block allocations in all, and sorting moves small plain records.
     struct Row {
-        QString fields; // the seven list fields, then the alert quantity and the code
+        const QChar* text = nullptr;  // the seven list fields, then the alert quantity and the code
+        quint32 end[ColumnCount + 2]; // end of each field within `text`
+        quint32 symbol = 0;           // the currency symbol at the time of the fill, in m_symbols
         // Beside the texts a search reads, in the same cache line.
         bool lowStock = false;
-        bool marked = false;          // the name or category holds combining marks (a decomposed accent)
-        quint32 end[ColumnCount + 2]; // end of each field within `fields`
-        QString currencySymbol;       // the symbol at the time of the fill (shared, not copied)
+        bool marked = false; // the name or category holds combining marks (a decomposed accent)
         QStringView field(int column) const
         {
             const quint32 start = column == 0 ? 0 : end[column - 1];
-            return QStringView(fields).sliced(start, end[column] - start);
+            return QStringView(text + start, qsizetype(end[column] - start));
         }
     };
-    FillResult read(std::vector<Row>& added) const;
-    void append(std::vector<Row>& added);
-    static QString displayText(const Row& row, int column);
+    // The blocks the rows' texts live in; they never move, so rows stay valid as more are added.
+    using TextBlocks = std::vector<std::unique_ptr<char16_t[]>>;
+    FillResult read(std::vector<Row>& added, TextBlocks& blocks);
+    void append(std::vector<Row>& added, TextBlocks& blocks);
+    QString displayText(const Row& row, int column) const;
     bool matches(const Row& row) const;
     bool matchesComposed(const Row& row) const;
     bool shows(const Row& row) const; // matches() or, for a row with combining marks, composed
@@ -105,7 +110,10 @@ class ProductListModel : public QAbstractTableModel {
     int shownPosition(int sourceRow) const;
 
     std::vector<Row> m_rows;
+    TextBlocks m_blocks;
     std::vector<Row> m_cleared; // what the last clear() took, until a fill completes
+    TextBlocks m_clearedBlocks;
+    QStringList m_symbols; // every currency symbol a fill met, as the rows name them
     bool m_clearedSorted = false;
     std::vector<int> m_shown; // rows of m_rows shown, ascending, while a filter is set
     QString m_filterText;
