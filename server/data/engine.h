@@ -38,8 +38,10 @@ class Engine {
     // every row carries the key the engine finds it again by; otherwise the keys are 0.
     virtual bool query(const QString& sql, const QVariantList& values, const QString& keyedTable,
                        RecordSetBuilder& into, QString* error) = 0;
-    // Hands every row of a query without values to `visit` until it returns false.
-    virtual bool scan(const QString& sql, const std::function<bool(const ScannedRow&)>& visit, QString* error) = 0;
+    // Hands every row of a query, with `values` bound to its "?" slots, to `visit` until it
+    // returns false.
+    virtual bool scan(const QString& sql, const QVariantList& values,
+                      const std::function<bool(const ScannedRow&)>& visit, QString* error) = 0;
 
     // Row writes for record sets; columns are named as the query reported them.
     virtual bool insertRow(const QString& table, const QStringList& columns, const QVariantList& values, qint64* key,

@@ -524,9 +524,10 @@ bool PgEngine::query(const QString& sql, const QVariantList& values, const QStri
     return true;
 }
 
-bool PgEngine::scan(const QString& sql, const std::function<bool(const ScannedRow&)>& visit, QString* error)
+bool PgEngine::scan(const QString& sql, const QVariantList& values, const std::function<bool(const ScannedRow&)>& visit,
+                    QString* error)
 {
-    auto result = run(sql, {}, error);
+    auto result = run(sql, values, error);
     if (!result)
         return false;
     PgRow row(result->handle);

@@ -21,7 +21,8 @@ class PgEngine final : public Engine {
     bool execute(const QString& sql, const QVariantList& values, QString* error) override;
     bool query(const QString& sql, const QVariantList& values, const QString& keyedTable, RecordSetBuilder& into,
                QString* error) override;
-    bool scan(const QString& sql, const std::function<bool(const ScannedRow&)>& visit, QString* error) override;
+    bool scan(const QString& sql, const QVariantList& values, const std::function<bool(const ScannedRow&)>& visit,
+              QString* error) override;
     bool insertRow(const QString& table, const QStringList& columns, const QVariantList& values, qint64* key,
                    QString* error) override;
     bool updateRow(const QString& table, const QStringList& columns, const QVariantList& values, qint64 key,

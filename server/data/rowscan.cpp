@@ -5,10 +5,20 @@
 
 namespace marvono {
 
-bool scanRows(const QString& query, const std::function<bool(const ScannedRow&)>& visit, QString* error)
+QString SharedTexts::text(QByteArrayView utf8)
+{
+    const std::string_view bytes(utf8.data(), size_t(utf8.size()));
+    const auto found = m_texts.find(bytes);
+    if (found != m_texts.end())
+        return found->second;
+    return m_texts.emplace(bytes, QString::fromUtf8(utf8)).first->second;
+}
+
+bool scanRows(const QString& query, const QVariantList& values, const std::function<bool(const ScannedRow&)>& visit,
+              QString* error)
 {
     Engine* engine = Database::instance().engine(error);
-    return engine && engine->scan(query, visit, error);
+    return engine && engine->scan(query, values, visit, error);
 }
 
 } // namespace marvono

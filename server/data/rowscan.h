@@ -3,7 +3,11 @@
 // listing a whole table costs little more than the engine's own scan.
 #include <QByteArrayView>
 #include <QString>
+#include <QVariantList>
 #include <functional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
 
 namespace marvono {
 
@@ -19,9 +23,33 @@ class ScannedRow {
     ~ScannedRow() = default;
 };
 
-// Runs a query without "?" slots and hands every row to `visit` in the order the engine returns
-// them; `visit` returns false to stop early. The visitor must not run statements itself. False,
-// with an error text, when the query cannot run or fails part way.
-bool scanRows(const QString& query, const std::function<bool(const ScannedRow&)>& visit, QString* error = nullptr);
+// Texts that recur from row to row of a scan (a month, a price, a product sold on many days),
+// decoded once and shared: each repeat costs a look-up instead of an allocation of its own.
+class SharedTexts {
+  public:
+    QString text(QByteArrayView utf8);
+
+  private:
+    // Looked up by the row's own bytes, without copying them; the standard library's string hash
+    // is several times quicker than Qt's on texts this short.
+    struct Hash {
+        using is_transparent = void;
+        size_t operator()(std::string_view text) const { return std::hash<std::string_view>()(text); }
+    };
+    std::unordered_map<std::string, QString, Hash, std::equal_to<>> m_texts;
+};
+
+// Runs a query with `values` bound to its "?" slots and hands every row to `visit` in the order
+// the engine returns them; `visit` returns false to stop early. The visitor must not run
+// statements itself. False, with an error text, when the query cannot run or fails part way.
+bool scanRows(const QString& query, const QVariantList& values, const std::function<bool(const ScannedRow&)>& visit,
+              QString* error = nullptr);
+
+// The same for a query without "?" slots.
+inline bool scanRows(const QString& query, const std::function<bool(const ScannedRow&)>& visit,
+                     QString* error = nullptr)
+{
+    return scanRows(query, {}, visit, error);
+}
 
 } // namespace marvono

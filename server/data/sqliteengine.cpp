@@ -240,11 +240,14 @@ bool SqliteEngine::query(const QString& sql, const QVariantList& values, const Q
     return true;
 }
 
-bool SqliteEngine::scan(const QString& sql, const std::function<bool(const ScannedRow&)>& visit, QString* error)
+bool SqliteEngine::scan(const QString& sql, const QVariantList& values,
+                        const std::function<bool(const ScannedRow&)>& visit, QString* error)
 {
     sqlite3_stmt* statement = prepare(sql, error);
     if (!statement)
         return false;
+    for (int i = 0; i < values.size(); ++i)
+        bindValue(statement, i + 1, values[i]);
     const SqliteRow row(statement);
     int rc;
     while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {

@@ -1,8 +1,10 @@
 #include "reports/monthlyreport.h"
 
 #include "app/numbers.h"
-#include "data/recordset.h"
+#include "data/rowscan.h"
 
+#include <algorithm>
+#include <charconv>
 #include <cmath>
 
 namespace marvono {
@@ -24,6 +26,67 @@ std::optional<qint64> storedWhole(double value)
     if (value != std::trunc(value) || std::fabs(value) > 1e15)
         return std::nullopt;
     return qint64(value);
+}
+
+// The value of a double's general text form (15 significant digits) read back as a number,
+// without the text; what is not a finite number has no such form and reads as 0.
+double fifteenDigits(double value)
+{
+    if (value == 0 || !std::isfinite(value))
+        return 0;
+    // to_chars rounds an exact tie to even where the text form rounds it away from zero. Only a
+    // value whose 17 digits end in "50" can be such a tie; that rare one takes the text's way.
+    char buffer[40];
+    const auto digits = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific, 16);
+    const char* exponent = std::find(buffer, digits.ptr, 'e');
+    if (exponent[-2] == '5' && exponent[-1] == '0')
+        return leadingNumber(generalText(value));
+    const auto written = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 15);
+    double rounded = 0;
+    std::from_chars(buffer, written.ptr, rounded);
+    return rounded;
+}
+
+// The ledger's columns in the order of its table.
+const QString kLedger = QStringLiteral("select cname, cprice, cinprice, cqty, cday, cmonth, cyear from pandian");
+
+// The line of a ledger row; nothing when the price, purchase price or quantity is empty or the
+// margin overflows.
+std::optional<ReportLine> ledgerLine(const ScannedRow& row, SharedTexts& texts, const QString& symbol)
+{
+    if (row.isNull(1) || row.isNull(2) || row.isNull(3))
+        return std::nullopt;
+    ReportLine line{texts.text(row.utf8(6)),
+                    texts.text(row.utf8(5)),
+                    texts.text(row.utf8(4)),
+                    texts.text(row.utf8(0)),
+                    texts.text(row.utf8(3)),
+                    texts.text(row.utf8(1)),
+                    0,
+                    symbol};
+    line.margin = reportMargin(line.price, texts.text(row.utf8(2)), line.quantity);
+    if (!std::isfinite(line.margin))
+        return std::nullopt;
+    return line;
+}
+
+ReportLines ledgerLines(const QString& query, const QVariantList& values, const QString& symbol)
+{
+    ReportLines result;
+    // A month's rows repeat their dates, products and prices many times over.
+    SharedTexts texts;
+    const bool scanned = scanRows(query, values, [&](const ScannedRow& row) {
+        auto line = ledgerLine(row, texts, symbol);
+        if (!line) {
+            result.failed = true;
+            return false;
+        }
+        result.lines.push_back(std::move(*line));
+        return true;
+    });
+    if (!scanned)
+        return {{}, true};
+    return result;
 }
 
 } // namespace
@@ -63,47 +126,12 @@ QStringList reportTexts(const ReportLine& line)
 
 double reportMargin(const QString& price, const QString& purchasePrice, const QString& quantity)
 {
-    const double difference = leadingNumber(generalText(leadingNumber(price) - leadingNumber(purchasePrice)));
-    return difference * leadingNumber(quantity);
-}
-
-std::optional<ReportLine> reportLine(const RecordSet& ledger, const QString& symbol)
-{
-    const auto price = ledger.field(1);
-    const auto purchasePrice = ledger.field(2);
-    const auto quantity = ledger.field(3);
-    if (!price || !purchasePrice || !quantity)
-        return std::nullopt;
-    const double margin = reportMargin(*price, *purchasePrice, *quantity);
-    if (!std::isfinite(margin))
-        return std::nullopt;
-    return ReportLine{ledger.text(6), ledger.text(5), ledger.text(4), ledger.text(0),
-                      *quantity,      *price,         margin,         symbol};
-}
-
-ReportLines reportLines(RecordSet* ledger, const QString& symbol)
-{
-    ReportLines result;
-    if (!ledger) {
-        result.failed = true;
-        return result;
-    }
-    result.lines.reserve(size_t(ledger->count()));
-    for (; !ledger->isEof(); ledger->moveNext()) {
-        auto line = reportLine(*ledger, symbol);
-        if (!line) {
-            result.failed = true;
-            break;
-        }
-        result.lines.push_back(std::move(*line));
-    }
-    return result;
+    return fifteenDigits(leadingNumber(price) - leadingNumber(purchasePrice)) * leadingNumber(quantity);
 }
 
 ReportLines monthOfEveryYear(int month, const QString& symbol)
 {
-    auto ledger = ExecSQL(QStringLiteral("select * from pandian where cmonth=?"), {month});
-    return reportLines(ledger.get(), symbol);
+    return ledgerLines(kLedger + QStringLiteral(" where cmonth=?"), {month}, symbol);
 }
 
 ReportLines monthOfYear(const QString& monthText, const QString& yearText, const QString& symbol)
@@ -116,9 +144,7 @@ ReportLines monthOfYear(const QString& monthText, const QString& yearText, const
     const auto wholeYear = storedWhole(*year);
     if (!wholeMonth || !wholeYear)
         return {};
-    auto ledger =
-        ExecSQL(QStringLiteral("select * from pandian where cmonth=? and cyear=?"), {*wholeMonth, *wholeYear});
-    return reportLines(ledger.get(), symbol);
+    return ledgerLines(kLedger + QStringLiteral(" where cmonth=? and cyear=?"), {*wholeMonth, *wholeYear}, symbol);
 }
 
 } // namespace marvono

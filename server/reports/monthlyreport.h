@@ -2,12 +2,9 @@
 // The monthly report: one line per row of the daily sales ledger (PanDian) of a month.
 #include <QString>
 #include <QStringList>
-#include <optional>
 #include <vector>
 
 namespace marvono {
-
-class RecordSet;
 
 // A ledger row as the report lists it.
 struct ReportLine {
@@ -31,17 +28,12 @@ QStringList reportTexts(const ReportLine& line);
 // digits (so 10.1 - 8 is 2.1), times the quantity.
 double reportMargin(const QString& price, const QString& purchasePrice, const QString& quantity);
 
-// The line of the ledger row the record set stands on. Nothing when the price, purchase price
-// or quantity is empty or the margin overflows.
-std::optional<ReportLine> reportLine(const RecordSet& ledger, const QString& symbol);
-
+// A row whose price, purchase price or quantity is empty, or whose margin overflows, fails the
+// lines and stops them; a query that fails lists nothing.
 struct ReportLines {
     std::vector<ReportLine> lines;
     bool failed = false; // lines holds those before the failure
 };
-
-// The lines of every row of a ledger record set (nothing counts as a failure).
-ReportLines reportLines(RecordSet* ledger, const QString& symbol);
 
 // The given month of every year in the ledger.
 ReportLines monthOfEveryYear(int month, const QString& symbol);

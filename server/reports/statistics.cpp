@@ -1,6 +1,6 @@
 #include "reports/statistics.h"
 
-#include "data/recordset.h"
+#include "data/rowscan.h"
 
 #include <cmath>
 
@@ -8,6 +8,51 @@ namespace marvono {
 namespace {
 
 const QString kUnits = QStringLiteral("Unit(s)");
+
+// Lists a product row (name, purchase price, purchase quantity, retail price, remaining
+// quantity) and adds its shares to the totals. False, with the statistics failed, for a row that
+// cannot be counted.
+bool addProduct(Statistics& result, const ScannedRow& row, SharedTexts& figures, const QString& symbol)
+{
+    for (int column = 0; column < 5; ++column) {
+        if (row.isNull(column)) {
+            result.failed = true;
+            return false;
+        }
+    }
+    // Prices and quantities recur across a catalogue; names hardly ever do.
+    ProductFigures product{QString::fromUtf8(row.utf8(0)),
+                           figures.text(row.utf8(1)),
+                           figures.text(row.utf8(2)),
+                           figures.text(row.utf8(3)),
+                           figures.text(row.utf8(4)),
+                           0,
+                           symbol};
+    const double purchasePrice = leadingNumber(product.purchasePrice);
+    const double purchaseQuantity = leadingNumber(product.purchaseQuantity);
+    const double retailPrice = leadingNumber(product.retailPrice);
+    const double remainingQuantity = leadingNumber(product.remainingQuantity);
+    const double sold = purchaseQuantity - remainingQuantity;
+    product.profit = (retailPrice - purchasePrice) * sold;
+    const double sales = sold * retailPrice;
+    if (!std::isfinite(product.profit) || !std::isfinite(sales)) { // an overflowing number or product
+        result.failed = true;
+        return false;
+    }
+    // Each product's share is rounded to the currency before it is added.
+    const auto profitShare = Currency::fromDouble(product.profit);
+    const auto salesShare = Currency::fromDouble(sales);
+    result.products.push_back(std::move(product));
+    const auto profitTotal = profitShare ? result.profitTotal.plus(*profitShare) : std::nullopt;
+    const auto salesTotal = salesShare ? result.salesTotal.plus(*salesShare) : std::nullopt;
+    if (!profitTotal || !salesTotal) {
+        result.failed = true;
+        return false;
+    }
+    result.profitTotal = *profitTotal;
+    result.salesTotal = *salesTotal;
+    return true;
+}
 
 } // namespace
 
@@ -38,57 +83,18 @@ QString statisticsCell(const ProductFigures& product, int column)
     }
 }
 
-Statistics computeStatistics(RecordSet* products, const QString& symbol)
-{
-    Statistics result;
-    if (!products) {
-        result.failed = true;
-        return result;
-    }
-    result.products.reserve(size_t(products->count()));
-    for (; !products->isEof(); products->moveNext()) {
-        std::optional<QString> values[5];
-        for (int column = 0; column < 5; ++column) {
-            values[column] = products->field(column);
-            if (!values[column]) {
-                result.failed = true;
-                return result;
-            }
-        }
-        const double purchasePrice = leadingNumber(*values[1]);
-        const double purchaseQuantity = leadingNumber(*values[2]);
-        const double retailPrice = leadingNumber(*values[3]);
-        const double remainingQuantity = leadingNumber(*values[4]);
-        const double sold = purchaseQuantity - remainingQuantity;
-        const double profit = (retailPrice - purchasePrice) * sold;
-        const double sales = sold * retailPrice;
-        if (!std::isfinite(profit) || !std::isfinite(sales)) { // an overflowing number or product
-            result.failed = true;
-            return result;
-        }
-        result.products.push_back({*values[0], *values[1], *values[2], *values[3], *values[4], profit, symbol});
-
-        // Each product's share is rounded to the currency before it is added.
-        const auto profitShare = Currency::fromDouble(profit);
-        const auto salesShare = Currency::fromDouble(sales);
-        const auto profitTotal = profitShare ? result.profitTotal.plus(*profitShare) : std::nullopt;
-        const auto salesTotal = salesShare ? result.salesTotal.plus(*salesShare) : std::nullopt;
-        if (!profitTotal || !salesTotal) {
-            result.failed = true;
-            return result;
-        }
-        result.profitTotal = *profitTotal;
-        result.salesTotal = *salesTotal;
-    }
-    return result;
-}
-
 Statistics catalogueStatistics(const QString& symbol)
 {
-    // Only the first five columns are used; reading the others too would double the cost of the
-    // query on a large catalogue.
-    auto products = ExecSQL(QStringLiteral("select cName, cInPrice, cAllQty, cOutPrice, cLeastQty from product_info"));
-    return computeStatistics(products.get(), symbol);
+    Statistics result;
+    SharedTexts figures;
+    // Each field is read once, straight from the engine's row. Only the first five columns are
+    // used; reading the others too would double the cost of the query on a large catalogue.
+    const bool scanned =
+        scanRows(QStringLiteral("select cName, cInPrice, cAllQty, cOutPrice, cLeastQty from product_info"),
+                 [&](const ScannedRow& row) { return addProduct(result, row, figures, symbol); });
+    if (!scanned) // as when the query cannot run at all: nothing is listed
+        return {{}, {}, {}, true};
+    return result;
 }
 
 QString totalSaleText(const QString& symbol, Currency total)

@@ -8,8 +8,6 @@
 
 namespace marvono {
 
-class RecordSet;
-
 // A product's figures as stored, and the profit on its units sold.
 struct ProductFigures {
     QString name;
@@ -36,11 +34,8 @@ struct Statistics {
     bool failed = false;
 };
 
-// Walks every row of a record set of product_info's first five columns (nothing counts as a
-// failure), with `symbol` for the amounts.
-Statistics computeStatistics(RecordSet* products, const QString& symbol);
-
-// The same over the whole catalogue.
+// Every product of the catalogue, with `symbol` for the amounts. A product with an empty name,
+// price or quantity is a failure, and so is a query that fails (then nothing is listed).
 Statistics catalogueStatistics(const QString& symbol);
 
 // "Total Sale: $600" and "Profit Total: $120".
