@@ -72,16 +72,6 @@ const RecordSet::Cell* RecordSet::cell(int row, int column) const
     return &found;
 }
 
-void RecordSet::appendCell(const char* utf8, int length)
-{
-    if (!utf8) {
-        m_cells.push_back(Cell{});
-        return;
-    }
-    m_cells.push_back(Cell{m_text.size(), length});
-    m_text.append(utf8, length);
-}
-
 void RecordSet::appendCell(const std::optional<QVariant>& value)
 {
     if (!value || value->isNull()) {
@@ -99,8 +89,9 @@ std::optional<QString> RecordSet::field(int column) const
             return std::nullopt;
         return m_newCells[size_t(column)];
     }
+    // An empty field reads as an empty text, never as a null one, even before any text was kept.
     if (const Cell* value = cell(m_current, column))
-        return QString::fromUtf8(m_text.constData() + value->offset, value->length);
+        return QString::fromUtf8(m_text.data() ? m_text.data() + value->offset : "", value->length);
     return std::nullopt;
 }
 

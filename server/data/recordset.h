@@ -1,5 +1,7 @@
 #pragma once
 // ExecSQL and the record set it returns: the program's one way into the database.
+#include "data/growingarray.h"
+
 #include <QString>
 #include <QVariant>
 #include <QVariantList>
@@ -65,7 +67,14 @@ class RecordSet {
         int length = -1;
     };
     const Cell* cell(int row, int column) const;
-    void appendCell(const char* utf8, int length);
+    void appendCell(const char* utf8, int length)
+    {
+        if (!utf8) {
+            m_cells.push_back(Cell{});
+            return;
+        }
+        m_cells.push_back(Cell{m_text.append(utf8, length), length});
+    }
     void appendCell(const std::optional<QVariant>& value);
 
     struct Column {
@@ -74,12 +83,12 @@ class RecordSet {
     };
     QString m_table; // empty when the set cannot be written
     std::vector<Column> m_columns;
-    std::vector<qint64> m_rowIds; // per row, -1 once deleted
+    GrowingArray<qint64> m_rowIds; // per row, -1 once deleted
     // The rows' texts, read at open, live in one buffer rather than one string per field: a set
     // of many rows then costs one allocation instead of one per field. Rewritten fields append
     // their new text.
-    std::vector<Cell> m_cells; // row-major
-    QByteArray m_text;
+    GrowingArray<Cell> m_cells; // row-major
+    GrowingArray<char> m_text;
     int m_current = 0;
 
     // The row being edited: values assigned since the last update.
