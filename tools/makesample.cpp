@@ -1,7 +1,9 @@
 // Fills an application folder's database with a sample catalogue, so a newcomer sees a working
 // shop at once: a few dozen products, some low on stock, a few with pictures and introductions.
 // It refuses a database that already holds products. A missing buyer list gets a few buyers, so
-// the first sale is booked to a named one.   usage: marvono-makesample APPFOLDER
+// the first sale is booked to a named one. With a number of products, the sample is repeated
+// under numbered names up to that many, for trying the program on a large shop.
+//   usage: marvono-makesample APPFOLDER [PRODUCTS]
 #include "app/appcontext.h"
 #include "app/quoteditems.h"
 #include "artwork.h"
@@ -78,8 +80,10 @@ int main(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
     const QStringList args = app.arguments();
-    if (args.size() != 2) {
-        std::fprintf(stderr, "usage: marvono-makesample APPFOLDER\n");
+    bool counted = args.size() == 2;
+    const int wanted = args.size() == 3 ? args.at(2).toInt(&counted) : int(std::size(kSamples));
+    if (!counted || wanted < int(std::size(kSamples))) {
+        std::fprintf(stderr, "usage: marvono-makesample APPFOLDER [PRODUCTS, at least %d]\n", int(std::size(kSamples)));
         return 2;
     }
     marvono::setAppFolder(args.at(1));
@@ -96,16 +100,21 @@ int main(int argc, char** argv)
     }
     marvono::Transaction transaction;
     int picture = 0;
-    for (const Sample& sample : kSamples) {
-        const QString name = QString::fromUtf8(sample.name);
-        // Every fourth product gets a picture of its own; the rest share number 0.
-        const int number = (&sample - kSamples) % 4 == 0 ? ++picture : 0;
+    for (int i = 0; i < wanted; ++i) {
+        const Sample& sample = kSamples[size_t(i) % std::size(kSamples)];
+        const int round = i / int(std::size(kSamples));
+        const QString name = round == 0 ? QString::fromUtf8(sample.name)
+                                        : QStringLiteral("%1 %2").arg(QString::fromUtf8(sample.name)).arg(round + 1);
+        // Every fourth product of the sample gets a picture of its own; the rest, and the
+        // repeats, share number 0.
+        const int number = round == 0 && i % 4 == 0 ? ++picture : 0;
         if (number > 0) {
             marvono::tools::productPicture(name, kTints[number % 8])
                 .save(marvono::appPath(QStringLiteral("qexclient/pic/%1.jpg").arg(number)), "BMP");
         }
         const QString intro = QString::fromUtf8(sample.intro);
-        marvono::writeQuotedItems(marvono::appPath(QStringLiteral("qexclient/info/%1.ifo").arg(number)), {intro});
+        if (round == 0)
+            marvono::writeQuotedItems(marvono::appPath(QStringLiteral("qexclient/info/%1.ifo").arg(number)), {intro});
         products->addNew();
         products->setField(0, name);
         products->setField(1, QString::fromUtf8(sample.inPrice));
@@ -134,6 +143,6 @@ int main(int argc, char** argv)
             return 1;
         }
     }
-    std::printf("sample catalogue: %d products\n", int(std::size(kSamples)));
+    std::printf("sample catalogue: %d products\n", wanted);
     return 0;
 }

@@ -100,6 +100,13 @@ void TestDelivered::sampleCatalogue()
     Database::instance().close();
     QCOMPARE(runTool("marvono-makesample", {own.path()}), 0);
     QCOMPARE(test::fileBytes(own.file("qexclient/tables.dat")), QByteArray("\"Mine\"\r\n"));
+
+    // Scaled up for a large shop: the sample again under numbered names.
+    test::TempAppFolder large;
+    Database::instance().close();
+    QCOMPARE(runTool("marvono-makesample", {large.path(), "100"}), 0);
+    QCOMPARE(test::rowsOf("select count(*) from product_info where cName like 'Green Tea%'"), QStringList({"3"}));
+    QCOMPARE(test::rowsOf("select count(*) from product_info"), QStringList({"100"}));
 }
 
 QTEST_GUILESS_MAIN(TestDelivered)
