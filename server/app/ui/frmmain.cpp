@@ -12,6 +12,7 @@
 #include "catalogue/ui/productfinder.h"
 #include "controls/ui/columnfit.h"
 #include "controls/ui/dialogs.h"
+#include "controls/ui/textsizedelegate.h"
 #include "controls/ui/toolbarbutton.h"
 #include "controls/ui/xpcontainer.h"
 #include "data/database.h"
@@ -175,7 +176,9 @@ void FrmMain::buildFrames()
     d->list->setModel(d->model);
     d->list->setRootIsDecorated(false);
     d->list->setItemsExpandable(false);
-    d->list->setUniformRowHeights(true); // keeps a large catalogue quick to lay out
+    // Both keep a large catalogue quick to lay out and to fit its columns to, keystroke by keystroke.
+    d->list->setUniformRowHeights(true);
+    d->list->setItemDelegate(new TextSizeDelegate(d->list));
     d->list->setAllColumnsShowFocus(true);
     d->list->setSelectionBehavior(QAbstractItemView::SelectRows);
     d->list->setSelectionMode(QAbstractItemView::ExtendedSelection);

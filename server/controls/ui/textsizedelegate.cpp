@@ -1,0 +1,30 @@
+#include "controls/ui/textsizedelegate.h"
+
+#include <QApplication>
+#include <QStyle>
+
+namespace marvono {
+namespace {
+// Far more texts than a fit asks for, few enough to stay small on a large catalogue.
+constexpr qsizetype kMostSizes = 20000;
+} // namespace
+
+QSize TextSizeDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const
+{
+    const QStyle* style = option.widget ? option.widget->style() : QApplication::style();
+    if (style != m_style || option.features != m_features || option.decorationSize != m_decorationSize ||
+        option.font != m_font || m_sizes.size() >= kMostSizes) {
+        m_sizes.clear();
+        m_style = style;
+        m_features = option.features;
+        m_decorationSize = option.decorationSize;
+        m_font = option.font;
+    }
+    const QString text = index.data(Qt::DisplayRole).toString();
+    auto found = m_sizes.constFind(text);
+    if (found == m_sizes.constEnd())
+        found = m_sizes.insert(text, QStyledItemDelegate::sizeHint(option, index));
+    return *found;
+}
+
+} // namespace marvono

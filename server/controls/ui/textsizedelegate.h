@@ -1,0 +1,28 @@
+#pragma once
+// The item delegate of a list whose cells differ in size only by their texts (no icons, check
+// boxes, fonts or size hints of their own): it measures each distinct text once. Fitting the
+// columns of a large list asks for the size of a thousand cells a column after every change, and
+// laying out a text is what costs.
+#include <QFont>
+#include <QHash>
+#include <QStyledItemDelegate>
+
+class QStyle;
+
+namespace marvono {
+
+class TextSizeDelegate : public QStyledItemDelegate {
+  public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+
+  private:
+    // What the sizes were measured with; another font, style or layout measures afresh.
+    mutable QFont m_font;
+    mutable const QStyle* m_style = nullptr;
+    mutable QStyleOptionViewItem::ViewItemFeatures m_features;
+    mutable QSize m_decorationSize;
+    mutable QHash<QString, QSize> m_sizes;
+};
+
+} // namespace marvono
