@@ -1,15 +1,20 @@
 // Typing into the product search on a large catalogue, beside a plain scan of the same names.
 //   bench_search [--benchmark_filter=...]
 // Each iteration types "4", "42", "421" and then clears the box: four keystrokes, the first and
-// the last of them testing every product. "per_keystroke" is the time of one keystroke.
+// the last of them testing every product. "per_keystroke" is the time of one keystroke; with the
+// view, "paints" counts the list's repaints per iteration, one for each keystroke.
 #include "app/appcontext.h"
 #include "benchmain.h"
 #include "catalogue/productlistmodel.h"
+#include "controls/ui/columnfit.h"
+#include "controls/ui/textsizedelegate.h"
 #include "data/database.h"
 #include "data/recordset.h"
 #include "data/schema.h"
 
 #include <QApplication>
+#include <QEvent>
+#include <QHeaderView>
 #include <QTemporaryDir>
 #include <QTreeView>
 #include <benchmark/benchmark.h>
@@ -72,6 +77,19 @@ void BM_Search_Raw(benchmark::State& state)
     perKeystroke(state);
 }
 
+// Counts the paint events a widget receives.
+class PaintCounter : public QObject {
+  public:
+    int paints = 0;
+
+  protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        paints += event->type() == QEvent::Paint ? 1 : 0;
+        return false;
+    }
+};
+
 void typeIntoSearch(benchmark::State& state, bool withView)
 {
     useCatalogue(int(state.range(0)));
@@ -80,27 +98,44 @@ void typeIntoSearch(benchmark::State& state, bool withView)
     model.sortByCategory();
     if (model.rowCount() != state.range(0))
         state.SkipWithError("short fill");
+    PaintCounter counter;
     std::unique_ptr<QTreeView> view;
     if (withView) {
-        // The main window's list: shown, with a selected row the filter has to carry along.
+        // The main window's list, set up as it is there and keeping its columns fitted: shown,
+        // with a selected row the filter has to carry along.
         view = std::make_unique<QTreeView>();
-        view->setUniformRowHeights(true);
-        view->setRootIsDecorated(false);
         view->setModel(&model);
+        view->setRootIsDecorated(false);
+        view->setItemsExpandable(false);
+        view->setUniformRowHeights(true);
+        view->setItemDelegate(new TextSizeDelegate(view.get()));
+        view->setAllColumnsShowFocus(true);
+        view->setSelectionBehavior(QAbstractItemView::SelectRows);
+        view->setSelectionMode(QAbstractItemView::ExtendedSelection);
+        view->header()->setSectionsClickable(false);
+        view->header()->setStretchLastSection(false);
+        keepColumnsFitted(view.get());
         view->resize(600, 570);
         view->show();
         view->setCurrentIndex(model.index(4210, 0));
         QApplication::processEvents();
+        view->viewport()->installEventFilter(&counter);
     }
     for (auto _ : state) {
         for (const QString& text : keystrokes()) {
+            const int paints = counter.paints;
             model.setFilter(text, false);
-            if (withView)
-                QApplication::processEvents(); // the list lays itself out and paints
+            if (!withView)
+                continue;
+            QApplication::processEvents(); // the list lays itself out, fits its columns and paints
+            if (counter.paints == paints)
+                state.SkipWithError("a keystroke left the list unpainted");
         }
     }
     if (model.rowCount() != state.range(0))
         state.SkipWithError("filter not cleared");
+    if (withView)
+        state.counters["paints"] = benchmark::Counter(double(counter.paints), benchmark::Counter::kAvgIterations);
     perKeystroke(state);
 }
 
