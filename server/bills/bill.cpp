@@ -164,7 +164,7 @@ Settlement settleBill(const QString& buyer, int clientBillNumber, const QList<qi
             *payment.receipt = receipt;
     }
     const QString billFile = clientBillPath(clientBillNumber);
-    if (QFile::exists(billFile) && !QFile::remove(billFile))
+    if (clientBillNumber >= 0 && QFile::exists(billFile) && !QFile::remove(billFile))
         return Settlement::FileFailed;
     return Settlement::Settled;
 }

@@ -66,6 +66,8 @@ struct Payment {
 
 // Checkout: deletes the buyer's lines and writes their receipt in one transaction, then the client
 // bill file of the settled buyer's position in the buyer list (the first buyer: 0), when it exists.
+// A buyer at no position (-1: the empty name of an empty list) owns no client bill file, so none
+// is deleted: a file left there belongs to a buyer no longer listed.
 // With `shownLines` (row identities from readBill and addBillLine) only those lines go: a line
 // another till booked after the bill was shown stays on the bill, unpaid. Without it, every line
 // goes. A bill without lines writes no receipt.

@@ -10,6 +10,21 @@ QString buyerListPath();
 QStringList readBuyerList();
 // The first buyer, or the empty name when there is none.
 QString firstBuyer();
+
+// The buyer this till books sales to and whose bill the editor shows, chosen for the run. Until
+// the operator chooses, and once the chosen entry has left the list, it is the first buyer; with
+// no buyers it is the empty name, which has no position (-1).
+struct ChosenBuyer {
+    QString name;
+    int position = -1;
+};
+ChosenBuyer chosenBuyer(const QStringList& buyers);
+// Among the buyers of the list file as it stands.
+ChosenBuyer chosenBuyer();
+// Chooses the entry at `position` of `buyers`; a position outside the list keeps the choice.
+void chooseBuyer(const QStringList& buyers, int position);
+// Back to the first buyer, as at the start of a run.
+void forgetBuyerChoice();
 // Why a name cannot go into the list: buyer names hold no blanks, and a double quote cannot be
 // written in the file's quoted form (it would end the name early and change it on reading).
 enum class BuyerNameProblem { None, Blank, DoubleQuote };

@@ -175,7 +175,7 @@ SaleResult bookSale(const SaleRequest& request)
 
 SaleResult bookSale(const QString& productName, const QString& quantityText)
 {
-    return bookSale(SaleRequest{productName, quantityText, firstBuyer()});
+    return bookSale(SaleRequest{productName, quantityText, chosenBuyer().name});
 }
 
 QString connectionLossText(SaleOutcome outcome)

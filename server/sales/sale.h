@@ -14,7 +14,7 @@ bool isQuantityText(const QString& text);
 struct SaleRequest {
     QString productName;  // the product captured when the sale began
     QString quantityText; // as typed: digits only, possibly empty
-    QString buyer;        // the first buyer of the buyer list, empty when there is none
+    QString buyer;        // the buyer chosen for the run (chosenBuyer), empty when there is none
 };
 
 enum class SaleOutcome {
@@ -52,7 +52,7 @@ struct SaleResult {
 // way, the identity tells on a new connection whether the server committed the sale.
 SaleResult bookSale(const SaleRequest& request);
 
-// Convenience for callers without a window: the first buyer of the buyer list.
+// Convenience for callers without a window: the buyer chosen for the run.
 SaleResult bookSale(const QString& productName, const QString& quantityText);
 
 // What the operator is told of a sale the shop server's lost connection stopped (NotBooked) or

@@ -144,6 +144,9 @@ void TestBill::settleDeletesRowsAndClientFile()
     QVERIFY(!QFile::exists(clientBillPath(0)));
     QVERIFY(QFile::exists(clientBillPath(1)));
     QVERIFY(QFile::exists(clientBillPath(-1)));
+    // The empty name of an empty buyer list has no place in it, and no client file.
+    QCOMPARE(settleBill("", -1), Settlement::Settled);
+    QVERIFY(QFile::exists(clientBillPath(-1)));
 
     // An empty bill still removes the client file, and a missing file is no failure.
     touch(clientBillPath(0));

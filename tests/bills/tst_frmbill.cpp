@@ -95,6 +95,7 @@ class TestFrmBill : public QObject {
     void updateChecksQuantityAndKeepsTheKey();
     void deleteAsksAndTakesTheFirstMatch();
     void payBill();
+    void chosenBuyersBillIsEditedAndSettled();
     void printBill();
     void receiptsWindow();
 };
@@ -357,6 +358,29 @@ void TestFrmBill::payBill()
     QCOMPARE(editor.lines(), QStringList{"9:10|Cup|1|1|1"});
     QCOMPARE(test::rowsOf("select ctable from Bill order by rowid"), (QStringList{"Window", "A1"}));
     QVERIFY(QFile::exists(clientBillPath(0)));
+}
+
+void TestFrmBill::chosenBuyersBillIsEditedAndSettled()
+{
+    Editor editor;
+    QVERIFY(test::writeBuyers({"A1", "Window"}));
+    QVERIFY(test::addBillRow("9:00", "A1", "Tea", "1", "2", "2"));
+    QVERIFY(test::addBillRow("9:05", "Window", "Cake", "1", "4", "4"));
+    for (int n : {0, 1})
+        QVERIFY(QFile(clientBillPath(n)).open(QIODevice::WriteOnly));
+    editor.open();
+    auto* chooser = editor.dialog->findChild<QComboBox*>("cmbBuyer");
+    QVERIFY(chooser);
+    QTest::keyClick(chooser, Qt::Key_Down);
+    QCOMPARE(editor.dialog->findChild<QLabel*>("lblBuyer")->text(), QStringLiteral("Buyer: Window"));
+    editor.type("9:10", "Cup", "1", "1", "1");
+    editor.press("cmdadd");
+    QCOMPARE(editor.lines(), (QStringList{"9:05|Cake|1|4|4", "9:10|Cup|1|1|1"}));
+    editor.press("cmdCheckout");
+    QCOMPARE(test::rowsOf("select ctable, cproduct from Bill"), QStringList{"A1|Tea"});
+    QCOMPARE(test::rowsOf("select cBuyer, cTotal from marvono_receipt"), QStringList{"Window|5"});
+    QVERIFY(QFile::exists(clientBillPath(0)));
+    QVERIFY(!QFile::exists(clientBillPath(1)));
 }
 
 void TestFrmBill::printBill()

@@ -2,8 +2,10 @@
 #include "app/ui/frmmain.h"
 #include "catalogue/productlistmodel.h"
 #include "data/recordset.h"
+#include "support/shopdata.h"
 #include "support/testsupport.h"
 
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -122,6 +124,13 @@ void TestProductFinder::enterWithOneMatchSells()
 
     // A scanned code sells one unit at once, the next scan another; an unknown code is refused.
     ExecSQL(QStringLiteral("update product_info set cSpare='4006381333931' where cName='Cola'"));
+    QVERIFY(test::writeBuyers({"A1", "Window"}));
+    shop.window.reloadBuyerCombo();
+    auto* chooser = shop.window.findChild<QComboBox*>(QStringLiteral("cmbBuyer"));
+    QVERIFY(chooser);
+    QTest::keyClick(&shop.window, Qt::Key_B, Qt::ControlModifier);
+    QTRY_VERIFY(chooser->hasFocus());
+    QTest::keyClick(chooser, Qt::Key_Down);
     shop.search->clear();
     shop.search->setFocus();
     for (int scan = 0; scan < 2; ++scan) {
@@ -129,7 +138,7 @@ void TestProductFinder::enterWithOneMatchSells()
         QTest::keyClick(shop.search, Qt::Key_Return);
     }
     QCOMPARE(test::rowsOf("select cLeastQty from product_info where cName='Cola'"), QStringList{"18"});
-    QCOMPARE(test::rowsOf("select cproduct, cqty from Bill"), (QStringList{"Cola|1", "Cola|1"}));
+    QCOMPARE(test::rowsOf("select ctable, cproduct, cqty from Bill"), (QStringList{"Window|Cola|1", "Window|Cola|1"}));
     QCOMPARE(test::rowsOf("select cname, cqty from PanDian"), QStringList{"Cola|2"});
     QCOMPARE(shop.window.historyPane()->toPlainText().count(QStringLiteral("Product Name: Cola")), 2);
     QVERIFY(!shop.active || shop.search->hasFocus());

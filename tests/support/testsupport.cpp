@@ -1,6 +1,7 @@
 #include "support/testsupport.h"
 
 #include "app/appcontext.h"
+#include "bills/buyerlist.h"
 #include "data/database.h"
 #include "data/pgschema.h"
 #include "data/recordset.h"
@@ -78,6 +79,7 @@ TempAppFolder::TempAppFolder(bool withDatabase, int schemaVersion)
         qWarning("cannot create test database: %s", qPrintable(error));
     runValues() = RunValues{};
     runValues().currencySymbol = QStringLiteral("$");
+    forgetBuyerChoice();
 }
 
 TempAppFolder::~TempAppFolder()

@@ -8,6 +8,7 @@
 #include "app/ui/frmabout.h"
 #include "app/ui/frmhelp.h"
 #include "bills/buyerlist.h"
+#include "bills/ui/buyerchooser.h"
 #include "catalogue/productlistmodel.h"
 #include "catalogue/ui/productfinder.h"
 #include "controls/ui/columnfit.h"
@@ -77,6 +78,17 @@ FrmMain::FrmMain(QWidget* parent) : QMainWindow(parent), d(new Private)
     d->retry = new QTimer(this);
     d->retry->setSingleShot(true);
     connect(d->retry, &QTimer::timeout, this, &FrmMain::otherTillChangedCatalogue);
+
+    // The buyer of scans and sales, in the status bar, and reached by keyboard.
+    auto* buyerLabel = new QLabel(QStringLiteral("Buyer (Ctrl+B):"), this);
+    buyerLabel->setObjectName(QStringLiteral("lblBuyerChoice"));
+    auto* chooser = new BuyerChooser(this);
+    chooser->setMinimumContentsLength(12);
+    buyerLabel->setBuddy(chooser);
+    statusBar()->addWidget(buyerLabel);
+    statusBar()->addWidget(chooser);
+    auto* focusBuyer = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_B), this);
+    connect(focusBuyer, &QShortcut::activated, chooser, [chooser]() { chooser->setFocus(Qt::ShortcutFocusReason); });
 
     auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
     help->setContext(Qt::ApplicationShortcut);
@@ -409,6 +421,7 @@ void FrmMain::reloadBuyerCombo()
 {
     d->buyers->clear();
     d->buyers->addItems(readBuyerList());
+    BuyerChooser::reloadAll();
 }
 
 void FrmMain::requestRefresh(bool disableWindow)

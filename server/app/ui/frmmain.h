@@ -47,7 +47,7 @@ class FrmMain : public QMainWindow {
     // Skins: the next of the twelve themes (after the last, the first) on the four frames.
     void nextTheme();
 
-    // Refills cmbTable from qexclient/tables.dat.
+    // Refills cmbTable and every buyer chooser from qexclient/tables.dat.
     void reloadBuyerCombo();
     // Empties LV, disables the window when asked and starts Timer1; the refresh enables it again.
     void requestRefresh(bool disableWindow);

@@ -3,6 +3,7 @@
 #include "app/appcontext.h"
 #include "bills/billprint.h"
 #include "bills/buyerlist.h"
+#include "bills/ui/buyerchooser.h"
 #include "bills/ui/receiptprinter.h"
 #include "controls/ui/columnfit.h"
 #include "controls/ui/dialogs.h"
@@ -41,10 +42,14 @@ void FrmBill::buildControls()
     m_key->hide();
 
     makeLabel(m_container, QStringLiteral("Label9"), QStringLiteral("Bill:"), XPContainer::twips(240, 450, 1500, 300));
-    // Beside "Bill:", over the list's right half: sales go to the first buyer only, and the
-    // operator must see which one that is.
+    // Beside "Bill:", over the list's right half: the operator must see whose bill this is.
     m_buyer = makeLabel(m_container, QStringLiteral("lblBuyer"), QString(), XPContainer::twips(1800, 450, 4440, 300));
     m_buyer->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    // Above the boxes, level with lblBuyer.
+    makeLabel(m_container, QStringLiteral("lblBuyerChoice"), QStringLiteral("Buyer:"),
+              XPContainer::twips(6450, 420, 1200, 300));
+    m_chooser = new BuyerChooser(m_container);
+    m_chooser->setGeometry(XPContainer::twips(7650, 375, 1800, 345));
     m_list = new QTreeWidget(m_container);
     m_list->setObjectName(QStringLiteral("LV"));
     m_list->setGeometry(XPContainer::twips(240, 750, 6000, 4500));
@@ -118,6 +123,7 @@ void FrmBill::buildControls()
         button->setEnabled(false);
     pressOnEscape(this, findChild<QPushButton*>(QStringLiteral("cmdExit")));
     connect(m_list, &QTreeWidget::itemClicked, this, &FrmBill::lineClicked);
+    connect(m_chooser, &BuyerChooser::buyerChanged, this, &FrmBill::showBuyer);
 }
 
 void FrmBill::load()
@@ -129,12 +135,19 @@ void FrmBill::load()
 
     m_buyers->addItems(readBuyerList());
     m_buyers->setCurrentIndex(-1);
+    showBuyer();
+}
+
+void FrmBill::showBuyer()
+{
     const QString buyer = currentBuyer().isEmpty() ? QStringLiteral("(no name)") : currentBuyer();
     m_buyer->setText(
         m_buyer->fontMetrics().elidedText(QStringLiteral("Buyer: ") + buyer, Qt::ElideRight, m_buyer->width()));
     m_buyer->setToolTip(buyer);
-
-    reload(false);
+    // The boxes, the key and the cash were about the bill shown before.
+    for (QLineEdit* box : {m_time, m_product, m_quantity, m_unitPrice, m_subTotal, m_key, m_received})
+        box->clear();
+    reload(false, false);
 }
 
 bool FrmBill::reload(bool afterAddNew, bool keepRow)
@@ -154,7 +167,7 @@ bool FrmBill::reload(bool afterAddNew, bool keepRow)
 
 QString FrmBill::currentBuyer() const
 {
-    return m_buyers->count() > 0 ? m_buyers->itemText(0) : QString();
+    return m_chooser->buyer().name;
 }
 
 BillLine FrmBill::typedLine() const
@@ -291,7 +304,7 @@ void FrmBill::payBill()
     QString error;
     const Payment payment{m_received->text().trimmed().isEmpty() ? std::nullopt : std::optional<Currency>(received),
                           runValues().currentUser, &receipt, &error};
-    const Settlement settlement = settleBill(currentBuyer(), 0, &m_shownLines, payment);
+    const Settlement settlement = settleBill(currentBuyer(), m_chooser->buyer().position, &m_shownLines, payment);
     if (settlement == Settlement::RowsFailed || settlement == Settlement::ShortPaid) {
         warn(this, QStringLiteral("Error"),
              settlement == Settlement::ShortPaid ? error : QStringLiteral("Checkout error"));

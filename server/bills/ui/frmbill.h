@@ -1,5 +1,6 @@
 #pragma once
-// The bill editor frmBill: lists, changes, prints and settles the first buyer's bill.
+// The bill editor frmBill: lists, changes, prints and settles the bill of the buyer chosen for
+// the run (at first the first buyer of the buyer list).
 #include "bills/bill.h"
 #include "bills/receipt.h"
 
@@ -14,6 +15,7 @@ class QTreeWidgetItem;
 
 namespace marvono {
 
+class BuyerChooser;
 class XPContainer;
 
 class FrmBill : public QDialog {
@@ -34,8 +36,10 @@ class FrmBill : public QDialog {
     void saveReceiptPdf();
     void leave();
 
-    // Entry 0 of the hidden buyer list, read afresh by every operation.
+    // The chosen buyer, whose bill is shown; every operation acts on it.
     QString currentBuyer() const;
+    // Lists the chosen buyer's bill afresh, with the boxes and line key emptied.
+    void showBuyer();
     BillLine typedLine() const;
     bool allFilled();
     void appendLine(const BillLine& line);
@@ -48,8 +52,9 @@ class FrmBill : public QDialog {
     bool showTotal(bool afterAddNew);
 
     XPContainer* m_container = nullptr;
-    QComboBox* m_buyers = nullptr; // cmbTable, never shown
-    QTreeWidget* m_list = nullptr; // LV
+    QComboBox* m_buyers = nullptr;     // cmbTable, never shown
+    BuyerChooser* m_chooser = nullptr; // cmbBuyer
+    QTreeWidget* m_list = nullptr;     // LV
     QLineEdit* m_time = nullptr;
     QLineEdit* m_product = nullptr;
     QLineEdit* m_quantity = nullptr;

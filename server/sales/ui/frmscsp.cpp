@@ -3,6 +3,7 @@
 #include "app/appcontext.h"
 #include "app/ui/frmmain.h"
 #include "bills/buyerlist.h"
+#include "bills/ui/buyerchooser.h"
 #include "controls/ui/dialogs.h"
 #include "controls/ui/xpcontainer.h"
 #include "data/database.h"
@@ -42,7 +43,7 @@ void FrmSCSP::buildControls()
 {
     setObjectName(QStringLiteral("frmSCSP"));
     setWindowTitle(QStringLiteral("sale"));
-    setFixedSize(XPContainer::twips(0, 0, 5400, 3150).size());
+    setFixedSize(XPContainer::twips(0, 0, 5400, 3600).size());
 
     m_container = new XPContainer(this, QStringLiteral("Add to Cart"));
     m_container->setObjectName(QStringLiteral("XPContainer1"));
@@ -73,6 +74,13 @@ void FrmSCSP::buildControls()
     m_ok->setGeometry(XPContainer::twips(900, 2250, 1500, 450));
     m_cancel = makeButton(m_container, QStringLiteral("cmdCancel"), QStringLiteral(" Cancel"));
     m_cancel->setGeometry(XPContainer::twips(3000, 2250, 1500, 450));
+    // Under the buttons, so that everything above stays where the operator knows it.
+    makeLabel(m_container, QStringLiteral("lblBuyerChoice"), QStringLiteral("Buyer:"),
+              XPContainer::twips(300, 2910, 1500, 300));
+    m_buyer = new BuyerChooser(m_container);
+    m_buyer->setGeometry(XPContainer::twips(1800, 2865, 3000, 360));
+    setTabOrder(m_quantity, m_buyer);
+    setTabOrder(m_buyer, m_ok);
 
     connect(m_ok, &QPushButton::clicked, this, &FrmSCSP::sell);
     connect(m_cancel, &QPushButton::clicked, this, &QWidget::close);
@@ -92,7 +100,7 @@ void FrmSCSP::load()
     m_container->setTheme(runValues().themeIndex);
     m_symbol->setText(runValues().currencySymbol);
 
-    // The first entry is the buyer of every sale.
+    // Entry 0 stays current whatever buyer is chosen: the sale goes to cmbBuyer's.
     m_buyers->addItems(readBuyerList());
     if (m_buyers->count() > 0)
         m_buyers->setCurrentIndex(0);
@@ -129,7 +137,7 @@ void FrmSCSP::sell()
         warn(this, QStringLiteral("Warning"), QStringLiteral("Please type a number"));
         return;
     }
-    const SaleResult result = bookSale(SaleRequest{m_product->text(), quantity, m_buyers->currentText()});
+    const SaleResult result = bookSale(SaleRequest{m_product->text(), quantity, m_buyer->buyer().name});
     QString lost;
     switch (result.outcome) {
     case SaleOutcome::Sold:

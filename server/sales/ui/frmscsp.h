@@ -1,6 +1,6 @@
 #pragma once
 // The sell dialog frmSCSP: sells the product selected in the main list when the dialog opened
-// to the first buyer of the buyer list.
+// to the buyer chosen for the run (at first the first buyer of the buyer list).
 #include <QDialog>
 
 class QComboBox;
@@ -10,6 +10,7 @@ class QPushButton;
 
 namespace marvono {
 
+class BuyerChooser;
 class XPContainer;
 
 class FrmSCSP : public QDialog {
@@ -25,6 +26,7 @@ class FrmSCSP : public QDialog {
 
     XPContainer* m_container = nullptr;
     QComboBox* m_buyers = nullptr;   // cmbTable, never shown
+    BuyerChooser* m_buyer = nullptr; // cmbBuyer: the buyer of the sale
     QLineEdit* m_name = nullptr;     // txtName
     QLineEdit* m_price = nullptr;    // txtOutPrice
     QLabel* m_symbol = nullptr;      // Label7

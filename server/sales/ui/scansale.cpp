@@ -67,7 +67,7 @@ ScanOutcome sellScannedCode(FrmMain& main, const QString& text)
             QStringLiteral("%1 products have the code %2: choose one in the list").arg(products->size()).arg(text));
     }
 
-    // The sell dialog's buyer: the first of the buyer list.
+    // The buyer the sell dialog books to: the one chosen for the run.
     const QString one = QStringLiteral("1");
     const SaleResult sale = bookSale(products->first(), one);
     switch (sale.outcome) {
