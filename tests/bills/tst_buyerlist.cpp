@@ -98,6 +98,12 @@ void TestBuyerList::fileBytesAndReading()
     QVERIFY(test::fileBytes(buyerListPath()).startsWith("\"\"\r\n\"Table5\"\r\n\"Table5\"\r\n\"Smith, Jones\"\r\n"));
     QCOMPARE(readBuyerList(), odd);
     QCOMPARE(firstBuyer(), QString());
+    // A chosen name listed twice keeps its place; once it leaves the list the first buyer is back.
+    chooseBuyer(odd, 2);
+    QCOMPARE(chosenBuyer().position, 2);
+    QCOMPARE(chosenBuyer({"A1", "Table5"}).position, 1);
+    QCOMPARE(chosenBuyer({"A1"}).name, QStringLiteral("A1"));
+    QCOMPARE(chosenBuyer(odd).position, 0);
 
     // A file written by hand: blanks before fields, unquoted fields and commas between them.
     QFile file(buyerListPath());
