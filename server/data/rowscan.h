@@ -5,6 +5,7 @@
 #include <QString>
 #include <QVariantList>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -18,6 +19,14 @@ class ScannedRow {
     virtual bool isNull(int column) const = 0;
     // The field's UTF-8 bytes (empty for NULL).
     virtual QByteArrayView utf8(int column) const = 0;
+    // The same, nothing for NULL. Only an empty field needs the engine asked whether it is NULL.
+    std::optional<QByteArrayView> field(int column) const
+    {
+        const QByteArrayView bytes = utf8(column);
+        if (bytes.isEmpty() && isNull(column))
+            return std::nullopt;
+        return bytes;
+    }
 
   protected:
     ~ScannedRow() = default;

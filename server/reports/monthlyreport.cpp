@@ -54,17 +54,20 @@ const QString kLedger = QStringLiteral("select cname, cprice, cinprice, cqty, cd
 // margin overflows.
 std::optional<ReportLine> ledgerLine(const ScannedRow& row, SharedTexts& texts, const QString& symbol)
 {
-    if (row.isNull(1) || row.isNull(2) || row.isNull(3))
+    const auto price = row.field(1);
+    const auto purchasePrice = row.field(2);
+    const auto quantity = row.field(3);
+    if (!price || !purchasePrice || !quantity)
         return std::nullopt;
     ReportLine line{texts.text(row.utf8(6)),
                     texts.text(row.utf8(5)),
                     texts.text(row.utf8(4)),
                     texts.text(row.utf8(0)),
-                    texts.text(row.utf8(3)),
-                    texts.text(row.utf8(1)),
+                    texts.text(*quantity),
+                    texts.text(*price),
                     0,
                     symbol};
-    line.margin = reportMargin(line.price, texts.text(row.utf8(2)), line.quantity);
+    line.margin = reportMargin(line.price, texts.text(*purchasePrice), line.quantity);
     if (!std::isfinite(line.margin))
         return std::nullopt;
     return line;

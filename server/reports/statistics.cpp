@@ -14,18 +14,20 @@ const QString kUnits = QStringLiteral("Unit(s)");
 // cannot be counted.
 bool addProduct(Statistics& result, const ScannedRow& row, SharedTexts& figures, const QString& symbol)
 {
+    std::optional<QByteArrayView> fields[5];
     for (int column = 0; column < 5; ++column) {
-        if (row.isNull(column)) {
+        fields[column] = row.field(column);
+        if (!fields[column]) {
             result.failed = true;
             return false;
         }
     }
     // Prices and quantities recur across a catalogue; names hardly ever do.
-    ProductFigures product{QString::fromUtf8(row.utf8(0)),
-                           figures.text(row.utf8(1)),
-                           figures.text(row.utf8(2)),
-                           figures.text(row.utf8(3)),
-                           figures.text(row.utf8(4)),
+    ProductFigures product{QString::fromUtf8(*fields[0]),
+                           figures.text(*fields[1]),
+                           figures.text(*fields[2]),
+                           figures.text(*fields[3]),
+                           figures.text(*fields[4]),
                            0,
                            symbol};
     const double purchasePrice = leadingNumber(product.purchasePrice);
