@@ -37,7 +37,12 @@ Database::~Database()
 
 QString Database::filePath() const
 {
-    return appPath(QString::fromLatin1(kDatabaseFile));
+    const QString folder = appFolder();
+    if (m_path.isEmpty() || folder != m_pathFolder) {
+        m_path = appPath(QString::fromLatin1(kDatabaseFile));
+        m_pathFolder = folder;
+    }
+    return m_path;
 }
 
 bool Database::connectionLost() const

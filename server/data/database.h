@@ -76,6 +76,10 @@ class Database {
     std::unique_ptr<PgEngine> m_server;
     QString m_serverFolder; // the application folder the server connection was opened for
     QString m_serverFailure;
+    // filePath() as last made, and the application folder it was made for: every statement
+    // asks for it.
+    mutable QString m_pathFolder;
+    mutable QString m_path;
     int m_transactionDepth = 0;
 };
 

@@ -24,14 +24,14 @@ bool execPlain(sqlite3* db, const char* sql, QString* error)
 
 ColumnKind kindOf(const char* declared)
 {
-    const QByteArray type = QByteArray(declared ? declared : "").toUpper();
-    if (type == "TEXT")
+    const char* type = declared ? declared : "";
+    if (qstricmp(type, "TEXT") == 0)
         return ColumnKind::Text;
-    if (type == "NUMTEXT")
+    if (qstricmp(type, "NUMTEXT") == 0)
         return ColumnKind::Number;
-    if (type == "INTEGER")
+    if (qstricmp(type, "INTEGER") == 0)
         return ColumnKind::Integer;
-    if (type == "DATE")
+    if (qstricmp(type, "DATE") == 0)
         return ColumnKind::Date;
     return ColumnKind::Other;
 }
@@ -135,6 +135,7 @@ void SqliteEngine::close()
     for (sqlite3_stmt* statement : std::as_const(m_statements))
         sqlite3_finalize(statement);
     m_statements.clear();
+    m_columns.clear();
     if (m_db) {
         sqlite3_close_v2(m_db);
         m_db = nullptr;
@@ -177,6 +178,7 @@ sqlite3_stmt* SqliteEngine::prepare(const QString& sql, QString* error)
         for (sqlite3_stmt* old : std::as_const(m_statements))
             sqlite3_finalize(old);
         m_statements.clear();
+        m_columns.clear();
     }
     m_statements.insert(sql, statement);
     return statement;
@@ -217,9 +219,22 @@ bool SqliteEngine::query(const QString& sql, const QVariantList& values, const Q
     for (int i = 0; i < values.size(); ++i)
         bindValue(prepared, i + 1, values[i]);
     const int width = sqlite3_column_count(prepared) - skip;
-    for (int c = 0; c < width; ++c)
-        into.addColumn(QString::fromUtf8(sqlite3_column_name(prepared, c + skip)),
-                       kindOf(sqlite3_column_decltype(prepared, c + skip)));
+    // A statement run again names the same columns, unless the schema changed under it: the
+    // names and types are compared, and made into texts only when they differ.
+    std::vector<KnownColumn>& known = m_columns[prepared];
+    known.resize(size_t(qMax(width, 0)));
+    for (int c = 0; c < width; ++c) {
+        KnownColumn& column = known[size_t(c)];
+        const char* name = sqlite3_column_name(prepared, c + skip);
+        const char* declared = sqlite3_column_decltype(prepared, c + skip);
+        if (column.name.isNull() || qstrcmp(column.utf8Name, name) != 0 || qstrcmp(column.declared, declared) != 0) {
+            column.utf8Name = name;
+            column.declared = declared;
+            column.name = QString::fromUtf8(name);
+            column.kind = kindOf(declared);
+        }
+        into.addColumn(column.name, column.kind);
+    }
     int rc;
     while ((rc = sqlite3_step(prepared)) == SQLITE_ROW) {
         into.beginRow(skip ? sqlite3_column_int64(prepared, 0) : 0);

@@ -2,7 +2,9 @@
 // The embedded engine: the program's statements run on the encrypted system32.dll.
 #include "data/engine.h"
 
+#include <QByteArray>
 #include <QHash>
+#include <vector>
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -46,6 +48,14 @@ class SqliteEngine final : public Engine {
     sqlite3* m_db = nullptr;
     QString m_openedPath;
     QHash<QString, sqlite3_stmt*> m_statements;
+    // The columns each statement reported when it last ran.
+    struct KnownColumn {
+        QByteArray utf8Name;
+        QByteArray declared;
+        QString name;
+        ColumnKind kind = ColumnKind::Other;
+    };
+    QHash<sqlite3_stmt*, std::vector<KnownColumn>> m_columns;
 };
 
 } // namespace marvono
