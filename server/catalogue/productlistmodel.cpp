@@ -201,7 +201,7 @@ ProductListModel::FillResult ProductListModel::read(std::vector<Row>& added, Tex
                 size += bytes[c].size();
             }
             // UTF-8 never takes fewer bytes than UTF-16 units, so the bytes' count is room enough.
-            if (size > room) {
+            if (size > room || !free) {
                 room = std::max(nextBlock, size);
                 nextBlock = std::min(nextBlock * 2, kLargestBlock);
                 // Left unset: every unit a row takes is written before it is read.
@@ -224,7 +224,11 @@ ProductListModel::FillResult ProductListModel::read(std::vector<Row>& added, Tex
             const bool missing = (bytes[RemainingQuantity].isEmpty() && record.isNull(RemainingQuantity)) ||
                                  (bytes[kAlertField].isEmpty() && record.isNull(kAlertField));
             row.lowStock = missing || isBelowAlert(row.field(RemainingQuantity), row.field(kAlertField));
-            row.marked = hasCombiningMark(row.field(Name)) || hasCombiningMark(row.field(Category));
+            // A mark takes more bytes than units: a field as long as its bytes holds none.
+            const auto marked = [&](int c) {
+                return row.field(c).size() < bytes[c].size() && hasCombiningMark(row.field(c));
+            };
+            row.marked = marked(Name) || marked(Category);
             added.push_back(row);
             return true;
         },
