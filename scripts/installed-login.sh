@@ -4,36 +4,12 @@
 # (title bar included) is wholly on the screen at the fixed outer size. Used by
 # scripts/installed-start.sh.
 set -eu
-openbox >/dev/null 2>&1 &
-WM=$!
-timeout 30 sh -c 'until xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"; do sleep 0.2; done'
+. "$(dirname "$0")/xsession.sh"
+start_window_manager
 marvono &
 PROGRAM=$!
 trap 'kill $PROGRAM $WM 2>/dev/null || true' EXIT
-# The first visible window whose name matches $1, waited for up to a minute. A search that meets
-# a window going away (the splash closing) fails, so it is simply asked again.
-wait_window() {
-    tries=0
-    while [ "$tries" -lt 300 ]; do
-        id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1) || true
-        [ -n "$id" ] && echo "$id" && return 0
-        tries=$((tries + 1))
-        sleep 0.2
-    done
-}
-LOGIN=$(wait_window '^QEX - Login$')
-[ -n "$LOGIN" ] || { echo "installed-login: no login window" >&2; exit 1; }
-# Under Xvfb nothing else clicks or focuses: give the window the keyboard directly.
-xdotool windowfocus --sync "$LOGIN"
-xdotool type --delay 50 vetch
-xdotool key Tab
-xdotool type --delay 50 vetch
-xdotool key Return
-MAIN=$(wait_window '^Marvono V1\.0\.1$')
-if [ -z "$MAIN" ]; then
-    echo "installed-login: the main window did not appear after logging in" >&2
-    exit 1
-fi
+MAIN=$(log_in installed-login)
 # The frame: the client area's place and size widened by the frame extents the window manager
 # sets. Polled, as the window manager frames the window and the program sizes it a moment later.
 frame() {

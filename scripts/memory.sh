@@ -30,30 +30,12 @@ QT_QPA_PLATFORM=offscreen "$BUILD/tools/marvono-makesample" "$SHOP" "$PRODUCTS" 
 # the program is woken instead of starting this one.
 cat >"$WORK/inside.sh" <<'INSIDE'
 set -eu
-openbox >/dev/null 2>&1 &
-WM=$!
-timeout 30 sh -c 'until xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id"; do sleep 0.2; done'
+. "$SCRIPTS/xsession.sh"
+start_window_manager
 "$SHOP/marvono" &
 PROGRAM=$!
 trap 'kill $PROGRAM $WM 2>/dev/null || true' EXIT
-wait_window() {
-    tries=0
-    while [ "$tries" -lt 600 ]; do
-        id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1) || true
-        [ -n "$id" ] && echo "$id" && return 0
-        tries=$((tries + 1))
-        sleep 0.2
-    done
-}
-LOGIN=$(wait_window '^QEX - Login$')
-[ -n "$LOGIN" ] || { echo "memory: no login window" >&2; exit 1; }
-xdotool windowfocus --sync "$LOGIN"
-xdotool type --delay 20 vetch
-xdotool key Tab
-xdotool type --delay 20 vetch
-xdotool key Return
-MAIN=$(wait_window '^Marvono V1\.0\.1$')
-[ -n "$MAIN" ] || { echo "memory: the main window did not appear after logging in" >&2; exit 1; }
+log_in memory >/dev/null
 # Settled: the same resident size over ten looks a fifth of a second apart.
 rss() { awk '/^VmRSS:/ {print $2}' "/proc/$PROGRAM/status"; }
 last=$(rss) same=0
@@ -67,4 +49,5 @@ awk -v products="$PRODUCTS" '/^VmRSS:/ {rss = $2} /^VmHWM:/ {hwm = $2}
     "/proc/$PROGRAM/status"
 INSIDE
 env -i HOME="$WORK/home" XDG_RUNTIME_DIR="$WORK/run" PATH=/usr/bin:/bin LANG=C.UTF-8 SHOP="$SHOP" PRODUCTS="$PRODUCTS" \
+    SCRIPTS="$PWD/scripts" \
     xvfb-run -a -s "-screen 0 1280x800x24" sh "$WORK/inside.sh"
