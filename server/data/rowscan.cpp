@@ -8,10 +8,13 @@ namespace marvono {
 QString SharedTexts::text(QByteArrayView utf8)
 {
     const std::string_view bytes(utf8.data(), size_t(utf8.size()));
-    const auto found = m_texts.find(bytes);
-    if (found != m_texts.end())
-        return found->second;
-    return m_texts.emplace(bytes, QString::fromUtf8(utf8)).first->second;
+    if (m_last && m_last->first == bytes)
+        return m_last->second;
+    auto found = m_texts.find(bytes);
+    if (found == m_texts.end())
+        found = m_texts.emplace(bytes, QString::fromUtf8(utf8)).first;
+    m_last = &*found;
+    return found->second;
 }
 
 bool scanRows(const QString& query, const QVariantList& values, const std::function<bool(const ScannedRow&)>& visit,

@@ -33,7 +33,8 @@ class ScannedRow {
 };
 
 // Texts that recur from row to row of a scan (a month, a price, a product sold on many days),
-// decoded once and shared: each repeat costs a look-up instead of an allocation of its own.
+// decoded once and shared: each repeat costs a look-up instead of an allocation of its own. The
+// texts of one column share best: a run of rows with the same text then needs no look-up at all.
 class SharedTexts {
   public:
     QString text(QByteArrayView utf8);
@@ -46,6 +47,7 @@ class SharedTexts {
         size_t operator()(std::string_view text) const { return std::hash<std::string_view>()(text); }
     };
     std::unordered_map<std::string, QString, Hash, std::equal_to<>> m_texts;
+    const std::pair<const std::string, QString>* m_last = nullptr; // the text given last
 };
 
 // Runs a query with `values` bound to its "?" slots and hands every row to `visit` in the order

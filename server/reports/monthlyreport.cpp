@@ -4,8 +4,10 @@
 #include "data/rowscan.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <cmath>
+#include <unordered_map>
 
 namespace marvono {
 namespace {
@@ -50,36 +52,66 @@ double fifteenDigits(double value)
 // The ledger's columns in the order of its table.
 const QString kLedger = QStringLiteral("select cname, cprice, cinprice, cqty, cday, cmonth, cyear from pandian");
 
-// The line of a ledger row; nothing when the price, purchase price or quantity is empty or the
-// margin overflows.
-std::optional<ReportLine> ledgerLine(const ScannedRow& row, SharedTexts& texts, const QString& symbol)
-{
-    const auto price = row.field(1);
-    const auto purchasePrice = row.field(2);
-    const auto quantity = row.field(3);
-    if (!price || !purchasePrice || !quantity)
-        return std::nullopt;
-    ReportLine line{texts.text(row.utf8(6)),
-                    texts.text(row.utf8(5)),
-                    texts.text(row.utf8(4)),
-                    texts.text(row.utf8(0)),
-                    texts.text(*quantity),
-                    texts.text(*price),
-                    0,
-                    symbol};
-    line.margin = reportMargin(line.price, texts.text(*purchasePrice), line.quantity);
-    if (!std::isfinite(line.margin))
-        return std::nullopt;
-    return line;
-}
+// Turns ledger rows into report lines. A month's rows repeat their dates, products and prices
+// many times over, so each column's texts are shared, and so is the margin's rounded difference
+// of each pair of price texts: a product sells at the same prices day after day.
+class LedgerReader {
+  public:
+    explicit LedgerReader(const QString& symbol) : m_symbol(symbol) {}
+
+    // Nothing when the price, purchase price or quantity is empty or the margin overflows.
+    std::optional<ReportLine> line(const ScannedRow& row)
+    {
+        const auto price = row.field(1);
+        const auto purchasePrice = row.field(2);
+        const auto quantity = row.field(3);
+        if (!price || !purchasePrice || !quantity)
+            return std::nullopt;
+        ReportLine line{m_texts[6].text(row.utf8(6)),
+                        m_texts[5].text(row.utf8(5)),
+                        m_texts[4].text(row.utf8(4)),
+                        m_texts[0].text(row.utf8(0)),
+                        m_texts[3].text(*quantity),
+                        m_texts[1].text(*price),
+                        0,
+                        m_symbol};
+        line.margin = difference(line.price, m_texts[2].text(*purchasePrice)) * leadingNumber(line.quantity);
+        if (!std::isfinite(line.margin))
+            return std::nullopt;
+        return line;
+    }
+
+  private:
+    double difference(const QString& price, const QString& purchasePrice)
+    {
+        // Shared texts stay alive, and so keep their addresses, for the whole scan.
+        const std::pair key(price.constData(), purchasePrice.constData());
+        const auto found = m_differences.find(key);
+        if (found != m_differences.end())
+            return found->second;
+        const double value = fifteenDigits(leadingNumber(price) - leadingNumber(purchasePrice));
+        m_differences.emplace(key, value);
+        return value;
+    }
+
+    struct PairHash {
+        size_t operator()(const std::pair<const QChar*, const QChar*>& pair) const
+        {
+            return std::hash<const QChar*>()(pair.first) * 31 + std::hash<const QChar*>()(pair.second);
+        }
+    };
+
+    QString m_symbol;
+    std::array<SharedTexts, 7> m_texts; // a set a column of the ledger
+    std::unordered_map<std::pair<const QChar*, const QChar*>, double, PairHash> m_differences;
+};
 
 ReportLines ledgerLines(const QString& query, const QVariantList& values, const QString& symbol)
 {
     ReportLines result;
-    // A month's rows repeat their dates, products and prices many times over.
-    SharedTexts texts;
+    LedgerReader reader(symbol);
     const bool scanned = scanRows(query, values, [&](const ScannedRow& row) {
-        auto line = ledgerLine(row, texts, symbol);
+        auto line = reader.line(row);
         if (!line) {
             result.failed = true;
             return false;

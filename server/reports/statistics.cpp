@@ -2,6 +2,7 @@
 
 #include "data/rowscan.h"
 
+#include <array>
 #include <cmath>
 
 namespace marvono {
@@ -9,10 +10,13 @@ namespace {
 
 const QString kUnits = QStringLiteral("Unit(s)");
 
+// The texts of the four figures' columns, each shared within its column.
+using FigureTexts = std::array<SharedTexts, 4>;
+
 // Lists a product row (name, purchase price, purchase quantity, retail price, remaining
 // quantity) and adds its shares to the totals. False, with the statistics failed, for a row that
 // cannot be counted.
-bool addProduct(Statistics& result, const ScannedRow& row, SharedTexts& figures, const QString& symbol)
+bool addProduct(Statistics& result, const ScannedRow& row, FigureTexts& figures, const QString& symbol)
 {
     std::optional<QByteArrayView> fields[5];
     for (int column = 0; column < 5; ++column) {
@@ -24,10 +28,10 @@ bool addProduct(Statistics& result, const ScannedRow& row, SharedTexts& figures,
     }
     // Prices and quantities recur across a catalogue; names hardly ever do.
     ProductFigures product{QString::fromUtf8(*fields[0]),
-                           figures.text(*fields[1]),
-                           figures.text(*fields[2]),
-                           figures.text(*fields[3]),
-                           figures.text(*fields[4]),
+                           figures[0].text(*fields[1]),
+                           figures[1].text(*fields[2]),
+                           figures[2].text(*fields[3]),
+                           figures[3].text(*fields[4]),
                            0,
                            symbol};
     const double purchasePrice = leadingNumber(product.purchasePrice);
@@ -88,7 +92,7 @@ QString statisticsCell(const ProductFigures& product, int column)
 Statistics catalogueStatistics(const QString& symbol)
 {
     Statistics result;
-    SharedTexts figures;
+    FigureTexts figures;
     // Each field is read once, straight from the engine's row. Only the first five columns are
     // used; reading the others too would double the cost of the query on a large catalogue.
     const bool scanned =

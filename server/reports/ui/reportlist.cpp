@@ -1,6 +1,7 @@
 #include "reports/ui/reportlist.h"
 
 #include "controls/ui/columnfit.h"
+#include "controls/ui/textsizedelegate.h"
 
 #include <QHeaderView>
 #include <QTreeView>
@@ -15,7 +16,10 @@ QTreeView* makeReportList(QWidget* parent, QAbstractItemModel* model, const QRec
     list->setGeometry(geometry);
     list->setRootIsDecorated(false);
     list->setItemsExpandable(false);
-    list->setUniformRowHeights(true); // keeps lists of many thousand lines quick
+    // Both keep lists of many thousand lines quick to lay out and to fit the columns to: a
+    // report's dates, quantities and amounts recur from line to line.
+    list->setUniformRowHeights(true);
+    list->setItemDelegate(new TextSizeDelegate(list));
     list->setSelectionBehavior(QAbstractItemView::SelectRows);
     list->setEditTriggers(QAbstractItemView::NoEditTriggers);
     list->header()->setStretchLastSection(true);
