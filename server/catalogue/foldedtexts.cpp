@@ -14,6 +14,15 @@ char16_t* appendFolded(QStringView text, char16_t* out)
 {
     const char16_t* in = text.utf16();
     const char16_t* const end = in + text.size();
+    // Nearly every text is plain ASCII: fold it without a branch per character.
+    char16_t seen = 0;
+    for (const char16_t* at = in; at < end; ++at)
+        seen |= *at;
+    if (seen < 0x80) {
+        for (; in < end; ++in)
+            *out++ = char16_t(*in + (char16_t(*in - u'A') < 26 ? u'a' - u'A' : 0));
+        return out;
+    }
     while (in < end) {
         const char16_t unit = *in++;
         if (unit < 0x80) {
@@ -41,8 +50,14 @@ QString FoldedTexts::folded(QStringView text)
 
 void FoldedTexts::clear()
 {
-    m_text.clear();
-    m_start.assign(1, 0);
+    m_text.truncate(0);
+    m_start.resize(1);
+}
+
+void FoldedTexts::reserve(qsizetype entries, qsizetype chars)
+{
+    m_text.reserve(m_text.size() + chars);
+    m_start.reserve(m_start.size() + size_t(entries));
 }
 
 void FoldedTexts::append(std::initializer_list<QStringView> fields)

@@ -14,7 +14,10 @@ class FoldedTexts {
     // it, one character at a time; the length stays the same.
     static QString folded(QStringView text);
 
+    // Empties the texts; their room is kept for the next ones.
     void clear();
+    // Makes room for `entries` more entries of `chars` characters in all, fields included.
+    void reserve(qsizetype entries, qsizetype chars);
     // Adds one entry of `fields`; entries are numbered from 0 in the order they are added.
     void append(std::initializer_list<QStringView> fields);
     qsizetype size() const { return qsizetype(m_start.size()) - 1; }

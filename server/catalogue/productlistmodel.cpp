@@ -374,8 +374,16 @@ void ProductListModel::setFilter(const QString& text, bool lowStockOnly)
     // A catalogue without decomposed accents, nearly every one, runs the plain test alone, and
     // for a search text on the folded copies of the texts it reads.
     if (canScanFolded()) {
-        for (size_t r = size_t(m_folded.size()); r < m_rows.size(); ++r)
-            m_folded.append({m_rows[r].field(Name), m_rows[r].field(Category), m_rows[r].field(kCodeField)});
+        if (m_folded.size() < qsizetype(m_rows.size())) {
+            // Sized first: growing a few megabytes of text step by step would copy it repeatedly.
+            qsizetype chars = 0;
+            for (size_t r = size_t(m_folded.size()); r < m_rows.size(); ++r)
+                chars += m_rows[r].field(Name).size() + m_rows[r].field(Category).size() +
+                         m_rows[r].field(kCodeField).size() + 3;
+            m_folded.reserve(qsizetype(m_rows.size()) - m_folded.size(), chars);
+            for (size_t r = size_t(m_folded.size()); r < m_rows.size(); ++r)
+                m_folded.append({m_rows[r].field(Name), m_rows[r].field(Category), m_rows[r].field(kCodeField)});
+        }
         const auto take = [this](qsizetype r) {
             if (!m_lowStockOnly || m_rows[size_t(r)].lowStock)
                 m_shown.push_back(int(r));
