@@ -6,9 +6,7 @@
 #include <QVariantList>
 #include <functional>
 #include <optional>
-#include <string>
-#include <string_view>
-#include <unordered_map>
+#include <vector>
 
 namespace marvono {
 
@@ -40,14 +38,15 @@ class SharedTexts {
     QString text(QByteArrayView utf8);
 
   private:
-    // Looked up by the row's own bytes, without copying them; the standard library's string hash
-    // is several times quicker than Qt's on texts this short.
-    struct Hash {
-        using is_transparent = void;
-        size_t operator()(std::string_view text) const { return std::hash<std::string_view>()(text); }
+    struct Entry {
+        QByteArray utf8;
+        QString text;
     };
-    std::unordered_map<std::string, QString, Hash, std::equal_to<>> m_texts;
-    const std::pair<const std::string, QString>* m_last = nullptr; // the text given last
+    std::vector<Entry> m_entries;
+    // An open-addressed table of positions in m_entries plus one (0: free), a power of two long
+    // and at most half full: a look-up hashes the row's own bytes and seldom compares twice.
+    std::vector<quint32> m_slots;
+    qsizetype m_last = -1; // the entry given last
 };
 
 // Runs a query with `values` bound to its "?" slots and hands every row to `visit` in the order
