@@ -84,8 +84,9 @@ class DistinctTexts {
                 return m_slots[slot];
             }
             const QStringView known = m_texts[size_t(id)];
+            // An empty view may have no data at all, which memcmp must not be given.
             if (m_hashes[size_t(id)] == hash && known.size() == text.size() &&
-                std::memcmp(known.data(), text.data(), size_t(text.size()) * sizeof(QChar)) == 0)
+                (text.isEmpty() || std::memcmp(known.data(), text.data(), size_t(text.size()) * sizeof(QChar)) == 0))
                 return id;
         }
     }
