@@ -19,7 +19,7 @@ template <typename T> class GrowingArray {
     qsizetype size() const { return m_size; }
     const T* data() const { return m_data.get(); }
     const T* begin() const { return m_data.get(); }
-    const T* end() const { return m_data.get() + m_size; }
+    const T* end() const { return m_size > 0 ? m_data.get() + m_size : m_data.get(); }
     T& operator[](size_t i) { return m_data.get()[i]; }
     const T& operator[](size_t i) const { return m_data.get()[i]; }
     T& back() { return m_data.get()[m_size - 1]; }

@@ -12,6 +12,7 @@
 #include <QRegularExpression>
 #include <QThread>
 #include <cerrno>
+#include <charconv>
 #include <libpq-fe.h>
 #include <poll.h>
 
@@ -513,7 +514,12 @@ bool PgEngine::query(const QString& sql, const QVariantList& values, const QStri
     const bool keyed = !keyedTable.isEmpty() && keyColumn >= 0;
     const int rows = PQntuples(res);
     for (int r = 0; r < rows; ++r) {
-        into.beginRow(keyed ? QByteArray(PQgetvalue(res, r, keyColumn)).toLongLong() : 0);
+        qint64 key = 0;
+        if (keyed) {
+            const char* text = PQgetvalue(res, r, keyColumn);
+            std::from_chars(text, text + PQgetlength(res, r, keyColumn), key);
+        }
+        into.beginRow(key);
         for (int c : shown) {
             if (PQgetisnull(res, r, c))
                 into.appendCell(nullptr, 0);
