@@ -124,14 +124,26 @@ QByteArray rowBody(int row, int columns)
 
 void putLabel(QByteArray& out, int row, int column, QStringView text)
 {
+    // Labels are most of a large export: each is written in place at once, not byte by byte.
     const bool wide = !fitsLatin1(text);
-    putU16(out, kLabel);
-    putU16(out, quint16(9 + text.size() * (wide ? 2 : 1)));
-    putU16(out, quint16(row));
-    putU16(out, quint16(column));
-    putU16(out, kCellXf);
-    putU16(out, quint16(text.size()));
-    putCharacters(out, text);
+    const qsizetype bodySize = 9 + text.size() * (wide ? 2 : 1);
+    const qsizetype start = out.size();
+    out.resize(start + 4 + bodySize);
+    char* at = out.data() + start;
+    const auto put = [&at](quint16 value) {
+        *at++ = char(value & 0xFF);
+        *at++ = char(value >> 8);
+    };
+    for (const quint16 value :
+         {quint16(kLabel), quint16(bodySize), quint16(row), quint16(column), quint16(kCellXf), quint16(text.size())})
+        put(value);
+    *at++ = char(wide ? 1 : 0); // as putCharacters writes them
+    for (const QChar c : text) {
+        if (wide)
+            put(c.unicode());
+        else
+            *at++ = char(c.unicode());
+    }
 }
 
 } // namespace
