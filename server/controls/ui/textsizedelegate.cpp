@@ -12,13 +12,17 @@ constexpr qsizetype kMostSizes = 20000;
 QSize TextSizeDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const
 {
     const QStyle* style = option.widget ? option.widget->style() : QApplication::style();
-    if (style != m_style || option.features != m_features || option.decorationSize != m_decorationSize ||
-        option.font != m_font || m_sizes.size() >= kMostSizes) {
+    // The view hands over copies of its own font: telling a copy is quicker than comparing fonts.
+    const bool copy = option.font.isCopyOf(m_font);
+    if (!(copy || option.font == m_font) || style != m_style || option.features != m_features ||
+        option.decorationSize != m_decorationSize || m_sizes.size() >= kMostSizes) {
         m_sizes.clear();
         m_style = style;
         m_features = option.features;
         m_decorationSize = option.decorationSize;
         m_font = option.font;
+    } else if (!copy) {
+        m_font = option.font; // an equal font: its copies are told quickly from now on
     }
     const QString text = index.data(Qt::DisplayRole).toString();
     auto found = m_sizes.constFind(text);
