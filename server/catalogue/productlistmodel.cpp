@@ -2,10 +2,12 @@
 
 #include "app/appcontext.h"
 #include "app/numbers.h"
+#include "controls/textkey.h"
 #include "data/rowscan.h"
 
 #include <QStringDecoder>
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <numeric>
 
@@ -128,7 +130,16 @@ bool isBelowAlert(QStringView remaining, QStringView alert)
     return leadingNumber(alert) > leadingNumber(remaining);
 }
 
-ProductListModel::ProductListModel(QObject* parent) : QAbstractTableModel(parent) {}
+ProductListModel::ProductListModel(QObject* parent) : QAbstractTableModel(parent)
+{
+    renewTextKeys();
+}
+
+void ProductListModel::renewTextKeys()
+{
+    static std::atomic<quint64> generations{0};
+    m_textKeyGeneration = ++generations;
+}
 
 ProductListModel::FillResult ProductListModel::fill()
 {
@@ -292,6 +303,7 @@ void ProductListModel::clear()
     }
     m_rows.clear();
     m_blocks.clear();
+    renewTextKeys();
     m_folded.clear();
     m_shown.clear();
     m_lowStockCount = 0;
@@ -464,6 +476,7 @@ void ProductListModel::sort(int column, Qt::SortOrder order)
     for (int r = 0; r < n; ++r)
         sorted[size_t(newRowOf[size_t(r)])] = std::move(m_rows[size_t(r)]);
     m_rows.swap(sorted);
+    renewTextKeys();
     m_folded.clear();
     // The shown rows keep the list order: the same products at their new places, ascending.
     std::vector<int> shownBefore;
@@ -550,6 +563,10 @@ QVariant ProductListModel::data(const QModelIndex& index, int role) const
         return cellText(index.row(), index.column());
     if (role == Qt::ForegroundRole && isLowStock(index.row()))
         return kLowStockColor;
+    // A row keeps its place in m_rows and its texts until the generation is renewed.
+    if (role == kTextKeyRole && index.row() < rowCount() && index.column() < ColumnCount)
+        return QVariant::fromValue((m_textKeyGeneration << 40) | (quint64(source(index.row())) << 3) |
+                                   quint64(index.column()));
     return {};
 }
 

@@ -126,6 +126,10 @@ class ProductListModel : public QAbstractTableModel {
     int m_lowStockCount = 0;
     int m_markedRows = 0;
     bool m_sorted = false;
+    // Names what each row of m_rows holds in the cells' text keys: renewed whenever rows move or
+    // go, never handed out twice by any list.
+    quint64 m_textKeyGeneration = 0;
+    void renewTextKeys();
 };
 
 // True when the alert quantity is above the remaining quantity, both read as leading numbers.

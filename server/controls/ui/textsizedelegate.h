@@ -2,7 +2,8 @@
 // The item delegate of a list whose cells differ in size only by their texts (no icons, check
 // boxes, fonts or size hints of their own): it measures each distinct text once. Fitting the
 // columns of a large list asks for the size of a thousand cells a column after every change, and
-// laying out a text is what costs.
+// laying out a text is what costs. A model answering kTextKeyRole is looked up by that number,
+// which spares making and hashing each text.
 #include <QFont>
 #include <QHash>
 #include <QStyledItemDelegate>
@@ -17,12 +18,17 @@ class TextSizeDelegate : public QStyledItemDelegate {
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
 
   private:
+    QSize textSize(const QStyleOptionViewItem& option, const QModelIndex& index) const;
+
     // What the sizes were measured with; another font, style or layout measures afresh.
     mutable QFont m_font;
     mutable const QStyle* m_style = nullptr;
     mutable QStyleOptionViewItem::ViewItemFeatures m_features;
     mutable QSize m_decorationSize;
     mutable QHash<QString, QSize> m_sizes;
+    // By the model's text keys; they name texts of that model only.
+    mutable const QAbstractItemModel* m_keyModel = nullptr;
+    mutable QHash<quint64, QSize> m_keyedSizes;
 };
 
 } // namespace marvono
