@@ -1,5 +1,6 @@
 #include "controls/ui/xpcontainer.h"
 
+#include <QPaintEvent>
 #include <QPainter>
 
 namespace marvono {
@@ -20,21 +21,37 @@ constexpr XPContainer::ThemeColors kThemes[XPContainer::kThemeCount] = {
     {oleFromHex(0xFCFAE4), oleFromHex(0xF4EEB9), oleFromHex(0xFDFCEE), oleFromHex(0xFAF7DC), oleFromHex(0xEAE195), oleFromHex(0xE1D566)},
 };
 
+// Paints rows [first, end) of a gradient whose row 0 is at `origin`, full `width` wide. Rows of
+// one colour go in one fill: a gradient over a tall window repeats each colour for several rows,
+// and a fill is far cheaper than a pen and a line per row.
+void fillGradient(QPainter& painter, int width, int origin, int first, int end, OleColor light, OleColor dark,
+                  int steps)
+{
+    int y = first;
+    while (y < end) {
+        const QColor colour = gradientRow(light, dark, steps, y - origin);
+        int next = y + 1;
+        while (next < end && gradientRow(light, dark, steps, next - origin) == colour)
+            ++next;
+        painter.fillRect(0, y, width, next - y, colour);
+        y = next;
+    }
+}
+
 // The caption bar paints its own gradient over its rows.
 class CaptionBar : public QWidget {
 public:
     explicit CaptionBar(XPContainer* owner) : QWidget(owner), m_owner(owner) { setObjectName(QStringLiteral("Picture1")); }
 
 protected:
-    void paintEvent(QPaintEvent*) override
+    void paintEvent(QPaintEvent* event) override
     {
         QPainter painter(this);
         const OleColor light = resolveOleColor(m_owner->headerLightColor(), palette());
         const OleColor dark = resolveOleColor(m_owner->headerDarkColor(), palette());
-        for (int y = 0; y < height(); ++y) {
-            painter.setPen(gradientRow(light, dark, height(), y));
-            painter.drawLine(0, y, width() - 1, y);
-        }
+        const QRect exposed = event->rect();
+        fillGradient(painter, width(), 0, qMax(0, exposed.top()), qMin(height(), exposed.bottom() + 1), light, dark,
+                     height());
     }
 
 private:
@@ -135,7 +152,7 @@ void XPContainer::resizeEvent(QResizeEvent* event)
     update();
 }
 
-void XPContainer::paintEvent(QPaintEvent*)
+void XPContainer::paintEvent(QPaintEvent* event)
 {
     QPainter painter(this);
     const int w = width();
@@ -144,10 +161,9 @@ void XPContainer::paintEvent(QPaintEvent*)
     const OleColor dark = resolveOleColor(m_backDark, palette());
     const int first = m_style == 0 ? kCaptionBarHeight + 1 : 0;
     const int steps = m_style == 0 ? h - (kCaptionBarHeight + 2) : h;
-    for (int y = first; y < h; ++y) {
-        painter.setPen(gradientRow(light, dark, steps, y - first));
-        painter.drawLine(0, y, w - 1, y);
-    }
+    // Only the rows asked for: a child's repaint exposes a small part of a large panel.
+    const QRect exposed = event->rect();
+    fillGradient(painter, w, first, qMax(first, exposed.top()), qMin(h, exposed.bottom() + 1), light, dark, steps);
     painter.setPen(toQColor(resolveOleColor(m_border, palette())));
     painter.setBrush(Qt::NoBrush);
     painter.drawRect(0, 0, w - 1, h - 1);
