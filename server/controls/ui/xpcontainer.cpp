@@ -99,13 +99,15 @@ void XPContainer::setTheme(int value)
     m_theme = value;
     if (value < 0 || value >= kThemeCount)
         return;
+    // All six colours, then one redraw: each setter's own redraw measures the caption again.
     const ThemeColors& colors = kThemes[value];
-    setHeaderLightColor(colors.headerLight);
-    setHeaderDarkColor(colors.headerDark);
-    setBackLightColor(colors.backLight);
-    setBackDarkColor(colors.backDark);
-    setBorderColor(colors.border);
-    setTextColor(colors.text);
+    m_headerLight = colors.headerLight;
+    m_headerDark = colors.headerDark;
+    m_backLight = colors.backLight;
+    m_backDark = colors.backDark;
+    m_border = colors.border;
+    m_text = colors.text;
+    redraw();
 }
 
 void XPContainer::redraw()

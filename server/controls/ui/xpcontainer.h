@@ -49,7 +49,7 @@ public:
     void setHeaderLightColor(OleColor value);
     void setStyle(int value);
     void setTextColor(OleColor value);
-    // Stores the number and, for 0 to 11, applies that theme's six colours through their setters.
+    // Stores the number and, for 0 to 11, applies that theme's six colours as their setters would.
     void setTheme(int value);
 
     // Twips (15 to the pixel) helper for windows laid out in the design's units.

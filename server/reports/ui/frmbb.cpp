@@ -82,11 +82,15 @@ void FrmBB::load()
     m_container->setTheme(runValues().themeIndex);
     m_searchArea->setTheme(runValues().themeIndex);
     const QDate today = Clock::now().date();
+    // Each list goes in as one insertion rather than one per item.
+    QStringList months, years;
     for (int month = 1; month <= 12; ++month)
-        m_month->addItem(QString::number(month));
+        months.append(QString::number(month));
     // Up to this year, so that this year's sales can be searched.
     for (int year = kFirstYear; year <= std::max(kFirstYear, today.year()); ++year)
-        m_year->addItem(QString::number(year));
+        years.append(QString::number(year));
+    m_month->addItems(months);
+    m_year->addItems(years);
     m_month->setCurrentIndex(-1);
     m_year->setCurrentIndex(-1);
 
