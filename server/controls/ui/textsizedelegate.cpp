@@ -9,8 +9,8 @@ namespace marvono {
 namespace {
 // Far more texts than a fit asks for, few enough to stay small on a large catalogue.
 constexpr qsizetype kMostSizes = 20000;
-// A key names one cell: room for the cells of several fits of a large list, about a megabyte.
-constexpr qsizetype kMostKeyedSizes = 65536;
+// A key names one cell: room for the cells of several fits of a large list, a megabyte.
+constexpr size_t kKeyedSizes = 65536;
 } // namespace
 
 QSize TextSizeDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const
@@ -30,18 +30,19 @@ QSize TextSizeDelegate::sizeHint(const QStyleOptionViewItem& option, const QMode
         m_font = option.font; // an equal font: its copies are told quickly from now on
     }
     const QVariant key = index.data(kTextKeyRole);
-    if (key.isValid()) {
-        if (index.model() != m_keyModel || m_keyedSizes.size() >= kMostKeyedSizes) {
-            m_keyedSizes.clear();
-            m_keyModel = index.model();
-        }
-        const quint64 number = key.toULongLong();
-        const auto known = m_keyedSizes.constFind(number);
-        if (known != m_keyedSizes.constEnd())
-            return *known;
-        return m_keyedSizes.insert(number, textSize(option, index)).value();
+    const quint64 number = key.isValid() ? key.toULongLong() : kNoKey;
+    if (number == kNoKey)
+        return textSize(option, index);
+    if (index.model() != m_keyModel || m_keyedSizes.empty()) {
+        m_keyedSizes.assign(kKeyedSizes, KeyedSize());
+        m_keyModel = index.model();
     }
-    return textSize(option, index);
+    KeyedSize& place = m_keyedSizes[size_t(number % kKeyedSizes)];
+    if (place.key != number) {
+        place.size = textSize(option, index);
+        place.key = number;
+    }
+    return place.size;
 }
 
 QSize TextSizeDelegate::textSize(const QStyleOptionViewItem& option, const QModelIndex& index) const

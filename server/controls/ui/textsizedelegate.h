@@ -7,6 +7,7 @@
 #include <QFont>
 #include <QHash>
 #include <QStyledItemDelegate>
+#include <vector>
 
 class QStyle;
 
@@ -26,9 +27,16 @@ class TextSizeDelegate : public QStyledItemDelegate {
     mutable QStyleOptionViewItem::ViewItemFeatures m_features;
     mutable QSize m_decorationSize;
     mutable QHash<QString, QSize> m_sizes;
-    // By the model's text keys; they name texts of that model only.
+    // By the model's text keys, which name texts of that model only: a table with one place per
+    // key modulo its size, so that neighbouring keys, as neighbouring cells have, never evict each
+    // other and a walk down a column reads it in order.
+    struct KeyedSize {
+        quint64 key = kNoKey;
+        QSize size;
+    };
+    static constexpr quint64 kNoKey = ~quint64(0);
     mutable const QAbstractItemModel* m_keyModel = nullptr;
-    mutable QHash<quint64, QSize> m_keyedSizes;
+    mutable std::vector<KeyedSize> m_keyedSizes;
 };
 
 } // namespace marvono
