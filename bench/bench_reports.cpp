@@ -19,6 +19,7 @@
 #include <QTemporaryDir>
 #include <QTreeView>
 #include <benchmark/benchmark.h>
+#include <memory>
 #include <sqlcipher/sqlite3.h>
 
 using namespace marvono;
@@ -122,15 +123,16 @@ void BM_ReportWindow(benchmark::State& state)
     shop();
     int lines = 0;
     for (auto _ : state) {
-        FrmBB window;
-        window.show();
-        auto* list = window.findChild<QTreeView*>(QStringLiteral("LV"));
+        auto window = std::make_unique<FrmBB>();
+        window->show();
+        auto* list = window->findChild<QTreeView*>(QStringLiteral("LV"));
         list->viewport()->repaint();
         QCoreApplication::processEvents();
         lines = list->model()->rowCount();
         state.PauseTiming(); // closing and deleting the window is not part of the report
-        window.close();
+        window->close();
         QCoreApplication::processEvents();
+        window.reset();
         state.ResumeTiming();
     }
     if (lines != kMonthRows)
