@@ -547,7 +547,21 @@ bool ProductListModel::isLowStock(int row) const
 
 int ProductListModel::rowCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : int(isFiltered() ? m_shown.size() : m_rows.size());
+    return parent.isValid() ? 0 : shownCount();
+}
+
+QModelIndex ProductListModel::index(int row, int column, const QModelIndex& parent) const
+{
+    if (parent.isValid() || row < 0 || column < 0 || row >= shownCount() || column >= ColumnCount)
+        return {};
+    return createIndex(row, column);
+}
+
+Qt::ItemFlags ProductListModel::flags(const QModelIndex& index) const
+{
+    if (!index.isValid() || index.model() != this)
+        return Qt::NoItemFlags;
+    return Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemNeverHasChildren;
 }
 
 int ProductListModel::columnCount(const QModelIndex& parent) const

@@ -71,6 +71,10 @@ class ProductListModel : public QAbstractTableModel {
 
   public:
     int rowCount(const QModelIndex& parent = {}) const override;
+    // As the table model answers, without its calls back into rowCount() and columnCount(): a view
+    // asks for every row's index and flags whenever the filter changes.
+    QModelIndex index(int row, int column, const QModelIndex& parent = {}) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
@@ -106,6 +110,7 @@ class ProductListModel : public QAbstractTableModel {
     bool canScanFolded() const;
     // Index into m_rows of a shown row.
     size_t source(int row) const { return isFiltered() ? size_t(m_shown[size_t(row)]) : size_t(row); }
+    int shownCount() const { return int(isFiltered() ? m_shown.size() : m_rows.size()); }
     // Shown position of a row of m_rows under the current filter, -1 when hidden.
     int shownPosition(int sourceRow) const;
 
