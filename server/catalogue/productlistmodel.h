@@ -19,6 +19,9 @@ class ProductListModel : public QAbstractTableModel {
     Q_OBJECT
   public:
     enum Column { Name, PurchasePrice, PurchaseQuantity, RetailPrice, RemainingQuantity, Category, PicNo, ColumnCount };
+    // Fields read beyond the shown columns: the alert quantity, then the code a search finds.
+    static constexpr int kAlertField = ColumnCount;
+    static constexpr int kCodeField = ColumnCount + 1;
 
     struct FillResult {
         bool complete = false; // every record was listed
