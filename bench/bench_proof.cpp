@@ -17,6 +17,7 @@
 #include <QTemporaryDir>
 #include <QUuid>
 #include <benchmark/benchmark.h>
+#include <memory>
 #include <sqlcipher/sqlite3.h>
 
 using namespace marvono;
@@ -238,15 +239,22 @@ void BM_BillEditorLoad1000_Raw(benchmark::State& state)
 void BM_StartupToMainWindow(benchmark::State& state)
 {
     shop();
-    for (auto _ : state) {
+    const auto start = [&state] {
         Database::instance().close(); // a new run opens the file afresh
-        auto* window = new FrmMain;
+        auto window = std::make_unique<FrmMain>();
         window->show();
         if (!window->load(nullptr))
             state.SkipWithError("load failed");
         QApplication::processEvents();
+        return window;
+    };
+    // The process's first window loads the font database and the style once, which the raw side
+    // has no counterpart of; with only five runs it would weigh on the mean, so it runs untimed.
+    start();
+    for (auto _ : state) {
+        auto window = start();
         state.PauseTiming();
-        delete window;
+        window.reset();
         state.ResumeTiming();
     }
 }
