@@ -8,7 +8,7 @@
 #include "data/shopserver.h"
 
 #include <QFile>
-#include <QSet>
+#include <QHash>
 #include <algorithm>
 #include <charconv>
 
@@ -140,55 +140,162 @@ QString clientBillPath(int number)
     return qexclientPath(QStringLiteral("bill/%1.bil").arg(number));
 }
 
-Settlement settleBill(const QString& buyer, int clientBillNumber, const QList<qint64>* shownLines,
-                      const Payment& payment)
-{
-    const QSet<qint64> shown = shownLines ? QSet<qint64>(shownLines->begin(), shownLines->end()) : QSet<qint64>();
-    const auto failed = [&payment](Settlement settlement, const QString& error) {
-        if (payment.error)
-            *payment.error = error;
-        return settlement;
-    };
+namespace {
+
+struct Settling {
+    Settling(const QString& buyer, const ShownBill* shown, const Payment& payment)
+        : buyer(buyer), shown(shown), payment(payment)
     {
-        Transaction transaction;
-        if (!transaction.isActive())
-            return failed(Settlement::RowsFailed, transaction.errorText());
-        QString message;
-        auto set = ExecSQL(QStringLiteral("select * from Bill where ctable=? order by rowid"), message, {buyer});
-        if (!set)
-            return failed(Settlement::RowsFailed, message);
-        Receipt receipt;
-        QStringList subTotals;
-        for (; !set->isEof(); set->moveNext()) {
-            if (shownLines && !shown.contains(set->rowKey()))
-                continue;
-            receipt.lines.append(BillLine{set->text(BillTime), set->text(BillProduct), set->text(BillQuantity),
-                                          set->text(BillPrice), set->text(BillSubTotal)});
-            subTotals.append(set->text(BillSubTotal));
-            if (!set->deleteCurrent())
-                return failed(Settlement::RowsFailed, set->errorText());
-        }
-        if (!receipt.lines.isEmpty()) {
-            const std::optional<Currency> total = billTotal(subTotals);
-            if (!total)
-                return failed(Settlement::RowsFailed, QStringLiteral("The bill's total is out of range."));
-            receipt.total = *total;
-            receipt.received = payment.received.value_or(*total);
-            // Another till may have raised a line since the cash was counted.
-            if (receipt.received.raw() < total->raw())
-                return failed(Settlement::ShortPaid, receivedRefusal(ReceivedCheck::BelowTotal, *total, {}));
-            receipt.change = difference(receipt.received, *total);
-            receipt.time = Clock::now();
-            receipt.buyer = buyer;
-            receipt.operatorName = payment.operatorName;
-            if (!writeReceipt(receipt, &message))
-                return failed(Settlement::RowsFailed, message);
-        }
-        if (!transaction.commit())
-            return failed(Settlement::RowsFailed, transaction.errorText());
-        if (payment.receipt && !receipt.lines.isEmpty())
-            *payment.receipt = receipt;
     }
+    QString buyer;
+    const ShownBill* shown;
+    const Payment& payment;
+    Receipt receipt;
+    QString error;
+    bool committing = false; // the failure, if any, came from the commit itself
+};
+
+// Whether the stored bill is the one shown; when lines shown are gone, the receipt that paid
+// them goes into the error.
+Settlement compareWithShown(Settling& settling, const QList<qint64>& keys, const QList<BillLine>& lines)
+{
+    const ShownBill& shown = *settling.shown;
+    QHash<qint64, qsizetype> stored;
+    for (qsizetype i = 0; i < keys.size(); ++i)
+        stored.insert(keys.at(i), i);
+    bool same = keys.size() == shown.keys.size();
+    for (qsizetype i = 0; i < shown.keys.size() && i < shown.lines.size(); ++i) {
+        const auto found = stored.constFind(shown.keys.at(i));
+        if (found == stored.constEnd()) {
+            const qint64 paidBy = receiptThatPaid(settling.buyer, shown.lines.at(i));
+            if (paidBy == 0) {
+                same = false;
+                break;
+            }
+            settling.error =
+                QStringLiteral("The bill was just paid at another till: receipt No. %1. Nothing was paid here.")
+                    .arg(paidBy);
+            return Settlement::PaidElsewhere;
+        }
+        same = same && lines.at(*found) == shown.lines.at(i);
+    }
+    if (same && shown.keys.size() == shown.lines.size())
+        return Settlement::Settled;
+    settling.error = QStringLiteral("The bill was changed at another till or window since it was shown: nothing "
+                                    "was paid. It now shows what is stored; check it and press Pay Bill again.");
+    return Settlement::Changed;
+}
+
+Settlement settleRows(Settling& settling)
+{
+    Transaction transaction;
+    if (!transaction.isActive()) {
+        settling.error = transaction.errorText();
+        return Settlement::RowsFailed;
+    }
+    // The bill's lines are this till's until the settlement ends: a second till paying the same
+    // bill waits here and then finds them gone, and an edit of a line waits until it is paid.
+    if (!transaction.lockRows(QStringLiteral("Bill"), QStringLiteral("ctable"), settling.buyer)) {
+        settling.error = transaction.errorText();
+        return Settlement::RowsFailed;
+    }
+    auto set =
+        ExecSQL(QStringLiteral("select * from Bill where ctable=? order by rowid"), settling.error, {settling.buyer});
+    if (!set)
+        return Settlement::RowsFailed;
+    Receipt& receipt = settling.receipt;
+    QList<qint64> keys;
+    QStringList subTotals;
+    for (; !set->isEof(); set->moveNext()) {
+        keys.append(set->rowKey());
+        receipt.lines.append(BillLine{set->text(BillTime), set->text(BillProduct), set->text(BillQuantity),
+                                      set->text(BillPrice), set->text(BillSubTotal)});
+        subTotals.append(set->text(BillSubTotal));
+    }
+    if (settling.shown) {
+        const Settlement compared = compareWithShown(settling, keys, receipt.lines);
+        if (compared != Settlement::Settled)
+            return compared;
+    }
+    for (set->moveFirst(); !set->isEof(); set->moveNext()) {
+        if (!set->deleteCurrent()) {
+            settling.error = set->errorText();
+            return Settlement::RowsFailed;
+        }
+    }
+    if (!receipt.lines.isEmpty()) {
+        const std::optional<Currency> total = billTotal(subTotals);
+        if (!total) {
+            settling.error = QStringLiteral("The bill's total is out of range.");
+            return Settlement::RowsFailed;
+        }
+        receipt.total = *total;
+        receipt.received = settling.payment.received.value_or(*total);
+        if (receipt.received.raw() < total->raw()) {
+            settling.error = receivedRefusal(ReceivedCheck::BelowTotal, *total, {});
+            return Settlement::ShortPaid;
+        }
+        receipt.change = difference(receipt.received, *total);
+        receipt.time = Clock::now();
+        receipt.buyer = settling.buyer;
+        receipt.operatorName = settling.payment.operatorName;
+        if (!writeReceipt(receipt, &settling.error))
+            return Settlement::RowsFailed;
+    }
+    settling.committing = true;
+    if (!transaction.commit()) {
+        settling.error = transaction.errorText();
+        return Settlement::RowsFailed;
+    }
+    return Settlement::Settled;
+}
+
+// What became of a settlement whose connection to the shop server broke.
+Settlement afterLoss(const Settling& settling)
+{
+    // The server ends the transaction of a connection that breaks before its COMMIT. A COMMIT it
+    // received commits whether or not its answer arrives; the receipt counter stays locked until
+    // then, so the receipt of this payment's number is its own when it holds what was written.
+    if (!settling.committing)
+        return Settlement::NotPaid;
+    if (settling.receipt.number == 0)
+        return Settlement::Settled;
+    const std::optional<bool> stored = isReceiptStored(settling.receipt);
+    return !stored ? Settlement::Unconfirmed : *stored ? Settlement::Settled : Settlement::NotPaid;
+}
+
+} // namespace
+
+Settlement settleBill(const QString& buyer, int clientBillNumber, const ShownBill* shown, const Payment& payment)
+{
+    Settling settling(buyer, shown, payment);
+    Settlement settlement = settleRows(settling);
+    const bool lost = settlement == Settlement::RowsFailed && Database::instance().connectionLost();
+    const bool busy = settlement == Settlement::RowsFailed && Database::instance().serverBusy();
+    if (lost) {
+        settlement = afterLoss(settling);
+        if (settlement == Settlement::Settled && payment.paidAfterLoss)
+            *payment.paidAfterLoss = true;
+    }
+    if (settlement == Settlement::NotPaid) {
+        settling.error = QStringLiteral("The connection to the shop server was lost: the bill was not paid. Pay it "
+                                        "again once the shop server is back.");
+    } else if (settlement == Settlement::Unconfirmed) {
+        settling.error =
+            QStringLiteral("The connection to the shop server was lost: whether the bill was paid is not known. Once "
+                           "the shop server is back, look for the payment in the Receipts window before paying "
+                           "again.");
+    } else if (busy) {
+        settling.error = QStringLiteral("The shop server is busy: another till is paying or changing this bill. "
+                                        "Nothing was paid; please try again.");
+    }
+    if (settlement != Settlement::Settled) {
+        if (payment.error)
+            *payment.error = settling.error;
+        return settlement;
+    }
+    if (payment.receipt && !settling.receipt.lines.isEmpty())
+        *payment.receipt = settling.receipt;
     const QString billFile = clientBillPath(clientBillNumber);
     if (clientBillNumber >= 0 && QFile::exists(billFile) && !QFile::remove(billFile))
         return Settlement::FileFailed;

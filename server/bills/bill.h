@@ -53,6 +53,16 @@ enum class Settlement {
     RowsFailed, // no line was deleted
     FileFailed, // the lines are gone but the client bill file could not be deleted
     ShortPaid,  // the lines settled cost more than the cash received; nothing was deleted
+    // The stored bill is not the one shown (another till or window changed it); nothing was paid.
+    Changed,
+    // The lines shown were paid meanwhile, at another till; the error names that receipt.
+    PaidElsewhere,
+    // The shop server's connection broke before the server committed the payment or, asked
+    // again on a new connection, the server holds nothing of it.
+    NotPaid,
+    // The connection broke while the payment was committed and could not be made again: whether
+    // the server committed it is not known.
+    Unconfirmed,
 };
 
 struct Receipt;
@@ -62,16 +72,27 @@ struct Payment {
     QString operatorName;
     std::optional<Receipt>* receipt = nullptr; // receives the receipt written, if any
     QString* error = nullptr;                  // receives why the lines could not be settled
+    // Set when the connection broke while the payment was committed and the server, asked again,
+    // holds it: the bill is paid, with the receipt given.
+    bool* paidAfterLoss = nullptr;
+};
+
+// The bill as an editor showed it: each line with its row identity (from readBill and addBillLine).
+struct ShownBill {
+    QList<qint64> keys;
+    QList<BillLine> lines;
 };
 
 // Checkout: deletes the buyer's lines and writes their receipt in one transaction, then the client
 // bill file of the settled buyer's position in the buyer list (the first buyer: 0), when it exists.
 // A buyer at no position (-1: the empty name of an empty list) owns no client bill file, so none
 // is deleted: a file left there belongs to a buyer no longer listed.
-// With `shownLines` (row identities from readBill and addBillLine) only those lines go: a line
-// another till booked after the bill was shown stays on the bill, unpaid. Without it, every line
-// goes. A bill without lines writes no receipt.
-Settlement settleBill(const QString& buyer, int clientBillNumber = 0, const QList<qint64>* shownLines = nullptr,
+// The buyer's lines stay locked for the whole settlement, so a second till paying the same bill
+// waits and then finds them gone. With `shown`, exactly the lines shown are paid, and only while
+// the stored bill is the one shown; without it, every line goes. A bill without lines writes no
+// receipt. Every outcome but Settled leaves the bill as it was, with the reason in the payment's
+// error.
+Settlement settleBill(const QString& buyer, int clientBillNumber = 0, const ShownBill* shown = nullptr,
                       const Payment& payment = {});
 
 } // namespace marvono

@@ -166,6 +166,30 @@ bool writeReceipt(Receipt& receipt, QString* error)
     return true;
 }
 
+std::optional<bool> isReceiptStored(const Receipt& receipt)
+{
+    auto set =
+        ExecSQL(QStringLiteral("select %1 from marvono_receipt where cNumber = ?").arg(QLatin1String(kReceiptColumns)),
+                {receipt.number});
+    if (!set)
+        return std::nullopt;
+    if (set->isEof())
+        return false;
+    const Receipt stored = receiptHead(*set);
+    return dateTimeText(stored.time) == dateTimeText(receipt.time) && stored.buyer == receipt.buyer &&
+           stored.operatorName == receipt.operatorName && stored.total == receipt.total &&
+           stored.received == receipt.received && stored.change == receipt.change && !stored.refundOf;
+}
+
+qint64 receiptThatPaid(const QString& buyer, const BillLine& line)
+{
+    auto set = ExecSQL(QStringLiteral("select max(r.cNumber) from marvono_receipt r join marvono_receipt_line l on "
+                                      "l.cReceipt = r.cNumber where r.cBuyer = ? and r.cRefundOf is null and "
+                                      "l.cTime = ? and l.cProduct = ?"),
+                       {buyer, line.time, line.product});
+    return set && !set->isEof() ? set->text(0).toLongLong() : 0;
+}
+
 std::optional<QList<Receipt>> receiptsOfDay(const QDate& day)
 {
     // The stored time begins with the day, so the day is a range of the time index.

@@ -47,6 +47,12 @@ qint64 takeReceiptNumber(QString* error);
 // none). False, with an error, on failure.
 bool writeReceipt(Receipt& receipt, QString* error);
 
+// Whether the shop holds the receipt as it was written (number, time, buyer, operator and
+// amounts), asked after a lost connection; nothing when it cannot be read.
+std::optional<bool> isReceiptStored(const Receipt& receipt);
+// The latest receipt of the buyer that paid a bill line of that time and product; 0 when none.
+qint64 receiptThatPaid(const QString& buyer, const BillLine& line);
+
 // The receipts of a day, in number order, without their lines; nothing when the query fails.
 std::optional<QList<Receipt>> receiptsOfDay(const QDate& day);
 // One receipt with its lines; nothing when it is not there or the query fails.

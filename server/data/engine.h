@@ -28,6 +28,11 @@ class RecordSetBuilder {
     RecordSet& m_set;
 };
 
+inline QString rowGoneText()
+{
+    return QStringLiteral("The row was removed meanwhile, at another till or window.");
+}
+
 class Engine {
   public:
     virtual ~Engine() = default;
@@ -43,7 +48,9 @@ class Engine {
     virtual bool scan(const QString& sql, const QVariantList& values,
                       const std::function<bool(const ScannedRow&)>& visit, QString* error) = 0;
 
-    // Row writes for record sets; columns are named as the query reported them.
+    // Row writes for record sets; columns are named as the query reported them. An update or
+    // delete whose row is gone (another till or window removed it since it was read) fails with
+    // rowGoneText(): the caller's transaction must not go on as if it had been written.
     virtual bool insertRow(const QString& table, const QStringList& columns, const QVariantList& values, qint64* key,
                            QString* error) = 0;
     virtual bool updateRow(const QString& table, const QStringList& columns, const QVariantList& values, qint64 key,

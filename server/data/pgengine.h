@@ -77,6 +77,8 @@ class PgEngine final : public Engine {
     bool completeConnection(bool reset);
     bool ensureConnected(QString* error);
     bool setUpSession(QString* error);
+    // After a row update or delete: false when it failed or found no row (rowGoneText()).
+    bool touchedRow(const Result* result, QString* error);
     // Records why a statement failed and returns its text.
     QString failure(const Result* result);
     ColumnKind kindOf(void* result, int column);

@@ -84,12 +84,25 @@ bool PgEngine::updateRow(const QString& table, const QStringList& columns, const
 {
     QVariantList bound = values;
     bound.append(key);
-    return run(writeStatement(WriteKind::Update, table, columns), bound, error) != nullptr;
+    return touchedRow(run(writeStatement(WriteKind::Update, table, columns), bound, error).get(), error);
 }
 
 bool PgEngine::deleteRow(const QString& table, qint64 key, QString* error)
 {
-    return run(writeStatement(WriteKind::Delete, table, {}), {key}, error) != nullptr;
+    return touchedRow(run(writeStatement(WriteKind::Delete, table, {}), {key}, error).get(), error);
+}
+
+bool PgEngine::touchedRow(const Result* result, QString* error)
+{
+    if (!result)
+        return false;
+    // Another till's delete committed while this statement waited for the row leaves nothing to
+    // write: going on would book what that till already booked.
+    if (qstrcmp(PQcmdTuples(result->handle), "0") != 0)
+        return true;
+    if (error)
+        *error = rowGoneText();
+    return false;
 }
 
 bool PgEngine::begin(QString* error)

@@ -308,13 +308,22 @@ bool SqliteEngine::updateRow(const QString& table, const QStringList& columns, c
         return false;
     QVariantList bound = values;
     bound.append(key);
-    return step(statement, bound, error);
+    return step(statement, bound, error) && touchedRow(error);
 }
 
 bool SqliteEngine::deleteRow(const QString& table, qint64 key, QString* error)
 {
     sqlite3_stmt* statement = prepare(QStringLiteral("DELETE FROM %1 WHERE rowid=?").arg(quoted(table)), error);
-    return statement && step(statement, {key}, error);
+    return statement && step(statement, {key}, error) && touchedRow(error);
+}
+
+bool SqliteEngine::touchedRow(QString* error)
+{
+    if (sqlite3_changes(m_db) > 0)
+        return true;
+    if (error)
+        *error = rowGoneText();
+    return false;
 }
 
 bool SqliteEngine::begin(QString* error)

@@ -45,6 +45,8 @@ class SqliteEngine final : public Engine {
 
   private:
     bool step(sqlite3_stmt* statement, const QVariantList& values, QString* error);
+    // After a row update or delete: false, with rowGoneText(), when it found no row.
+    bool touchedRow(QString* error);
     sqlite3* m_db = nullptr;
     QString m_openedPath;
     QHash<QString, sqlite3_stmt*> m_statements;

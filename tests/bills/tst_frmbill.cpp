@@ -96,6 +96,7 @@ class TestFrmBill : public QObject {
     void deleteAsksAndTakesTheFirstMatch();
     void payBill();
     void chosenBuyersBillIsEditedAndSettled();
+    void lostConnectionSaysWhetherPaid();
     void printBill();
     void receiptsWindow();
 };
@@ -143,11 +144,12 @@ void TestFrmBill::controlsAndFirstBuyersBill()
     QCOMPARE(editor.lines(), (QStringList{"1:00:00 PM|Tea|2|1.25|2.5", "1:02:00 PM|Cup|1|4|4", "1:03:00 PM|Odd|1||"}));
     QCOMPARE(editor.total(), QStringLiteral("Total: USD6.5"));
 
-    // Lines booked while the editor is open show the next time it opens; opening again only raises it.
+    // Lines booked while the editor is open show when Checkout brings it up again.
     QVERIFY(test::addBillRow("1:04:00 PM", "A1", "Late", "1", "1", "1"));
     editor.open();
-    QCOMPARE(editor.list()->topLevelItemCount(), 3);
+    QCOMPARE(editor.list()->topLevelItemCount(), 4);
     QCOMPARE(editor.main.findChildren<FrmBill*>().size(), 1);
+    QCOMPARE(editor.main.findChild<QLabel*>("lblBillTotal")->text(), QStringLiteral("Bill: USD7.5"));
     editor.dialog->findChild<QPushButton*>("cmdExit")->click();
     QTRY_VERIFY(editor.dialog.isNull());
     editor.open();
@@ -322,6 +324,7 @@ void TestFrmBill::payBill()
              QStringList{"1|A1|ann|2|5.5|3.5"});
     QCOMPARE(editor.list()->topLevelItemCount(), 0);
     QVERIFY(editor.box("txtReceived")->text().isEmpty());
+    QCOMPARE(editor.dialog->findChild<QLabel*>("lblPaid")->text(), QStringLiteral("Paid: receipt No. 1, change $3.5"));
     const QString pdf = editor.folder.file("receipt.pdf");
     test::FileDialogAnswerer dialog(pdf);
     editor.dialog->findChild<QPushButton*>("cmdReceiptPdf")->click();
@@ -352,7 +355,7 @@ void TestFrmBill::payBill()
         test::BoxRecorder boxes;
         editor.dialog->findChild<QPushButton*>("cmdCheckout")->click();
         QCOMPARE(boxes.seen, (QStringList{"Confirm/Are you sure to clear the bill?\n\nReceived: $1\nChange: $0",
-                                          "Error/Checkout error"}));
+                                          "Error/Checkout error\nOperation failed (injected fault)."}));
     }
     injectWriteFault(0);
     QCOMPARE(editor.lines(), QStringList{"9:10|Cup|1|1|1"});
@@ -381,6 +384,29 @@ void TestFrmBill::chosenBuyersBillIsEditedAndSettled()
     QCOMPARE(test::rowsOf("select cBuyer, cTotal from marvono_receipt"), QStringList{"Window|5"});
     QVERIFY(QFile::exists(clientBillPath(0)));
     QVERIFY(!QFile::exists(clientBillPath(1)));
+}
+
+void TestFrmBill::lostConnectionSaysWhetherPaid()
+{
+    if (!test::serverEngine())
+        QSKIP("the embedded file has no connection to lose");
+    Editor editor;
+    QVERIFY(test::writeBuyers({"A1"}));
+    QVERIFY(test::addBillRow("9:00", "A1", "Tea", "1", "2", "2"));
+    editor.open();
+    test::BoxRecorder boxes;
+    injectCommitLoss(CommitLoss::BeforeCommit);
+    editor.dialog->findChild<QPushButton*>("cmdCheckout")->click();
+    QCOMPARE(boxes.seen.last(), "Error/Checkout error\nThe connection to the shop server was lost: the bill was not "
+                                "paid. Pay it again once the shop server is back.");
+    QCOMPARE(editor.lines(), QStringList{"9:00|Tea|1|2|2"});
+    injectCommitLoss(CommitLoss::AfterCommit);
+    editor.dialog->findChild<QPushButton*>("cmdCheckout")->click();
+    QCOMPARE(boxes.seen.last(), "Paid/The connection to the shop server was lost while the bill was paid, but the "
+                                "shop server has the payment: receipt No. 1.");
+    QCOMPARE(test::rowsOf("select cNumber, cTotal from marvono_receipt"), QStringList{"1|2"});
+    QCOMPARE(editor.lines(), QStringList());
+    QVERIFY(editor.dialog->findChild<QPushButton*>("cmdReceipt")->isEnabled());
 }
 
 void TestFrmBill::printBill()

@@ -63,6 +63,11 @@ void TestRecordSet::rewritesShowInTheHeldSet()
     // A set opened afterwards sees the same.
     QCOMPARE(test::rowsOf("select * from Bill where ctable=? and ctime=?", {"Ann", "2:00:00 PM"}),
              QStringList{"2:00:00 PM|Ann|Cola|12.50|<null>|<null>"});
+    // A row removed since the set was read can be neither rewritten nor deleted again.
+    ExecSQL("delete from Bill where ctable=?", {"Bob"});
+    QVERIFY(set->setField(2, "Tea"));
+    QVERIFY(!set->update());
+    QVERIFY(!set->deleteCurrent());
 }
 
 void TestRecordSet::nullAndEmptyStayApart()

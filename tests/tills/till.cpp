@@ -7,6 +7,9 @@
 // "sold NAME QUANTITY LINES", and "refused N" for sales the stock check turned away.
 //   marvono-test-till FOLDER pay:BILLS BUYER
 // pays that many one-line bills of the buyer and writes "receipt NUMBER" for each.
+//   marvono-test-till FOLDER shown BUYER
+// reads the buyer's bill as the bill editor shows it, writes "ready", and pays what it read once
+// a line arrives on its input: "receipt NUMBER", or "elsewhere" and the reason.
 #include "app/appcontext.h"
 #include "bills/bill.h"
 #include "bills/receipt.h"
@@ -36,6 +39,26 @@ int main(int argc, char** argv)
             std::printf("receipt %lld\n", receipt->number);
         }
         return 0;
+    }
+    if (args.size() == 4 && args.at(2) == QLatin1String("shown")) {
+        setAppFolder(args.at(1));
+        ShownBill shown;
+        const auto lines = readBill(args.at(3), &shown.keys);
+        char go[8];
+        if (!lines || std::printf("ready\n") < 0 || std::fflush(stdout) != 0 || !std::fgets(go, sizeof go, stdin))
+            return 1;
+        shown.lines = *lines;
+        std::optional<Receipt> receipt;
+        QString error;
+        const Settlement paid =
+            settleBill(args.at(3), 0, &shown, Payment{{}, QStringLiteral("till"), &receipt, &error});
+        if (paid == Settlement::Settled && receipt)
+            std::printf("receipt %lld\n", receipt->number);
+        else if (paid == Settlement::PaidElsewhere)
+            std::printf("elsewhere %s\n", qPrintable(error));
+        else
+            std::fprintf(stderr, "not paid: %s\n", qPrintable(error));
+        return paid == Settlement::Settled || paid == Settlement::PaidElsewhere ? 0 : 1;
     }
     if (args.size() < 5) {
         std::fprintf(stderr, "usage: marvono-test-till FOLDER SALES SEED PRODUCT...\n");

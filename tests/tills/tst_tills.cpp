@@ -58,6 +58,7 @@ class TestTills : public QObject {
     void fourTillsSellTheSameProducts();
     void killedTillsLeaveNoHalfSale();
     void tillsPayingAtOnceNumberReceiptsInTurn();
+    void twoTillsPayingOneBillPayItOnce();
 
   private:
     // A shop database with the three products at `stock` each, and the application folder
@@ -198,6 +199,42 @@ void TestTills::tillsPayingAtOnceNumberReceiptsInTurn()
     QCOMPARE(numbers.last(), 80);
     QCOMPARE(QSet<int>(numbers.begin(), numbers.end()).size(), 80);
     QCOMPARE(test::pgValue(shop, "select count(*) from marvono_receipt_line"), QStringLiteral("80"));
+}
+
+void TestTills::twoTillsPayingOneBillPayItOnce()
+{
+    test::TempAppFolder folder(false);
+    const QString shop = openShop(folder, "onebill", 1);
+    QVERIFY(!shop.isEmpty());
+    for (int round = 1; round <= 5; ++round) {
+        for (int line = 0; line < 20; ++line)
+            test::pgRows(shop, QStringLiteral("insert into Bill (ctime, ctable, cproduct, cqty, cprice, csubtotal) "
+                                              "values ('%1', 'Counter', 'Tea', '1', '2.5', '2.5')")
+                                   .arg(line));
+        std::vector<std::unique_ptr<QProcess>> tills;
+        for (int i = 0; i < 2; ++i) {
+            tills.push_back(std::make_unique<QProcess>());
+            tills.back()->start(QStringLiteral(MARVONO_TEST_TILL), {folder.path(), "shown", "Counter"});
+        }
+        // Both have read the bill before either pays it.
+        for (auto& till : tills)
+            QVERIFY(till->waitForReadyRead(60000));
+        for (auto& till : tills)
+            till->write("go\n");
+        QStringList answers;
+        for (auto& till : tills) {
+            QVERIFY(till->waitForFinished(60000));
+            QVERIFY2(till->exitCode() == 0, till->readAllStandardError().constData());
+            answers.append(QString::fromUtf8(till->readAllStandardOutput()).section('\n', 1, 1));
+        }
+        answers.sort();
+        QCOMPARE(answers, (QStringList{QStringLiteral("elsewhere The bill was just paid at another till: receipt "
+                                                      "No. %1. Nothing was paid here.")
+                                           .arg(round),
+                                       QStringLiteral("receipt %1").arg(round)}));
+    }
+    QCOMPARE(test::pgValue(shop, "select count(*) from marvono_receipt_line"), QStringLiteral("100"));
+    QCOMPARE(test::pgValue(shop, "select count(*) from Bill"), QStringLiteral("0"));
 }
 
 QTEST_MAIN(TestTills)

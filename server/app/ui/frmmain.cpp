@@ -8,6 +8,7 @@
 #include "app/ui/frmabout.h"
 #include "app/ui/frmhelp.h"
 #include "bills/buyerlist.h"
+#include "bills/ui/billtotal.h"
 #include "bills/ui/buyerchooser.h"
 #include "catalogue/productlistmodel.h"
 #include "catalogue/ui/productfinder.h"
@@ -87,6 +88,9 @@ FrmMain::FrmMain(QWidget* parent) : QMainWindow(parent), d(new Private)
     buyerLabel->setBuddy(chooser);
     statusBar()->addWidget(buyerLabel);
     statusBar()->addWidget(chooser);
+    auto* billTotal = new BillTotalLabel(this);
+    statusBar()->addWidget(billTotal);
+    connect(chooser, &BuyerChooser::buyerChanged, billTotal, &BillTotalLabel::refresh);
     auto* focusBuyer = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_B), this);
     connect(focusBuyer, &QShortcut::activated, chooser, [chooser]() { chooser->setFocus(Qt::ShortcutFocusReason); });
 
@@ -344,6 +348,7 @@ bool FrmMain::load(QLabel* splashInfo)
     }
     if (ok) {
         reloadBuyerCombo();
+        BillTotalLabel::refreshAll();
         placeOnScreen();
         followOtherTills();
     } else {
@@ -436,6 +441,7 @@ bool FrmMain::fillProductList()
 {
     const auto filled = d->model->fill();
     d->model->sortByCategory();
+    BillTotalLabel::refreshAll();
     return filled.complete;
 }
 
@@ -459,6 +465,10 @@ void FrmMain::refreshFromTimer()
         noteServerAnswer(filled.complete, filled.error);
     }
     d->model->sortByCategory();
+    // A sale here or at another till refreshes the list, and may have changed the bill. A server
+    // that did not answer the list would only be waited for again.
+    if (filled.complete)
+        BillTotalLabel::refreshAll();
     setEnabled(true);
 }
 

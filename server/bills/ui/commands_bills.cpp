@@ -11,7 +11,12 @@ namespace marvono {
 void registerBillsCommands(CommandTable& table)
 {
     table.set(Command::OpenBuyers, [](FrmMain& window) { showSingleDialog<FrmTable>(&window); });
-    table.set(Command::OpenBillEditor, [](FrmMain& window) { showSingleDialog<FrmBill>(&window); });
+    table.set(Command::OpenBillEditor, [](FrmMain& window) {
+        // An editor left open lists what was booked since.
+        if (auto* open = window.findChild<FrmBill*>(QStringLiteral("frmBill"), Qt::FindDirectChildrenOnly))
+            open->rereadBill();
+        showSingleDialog<FrmBill>(&window);
+    });
     table.set(Command::OpenReceipts, [](FrmMain& window) { showSingleDialog<FrmReceipts>(&window); });
     table.set(Command::CloseDay, [](FrmMain& window) { closeDayFor(&window); });
 }

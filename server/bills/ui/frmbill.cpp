@@ -3,14 +3,17 @@
 #include "app/appcontext.h"
 #include "bills/billprint.h"
 #include "bills/buyerlist.h"
+#include "bills/ui/billtotal.h"
 #include "bills/ui/buyerchooser.h"
 #include "bills/ui/receiptprinter.h"
 #include "controls/ui/columnfit.h"
 #include "controls/ui/dialogs.h"
 #include "controls/ui/xpcontainer.h"
+#include "data/database.h"
 #include "sales/sale.h"
 
 #include <QComboBox>
+#include <QEvent>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -85,6 +88,7 @@ void FrmBill::buildControls()
                                  XPContainer::twips(9500, 750 + 4 * 450 + 30, 600, 300));
     m_total = makeLabel(m_container, QStringLiteral("lblTotal"), QStringLiteral("Total:"),
                         XPContainer::twips(240, 5400, 6000, 360));
+    m_paid = makeLabel(m_container, QStringLiteral("lblPaid"), QString(), XPContainer::twips(240, 5790, 6000, 300));
     // Under Pay Bill: the cash handed over, and the receipt of the bill just paid.
     makeLabel(m_container, QStringLiteral("lblReceived"), QStringLiteral("Received:"),
               XPContainer::twips(6450, 4920, 1200, 300));
@@ -147,7 +151,22 @@ void FrmBill::showBuyer()
     // The boxes, the key and the cash were about the bill shown before.
     for (QLineEdit* box : {m_time, m_product, m_quantity, m_unitPrice, m_subTotal, m_key, m_received})
         box->clear();
+    m_paid->clear();
     reload(false, false);
+}
+
+void FrmBill::rereadBill()
+{
+    reload(m_totalAfterAddNew);
+}
+
+void FrmBill::changeEvent(QEvent* event)
+{
+    QDialog::changeEvent(event);
+    // Back at the editor after selling or working elsewhere: the stored bill may have changed.
+    // A statement still waiting for the shop server would refuse the read and empty the list.
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && !Database::instance().isWaiting())
+        rereadBill();
 }
 
 bool FrmBill::reload(bool afterAddNew, bool keepRow)
@@ -162,6 +181,7 @@ bool FrmBill::reload(bool afterAddNew, bool keepRow)
     }
     if (QTreeWidgetItem* item = m_list->topLevelItem(row))
         m_list->setCurrentItem(item);
+    BillTotalLabel::refreshAll();
     return showTotal(afterAddNew);
 }
 
@@ -281,13 +301,12 @@ void FrmBill::remove()
 void FrmBill::payBill()
 {
     const QString symbol = runValues().currencySymbol;
-    const Currency total = billTotal([this] {
-                               QStringList subTotals;
-                               for (const BillLine& line : shownLines())
-                                   subTotals.append(line.subTotal);
-                               return subTotals;
-                           }())
-                               .value_or(Currency());
+    // What the operator saw and confirmed is what is paid, whatever a reload shows meanwhile.
+    const ShownBill shown{m_shownLines, shownLines()};
+    QStringList subTotals;
+    for (const BillLine& line : shown.lines)
+        subTotals.append(line.subTotal);
+    const Currency total = billTotal(subTotals).value_or(Currency());
     Currency received;
     const ReceivedCheck check = readReceived(m_received->text(), total, &received);
     if (check != ReceivedCheck::Accepted) {
@@ -296,20 +315,21 @@ void FrmBill::payBill()
         return;
     }
     QString question = QStringLiteral("Are you sure to clear the bill?");
-    if (m_list->topLevelItemCount() > 0)
+    if (!shown.lines.isEmpty())
         question += QStringLiteral("\n\n") + changeText(received, total, symbol);
     if (!confirm(this, QStringLiteral("Confirm"), question))
         return;
     std::optional<Receipt> receipt;
     QString error;
+    bool paidAfterLoss = false;
     const Payment payment{m_received->text().trimmed().isEmpty() ? std::nullopt : std::optional<Currency>(received),
-                          runValues().currentUser, &receipt, &error};
-    const Settlement settlement = settleBill(currentBuyer(), m_chooser->buyer().position, &m_shownLines, payment);
-    if (settlement == Settlement::RowsFailed || settlement == Settlement::ShortPaid) {
+                          runValues().currentUser, &receipt, &error, &paidAfterLoss};
+    const Settlement settlement = settleBill(currentBuyer(), m_chooser->buyer().position, &shown, payment);
+    if (settlement != Settlement::Settled && settlement != Settlement::FileFailed) {
         warn(this, QStringLiteral("Error"),
-             settlement == Settlement::ShortPaid ? error : QStringLiteral("Checkout error"));
-        // A bill another till raised shows what it now holds.
-        if (settlement == Settlement::ShortPaid)
+             settlement == Settlement::ShortPaid ? error : QStringLiteral("Checkout error\n") + error);
+        // A bill changed or paid elsewhere shows what it now holds; a failed write changed nothing.
+        if (settlement != Settlement::RowsFailed)
             reload(false);
         return;
     }
@@ -320,11 +340,19 @@ void FrmBill::payBill()
             button->setEnabled(true);
             button->setToolTip(QStringLiteral("Receipt No. %1").arg(receipt->number));
         }
+        m_paid->setText(QStringLiteral("Paid: receipt No. %1, change %2%3")
+                            .arg(QString::number(receipt->number), symbol, receipt->change.toText()));
     }
-    // Lines another till booked after the bill was shown stay unpaid, and now show.
     reload(false, false);
+    if (paidAfterLoss && receipt)
+        showMessage(this, QMessageBox::Information, QStringLiteral("Paid"),
+                    QStringLiteral("The connection to the shop server was lost while the bill was paid, but the "
+                                   "shop server has the payment: receipt No. %1.")
+                        .arg(receipt->number));
     if (settlement == Settlement::FileFailed)
-        warn(this, QStringLiteral("Error"), QStringLiteral("Checkout error"));
+        warn(this, QStringLiteral("Error"),
+             QStringLiteral("Checkout error\nThe bill is paid, but the client bill file %1 could not be deleted.")
+                 .arg(clientBillPath(m_chooser->buyer().position)));
 }
 
 void FrmBill::printReceipt()

@@ -22,6 +22,12 @@ class FrmBill : public QDialog {
     Q_OBJECT
   public:
     explicit FrmBill(QWidget* parent = nullptr);
+    // Lists the chosen buyer's bill as it is stored now, keeping the boxes: Checkout on an open
+    // editor, which sales may have added to since it was shown.
+    void rereadBill();
+
+  protected:
+    void changeEvent(QEvent* event) override;
 
   private:
     void buildControls();
@@ -66,6 +72,7 @@ class FrmBill : public QDialog {
     QLabel* m_total = nullptr;
     QLabel* m_buyer = nullptr;       // lblBuyer: whose bill this is
     QLineEdit* m_received = nullptr; // txtReceived: the cash handed over, empty for the exact total
+    QLabel* m_paid = nullptr;        // lblPaid: the receipt and change of the bill just paid
     QPushButton* m_printReceipt = nullptr;
     QPushButton* m_receiptPdf = nullptr;
     std::optional<Receipt> m_receipt; // the last bill this window settled
