@@ -150,10 +150,16 @@ void TestFrmBill::controlsAndFirstBuyersBill()
     QCOMPARE(editor.list()->topLevelItemCount(), 4);
     QCOMPARE(editor.main.findChildren<FrmBill*>().size(), 1);
     QCOMPARE(editor.main.findChild<QLabel*>("lblBillTotal")->text(), QStringLiteral("Bill: USD7.5"));
+    // And when the operator comes back to it from the main window.
+    editor.main.activateWindow();
+    QTRY_VERIFY(editor.main.isActiveWindow());
+    QVERIFY(test::addBillRow("1:05:00 PM", "A1", "Scan", "1", "1", "1"));
+    editor.dialog->activateWindow();
+    QTRY_COMPARE(editor.list()->topLevelItemCount(), 5);
     editor.dialog->findChild<QPushButton*>("cmdExit")->click();
     QTRY_VERIFY(editor.dialog.isNull());
     editor.open();
-    QCOMPARE(editor.list()->topLevelItemCount(), 4);
+    QCOMPARE(editor.list()->topLevelItemCount(), 5);
 }
 
 void TestFrmBill::emptyBuyerListShowsTheEmptyBuyer()
