@@ -36,7 +36,10 @@ PreferencesOutcome savePreferences(const PreferencesInput& input)
     if (auto users = ExecSQL(QStringLiteral("select * from user_info")); users && !users->isEof()) {
         users->setField(0, input.userName);
         users->setField(1, input.password);
-        users->update();
+        // The dialog shows the run's password when it opens again: were it still the one typed at
+        // login, the next OK would put that back.
+        if (users->update())
+            values.currentPassword = input.password;
     }
 
     values.shopName = input.shopName;

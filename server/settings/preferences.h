@@ -26,9 +26,9 @@ struct PreferencesInput {
 enum class PreferencesOutcome { PasswordMismatch, Saved };
 
 // Sets the tone at once, then stops when the confirmation differs from the password. Otherwise
-// stores the user name and password in the first user_info row (when there is one), sets the
-// shop name as typed and the symbol without surrounding blanks, and rewrites setup.dat. The
-// database and the file are each best effort: one failing does not stop the other.
+// stores the user name and password in the first user_info row (when there is one; once stored,
+// the password is also the run's current one), sets the shop name as typed and the symbol without surrounding blanks,
+// and rewrites setup.dat. The database and the file are each best effort: one failing does not stop the other.
 PreferencesOutcome savePreferences(const PreferencesInput& input);
 
 } // namespace marvono
