@@ -5,6 +5,7 @@
 #include "controls/ui/dialogs.h"
 #include "controls/ui/xpcontainer.h"
 
+#include <QCloseEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -119,6 +120,11 @@ void FrmTable::remove()
 
 void FrmTable::leave()
 {
+    close();
+}
+
+void FrmTable::closeEvent(QCloseEvent* event)
+{
     QStringList buyers;
     for (int row = 0; row < m_list->count(); ++row)
         buyers.append(m_list->item(row)->text());
@@ -126,7 +132,7 @@ void FrmTable::leave()
     writeBuyerList(buyers);
     if (FrmMain* main = FrmMain::instance())
         main->reloadBuyerCombo();
-    close();
+    QDialog::closeEvent(event);
 }
 
 } // namespace marvono

@@ -1,5 +1,6 @@
 #pragma once
-// The buyer window frmTable: edits the buyer list in a list box and saves it on Leave.
+// The buyer window frmTable: edits the buyer list in a list box and saves it when it closes, by
+// Leave, Esc or the window's close box alike.
 #include <QDialog>
 
 class QLineEdit;
@@ -12,6 +13,9 @@ class FrmTable : public QDialog {
     Q_OBJECT
   public:
     explicit FrmTable(QWidget* parent = nullptr);
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
 
   private:
     void buildControls();
