@@ -222,4 +222,28 @@ std::optional<Currency> Currency::plus(Currency other) const
     return fromRaw(sum);
 }
 
+QString moneyText(Currency amount, const QString& symbol)
+{
+    const bool negative = amount.raw() < 0;
+    QString digits = amount.toText().mid(negative ? 1 : 0);
+    const qsizetype point = digits.indexOf(QLatin1Char('.'));
+    const qsizetype decimals = point < 0 ? 0 : digits.size() - point - 1;
+    if (point < 0)
+        digits += QLatin1Char('.');
+    if (decimals < 2)
+        digits += QString(2 - decimals, QLatin1Char('0'));
+    return (negative ? QStringLiteral("-") : QString()) + symbol + digits;
+}
+
+QString moneyText(const QString& stored, const QString& symbol)
+{
+    const auto amount = isNumberText(stored) ? Currency::fromDouble(leadingNumber(stored)) : std::nullopt;
+    return amount ? moneyText(*amount, symbol) : symbol + stored;
+}
+
+QString unitsText(const QString& quantity)
+{
+    return quantity + (quantity.trimmed() == QLatin1String("1") ? QStringLiteral(" unit") : QStringLiteral(" units"));
+}
+
 } // namespace marvono

@@ -20,7 +20,7 @@ double roundHalfEven(double value);
 
 // Fixed-point money: a signed 64-bit count of ten-thousandths.
 class Currency {
-public:
+  public:
     constexpr Currency() = default;
     static constexpr Currency fromRaw(qint64 tenThousandths)
     {
@@ -40,8 +40,17 @@ public:
 
     friend bool operator==(Currency a, Currency b) { return a.m_raw == b.m_raw; }
 
-private:
+  private:
     qint64 m_raw = 0;
 };
+
+// Money on the program's own papers and lists (receipts, closes, stock moves): at least two
+// decimals, more only where the amount has them, so a column still adds up; the sign before the
+// symbol: "$0.90", "-$4.99".
+QString moneyText(Currency amount, const QString& symbol);
+// A stored amount the same way; a text that is no number stays as stored, after the symbol.
+QString moneyText(const QString& stored, const QString& symbol);
+// A quantity with its unit, as those papers write it: "24 units", "1 unit".
+QString unitsText(const QString& quantity);
 
 } // namespace marvono

@@ -102,8 +102,9 @@ bool readReceipts(DayClose& close, qint64 lastClosed, QString* error)
     return true;
 }
 
-// Marks the stock moves no close has taken yet as this close's, and adds up the goods received.
-bool takeStockMoves(DayClose& close, Engine& engine, QString* error)
+// Marks the stock moves no close has taken yet as this close's, counts them in `taken` and adds
+// up the goods received.
+bool takeStockMoves(DayClose& close, Engine& engine, int* taken, QString* error)
 {
     if (!engine.execute(QStringLiteral("update marvono_stock_move set cClose = ? where cClose is null"), {close.number},
                         error))
@@ -116,7 +117,7 @@ bool takeStockMoves(DayClose& close, Engine& engine, QString* error)
         return false;
     }
     std::vector<StockMove> moves;
-    for (; !set->isEof(); set->moveNext()) {
+    for (*taken = 0; !set->isEof(); set->moveNext(), ++*taken) {
         StockMove move;
         move.kind = set->text(0);
         move.units = set->text(1).toLongLong();
@@ -128,6 +129,34 @@ bool takeStockMoves(DayClose& close, Engine& engine, QString* error)
         *error = QStringLiteral("Overflow");
     close.goodsIn = cost.value_or(Currency());
     return cost.has_value();
+}
+
+QDateTime timeOf(const QString& text)
+{
+    return QDateTime::fromString(text, QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+}
+
+// The start of the close's period: the previous close's time; for the first close, the time of
+// the first receipt or stock move it took, or its own time when it took none.
+bool readPeriodStart(DayClose& close, QString* error)
+{
+    QString message;
+    auto set = ExecSQL(QStringLiteral("select cTime from marvono_day_close where cNumber < ? order by cNumber desc "
+                                      "limit 1"),
+                       message, {close.number});
+    if (set && set->isEof())
+        set = ExecSQL(QStringLiteral("select min(cTime) from (select cTime from marvono_receipt where cNumber "
+                                     "between ? and ? union all select cTime from marvono_stock_move where cClose "
+                                     "= ?) taken"),
+                      message, {close.firstReceipt, close.lastReceipt, close.number});
+    if (!set) {
+        if (error)
+            *error = message;
+        return false;
+    }
+    const QString start = set->isEof() ? QString() : set->text(0);
+    close.from = start.isEmpty() ? close.time : timeOf(start);
+    return true;
 }
 
 QStringList spread(const QString& left, const QString& right, int columns)
@@ -144,26 +173,31 @@ CloseResult closeDay()
     close.time = Clock::now();
     close.day = close.time.date();
     close.operatorName = runValues().currentUser;
-    // Tills closing at once take turns, so the second finds the day closed.
+    // Tills closing at once take turns, so the second finds nothing left to close.
     Transaction transaction;
     if (!transaction.isActive() || !transaction.lock(QStringLiteral("day close")))
         return failed(transaction.errorText());
     QString error;
-    if (const auto earlier = readDayClose(close.day, &error)) {
+    auto last = ExecSQL(QStringLiteral("select max(cNumber), max(cLastReceipt) from marvono_day_close"), error);
+    Engine* engine = Database::instance().engine(&error);
+    if (!last || last->isEof() || !engine)
+        return failed(error);
+    const qint64 previous = last->text(0).toLongLong();
+    close.number = previous + 1;
+    int moves = 0;
+    if (!readReceipts(close, last->text(1).toLongLong(), &error) || !takeStockMoves(close, *engine, &moves, &error) ||
+        !readOpenBills(close, &error))
+        return failed(error);
+    if (previous > 0 && close.lastReceipt == 0 && moves == 0) {
+        const auto earlier = readDayClose(previous, &error);
+        if (!earlier)
+            return failed(error);
         CloseResult result;
         result.outcome = CloseOutcome::AlreadyClosed;
         result.close = *earlier;
         return result;
     }
-    if (!error.isEmpty())
-        return failed(error);
-    auto last = ExecSQL(QStringLiteral("select max(cNumber), max(cLastReceipt) from marvono_day_close"), error);
-    Engine* engine = Database::instance().engine(&error);
-    if (!last || last->isEof() || !engine)
-        return failed(error);
-    close.number = last->text(0).toLongLong() + 1;
-    if (!readReceipts(close, last->text(1).toLongLong(), &error) || !takeStockMoves(close, *engine, &error) ||
-        !readOpenBills(close, &error))
+    if (!readPeriodStart(close, &error))
         return failed(error);
     if (!engine->execute(QStringLiteral("insert into marvono_day_close (%1) values (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, "
                                         "?, ?, ?)")
@@ -181,12 +215,12 @@ CloseResult closeDay()
     return result;
 }
 
-std::optional<DayClose> readDayClose(const QDate& day, QString* error)
+std::optional<DayClose> readDayClose(qint64 number, QString* error)
 {
     QString message;
     auto set =
-        ExecSQL(QStringLiteral("select %1 from marvono_day_close where cDay = ?").arg(QLatin1String(kCloseColumns)),
-                message, {day.toString(Qt::ISODate)});
+        ExecSQL(QStringLiteral("select %1 from marvono_day_close where cNumber = ?").arg(QLatin1String(kCloseColumns)),
+                message, {number});
     if (!set || set->isEof()) {
         if (error)
             *error = set ? QString() : message;
@@ -195,7 +229,7 @@ std::optional<DayClose> readDayClose(const QDate& day, QString* error)
     DayClose close;
     close.number = set->text(0).toLongLong();
     close.day = QDate::fromString(set->text(1), Qt::ISODate);
-    close.time = QDateTime::fromString(set->text(2), QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    close.time = timeOf(set->text(2));
     close.operatorName = set->text(3);
     close.firstReceipt = set->text(4).toLongLong();
     close.lastReceipt = set->text(5).toLongLong();
@@ -208,6 +242,8 @@ std::optional<DayClose> readDayClose(const QDate& day, QString* error)
         const qsizetype tab = line.lastIndexOf(QLatin1Char('\t'));
         close.openBills.append({line.left(tab), amountOf(line.mid(tab + 1))});
     }
+    if (!readPeriodStart(close, error))
+        return std::nullopt;
     return close;
 }
 
@@ -216,11 +252,11 @@ QStringList dayCloseTextLines(const DayClose& close, const QString& shopName, co
 {
     columns = std::max(columns, 24);
     const QString rule(columns, QLatin1Char('-'));
-    const auto money = [&currencySymbol](Currency amount) { return currencySymbol + amount.toText(); };
+    const auto money = [&currencySymbol](Currency amount) { return moneyText(amount, currencySymbol); };
     QStringList lines{shopName,
                       QStringLiteral("Day close No. %1").arg(close.number),
-                      QStringLiteral("Day: ") + close.day.toString(Qt::ISODate),
-                      QStringLiteral("Closed: ") + dateTimeText(close.time),
+                      QStringLiteral("From: ") + dateTimeText(close.from),
+                      QStringLiteral("To: ") + dateTimeText(close.time),
                       QStringLiteral("Operator: ") + close.operatorName,
                       close.lastReceipt
                           ? QStringLiteral("Receipts No. %1 to %2").arg(close.firstReceipt).arg(close.lastReceipt)

@@ -1,6 +1,8 @@
 #pragma once
-// The day's close: what the receipts since the last close took and paid back, the cash, the goods
-// received and the bills still open, written once a day under a number of its own. No widgets.
+// The close: what the receipts since the previous close took and paid back, the cash, the goods
+// received and the bills still open, under a number of its own. A close covers the time since the
+// previous one, whatever the calendar says: a late shift closes after midnight and the evening
+// shift of that date closes again. No widgets.
 #include "app/numbers.h"
 
 #include <QDate>
@@ -15,8 +17,9 @@ namespace marvono {
 
 struct DayClose {
     qint64 number = 0;
-    QDate day;
-    QDateTime time;
+    QDate day;      // the date of its closing time
+    QDateTime from; // the previous close's time; for the first close, its first receipt's or move's
+    QDateTime time; // when it closed: the end of its period
     QString operatorName;
     qint64 firstReceipt = 0; // the receipts it covers; both 0 when there were none
     qint64 lastReceipt = 0;
@@ -35,17 +38,17 @@ struct DayClose {
 enum class CloseOutcome { Closed, AlreadyClosed, Failed };
 struct CloseResult {
     CloseOutcome outcome = CloseOutcome::Failed;
-    DayClose close; // the new close, or the day's earlier one for AlreadyClosed
+    DayClose close; // the new close, or for AlreadyClosed the last one, after which nothing came
     QString error;
 };
 
-// Closes today (the clock's day) in one transaction: the receipts numbered after the last close,
-// the stock moves no close has taken yet and the bills open now. Two tills closing at once close
-// the day once.
+// Closes now in one transaction: the receipts numbered after the last close, the stock moves no
+// close has taken yet and the bills open now. When nothing came since the last close there is
+// nothing to close (AlreadyClosed), so two tills closing at once make one close.
 CloseResult closeDay();
 
-// The close of a day; nothing when the day is not closed or the query fails.
-std::optional<DayClose> readDayClose(const QDate& day, QString* error = nullptr);
+// The close of that number; nothing when there is none or the query fails.
+std::optional<DayClose> readDayClose(qint64 number, QString* error = nullptr);
 
 // The close as lines of at most `columns` characters, for the screen, the printer and the PDF.
 QStringList dayCloseTextLines(const DayClose& close, const QString& shopName, const QString& currencySymbol,

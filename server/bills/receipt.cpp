@@ -278,7 +278,7 @@ QStringList receiptTextLines(const Receipt& receipt, const QString& shopName, co
 {
     columns = std::max(columns, 16);
     const QString rule(columns, QLatin1Char('-'));
-    const auto money = [&currencySymbol](Currency amount) { return currencySymbol + amount.toText(); };
+    const auto money = [&currencySymbol](Currency amount) { return moneyText(amount, currencySymbol); };
     QStringList lines;
     for (const QString& part : wrapped(shopName, columns))
         lines.append(QString((columns - part.size()) / 2, QLatin1Char(' ')) + part);
@@ -292,8 +292,8 @@ QStringList receiptTextLines(const Receipt& receipt, const QString& shopName, co
     lines.append(rule);
     for (const BillLine& line : receipt.lines) {
         lines += wrapped(line.product, columns);
-        lines += spread(QStringLiteral("  %1 x %2%3").arg(line.quantity, currencySymbol, line.unitPrice),
-                        currencySymbol + line.subTotal, columns);
+        lines += spread(QStringLiteral("  %1 x %2").arg(line.quantity, moneyText(line.unitPrice, currencySymbol)),
+                        moneyText(line.subTotal, currencySymbol), columns);
     }
     lines.append(rule);
     lines += spread(QStringLiteral("Total"), money(receipt.total), columns);

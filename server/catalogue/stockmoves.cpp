@@ -147,9 +147,9 @@ QString stockMoveCell(const StockMove& move, int column)
         return (move.units > 0 && move.kind == QLatin1String(kCorrectionMove) ? QStringLiteral("+") : QString()) +
                QString::number(move.units);
     case 4:
-        return move.price.isEmpty() ? QString() : runValues().currencySymbol + move.price;
+        return move.price.isEmpty() ? QString() : moneyText(move.price, runValues().currencySymbol);
     case 5:
-        return move.remaining + QStringLiteral("Unit(s)");
+        return unitsText(move.remaining);
     case 6:
         return move.reason;
     case 7:

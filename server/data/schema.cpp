@@ -100,6 +100,17 @@ CREATE TABLE marvono_day_close (cNumber bigint PRIMARY KEY, cDay text UNIQUE, cT
     cRefunded numtext, cReceived numtext, cChange numtext, cGoodsIn numtext, cOpenBills text);
 ALTER TABLE marvono_stock_move ADD COLUMN cClose bigint;
 )sql"},
+    // A close covers the time since the previous one, so one date may have several. The embedded
+    // file cannot drop a column's constraint: the table is made again without it.
+    {7, R"sql(
+CREATE TABLE marvono_day_close_again (cNumber INTEGER PRIMARY KEY, cDay TEXT, cTime TEXT, cOperator TEXT,
+    cFirstReceipt INTEGER, cLastReceipt INTEGER, cReceipts INTEGER, cRefunds INTEGER, cTakings NUMTEXT,
+    cRefunded NUMTEXT, cReceived NUMTEXT, cChange NUMTEXT, cGoodsIn NUMTEXT, cOpenBills TEXT);
+INSERT INTO marvono_day_close_again SELECT * FROM marvono_day_close;
+DROP TABLE marvono_day_close;
+ALTER TABLE marvono_day_close_again RENAME TO marvono_day_close;
+)sql",
+     "ALTER TABLE marvono_day_close DROP CONSTRAINT marvono_day_close_cday_key;"},
 };
 
 bool exec(sqlite3* db, const char* sql, QString* error)

@@ -210,13 +210,13 @@ void TestBill::receiptsByDay()
     QCOMPARE(receiptsOfDay(day.addDays(1))->first().number, 4);
     QCOMPARE(receiptTextLines(*readReceipt(1), "Shop", "$", 20),
              (QStringList{"        Shop", "Receipt No. 1", "Time: 2026-12-07 23:59:59", "Buyer: A1",
-                          "Operator: ", QString(20, '-'), "Tea", "  1 x $         $2.5", QString(20, '-'),
-                          "Total           $2.5", "Received        $2.5", "Change            $0"}));
+                          "Operator: ", QString(20, '-'), "Tea", "  1 x $        $2.50", QString(20, '-'),
+                          "Total          $2.50", "Received       $2.50", "Change         $0.00"}));
 }
 
 void TestBill::dayCloseTakesWhatCameSinceTheLastClose()
 {
-    test::TempAppFolder folder;
+    test::TempAppFolder folder(true, 6); // from when a date had one close
     const QDate day(2026, 12, 7);
     Clock::setOverride([&] { return QDateTime(day, QTime(18, 0)); });
     QVERIFY(test::addProduct("Tea", "1.5", "2.5", "0"));
@@ -226,26 +226,27 @@ void TestBill::dayCloseTakesWhatCameSinceTheLastClose()
     QVERIFY(test::addBillRow("2", "A1", "Cake", "2", "3", "6"));
     QCOMPARE(settleBill("A1"), Settlement::Settled);
     QVERIFY(test::addBillRow("3", "B2", "Cup", "1", "4", "4"));
+    QCOMPARE(returnFromReceipt(1, {{1, 1}}, "ann").outcome, ReturnOutcome::Returned);
     CloseResult result = closeDay();
     QCOMPARE(result.outcome, CloseOutcome::Closed);
-    QCOMPARE(result.close.takings, *receiptsTotal(*receiptsOfDay(day)));
     QCOMPARE(
-        dayCloseTextLines(*readDayClose(day), "Shop", "$", 24).mid(1),
-        (QStringList{"Day close No. 1", "Day: 2026-12-07", "Closed: 2026-12-07 18:00:00",
-                     "Operator: ", "Receipts No. 1 to 2", QString(24, '-'), "Receipts               2",
-                     "Takings             $8.5", "Refunds (0)           $0", "Net                 $8.5",
-                     "Cash received        $16", "Change given        $7.5", "Goods in at cost    $4.5",
-                     QString(24, '-'), "Bills still open: 1", "  B2                  $4", "Open total            $4"}));
-    // Once a day; what comes after the close goes to the next one.
+        dayCloseTextLines(result.close, "Shop", "$", 24).mid(1),
+        (QStringList{"Day close No. 1", "From: 2026-12-07 18:00:00", "To: 2026-12-07 18:00:00",
+                     "Operator: ", "Receipts No. 1 to 3", QString(24, '-'), "Receipts               2",
+                     "Takings            $8.50", "Refunds (1)       -$2.50", "Net                $6.00",
+                     "Cash received     $16.00", "Change given       $7.50", "Goods in at cost   $4.50",
+                     QString(24, '-'), "Bills still open: 1", "  B2               $4.00", "Open total         $4.00"}));
+    // The late shift closes again the same date: what came after the first close, and only once.
+    Clock::setOverride([&] { return QDateTime(day, QTime(23, 30)); });
     QVERIFY(test::addBillRow("4", "A1", "Tea", "1", "2.5", "2.5"));
     QCOMPARE(settleBill("A1"), Settlement::Settled);
-    QCOMPARE(closeDay().outcome, CloseOutcome::AlreadyClosed);
-    Clock::setOverride([&] { return QDateTime(day.addDays(1), QTime(9, 0)); });
     result = closeDay();
     QCOMPARE(result.close.number, 2);
-    QCOMPARE(result.close.firstReceipt, 3);
+    QCOMPARE(result.close.firstReceipt, 4);
     QCOMPARE(result.close.takings, Currency::fromRaw(25000));
     QCOMPARE(result.close.goodsIn, Currency());
+    QCOMPARE(readDayClose(2)->from, QDateTime(day, QTime(18, 0)));
+    QCOMPARE(closeDay().outcome, CloseOutcome::AlreadyClosed);
 }
 
 void TestBill::settleIsAllOrNothing()

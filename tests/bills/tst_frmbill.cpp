@@ -5,6 +5,7 @@
 #include "bills/billprint.h"
 #include "bills/ui/frmbill.h"
 #include "bills/ui/frmreceipts.h"
+#include "controls/ui/xpcontainer.h"
 #include "data/database.h"
 #include "history/historyfiles.h"
 #include "support/history_dialogs.h"
@@ -466,7 +467,9 @@ void TestFrmBill::receiptsWindow()
     QVERIFY(window);
     auto* receipts = window->findChild<QTreeWidget*>("lvReceipts");
     QCOMPARE(receipts->topLevelItemCount(), 2);
-    QCOMPARE(window->findChild<QLabel*>("lblDayTotal")->text(), QStringLiteral("Receipts: 2   Day total: $6.5"));
+    QCOMPARE(window->findChild<QLabel*>("lblDayTotal")->text(), QStringLiteral("Receipts: 2   Day total: $6.50"));
+    QCOMPARE(window->findChild<XPContainer*>("XPContainer1")->caption(),
+             "Paid bills from 2026-12-07 00:00:00 to 2026-12-07 23:59:59");
     receipts->setCurrentItem(receipts->topLevelItem(1));
     auto* lines = window->findChild<QTreeWidget*>("lvLines");
     QCOMPARE(lines->topLevelItem(0)->text(1), QStringLiteral("4"));
@@ -475,9 +478,9 @@ void TestFrmBill::receiptsWindow()
         test::BoxRecorder boxes;
         window->findChild<QPushButton*>("cmdReturn")->click();
         QCOMPARE(boxes.seen, (QStringList{"Confirm/Return 1 unit(s) of 4 from receipt No. 2?",
-                                          "Returned/Refund No. 3: $4 paid back."}));
+                                          "Returned/Refund No. 3: $4.00 paid back."}));
     }
-    QCOMPARE(window->findChild<QLabel*>("lblDayTotal")->text(), QStringLiteral("Receipts: 3   Day total: $2.5"));
+    QCOMPARE(window->findChild<QLabel*>("lblDayTotal")->text(), QStringLiteral("Receipts: 3   Day total: $2.50"));
     window->close();
 
     test::BoxAnswerer answerer(QMessageBox::Ok);
@@ -486,7 +489,7 @@ void TestFrmBill::receiptsWindow()
     auto* close = editor.main.findChild<QWidget*>("frmDayClose");
     QVERIFY(close && close->isVisible());
     QVERIFY(
-        close->findChild<QPlainTextEdit*>("txtClose")->toPlainText().contains(QRegularExpression("Takings +\\$6.5")));
+        close->findChild<QPlainTextEdit*>("txtClose")->toPlainText().contains(QRegularExpression("Takings +\\$6.50")));
     close->close();
 }
 

@@ -10,8 +10,11 @@
 //   marvono-test-till FOLDER shown BUYER
 // reads the buyer's bill as the bill editor shows it, writes "ready", and pays what it read once
 // a line arrives on its input: "receipt NUMBER", or "elsewhere" and the reason.
+//   marvono-test-till FOLDER close
+// closes and writes "closed NUMBER", or "already NUMBER" when nothing came since that close.
 #include "app/appcontext.h"
 #include "bills/bill.h"
+#include "bills/dayclose.h"
 #include "bills/receipt.h"
 #include "sales/sale.h"
 
@@ -59,6 +62,16 @@ int main(int argc, char** argv)
         else
             std::fprintf(stderr, "not paid: %s\n", qPrintable(error));
         return paid == Settlement::Settled || paid == Settlement::PaidElsewhere ? 0 : 1;
+    }
+    if (args.size() == 3 && args.at(2) == QLatin1String("close")) {
+        setAppFolder(args.at(1));
+        const CloseResult result = closeDay();
+        if (result.outcome == CloseOutcome::Failed)
+            std::fprintf(stderr, "close failed: %s\n", qPrintable(result.error));
+        else
+            std::printf("%s %lld\n", result.outcome == CloseOutcome::Closed ? "closed" : "already",
+                        result.close.number);
+        return result.outcome == CloseOutcome::Failed ? 1 : 0;
     }
     if (args.size() < 5) {
         std::fprintf(stderr, "usage: marvono-test-till FOLDER SALES SEED PRODUCT...\n");

@@ -59,6 +59,7 @@ class TestTills : public QObject {
     void killedTillsLeaveNoHalfSale();
     void tillsPayingAtOnceNumberReceiptsInTurn();
     void twoTillsPayingOneBillPayItOnce();
+    void tillsClosingAtOnceCloseOnce();
 
   private:
     // A shop database with the three products at `stock` each, and the application folder
@@ -235,6 +236,34 @@ void TestTills::twoTillsPayingOneBillPayItOnce()
     }
     QCOMPARE(test::pgValue(shop, "select count(*) from marvono_receipt_line"), QStringLiteral("100"));
     QCOMPARE(test::pgValue(shop, "select count(*) from Bill"), QStringLiteral("0"));
+}
+
+void TestTills::tillsClosingAtOnceCloseOnce()
+{
+    test::TempAppFolder folder(false);
+    const QString shop = openShop(folder, "closes", 1);
+    QVERIFY(!shop.isEmpty());
+    // Rounds on one date: each sale after a close is closed once, however many tills press Close.
+    for (int round = 1; round <= 4; ++round) {
+        test::pgRows(shop, QStringLiteral("insert into marvono_receipt (cNumber, cTime, cTotal, cReceived, cChange) "
+                                          "values (%1, to_char(now(), 'YYYY-MM-DD HH24:MI:SS'), '2', '2', '0')")
+                               .arg(round));
+        std::vector<std::unique_ptr<QProcess>> tills;
+        for (int i = 0; i < 2; ++i) {
+            tills.push_back(std::make_unique<QProcess>());
+            tills.back()->start(QStringLiteral(MARVONO_TEST_TILL), {folder.path(), "close"});
+        }
+        QList<QByteArray> said;
+        for (auto& till : tills) {
+            QVERIFY(till->waitForFinished(60000));
+            QVERIFY2(till->exitCode() == 0, till->readAllStandardError().constData());
+            said.append(till->readAllStandardOutput().trimmed());
+        }
+        std::sort(said.begin(), said.end());
+        QCOMPARE(said,
+                 (QList<QByteArray>{"already " + QByteArray::number(round), "closed " + QByteArray::number(round)}));
+    }
+    QCOMPARE(test::pgValue(shop, "select count(*) from marvono_day_close"), QStringLiteral("4"));
 }
 
 QTEST_MAIN(TestTills)

@@ -56,8 +56,9 @@ void FrmDayClose::print()
 
 void FrmDayClose::savePdf()
 {
-    const QString path = chooseFile(this, FileDialogMode::Save, QStringLiteral("CDDayClose"),
-                                    QStringLiteral("Save day close"), QStringLiteral("PDF file(*.pdf)|*.pdf"));
+    const QString path =
+        chooseFile(this, FileDialogMode::Save, QStringLiteral("CDDayClose"), QStringLiteral("Save day close"),
+                   QStringLiteral("PDF file(*.pdf)|*.pdf"), QStringLiteral("close-%1.pdf").arg(m_close.number));
     if (path.isEmpty())
         return;
     QString error;
@@ -70,7 +71,7 @@ void FrmDayClose::savePdf()
 void closeDayFor(QWidget* parent)
 {
     if (!confirm(parent, QStringLiteral("Close day"),
-                 QStringLiteral("Close the day? Sales and goods booked after the close go to the next day.")))
+                 QStringLiteral("Close now? Sales and goods booked after the close go to the next close.")))
         return;
     const CloseResult result = closeDay();
     if (result.outcome == CloseOutcome::Failed) {
@@ -80,7 +81,9 @@ void closeDayFor(QWidget* parent)
     }
     if (result.outcome == CloseOutcome::AlreadyClosed)
         warn(parent, QStringLiteral("Close day"),
-             QStringLiteral("This day was closed already (close No. %1).").arg(result.close.number));
+             QStringLiteral("Nothing was booked since close No. %1 at %2; that close is shown again.")
+                 .arg(result.close.number)
+                 .arg(dateTimeText(result.close.time)));
     auto* window = new FrmDayClose(result.close, parent);
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->show();

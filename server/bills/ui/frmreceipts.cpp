@@ -107,7 +107,12 @@ void FrmReceipts::showDay()
     m_receipts->clear();
     m_lines->clear();
     const QString symbol = runValues().currencySymbol;
-    const auto receipts = receiptsOfDay(m_day->date());
+    // A close may end at any hour: the list says plainly which hours it covers.
+    const QDate day = m_day->date();
+    m_container->setCaption(
+        QStringLiteral("Paid bills from %1 to %2")
+            .arg(dateTimeText(QDateTime(day, QTime(0, 0))), dateTimeText(QDateTime(day, QTime(23, 59, 59)))));
+    const auto receipts = receiptsOfDay(day);
     const auto total = receipts ? receiptsTotal(*receipts) : std::nullopt;
     if (!receipts || !total) {
         m_dayTotal->setText(QStringLiteral("The receipts cannot be read."));
@@ -118,14 +123,14 @@ void FrmReceipts::showDay()
     for (const Receipt& receipt : *receipts) {
         auto* item = new QTreeWidgetItem(
             QStringList{QString::number(receipt.number), receipt.time.time().toString(QStringLiteral("HH:mm:ss")),
-                        receipt.buyer, receipt.operatorName, symbol + receipt.total.toText(),
-                        symbol + receipt.received.toText(), symbol + receipt.change.toText()});
+                        receipt.buyer, receipt.operatorName, moneyText(receipt.total, symbol),
+                        moneyText(receipt.received, symbol), moneyText(receipt.change, symbol)});
         item->setData(0, Qt::UserRole, receipt.number);
         items.append(item);
     }
     m_receipts->addTopLevelItems(items);
     m_dayTotal->setText(
-        QStringLiteral("Receipts: %1   Day total: %2%3").arg(receipts->size()).arg(symbol, total->toText()));
+        QStringLiteral("Receipts: %1   Day total: %2").arg(receipts->size()).arg(moneyText(*total, symbol)));
 }
 
 std::optional<Receipt> FrmReceipts::selectedReceipt()
@@ -166,17 +171,19 @@ void FrmReceipts::returnUnits()
     m_units->clear();
     showDay();
     showMessage(this, QMessageBox::Information, QStringLiteral("Returned"),
-                QStringLiteral("Refund No. %1: %2%3 paid back.")
+                QStringLiteral("Refund No. %1: %2 paid back.")
                     .arg(result.refund->number)
-                    .arg(runValues().currencySymbol, difference(Currency(), result.refund->total).toText()));
+                    .arg(moneyText(difference(Currency(), result.refund->total), runValues().currencySymbol)));
 }
 
 void FrmReceipts::showLines()
 {
     m_lines->clear();
     if (const auto receipt = selectedReceipt()) {
+        const QString& symbol = runValues().currencySymbol;
         for (const BillLine& line : receipt->lines)
-            new QTreeWidgetItem(m_lines, {line.time, line.product, line.quantity, line.unitPrice, line.subTotal});
+            new QTreeWidgetItem(m_lines, {line.time, line.product, line.quantity, moneyText(line.unitPrice, symbol),
+                                          moneyText(line.subTotal, symbol)});
     }
 }
 

@@ -45,8 +45,9 @@ void printReceiptFor(QWidget* parent, const Receipt& receipt)
 
 void saveReceiptPdfFor(QWidget* parent, const Receipt& receipt)
 {
-    const QString path = chooseFile(parent, FileDialogMode::Save, QStringLiteral("CDReceipt"),
-                                    QStringLiteral("Save receipt"), QStringLiteral("PDF file(*.pdf)|*.pdf"));
+    const QString path =
+        chooseFile(parent, FileDialogMode::Save, QStringLiteral("CDReceipt"), QStringLiteral("Save receipt"),
+                   QStringLiteral("PDF file(*.pdf)|*.pdf"), QStringLiteral("receipt-%1.pdf").arg(receipt.number));
     if (path.isEmpty())
         return;
     QString error;

@@ -55,8 +55,8 @@ void FrmStockMoves::load()
         return;
     }
     const auto cost = receivedCost(moves);
-    m_cost->setText(QStringLiteral("Goods received at purchase price: ") + runValues().currencySymbol +
-                    (cost ? cost->toText() : QStringLiteral("?")));
+    m_cost->setText(QStringLiteral("Goods received at purchase price: ") +
+                    (cost ? moneyText(*cost, runValues().currencySymbol) : QStringLiteral("?")));
     m_model->append(std::move(moves));
 }
 

@@ -85,7 +85,7 @@ QString qtFileFilter(const QString& pairs)
 }
 
 QString chooseFile(QWidget* parent, FileDialogMode mode, const QString& objectName, const QString& title,
-                   const QString& filterPairs)
+                   const QString& filterPairs, const QString& suggestedName)
 {
     QFileDialog dialog(parent, title);
     dialog.setObjectName(objectName);
@@ -108,7 +108,7 @@ QString chooseFile(QWidget* parent, FileDialogMode mode, const QString& objectNa
     }
     const QString folder = lastFileFolder();
     dialog.setDirectory(QFileInfo(folder).isDir() ? folder : QDir::homePath());
-    dialog.selectFile(QString());
+    dialog.selectFile(suggestedName);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
     const QString path = dialog.selectedFiles().constFirst();

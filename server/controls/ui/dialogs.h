@@ -39,12 +39,12 @@ bool confirm(QWidget* parent, const QString& title, const QString& text);
 QString qtFileFilter(const QString& pairs);
 
 enum class FileDialogMode { Open, Save };
-// Runs Qt's own (non-native) file dialog, named `objectName`, with an empty file name, in the
-// folder last chosen from during this run (at first the home folder); the filters are shown by
-// their descriptions only. A save adds the chosen filter's extension to a name typed without
-// one. Returns the chosen path, or an empty text when cancelled.
+// Runs Qt's own (non-native) file dialog, named `objectName`, with the file name `suggestedName`
+// (empty unless given), in the folder last chosen from during this run (at first the home
+// folder); the filters are shown by their descriptions only. A save adds the chosen filter's
+// extension to a name typed without one. Returns the chosen path, or an empty text when cancelled.
 QString chooseFile(QWidget* parent, FileDialogMode mode, const QString& objectName, const QString& title,
-                   const QString& filterPairs);
+                   const QString& filterPairs, const QString& suggestedName = {});
 
 // A label and a one-line text box named and placed as designed.
 QLabel* makeLabel(QWidget* parent, const QString& objectName, const QString& text, const QRect& geometry);

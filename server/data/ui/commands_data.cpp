@@ -1,3 +1,4 @@
+#include "app/appcontext.h"
 #include "app/ui/commands.h"
 #include "app/ui/frmmain.h"
 #include "catalogue/ui/productactions.h"
@@ -18,7 +19,8 @@ QString withReason(const QString& tag, const QString& reason)
 void backup(FrmMain& window)
 {
     const QString path =
-        chooseFile(&window, FileDialogMode::Save, QStringLiteral("CD"), QStringLiteral("Backup"), kBackupFilter);
+        chooseFile(&window, FileDialogMode::Save, QStringLiteral("CD"), QStringLiteral("Backup"), kBackupFilter,
+                   QStringLiteral("shop-%1.DBK").arg(Clock::now().date().toString(Qt::ISODate)));
     if (path.isEmpty())
         return;
     QString error;
