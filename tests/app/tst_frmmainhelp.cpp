@@ -102,7 +102,11 @@ void TestFrmMainHelp::helpAndAboutAddresses()
     QVERIFY(guide && guide->toPlainText().contains("Selling a product"));
     QVERIFY(!guide->loadResource(QTextDocument::ImageResource, QUrl("images/shelf.png")).isNull());
     QVERIFY(m_opened.isEmpty());
-    guide->window()->close();
+    QVERIFY(QTest::qWaitForWindowActive(guide->window()));
+    QTest::keyClick(guide, Qt::Key_Escape);
+    QTRY_VERIFY(!shownGuide());
+    window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
 
     writeFile(folder.file("tutorial.chm"), "help");
     help->trigger();

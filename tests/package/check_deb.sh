@@ -29,6 +29,7 @@ for path in \
     "./usr/bin/marvono -> ../lib/marvono/marvono" \
     ./usr/share/applications/marvono.desktop ./usr/share/metainfo/org.marvono.Marvono.metainfo.xml \
     ./usr/share/man/man1/marvono.1.gz ./usr/share/marvono/guide/index.html \
+    "./usr/share/doc/marvono/guide -> ../../marvono/guide" \
     ./usr/bin/marvono-shopdb-init ./usr/bin/marvono-shopdb-move \
     ./usr/share/man/man1/marvono-shopdb-init.1.gz ./usr/share/man/man1/marvono-shopdb-move.1.gz \
     ./usr/share/marvono/guide/images/main.png \
@@ -55,5 +56,6 @@ for program in lib/marvono/marvono bin/marvono-shopdb-init bin/marvono-shopdb-mo
     [[ $(file -L "$WORK/usr/$program") == *", stripped"* ]] || fail "$program is not stripped"
 done
 [ "$(cat "$WORK/usr/lib/marvono/qexclient/tables.dat")" = $'"Counter"\r' ] || fail "the buyer list is not Counter alone"
+[ -f "$WORK/usr/share/doc/marvono/guide/index.html" ] || fail "the guide is not reached from /usr/share/doc/marvono"
 grep -q '^\.TH "MARVONO" "1"' <<<"$(zcat "$WORK/usr/share/man/man1/marvono.1.gz")" || fail "manual page header"
 echo "check_deb: $DEB is sound"

@@ -96,6 +96,7 @@ FrmHelp::FrmHelp(QWidget* parent) : QWidget(parent, Qt::Window)
     connect(m_find, &QLineEdit::returnPressed, next, &QPushButton::click);
     connect(next, &QPushButton::clicked, this, [this]() { m_notFound->setVisible(!find(m_find->text())); });
     connect(previous, &QPushButton::clicked, this, [this]() { m_notFound->setVisible(!find(m_find->text(), true)); });
+    onEscape(this, this, [this]() { close(); });
     connect(new QShortcut(QKeySequence::Find, this), &QShortcut::activated, this, [this]() {
         m_find->setFocus();
         m_find->selectAll();

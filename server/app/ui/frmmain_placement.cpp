@@ -29,11 +29,32 @@ QPoint FrmMain::placementFor(int screenWidth)
     return QPoint(screenWidth > width ? (screenWidth - width) / 2 : 0, 0);
 }
 
+namespace {
+
+// The room a window has on the screen it is on, or on the primary one before it has a screen.
+QRect screenRoom(const QScreen* where, bool available)
+{
+    if (!where)
+        where = QGuiApplication::primaryScreen();
+    return where ? (available ? where->availableGeometry() : where->geometry()) : QRect();
+}
+
+// The designed outer size, or the screen's free room where that is smaller (a netbook's 1024x600
+// less its panel), so that no part of the window is out of reach.
+QSize outerSizeIn(const QRect& room)
+{
+    return room.isEmpty() ? FrmMain::kOuterSize : FrmMain::kOuterSize.boundedTo(room.size());
+}
+
+} // namespace
+
 void FrmMain::placeOnScreen()
 {
-    const QScreen* where = screen() ? screen() : QGuiApplication::primaryScreen();
-    if (where)
-        move(placementFor(where->geometry().width()) + where->geometry().topLeft());
+    const QRect room = screenRoom(screen(), true);
+    if (outerSizeIn(room) != kOuterSize)
+        move(placementFor(room.width()) + room.topLeft());
+    else if (const QRect whole = screenRoom(screen(), false); !whole.isEmpty())
+        move(placementFor(whole.width()) + whole.topLeft());
     keepOuterSize();
 }
 
@@ -43,7 +64,7 @@ void FrmMain::keepOuterSize()
     if (windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen))
         return;
     const QSize frame = frameGeometry().size() - size();
-    const QSize target = kOuterSize - frame;
+    const QSize target = outerSizeIn(screenRoom(screen(), true)) - frame;
     if (size() != target)
         resize(target);
 }

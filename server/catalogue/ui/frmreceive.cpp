@@ -10,6 +10,8 @@
 #include "data/database.h"
 
 #include <QComboBox>
+#include <QCompleter>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
@@ -54,6 +56,14 @@ void FrmReceive::buildControls()
     m_product = new QComboBox(m_container);
     m_product->setObjectName(QStringLiteral("cmbProduct"));
     m_product->setGeometry(kBoxLeft, rowTop(0), kBoxWidth, kRowHeight);
+    // A product is found by typing part of its name or by scanning its code.
+    m_product->setEditable(true);
+    m_product->setInsertPolicy(QComboBox::NoInsert);
+    m_product->completer()->setFilterMode(Qt::MatchContains);
+    m_product->completer()->setCompletionMode(QCompleter::PopupCompletion);
+    m_product->lineEdit()->setPlaceholderText(QStringLiteral("name or scanned code"));
+    m_product->installEventFilter(this);
+    m_product->lineEdit()->installEventFilter(this);
     m_stock = makeLabel(m_container, QStringLiteral("lblStock"), QString(),
                         QRect(kBoxLeft, rowTop(1), kBoxWidth, kRowHeight));
 
@@ -94,13 +104,55 @@ void FrmReceive::buildControls()
     pressOnEscape(this, cancel);
 }
 
+bool FrmReceive::eventFilter(QObject* watched, QEvent* event)
+{
+    // Enter after a name or a scan chooses the product, rather than booking with the units box
+    // still empty.
+    if (event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            chooseTyped();
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+QString FrmReceive::typedProduct() const
+{
+    const QString typed = m_product->currentText();
+    if (m_product->findText(typed, Qt::MatchExactly) >= 0)
+        return typed;
+    if (const auto coded = productsWithCode(typed.trimmed()); coded && coded->size() == 1)
+        return coded->first();
+    const QAbstractItemModel* names = m_product->model();
+    const QModelIndexList named = typed.isEmpty()
+                                      ? QModelIndexList()
+                                      : names->match(names->index(0, 0), Qt::DisplayRole, typed, 2, Qt::MatchContains);
+    return named.size() == 1 ? named.first().data().toString() : typed;
+}
+
+void FrmReceive::chooseTyped()
+{
+    const int found = m_product->findText(typedProduct(), Qt::MatchExactly);
+    if (found < 0) {
+        warn(this, QStringLiteral("Warning"),
+             QStringLiteral("No product has the name or code %1.").arg(m_product->currentText().trimmed()));
+        return;
+    }
+    m_product->setCurrentIndex(found);
+    m_product->setEditText(m_product->itemText(found));
+    showStock();
+    m_units->setFocus();
+}
+
 void FrmReceive::showStock()
 {
     const StoredProduct product = findProduct(m_product->currentText());
-    m_stock->setText(product.found
-                         ? QStringLiteral("In stock: %1Unit(s), price %2%3")
-                               .arg(product.values.leastQty, runValues().currencySymbol, product.values.inPrice)
-                         : QString());
+    m_stock->setText(product.found ? QStringLiteral("In stock: %1, price %2")
+                                         .arg(unitsText(product.values.leastQty),
+                                              moneyText(product.values.inPrice, runValues().currencySymbol))
+                                   : QString());
 }
 
 void FrmReceive::showKind()
@@ -113,9 +165,8 @@ void FrmReceive::showKind()
 void FrmReceive::book()
 {
     const bool received = m_received->isChecked();
-    const StockMoveResult result =
-        received ? receiveStock(m_product->currentText(), m_units->text(), m_price->text())
-                 : correctStock(m_product->currentText(), m_units->text(), m_reason->currentText());
+    const StockMoveResult result = received ? receiveStock(typedProduct(), m_units->text(), m_price->text())
+                                            : correctStock(typedProduct(), m_units->text(), m_reason->currentText());
     const auto refuse = [this](const char* text) { warn(this, QStringLiteral("Warning"), QString::fromLatin1(text)); };
     switch (result.outcome) {
     case StockMoveOutcome::Booked:

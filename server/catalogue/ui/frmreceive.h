@@ -16,8 +16,15 @@ class FrmReceive : public QDialog {
   public:
     explicit FrmReceive(QWidget* parent = nullptr);
 
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
   private:
     void buildControls();
+    // The product the box names: a product's name as typed, the one product whose code it is, or
+    // the one product whose name holds it.
+    QString typedProduct() const;
+    void chooseTyped();
     void showStock();
     void showKind();
     void book();

@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QShortcut>
 
 namespace marvono {
 namespace {
@@ -81,6 +82,9 @@ void FrmSCSP::buildControls()
     m_buyer->setGeometry(XPContainer::twips(1800, 2865, 3000, 360));
     setTabOrder(m_quantity, m_buyer);
     setTabOrder(m_buyer, m_ok);
+    // The main window's key for its buyer works here too: this window takes the keys while open.
+    connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_B), this), &QShortcut::activated, m_buyer,
+            [this]() { m_buyer->setFocus(Qt::ShortcutFocusReason); });
 
     connect(m_ok, &QPushButton::clicked, this, &FrmSCSP::sell);
     connect(m_cancel, &QPushButton::clicked, this, &QWidget::close);
