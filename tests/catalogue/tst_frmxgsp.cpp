@@ -307,11 +307,9 @@ void TestFrmXgsp::receiveWindowBooksTheSelectedProduct()
     QCOMPARE(child<QComboBox>(dialog, "cmbProduct")->currentText(), QString("Coffee"));
     ExecSQL("update product_info set cSpare = '4006381333931' where cName = 'Tea'");
     auto* product = child<QComboBox>(dialog, "cmbProduct");
-    product->lineEdit()->setFocus();
     product->lineEdit()->setText("4006381333931");
     QTest::keyClick(product->lineEdit(), Qt::Key_Return);
     QCOMPARE(product->currentText(), QString("Tea"));
-    QVERIFY(dialog);
     QCOMPARE(child<QLabel>(dialog, "lblStock")->text(), QString("In stock: 8 units, price $1.50"));
     product->lineEdit()->setText("coff");
     QTest::keyClick(product->lineEdit(), Qt::Key_Return);
