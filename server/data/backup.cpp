@@ -4,6 +4,7 @@
 #include "data/database.h"
 #include "data/pgbackup.h"
 #include "data/schema.h"
+#include "data/shoprules.h"
 #include "data/shopserver.h"
 
 #include <QFile>
@@ -11,6 +12,7 @@
 #include <QSaveFile>
 #include <QSet>
 #include <algorithm>
+#include <cstdio>
 #include <sqlcipher/sqlite3.h>
 
 namespace marvono {
@@ -70,6 +72,51 @@ std::optional<ShopServerConfig> shopServer(bool* failed, QString* error)
     if (*failed)
         setError(error, configError);
     return config;
+}
+
+// Fails, with the rule it breaks, when the data of an embedded file breaks the shop's rules.
+bool fileKeepsShopRules(const QString& path, QString* error)
+{
+    sqlite3* db = openEncrypted(path, true, error);
+    if (!db)
+        return false;
+    const auto firstRow = [db](const char* sql, QString* error) -> std::optional<QStringList> {
+        sqlite3_stmt* statement = nullptr;
+        int step = sqlite3_prepare_v2(db, sql, -1, &statement, nullptr);
+        if (step == SQLITE_OK)
+            step = sqlite3_step(statement);
+        QStringList row;
+        for (int c = 0; step == SQLITE_ROW && c < sqlite3_column_count(statement); ++c)
+            row.append(QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, c))));
+        if (step != SQLITE_ROW && step != SQLITE_DONE)
+            setError(error, QString::fromUtf8(sqlite3_errmsg(db)));
+        sqlite3_finalize(statement);
+        return step == SQLITE_ROW || step == SQLITE_DONE ? std::optional(row) : std::nullopt;
+    };
+    // An older file keeps no receipts; the upgrade at its first opening starts them.
+    const int version = std::min(embeddedSchemaVersion(db), kSchemaVersion);
+    const bool kept = keepsShopRules(
+        firstRow, embeddedSchemaTables(version).contains(QStringLiteral("marvono_counter")), path, error);
+    sqlite3_close_v2(db);
+    return kept;
+}
+
+// The live file is copied to `keepAs` before `source` replaces it.
+bool recoverEmbedded(const QString& source, const QString& keepAs, QString* error)
+{
+    const QString live = Database::instance().filePath();
+    if (!isDatabaseOfThisProgram(source, error) || !fileKeepsShopRules(source, error))
+        return false;
+    Database::instance().close();
+    // A live file that is missing has nothing to keep; one that is damaged is kept as it is.
+    if (QFileInfo::exists(live) && !copyFileAtomically(live, keepAs, error))
+        return false;
+    if (!copyFileAtomically(source, live, error))
+        return false;
+    // A journal left beside the old file belongs to the old file; rolled into the recovered
+    // one it would corrupt it.
+    QFile::remove(live + QStringLiteral("-journal"));
+    return true;
 }
 
 } // namespace
@@ -171,26 +218,35 @@ bool isDatabaseOfThisProgram(const QString& path, QString* error)
     return true;
 }
 
-bool recoverDatabase(const QString& source, QString* error)
+bool recoverDatabase(const QString& source, QString* error, QString* keptCopy)
 {
     bool failed = false;
-    if (const auto server = shopServer(&failed, error)) {
-        const bool recovered = recoverShopServer(server->connection, source, error);
-        // The restore made the tables afresh; a connection that knew the old ones starts over.
-        Database::instance().close();
-        return recovered;
-    }
+    const auto server = shopServer(&failed, error);
     if (failed)
         return false;
-    const QString live = Database::instance().filePath();
-    if (!isDatabaseOfThisProgram(source, error))
+    // The data a recovery replaces is kept, so a recovery from the wrong file can be undone. The
+    // copy takes the place of an older one only once the recovery has succeeded.
+    const QString kept = server ? appFolder() + QStringLiteral("/shopserver-before-recovery.DBK")
+                                : Database::instance().filePath() + QStringLiteral(".before-recovery");
+    const QString staged = kept + QStringLiteral(".new");
+    bool recovered = false;
+    if (server) {
+        recovered = recoverShopServer(server->connection, source, error, staged);
+        // The restore made the tables afresh; a connection that knew the old ones starts over.
+        Database::instance().close();
+    } else {
+        recovered = recoverEmbedded(source, staged, error);
+    }
+    if (!recovered) {
+        QFile::remove(staged);
         return false;
-    Database::instance().close();
-    if (!copyFileAtomically(source, live, error))
-        return false;
-    // A journal left beside the old file belongs to the old file; rolled into the recovered
-    // one it would corrupt it.
-    QFile::remove(live + QStringLiteral("-journal"));
+    }
+    if (!QFileInfo::exists(staged))
+        return true;
+    // Should the rename fail, the copy stays where it was written, and is told so.
+    const bool renamed = std::rename(QFile::encodeName(staged).constData(), QFile::encodeName(kept).constData()) == 0;
+    if (keptCopy)
+        *keptCopy = renamed ? kept : staged;
     return true;
 }
 

@@ -16,8 +16,11 @@ bool backupDatabase(const QString& destination, QString* error = nullptr);
 bool isDatabaseOfThisProgram(const QString& path, QString* error = nullptr);
 
 // Replaces the live database with a copy of `source`, after checking that the source is a
-// database of this program; a refused or failed recovery leaves the live file untouched.
-bool recoverDatabase(const QString& source, QString* error = nullptr);
+// database of this program whose data keeps the shop's rules (data/shoprules.h); a refused or
+// failed recovery leaves the live data untouched. The data it replaced is kept beside the live
+// database (system32.dll.before-recovery, or on a shop server an archive in the application
+// folder), in place of an older such copy; `keptCopy` tells where.
+bool recoverDatabase(const QString& source, QString* error = nullptr, QString* keptCopy = nullptr);
 
 // Copies a file so that the destination is either the old file or a complete copy, never a part.
 bool copyFileAtomically(const QString& source, const QString& destination, QString* error = nullptr);

@@ -1,6 +1,7 @@
 #include "data/pgbackup.h"
 
 #include "data/pgschema.h"
+#include "data/shoprules.h"
 #include "data/shopserver.h"
 
 #include <QFile>
@@ -192,6 +193,21 @@ END
 $advance$
 )sql";
 
+// Before the live data is archived, writers are kept out of every table until the recovery ends,
+// so the archive holds exactly what the recovery replaces.
+const char* const kLockTables = R"sql(
+DO $lock$
+DECLARE
+    item record;
+BEGIN
+    FOR item IN SELECT c.relname FROM pg_class c WHERE c.relnamespace = current_schema()::regnamespace
+        AND c.relkind = 'r' AND c.relowner = current_user::regrole LOOP
+        EXECUTE format('LOCK TABLE %I.%I IN EXCLUSIVE MODE', current_schema(), item.relname);
+    END LOOP;
+END
+$lock$
+)sql";
+
 // A connection to the shop database, closed with the object.
 class Connection {
   public:
@@ -309,8 +325,20 @@ bool copyArchiveRows(PGconn* conn, const QString& source, const QStringList& dat
     return ok;
 }
 
+// Archives the live data to `destination` from inside the recovery's transaction on `conn`.
+bool keepLiveData(PGconn* conn, const QString& conninfo, const QString& destination, QString* error)
+{
+    if (!runStatements(conn, kLockTables, error))
+        return false;
+    // The archive is written while this transaction waits; the session must outlast it.
+    const auto snapshot =
+        queryRows(conn, "SET LOCAL idle_in_transaction_session_timeout = 0; SELECT pg_export_snapshot()", error);
+    return snapshot && backupShopServer(conninfo, destination, error, snapshot->value(0).value(0));
+}
+
 // The recovery proper, inside the caller's transaction on `conn`.
-bool replaceShopDatabase(PGconn* conn, const QString& source, const QStringList& entries, QString* error)
+bool replaceShopDatabase(PGconn* conn, const QString& conninfo, const QString& source, const QStringList& entries,
+                         const QString& keepAs, QString* error)
 {
     const QString owner = shopOwnerRole(conn, QStringLiteral("Recovery"), error);
     if (owner.isEmpty())
@@ -327,8 +355,9 @@ bool replaceShopDatabase(PGconn* conn, const QString& source, const QStringList&
             names.insert(row.first());
         return objects.has_value();
     };
-    if (!runStatements(conn, setRole.constData(), error) || !runStatements(conn, kDropEverything, error) ||
-        !createShopObjects(conn, error, kSchemaVersion, collect))
+    if (!runStatements(conn, setRole.constData(), error) ||
+        (!keepAs.isEmpty() && !keepLiveData(conn, conninfo, keepAs, error)) ||
+        !runStatements(conn, kDropEverything, error) || !createShopObjects(conn, error, kSchemaVersion, collect))
         return false;
     const QStringList foreign = foreignEntries(entries, names);
     if (!foreign.isEmpty()) {
@@ -345,7 +374,12 @@ bool replaceShopDatabase(PGconn* conn, const QString& source, const QStringList&
             words[3] != QLatin1String(kSchemaVersionTable))
             dataEntries.append(entry);
     }
-    if (!copyArchiveRows(conn, source, dataEntries, error) || !runStatements(conn, kAdvanceSequences, error))
+    const auto firstRow = [conn](const char* sql, QString* error) -> std::optional<QStringList> {
+        const auto rows = queryRows(conn, sql, error);
+        return rows ? std::optional(rows->value(0)) : std::nullopt;
+    };
+    if (!copyArchiveRows(conn, source, dataEntries, error) || !runStatements(conn, kAdvanceSequences, error) ||
+        !keepsShopRules(firstRow, true, source, error))
         return false;
     // Heard by the other tills when the recovery commits.
     const QByteArray notify = QByteArray("SELECT pg_notify('") + kProductsChannel + "', '')";
@@ -360,7 +394,7 @@ QString postgresClientProgram(const QString& name)
     return QFileInfo(versioned).isExecutable() ? versioned : name;
 }
 
-bool backupShopServer(const QString& conninfo, const QString& destination, QString* error)
+bool backupShopServer(const QString& conninfo, const QString& destination, QString* error, const QString& snapshot)
 {
     QSaveFile out(destination);
     if (QFileInfo(destination).isDir() || !out.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
@@ -369,9 +403,11 @@ bool backupShopServer(const QString& conninfo, const QString& destination, QStri
     }
     // The archive holds the shop's data: owner-only, like the embedded database and its backups.
     out.setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+    QStringList arguments{QStringLiteral("--format=custom"), QStringLiteral("--dbname=") + conninfo};
+    if (!snapshot.isEmpty())
+        arguments.append(QStringLiteral("--snapshot=") + snapshot);
     QProcess dump;
-    dump.start(postgresClientProgram(QStringLiteral("pg_dump")),
-               {QStringLiteral("--format=custom"), QStringLiteral("--dbname=") + conninfo});
+    dump.start(postgresClientProgram(QStringLiteral("pg_dump")), arguments);
     if (!dump.waitForStarted(30000)) {
         setError(error, QStringLiteral("pg_dump cannot start: %1").arg(dump.errorString()));
         out.cancelWriting();
@@ -407,7 +443,7 @@ bool isShopServerArchive(const QString& path, QString* error)
     return shopArchiveContents(path, &entries, error);
 }
 
-bool recoverShopServer(const QString& conninfo, const QString& source, QString* error)
+bool recoverShopServer(const QString& conninfo, const QString& source, QString* error, const QString& keepAs)
 {
     QStringList entries;
     if (!shopArchiveContents(source, &entries, error))
@@ -421,7 +457,7 @@ bool recoverShopServer(const QString& conninfo, const QString& source, QString* 
     // One transaction: a refused or failed recovery leaves the live database as it was.
     if (!runStatements(conn, "SET client_encoding = 'UTF8'; BEGIN", error))
         return false;
-    if (replaceShopDatabase(conn, source, entries, error) && runStatements(conn, "COMMIT", error))
+    if (replaceShopDatabase(conn, conninfo, source, entries, keepAs, error) && runStatements(conn, "COMMIT", error))
         return true;
     runStatements(conn, "ROLLBACK", nullptr);
     return false;

@@ -120,6 +120,9 @@ void TestBackup::roundTripIsByteIdentical()
     const QString live = folder.file("system32.dll");
     // Any extension will do; the filter only proposes one.
     const QString target = folder.file("monday.bak");
+    const QString kept =
+        folder.file(test::serverEngine() ? "shopserver-before-recovery.DBK" : "system32.dll.before-recovery");
+    QVERIFY(writeBytes(kept, "an older copy"));
     const QByteArray original = test::fileBytes(live);
     {
         test::FileDialogAnswerer dialog(target);
@@ -143,7 +146,7 @@ void TestBackup::roundTripIsByteIdentical()
     QCOMPARE(dialog.dialog().nameFilters, QStringList{"Database backup filetype(*.DBK) (*.dbk *.DBK)"});
     QVERIFY(box.wait());
     QCOMPARE(box.box().title, QStringLiteral("OK"));
-    QCOMPARE(box.box().text, QStringLiteral("Recovery successfully."));
+    QCOMPARE(box.box().text, "Recovery successfully.\r\nThe data it replaced is kept in " + kept);
     QCOMPARE(box.box().icon, QMessageBox::Warning);
     QCOMPARE(test::fileBytes(live), original);
     QCOMPARE(liveProducts(), QStringList{"Tea"});
@@ -152,6 +155,10 @@ void TestBackup::roundTripIsByteIdentical()
     QCOMPARE(window.productModel()->cellText(0, ProductListModel::Name), QStringLiteral("Tea"));
     QCOMPARE(window.buyerCombo()->itemText(0), QStringLiteral("B2"));
     QCOMPARE(window.findChild<QLabel*>("lblName")->text(), QStringLiteral("-"));
+    // The replaced data is kept, owner-only, and can be recovered in turn.
+    QCOMPARE(QFile::permissions(kept) & ~(QFile::ReadUser | QFile::WriteUser), QFile::ReadOwner | QFile::WriteOwner);
+    QVERIFY(recoverDatabase(kept));
+    QCOMPARE(liveProducts(), (QStringList{"Coffee", "Tea"}));
 }
 
 void TestBackup::cancelDoesNothing()
@@ -186,8 +193,12 @@ void TestBackup::recoveryRefusesForeignFiles_data()
     QTest::addColumn<QString>("kind");
     QTest::newRow("text file") << "text";
     QTest::newRow("unencrypted database") << "plain";
-    QTest::newRow("database without the change table") << "change";
-    QTest::newRow("database without the stock moves") << "marvono_stock_move";
+    QTest::newRow("database without the change table") << "DROP TABLE change";
+    QTest::newRow("database without the stock moves") << "DROP TABLE marvono_stock_move";
+    QTest::newRow("negative stock") << "INSERT INTO product_info (cName, cLeastQty) VALUES ('Tea', ' -2')";
+    QTest::newRow("two products of one name") << "INSERT INTO product_info (cName) VALUES ('Tea'), ('Tea')";
+    QTest::newRow("no login account") << "DELETE FROM user_info";
+    QTest::newRow("receipt counter below a receipt") << "INSERT INTO marvono_receipt (cNumber) VALUES (3)";
 }
 
 void TestBackup::recoveryRefusesForeignFiles()
@@ -213,7 +224,7 @@ void TestBackup::recoveryRefusesForeignFiles()
         QVERIFY(createDeliveredDatabase(source, nullptr));
         sqlite3* db = openEncrypted(source, false, nullptr);
         QVERIFY(db);
-        QCOMPARE(sqlite3_exec(db, qPrintable("DROP TABLE " + kind), nullptr, nullptr, nullptr), SQLITE_OK);
+        QCOMPARE(sqlite3_exec(db, qPrintable(kind), nullptr, nullptr, nullptr), SQLITE_OK);
         sqlite3_close(db);
     }
     const QByteArray liveBefore = test::fileBytes(live);

@@ -122,6 +122,10 @@ void TestServerBackup::refusedArchivesLeaveLiveData_data()
     QTest::newRow("archive damaged in its last table") << "damaged";
     QTest::newRow("missing file") << "missing";
     QTest::newRow("archive with a trigger of its own") << "trigger";
+    QTest::newRow("negative stock") << "insert into product_info (cName, cLeastQty) values ('Tea', '-2')";
+    QTest::newRow("two products of one name") << "insert into product_info (cName) values ('Tea'), ('Tea')";
+    QTest::newRow("no login account") << "delete from user_info";
+    QTest::newRow("receipt counter below a receipt") << "insert into marvono_receipt (cNumber) values (3)";
 }
 
 void TestServerBackup::refusedArchivesLeaveLiveData()
@@ -138,12 +142,15 @@ void TestServerBackup::refusedArchivesLeaveLiveData()
         const QString other = m_server.createDatabase("other" + QString::number(++m_databases));
         test::pgRows(other, "create table product_info (a int); insert into product_info values (1)");
         QVERIFY2(backupShopServer(other, bad, &error), qPrintable(error));
-    } else if (kind == "trigger") {
+    } else if (kind == "trigger" || kind.contains(' ')) {
         const QString other = m_server.createDatabase("crafted" + QString::number(++m_databases));
         QVERIFY(createShop(other));
-        test::pgRows(other, "create function zero() returns trigger language plpgsql as "
-                            "$$begin new.cOutPrice := '0'; return new; end$$; create trigger zero before update "
-                            "on product_info for each row execute function zero()");
+        test::pgRows(other, kind == "trigger"
+                                ? QString("create function zero() returns trigger language plpgsql as "
+                                          "$$begin new.cOutPrice := '0'; return new; end$$; create trigger "
+                                          "zero before update on product_info for each row execute function "
+                                          "zero()")
+                                : kind);
         QVERIFY2(backupShopServer(other, bad, &error), qPrintable(error));
     } else if (kind == "truncated" || kind == "damaged") {
         test::pgRows(shop, "insert into product_info (cName, cComment) select 'P' || g, repeat(md5(g::text), 40) "

@@ -37,13 +37,16 @@ void recovery(FrmMain& window)
     if (path.isEmpty())
         return;
     QString error;
-    if (recoverDatabase(path, &error)) {
+    QString kept;
+    if (recoverDatabase(path, &error, &kept)) {
         // The list and the details on screen came from the replaced database: show the recovered
         // data at once rather than at whatever refresh comes next, and read the buyers afresh.
         window.requestRefresh(false);
         window.reloadBuyerCombo();
         clearProductDetails(window);
-        warn(&window, QStringLiteral("OK"), QStringLiteral("Recovery successfully."));
+        warn(&window, QStringLiteral("OK"),
+             withReason(QStringLiteral("Recovery successfully."),
+                        kept.isEmpty() ? QString() : QStringLiteral("The data it replaced is kept in ") + kept));
     } else
         warn(&window, QStringLiteral("error"), withReason(QStringLiteral("(main)Recovery error"), error));
 }
