@@ -1,5 +1,6 @@
 // Moves an embedded system32.dll into a shop database on a server, in one transaction, and checks
 // row counts and every value before committing.
+#include "data/backup.h"
 #include "data/database.h"
 #include "data/pgschema.h"
 #include "data/shopserver.h"
@@ -7,6 +8,8 @@
 
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QTemporaryDir>
+#include <algorithm>
 #include <cstdio>
 #include <optional>
 #include <sqlcipher/sqlite3.h>
@@ -23,6 +26,7 @@ struct Table {
     QString name;
     QByteArrayList serverColumns; // in table order, the hidden key left out
     std::vector<Row> rows;
+    bool keyed = false; // the server's table has the hidden key, which keeps the order rows came in
 };
 
 QByteArray quotedIdentifier(PGconn* conn, const QString& name)
@@ -74,16 +78,20 @@ bool readEmbedded(sqlite3* db, Table& table, QString* error)
 bool readServerColumns(ServerConnection& server, Table& table, QString* error)
 {
     const QByteArray name = table.name.toLower().toUtf8();
-    const char* values[] = {name.constData(), kHiddenKeyColumn};
+    const char* values[] = {name.constData()};
     PGresult* result = PQexecParams(server.handle(),
                                     "SELECT column_name FROM information_schema.columns WHERE table_schema = "
-                                    "current_schema() AND table_name = $1 AND column_name <> $2 "
-                                    "ORDER BY ordinal_position",
-                                    2, nullptr, values, nullptr, nullptr, 0);
+                                    "current_schema() AND table_name = $1 ORDER BY ordinal_position",
+                                    1, nullptr, values, nullptr, nullptr, 0);
     const bool ok = PQresultStatus(result) == PGRES_TUPLES_OK && PQntuples(result) > 0;
     if (ok) {
-        for (int r = 0; r < PQntuples(result); ++r)
-            table.serverColumns.append(quotedIdentifier(server.handle(), QString::fromUtf8(PQgetvalue(result, r, 0))));
+        for (int r = 0; r < PQntuples(result); ++r) {
+            const QString column = QString::fromUtf8(PQgetvalue(result, r, 0));
+            if (column == QLatin1String(kHiddenKeyColumn))
+                table.keyed = true;
+            else
+                table.serverColumns.append(quotedIdentifier(server.handle(), column));
+        }
     } else {
         *error = QStringLiteral("the server has no table %1").arg(table.name);
     }
@@ -160,63 +168,79 @@ bool copyIn(ServerConnection& server, const Table& table, QString* error)
     return ok;
 }
 
-// Reads the table back from the server in insertion order and compares every value's text.
+// Reads the table back from the server and compares every value's text: in insertion order
+// where the hidden key keeps it, else both sides sorted.
 bool verify(ServerConnection& server, const Table& table, QString* error)
 {
     QByteArrayList asText;
     for (const QByteArray& column : table.serverColumns)
         asText.append(column + "::text");
-    const QByteArray sql = "SELECT " + asText.join(", ") + " FROM " + quotedIdentifier(server.handle(), table.name) +
-                           " ORDER BY " + kHiddenKeyColumn;
+    QByteArray sql = "SELECT " + asText.join(", ") + " FROM " + quotedIdentifier(server.handle(), table.name);
+    if (table.keyed)
+        sql += QByteArray(" ORDER BY ") + kHiddenKeyColumn;
     PGresult* result = server.query(sql);
     if (!result) {
         *error = server.error();
         return false;
     }
-    bool same = PQntuples(result) == int(table.rows.size());
-    if (!same)
+    std::vector<Row> held(size_t(PQntuples(result)), Row(size_t(PQnfields(result))));
+    for (int r = 0; r < PQntuples(result); ++r) {
+        for (int c = 0; c < PQnfields(result); ++c) {
+            if (!PQgetisnull(result, r, c))
+                held[size_t(r)][size_t(c)] = QByteArray(PQgetvalue(result, r, c), PQgetlength(result, r, c));
+        }
+    }
+    PQclear(result);
+    std::vector<Row> expected = table.rows;
+    if (!table.keyed) {
+        std::sort(held.begin(), held.end());
+        std::sort(expected.begin(), expected.end());
+    }
+    if (held.size() != expected.size()) {
         *error = QStringLiteral("table %1 holds %2 rows on the server, %3 in the file")
                      .arg(table.name)
-                     .arg(PQntuples(result))
-                     .arg(table.rows.size());
-    for (int r = 0; same && r < PQntuples(result); ++r) {
-        for (int c = 0; same && c < PQnfields(result); ++c) {
-            const std::optional<QByteArray>& expected = table.rows[size_t(r)][size_t(c)];
-            const bool isNull = PQgetisnull(result, r, c);
-            same = isNull == !expected.has_value() &&
-                   (isNull || QByteArray(PQgetvalue(result, r, c), PQgetlength(result, r, c)) == *expected);
-            if (!same)
+                     .arg(held.size())
+                     .arg(expected.size());
+        return false;
+    }
+    const auto text = [](const std::optional<QByteArray>& value) {
+        return value ? QString::fromUtf8(*value) : QStringLiteral("NULL");
+    };
+    for (size_t r = 0; r < held.size(); ++r) {
+        for (size_t c = 0; c < held[r].size(); ++c) {
+            if (held[r][c] != expected[r][c]) {
                 *error = QStringLiteral("table %1, row %2, column %3: the server holds \"%4\", the file \"%5\"")
                              .arg(table.name)
                              .arg(r + 1)
                              .arg(c)
-                             .arg(isNull ? QStringLiteral("NULL") : QString::fromUtf8(PQgetvalue(result, r, c)),
-                                  expected ? QString::fromUtf8(*expected) : QStringLiteral("NULL"));
+                             .arg(text(held[r][c]), text(expected[r][c]));
+                return false;
+            }
         }
     }
-    PQclear(result);
-    return same;
+    return true;
 }
 
-// A database that only ever had the init tool run on it holds the delivered account and
-// nothing else; that account gives way to the file's. Anything more is a shop's data.
-bool holdsNoShopData(ServerConnection& server, QString* error)
+// A database that only ever had the init tool run on it holds what the schema puts in: the
+// delivered account and a receipt counter that has not counted yet. Those give way to the
+// file's; anything more is a shop's data.
+bool holdsNoShopData(ServerConnection& server, const std::vector<Table>& tables, QString* error)
 {
-    PGresult* result = server.query("SELECT (SELECT count(*) FROM product_info) + (SELECT count(*) FROM Bill)"
-                                    " + (SELECT count(*) FROM PanDian) + (SELECT count(*) FROM change),"
-                                    " (SELECT count(*) FROM user_info),"
-                                    " (SELECT count(*) FROM user_info WHERE cUser = 'vetch' AND cPwd = 'vetch')");
+    QByteArrayList counts;
+    for (const Table& table : tables)
+        counts.append("(SELECT count(*) FROM " + quotedIdentifier(server.handle(), table.name) + ")");
+    PGresult* result = server.query("SELECT " + counts.join(" + ") +
+                                    ", (SELECT count(*) FROM user_info WHERE cUser = 'vetch' AND cPwd = 'vetch')"
+                                    " + (SELECT count(*) FROM marvono_counter WHERE cValue = 0)");
     if (!result) {
         *error = server.error();
         return false;
     }
-    const int other = QByteArray(PQgetvalue(result, 0, 0)).toInt();
-    const int accounts = QByteArray(PQgetvalue(result, 0, 1)).toInt();
-    const int delivered = QByteArray(PQgetvalue(result, 0, 2)).toInt();
+    const int rows = QByteArray(PQgetvalue(result, 0, 0)).toInt();
+    const int delivered = QByteArray(PQgetvalue(result, 0, 1)).toInt();
     PQclear(result);
-    if (other > 0 || accounts > 1 || accounts != delivered) {
-        *error = QStringLiteral("the database holds a shop's data already (%1 rows); nothing was changed")
-                     .arg(other + accounts);
+    if (rows > delivered) {
+        *error = QStringLiteral("the database holds a shop's data already (%1 rows); nothing was changed").arg(rows);
         return false;
     }
     return true;
@@ -232,18 +256,54 @@ bool move(sqlite3* db, ServerConnection& server, std::vector<Table>& tables, QSt
         *error = server.error();
         return false;
     }
-    if (!holdsNoShopData(server, error))
+    if (!holdsNoShopData(server, tables, error))
         return false;
-    if (!server.exec("DELETE FROM user_info")) {
-        *error = server.error();
-        return false;
-    }
     for (Table& table : tables) {
+        if (!server.exec("DELETE FROM " + quotedIdentifier(server.handle(), table.name))) {
+            *error = server.error();
+            return false;
+        }
         if (!readServerColumns(server, table, error) || !readEmbedded(db, table, error) ||
             !copyIn(server, table, error) || !verify(server, table, error))
             return false;
     }
     return true;
+}
+
+// Every table of the newest layout, spelt as the file spells it, in the order they were made.
+std::vector<Table> layoutTables(sqlite3* db)
+{
+    const QStringList layout = embeddedSchemaTables(kSchemaVersion);
+    std::vector<Table> tables;
+    sqlite3_stmt* statement = nullptr;
+    sqlite3_prepare_v2(db, "SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY rowid", -1, &statement,
+                       nullptr);
+    while (statement && sqlite3_step(statement) == SQLITE_ROW) {
+        const QString name = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)));
+        if (layout.contains(name.toLower()))
+            tables.push_back(Table{name, {}, {}, false});
+    }
+    sqlite3_finalize(statement);
+    return tables;
+}
+
+// An older file is moved from a copy brought to the newest layout by the program's own steps, so
+// the file itself is only read. The read transaction held on it keeps a till's writes out of the
+// copy. Returns the database to move from, or nothing with an error text.
+sqlite3* upgradedCopy(sqlite3* db, const QString& path, const QTemporaryDir& folder, QString* error)
+{
+    const QString copy = folder.filePath(QStringLiteral("system32.dll"));
+    const bool copied = folder.isValid() && copyFileAtomically(path, copy, error);
+    sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+    sqlite3_close_v2(db);
+    sqlite3* upgraded = copied ? openEncrypted(copy, false, error) : nullptr;
+    if (upgraded && !upgradeEmbeddedSchema(upgraded, error)) {
+        sqlite3_close_v2(upgraded);
+        return nullptr;
+    }
+    if (upgraded)
+        sqlite3_exec(upgraded, "BEGIN", nullptr, nullptr, nullptr);
+    return upgraded;
 }
 
 } // namespace
@@ -270,21 +330,32 @@ int main(int argc, char** argv)
         return fail(QStringLiteral("cannot open %1: %2").arg(args.at(1), error));
     // The file is read inside one read transaction, so a till still writing to it cannot make
     // the copy mix two states.
-    sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
+    sqlite3_exec(db, "BEGIN; SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
+    const int version = embeddedSchemaVersion(db);
+    if (version > kSchemaVersion) {
+        sqlite3_close_v2(db);
+        return fail(QStringLiteral("%1 is of a newer layout (version %2) than this tool moves (version %3)")
+                        .arg(args.at(1))
+                        .arg(version)
+                        .arg(kSchemaVersion));
+    }
+    QTemporaryDir upgradeFolder;
+    if (version < kSchemaVersion && !(db = upgradedCopy(db, args.at(1), upgradeFolder, &error)))
+        return fail(QStringLiteral("cannot upgrade a copy of %1: %2").arg(args.at(1), error));
 
     ServerConnection server(args.at(2));
     if (!server.isOpen()) {
         sqlite3_close_v2(db);
         return fail(QStringLiteral("cannot connect: ") + server.error());
     }
+    // The server's tables are made, or brought to the newest layout, before the move.
     if (shopOwnerRole(server.handle(), QStringLiteral("marvono-shopdb-move"), &error).isEmpty() ||
-        (shopDataRowCount(server.handle(), &error) < 0 && !createShopSchema(server.handle(), &error))) {
+        (shopDataRowCount(server.handle(), &error) < 0 ? !createShopSchema(server.handle(), &error)
+                                                       : !upgradeShopSchema(server.handle(), &error))) {
         sqlite3_close_v2(db);
         return fail(error);
     }
-    std::vector<Table> tables;
-    for (const QString& name : tools::shopTables())
-        tables.push_back(Table{name, {}, {}});
+    std::vector<Table> tables = layoutTables(db);
     const bool moved = server.exec("BEGIN") && move(db, server, tables, &error) && server.exec("COMMIT");
     if (!moved && error.isEmpty())
         error = server.error();

@@ -62,11 +62,4 @@ PGresult* ServerConnection::query(const QByteArray& sql)
     return nullptr;
 }
 
-const QStringList& shopTables()
-{
-    static const QStringList tables{QStringLiteral("product_info"), QStringLiteral("Bill"), QStringLiteral("PanDian"),
-                                    QStringLiteral("user_info"), QStringLiteral("change")};
-    return tables;
-}
-
 } // namespace marvono::tools

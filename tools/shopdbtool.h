@@ -35,7 +35,4 @@ class ServerConnection {
 // after the usage line on stderr), nothing when it goes on. `usage` is the synopsis.
 std::optional<int> commandLineExit(const QStringList& arguments, int operands, const char* usage, const char* summary);
 
-// The shop's five tables, spelt as the program spells them.
-const QStringList& shopTables();
-
 } // namespace marvono::tools

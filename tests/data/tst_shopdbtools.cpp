@@ -1,4 +1,5 @@
 // The shop-server tools: creating a shop database and moving an embedded file into one.
+#include "bills/bill.h"
 #include "catalogue/productfiles.h"
 #include "data/database.h"
 #include "data/pgbackup.h"
@@ -164,12 +165,18 @@ void TestShopDbTools::moveCopiesEveryValueAndRefusesAgain()
 {
     test::TempAppFolder folder;
     QVERIFY(fillEmbedded());
+    QVERIFY(test::addBillRow("9:06:00 AM", "Table 2", "Tea", "1", "2", "2"));
+    QCOMPARE(settleBill("Table 2"), Settlement::Settled);
     const QStringList before = embeddedSnapshot();
     Database::instance().close();
     const QString db = m_server.createDatabase("moved");
     ToolRun move = runTool("marvono-shopdb-move", {folder.file("system32.dll"), db});
     QVERIFY2(move.exitCode == 0, qPrintable(move.output));
     QCOMPARE(serverSnapshot(db), before);
+    // The records and the receipt counter go too, so the server's numbers go on after the file's.
+    QCOMPARE(test::pgRows(db, "select r.cNumber, l.cProduct, c.cValue from marvono_receipt r join "
+                              "marvono_receipt_line l on l.cReceipt = r.cNumber, marvono_counter c"),
+             QStringList{"1|Tea|1"});
     // The file stays, but no till opens it again without a word.
     QString message;
     QVERIFY(!ExecSQL("select * from product_info", message));
@@ -184,21 +191,26 @@ void TestShopDbTools::moveCopiesEveryValueAndRefusesAgain()
 
 void TestShopDbTools::moveIntoInitialisedDatabase()
 {
-    test::TempAppFolder folder;
-    QVERIFY(test::addProduct("Tea", "1", "2", "3"));
-    auto account = ExecSQL("select * from user_info");
-    QVERIFY(account && !account->isEof());
-    account->setField(1, "secret");
-    QVERIFY(account->update());
-    const QStringList before = embeddedSnapshot();
-    Database::instance().close();
+    // A file of the first layout, moved from a copy brought to the newest: the file stays as it is.
+    test::TempAppFolder folder(true, 1);
+    sqlite3* file = openEncrypted(folder.file("system32.dll"), false, nullptr);
+    QVERIFY(file);
+    QCOMPARE(sqlite3_exec(file,
+                          "INSERT INTO product_info (cName, cLeastQty) VALUES ('Tea', '3'); "
+                          "UPDATE user_info SET cPwd = 'secret'",
+                          nullptr, nullptr, nullptr),
+             SQLITE_OK);
+    sqlite3_close_v2(file);
+    const QByteArray bytes = test::fileBytes(folder.file("system32.dll"));
 
     const QString db = m_server.createDatabase("initialised");
     QCOMPARE(runTool("marvono-shopdb-init", {db}).exitCode, 0);
     ToolRun move = runTool("marvono-shopdb-move", {folder.file("system32.dll"), db});
     QVERIFY2(move.exitCode == 0, qPrintable(move.output));
     // The file's account replaces the delivered one rather than standing beside it.
-    QCOMPARE(serverSnapshot(db), before);
+    QCOMPARE(test::pgRows(db, "select cUser, cPwd from user_info"), QStringList{"vetch|secret"});
+    QCOMPARE(test::pgRows(db, "select cName, cLeastQty from product_info"), QStringList{"Tea|3"});
+    QCOMPARE(test::fileBytes(folder.file("system32.dll")), bytes);
 }
 
 void TestShopDbTools::failedMoveLeavesServerUntouched()
