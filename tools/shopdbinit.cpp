@@ -1,17 +1,26 @@
 // Creates the shop database on a server: the five tables, the login account vetch/vetch and the
-// shop's two roles; and lays out the folder the tills share for pictures, texts and bills.
+// shop's two roles; and lays out the folder the tills share for pictures, texts and bills,
+// writable by the shop's operators.
 #include "app/quoteditems.h"
 #include "artwork.h"
 #include "data/pgschema.h"
 #include "shopdbtool.h"
 
+#include <QDataStream>
 #include <QDir>
+#include <QDirIterator>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QRandomGenerator>
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <grp.h>
 #include <memory>
+#include <sys/stat.h>
+#include <sys/xattr.h>
+#include <unistd.h>
 
 using namespace marvono;
 
@@ -132,9 +141,56 @@ int initDatabase(const QString& conninfo)
     return 0;
 }
 
-// What a till looks for in the shared folder; files there already are the shop's and stay.
-int layOutClientFolder(const QString& folder)
+// A default access list of owner rwx, group rwx, others r-x (the kernel's xattr form): files and
+// folders made inside then are the group's to write whatever the umask of the till making them.
+bool setGroupWritableDefault(const QByteArray& path)
 {
+    constexpr quint16 kOwner = 0x01, kGroup = 0x04, kOthers = 0x20;
+    constexpr quint32 kVersion = 2, kNoId = 0xffffffff;
+    QByteArray value;
+    QDataStream out(&value, QIODevice::WriteOnly);
+    out.setByteOrder(QDataStream::LittleEndian);
+    out << kVersion;
+    for (const auto& [tag, permissions] : {std::pair<quint16, quint16>{kOwner, 7}, {kGroup, 7}, {kOthers, 5}})
+        out << tag << permissions << kNoId;
+    return ::setxattr(path.constData(), "system.posix_acl_default", value.constData(), size_t(value.size()), 0) == 0;
+}
+
+// Gives the folder and everything in it to the operators' group, writable by it; the folders keep
+// the group for what is made in them later. Empty, or why not.
+QString giveToGroup(const QString& folder, gid_t group)
+{
+    QStringList paths{folder};
+    QDirIterator inside(folder, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden, QDirIterator::Subdirectories);
+    while (inside.hasNext())
+        paths.append(inside.next());
+    for (const QString& path : paths) {
+        const QByteArray name = QFile::encodeName(path);
+        struct stat status {};
+        if (::lstat(name.constData(), &status) != 0 || S_ISLNK(status.st_mode))
+            continue;
+        const bool folderEntry = S_ISDIR(status.st_mode);
+        const mode_t mode =
+            folderEntry ? (status.st_mode & 07777) | S_ISGID | S_IRWXG : (status.st_mode & 07777) | S_IRGRP | S_IWGRP;
+        if (::chown(name.constData(), uid_t(-1), group) != 0 || ::chmod(name.constData(), mode) != 0 ||
+            (folderEntry && !setGroupWritableDefault(name)))
+            return QStringLiteral("%1: %2").arg(path, QString::fromLocal8Bit(std::strerror(errno)));
+    }
+    return {};
+}
+
+// What a till looks for in the shared folder; files there already are the shop's and stay.
+int layOutClientFolder(const QString& folder, const QString& group)
+{
+    const struct group* entry = ::getgrnam(group.toLocal8Bit().constData());
+    if (!entry) {
+        std::fprintf(stderr,
+                     "marvono-shopdb-init: there is no group %s: make it with groupadd and add the shop's "
+                     "operators to it\n",
+                     qPrintable(group));
+        return 1;
+    }
+    const gid_t groupId = entry->gr_gid;
     const QDir dir(folder);
     bool ok =
         dir.mkpath(QStringLiteral("pic")) && dir.mkpath(QStringLiteral("info")) && dir.mkpath(QStringLiteral("bill"));
@@ -142,13 +198,23 @@ int layOutClientFolder(const QString& folder)
     if (ok && !QFileInfo::exists(placeholder))
         ok = tools::placeholderPicture().save(placeholder, "JPEG", 90);
     const QString buyers = dir.filePath(QStringLiteral("tables.dat"));
+    QString error;
     if (ok && !QFileInfo::exists(buyers))
-        ok = writeQuotedItems(buyers, {QStringLiteral("Counter")});
+        ok = writeQuotedItems(buyers, {QStringLiteral("Counter")}, &error);
     if (!ok) {
-        std::fprintf(stderr, "marvono-shopdb-init: cannot lay out the client folder %s\n", qPrintable(folder));
+        std::fprintf(stderr, "marvono-shopdb-init: cannot lay out the client folder %s%s%s\n", qPrintable(folder),
+                     error.isEmpty() ? "" : ": ", qPrintable(error));
         return 1;
     }
-    std::printf("Laid out the client folder %s: pic/zw.jpg, info/, bill/ and tables.dat.\n", qPrintable(folder));
+    // Every till writes here (pictures, texts, the buyer list), each as its own operator.
+    error = giveToGroup(folder, groupId);
+    if (!error.isEmpty()) {
+        std::fprintf(stderr, "marvono-shopdb-init: cannot make the client folder %s writable by the group %s: %s\n",
+                     qPrintable(folder), qPrintable(group), qPrintable(error));
+        return 1;
+    }
+    std::printf("Laid out the client folder %s for the group %s: pic/zw.jpg, info/, bill/ and tables.dat.\n",
+                qPrintable(folder), qPrintable(group));
     return 0;
 }
 
@@ -164,23 +230,34 @@ int main(int argc, char** argv)
     const std::unique_ptr<QCoreApplication> app(drawing ? new QGuiApplication(argc, argv)
                                                         : new QCoreApplication(argc, argv));
     QStringList args = QCoreApplication::arguments();
-    QString clientFolder;
-    const qsizetype option = args.indexOf(QStringLiteral("--client-folder"));
-    if (option > 0 && option + 1 < args.size()) {
-        clientFolder = args.at(option + 1);
+    const auto takeOption = [&args](const QString& name) {
+        const qsizetype option = args.indexOf(name);
+        if (option <= 0 || option + 1 >= args.size())
+            return QString();
+        const QString value = args.at(option + 1);
         args.remove(option, 2);
-    }
+        return value;
+    };
+    const QString clientFolder = takeOption(QStringLiteral("--client-folder"));
+    const QString clientGroup = takeOption(QStringLiteral("--client-group"));
+    const bool layOut = !clientFolder.isEmpty() && !clientGroup.isEmpty();
     if (const auto exit = tools::commandLineExit(
-            args, clientFolder.isEmpty() || args.size() > 1 ? 1 : 0,
-            "marvono-shopdb-init [--client-folder DIR] [\"<libpq connection string>\"]",
+            args, !layOut || args.size() > 1 ? 1 : 0,
+            "marvono-shopdb-init [--client-folder DIR --client-group GROUP] [\"<libpq connection string>\"]",
             "Creates the tables of a Marvono shop database and its login account vetch/vetch\n"
             "in an empty database on a PostgreSQL server, with the shop's two roles: an owner\n"
             "role that owns the database, and a role for the tills that may sell, keep the\n"
             "catalogue and back up. A database that holds a shop database already is left alone.\n"
             "With --client-folder, lays out the folder the tills share (pictures, product texts,\n"
-            "bills, the buyer list), keeping any file that is there."))
+            "bills, the buyer list), keeping any file that is there, and makes it writable by\n"
+            "--client-group, the group of the shop's operators."))
         return *exit;
-    if (!clientFolder.isEmpty() && layOutClientFolder(clientFolder) != 0)
+    if (clientFolder.isEmpty() != clientGroup.isEmpty()) {
+        std::fprintf(stderr, "marvono-shopdb-init: --client-folder and --client-group go together: the folder the "
+                             "tills share and the group of the shop's operators who write it\n");
+        return 2;
+    }
+    if (layOut && layOutClientFolder(clientFolder, clientGroup) != 0)
         return 1;
     return args.size() > 1 ? initDatabase(args.at(1)) : 0;
 }

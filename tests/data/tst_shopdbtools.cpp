@@ -10,8 +10,11 @@
 
 #include <QProcess>
 #include <QtTest>
+#include <grp.h>
 #include <libpq-fe.h>
 #include <sqlcipher/sqlite3.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace marvono;
 
@@ -128,8 +131,20 @@ void TestShopDbTools::initCreatesOnceAndRefusesAgain()
     QFile buyers(shared.filePath("tables.dat"));
     QVERIFY(buyers.open(QIODevice::WriteOnly) && buyers.write("\"Table 9\"\r\n") > 0);
     buyers.close();
-    ToolRun first = runTool("marvono-shopdb-init", {"--client-folder", shared.path(), db});
+    const QString group = QString::fromLocal8Bit(::getgrgid(::getgid())->gr_name);
+    QVERIFY(runTool("marvono-shopdb-init", {"--client-folder", shared.path(), "--client-group", "no-such-group"})
+                .output.contains("there is no group no-such-group"));
+    ToolRun first = runTool("marvono-shopdb-init", {"--client-folder", shared.path(), "--client-group", group, db});
     QVERIFY2(first.exitCode == 0 && first.output.contains("Role init_till"), qPrintable(first.output));
+    // The operators' group writes the folder, also what a till makes there later under its umask.
+    QCOMPARE(QFileInfo(shared.filePath("tables.dat")).group(), group);
+    QVERIFY(QFileInfo(shared.filePath("tables.dat")).permissions() & QFile::WriteGroup);
+    const mode_t umask = ::umask(022);
+    QVERIFY(QDir(shared.filePath("bill")).mkdir("made") &&
+            QFile(shared.filePath("bill/made/0.bil")).open(QIODevice::WriteOnly));
+    ::umask(umask);
+    QVERIFY(QFileInfo(shared.filePath("bill/made/0.bil")).permissions() & QFile::WriteGroup);
+    QCOMPARE(QFileInfo(shared.filePath("bill/made/0.bil")).group(), group);
     const QStringList created = serverSnapshot(db);
     QVERIFY(created.contains("vetch|vetch"));
     QVERIFY(!created.contains("<failed>"));
