@@ -30,7 +30,7 @@ ServerConnection::ServerConnection(const QString& conninfo)
 {
     m_conn = connectToShopServer(conninfo);
     if (PQstatus(m_conn) != CONNECTION_OK) {
-        m_error = (serverErrorText(m_conn, nullptr) + QLatin1Char(' ') + passwordFileProblem(conninfo)).trimmed();
+        m_error = connectionFailureText(serverErrorText(m_conn, nullptr), conninfo);
         return;
     }
     m_open = exec("SET client_encoding = 'UTF8'") && exec("SET DateStyle = 'ISO, YMD'");

@@ -12,8 +12,9 @@ QStringList readBuyerList();
 QString firstBuyer();
 
 // The buyer this till books sales to and whose bill the editor shows, chosen for the run. Until
-// the operator chooses, and once the chosen entry has left the list, it is the first buyer; with
-// no buyers it is the empty name, which has no position (-1).
+// the operator chooses, and once the chosen entry has left the list, it is the till's own buyer
+// (see takeTillBuyer) while that is listed, else the first buyer; with no buyers it is the empty
+// name, which has no position (-1).
 struct ChosenBuyer {
     QString name;
     int position = -1;
@@ -25,6 +26,11 @@ ChosenBuyer chosenBuyer();
 void chooseBuyer(const QStringList& buyers, int position);
 // Back to the first buyer, as at the start of a run.
 void forgetBuyerChoice();
+// On a shop server every till starts with a buyer of its own, so that tills never book onto one
+// another's bills: shopserver.conf's `till` name, else this computer's name made a valid buyer
+// name, added to the shared list when missing. A single till keeps the first buyer. False, with
+// the reason, when the list cannot be read or written; the till then starts as a single till.
+bool takeTillBuyer(QString* error = nullptr);
 // Why a name cannot go into the list: buyer names hold no blanks, and a double quote cannot be
 // written in the file's quoted form (it would end the name early and change it on reading).
 enum class BuyerNameProblem { None, Blank, DoubleQuote };

@@ -52,12 +52,17 @@ bool Database::connectionLost() const
 
 bool Database::serverBusy() const
 {
-    return m_server && m_server->lastFailureWasBusy();
+    return m_connecting || (m_server && m_server->lastFailureWasBusy());
 }
 
 bool Database::isWaiting() const
 {
-    return m_server && m_server->isWaiting();
+    return m_connecting || (m_server && m_server->isWaiting());
+}
+
+int Database::lockWaitMs() const
+{
+    return m_server && m_server->lastFailureWasBusy() ? m_server->lastLockWaitMs() : -1;
 }
 
 std::optional<ShopServerConfig> Database::serverConfig() const
@@ -69,6 +74,12 @@ std::optional<ShopServerConfig> Database::serverConfig() const
 
 Engine* Database::engine(QString* error)
 {
+    // One connection attempt at a time: a second one would leave the first half made.
+    if (m_connecting) {
+        if (error)
+            *error = QStringLiteral("The shop server is busy: the connection to it is still being made");
+        return nullptr;
+    }
     if (m_server) {
         if (m_serverFolder == appFolder())
             return m_server.get();
@@ -90,7 +101,9 @@ Engine* Database::engine(QString* error)
         return nullptr;
     }
     if (config) {
+        m_connecting = true;
         m_server = PgEngine::connect(*config, &m_serverFailure);
+        m_connecting = false;
         if (!m_server) {
             if (error)
                 *error = m_serverFailure;

@@ -47,9 +47,13 @@ class Database {
     // True when the last failed statement met a shop server too busy to answer in time (a lock
     // held elsewhere, a statement timeout): nothing of it was done.
     bool serverBusy() const;
-    // True while a statement waits for the shop server; statements asked for meanwhile (from a
-    // timer, say) fail as busy and are better asked for again later.
+    // True while a statement waits for the shop server or the connection to it is being made;
+    // statements asked for meanwhile (from a timer, say) fail as busy and are better asked for
+    // again later.
     bool isWaiting() const;
+    // How long the last statement refused as busy waited for a row another till held, in
+    // milliseconds; -1 when it did not fail on such a lock.
+    int lockWaitMs() const;
     // The settings of the shop server in use; nothing in embedded mode.
     std::optional<ShopServerConfig> serverConfig() const;
 
@@ -76,6 +80,7 @@ class Database {
     std::unique_ptr<PgEngine> m_server;
     QString m_serverFolder; // the application folder the server connection was opened for
     QString m_serverFailure;
+    bool m_connecting = false; // the windows are repainted meanwhile, so a timer may ask too
     // filePath() as last made, and the application folder it was made for: every statement
     // asks for it.
     mutable QString m_pathFolder;

@@ -451,7 +451,7 @@ bool recoverShopServer(const QString& conninfo, const QString& source, QString* 
     Connection connection(conninfo);
     PGconn* conn = connection.handle();
     if (PQstatus(conn) != CONNECTION_OK) {
-        setError(error, (serverErrorText(conn, nullptr) + QLatin1Char(' ') + passwordFileProblem(conninfo)).trimmed());
+        setError(error, connectionFailureText(serverErrorText(conn, nullptr), conninfo));
         return false;
     }
     // One transaction: a refused or failed recovery leaves the live database as it was.

@@ -161,9 +161,8 @@ std::unique_ptr<PgEngine> PgEngine::connect(const ShopServerConfig& config, QStr
         if (reason.isEmpty())
             reason = QStringLiteral("no answer");
         if (error)
-            *error = QStringLiteral("Cannot reach the shop server (%1): %2 %3")
-                         .arg(describeServer(config.connection), reason, passwordFileProblem(config.connection))
-                         .trimmed();
+            *error = QStringLiteral("Cannot reach the shop server (%1): %2")
+                         .arg(describeServer(config.connection), connectionFailureText(reason, config.connection));
         return nullptr;
     }
     if (!engine->setUpSession(error))
@@ -206,7 +205,8 @@ bool PgEngine::completeConnection(bool reset)
     if (PQstatus(m_conn) == CONNECTION_BAD)
         return false;
     SocketWait waiter(m_waiting);
-    const QDeadlineTimer deadline(kAnswerTimeoutMs);
+    // libpq's connect_timeout holds only for a connection made while it blocks.
+    const QDeadlineTimer deadline(kConnectTimeoutMs);
     PostgresPollingStatusType state = PGRES_POLLING_WRITING;
     while (state != PGRES_POLLING_OK) {
         if (state == PGRES_POLLING_FAILED || !waiter.wait(PQsocket(m_conn), state == PGRES_POLLING_WRITING, deadline))
@@ -223,7 +223,8 @@ bool PgEngine::setUpSession(QString* error)
     // a lock held elsewhere or a runaway statement turns into a "busy" failure, not a frozen till.
     const QByteArray sql = "SET datestyle TO ISO; SET client_encoding TO 'UTF8'; SET lock_timeout TO " +
                            QByteArray::number(kLockTimeoutMs) + "; SET statement_timeout TO " +
-                           QByteArray::number(kStatementTimeoutMs);
+                           QByteArray::number(kStatementTimeoutMs) + "; SET idle_in_transaction_session_timeout TO " +
+                           QByteArray::number(kIdleInTransactionMs);
     const auto result = exec(sql.constData());
     const bool ok = result && PQresultStatus(result->handle) == PGRES_COMMAND_OK;
     if (!ok && error)
@@ -315,6 +316,8 @@ QString PgEngine::failure(const Result* result)
     // Lock timeout, or the statement timeout (or a cancel) ending a statement.
     if (state == "55P03" || state == "57014") {
         m_fault = Fault::Busy;
+        if (state == "55P03")
+            m_lockWaitMs = int(m_statementClock.elapsed());
         return QStringLiteral("The shop server is busy: ") + text;
     }
     // The tables were dropped and made again (a recovery) under a prepared statement.
@@ -380,11 +383,14 @@ std::unique_ptr<PgEngine::Result> PgEngine::run(const QString& sql, const QVaria
         return nullptr;
     }
     m_fault = Fault::None;
+    m_lockWaitMs = -1;
     const bool wasConnected = !isLost();
     auto result = runOnce(sql, values, error);
     if (result || m_inTransaction || !isRepeatable(sql))
         return result;
-    if (m_fault == Fault::StalePlan || (m_fault == Fault::Lost && wasConnected))
+    // A server that did not answer at all is not asked again at once: that would double the
+    // time the operator waits to hear it is gone.
+    if (m_fault == Fault::StalePlan || (m_fault == Fault::Lost && wasConnected && !m_abandoned))
         return runOnce(sql, values, error);
     return nullptr;
 }
@@ -422,6 +428,7 @@ std::unique_ptr<PgEngine::Result> PgEngine::runOnce(const QString& sql, const QV
         texts[size_t(i)] = valueText(values[i]);
         pointers[size_t(i)] = texts[size_t(i)].constData();
     }
+    m_statementClock.start();
     if (!PQsendQueryPrepared(m_conn, name.constData(), int(values.size()), pointers.data(), nullptr, nullptr, 0))
         return fail(nullptr);
     auto result = awaitResult();

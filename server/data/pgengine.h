@@ -3,6 +3,7 @@
 #include "data/engine.h"
 #include "data/shopserver.h"
 
+#include <QElapsedTimer>
 #include <QHash>
 #include <QSet>
 #include <memory>
@@ -43,13 +44,21 @@ class PgEngine final : public Engine {
     // Whether the last statement that failed met a lock held elsewhere, ran out of time on the
     // server, or was asked for while another one waited.
     bool lastFailureWasBusy() const { return m_fault == Fault::Busy; }
+    // How long the last statement that failed waited for a row lock held elsewhere, in
+    // milliseconds; -1 when it failed otherwise.
+    int lastLockWaitMs() const { return m_lockWaitMs; }
 
     // What the till's sessions allow a statement: a row lock held elsewhere is waited for
     // kLockTimeoutMs, any statement runs at most kStatementTimeoutMs, and a server that has not
-    // answered after kAnswerTimeoutMs (hung, or its network gone) is given up.
+    // answered after kAnswerTimeoutMs (hung, or its network gone) is given up, as is a
+    // connection not made within kConnectTimeoutMs. A session left idle inside a transaction for
+    // kIdleInTransactionMs (its till cut off mid-sale) is ended by the server, so the rows it
+    // locked are free again.
     static constexpr int kLockTimeoutMs = 3000;
     static constexpr int kStatementTimeoutMs = 10000;
     static constexpr int kAnswerTimeoutMs = 15000;
+    static constexpr int kConnectTimeoutMs = 10000;
+    static constexpr int kIdleInTransactionMs = 30000;
 
     // The program writes "?" for values and may order by "rowid"; the server wants "$1" and
     // knows the hidden key instead. Quoted texts and names are left alone.
@@ -97,6 +106,8 @@ class PgEngine final : public Engine {
     bool m_abandoned = false;     // the server stopped answering; the connection is dropped
     bool m_stalePrepared = false; // the server still holds statements forgotten here
     Fault m_fault = Fault::None;
+    int m_lockWaitMs = -1;
+    QElapsedTimer m_statementClock;     // since the statement now waited for was sent
     QHash<quint64, ColumnKind> m_kinds; // (table oid, column number) -> kind
     QSet<quint32> m_kindsLookedUp;      // table oids the kinds were loaded again for
 };

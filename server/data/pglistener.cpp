@@ -8,12 +8,25 @@
 
 namespace marvono {
 
+namespace {
+
+// A restore drops the catalogue table and makes it anew, and fills it before its trigger exists:
+// the table's oid, its file, and its catalogue row (rewritten when indexes and triggers are
+// added) tell that without reading a single product.
+constexpr char kCatalogueIdentity[] = "SELECT c.oid, c.xmin, pg_relation_filenode(c.oid) FROM pg_class c "
+                                      "WHERE c.oid = to_regclass('product_info')";
+
+} // namespace
+
 ServerChangeListener::ServerChangeListener(const QString& conninfo, const QString& channel, QObject* parent)
-    : QObject(parent), m_conninfo(conninfo), m_channel(channel.toUtf8()), m_retry(new QTimer(this))
+    : QObject(parent), m_conninfo(conninfo), m_channel(channel.toUtf8()), m_retry(new QTimer(this)),
+      m_check(new QTimer(this))
 {
     m_retry->setSingleShot(true);
     m_retry->setInterval(1000);
     connect(m_retry, &QTimer::timeout, this, &ServerChangeListener::connectToServer);
+    m_check->setInterval(kCheckIntervalMs);
+    connect(m_check, &QTimer::timeout, this, &ServerChangeListener::checkCatalogue);
     connectToServer();
 }
 
@@ -31,6 +44,11 @@ void ServerChangeListener::setRetryInterval(int ms)
 {
     m_firstRetryMs = ms;
     m_retry->setInterval(ms);
+}
+
+void ServerChangeListener::setCheckInterval(int ms)
+{
+    m_check->setInterval(ms);
 }
 
 void ServerChangeListener::connectToServer()
@@ -69,7 +87,9 @@ void ServerChangeListener::continuePolling(int polled)
 void ServerChangeListener::startListening()
 {
     char* channel = PQescapeIdentifier(m_conn, m_channel.constData(), size_t(m_channel.size()));
-    const QByteArray sql = QByteArray("LISTEN ") + (channel ? channel : "");
+    // The catalogue's identity is read with LISTEN, so that whatever it is afterwards, the
+    // refresh made when listening starts has not seen it.
+    const QByteArray sql = QByteArray("LISTEN ") + (channel ? channel : "") + "; " + kCatalogueIdentity;
     PQfreemem(channel);
     // Its answer is read with the announcements: a server that stops answering here must not
     // freeze the till either.
@@ -77,22 +97,38 @@ void ServerChangeListener::startListening()
         retryLater();
         return;
     }
-    m_listenSent = true;
+    m_awaiting = Awaiting::Listen;
     m_notifier = new QSocketNotifier(PQsocket(m_conn), QSocketNotifier::Read, this);
     connect(m_notifier, &QSocketNotifier::activated, this, &ServerChangeListener::readNotifications);
 }
 
 void ServerChangeListener::listeningStarted()
 {
-    m_listenSent = false;
     m_listening = true;
     m_retry->setInterval(m_firstRetryMs);
-    // Changes made while the connection was down were not heard.
-    if (m_everConnected) {
+    m_check->start();
+    if (m_everConnected)
         Q_EMIT connectionChanged(true);
-        Q_EMIT changed();
-    }
     m_everConnected = true;
+    // Changes made before, while the connection was down or while the till filled its list
+    // first, were not heard.
+    Q_EMIT changed();
+}
+
+void ServerChangeListener::checkCatalogue()
+{
+    // The server took the connection's last question but has not answered it through a whole
+    // round: hung, or its network gone without a word (keepalives cannot tell a stopped server).
+    if (m_awaiting != Awaiting::Nothing) {
+        if (++m_unanswered >= 2)
+            retryLater();
+        return;
+    }
+    if (!PQsendQuery(m_conn, kCatalogueIdentity) || PQflush(m_conn) < 0) {
+        retryLater();
+        return;
+    }
+    m_awaiting = Awaiting::Check;
 }
 
 void ServerChangeListener::retryLater()
@@ -116,28 +152,46 @@ void ServerChangeListener::readNotifications()
         retryLater();
         return;
     }
-    if (m_listenSent) {
-        bool answered = false;
-        while (!answered && !PQisBusy(m_conn)) {
-            PGresult* result = PQgetResult(m_conn);
-            answered = !result;
-            const bool refused = result && PQresultStatus(result) != PGRES_COMMAND_OK;
-            PQclear(result);
-            if (refused) {
-                retryLater();
-                return;
-            }
-        }
-        if (answered)
-            listeningStarted();
-    }
     bool heard = false;
+    if (m_awaiting != Awaiting::Nothing && !readAnswer(&heard)) {
+        retryLater();
+        return;
+    }
     while (PGnotify* notify = PQnotifies(m_conn)) {
         heard = true;
         PQfreemem(notify);
     }
     if (heard)
         Q_EMIT changed();
+}
+
+bool ServerChangeListener::readAnswer(bool* catalogueRemade)
+{
+    const Awaiting awaited = m_awaiting;
+    while (!PQisBusy(m_conn)) {
+        PGresult* result = PQgetResult(m_conn);
+        if (!result) {
+            m_awaiting = Awaiting::Nothing;
+            m_unanswered = 0;
+            if (awaited == Awaiting::Listen)
+                listeningStarted();
+            return true;
+        }
+        const ExecStatusType status = PQresultStatus(result);
+        if (status == PGRES_TUPLES_OK) {
+            QByteArray identity;
+            for (int row = 0; row < PQntuples(result); ++row)
+                for (int column = 0; column < PQnfields(result); ++column)
+                    identity.append(PQgetvalue(result, row, column)).append(' ');
+            *catalogueRemade = *catalogueRemade || (awaited == Awaiting::Check && identity != m_catalogue);
+            m_catalogue = identity;
+        }
+        PQclear(result);
+        // A refused check is asked again next round; a refused LISTEN is a connection to drop.
+        if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK && awaited == Awaiting::Listen)
+            return false;
+    }
+    return true;
 }
 
 void ServerChangeListener::discardNotifier()
@@ -153,7 +207,9 @@ void ServerChangeListener::discardNotifier()
 void ServerChangeListener::dropConnection()
 {
     m_listening = false;
-    m_listenSent = false;
+    m_awaiting = Awaiting::Nothing;
+    m_unanswered = 0;
+    m_check->stop();
     discardNotifier();
     if (m_conn)
         PQfinish(m_conn);

@@ -49,6 +49,8 @@ std::optional<ShopServerConfig> readShopServerConfig(const QString& appFolder, Q
             config.connection = value;
         else if (key == QLatin1String("qexclient"))
             config.qexclient = value;
+        else if (key == QLatin1String("till"))
+            config.till = value;
         else
             return fail(QStringLiteral("unknown setting \"%1\" on line %2").arg(key).arg(lineNumber));
     }
@@ -56,6 +58,11 @@ std::optional<ShopServerConfig> readShopServerConfig(const QString& appFolder, Q
         return fail(QStringLiteral("no connection string"));
     if (!config.qexclient.isEmpty() && !QDir::isAbsolutePath(config.qexclient))
         return fail(QStringLiteral("the qexclient folder must be an absolute path"));
+    // The till's name is a buyer's name in the shared list, whose rules it keeps.
+    if (config.till.contains(QLatin1Char(' ')) || config.till.contains(QLatin1Char('"')))
+        return fail(QStringLiteral("the till's name \"%1\" holds a blank or a double quote, which a buyer's name "
+                                   "cannot hold")
+                        .arg(config.till));
     // libpq's own parser decides whether the string is usable, so a typing error shows here
     // rather than as a failed connection.
     char* parseError = nullptr;
@@ -127,6 +134,15 @@ QString passwordFileProblem(const QString& connection)
     if (info.permissions() & others)
         return QStringLiteral("The password file %1 was not read because others may read it (chmod 600 %1).").arg(file);
     return {};
+}
+
+QString connectionFailureText(const QString& reason, const QString& connection)
+{
+    const QString problem = passwordFileProblem(connection);
+    if (problem.isEmpty())
+        return reason;
+    const bool ended = reason.endsWith(QLatin1Char('.')) || reason.endsWith(QLatin1Char('?'));
+    return reason + (ended ? QStringLiteral(" ") : QStringLiteral(". ")) + problem;
 }
 
 bool markMovedToServer(const QString& databaseFile, const QString& connection, QString* error)

@@ -14,12 +14,14 @@ inline constexpr char kShopServerFile[] = "shopserver.conf";
 struct ShopServerConfig {
     QString connection; // a libpq connection string
     QString qexclient;  // the shared client-exchange folder; empty for the application folder's
+    QString till;       // the name of this till's own buyer; empty for the computer's name
 };
 
 // Reads appFolder/shopserver.conf: one `key=value` per line (the first "=" splits), blank lines
 // and lines starting with "#" ignored; `connection` is required, `qexclient` optional and must
-// be an absolute folder. Nothing, with an empty error, when the file does not exist (the till
-// uses the embedded file); nothing with an error text when it exists but cannot be used.
+// be an absolute folder, `till` optional and a valid buyer name (no blank, no double quote). Nothing, with an empty
+// error, when the file does not exist (the till uses the embedded file); nothing with an error text when it exists but
+// cannot be used.
 std::optional<ShopServerConfig> readShopServerConfig(const QString& appFolder, QString* error);
 
 // A path in the folder shared with the client program: the `qexclient` folder shopserver.conf
@@ -36,6 +38,9 @@ PGconn* connectToShopServer(const QString& connection, bool nonBlocking = false)
 // Why libpq ignored the password file it would read for `connection`, for messages after a failed
 // connection: it warns only on the terminal. Empty when the file is missing or usable.
 QString passwordFileProblem(const QString& connection);
+// A failed connection's reason followed by passwordFileProblem() when there is one, each its own
+// sentence: libpq's reasons often end without a full stop.
+QString connectionFailureText(const QString& reason, const QString& connection);
 
 // Beside an embedded database moved to a shop server: where the shop went, so that a till whose
 // shopserver.conf is missing or misnamed says so rather than sell into the old file.

@@ -333,7 +333,7 @@ void TestBackup::olderDatabasesAreUpgraded()
         const QString shop = readShopServerConfig(folder.path(), nullptr)->connection;
         test::pgRows(shop, "create role clerk login; grant select on all tables in schema public to clerk");
         QString error;
-        QVERIFY(!PgEngine::connect(ShopServerConfig{shop + " user=clerk", {}}, &error));
+        QVERIFY(!PgEngine::connect(ShopServerConfig{shop + " user=clerk", {}, {}}, &error));
         QVERIFY2(error.contains("only its owner can upgrade it"), qPrintable(error));
     }
     // Longer than a tree index of the first version takes, even compressed.

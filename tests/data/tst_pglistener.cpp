@@ -1,5 +1,6 @@
 // Hearing other tills' catalogue changes: the listener and the main window's refresh it drives.
 #include "app/ui/frmmain.h"
+#include "bills/buyerlist.h"
 #include "catalogue/productlistmodel.h"
 #include "data/pglistener.h"
 #include "data/pgschema.h"
@@ -7,12 +8,15 @@
 #include "support/pgserver.h"
 #include "support/testsupport.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QSignalSpy>
+#include <QSysInfo>
 #include <QTimer>
 #include <QtTest>
+#include <csignal>
 #include <libpq-fe.h>
 
 using namespace marvono;
@@ -51,18 +55,29 @@ void TestPgListener::hearsChangesAndComesBackAfterLoss()
     listener.setRetryInterval(20);
     QSignalSpy heard(&listener, &ServerChangeListener::changed);
     QTRY_VERIFY(listener.isListening());
+    QCOMPARE(heard.count(), 1);
     // Rows of other tables are not the catalogue.
     test::pgRows(m_shop, "insert into Bill (ctable) values ('Counter')");
     test::pgRows(m_shop, "insert into product_info (cName) values ('Tea')");
-    QTRY_COMPARE(heard.count(), 1);
+    QTRY_COMPARE(heard.count(), 2);
 
     // The server ends the connection: the listener comes back by itself and, having missed
     // whatever happened meanwhile, says so once.
     test::pgRows(m_shop, "select pg_terminate_backend(pid) from pg_stat_activity where query like 'LISTEN%'");
-    QTRY_COMPARE(heard.count(), 2);
+    QTRY_COMPARE(heard.count(), 3);
     QTRY_VERIFY(listener.isListening());
     test::pgRows(m_shop, "update product_info set cLeastQty = '3'");
-    QTRY_COMPARE(heard.count(), 3);
+    QTRY_COMPARE(heard.count(), 4);
+
+    // A restore makes the table anew and fills it without a word: the listener notices.
+    const QString restored = m_server.createDatabase("restored");
+    test::pgRows(restored, "create table product_info (cName text)");
+    ServerChangeListener quiet(restored, kProductsChannel);
+    quiet.setCheckInterval(50);
+    QSignalSpy remade(&quiet, &ServerChangeListener::changed);
+    QTRY_COMPARE(remade.count(), 1);
+    test::pgRows(restored, "drop table product_info; create table product_info (cName text)");
+    QTRY_COMPARE(remade.count(), 2);
 }
 
 void TestPgListener::mainWindowFollowsWhileSellDialogIsOpen()
@@ -71,12 +86,17 @@ void TestPgListener::mainWindowFollowsWhileSellDialogIsOpen()
     QVERIFY(pointAtShop(folder));
     FrmMain window;
     QVERIFY(window.load());
+    // On a shop server the till books to a buyer of its own, named after the computer.
+    QCOMPARE(readBuyerList(), QStringList{QSysInfo::machineHostName()});
+    QCOMPARE(chosenBuyer().name, QSysInfo::machineHostName());
     QSignalSpy refreshed(window.refreshTimer(), &QTimer::timeout);
     ServerChangeListener* listener = nullptr;
     QTRY_VERIFY((listener = window.findChild<ServerChangeListener*>()) && listener->isListening());
+    // What changed between the first fill and listening is read once listening starts.
+    QTRY_COMPARE(refreshed.count(), 1);
 
     test::pgRows(m_shop, "delete from product_info; insert into product_info (cName, cLeastQty) values ('Tea', '73')");
-    QTRY_COMPARE(refreshed.count(), 1);
+    QTRY_COMPARE(refreshed.count(), 2);
 
     // Another till sells while this one's sell dialog is open: the list follows, the dialog
     // keeps its product.
@@ -116,6 +136,25 @@ void TestPgListener::listSurvivesEndedConnectionsAndRestart()
     test::pgRows(m_shop, "insert into product_info (cName) values ('Milk')");
     QTRY_COMPARE_WITH_TIMEOUT(window.productModel()->productCount(), 3, 20000);
     QTRY_VERIFY(state->isHidden());
+
+    // The server stops answering without closing anything (hung, or stopped): the till says so
+    // within about 15 s, and follows again once it answers.
+    QTRY_VERIFY(window.findChild<ServerChangeListener*>()->isListening());
+    QFile postmaster(m_server.socketDir() + "/../data/postmaster.pid");
+    QVERIFY(postmaster.open(QIODevice::ReadOnly));
+    QStringList pids = test::pgRows(m_shop, "select pid from pg_stat_activity where application_name like 'Marvono%'");
+    pids.append(QString::fromUtf8(postmaster.readLine()).trimmed());
+    for (const QString& pid : pids)
+        QCOMPARE(::kill(pid.toInt(), SIGSTOP), 0);
+    QElapsedTimer waited;
+    waited.start();
+    window.requestRefresh(false);
+    QTRY_VERIFY_WITH_TIMEOUT(!state->isHidden(), 40000);
+    const qint64 noticedMs = waited.elapsed();
+    for (const QString& pid : pids)
+        ::kill(pid.toInt(), SIGCONT);
+    QVERIFY2(noticedMs < 20000, qPrintable(QString::number(noticedMs)));
+    QTRY_VERIFY_WITH_TIMEOUT(state->isHidden(), 30000);
 }
 
 QTEST_MAIN(TestPgListener)

@@ -4,7 +4,8 @@
 // Quantities are 1 to 3, products picked at random from the seed. After the first sale it
 // writes "ready" and then a "." after every sale (for a test that kills it mid-run); at the end
 // one line per product:
-// "sold NAME QUANTITY LINES", and "refused N" for sales the stock check turned away.
+// "sold NAME QUANTITY LINES", and "refused N" for sales the stock check turned away. Sales go to
+// the till's own buyer on a shop server.
 //   marvono-test-till FOLDER pay:BILLS BUYER
 // pays that many one-line bills of the buyer and writes "receipt NUMBER" for each.
 //   marvono-test-till FOLDER shown BUYER
@@ -14,6 +15,7 @@
 // closes and writes "closed NUMBER", or "already NUMBER" when nothing came since that close.
 #include "app/appcontext.h"
 #include "bills/bill.h"
+#include "bills/buyerlist.h"
 #include "bills/dayclose.h"
 #include "bills/receipt.h"
 #include "sales/sale.h"
@@ -78,6 +80,11 @@ int main(int argc, char** argv)
         return 2;
     }
     setAppFolder(args.at(1));
+    // As the main window starts: on a shop server the till books to a buyer of its own.
+    if (QString error; !takeTillBuyer(&error)) {
+        std::fprintf(stderr, "%s\n", qPrintable(error));
+        return 1;
+    }
     const int sales = args.at(2).toInt();
     std::mt19937 random(args.at(3).toUInt());
     const QStringList products = args.mid(4);

@@ -1,5 +1,6 @@
 // Several tills selling from one shop server at once, and tills killed in the middle of a sale.
 // Each till is a process of its own running the program's sale code.
+#include "bills/buyerlist.h"
 #include "data/pgschema.h"
 #include "support/pgserver.h"
 #include "support/shopdata.h"
@@ -8,6 +9,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QRandomGenerator>
+#include <QTemporaryDir>
 #include <QtTest>
 #include <csignal>
 #include <libpq-fe.h>
@@ -130,9 +132,20 @@ void TestTills::fourTillsSellTheSameProducts()
     const int stock = 500;
     const QString shop = openShop(folder, "tills", stock);
     QVERIFY(!shop.isEmpty());
+    // Each till in a folder of its own, sharing the client folder, books to a buyer of its own.
+    std::vector<std::unique_ptr<QTemporaryDir>> tillFolders;
     std::vector<std::unique_ptr<QProcess>> tills;
-    for (int seed = 1; seed <= 4; ++seed)
-        tills.push_back(startTill(folder.path(), 500, seed));
+    for (int seed = 1; seed <= 4; ++seed) {
+        tillFolders.push_back(std::make_unique<QTemporaryDir>());
+        QFile conf(tillFolders.back()->filePath("shopserver.conf"));
+        QVERIFY(conf.open(QIODevice::WriteOnly));
+        conf.write(QStringLiteral("connection=%1\nqexclient=%2\ntill=Till%3\n")
+                       .arg(shop, folder.file("qexclient"))
+                       .arg(seed)
+                       .toUtf8());
+        conf.close();
+        tills.push_back(startTill(tillFolders.back()->path(), 500, seed));
+    }
     QMap<QString, Sold> sold;
     int refused = 0;
     for (auto& till : tills) {
@@ -143,6 +156,11 @@ void TestTills::fourTillsSellTheSameProducts()
         QVERIFY(tillRefused >= 0);
         refused += tillRefused;
     }
+    const QStringList tillNames{"Till1", "Till2", "Till3", "Till4"};
+    QCOMPARE(test::pgRows(shop, "select distinct ctable from Bill order by 1"), tillNames);
+    QStringList buyers = readBuyerList();
+    buyers.sort();
+    QCOMPARE(buyers, QStringList{"Counter"} + tillNames);
     QVERIFY(refused > 0);
     checkBooks(shop, stock, &sold);
     int sales = 0;

@@ -150,9 +150,13 @@ void FrmLogin::login()
         setControlsEnabled(true);
         return;
     case LoginCheck::Failure:
-        // The window stays in its checking state: only closing it remains.
+        // The window stays in its checking state: only closing it remains. A shop server that
+        // could not be used may be reachable a moment later (the network, the server, the
+        // password file mended), so that login may be tried again.
         warn(this, QStringLiteral("Error"),
              withServerFailure(QStringLiteral("Error!Please check the database file and system setup")));
+        if (!Database::instance().serverFailure().isEmpty())
+            setControlsEnabled(true);
         return;
     case LoginCheck::Valid:
         break;

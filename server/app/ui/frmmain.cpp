@@ -347,6 +347,11 @@ bool FrmMain::load(QLabel* splashInfo)
             d->model->sortByCategory();
     }
     if (ok) {
+        if (QString error; !takeTillBuyer(&error))
+            warn(this, QStringLiteral("Warning"),
+                 QStringLiteral("This till's own buyer could not be added to the buyer list, so its sales go to "
+                                "the first buyer:\r\n") +
+                     error);
         reloadBuyerCombo();
         BillTotalLabel::refreshAll();
         placeOnScreen();

@@ -162,7 +162,12 @@ void FrmSCSP::sell()
     case SaleOutcome::BadQuantity:
     case SaleOutcome::Failed:
         // A lock another till held too long, or a statement the server ended: nothing is booked.
-        if (Database::instance().serverBusy())
+        if (const int waited = Database::instance().lockWaitMs(); waited >= 0)
+            warn(this, QStringLiteral("Error"),
+                 QStringLiteral("(SCSP)The shop server is busy: another till holds this product, and this till "
+                                "waited %1 s for it. The sale was not booked. Please try again.")
+                     .arg(QString::number(waited / 1000.0, 'f', 1)));
+        else if (Database::instance().serverBusy())
             warn(this, QStringLiteral("Error"),
                  QStringLiteral("(SCSP)The shop server is busy: the sale was not booked. Please try again."));
         else
