@@ -1,16 +1,21 @@
-// The shop server beside raw libpq on a private PostgreSQL 15 server started for the run: a
-// committed sale, the product list filled from 100,000 products, and four tills selling the same
-// three products at once. The raw side sends the statements the program sends, prepared once on
-// its own connection. Each benchmark runs both sides in turn (see alternate()): its time is the
-// program's, raw_ms the raw side's and x_raw the ratio of the two times.
+// The shop server beside raw libpq: a committed sale, the product list filled from 100,000
+// products, and four tills selling the same three products at once. The raw side of a sale is
+// the least a sale needs (lock and lower the stock, add the bill line, add to the day's ledger row,
+// commit), one prepared statement at a time on its own connection. Each benchmark runs both sides
+// in turn (see alternate()): its time is the program's, raw_ms the raw side's and x_raw the ratio
+// of the two times.
 //   bench_server [--benchmark_filter=...]
-// The server runs durable (fsync on, every commit flushed to disk), as a shop's server does.
+// The server is a private PostgreSQL 15 server started for the run, durable (fsync on, every
+// commit flushed to disk) as a shop's server runs, or the server whose libpq connection string
+// MARVONO_BENCH_SERVER gives: its role must be able to create databases; the run's databases
+// (marvono_bench_*) are made there afresh and dropped at the end.
 // The four tills are child processes of this program (bench_server --till ...), each with its own
 // connection; they report ready after a first sale and start selling together, so connecting and
 // preparing stay outside the timed window on both sides.
 #include "app/appcontext.h"
 #include "catalogue/productlistmodel.h"
 #include "data/database.h"
+#include "data/pgengine.h"
 #include "data/pgschema.h"
 #include "sales/sale.h"
 #include "support/pgserver.h"
@@ -20,7 +25,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <QUuid>
+#include <algorithm>
 #include <benchmark/benchmark.h>
 #include <chrono>
 #include <cstdio>
@@ -28,6 +33,7 @@
 #include <memory>
 #include <random>
 #include <sys/resource.h>
+#include <utility>
 
 using namespace marvono;
 
@@ -41,9 +47,89 @@ const QString kBuyer = QStringLiteral("Counter");
 
 using Clock = std::chrono::steady_clock;
 
-test::PgTestServer* g_pg = nullptr;
+[[noreturn]] void die(const QString& what);
 
-[[noreturn]] void die(const QString& what)
+// A value for a libpq connection string, quoted.
+QByteArray connValue(const QByteArray& value)
+{
+    QByteArray quoted = value;
+    return '\'' + quoted.replace('\\', "\\\\").replace('\'', "\\'") + '\'';
+}
+
+// The server of the run: the private one, or the existing one MARVONO_BENCH_SERVER names.
+class BenchServer {
+  public:
+    bool start()
+    {
+        m_existing = qgetenv("MARVONO_BENCH_SERVER");
+        if (!m_existing.isEmpty())
+            return true;
+        m_private.setDurable(true);
+        return m_private.start();
+    }
+    QString error() const { return m_private.error(); }
+    // The Unix socket folder a connection must reach, so that a wrong string cannot fall back to
+    // another server; empty for an existing server.
+    QString socketDir() const { return m_existing.isEmpty() ? m_private.socketDir() : QString(); }
+    QString maintenanceConnection() const
+    {
+        return m_existing.isEmpty() ? m_private.connectionString(QStringLiteral("postgres"))
+                                    : QString::fromUtf8(m_existing);
+    }
+    // A fresh empty database; its connection string.
+    QString createDatabase(const QString& name)
+    {
+        if (m_existing.isEmpty()) {
+            const QString made = m_private.createDatabase(name);
+            if (made.isEmpty())
+                die(QStringLiteral("cannot create database %1: %2").arg(name, m_private.error()));
+            return made;
+        }
+        const QByteArray database = "marvono_bench_" + name.toUtf8();
+        admin("DROP DATABASE IF EXISTS " + database);
+        admin("CREATE DATABASE " + database + " TEMPLATE template0");
+        m_made.append(database);
+        char* parseError = nullptr;
+        PQconninfoOption* options = PQconninfoParse(m_existing.constData(), &parseError);
+        if (!options)
+            die(QStringLiteral("MARVONO_BENCH_SERVER: ") +
+                QString::fromUtf8(parseError ? parseError : "out of memory"));
+        QByteArray conninfo;
+        for (const PQconninfoOption* option = options; option->keyword; ++option)
+            if (option->val && qstrcmp(option->keyword, "dbname") != 0)
+                conninfo += QByteArray(option->keyword) + '=' + connValue(option->val) + ' ';
+        PQconninfoFree(options);
+        return QString::fromUtf8(conninfo + "dbname=" + database);
+    }
+    void stop()
+    {
+        for (const QByteArray& database : std::exchange(m_made, {}))
+            admin("DROP DATABASE IF EXISTS " + database, false);
+        if (m_existing.isEmpty())
+            m_private.stop();
+    }
+
+  private:
+    void admin(const QByteArray& sql, bool required = true)
+    {
+        PGconn* conn = PQconnectdb(m_existing.constData());
+        PGresult* result = PQexec(conn, sql.constData());
+        const bool ok = PQresultStatus(result) == PGRES_COMMAND_OK;
+        const QString reason = QString::fromUtf8(PQerrorMessage(conn)).trimmed();
+        PQclear(result);
+        PQfinish(conn);
+        if (!ok && required)
+            die(QStringLiteral("%1: %2").arg(QString::fromUtf8(sql), reason));
+    }
+
+    test::PgTestServer m_private;
+    QByteArray m_existing;
+    QList<QByteArray> m_made;
+};
+
+BenchServer* g_pg = nullptr;
+
+void die(const QString& what)
 {
     std::fprintf(stderr, "bench_server: %s\n", qPrintable(what));
     if (g_pg)
@@ -84,8 +170,6 @@ void execOrDie(PGconn* conn, const char* sql)
 QString makeShop(const QString& name, int products, int stock)
 {
     const QString conninfo = g_pg->createDatabase(name);
-    if (conninfo.isEmpty())
-        die(QStringLiteral("cannot create database %1: %2").arg(name, g_pg->error()));
     PGconn* conn = connectTo(conninfo, g_pg->socketDir());
     QString error;
     if (!createShopSchema(conn, &error))
@@ -141,24 +225,25 @@ bool programSale(const QByteArray& product, int quantity)
     return false;
 }
 
-// The statements of one sale as the program sends them, prepared once on a connection of its own.
+// The least a sale needs, prepared once on a connection of its own and sent one statement at a
+// time: lock and lower the stock (refused below 0), add the bill line, add to the day's ledger
+// row or start it, commit.
 class RawTill {
   public:
     RawTill(const QString& conninfo, const QString& socketDir) : m_conn(connectTo(conninfo, socketDir))
     {
         execOrDie(m_conn, "SET datestyle TO ISO; SET client_encoding TO 'UTF8'");
-        prepare("lock", "SELECT 1 FROM \"product_info\" WHERE \"cname\"=$1 FOR UPDATE");
-        prepare("product", "select * from product_info where cName=$1 ORDER BY mv_key");
-        prepare("stock", "UPDATE \"product_info\" SET \"cleastqty\"=$1 WHERE mv_key=$2");
-        prepare("billColumns", "select * from Bill where 1=0 ORDER BY mv_key");
-        prepare("bill", "INSERT INTO \"bill\" (\"ctime\",\"ctable\",\"cproduct\",\"cqty\",\"cprice\",\"csubtotal\")"
-                        " VALUES ($1,$2,$3,$4,$5,$6) RETURNING mv_key");
-        prepare("day", "select * from PanDian where cday=$1 and cmonth=$2 and cyear=$3 and cname=$4 ORDER BY mv_key");
-        prepare("newDay", "INSERT INTO \"pandian\" (\"cname\",\"cprice\",\"cinprice\",\"cqty\",\"cday\",\"cmonth\","
-                          "\"cyear\") VALUES ($1,$2,$3,$4,$5,$6,$7) RETURNING mv_key");
-        prepare("addDay", "UPDATE \"pandian\" SET \"cname\"=$1,\"cprice\"=$2,\"cinprice\"=$3,\"cqty\"=$4,\"cday\"=$5,"
-                          "\"cmonth\"=$6,\"cyear\"=$7 WHERE mv_key=$8");
-        prepare("identity", "insert into marvono_sale (cId, cTime) values ($1, $2)");
+        prepare("begin", "BEGIN");
+        prepare("stock", "UPDATE product_info SET cleastqty = (cleastqty::numeric - $2::numeric)::text"
+                         " WHERE cname = $1 RETURNING cleastqty::numeric >= 0, coutprice, cinprice");
+        prepare("bill", "INSERT INTO bill (ctime, ctable, cproduct, cqty, cprice, csubtotal)"
+                        " VALUES ($1, $2, $3, $4, $5, $6)");
+        prepare("ledger", "WITH added AS (UPDATE pandian SET cqty = (cqty::numeric + $4::numeric)::text,"
+                          " cprice = $2, cinprice = $3 WHERE cday = $5 AND cmonth = $6 AND cyear = $7"
+                          " AND cname = $1 RETURNING 1)"
+                          " INSERT INTO pandian (cname, cprice, cinprice, cqty, cday, cmonth, cyear)"
+                          " SELECT $1, $2, $3, $4, $5, $6, $7 WHERE NOT EXISTS (SELECT 1 FROM added)");
+        prepare("commit", "COMMIT");
     }
     ~RawTill() { PQfinish(m_conn); }
     RawTill(const RawTill&) = delete;
@@ -166,14 +251,14 @@ class RawTill {
 
     bool sell(const QByteArray& product, int quantity)
     {
-        if (!command("BEGIN"))
-            return false;
-        const bool sold = sellInTransaction(product, quantity);
-        if (sold && command("COMMIT"))
-            return true;
-        command("ROLLBACK");
-        return false;
+        const bool sold = done(run("begin", {})) && sellInTransaction(product, quantity) && done(run("commit", {}));
+        if (!sold)
+            PQclear(PQexec(m_conn, "ROLLBACK"));
+        return sold;
     }
+
+    // Each statement is one round trip.
+    quint64 roundTrips = 0;
 
   private:
     void prepare(const char* name, const char* sql)
@@ -185,16 +270,6 @@ class RawTill {
         PQclear(result);
     }
 
-    bool command(const char* sql)
-    {
-        PGresult* result = PQexec(m_conn, sql);
-        const bool ok = PQresultStatus(result) == PGRES_COMMAND_OK;
-        if (!ok)
-            std::fprintf(stderr, "%s: %s", sql, PQresultErrorMessage(result));
-        PQclear(result);
-        return ok;
-    }
-
     // Runs a prepared statement; the result, or nothing with the failure printed.
     PGresult* run(const char* name, std::initializer_list<QByteArray> values)
     {
@@ -202,6 +277,7 @@ class RawTill {
         int n = 0;
         for (const QByteArray& value : values)
             pointers[n++] = value.constData();
+        ++roundTrips;
         PGresult* result = PQexecPrepared(m_conn, name, n, pointers, nullptr, nullptr, 0);
         const ExecStatusType status = PQresultStatus(result);
         if (status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK)
@@ -219,52 +295,32 @@ class RawTill {
 
     bool sellInTransaction(const QByteArray& product, int quantity)
     {
-        PGresult* lock = run("lock", {product});
-        if (!lock)
-            return false;
-        PQclear(lock);
-        PGresult* row = run("product", {product});
-        if (!row || PQntuples(row) != 1) {
+        const QByteArray count = QByteArray::number(quantity);
+        PGresult* row = run("stock", {product, count});
+        if (!row || PQntuples(row) != 1 || PQgetvalue(row, 0, 0)[0] != 't') {
             PQclear(row);
             return false;
         }
-        const QByteArray key = PQgetvalue(row, 0, PQfnumber(row, "mv_key"));
-        const qint64 remaining = QByteArray(PQgetvalue(row, 0, PQfnumber(row, "cleastqty"))).toLongLong() - quantity;
-        const QByteArray price = PQgetvalue(row, 0, PQfnumber(row, "coutprice"));
-        const QByteArray cost = PQgetvalue(row, 0, PQfnumber(row, "cinprice"));
+        const QByteArray price = PQgetvalue(row, 0, 1);
+        const QByteArray cost = PQgetvalue(row, 0, 2);
         PQclear(row);
-        if (remaining < 0)
-            return false;
-        const QByteArray count = QByteArray::number(quantity);
-        const double unitPrice = price.toDouble();
         const QDateTime now = QDateTime::currentDateTime();
         const QDate today = now.date();
-        const QByteArray day = QByteArray::number(today.day()), month = QByteArray::number(today.month()),
-                         year = QByteArray::number(today.year());
-        if (!done(run("stock", {QByteArray::number(remaining), key})) || !done(run("billColumns", {})) ||
-            !done(run("bill",
-                      {timeOfDayText(now.time()).toUtf8(), kBuyer.toUtf8(), product, count,
-                       QByteArray::number(unitPrice, 'g', 15), QByteArray::number(quantity * unitPrice, 'g', 15)})))
-            return false;
-        PGresult* ledger = run("day", {day, month, year, product});
-        if (!ledger)
-            return false;
-        PGresult* written = nullptr;
-        if (PQntuples(ledger) == 0) {
-            written = run("newDay", {product, price, cost, count, day, month, year});
-        } else {
-            const QByteArray total = QByteArray::number(
-                QByteArray(PQgetvalue(ledger, 0, PQfnumber(ledger, "cqty"))).toDouble() + quantity, 'g', 15);
-            written = run("addDay", {product, price, cost, total, day, month, year,
-                                     PQgetvalue(ledger, 0, PQfnumber(ledger, "mv_key"))});
-        }
-        PQclear(ledger);
-        return done(written) && done(run("identity", {QUuid::createUuid().toByteArray(QUuid::WithoutBraces),
-                                                      dateTimeText(now).toUtf8()}));
+        return done(run("bill", {timeOfDayText(now.time()).toUtf8(), kBuyer.toUtf8(), product, count, price,
+                                 QByteArray::number(quantity * price.toDouble(), 'g', 15)})) &&
+               done(run("ledger", {product, price, cost, count, QByteArray::number(today.day()),
+                                   QByteArray::number(today.month()), QByteArray::number(today.year())}));
     }
 
     PGconn* m_conn;
 };
+
+// Round trips a sale of the program's takes on the shop server, counted by its engine.
+quint64 programRoundTrips()
+{
+    auto* engine = dynamic_cast<PgEngine*>(Database::instance().engine(nullptr));
+    return engine ? engine->roundTrips() : 0;
+}
 
 // The databases of the sale and list pairs, made on first use.
 struct SaleShops {
@@ -332,9 +388,15 @@ void BM_Sale(benchmark::State& state)
 {
     RawTill till(saleShops().raw, g_pg->socketDir());
     int ours = 0, raw = 0;
+    // One sale each untimed first: its statements are prepared.
+    if (!programSale(productName(kCatalogue - 1), 1) || !till.sell(productName(kCatalogue - 1), 1))
+        die(QStringLiteral("the first sale failed"));
+    const quint64 oursBefore = programRoundTrips(), rawBefore = till.roundTrips;
     alternate(
         state, [&] { return stopwatch([&] { return programSale(productName(ours++ % kCatalogue), 1); }); },
         [&] { return stopwatch([&] { return till.sell(productName(raw++ % kCatalogue), 1); }); });
+    state.counters["round_trips"] = double(programRoundTrips() - oursBefore) / std::max(ours, 1);
+    state.counters["raw_round_trips"] = double(till.roundTrips - rawBefore) / std::max(raw, 1);
 }
 
 // The product list filled from 100,000 products against a raw scan reading every cell.
@@ -498,20 +560,23 @@ int main(int argc, char** argv)
     if (args.size() == 6 && args.at(1) == QLatin1String("--till"))
         return runTill(args);
     benchmark::Initialize(&argc, argv);
-    test::PgTestServer server;
-    server.setDurable(true);
+    BenchServer server;
     if (!server.start())
         die(QStringLiteral("cannot start the private PostgreSQL server: ") + server.error());
     g_pg = &server;
     const QString settings =
-        test::pgRows(server.connectionString(QStringLiteral("postgres")),
+        test::pgRows(server.maintenanceConnection(),
                      QStringLiteral("SELECT 'fsync=' || current_setting('fsync') || ', synchronous_commit=' || "
                                     "current_setting('synchronous_commit') || ', wal_sync_method=' || "
                                     "current_setting('wal_sync_method')"))
             .value(0);
-    std::printf("bench_server: private PostgreSQL 15 server, durable as a shop runs it: %s\n", qPrintable(settings));
+    std::printf("bench_server: %s: %s\n",
+                server.socketDir().isEmpty() ? "the server of MARVONO_BENCH_SERVER"
+                                             : "private PostgreSQL 15 server, durable as a shop runs it",
+                qPrintable(settings));
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     Database::instance().close();
+    server.stop();
     return 0;
 }

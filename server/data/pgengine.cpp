@@ -333,6 +333,7 @@ QString PgEngine::failure(const Result* result)
 
 std::unique_ptr<PgEngine::Result> PgEngine::awaitResult()
 {
+    ++m_roundTrips;
     SocketWait waiter(m_waiting);
     const QDeadlineTimer deadline(kAnswerTimeoutMs);
     const auto giveUp = [this]() {

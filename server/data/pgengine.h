@@ -36,6 +36,10 @@ class PgEngine final : public Engine {
     bool lockRows(const QString& table, const QString& column, const QVariant& value, QString* error) override;
     void close() override;
 
+    // How many times this engine has waited for the server's answer: each wait is one round trip
+    // over the network, however many statements it answers.
+    quint64 roundTrips() const { return m_roundTrips; }
+
     const ShopServerConfig& config() const { return m_config; }
     bool isLost() const;
     // True while a statement waits for the server's answer. The windows are kept painted
@@ -108,6 +112,7 @@ class PgEngine final : public Engine {
     Fault m_fault = Fault::None;
     int m_lockWaitMs = -1;
     QElapsedTimer m_statementClock;     // since the statement now waited for was sent
+    quint64 m_roundTrips = 0;
     QHash<quint64, ColumnKind> m_kinds; // (table oid, column number) -> kind
     QSet<quint32> m_kindsLookedUp;      // table oids the kinds were loaded again for
 };
