@@ -206,6 +206,22 @@ bool Transaction::lockRows(const QString& table, const QString& column, const QV
     return engine && engine->lockRows(table, column, value, &m_error);
 }
 
+void Transaction::batchWrites()
+{
+    if (!m_active || m_done)
+        return;
+    if (Engine* engine = Database::instance().engine(nullptr))
+        engine->batchWrites();
+}
+
+bool Transaction::sendWrites()
+{
+    if (!m_active || m_done)
+        return false;
+    Engine* engine = Database::instance().engine(&m_error);
+    return engine && engine->sendWrites(&m_error);
+}
+
 bool Transaction::commit()
 {
     if (!m_active || m_done)

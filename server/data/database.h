@@ -120,6 +120,11 @@ class Transaction {
     // before reading the rows, the read then sees every write committed before. Table and
     // column are names from the code, never from input.
     bool lockRows(const QString& table, const QString& column, const QVariant& value);
+    // The writes from here on may be held back and sent to a shop server together, in one round
+    // trip, by sendWrites() or the commit; one that fails then fails that step with its reason.
+    // Only after the last read they depend on.
+    void batchWrites();
+    bool sendWrites();
     bool commit();
 
   private:

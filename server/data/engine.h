@@ -5,10 +5,13 @@
 // writers are kept apart).
 #include "data/recordset.h"
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <QVariantList>
 #include <functional>
+#include <utility>
+#include <vector>
 
 namespace marvono {
 
@@ -66,8 +69,23 @@ class Engine {
     // Inside a write transaction: holds the rows of `table` whose `column` equals `value` until it
     // ends, so that other writers of those rows wait.
     virtual bool lockRows(const QString& table, const QString& column, const QVariant& value, QString* error) = 0;
+    // lockRows() and query() of "select * from TABLE where COLUMN=?" (keyed) in one: the rows
+    // read are the ones held.
+    virtual bool lockAndQuery(const QString& table, const QString& column, const QVariant& value,
+                              RecordSetBuilder& into, QString* error) = 0;
+    // Inside a write transaction: the writes asked for from here on may be held back and sent
+    // together, with the next read, sendWrites() or the commit; one that fails then fails that
+    // step with its reason, and a row added meanwhile has no key in its record set. The embedded
+    // file writes at once.
+    virtual void batchWrites() {}
+    // Sends the writes held back so far, in one exchange; false, with the reason, when one fails.
+    virtual bool sendWrites(QString*) { return true; }
 
     virtual void close() = 0;
+
+    // The columns "select * from TABLE" reports, per table, kept while the connection lives so
+    // that adding a row need not ask for them again; close() and a remade table forget them.
+    QHash<QString, std::vector<std::pair<QString, ColumnKind>>> tableColumns;
 };
 
 } // namespace marvono

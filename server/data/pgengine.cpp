@@ -196,7 +196,11 @@ void PgEngine::close()
         PQfinish(m_conn);
     m_conn = nullptr;
     m_prepared.clear();
+    m_queued.clear();
+    tableColumns.clear();
     m_inTransaction = false;
+    m_beginPending = false;
+    m_batching = false;
     m_abandoned = false;
 }
 
@@ -255,7 +259,7 @@ bool PgEngine::ensureConnected(QString* error)
         return true;
     m_fault = Fault::Lost;
     // Work begun on a lost connection is gone with it; only a fresh statement may reconnect.
-    if (!m_conn || m_inTransaction) {
+    if (!m_conn || (m_inTransaction && !m_beginPending)) {
         if (error)
             *error = lostText();
         return false;
@@ -326,6 +330,7 @@ QString PgEngine::failure(const Result* result)
         m_prepared.clear();
         m_kinds.clear();
         m_kindsLookedUp.clear();
+        tableColumns.clear();
         m_stalePrepared = true;
     }
     return text;
@@ -368,6 +373,51 @@ std::unique_ptr<PgEngine::Result> PgEngine::awaitResult()
     return answer ? std::make_unique<Result>(answer) : nullptr;
 }
 
+std::vector<std::unique_ptr<PgEngine::Result>> PgEngine::awaitPipeline(size_t commands)
+{
+    ++m_roundTrips;
+    std::vector<std::unique_ptr<Result>> answers(commands);
+    SocketWait waiter(m_waiting);
+    const QDeadlineTimer deadline(kAnswerTimeoutMs);
+    while (PQflush(m_conn) == 1)
+        if (!waiter.wait(PQsocket(m_conn), true, deadline)) {
+            m_abandoned = true;
+            return answers;
+        }
+    bool late = false;
+    const auto next = [&]() -> PGresult* {
+        while (PQisBusy(m_conn)) {
+            if (!waiter.wait(PQsocket(m_conn), false, deadline)) {
+                late = true;
+                return nullptr;
+            }
+            if (!PQconsumeInput(m_conn))
+                break; // PQgetResult hands over the failure
+        }
+        return PQgetResult(m_conn);
+    };
+    // Each command's results end with no result; the sync's follows the last command's.
+    for (size_t command = 0; command <= commands; ++command) {
+        while (PGresult* result = next()) {
+            if (PQresultStatus(result) == PGRES_PIPELINE_SYNC) {
+                PQclear(result);
+                return answers;
+            }
+            if (command < commands && !answers[command])
+                answers[command] = std::make_unique<Result>(result);
+            else
+                PQclear(result);
+        }
+        if (late) {
+            m_abandoned = true;
+            return answers;
+        }
+        if (PQstatus(m_conn) == CONNECTION_BAD)
+            return answers;
+    }
+    return answers;
+}
+
 std::unique_ptr<PgEngine::Result> PgEngine::exec(const char* sql)
 {
     if (m_waiting || !PQsendQuery(m_conn, sql))
@@ -386,6 +436,8 @@ std::unique_ptr<PgEngine::Result> PgEngine::run(const QString& sql, const QVaria
     m_fault = Fault::None;
     m_lockWaitMs = -1;
     const bool wasConnected = !isLost();
+    if (!m_queued.empty())
+        return runWithQueued({sql, values}, error, wasConnected);
     auto result = runOnce(sql, values, error);
     if (result || m_inTransaction || !isRepeatable(sql))
         return result;
@@ -406,14 +458,9 @@ std::unique_ptr<PgEngine::Result> PgEngine::runOnce(const QString& sql, const QV
             *error = text;
         return nullptr;
     };
-    QByteArray name = m_prepared.value(sql);
-    if (name.isEmpty()) {
-        if (m_prepared.size() >= 128 || (m_stalePrepared && !m_inTransaction)) {
-            exec("DEALLOCATE ALL");
-            m_prepared.clear();
-            m_stalePrepared = false;
-        }
-        name = "mv" + QByteArray::number(++m_nextName);
+    bool fresh = false;
+    const QByteArray name = statementName(sql, &fresh);
+    if (fresh) {
         if (!PQsendPrepare(m_conn, name.constData(), translate(sql).constData(), 0, nullptr))
             return fail(nullptr);
         const auto prepared = awaitResult();
@@ -421,16 +468,8 @@ std::unique_ptr<PgEngine::Result> PgEngine::runOnce(const QString& sql, const QV
             return fail(prepared.get());
         m_prepared.insert(sql, name);
     }
-    std::vector<QByteArray> texts(size_t(values.size()));
-    std::vector<const char*> pointers(size_t(values.size()), nullptr);
-    for (qsizetype i = 0; i < values.size(); ++i) {
-        if (values[i].isNull() || !values[i].isValid())
-            continue;
-        texts[size_t(i)] = valueText(values[i]);
-        pointers[size_t(i)] = texts[size_t(i)].constData();
-    }
     m_statementClock.start();
-    if (!PQsendQueryPrepared(m_conn, name.constData(), int(values.size()), pointers.data(), nullptr, nullptr, 0))
+    if (!sendPrepared(name, values))
         return fail(nullptr);
     auto result = awaitResult();
     const ExecStatusType status = result ? PQresultStatus(result->handle) : PGRES_FATAL_ERROR;
@@ -439,8 +478,44 @@ std::unique_ptr<PgEngine::Result> PgEngine::runOnce(const QString& sql, const QV
     return fail(result.get());
 }
 
+QByteArray PgEngine::statementName(const QString& sql, bool* fresh)
+{
+    const QByteArray name = m_prepared.value(sql);
+    *fresh = name.isEmpty();
+    if (!*fresh)
+        return name;
+    forgetPreparedIfDue();
+    return "mv" + QByteArray::number(++m_nextName);
+}
+
+void PgEngine::forgetPreparedIfDue()
+{
+    if (m_prepared.size() >= 128 || (m_stalePrepared && (!m_inTransaction || m_beginPending))) {
+        exec("DEALLOCATE ALL");
+        m_prepared.clear();
+        m_stalePrepared = false;
+    }
+}
+
+bool PgEngine::sendPrepared(const QByteArray& name, const QVariantList& values)
+{
+    std::vector<QByteArray> texts(size_t(values.size()));
+    std::vector<const char*> pointers(size_t(values.size()), nullptr);
+    for (qsizetype i = 0; i < values.size(); ++i) {
+        if (values[i].isNull() || !values[i].isValid())
+            continue;
+        texts[size_t(i)] = valueText(values[i]);
+        pointers[size_t(i)] = texts[size_t(i)].constData();
+    }
+    return PQsendQueryPrepared(m_conn, name.constData(), int(values.size()), pointers.data(), nullptr, nullptr, 0) == 1;
+}
+
 bool PgEngine::execute(const QString& sql, const QVariantList& values, QString* error)
 {
+    if (m_batching && !isRepeatable(sql)) {
+        m_queued.push_back({sql, values});
+        return true;
+    }
     return run(sql, values, error) != nullptr;
 }
 

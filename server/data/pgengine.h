@@ -7,6 +7,7 @@
 #include <QHash>
 #include <QSet>
 #include <memory>
+#include <vector>
 
 typedef struct pg_conn PGconn;
 
@@ -34,6 +35,10 @@ class PgEngine final : public Engine {
     void rollback() override;
     bool lockKey(const QString& key, QString* error) override;
     bool lockRows(const QString& table, const QString& column, const QVariant& value, QString* error) override;
+    bool lockAndQuery(const QString& table, const QString& column, const QVariant& value, RecordSetBuilder& into,
+                      QString* error) override;
+    void batchWrites() override;
+    bool sendWrites(QString* error) override;
     void close() override;
 
     // How many times this engine has waited for the server's answer: each wait is one round trip
@@ -81,11 +86,33 @@ class PgEngine final : public Engine {
     // tables were remade under its prepared statement.
     std::unique_ptr<Result> run(const QString& sql, const QVariantList& values, QString* error);
     std::unique_ptr<Result> runOnce(const QString& sql, const QVariantList& values, QString* error);
+    struct Queued {
+        QString sql;
+        QVariantList values;
+        bool mustTouch = false; // an update or delete of one row, failing when it finds none
+    };
+    // Runs the statements held back (the transaction's BEGIN, batched writes) and then `current`,
+    // all in one round trip; once more on a new connection when the server had dropped this one
+    // before the BEGIN.
+    std::unique_ptr<Result> runWithQueued(const Queued& current, QString* error, bool wasConnected);
+    // One attempt of that. `nothingRan` tells when the BEGIN itself failed, so that none of them
+    // took effect.
+    std::unique_ptr<Result> runQueued(const Queued& current, QString* error, bool* nothingRan);
+    // The name `sql` is prepared under; `fresh` when it is not prepared yet (the name is then new).
+    QByteArray statementName(const QString& sql, bool* fresh);
+    // Drops the server's prepared statements when they have grown many or stale; only before a
+    // statement is prepared.
+    void forgetPreparedIfDue();
+    bool sendPrepared(const QByteArray& name, const QVariantList& values);
     // A statement without values, not prepared. Nothing when no answer came.
     std::unique_ptr<Result> exec(const char* sql);
     // The answer to what was sent; nothing when the server did not answer in time, the
     // connection then being given up.
     std::unique_ptr<Result> awaitResult();
+    // The first answer to each of `commands` commands sent in pipeline mode, read up to the
+    // pipeline's sync; the places of commands left unanswered (a broken connection, no answer in
+    // time) stay empty.
+    std::vector<std::unique_ptr<Result>> awaitPipeline(size_t commands);
     // Drives a connection being made (or remade) to its end without blocking the windows.
     bool completeConnection(bool reset);
     bool ensureConnected(QString* error);
@@ -111,7 +138,10 @@ class PgEngine final : public Engine {
     bool m_stalePrepared = false; // the server still holds statements forgotten here
     Fault m_fault = Fault::None;
     int m_lockWaitMs = -1;
-    QElapsedTimer m_statementClock;     // since the statement now waited for was sent
+    QElapsedTimer m_statementClock; // since the statement now waited for was sent
+    std::vector<Queued> m_queued;   // sent ahead of the next statement that waits for its answer
+    bool m_beginPending = false;    // the transaction's BEGIN is queued, not yet sent
+    bool m_batching = false;        // writes are queued until the next read or the commit
     quint64 m_roundTrips = 0;
     QHash<quint64, ColumnKind> m_kinds; // (table oid, column number) -> kind
     QSet<quint32> m_kindsLookedUp;      // table oids the kinds were loaded again for

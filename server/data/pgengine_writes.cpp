@@ -4,6 +4,8 @@
 #include "data/database.h"
 #include "data/pgschema.h"
 
+#include <utility>
+
 namespace marvono {
 
 namespace {
@@ -71,6 +73,12 @@ QString PgEngine::writeStatement(WriteKind kind, const QString& table, const QSt
 bool PgEngine::insertRow(const QString& table, const QStringList& columns, const QVariantList& values, qint64* key,
                          QString* error)
 {
+    if (m_batching) {
+        m_queued.push_back({writeStatement(WriteKind::Insert, table, columns), values});
+        if (key)
+            *key = -1;
+        return true;
+    }
     auto result = run(writeStatement(WriteKind::Insert, table, columns), values, error);
     if (!result)
         return false;
@@ -84,11 +92,19 @@ bool PgEngine::updateRow(const QString& table, const QStringList& columns, const
 {
     QVariantList bound = values;
     bound.append(key);
+    if (m_batching) {
+        m_queued.push_back({writeStatement(WriteKind::Update, table, columns), bound, true});
+        return true;
+    }
     return touchedRow(run(writeStatement(WriteKind::Update, table, columns), bound, error).get(), error);
 }
 
 bool PgEngine::deleteRow(const QString& table, qint64 key, QString* error)
 {
+    if (m_batching) {
+        m_queued.push_back({writeStatement(WriteKind::Delete, table, {}), {key}, true});
+        return true;
+    }
     return touchedRow(run(writeStatement(WriteKind::Delete, table, {}), {key}, error).get(), error);
 }
 
@@ -105,16 +121,141 @@ bool PgEngine::touchedRow(const Result* result, QString* error)
     return false;
 }
 
-bool PgEngine::begin(QString* error)
+bool PgEngine::begin(QString*)
 {
-    if (!run(QStringLiteral("BEGIN"), {}, error))
-        return false;
+    // BEGIN goes with the transaction's first statement rather than on a round trip of its own.
+    m_queued.clear();
+    m_queued.push_back({QStringLiteral("BEGIN"), {}});
+    m_beginPending = true;
+    m_batching = false;
     m_inTransaction = true;
     return true;
 }
 
+void PgEngine::batchWrites()
+{
+    m_batching = m_inTransaction;
+}
+
+bool PgEngine::sendWrites(QString* error)
+{
+    m_batching = false;
+    if (m_queued.empty() || (m_beginPending && m_queued.size() == 1))
+        return true;
+    if (m_waiting) {
+        m_fault = Fault::Busy;
+        if (error)
+            *error = QStringLiteral("The shop server is busy: it is still answering another request");
+        return false;
+    }
+    m_fault = Fault::None;
+    const Queued last = m_queued.back();
+    m_queued.pop_back();
+    return runWithQueued(last, error, !isLost()) != nullptr;
+}
+
+std::unique_ptr<PgEngine::Result> PgEngine::runWithQueued(const Queued& current, QString* error, bool wasConnected)
+{
+    bool nothingRan = false;
+    auto result = runQueued(current, error, &nothingRan);
+    // A connection the server dropped while it sat idle fails the transaction's first exchange,
+    // BEGIN included: as a BEGIN on its own would, it goes once more on a new connection. Never a
+    // commit: its answer may be what was lost.
+    if (!result && nothingRan && m_fault == Fault::Lost && wasConnected && current.sql != QLatin1String("COMMIT"))
+        result = runQueued(current, error, &nothingRan);
+    return result;
+}
+
+std::unique_ptr<PgEngine::Result> PgEngine::runQueued(const Queued& current, QString* error, bool* nothingRan)
+{
+    *nothingRan = false;
+    if (!ensureConnected(error))
+        return nullptr;
+    bool anyFresh = !m_prepared.contains(current.sql);
+    for (const Queued& statement : m_queued)
+        anyFresh = anyFresh || !m_prepared.contains(statement.sql);
+    if (anyFresh)
+        forgetPreparedIfDue();
+    std::vector<Queued> batch;
+    batch.swap(m_queued);
+    batch.push_back(current);
+    const bool beginPending = std::exchange(m_beginPending, false);
+    const auto fail = [&](const Result* result, size_t failedAt) {
+        const QString text = failure(result);
+        if (error)
+            *error = text;
+        if (beginPending && failedAt == 0) {
+            // The server has nothing of the transaction: it can start again as it was.
+            *nothingRan = true;
+            m_beginPending = true;
+            batch.pop_back();
+            m_queued = std::move(batch);
+        }
+        return nullptr;
+    };
+    if (PQenterPipelineMode(m_conn) != 1)
+        return fail(nullptr, 0);
+    m_statementClock.start();
+
+    // Statements not yet prepared are prepared in the same pipeline, just before they run.
+    struct Command {
+        size_t statement;
+        QByteArray preparing; // the name a prepare command gives; empty for an execution
+    };
+    std::vector<Command> commands;
+    QHash<QString, QByteArray> preparing;
+    bool sent = true;
+    for (size_t i = 0; i < batch.size() && sent; ++i) {
+        QByteArray name = m_prepared.value(batch[i].sql);
+        if (name.isEmpty())
+            name = preparing.value(batch[i].sql);
+        if (name.isEmpty()) {
+            name = "mv" + QByteArray::number(++m_nextName);
+            preparing.insert(batch[i].sql, name);
+            sent = PQsendPrepare(m_conn, name.constData(), translate(batch[i].sql).constData(), 0, nullptr) == 1;
+            commands.push_back({i, name});
+        }
+        sent = sent && sendPrepared(name, batch[i].values);
+        commands.push_back({i, {}});
+    }
+    if (!sent || PQpipelineSync(m_conn) != 1) {
+        PQexitPipelineMode(m_conn);
+        // The connection cannot carry the pipeline; a fresh one starts without it.
+        m_abandoned = true;
+        return fail(nullptr, 0);
+    }
+    auto answers = awaitPipeline(commands.size());
+    if (PQexitPipelineMode(m_conn) != 1)
+        m_abandoned = true;
+
+    for (size_t c = 0; c < commands.size(); ++c) {
+        const Result* answer = answers[c].get();
+        const ExecStatusType status = answer ? PQresultStatus(answer->handle) : PGRES_FATAL_ERROR;
+        if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK)
+            return fail(answer, commands[c].statement);
+        if (!commands[c].preparing.isEmpty())
+            m_prepared.insert(batch[commands[c].statement].sql, commands[c].preparing);
+        else if (batch[commands[c].statement].mustTouch && !touchedRow(answer, error))
+            return nullptr; // the transaction goes no further: its caller rolls it back
+    }
+    return std::move(answers.back());
+}
+
 bool PgEngine::commit(QString* error)
 {
+    m_batching = false;
+    if (m_beginPending && m_queued.size() == 1) {
+        // Nothing was asked of the server inside the transaction.
+        m_queued.clear();
+        m_beginPending = false;
+        m_inTransaction = false;
+        return true;
+    }
+    // Writes still held back go first, on their own: a commit never follows a failed one.
+    if (!sendWrites(error)) {
+        rollback();
+        return false;
+    }
     const CommitLoss loss = takeCommitLoss();
     if (loss == CommitLoss::BeforeCommit)
         breakConnection();
@@ -136,7 +277,11 @@ bool PgEngine::commit(QString* error)
 
 void PgEngine::rollback()
 {
-    if (!isLost())
+    const bool sent = m_inTransaction && !m_beginPending;
+    m_queued.clear();
+    m_beginPending = false;
+    m_batching = false;
+    if (sent && !isLost())
         exec("ROLLBACK");
     m_inTransaction = false;
 }
@@ -150,6 +295,13 @@ bool PgEngine::lockKey(const QString& key, QString* error)
 bool PgEngine::lockRows(const QString& table, const QString& column, const QVariant& value, QString* error)
 {
     return run(writeStatement(WriteKind::Lock, table, {column}), {value}, error) != nullptr;
+}
+
+bool PgEngine::lockAndQuery(const QString& table, const QString& column, const QVariant& value, RecordSetBuilder& into,
+                            QString* error)
+{
+    return query(QStringLiteral("select * from %1 where %2=? order by rowid for update").arg(table, column), {value},
+                 table, into, error);
 }
 
 } // namespace marvono

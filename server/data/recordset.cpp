@@ -320,4 +320,47 @@ std::unique_ptr<RecordSet> ExecSQL(const QString& statement, QString& message, c
     return set;
 }
 
+std::unique_ptr<RecordSet> LockedRows(const QString& table, const QString& column, const QVariant& value,
+                                      QString& error)
+{
+    if (!Database::instance().inTransaction()) {
+        error = QStringLiteral("Rows are held only inside a transaction.");
+        return nullptr;
+    }
+    Engine* engine = Database::instance().engine(&error);
+    if (!engine)
+        return nullptr;
+    std::unique_ptr<RecordSet> set(new RecordSet);
+    set->m_table = table;
+    RecordSetBuilder builder(*set);
+    if (!engine->lockAndQuery(table, column, value, builder, &error))
+        return nullptr;
+    return set;
+}
+
+std::unique_ptr<RecordSet> RowsToAdd(const QString& table, QString& message)
+{
+    Engine* engine = Database::instance().engine(&message);
+    if (!engine) {
+        message = QStringLiteral("Error:") + message;
+        return nullptr;
+    }
+    const auto known = engine->tableColumns.constFind(table);
+    if (known == engine->tableColumns.constEnd()) {
+        auto probe = ExecSQL(QStringLiteral("select * from %1 where 1=0").arg(table), message);
+        if (!probe)
+            return nullptr;
+        auto& columns = engine->tableColumns[table];
+        for (const RecordSet::Column& column : probe->m_columns)
+            columns.emplace_back(column.name, column.kind);
+        return probe;
+    }
+    std::unique_ptr<RecordSet> set(new RecordSet);
+    set->m_table = table;
+    for (const auto& [name, kind] : *known)
+        set->m_columns.push_back({name, kind});
+    message = QStringLiteral("find 0 Records");
+    return set;
+}
+
 } // namespace marvono

@@ -58,6 +58,8 @@ class RecordSet {
 
   private:
     friend std::unique_ptr<RecordSet> ExecSQL(const QString&, QString&, const QVariantList&);
+    friend std::unique_ptr<RecordSet> LockedRows(const QString&, const QString&, const QVariant&, QString&);
+    friend std::unique_ptr<RecordSet> RowsToAdd(const QString&, QString&);
     friend class RecordSetBuilder;
     RecordSet() = default;
     int rowCount() const { return int(m_rowIds.size()); }
@@ -105,6 +107,16 @@ class RecordSet {
 // that word followed by "Query successful!". Anything else is a query: the record set is returned
 // and message becomes "find N Records". On failure message is "Error:" and the engine's text.
 std::unique_ptr<RecordSet> ExecSQL(const QString& statement, QString& message, const QVariantList& values = {});
+
+// Inside a write transaction: the writable set of "select * from TABLE where COLUMN=?", its rows
+// held until the transaction ends as Transaction::lockRows() holds them, taken and read at once.
+// Table and column are names from the code. Nothing, with the engine's text, on failure.
+std::unique_ptr<RecordSet> LockedRows(const QString& table, const QString& column, const QVariant& value,
+                                      QString& error);
+
+// The writable set of no rows that "select * from TABLE where 1=0" gives, for adding rows to the
+// table; its columns are asked of the engine once per connection.
+std::unique_ptr<RecordSet> RowsToAdd(const QString& table, QString& message);
 
 // The classification ExecSQL uses; firstWord receives the text before the first blank.
 bool isActionStatement(const QString& statement, QString* firstWord = nullptr);

@@ -136,6 +136,7 @@ void SqliteEngine::close()
         sqlite3_finalize(statement);
     m_statements.clear();
     m_columns.clear();
+    tableColumns.clear();
     if (m_db) {
         sqlite3_close_v2(m_db);
         m_db = nullptr;
@@ -324,6 +325,12 @@ bool SqliteEngine::touchedRow(QString* error)
     if (error)
         *error = rowGoneText();
     return false;
+}
+
+bool SqliteEngine::lockAndQuery(const QString& table, const QString& column, const QVariant& value,
+                                RecordSetBuilder& into, QString* error)
+{
+    return query(QStringLiteral("select * from %1 where %2=?").arg(table, column), {value}, table, into, error);
 }
 
 bool SqliteEngine::begin(QString* error)

@@ -41,6 +41,8 @@ class SqliteEngine final : public Engine {
     // BEGIN IMMEDIATE holds the whole file already.
     bool lockKey(const QString&, QString*) override { return true; }
     bool lockRows(const QString&, const QString&, const QVariant&, QString*) override { return true; }
+    bool lockAndQuery(const QString& table, const QString& column, const QVariant& value, RecordSetBuilder& into,
+                      QString* error) override;
     void close() override;
 
   private:

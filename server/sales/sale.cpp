@@ -49,12 +49,9 @@ SaleResult bookSaleOnce(const SaleRequest& request, const QString& id, bool* com
     if (!transaction.isActive())
         return failed(result, transaction.errorText());
     // Another till selling the same product waits here until its sale is committed, so the stock
-    // read below is never one that another till is about to change.
-    if (!transaction.lockRows(QStringLiteral("product_info"), QStringLiteral("cName"), request.productName))
-        return failed(result, transaction.errorText());
-
+    // read is never one that another till is about to change.
     QString message;
-    auto product = ExecSQL(QStringLiteral("select * from product_info where cName=?"), message, {request.productName});
+    auto product = LockedRows(QStringLiteral("product_info"), QStringLiteral("cName"), request.productName, message);
     if (!product)
         return failed(result, message);
     if (product->isEof()) {
@@ -81,16 +78,20 @@ SaleResult bookSaleOnce(const SaleRequest& request, const QString& id, bool* com
     result.charge = price->toDouble() * quantity;
     const std::optional<QString> cost = product->field(kProductCost);
 
-    if (!product->setField(kProductRemaining, result.remaining) || !product->update())
-        return failed(result, product->errorText());
-
     result.bookedAt = Clock::now();
     const QDate today = result.bookedAt.date();
-
-    // A query that returns no row: only the columns are needed to append.
-    auto bill = ExecSQL(QStringLiteral("select * from Bill where 1=0"), message);
+    auto ledger = ExecSQL(QStringLiteral("select * from PanDian where cday=? and cmonth=? and cyear=? and cname=?"),
+                          message, {today.day(), today.month(), today.year(), result.productName});
+    if (!ledger)
+        return failed(result, message);
+    auto bill = RowsToAdd(QStringLiteral("Bill"), message);
     if (!bill)
         return failed(result, message);
+
+    // Everything is read: the writes can go to a shop server together.
+    transaction.batchWrites();
+    if (!product->setField(kProductRemaining, result.remaining) || !product->update())
+        return failed(result, product->errorText());
     bill->addNew();
     if (!assignAll(*bill, {{BillTime, timeOfDayText(result.bookedAt.time())},
                            {BillBuyer, request.buyer},
@@ -101,10 +102,6 @@ SaleResult bookSaleOnce(const SaleRequest& request, const QString& id, bool* com
         !bill->update())
         return failed(result, bill->errorText());
 
-    auto ledger = ExecSQL(QStringLiteral("select * from PanDian where cday=? and cmonth=? and cyear=? and cname=?"),
-                          message, {today.day(), today.month(), today.year(), result.productName});
-    if (!ledger)
-        return failed(result, message);
     // The row keeps the day's total, so the monthly report shows everything sold that day.
     QVariant dayQuantity = request.quantityText;
     if (ledger->isEof())
@@ -125,6 +122,8 @@ SaleResult bookSaleOnce(const SaleRequest& request, const QString& id, bool* com
     if (!engine || !engine->execute(QStringLiteral("insert into marvono_sale (cId, cTime) values (?, ?)"),
                                     {id, dateTimeText(result.bookedAt)}, &message))
         return failed(result, message);
+    if (!transaction.sendWrites())
+        return failed(result, transaction.errorText());
     *committing = true;
     if (!transaction.commit())
         return failed(result, transaction.errorText());

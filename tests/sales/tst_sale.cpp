@@ -1,6 +1,7 @@
 // Booking a sale without a window: quantity check, stock, bill line, day ledger, atomicity.
 #include "app/appcontext.h"
 #include "data/database.h"
+#include "data/pgengine.h"
 #include "data/recordset.h"
 #include "sales/sale.h"
 #include "support/shopdata.h"
@@ -255,6 +256,15 @@ void TestSale::faultBetweenWritesRollsBack()
         }
     }
     injectWriteFault(0);
+    if (test::serverEngine()) {
+        // The server refuses the bill line, a write sent with the commit: nothing is booked, and
+        // the connection sells on.
+        QVERIFY(test::addProduct("Refused", "1", "2", "5"));
+        ExecSQL("alter table bill add constraint refused check (cproduct <> 'Refused')");
+        const QStringList before = test::databaseSnapshot();
+        QCOMPARE(bookSale("Refused", "1").outcome, SaleOutcome::Failed);
+        QCOMPARE(test::databaseSnapshot(), before);
+    }
     QCOMPARE(bookSale("Tea", "1").outcome, SaleOutcome::Sold);
     QCOMPARE(test::remainingOf("Tea"), QStringLiteral("3"));
 }
@@ -307,6 +317,12 @@ void TestSale::saleWaitsForAnotherTillsSale()
                       " VALUES ('Tea', '2', '1', '3', 4, 3, 2026)"));
     QCOMPARE(bookSale("Tea", "1").outcome, SaleOutcome::Sold);
     QCOMPARE(test::rowsOf("select cqty from PanDian"), QStringList{"4"});
+
+    // Its statements prepared, a sale waits for the server at most five times.
+    const auto* server = dynamic_cast<PgEngine*>(Database::instance().engine(nullptr));
+    const quint64 before = server->roundTrips();
+    QCOMPARE(bookSale("Tea", "0").outcome, SaleOutcome::Sold);
+    QVERIFY2(server->roundTrips() - before <= 5, qPrintable(QString::number(server->roundTrips() - before)));
 }
 
 void TestSale::connectionLostMidSaleBooksNothing()
