@@ -1,6 +1,6 @@
 // Paid bills at shop scale, each beside raw SQLCipher doing the same work on one connection: Pay
-// Bill settling 20 lines and writing their receipt, and the receipts window opening on a day of
-// 2,000 receipts (20,000 receipts in the file).
+// Bill settling 20 lines and writing their receipt, and the receipts window opening on, or turned
+// to, a day of 2,000 receipts (20,000 receipts in the file).
 #include "app/appcontext.h"
 #include "app/settings.h"
 #include "benchmain.h"
@@ -11,6 +11,7 @@
 #include "data/schema.h"
 
 #include <QApplication>
+#include <QDateEdit>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 #include <sqlcipher/sqlite3.h>
@@ -196,6 +197,28 @@ void BM_ReceiptsWindowDay2000(benchmark::State& state)
     Clock::setOverride({});
 }
 
+// The window open on a day without receipts, then turned to the day of 2,000: the fill alone,
+// read, listed, added up, the columns fitted and the list painted.
+void BM_ReceiptsFillDay2000(benchmark::State& state)
+{
+    shop();
+    const QDate quiet = kBusyDay.addDays(-kDays);
+    Clock::setOverride([quiet] { return QDateTime(quiet, QTime(12, 0)); });
+    FrmReceipts window;
+    window.show();
+    QApplication::processEvents();
+    auto* day = window.findChild<QDateEdit*>(QStringLiteral("dtpDay"));
+    for (auto _ : state) {
+        day->setDate(kBusyDay);
+        QApplication::processEvents();
+        state.PauseTiming();
+        day->setDate(quiet);
+        QApplication::processEvents();
+        state.ResumeTiming();
+    }
+    Clock::setOverride({});
+}
+
 void BM_ReceiptsWindowDay2000_Raw(benchmark::State& state)
 {
     sqlite3_stmt* select = prepared(shop().raw, "SELECT * FROM marvono_receipt WHERE cTime >= ? AND cTime < ? "
@@ -228,6 +251,7 @@ void BM_ReceiptsWindowDay2000_Raw(benchmark::State& state)
 BENCHMARK(BM_PayBill20)->Unit(benchmark::kMicrosecond)->MinTime(1.0);
 BENCHMARK(BM_PayBill20_Raw)->Unit(benchmark::kMicrosecond)->MinTime(1.0);
 BENCHMARK(BM_ReceiptsWindowDay2000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReceiptsFillDay2000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReceiptsWindowDay2000_Raw)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)

@@ -5,11 +5,13 @@
 #include "bills/ui/receiptprinter.h"
 #include "controls/ui/columnfit.h"
 #include "controls/ui/dialogs.h"
+#include "controls/ui/textsizedelegate.h"
 #include "controls/ui/xpcontainer.h"
 
 #include <QDateEdit>
 #include <QHeaderView>
 #include <QTreeWidget>
+#include <memory>
 
 namespace marvono {
 namespace {
@@ -27,6 +29,69 @@ QTreeWidget* makeList(QWidget* parent, const QString& objectName, const QStringL
     keepColumnsFitted(list);
     return list;
 }
+
+// The texts of the receipts' rows, made when a row is first shown or measured: a busy day lists
+// thousands, of which a few are ever on show. Amounts recur from receipt to receipt and are
+// written once.
+class RowTexts {
+  public:
+    explicit RowTexts(const QString& symbol) : m_symbol(symbol) {}
+    QStringList row(const Receipt& receipt)
+    {
+        return QStringList{QString::number(receipt.number),
+                           clock(receipt.time.time()),
+                           receipt.buyer,
+                           receipt.operatorName,
+                           money(receipt.total),
+                           money(receipt.received),
+                           money(receipt.change)};
+    }
+
+  private:
+    // "HH:mm:ss" without parsing a format for every row.
+    static QString clock(const QTime& time)
+    {
+        if (!time.isValid())
+            return {};
+        QString text(8, QLatin1Char(':'));
+        const int parts[3] = {time.hour(), time.minute(), time.second()};
+        for (int i = 0; i < 3; ++i) {
+            text[3 * i] = QLatin1Char(char('0' + parts[i] / 10));
+            text[3 * i + 1] = QLatin1Char(char('0' + parts[i] % 10));
+        }
+        return text;
+    }
+    QString money(Currency amount)
+    {
+        auto found = m_money.constFind(amount.raw());
+        if (found == m_money.constEnd())
+            found = m_money.insert(amount.raw(), moneyText(amount, m_symbol));
+        return *found;
+    }
+
+    QString m_symbol;
+    QHash<qint64, QString> m_money;
+};
+
+class ReceiptItem : public QTreeWidgetItem {
+  public:
+    ReceiptItem(const Receipt& receipt, const std::shared_ptr<RowTexts>& texts) : m_receipt(receipt), m_rows(texts) {}
+    QVariant data(int column, int role) const override
+    {
+        if (column == 0 && role == Qt::UserRole)
+            return m_receipt.number;
+        if (role != Qt::DisplayRole && role != Qt::EditRole)
+            return QTreeWidgetItem::data(column, role);
+        if (m_texts.isEmpty())
+            m_texts = m_rows->row(m_receipt);
+        return m_texts.value(column);
+    }
+
+  private:
+    Receipt m_receipt;
+    std::shared_ptr<RowTexts> m_rows;
+    mutable QStringList m_texts;
+};
 
 } // namespace
 
@@ -62,6 +127,10 @@ void FrmReceipts::build()
                  {QStringLiteral("No."), QStringLiteral("Time"), QStringLiteral("Buyer"), QStringLiteral("Operator"),
                   QStringLiteral("Total"), QStringLiteral("Received"), QStringLiteral("Change")},
                  XPContainer::twips(240, 900, 9720, 2900));
+    // A busy day lists thousands of receipts; their columns of figures are measured by pattern.
+    auto* sizes = new TextSizeDelegate(m_receipts);
+    sizes->setDigitsAlike(true);
+    m_receipts->setItemDelegate(sizes);
     connect(m_receipts, &QTreeWidget::currentItemChanged, this, &FrmReceipts::showLines);
     m_lines = makeList(m_container, QStringLiteral("lvLines"),
                        {QStringLiteral("Time"), QStringLiteral("Product"), QStringLiteral("Quantity"),
@@ -120,14 +189,9 @@ void FrmReceipts::showDay()
     }
     QList<QTreeWidgetItem*> items;
     items.reserve(receipts->size());
-    for (const Receipt& receipt : *receipts) {
-        auto* item = new QTreeWidgetItem(
-            QStringList{QString::number(receipt.number), receipt.time.time().toString(QStringLiteral("HH:mm:ss")),
-                        receipt.buyer, receipt.operatorName, moneyText(receipt.total, symbol),
-                        moneyText(receipt.received, symbol), moneyText(receipt.change, symbol)});
-        item->setData(0, Qt::UserRole, receipt.number);
-        items.append(item);
-    }
+    const auto texts = std::make_shared<RowTexts>(symbol);
+    for (const Receipt& receipt : *receipts)
+        items.append(new ReceiptItem(receipt, texts));
     m_receipts->addTopLevelItems(items);
     m_dayTotal->setText(
         QStringLiteral("Receipts: %1   Day total: %2").arg(receipts->size()).arg(moneyText(*total, symbol)));

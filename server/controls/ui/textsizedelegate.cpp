@@ -3,6 +3,7 @@
 #include "controls/textkey.h"
 
 #include <QApplication>
+#include <QFontMetricsF>
 #include <QStyle>
 
 namespace marvono {
@@ -11,6 +12,21 @@ namespace {
 constexpr qsizetype kMostSizes = 20000;
 // A key names one cell: room for the cells of several fits of a large list, a megabyte.
 constexpr size_t kKeyedSizes = 65536;
+
+// Whether every digit of the font is as wide as every other, alone and beside any digit.
+bool evenDigits(const QFont& font)
+{
+    const QFontMetricsF metrics(font);
+    const qreal width = metrics.horizontalAdvance(QLatin1Char('0'));
+    for (char16_t a = u'0'; a <= u'9'; ++a) {
+        if (metrics.horizontalAdvance(QChar(a)) != width)
+            return false;
+        for (char16_t b = u'0'; b <= u'9'; ++b)
+            if (metrics.horizontalAdvance(QString(QChar(a)) + QChar(b)) != 2 * width)
+                return false;
+    }
+    return true;
+}
 } // namespace
 
 QSize TextSizeDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const
@@ -26,6 +42,7 @@ QSize TextSizeDelegate::sizeHint(const QStyleOptionViewItem& option, const QMode
         m_decorationSize = option.decorationSize;
         m_font = option.font;
         m_keyedSizes.clear();
+        m_evenDigits = m_digitsAlike && evenDigits(option.font);
     } else if (!copy) {
         m_font = option.font; // an equal font: its copies are told quickly from now on
     }
@@ -48,9 +65,20 @@ QSize TextSizeDelegate::sizeHint(const QStyleOptionViewItem& option, const QMode
 QSize TextSizeDelegate::textSize(const QStyleOptionViewItem& option, const QModelIndex& index) const
 {
     const QString text = index.data(Qt::DisplayRole).toString();
-    auto found = m_sizes.constFind(text);
+    if (!m_evenDigits) {
+        auto found = m_sizes.constFind(text);
+        if (found == m_sizes.constEnd())
+            found = m_sizes.insert(text, QStyledItemDelegate::sizeHint(option, index));
+        return *found;
+    }
+    // Written in place: the pattern's buffer is reused unless the table keeps it.
+    m_pattern.resize(text.size());
+    QChar* out = m_pattern.data();
+    for (const QChar ch : text)
+        *out++ = ch >= QLatin1Char('1') && ch <= QLatin1Char('9') ? QLatin1Char('0') : ch;
+    auto found = m_sizes.constFind(m_pattern);
     if (found == m_sizes.constEnd())
-        found = m_sizes.insert(text, QStyledItemDelegate::sizeHint(option, index));
+        found = m_sizes.insert(m_pattern, QStyledItemDelegate::sizeHint(option, index));
     return *found;
 }
 

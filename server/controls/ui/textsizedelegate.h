@@ -18,6 +18,10 @@ class TextSizeDelegate : public QStyledItemDelegate {
     using QStyledItemDelegate::QStyledItemDelegate;
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
 
+    // For columns of figures (numbers, times, amounts): texts that differ only in their digits
+    // are measured once, as long as the font sets every digit as wide and pairs none closer.
+    void setDigitsAlike(bool alike) { m_digitsAlike = alike; }
+
   private:
     QSize textSize(const QStyleOptionViewItem& option, const QModelIndex& index) const;
 
@@ -27,6 +31,9 @@ class TextSizeDelegate : public QStyledItemDelegate {
     mutable QStyleOptionViewItem::ViewItemFeatures m_features;
     mutable QSize m_decorationSize;
     mutable QHash<QString, QSize> m_sizes;
+    bool m_digitsAlike = false;
+    mutable bool m_evenDigits = false; // the font's digits are alike, checked when it changes
+    mutable QString m_pattern;         // the text looked up, its digits made 0
     // By the model's text keys, which name texts of that model only: a table with one place per
     // key modulo its size, so that neighbouring keys, as neighbouring cells have, never evict each
     // other and a walk down a column reads it in order.
