@@ -70,8 +70,9 @@ bool ensureRole(tools::ServerConnection& server, const QString& name, QByteArray
 }
 
 // The owner role owns the database and everything in it and alone may remake it; the tills' role
-// reads and writes the rows of every table the owner makes, now or in a later version, and no
-// more: it cannot drop, empty or change a table.
+// may read and add rows to every table the owner makes, now or in a later version, and the
+// schema's steps give it what more it needs (changing products, bills, the ledger and the
+// password): it cannot drop, empty or alter a table, nor change or delete a record.
 bool createWithRoles(tools::ServerConnection& server, const QString& database, QString* error)
 {
     const QString owner = database + QStringLiteral("_owner");
@@ -85,9 +86,7 @@ bool createWithRoles(tools::ServerConnection& server, const QString& database, Q
                     "EXECUTE format('GRANT %I TO current_user', " +
                     quotedText(server.handle(), owner.toUtf8()) + "); END IF; END $grant$") &&
         server.exec("ALTER DATABASE " + quotedName(server.handle(), database) + " OWNER TO " + ownerName) &&
-        server.exec("SET LOCAL ROLE " + ownerName) &&
-        server.exec("ALTER DEFAULT PRIVILEGES GRANT SELECT, INSERT, UPDATE, DELETE ON TABLES TO " + tillName) &&
-        server.exec("ALTER DEFAULT PRIVILEGES GRANT USAGE, SELECT ON SEQUENCES TO " + tillName) &&
+        server.exec("SET LOCAL ROLE " + ownerName) && grantTillDefaults(server.handle(), tillName, error) &&
         createShopObjects(server.handle(), error) && server.exec("COMMIT");
     if (!made) {
         if (error->isEmpty())
@@ -247,7 +246,8 @@ int main(int argc, char** argv)
             "Creates the tables of a Marvono shop database and its login account vetch/vetch\n"
             "in an empty database on a PostgreSQL server, with the shop's two roles: an owner\n"
             "role that owns the database, and a role for the tills that may sell, keep the\n"
-            "catalogue and back up. A database that holds a shop database already is left alone.\n"
+            "catalogue and back up, but only add to the shop's records. A database that holds a\n"
+            "shop database already is left alone.\n"
             "With --client-folder, lays out the folder the tills share (pictures, product texts,\n"
             "bills, the buyer list), keeping any file that is there, and makes it writable by\n"
             "--client-group, the group of the shop's operators."))

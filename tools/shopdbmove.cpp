@@ -191,6 +191,15 @@ bool verify(ServerConnection& server, const Table& table, QString* error)
         }
     }
     PQclear(result);
+    // The server keeps the hash of a password it is given, never the password: a hash of the
+    // file's password stands for it.
+    const qsizetype password = table.name == QLatin1String("user_info") ? table.serverColumns.indexOf("\"cpwd\"") : -1;
+    for (size_t r = 0; password >= 0 && r < std::min(held.size(), table.rows.size()); ++r) {
+        std::optional<QByteArray>& value = held[r][size_t(password)];
+        const std::optional<QByteArray>& plain = table.rows[r][size_t(password)];
+        if (value && plain && hashedPasswordMatches(QString::fromUtf8(*value), QString::fromUtf8(*plain)))
+            value = plain;
+    }
     std::vector<Row> expected = table.rows;
     if (!table.keyed) {
         std::sort(held.begin(), held.end());
@@ -230,14 +239,16 @@ bool holdsNoShopData(ServerConnection& server, const std::vector<Table>& tables,
     for (const Table& table : tables)
         counts.append("(SELECT count(*) FROM " + quotedIdentifier(server.handle(), table.name) + ")");
     PGresult* result = server.query("SELECT " + counts.join(" + ") +
-                                    ", (SELECT count(*) FROM user_info WHERE cUser = 'vetch' AND cPwd = 'vetch')"
-                                    " + (SELECT count(*) FROM marvono_counter WHERE cValue = 0)");
+                                    ", (SELECT count(*) FROM marvono_counter WHERE cValue = 0),"
+                                    " (SELECT cPwd FROM user_info WHERE cUser = 'vetch' LIMIT 1)");
     if (!result) {
         *error = server.error();
         return false;
     }
     const int rows = QByteArray(PQgetvalue(result, 0, 0)).toInt();
-    const int delivered = QByteArray(PQgetvalue(result, 0, 1)).toInt();
+    const int delivered = QByteArray(PQgetvalue(result, 0, 1)).toInt() +
+                          (!PQgetisnull(result, 0, 2) &&
+                           hashedPasswordMatches(QString::fromUtf8(PQgetvalue(result, 0, 2)), QStringLiteral("vetch")));
     PQclear(result);
     if (rows > delivered) {
         *error = QStringLiteral("the database holds a shop's data already (%1 rows); nothing was changed").arg(rows);

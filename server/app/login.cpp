@@ -1,6 +1,8 @@
 #include "app/login.h"
 
 #include "app/quoteditems.h"
+#include "data/database.h"
+#include "data/engine.h"
 #include "data/recordset.h"
 
 #include <QDir>
@@ -122,8 +124,10 @@ LoginCheck checkLogin(const QString& typedUser, const QString& typedPassword)
     const std::optional<QString> password = account->field(1);
     if (!user || !password)
         return LoginCheck::Invalid;
-    return trimBlanks(typedUser) == *user && trimBlanks(typedPassword) == *password ? LoginCheck::Valid
-                                                                                    : LoginCheck::Invalid;
+    Engine* engine = Database::instance().engine(nullptr);
+    return engine && trimBlanks(typedUser) == *user && engine->passwordMatches(*password, trimBlanks(typedPassword))
+               ? LoginCheck::Valid
+               : LoginCheck::Invalid;
 }
 
 } // namespace marvono

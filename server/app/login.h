@@ -34,8 +34,8 @@ enum class LoginCheck {
 };
 
 // Compares the typed texts, blanks trimmed at both ends, with the user name and password of the
-// first user_info row exactly as stored; a NULL stored value never matches.
+// first user_info row exactly as stored (on a shop server, the password with the salted hash the
+// server stores of it); a NULL stored value never matches.
 LoginCheck checkLogin(const QString& typedUser, const QString& typedPassword);
-
 
 } // namespace marvono

@@ -106,8 +106,7 @@ bool readReceipts(DayClose& close, qint64 lastClosed, QString* error)
 // up the goods received.
 bool takeStockMoves(DayClose& close, Engine& engine, int* taken, QString* error)
 {
-    if (!engine.execute(QStringLiteral("update marvono_stock_move set cClose = ? where cClose is null"), {close.number},
-                        error))
+    if (!engine.takeOpenStockMoves(close.number, error))
         return false;
     QString message;
     auto set = ExecSQL(QStringLiteral("select cKind, cUnits, cPrice from marvono_stock_move where cClose = ?"), message,

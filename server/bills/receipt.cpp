@@ -179,18 +179,12 @@ Currency difference(Currency a, Currency b)
 
 qint64 takeReceiptNumber(QString* error)
 {
-    Engine* engine = Database::instance().engine(error);
-    if (!engine || !engine->execute(QStringLiteral("update marvono_counter set cValue = cValue + 1 where cName = ?"),
-                                    {QStringLiteral("receipt")}, error))
-        return 0;
     QString message;
-    auto set = ExecSQL(QStringLiteral("select cValue from marvono_counter where cName = ?"), message,
-                       {QStringLiteral("receipt")});
-    if (!set || set->isEof()) {
-        setError(error, set ? QStringLiteral("The receipt counter is missing.") : message);
-        return 0;
-    }
-    return set->text(0).toLongLong();
+    Engine* engine = Database::instance().engine(&message);
+    const qint64 number = engine ? engine->nextReceiptNumber(&message) : 0;
+    if (number == 0)
+        setError(error, message.isEmpty() ? QStringLiteral("The receipt counter is missing.") : message);
+    return number;
 }
 
 bool writeReceipt(Receipt& receipt, QString* error)

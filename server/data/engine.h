@@ -81,6 +81,16 @@ class Engine {
     // Sends the writes held back so far, in one exchange; false, with the reason, when one fails.
     virtual bool sendWrites(QString*) { return true; }
 
+    // The writes a till's role may not make itself on a shop server, where the records are
+    // append-only for it and functions that run as the shop's owner make these. Inside a write
+    // transaction: raises the receipt counter and returns the number it gives (0, with an error
+    // text, when it cannot); marks the stock moves no day close has taken as the next close's.
+    virtual qint64 nextReceiptNumber(QString* error) = 0;
+    virtual bool takeOpenStockMoves(qint64 close, QString* error) = 0;
+    // Whether `typed` is the password user_info holds as `stored`; a shop server keeps a salted
+    // hash of it there.
+    virtual bool passwordMatches(const QString& stored, const QString& typed) const = 0;
+
     virtual void close() = 0;
 
     // The columns "select * from TABLE" reports, per table, kept while the connection lives so

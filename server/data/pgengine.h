@@ -39,6 +39,9 @@ class PgEngine final : public Engine {
                       QString* error) override;
     void batchWrites() override;
     bool sendWrites(QString* error) override;
+    qint64 nextReceiptNumber(QString* error) override;
+    bool takeOpenStockMoves(qint64 close, QString* error) override;
+    bool passwordMatches(const QString& stored, const QString& typed) const override;
     void close() override;
 
     // How many times this engine has waited for the server's answer: each wait is one round trip

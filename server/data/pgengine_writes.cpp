@@ -304,4 +304,20 @@ bool PgEngine::lockAndQuery(const QString& table, const QString& column, const Q
                  table, into, error);
 }
 
+qint64 PgEngine::nextReceiptNumber(QString* error)
+{
+    auto result = run(QStringLiteral("SELECT marvono_next_receipt()"), {}, error);
+    return result && PQntuples(result->handle) == 1 ? QByteArray(PQgetvalue(result->handle, 0, 0)).toLongLong() : 0;
+}
+
+bool PgEngine::takeOpenStockMoves(qint64 close, QString* error)
+{
+    return run(QStringLiteral("SELECT marvono_take_stock_moves(?)"), {close}, error) != nullptr;
+}
+
+bool PgEngine::passwordMatches(const QString& stored, const QString& typed) const
+{
+    return hashedPasswordMatches(stored, typed);
+}
+
 } // namespace marvono

@@ -1,5 +1,7 @@
 #include "data/pgschema.h"
 
+#include <QCryptographicHash>
+#include <QRegularExpression>
 #include <algorithm>
 #include <libpq-fe.h>
 
@@ -121,6 +123,13 @@ bool createShopObjects(PGconn* connection, QString* error, int version, const st
     return ok;
 }
 
+bool grantTillDefaults(PGconn* connection, const QByteArray& tillRole, QString* error)
+{
+    const QByteArray grants = "ALTER DEFAULT PRIVILEGES GRANT SELECT, INSERT ON TABLES TO " + tillRole +
+                              "; ALTER DEFAULT PRIVILEGES GRANT USAGE, SELECT ON SEQUENCES TO " + tillRole;
+    return run(connection, grants.constData(), error);
+}
+
 QString shopOwnerRole(PGconn* connection, const QString& task, QString* error)
 {
     const auto rows = queryRows(connection,
@@ -191,6 +200,20 @@ bool upgradeShopSchema(PGconn* connection, QString* error, bool* refused)
         version = std::max(version, step.version);
     }
     return true;
+}
+
+bool hashedPasswordMatches(const QString& stored, const QString& password)
+{
+    // The form and the rounds are those of the server's marvono_hash_password().
+    static const QRegularExpression form(QStringLiteral("^sha256\\$([0-9]{1,7})\\$([0-9a-f]{32})\\$([0-9a-f]{64})$"));
+    const QRegularExpressionMatch hash = form.match(stored);
+    if (!hash.hasMatch())
+        return stored == password;
+    const QByteArray secret = password.toUtf8();
+    QByteArray digest = QCryptographicHash::hash(hash.captured(2).toLatin1() + secret, QCryptographicHash::Sha256);
+    for (int round = hash.captured(1).toInt(); round > 1; --round)
+        digest = QCryptographicHash::hash(digest + secret, QCryptographicHash::Sha256);
+    return digest.toHex() == hash.captured(3).toLatin1();
 }
 
 int shopDataRowCount(PGconn* connection, QString* error)

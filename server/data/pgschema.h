@@ -33,6 +33,11 @@ inline constexpr char kSchemaVersionTable[] = "marvono_schema";
 bool createShopObjects(PGconn* connection, QString* error, int version = kSchemaVersion,
                        const std::function<bool(int)>& madeVersion = {});
 
+// As the owner, inside the caller's transaction, before the schema is made: the tills' role
+// (quoted) may read and add rows to every table the owner makes; the schema's steps grant it what
+// more the tills need.
+bool grantTillDefaults(PGconn* connection, const QByteArray& tillRole, QString* error);
+
 // The role that owns the shop database: the owner of its catalogue table, or of the database
 // while there is none. Empty, with an error text naming `task`, when the connected role is
 // neither that role nor a member of it nor a superuser: a till's role may sell and back up, but
@@ -57,6 +62,10 @@ int shopSchemaVersion(PGconn* connection, QString* error);
 // (the database then keeps the last version completed); `refused` tells when the server refused
 // for want of privileges, as it does to anyone but the owner of the tables.
 bool upgradeShopSchema(PGconn* connection, QString* error, bool* refused = nullptr);
+
+// Whether `password` is the one user_info holds as `stored`: the salted, stretched SHA-256 hash
+// the server makes of every password written (a value of any other form is compared as it is).
+bool hashedPasswordMatches(const QString& stored, const QString& password);
 
 // The number of rows in the five tables together; -1 (with an error text) when any of them is
 // missing or cannot be read.

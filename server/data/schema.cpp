@@ -111,6 +111,83 @@ DROP TABLE marvono_day_close;
 ALTER TABLE marvono_day_close_again RENAME TO marvono_day_close;
 )sql",
      "ALTER TABLE marvono_day_close DROP CONSTRAINT marvono_day_close_cday_key;"},
+    // On a shop server the tills' role keeps the books but cannot rewrite them: the records are
+    // append-only for it (corrections are new records), the receipt counter and the closing of
+    // stock moves go through functions that run as the owner, the version is read-only, and
+    // a password is kept as a salted, stretched hash the server makes from whatever is written,
+    // so a role that may read (and back up) the accounts still reads no password. The tills are
+    // the roles the owner grants its tables to; a table a later step makes is theirs to read and
+    // add to only. The embedded file has one user and no roles.
+    {8, nullptr, R"sql(
+SET LOCAL client_min_messages TO warning;
+CREATE FUNCTION marvono_hash_password() RETURNS trigger LANGUAGE plpgsql SET search_path = pg_catalog, pg_temp
+AS $body$
+DECLARE
+    salt text;
+    secret bytea;
+    digest bytea;
+BEGIN
+    IF NEW.cPwd IS NULL OR NEW.cPwd ~ '^sha256\$[0-9]{1,7}\$[0-9a-f]{32}\$[0-9a-f]{64}$' THEN
+        RETURN NEW;
+    END IF;
+    salt := replace(gen_random_uuid()::text, '-', '');
+    secret := convert_to(NEW.cPwd, 'UTF8');
+    digest := sha256(convert_to(salt, 'UTF8') || secret);
+    FOR i IN 2..10000 LOOP
+        digest := sha256(digest || secret);
+    END LOOP;
+    NEW.cPwd := 'sha256$10000$' || salt || '$' || encode(digest, 'hex');
+    RETURN NEW;
+END
+$body$;
+CREATE TRIGGER user_info_hash_password BEFORE INSERT OR UPDATE ON user_info
+    FOR EACH ROW EXECUTE FUNCTION marvono_hash_password();
+UPDATE user_info SET cPwd = cPwd WHERE cPwd IS NOT NULL;
+CREATE FUNCTION marvono_next_receipt() RETURNS bigint LANGUAGE sql SECURITY DEFINER AS $body$
+    UPDATE marvono_counter SET cValue = cValue + 1 WHERE cName = 'receipt' RETURNING cValue
+$body$;
+-- Only the close being made takes the open moves: the one numbered after the last close.
+CREATE FUNCTION marvono_take_stock_moves(bigint) RETURNS bigint LANGUAGE plpgsql SECURITY DEFINER AS $body$
+DECLARE
+    taken bigint;
+BEGIN
+    IF $1 IS DISTINCT FROM (SELECT coalesce(max(cNumber), 0) + 1 FROM marvono_day_close) THEN
+        RAISE EXCEPTION 'close % is not the next day close', $1 USING ERRCODE = 'check_violation';
+    END IF;
+    UPDATE marvono_stock_move SET cClose = $1 WHERE cClose IS NULL;
+    GET DIAGNOSTICS taken = ROW_COUNT;
+    RETURN taken;
+END
+$body$;
+REVOKE ALL ON FUNCTION marvono_next_receipt(), marvono_take_stock_moves(bigint) FROM PUBLIC;
+DO $grant$
+DECLARE
+    till record;
+BEGIN
+    -- A function that runs as the owner finds nothing of a caller's making first.
+    EXECUTE format('ALTER FUNCTION marvono_next_receipt() SET search_path = %I, pg_temp', current_schema());
+    EXECUTE format('ALTER FUNCTION marvono_take_stock_moves(bigint) SET search_path = %I, pg_temp',
+                   current_schema());
+    FOR till IN SELECT grantee::regrole AS name FROM (SELECT a.grantee FROM pg_class c, aclexplode(c.relacl) a
+            WHERE c.oid = 'product_info'::regclass AND a.grantee NOT IN (0, c.relowner)
+        UNION SELECT a.grantee FROM pg_default_acl d, aclexplode(d.defaclacl) a
+            WHERE d.defaclrole = current_user::regrole AND d.defaclobjtype = 'r' AND a.grantee NOT IN (0, d.defaclrole))
+            AS tills LOOP
+        EXECUTE format('REVOKE ALL ON ALL TABLES IN SCHEMA %I FROM %s', current_schema(), till.name);
+        EXECUTE format('ALTER DEFAULT PRIVILEGES REVOKE ALL ON TABLES FROM %s', till.name);
+        EXECUTE format('ALTER DEFAULT PRIVILEGES GRANT SELECT, INSERT ON TABLES TO %s', till.name);
+        EXECUTE format('GRANT SELECT, INSERT, UPDATE, DELETE ON product_info, bill TO %s', till.name);
+        EXECUTE format('GRANT SELECT, INSERT, UPDATE ON pandian TO %s', till.name);
+        EXECUTE format('GRANT SELECT, UPDATE ON user_info TO %s', till.name);
+        EXECUTE format('GRANT SELECT, INSERT ON change, marvono_sale, marvono_receipt, marvono_receipt_line, '
+                       'marvono_stock_move, marvono_day_close TO %s', till.name);
+        EXECUTE format('GRANT SELECT ON marvono_counter, marvono_schema TO %s', till.name);
+        EXECUTE format('GRANT EXECUTE ON FUNCTION marvono_next_receipt(), marvono_take_stock_moves(bigint) TO %s',
+                       till.name);
+    END LOOP;
+END
+$grant$;
+)sql"},
 };
 
 bool exec(sqlite3* db, const char* sql, QString* error)

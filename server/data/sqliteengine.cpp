@@ -333,6 +333,24 @@ bool SqliteEngine::lockAndQuery(const QString& table, const QString& column, con
     return query(QStringLiteral("select * from %1 where %2=?").arg(table, column), {value}, table, into, error);
 }
 
+qint64 SqliteEngine::nextReceiptNumber(QString* error)
+{
+    qint64 number = 0;
+    const auto read = [&number](const ScannedRow& row) {
+        number = row.utf8(0).toLongLong();
+        return false;
+    };
+    const bool ok =
+        execute(QStringLiteral("update marvono_counter set cValue = cValue + 1 where cName = 'receipt'"), {}, error) &&
+        scan(QStringLiteral("select cValue from marvono_counter where cName = 'receipt'"), {}, read, error);
+    return ok ? number : 0;
+}
+
+bool SqliteEngine::takeOpenStockMoves(qint64 close, QString* error)
+{
+    return execute(QStringLiteral("update marvono_stock_move set cClose = ? where cClose is null"), {close}, error);
+}
+
 bool SqliteEngine::begin(QString* error)
 {
     return m_db && execPlain(m_db, "BEGIN IMMEDIATE", error);

@@ -43,6 +43,9 @@ class SqliteEngine final : public Engine {
     bool lockRows(const QString&, const QString&, const QVariant&, QString*) override { return true; }
     bool lockAndQuery(const QString& table, const QString& column, const QVariant& value, RecordSetBuilder& into,
                       QString* error) override;
+    qint64 nextReceiptNumber(QString* error) override;
+    bool takeOpenStockMoves(qint64 close, QString* error) override;
+    bool passwordMatches(const QString& stored, const QString& typed) const override { return stored == typed; }
     void close() override;
 
   private:

@@ -120,6 +120,7 @@ class TestLogin : public QObject {
 
 void TestLogin::init()
 {
+    test::logInAsShopOwner(true); // the tests add and delete accounts
     m_folder = std::make_unique<TempAppFolder>();
     QVERIFY(m_folder->isValid());
     writeFile(m_folder->file("qexclient/tables.dat"), "\"Table 1\"\r\n");

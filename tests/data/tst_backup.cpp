@@ -75,6 +75,7 @@ QString storedVersion()
 class TestBackup : public QObject {
     Q_OBJECT
   private Q_SLOTS:
+    void initTestCase() { test::logInAsShopOwner(true); }
     void cleanup() { injectCopyFault(-1); }
     void backupReplacesExistingFile();
     void roundTripIsByteIdentical();

@@ -3,6 +3,7 @@
 #include "catalogue/productfiles.h"
 #include "data/database.h"
 #include "data/pgbackup.h"
+#include "data/pgschema.h"
 #include "data/recordset.h"
 #include "support/pgserver.h"
 #include "support/shopdata.h"
@@ -21,6 +22,12 @@ using namespace marvono;
 namespace {
 
 const char* const kTables[] = {"product_info", "Bill", "PanDian", "user_info", "change"};
+
+// What a snapshot reads of a table: all but the password, which the server keeps as a hash.
+QByteArray snapshotColumns(const char* table, const char* key = "")
+{
+    return qstrcmp(table, "user_info") == 0 ? QByteArray("cUser") + key : "*";
+}
 
 struct ToolRun {
     int exitCode = -1;
@@ -47,7 +54,7 @@ QStringList serverSnapshot(const QString& conninfo)
     PQclear(PQexec(conn, "SET DateStyle = 'ISO, YMD'"));
     for (const char* table : kTables) {
         all.append(QString::fromLatin1(table) + ":");
-        const QByteArray sql = QByteArray("SELECT * FROM ") + table + " ORDER BY mv_key";
+        const QByteArray sql = "SELECT " + snapshotColumns(table, ", mv_key") + " FROM " + table + " ORDER BY mv_key";
         PGresult* res = PQexec(conn, sql.constData());
         if (PQresultStatus(res) != PGRES_TUPLES_OK)
             all.append(QStringLiteral("<failed>"));
@@ -70,7 +77,7 @@ QStringList embeddedSnapshot()
     QStringList all;
     for (const char* table : kTables) {
         all.append(QString::fromLatin1(table) + ":");
-        all.append(test::rowsOf(QStringLiteral("select * from ") + QLatin1String(table)));
+        all.append(test::rowsOf(QString::fromLatin1("select " + snapshotColumns(table) + " from " + table)));
     }
     return all;
 }
@@ -118,6 +125,8 @@ class TestShopDbTools : public QObject {
     void moveCopiesEveryValueAndRefusesAgain();
     void moveIntoInitialisedDatabase();
     void failedMoveLeavesServerUntouched();
+    void tillsOnlyAddToTheBooks_data();
+    void tillsOnlyAddToTheBooks();
 
   private:
     test::PgTestServer m_server;
@@ -146,7 +155,7 @@ void TestShopDbTools::initCreatesOnceAndRefusesAgain()
     QVERIFY(QFileInfo(shared.filePath("bill/made/0.bil")).permissions() & QFile::WriteGroup);
     QCOMPARE(QFileInfo(shared.filePath("bill/made/0.bil")).group(), group);
     const QStringList created = serverSnapshot(db);
-    QVERIFY(created.contains("vetch|vetch"));
+    QVERIFY(created.contains("vetch"));
     QVERIFY(!created.contains("<failed>"));
     QVERIFY(!loadPicture(shared.filePath("pic/zw.jpg")).isNull());
     QVERIFY(QFileInfo(shared.filePath("info")).isDir() && QFileInfo(shared.filePath("bill")).isDir());
@@ -223,7 +232,8 @@ void TestShopDbTools::moveIntoInitialisedDatabase()
     ToolRun move = runTool("marvono-shopdb-move", {folder.file("system32.dll"), db});
     QVERIFY2(move.exitCode == 0, qPrintable(move.output));
     // The file's account replaces the delivered one rather than standing beside it.
-    QCOMPARE(test::pgRows(db, "select cUser, cPwd from user_info"), QStringList{"vetch|secret"});
+    QCOMPARE(test::pgRows(db, "select cUser from user_info"), QStringList{"vetch"});
+    QVERIFY(hashedPasswordMatches(test::pgValue(db, "SELECT cPwd FROM user_info"), "secret"));
     QCOMPARE(test::pgRows(db, "select cName, cLeastQty from product_info"), QStringList{"Tea|3"});
     QCOMPARE(test::fileBytes(folder.file("system32.dll")), bytes);
 }
@@ -249,6 +259,43 @@ void TestShopDbTools::failedMoveLeavesServerUntouched()
     QCOMPARE(move.exitCode, 1);
     QVERIFY2(move.output.contains("nothing was moved"), qPrintable(move.output));
     QCOMPARE(serverSnapshot(db), initialised);
+}
+
+void TestShopDbTools::tillsOnlyAddToTheBooks_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::newRow("made by init") << "books";
+    QTest::newRow("upgraded") << "oldbooks";
+}
+
+void TestShopDbTools::tillsOnlyAddToTheBooks()
+{
+    QFETCH(QString, name);
+    const QString db = m_server.createDatabase(name);
+    QVERIFY(!db.isEmpty());
+    if (name == "oldbooks") {
+        // As the init tool of version 7 left a shop: the tills could write every row.
+        test::pgRows(db, "CREATE ROLE oldbooks_owner LOGIN; CREATE ROLE oldbooks_till LOGIN; "
+                         "ALTER DATABASE oldbooks OWNER TO oldbooks_owner");
+        PGconn* owner = PQconnectdb((db + " user=oldbooks_owner").toUtf8().constData());
+        QString error;
+        QVERIFY2(runStatements(owner, "ALTER DEFAULT PRIVILEGES GRANT ALL ON TABLES TO oldbooks_till", &error) &&
+                     createShopSchema(owner, &error, 7) && upgradeShopSchema(owner, &error),
+                 qPrintable(error));
+        PQfinish(owner);
+    } else {
+        QCOMPARE(runTool("marvono-shopdb-init", {db}).exitCode, 0);
+    }
+    const QString till = db + " user=" + name + "_till";
+    for (const char* forbidden :
+         {"DELETE FROM marvono_receipt", "DELETE FROM marvono_receipt_line", "DELETE FROM marvono_day_close",
+          "DELETE FROM marvono_stock_move", "DELETE FROM marvono_sale", "DELETE FROM user_info", "DELETE FROM PanDian",
+          "UPDATE marvono_receipt SET cTotal = '0'", "UPDATE marvono_stock_move SET cClose = NULL",
+          "UPDATE marvono_counter SET cValue = 0", "UPDATE marvono_schema SET version = 1", "TRUNCATE product_info",
+          "SELECT marvono_take_stock_moves(5)", "ALTER FUNCTION marvono_next_receipt() SECURITY INVOKER"})
+        QVERIFY2(test::pgValue(till, forbidden).startsWith("<failed"), forbidden);
+    const QString password = test::pgValue(till, "SELECT cPwd FROM user_info");
+    QVERIFY2(!password.contains("vetch") && hashedPasswordMatches(password, "vetch"), qPrintable(password));
 }
 
 QTEST_MAIN(TestShopDbTools)

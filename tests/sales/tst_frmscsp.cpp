@@ -295,7 +295,9 @@ void TestFrmScsp::keyboardSellsAndCancels()
 
 void TestFrmScsp::productNotLoadedSellsNothing()
 {
+    test::logInAsShopOwner(true);
     Shop shop;
+    test::logInAsShopOwner(false);
     QVERIFY(test::addProduct("Cup", "1", "2", "5"));
     shop.window.fillProductList();
     shop.select("Cup");

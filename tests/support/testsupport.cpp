@@ -13,6 +13,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QTimer>
 #include <QtTest>
 #include <libpq-fe.h>
@@ -29,14 +30,27 @@ PgTestServer& testServer()
     return server;
 }
 
-// A fresh shop database on the test server; the connection string, empty on failure.
+bool& asShopOwner()
+{
+    static bool owner = false;
+    return owner;
+}
+
+// A fresh shop database on the test server; the connection string, empty on failure. The newest
+// version is made as a shop's is; an older one the program upgrades as the administrator.
 QString freshShopDatabase(int version, QString* error)
 {
     static int made = 0;
-    const QString connection = testServer().createDatabase(QStringLiteral("shop%1").arg(++made));
+    const QString name = QStringLiteral("shop%1").arg(++made);
+    const QString connection = testServer().createDatabase(name);
     if (connection.isEmpty()) {
         *error = testServer().error();
         return {};
+    }
+    if (version == kSchemaVersion) {
+        *error = QStringLiteral("marvono-shopdb-init failed");
+        const QString role = asShopOwner() ? "_owner" : "_till";
+        return initShopDatabase(connection) ? connection + " user=" + name + role : QString();
     }
     PGconn* conn = PQconnectdb(connection.toUtf8().constData());
     const bool created = createShopSchema(conn, error, version);
@@ -45,6 +59,18 @@ QString freshShopDatabase(int version, QString* error)
 }
 
 } // namespace
+
+bool initShopDatabase(const QString& conninfo)
+{
+    QProcess init;
+    init.start(QStringLiteral(MARVONO_TOOLS_DIR "/marvono-shopdb-init"), {conninfo});
+    return init.waitForFinished(60000) && init.exitStatus() == QProcess::NormalExit && init.exitCode() == 0;
+}
+
+void logInAsShopOwner(bool owner)
+{
+    asShopOwner() = owner;
+}
 
 bool serverEngine()
 {

@@ -16,6 +16,15 @@ namespace marvono::test {
 // private PostgreSQL server instead of the embedded file.
 bool serverEngine();
 
+// Makes a shop database in the empty database of `conninfo` as a shop's is made, by
+// marvono-shopdb-init: the tills' role is the database's name and "_till".
+bool initShopDatabase(const QString& conninfo);
+
+// Under serverEngine() the program logs in as the tills' role, so every statement it makes meets
+// the tills' rights; a test of what only the owner may do (recovery, deleting an account, renaming
+// a table) has its application folders made from then on log in as the shop's owner.
+void logInAsShopOwner(bool owner);
+
 // A fresh temporary application folder with the delivered database (unless withDatabase is
 // false), qexclient/{pic,info,bill} and a setup.dat; the program is pointed at it for the
 // fixture's life. Under serverEngine() the database is a fresh one on the test server. An older

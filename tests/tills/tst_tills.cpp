@@ -65,7 +65,7 @@ class TestTills : public QObject {
 
   private:
     // A shop database with the three products at `stock` each, and the application folder
-    // pointed at it with a buyer; empty on failure.
+    // pointed at it with a buyer, the tills logging in as the tills' role; empty on failure.
     QString openShop(test::TempAppFolder& folder, const QString& name, int stock);
     // Per product: stock sold (start - remaining), bill quantity and lines, ledger quantity,
     // and the largest number of ledger rows of one day.
@@ -77,14 +77,8 @@ class TestTills : public QObject {
 QString TestTills::openShop(test::TempAppFolder& folder, const QString& name, int stock)
 {
     const QString shop = m_server.createDatabase(name);
-    PGconn* conn = PQconnectdb(shop.toUtf8().constData());
-    QString error;
-    const bool created = createShopSchema(conn, &error);
-    PQfinish(conn);
-    if (!created) {
-        qWarning("%s", qPrintable(error));
+    if (!test::initShopDatabase(shop))
         return {};
-    }
     for (const QString& product : kProducts)
         test::pgRows(shop, QStringLiteral("insert into product_info (cName, cInPrice, cOutPrice, cLeastQty, cPic) "
                                           "values ('%1', '1', '2.5', '%2', 0)")
@@ -93,7 +87,7 @@ QString TestTills::openShop(test::TempAppFolder& folder, const QString& name, in
     QFile conf(folder.file("shopserver.conf"));
     if (!conf.open(QIODevice::WriteOnly) || !test::writeBuyers({"Counter"}))
         return {};
-    conf.write("connection=" + shop.toUtf8() + "\n");
+    conf.write("connection=" + shop.toUtf8() + " user=" + name.toUtf8() + "_till\n");
     return shop;
 }
 
