@@ -34,8 +34,8 @@ std::optional<Currency> billTotal(const QStringList& subTotals);
 // "Total: $12.5", or "Total : $12.5" in the form the editor shows after adding a line.
 QString totalLabelText(Currency total, const QString& currencySymbol, bool afterAddNew = false);
 
-// Appends a line as typed. The editor does not check the numbers: a text that a number column
-// refuses is stored as an empty value and the line is still written.
+// Appends a line as given. A text that a number column refuses is stored as an empty value and
+// the line is still written: the editor refuses such texts before it calls this.
 // `key`, when given, receives the new line's row identity.
 bool addBillLine(const QString& buyer, const BillLine& line, qint64* key = nullptr);
 

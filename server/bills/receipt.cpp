@@ -1,6 +1,7 @@
 #include "bills/receipt.h"
 
 #include "app/appcontext.h"
+#include "app/typedinput.h"
 #include "data/database.h"
 #include "data/engine.h"
 #include "data/recordset.h"
@@ -148,12 +149,17 @@ ReceivedCheck readReceived(const QString& text, Currency total, Currency* receiv
         *received = total;
         return ReceivedCheck::Accepted;
     }
-    const std::optional<Currency> amount =
-        isNumberText(text) ? Currency::fromDouble(leadingNumber(text)) : std::nullopt;
+    if (isScannedCodeText(text.trimmed()))
+        return ReceivedCheck::ScannedCode;
+    const std::optional<QString> typed = typedNumberText(text);
+    const std::optional<Currency> amount = typed ? Currency::fromDouble(leadingNumber(*typed)) : std::nullopt;
     if (!amount)
         return ReceivedCheck::NotANumber;
     if (amount->raw() < total.raw())
         return ReceivedCheck::BelowTotal;
+    constexpr qint64 kLargestPlainCash = 1000 * 10000;
+    if (amount->raw() > kLargestPlainCash && __int128(amount->raw()) > __int128(total.raw()) * 100)
+        return ReceivedCheck::NotCash;
     *received = *amount;
     return ReceivedCheck::Accepted;
 }
@@ -163,6 +169,14 @@ QString receivedRefusal(ReceivedCheck check, Currency total, const QString& curr
     if (check == ReceivedCheck::NotANumber)
         return QStringLiteral("Please type the amount received as a number, for example 20.50, or leave the box "
                               "empty for the exact total.");
+    if (check == ReceivedCheck::ScannedCode)
+        return QStringLiteral("The Received box got a scanned code, not cash: nothing was taken. Type the cash "
+                              "handed over, or leave the box empty for the exact total.");
+    if (check == ReceivedCheck::NotCash)
+        return QStringLiteral("The amount received is more than 100 times the total of %1%2: it cannot be the cash "
+                              "handed over, so nothing was taken. Type the cash again, or leave the box empty for "
+                              "the exact total.")
+            .arg(currencySymbol, total.toText());
     return QStringLiteral("The amount received is less than the total of %1%2.").arg(currencySymbol, total.toText());
 }
 

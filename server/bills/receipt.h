@@ -29,8 +29,10 @@ struct Receipt {
 };
 
 // The cash typed into the Received box: empty means the exact total. Read with "." as the
-// decimal point whatever the locale.
-enum class ReceivedCheck { Accepted, NotANumber, BelowTotal };
+// decimal point whatever the locale. A scanned code, or an amount over 100 times the total and
+// over 1,000, is no cash handed over for this bill: a code scanned into the box would be taken
+// as a fortune received and paid out as change.
+enum class ReceivedCheck { Accepted, NotANumber, BelowTotal, ScannedCode, NotCash };
 ReceivedCheck readReceived(const QString& text, Currency total, Currency* received);
 // What the operator is told when the amount is refused.
 QString receivedRefusal(ReceivedCheck check, Currency total, const QString& currencySymbol);

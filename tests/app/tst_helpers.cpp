@@ -1,6 +1,7 @@
 // Number reading, currency, general text form and the quoted-item file format.
 #include "app/numbers.h"
 #include "app/quoteditems.h"
+#include "app/typedinput.h"
 #include "support/testsupport.h"
 
 #include <QFile>
@@ -11,10 +12,11 @@ using namespace marvono;
 
 class TestHelpers : public QObject {
     Q_OBJECT
-private Q_SLOTS:
+  private Q_SLOTS:
     void leadingNumber_data();
     void leadingNumber();
     void numberText();
+    void scannerKeys();
     void generalText_data();
     void generalText();
     void currencyRounding_data();
@@ -62,6 +64,29 @@ void TestHelpers::numberText()
     QVERIFY(!isNumberText(u""));
     QVERIFY(!isNumberText(u"Alert Quantity"));
     QVERIFY(isNumberText(u"\f55355555"));
+    // Typed into a box: a comma is no decimal point where the locale's is a point.
+    QCOMPARE(typedNumberText(" 0.60"), std::optional<QString>(" 0.60"));
+    QCOMPARE(typedNumberText(""), std::optional<QString>(""));
+    QCOMPARE(typedNumberText("0,60"), std::nullopt);
+    QVERIFY(isScannedCodeText(u"40063813") && !isScannedCodeText(u"4006381") && !isScannedCodeText(u"4006381.5"));
+}
+
+void TestHelpers::scannerKeys()
+{
+    // Eight digits and Enter a few milliseconds apart are a scan; at a person's pace, or after a
+    // pause before Enter, they are typing.
+    KeyBurst scanner, person, paused, dotted;
+    for (int i = 0; i < 8; ++i) {
+        scanner.typed(u'7', 1000 + i * 8);
+        person.typed(u'7', 1000 + i * 120);
+        paused.typed(u'7', 1000 + i * 8);
+        dotted.typed(u'7', 1000 + i * 8);
+    }
+    QVERIFY(scanner.enterEndsScan(1000 + 8 * 8));
+    QVERIFY(!person.enterEndsScan(1000 + 8 * 120));
+    QVERIFY(!paused.enterEndsScan(1000 + 7 * 8 + 400));
+    dotted.typed(u'.', 1000 + 8 * 8);
+    QVERIFY(!dotted.enterEndsScan(1000 + 9 * 8));
 }
 
 void TestHelpers::generalText_data()
@@ -124,8 +149,7 @@ void TestHelpers::currencyText()
     QCOMPARE(Currency::fromRaw(125000).toText(), QStringLiteral("12.5"));
     QCOMPARE(Currency::fromRaw(-30001).toText(), QStringLiteral("-3.0001"));
     QCOMPARE(Currency::fromRaw(12345678900000).toText(), QStringLiteral("1234567890"));
-    QCOMPARE(Currency::fromRaw(std::numeric_limits<qint64>::min()).toText(),
-             QStringLiteral("-922337203685477.5808"));
+    QCOMPARE(Currency::fromRaw(std::numeric_limits<qint64>::min()).toText(), QStringLiteral("-922337203685477.5808"));
 }
 
 void TestHelpers::quotedItemsRead_data()

@@ -280,6 +280,15 @@ void TestFrmTjsp::storeFailureKeepsDialogOpen()
     Shop shop;
     QPointer<FrmTJSP> dialog = shop.open();
     fill(dialog, "Tea");
+    // A price with a decimal comma is no number here: it would be stored empty and sell at 0.
+    child<QLineEdit>(dialog, "txtOutPrice")->setText("0,60");
+    {
+        test::BoxAnswerer refused;
+        child<QPushButton>(dialog, "cmdOK")->click();
+        QVERIFY(refused.box().text.startsWith("The Retail Price box holds \"0,60\", which is not a number"));
+    }
+    QCOMPARE(test::rowsOf("select * from product_info"), QStringList());
+    child<QLineEdit>(dialog, "txtOutPrice")->setText("2.5");
     injectWriteFault(1);
     test::BoxAnswerer answerer;
     child<QPushButton>(dialog, "cmdOK")->click();

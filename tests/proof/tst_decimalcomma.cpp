@@ -3,7 +3,9 @@
 // and the program fails (never skips) when it cannot be put in effect.
 #include "app/appcontext.h"
 #include "app/numbers.h"
+#include "app/ui/frmmain.h"
 #include "bills/bill.h"
+#include "bills/receipt.h"
 #include "catalogue/productlistmodel.h"
 #include "data/recordset.h"
 #include "reports/ui/frmbb.h"
@@ -17,6 +19,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QLabel>
+#include <QLineEdit>
 #include <QLocale>
 #include <QProcess>
 #include <QPushButton>
@@ -49,6 +52,7 @@ class TestDecimalComma : public QObject {
     void saleAndBillTotal();
     void statistics();
     void reportAndExport();
+    void typedWithAComma();
 
   private:
     std::unique_ptr<test::TempAppFolder> m_folder;
@@ -132,6 +136,37 @@ void TestDecimalComma::reportAndExport()
     const test::XlsBook book = test::readWithXlrd(path);
     QVERIFY2(book.ok, qPrintable(book.error));
     QCOMPARE(book.sheets.value(0).rows.value(1), line);
+}
+
+void TestDecimalComma::typedWithAComma()
+{
+    // Typed with the locale's comma, a price is stored with a point: reports and the shop server
+    // read it, and the product never sells at 0.
+    QVERIFY(test::writeBuyers({"A1"}));
+    FrmMain main;
+    main.show();
+    main.runCommand(Command::AddProduct);
+    QWidget* add = main.findChild<QWidget*>("frmTJSP");
+    QVERIFY(add);
+    const QStringList typed{"Tea", "0,60", "10", "1,49", "10"};
+    const char* const boxes[] = {"txtName", "txtInPrice", "txtAllQty", "txtOutPrice", "txtLeastQty"};
+    for (int i = 0; i < typed.size(); ++i)
+        add->findChild<QLineEdit*>(boxes[i])->setText(typed[i]);
+    add->findChild<QPushButton*>("cmdOK")->click();
+    QCOMPARE(test::rowsOf("select cInPrice, cOutPrice from product_info"), QStringList{"0.60|1.49"});
+
+    main.runCommand(Command::OpenBillEditor);
+    QWidget* bill = main.findChild<QWidget*>("frmBill");
+    const QStringList line{"10:00", "Tea", "2", "1,49", "2,98"};
+    const char* const lineBoxes[] = {"txtTime", "txtFood", "txtQty", "txtUprice", "txtPrice"};
+    for (int i = 0; i < line.size(); ++i)
+        bill->findChild<QLineEdit*>(lineBoxes[i])->setText(line[i]);
+    bill->findChild<QPushButton*>("cmdadd")->click();
+    QCOMPARE(test::rowsOf("select cprice, csubtotal from Bill"), QStringList{"1.49|2.98"});
+    QCOMPARE(bill->findChild<QLabel*>("lblTotal")->text(), QString("Total : $2.98"));
+    Currency received;
+    QCOMPARE(readReceived("20,5", Currency::fromRaw(29800), &received), ReceivedCheck::Accepted);
+    QCOMPARE(received.toText(), QString("20.5"));
 }
 
 namespace {

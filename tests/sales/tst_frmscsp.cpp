@@ -175,9 +175,11 @@ void TestFrmScsp::refusalsKeepTheDialogOpen_data()
     QTest::newRow("6 of 5") << "6"
                             << "Warning"
                             << "There is no enough this products!";
-    QTest::newRow("eleven nines") << "99999999999"
-                                  << "Error"
-                                  << "(SCSP)Sell error";
+    QTest::newRow("scanned code")
+        << "4006381333931"
+        << "Warning"
+        << "The Quantity box got the scanned code 4006381333931: a code is not an amount "
+           "or a quantity, so nothing was taken. Scan into the search box of the main window.";
 }
 
 void TestFrmScsp::refusalsKeepTheDialogOpen()

@@ -7,6 +7,7 @@
 #include "app/ui/artwork.h"
 #include "app/ui/frmabout.h"
 #include "app/ui/frmhelp.h"
+#include "app/ui/heldkeys.h"
 #include "bills/buyerlist.h"
 #include "bills/ui/billtotal.h"
 #include "bills/ui/buyerchooser.h"
@@ -76,6 +77,7 @@ FrmMain::FrmMain(QWidget* parent) : QMainWindow(parent), d(new Private)
     d->timer->setSingleShot(true);
     d->timer->setInterval(200);
     connect(d->timer, &QTimer::timeout, this, &FrmMain::refreshFromTimer);
+    d->heldKeys = new HeldKeys(this);
     d->retry = new QTimer(this);
     d->retry->setSingleShot(true);
     connect(d->retry, &QTimer::timeout, this, &FrmMain::otherTillChangedCatalogue);
@@ -437,8 +439,10 @@ void FrmMain::reloadBuyerCombo()
 void FrmMain::requestRefresh(bool disableWindow)
 {
     d->model->clear();
-    if (disableWindow)
+    if (disableWindow) {
+        d->heldKeys->hold();
         setEnabled(false);
+    }
     d->timer->start();
 }
 
@@ -475,6 +479,7 @@ void FrmMain::refreshFromTimer()
     if (filled.complete)
         BillTotalLabel::refreshAll();
     setEnabled(true);
+    d->heldKeys->release();
 }
 
 void FrmMain::noteServerAnswer(bool answered, const QString& error)

@@ -11,6 +11,7 @@
 
 namespace marvono {
 
+class HeldKeys;
 class ProductListModel;
 class ServerChangeListener;
 class XPContainer;
@@ -44,7 +45,8 @@ struct FrmMain::Private {
     QComboBox* buyers = nullptr;
     QLabel* picture = nullptr;
     QTimer* timer = nullptr;
-    QTimer* retry = nullptr; // refreshes again after the shop server did not answer
+    QTimer* retry = nullptr;      // refreshes again after the shop server did not answer
+    HeldKeys* heldKeys = nullptr; // typed while the window waits for its refresh
     QLabel* serverState = nullptr;
     ServerChangeListener* listener = nullptr;
     int retryMs = kFirstRetryMs;

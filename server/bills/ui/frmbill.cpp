@@ -6,6 +6,7 @@
 #include "bills/ui/billtotal.h"
 #include "bills/ui/buyerchooser.h"
 #include "bills/ui/receiptprinter.h"
+#include "controls/ui/amountbox.h"
 #include "controls/ui/columnfit.h"
 #include "controls/ui/dialogs.h"
 #include "controls/ui/xpcontainer.h"
@@ -126,6 +127,10 @@ void FrmBill::buildControls()
     for (QPushButton* button : {m_printReceipt, m_receiptPdf})
         button->setEnabled(false);
     pressOnEscape(this, findChild<QPushButton*>(QStringLiteral("cmdExit")));
+    for (const NumberBox& number : numberBoxes())
+        guardAgainstScans(number.box, number.name);
+    guardAgainstScans(m_received, QStringLiteral("Received"));
+    connect(m_received, &QLineEdit::returnPressed, this, &FrmBill::payBill);
     connect(m_list, &QTreeWidget::itemClicked, this, &FrmBill::lineClicked);
     connect(m_chooser, &BuyerChooser::buyerChanged, this, &FrmBill::showBuyer);
 }
@@ -195,6 +200,26 @@ BillLine FrmBill::typedLine() const
     return BillLine{m_time->text(), m_product->text(), m_quantity->text(), m_unitPrice->text(), m_subTotal->text()};
 }
 
+QList<FrmBill::NumberBox> FrmBill::numberBoxes() const
+{
+    return {{m_quantity, &BillLine::quantity, QStringLiteral("Quantity")},
+            {m_unitPrice, &BillLine::unitPrice, QStringLiteral("Unit Price")},
+            {m_subTotal, &BillLine::subTotal, QStringLiteral("Sub-Total")}};
+}
+
+std::optional<BillLine> FrmBill::checkedLine() const
+{
+    // A text the number columns refuse would be stored empty and drop out of the total.
+    BillLine line = typedLine();
+    for (const NumberBox& number : numberBoxes()) {
+        const std::optional<QString> text = checkedNumber(number.box, number.name);
+        if (!text)
+            return std::nullopt;
+        line.*number.value = *text;
+    }
+    return line;
+}
+
 bool FrmBill::allFilled()
 {
     // The unit price may stay empty.
@@ -255,8 +280,10 @@ void FrmBill::addNew()
 {
     if (!allFilled())
         return;
-    // A value a number column refuses is listed as stored, empty.
-    addBillLine(currentBuyer(), typedLine());
+    const std::optional<BillLine> line = checkedLine();
+    if (!line)
+        return;
+    addBillLine(currentBuyer(), *line);
     reload(true);
 }
 
@@ -268,15 +295,17 @@ void FrmBill::update()
         warn(this, QStringLiteral("Warning"), QStringLiteral("Please type a number in Quantity Box"));
         return;
     }
-    const BillLine line = typedLine();
+    const std::optional<BillLine> line = checkedLine();
+    if (!line)
+        return;
     // A key that finds no row (the line is gone) would change the screen only: the bill shown
     // and printed would no longer be the stored one.
-    if (updateBillLine(currentBuyer(), m_key->text(), line) != LineChange::Done) {
+    if (updateBillLine(currentBuyer(), m_key->text(), *line) != LineChange::Done) {
         warn(this, QStringLiteral("Error"), QStringLiteral("(Bill)Update error"));
         return;
     }
     // The line is now stored under its new time; the next update must find it there.
-    m_key->setText(line.time);
+    m_key->setText(line->time);
     if (!reload(false))
         warn(this, QStringLiteral("Error"), QStringLiteral("(Bill)Update error"));
 }

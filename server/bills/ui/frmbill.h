@@ -47,6 +47,17 @@ class FrmBill : public QDialog {
     // Lists the chosen buyer's bill afresh, with the boxes and line key emptied.
     void showBuyer();
     BillLine typedLine() const;
+    // The Quantity, Unit Price and Sub-Total boxes with their line values and the names the
+    // operator is told.
+    struct NumberBox {
+        QLineEdit* box;
+        QString BillLine::*value;
+        QString name;
+    };
+    QList<NumberBox> numberBoxes() const;
+    // The typed line with its numbers in the stored form; nothing after the operator was told
+    // which box holds no number.
+    std::optional<BillLine> checkedLine() const;
     bool allFilled();
     void appendLine(const BillLine& line);
     QList<BillLine> shownLines() const;

@@ -3,6 +3,7 @@
 #include "app/appcontext.h"
 #include "bills/returns.h"
 #include "bills/ui/receiptprinter.h"
+#include "controls/ui/amountbox.h"
 #include "controls/ui/columnfit.h"
 #include "controls/ui/dialogs.h"
 #include "controls/ui/textsizedelegate.h"
@@ -168,6 +169,7 @@ void FrmReceipts::build()
               XPContainer::twips(3840, 6510, 800, 300));
     m_units = makeLineEdit(m_container, QStringLiteral("txtUnits"), XPContainer::twips(4640, 6480, 900, 330));
     m_units->setPlaceholderText(QStringLiteral("1"));
+    guardAgainstScans(m_units, QStringLiteral("Units"));
     pressOnEscape(this, findChild<QPushButton*>(QStringLiteral("cmdClose")));
 }
 
@@ -213,6 +215,8 @@ void FrmReceipts::returnUnits()
         warn(this, QStringLiteral("Warning"), QStringLiteral("Please select a line of a receipt to return."));
         return;
     }
+    if (refuseScannedCode(m_units, QStringLiteral("Units")))
+        return;
     const QString typed = m_units->text().trimmed();
     bool whole = true;
     const int units = typed.isEmpty() ? 1 : typed.toInt(&whole);

@@ -5,6 +5,7 @@
 #include "catalogue/products.h"
 #include "catalogue/stockmoves.h"
 #include "catalogue/ui/frmstockmoves.h"
+#include "controls/ui/amountbox.h"
 #include "controls/ui/dialogs.h"
 #include "controls/ui/xpcontainer.h"
 #include "data/database.h"
@@ -102,6 +103,8 @@ void FrmReceive::buildControls()
     connect(ok, &QPushButton::clicked, this, &FrmReceive::book);
     connect(cancel, &QPushButton::clicked, this, &QWidget::close);
     pressOnEscape(this, cancel);
+    guardAgainstScans(m_units, QStringLiteral("Units"));
+    guardAgainstScans(m_price, QStringLiteral("New purchase price"));
 }
 
 bool FrmReceive::eventFilter(QObject* watched, QEvent* event)
@@ -164,6 +167,9 @@ void FrmReceive::showKind()
 
 void FrmReceive::book()
 {
+    if (refuseScannedCode(m_units, QStringLiteral("Units")) ||
+        refuseScannedCode(m_price, QStringLiteral("New purchase price")))
+        return;
     const bool received = m_received->isChecked();
     const StockMoveResult result = received ? receiveStock(typedProduct(), m_units->text(), m_price->text())
                                             : correctStock(typedProduct(), m_units->text(), m_reason->currentText());

@@ -18,7 +18,10 @@ FrmTJSP::FrmTJSP(QWidget* parent)
 
 void FrmTJSP::commit()
 {
-    const AddResult result = addProduct(values(), m_picturePath->text(), m_preview->image());
+    const std::optional<ProductValues> typed = checkedValues();
+    if (!typed)
+        return;
+    const AddResult result = addProduct(*typed, m_picturePath->text(), m_preview->image());
     switch (result.outcome) {
     case AddOutcome::Duplicate:
         warnDuplicateName();

@@ -38,7 +38,12 @@ FrmXGSP::FrmXGSP(QWidget* parent)
 
 void FrmXGSP::commit()
 {
-    const ModifyResult result = modifyProduct(m_oldName->text(), values(), m_pictureNumber->text(),
+    // Without a product the boxes hold their design texts, and the update changes no product.
+    const std::optional<ProductValues> typed =
+        m_loadedRemaining ? checkedValues() : std::optional<ProductValues>(values());
+    if (!typed)
+        return;
+    const ModifyResult result = modifyProduct(m_oldName->text(), *typed, m_pictureNumber->text(),
                                               !m_picturePath->text().isEmpty(), m_preview->image(), m_loadedRemaining);
     if (result.duplicate) {
         warnDuplicateName();
@@ -54,7 +59,7 @@ void FrmXGSP::commit()
         return;
     }
     if (FrmMain* main = FrmMain::instance()) {
-        followRenamedProduct(*main, m_oldName->text(), values().name);
+        followRenamedProduct(*main, m_oldName->text(), typed->name);
         main->requestRefresh(true);
     }
     close();

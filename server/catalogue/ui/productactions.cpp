@@ -104,6 +104,17 @@ void refreshProductDetails(FrmMain& main)
         showDetails(main, cells);
 }
 
+void showNamedProduct(FrmMain& main, const QString& name)
+{
+    if (QLabel* label = valueLabel(main, "lblName"))
+        label->setProperty(kShownProduct, name);
+    main.pictureBox()->setVisible(true);
+    // A list emptied for its refresh shows the product when it is filled again.
+    const QStringList cells = main.productModel()->productTexts(name);
+    if (cells.size() >= 7)
+        showDetails(main, cells);
+}
+
 void followRenamedProduct(FrmMain& main, const QString& oldName, const QString& newName)
 {
     QLabel* name = valueLabel(main, "lblName");

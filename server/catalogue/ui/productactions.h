@@ -19,6 +19,8 @@ void showProductDetails(FrmMain& main);
 // After the list was filled again: the panel shows the stored values of the product it showed,
 // or, when that product is gone, nothing.
 void refreshProductDetails(FrmMain& main);
+// A scan sold this product: the panel shows it, with its stored values once the list is filled.
+void showNamedProduct(FrmMain& main, const QString& name);
 // A modify renamed a product: the panel goes on showing it under its new name.
 void followRenamedProduct(FrmMain& main, const QString& oldName, const QString& newName);
 // The list lost the focus: the picture goes, the texts stay.

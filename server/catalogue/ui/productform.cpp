@@ -2,6 +2,7 @@
 
 #include "app/appcontext.h"
 #include "catalogue/productfiles.h"
+#include "controls/ui/amountbox.h"
 #include "controls/ui/dialogs.h"
 #include "controls/ui/xpcontainer.h"
 
@@ -113,6 +114,8 @@ ProductForm::ProductForm(QWidget* parent, const QString& objectName, const QStri
     m_leastQty = addBox(m_frame, QStringLiteral("txtLeastQty"), QStringLiteral("Remaining Quantity"), 5);
     m_alert = addBox(m_frame, QStringLiteral("txtAlert"), QStringLiteral("Alert Quantity"), 6);
     m_picturePath = addBox(m_frame, QStringLiteral("txtPic"), QString(), 7);
+    for (const NumberBox& number : numberBoxes())
+        guardAgainstScans(number.box, number.name);
 
     const QString symbol = runValues().currencySymbol;
     addLabel(m_frame, symbol, QRect(kUnitLeft, rowTop(2), 50, kRowHeight))
@@ -160,6 +163,27 @@ ProductValues ProductForm::values() const
 {
     return {m_name->text(),        m_inPrice->text(), m_allQty->text(), m_outPrice->text(), m_leastQty->text(),
             m_type->currentText(), commentText(),     m_alert->text(),  m_code->text()};
+}
+
+QList<ProductForm::NumberBox> ProductForm::numberBoxes() const
+{
+    return {{m_inPrice, &ProductValues::inPrice, QStringLiteral("Purchase Price")},
+            {m_allQty, &ProductValues::allQty, QStringLiteral("Purchase Quantity")},
+            {m_outPrice, &ProductValues::outPrice, QStringLiteral("Retail Price")},
+            {m_leastQty, &ProductValues::leastQty, QStringLiteral("Remaining Quantity")}};
+}
+
+std::optional<ProductValues> ProductForm::checkedValues() const
+{
+    // A text the number columns refuse would be stored empty: a price nobody sees sells at 0.
+    ProductValues typed = values();
+    for (const NumberBox& number : numberBoxes()) {
+        const std::optional<QString> text = checkedNumber(number.box, number.name);
+        if (!text)
+            return std::nullopt;
+        typed.*number.value = *text;
+    }
+    return typed;
 }
 
 void ProductForm::setValues(const ProductValues& values)

@@ -6,6 +6,7 @@
 #include <QDialog>
 #include <QImage>
 #include <QWidget>
+#include <optional>
 
 class QComboBox;
 class QLabel;
@@ -44,6 +45,9 @@ class ProductForm : public QDialog {
                 const QString& okCaption);
 
     ProductValues values() const;
+    // The boxes' values with the two prices and two quantities in the stored form; nothing after
+    // the operator was told which of them holds no number.
+    std::optional<ProductValues> checkedValues() const;
     void setValues(const ProductValues& values);
     // The multi-line box shows CR LF as line breaks and gives them back as CR LF.
     QString commentText() const;
@@ -76,6 +80,13 @@ class ProductForm : public QDialog {
     QPushButton* m_cancel;
 
   private:
+    // The price and quantity boxes with their stored values and the names the operator is told.
+    struct NumberBox {
+        QLineEdit* box;
+        QString ProductValues::*value;
+        QString name;
+    };
+    QList<NumberBox> numberBoxes() const;
     void browse();
     static QString pictureFilterPairs();
 };

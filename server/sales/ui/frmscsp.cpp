@@ -4,6 +4,7 @@
 #include "app/ui/frmmain.h"
 #include "bills/buyerlist.h"
 #include "bills/ui/buyerchooser.h"
+#include "controls/ui/amountbox.h"
 #include "controls/ui/dialogs.h"
 #include "controls/ui/xpcontainer.h"
 #include "data/database.h"
@@ -95,6 +96,7 @@ void FrmSCSP::buildControls()
         if (!m_quantity->text().isEmpty())
             m_ok->click();
     });
+    guardAgainstScans(m_quantity, QStringLiteral("Quantity"));
     // The quantity is the one thing the operator types here.
     m_quantity->setFocus();
 }
@@ -141,6 +143,8 @@ void FrmSCSP::sell()
         warn(this, QStringLiteral("Warning"), QStringLiteral("Please type a number"));
         return;
     }
+    if (refuseScannedCode(m_quantity, QStringLiteral("Quantity")))
+        return;
     const SaleResult result = bookSale(SaleRequest{m_product->text(), quantity, m_buyer->buyer().name});
     QString lost;
     switch (result.outcome) {

@@ -3,6 +3,7 @@
 #include "app/appcontext.h"
 #include "app/ui/frmmain.h"
 #include "catalogue/products.h"
+#include "catalogue/ui/productactions.h"
 #include "controls/ui/dialogs.h"
 
 #include <QApplication>
@@ -89,6 +90,7 @@ ScanOutcome sellScannedCode(FrmMain& main, const QString& text)
     appendSaleReceipt(main, sale, one);
     QApplication::beep();
     flash(main.historyPane());
+    showNamedProduct(main, products->first());
     // The window stays enabled so that the search box keeps the focus for the next scan.
     main.requestRefresh(false);
     return ScanOutcome::Sold;
