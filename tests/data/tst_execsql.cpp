@@ -1,5 +1,6 @@
 // ExecSQL, the record set and the encrypted database file.
 #include "data/database.h"
+#include "data/engine.h"
 #include "data/recordset.h"
 #include "support/testsupport.h"
 
@@ -39,7 +40,7 @@ void TestExecSql::queryMessagesAndClassification()
     QVERIFY(set);
     QCOMPARE(message, QStringLiteral("find 1 Records"));
     QCOMPARE(set->text(0), QStringLiteral("vetch"));
-    QCOMPARE(set->text(1), QStringLiteral("vetch"));
+    QVERIFY(Database::instance().engine(nullptr)->passwordMatches(set->text(1), QStringLiteral("vetch")));
 
     for (int i = 0; i < 3; ++i) {
         set = ExecSQL("select * from Bill", message);
