@@ -143,7 +143,8 @@ int main(int argc, char** argv)
         {QStringLiteral("stockmoves.png"),
          [&] {
              receiveStock(QStringLiteral("Green Tea"), QStringLiteral("24"), QString());
-             correctStock(QStringLiteral("Croissant"), QStringLiteral("-2"), QStringLiteral("Breakage"));
+             correctStock(QStringLiteral("Croissant"), StockDirection::Out, QStringLiteral("2"),
+                          QStringLiteral("Breakage"));
              main->runCommand(Command::OpenStockMoves);
          }},
         {QStringLiteral("dayclose.png"),

@@ -2,6 +2,7 @@
 
 #include "app/appcontext.h"
 #include "bills/receipt.h"
+#include "bills/soldstock.h"
 #include "data/database.h"
 #include "data/recordset.h"
 #include "data/rowscan.h"
@@ -112,27 +113,49 @@ bool addBillLine(const QString& buyer, const BillLine& line, qint64* key)
     return true;
 }
 
-LineChange updateBillLine(const QString& buyer, const QString& keyTime, const BillLine& line)
+namespace {
+
+// Changes (or, without `line`, deletes) the line together with the stock a sale took for it.
+LineChange changeLine(const QString& buyer, const QString& keyTime, const std::optional<BillLine>& line)
 {
+    Transaction transaction;
+    // Another till editing or paying the same bill waits, so a line's units move once.
+    if (!transaction.isActive() || !transaction.lockRows(QStringLiteral("Bill"), QStringLiteral("ctable"), buyer))
+        return LineChange::Failed;
     auto set = findLine(buyer, keyTime);
     if (!set)
         return LineChange::Failed;
     if (set->isEof())
         return LineChange::NotFound;
-    const bool ok = set->setField(BillTime, line.time) && set->setField(BillProduct, line.product) &&
-                    set->setField(BillQuantity, line.quantity) && set->setField(BillPrice, line.unitPrice) &&
-                    set->setField(BillSubTotal, line.subTotal) && set->update();
-    return ok ? LineChange::Done : LineChange::Failed;
+    const BillLine before{set->text(BillTime), set->text(BillProduct), set->text(BillQuantity), set->text(BillPrice),
+                          set->text(BillSubTotal)};
+    QString error;
+    const SoldChange sold = moveSoldUnits(set->rowKey(), buyer, before,
+                                          line ? std::optional(leadingNumber(line->quantity)) : std::nullopt, &error);
+    if (sold == SoldChange::Failed)
+        return LineChange::Failed;
+    if (sold == SoldChange::NotEnoughStock)
+        return LineChange::NotEnoughStock;
+    const bool ok = line ? set->setField(BillTime, line->time) && set->setField(BillProduct, line->product) &&
+                               set->setField(BillQuantity, line->quantity) &&
+                               set->setField(BillPrice, line->unitPrice) &&
+                               set->setField(BillSubTotal, line->subTotal) && set->update()
+                         : set->deleteCurrent();
+    if (!ok || !transaction.commit())
+        return LineChange::Failed;
+    return sold == SoldChange::ProductGone ? LineChange::ProductGone : LineChange::Done;
+}
+
+} // namespace
+
+LineChange updateBillLine(const QString& buyer, const QString& keyTime, const BillLine& line)
+{
+    return changeLine(buyer, keyTime, line);
 }
 
 LineChange deleteBillLine(const QString& buyer, const QString& keyTime)
 {
-    auto set = findLine(buyer, keyTime);
-    if (!set)
-        return LineChange::Failed;
-    if (set->isEof())
-        return LineChange::NotFound;
-    return set->deleteCurrent() ? LineChange::Done : LineChange::Failed;
+    return changeLine(buyer, keyTime, std::nullopt);
 }
 
 QString clientBillPath(int number)
@@ -224,6 +247,10 @@ Settlement settleRows(Settling& settling)
         }
     }
     if (!receipt.lines.isEmpty()) {
+        const auto stock = takeSoldStock(keys, &settling.error);
+        if (!stock)
+            return Settlement::RowsFailed;
+        receipt.stock = *stock;
         const std::optional<Currency> total = billTotal(subTotals);
         if (!total) {
             settling.error = QStringLiteral("The bill's total is out of range.");

@@ -39,10 +39,18 @@ QString totalLabelText(Currency total, const QString& currencySymbol, bool after
 // `key`, when given, receives the new line's row identity.
 bool addBillLine(const QString& buyer, const BillLine& line, qint64* key = nullptr);
 
-enum class LineChange { Done, NotFound, Failed };
-// Changes the first line of the buyer with that time text; its buyer stays.
+enum class LineChange {
+    Done,
+    NotFound,
+    Failed,
+    NotEnoughStock, // the sold product has fewer units left than the raise; nothing was changed
+    ProductGone,    // done on the bill only: the product the sale took the units from is gone
+};
+// Changes the first line of the buyer with that time text; its buyer stays. For a line a sale
+// booked, the change of quantity moves in the same transaction into or out of the product's
+// remaining quantity and its ledger row of the sale's day (bills/soldstock.h).
 LineChange updateBillLine(const QString& buyer, const QString& keyTime, const BillLine& line);
-// Deletes the first line of the buyer with that time text.
+// Deletes the first line of the buyer with that time text; a sold line's units go back to stock.
 LineChange deleteBillLine(const QString& buyer, const QString& keyTime);
 
 // The client program's bill file qexclient/bill/<number>.bil.

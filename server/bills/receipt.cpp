@@ -217,12 +217,15 @@ bool writeReceipt(Receipt& receipt, QString* error)
         return false;
     const QString insertLine =
         QStringLiteral("insert into marvono_receipt_line (cReceipt, cLine, cTime, cProduct, cQty, cPrice, cSubTotal, "
-                       "cOfLine) values (?, ?, ?, ?, ?, ?, ?, ?)");
+                       "cOfLine, cProductKey, cInPrice) values (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
     for (int i = 0; i < receipt.lines.size(); ++i) {
         const BillLine& line = receipt.lines.at(i);
+        const LineStock stock = receipt.stock.value(i);
         if (!engine->execute(insertLine,
                              {receipt.number, i + 1, line.time, line.product, line.quantity, line.unitPrice,
-                              line.subTotal, i < receipt.ofLines.size() ? QVariant(receipt.ofLines.at(i)) : QVariant()},
+                              line.subTotal, i < receipt.ofLines.size() ? QVariant(receipt.ofLines.at(i)) : QVariant(),
+                              stock.productKey == kStockUnknown ? QVariant() : QVariant(stock.productKey),
+                              stock.inPrice.isEmpty() ? QVariant() : QVariant(stock.inPrice)},
                              error))
             return false;
     }
@@ -272,13 +275,15 @@ std::optional<Receipt> readReceipt(qint64 number)
     if (!readHead(number, &found) || !found)
         return std::nullopt;
     Receipt& receipt = *found;
-    auto lines = ExecSQL(QStringLiteral("select cTime, cProduct, cQty, cPrice, cSubTotal from marvono_receipt_line "
-                                        "where cReceipt = ? order by cLine"),
+    auto lines = ExecSQL(QStringLiteral("select cTime, cProduct, cQty, cPrice, cSubTotal, cProductKey, cInPrice from "
+                                        "marvono_receipt_line where cReceipt = ? order by cLine"),
                          {number});
     if (!lines)
         return std::nullopt;
-    for (; !lines->isEof(); lines->moveNext())
+    for (; !lines->isEof(); lines->moveNext()) {
         receipt.lines.append(BillLine{lines->text(0), lines->text(1), lines->text(2), lines->text(3), lines->text(4)});
+        receipt.stock.append(LineStock{lines->isNull(5) ? kStockUnknown : lines->text(5).toLongLong(), lines->text(6)});
+    }
     return found;
 }
 

@@ -15,6 +15,16 @@ class QPagedPaintDevice;
 
 namespace marvono {
 
+inline constexpr qint64 kTypedByHand = 0;
+inline constexpr qint64 kStockUnknown = -1;
+// Where a paid line's units came from, kept for taking them back.
+struct LineStock {
+    // The product row a sale took the units from; kTypedByHand for a line typed into the bill,
+    // kStockUnknown for a line paid before receipts kept it.
+    qint64 productKey = kStockUnknown;
+    QString inPrice; // the purchase price the units had when sold
+};
+
 struct Receipt {
     qint64 number = 0;
     QDateTime time;
@@ -24,8 +34,9 @@ struct Receipt {
     Currency total;
     Currency received;
     Currency change;
-    qint64 refundOf = 0; // the receipt a refund pays back; 0 for a sale
-    QList<int> ofLines;  // a refund's lines: the line of that receipt each pays back
+    qint64 refundOf = 0;    // the receipt a refund pays back; 0 for a sale
+    QList<int> ofLines;     // a refund's lines: the line of that receipt each pays back
+    QList<LineStock> stock; // per line; a line without one is written as of unknown stock
 };
 
 // The cash typed into the Received box: empty means the exact total. Read with "." as the

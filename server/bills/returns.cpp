@@ -1,6 +1,7 @@
 #include "bills/returns.h"
 
 #include "app/appcontext.h"
+#include "bills/soldstock.h"
 #include "data/database.h"
 #include "data/recordset.h"
 
@@ -9,9 +10,7 @@
 namespace marvono {
 namespace {
 
-constexpr int kProductCost = 1;
-constexpr int kProductRemaining = 4;
-enum LedgerColumn { LedgerName, LedgerPrice, LedgerCost, LedgerQuantity, LedgerDay, LedgerMonth, LedgerYear };
+enum ProductColumn { ProductName, ProductCost, ProductRemaining = 4 };
 
 ReturnResult failed(ReturnOutcome outcome, const QString& error)
 {
@@ -21,62 +20,117 @@ ReturnResult failed(ReturnOutcome outcome, const QString& error)
     return result;
 }
 
-// The original receipt and, per line, the units still returnable.
-std::optional<std::pair<Receipt, QList<int>>> readReturnable(qint64 receiptNumber)
+// What is left of each line of a sale's receipt: whole units not yet returned, and what was paid
+// back for the units that were.
+struct LineLeft {
+    int units = 0;
+    Currency refunded; // as a positive amount
+};
+
+// The original receipt and, per line, what is left of it.
+std::optional<std::pair<Receipt, QList<LineLeft>>> readReturnable(qint64 receiptNumber)
 {
     std::optional<Receipt> receipt = readReceipt(receiptNumber);
     if (!receipt || receipt->refundOf)
         return std::nullopt;
-    QList<int> units;
+    QList<LineLeft> left;
     for (const BillLine& line : receipt->lines)
-        units.append(int(std::floor(leadingNumber(line.quantity))));
-    auto returned = ExecSQL(QStringLiteral("select l.cOfLine, l.cQty from marvono_receipt_line l join marvono_receipt "
-                                           "r on r.cNumber = l.cReceipt where r.cRefundOf = ?"),
+        left.append(LineLeft{int(std::floor(leadingNumber(line.quantity))), {}});
+    auto returned = ExecSQL(QStringLiteral("select l.cOfLine, l.cQty, l.cSubTotal from marvono_receipt_line l join "
+                                           "marvono_receipt r on r.cNumber = l.cReceipt where r.cRefundOf = ?"),
                             {receiptNumber});
     if (!returned)
         return std::nullopt;
     for (; !returned->isEof(); returned->moveNext()) {
         const int line = returned->text(0).toInt() - 1;
-        if (line >= 0 && line < units.size())
-            units[line] += int(std::lround(leadingNumber(returned->text(1)))); // refunded as negative units
+        if (line < 0 || line >= left.size())
+            continue;
+        // Refunded as negative units and amounts.
+        left[line].units += int(std::lround(leadingNumber(returned->text(1))));
+        left[line].refunded = difference(left[line].refunded,
+                                         Currency::fromDouble(leadingNumber(returned->text(2))).value_or(Currency()));
     }
-    return std::make_pair(*receipt, units);
+    return std::make_pair(*receipt, left);
 }
 
-// Stock back up and the units off today's ledger row of the product.
-bool putBack(const BillLine& line, int units, const QDate& today, QString* error)
+qint64 roundedToCents(double raw)
 {
-    auto product = ExecSQL(QStringLiteral("select * from product_info where cName=?"), *error, {line.product});
+    return qint64(std::llround(raw / 100.0)) * 100;
+}
+
+// What the customer paid for `units` of the line, in cents: their share of the sub-total, the last
+// units of a line taking what its earlier refunds left, so a line pays back exactly what it cost.
+std::optional<Currency> paidFor(const BillLine& line, const LineLeft& left, int units)
+{
+    const double quantity = leadingNumber(line.quantity);
+    const std::optional<Currency> subTotal = Currency::fromDouble(leadingNumber(line.subTotal));
+    if (!subTotal || !(quantity > 0))
+        return std::nullopt;
+    const qint64 lineCents = roundedToCents(double(subTotal->raw()));
+    if (units == left.units && quantity == std::floor(quantity))
+        return Currency::fromRaw(lineCents - left.refunded.raw());
+    const double share = double(lineCents) * units / quantity;
+    if (!(std::fabs(share) < 9e18))
+        return std::nullopt;
+    return Currency::fromRaw(roundedToCents(share));
+}
+
+// The purchase price the units had: kept with the line, else the product's, else that of the sale
+// day's ledger row, which the sale wrote.
+QString purchasePrice(const LineStock& stock, const RecordSet* product, const BillLine& line, const QDate& saleDay)
+{
+    if (!stock.inPrice.isEmpty())
+        return stock.inPrice;
+    if (product && !product->isEof() && !product->isNull(ProductCost))
+        return product->text(ProductCost);
+    auto ledger = ExecSQL(QStringLiteral("select cinprice from PanDian where cday=? and cmonth=? and cyear=? and "
+                                         "cname=? and cinprice is not null"),
+                          {saleDay.day(), saleDay.month(), saleDay.year(), line.product});
+    return ledger && !ledger->isEof() ? ledger->text(0) : QString();
+}
+
+// Puts the units back in stock of the product the line's units came from and takes them off
+// today's ledger. A line typed in by hand took no stock; the units of a product gone are only
+// refunded. `note` receives what the operator is told of such a line.
+bool putBack(const BillLine& line, const LineStock& stock, int units, const QDate& saleDay, const QDate& today,
+             QString* note, QString* error)
+{
+    if (stock.productKey == kTypedByHand) {
+        *note = QStringLiteral("%1 was typed into the bill by hand: no stock was moved.").arg(line.product);
+        return true;
+    }
+    Transaction hold; // joins the caller's: the product row stays held until the refund is written
+    std::unique_ptr<RecordSet> product;
+    if (stock.productKey != kStockUnknown) {
+        product = lockedProduct(stock.productKey, error);
+    } else if (hold.lockRows(QStringLiteral("product_info"), QStringLiteral("cName"), line.product)) {
+        // Paid before receipts kept the product: found by the name it had.
+        product = ExecSQL(QStringLiteral("select * from product_info where cName=?"), *error, {line.product});
+    } else {
+        *error = hold.errorText();
+    }
     if (!product)
         return false;
-    QVariant cost;
-    if (!product->isEof()) {
-        cost = product->field(kProductCost) ? QVariant(*product->field(kProductCost)) : QVariant();
-        const double remaining = leadingNumber(product->text(kProductRemaining)) + units;
-        if (!product->setField(kProductRemaining, remaining) || !product->update()) {
+    const QString inPrice = purchasePrice(stock, product.get(), line, saleDay);
+    QString name = line.product;
+    if (product->isEof()) {
+        *note = QStringLiteral("%1 is no longer in the catalogue: the refund is recorded, no stock was moved.")
+                    .arg(line.product);
+    } else {
+        name = product->text(ProductName);
+        if (!product->setField(ProductRemaining, leadingNumber(product->text(ProductRemaining)) + units) ||
+            !product->update()) {
             *error = product->errorText();
             return false;
         }
     }
-    auto ledger = ExecSQL(QStringLiteral("select * from PanDian where cday=? and cmonth=? and cyear=? and cname=?"),
-                          *error, {today.day(), today.month(), today.year(), line.product});
-    if (!ledger)
-        return false;
-    bool ok = true;
-    if (ledger->isEof()) {
-        ledger->addNew();
-        ok = ledger->setField(LedgerName, line.product) && ledger->setField(LedgerPrice, line.unitPrice) &&
-             ledger->setField(LedgerCost, cost) && ledger->setField(LedgerQuantity, -units) &&
-             ledger->setField(LedgerDay, today.day()) && ledger->setField(LedgerMonth, today.month()) &&
-             ledger->setField(LedgerYear, today.year());
-    } else {
-        ok = ledger->setField(LedgerQuantity, leadingNumber(ledger->text(LedgerQuantity)) - units);
-    }
-    if (!ok || !ledger->update()) {
-        *error = ledger->errorText();
-        return false;
-    }
-    return true;
+    // Without a purchase price the ledger row would stop the monthly report.
+    if (inPrice.isEmpty())
+        return hold.commit();
+    const QString price = isNumberText(line.unitPrice)
+                              ? line.unitPrice.trimmed()
+                              : generalText(leadingNumber(line.subTotal) / leadingNumber(line.quantity));
+    return addToLedger(today, name, price, inPrice, -units, error) && hold.commit();
 }
 
 } // namespace
@@ -86,7 +140,10 @@ std::optional<QList<int>> returnableUnits(qint64 receiptNumber)
     const auto returnable = readReturnable(receiptNumber);
     if (!returnable)
         return std::nullopt;
-    return returnable->second;
+    QList<int> units;
+    for (const LineLeft& left : returnable->second)
+        units.append(left.units);
+    return units;
 }
 
 ReturnResult returnFromReceipt(qint64 receiptNumber, const QList<ReturnedUnits>& items, const QString& operatorName)
@@ -98,11 +155,14 @@ ReturnResult returnFromReceipt(qint64 receiptNumber, const QList<ReturnedUnits>&
     // other has just returned.
     if (!transaction.lock(QStringLiteral("marvono_receipt %1").arg(receiptNumber)))
         return failed(ReturnOutcome::Failed, transaction.errorText());
-    const auto returnable = readReturnable(receiptNumber);
+    auto returnable = readReturnable(receiptNumber);
     if (!returnable)
         return failed(ReturnOutcome::NoReceipt, QStringLiteral("There is no sale receipt No. %1.").arg(receiptNumber));
-    const auto& [original, left] = *returnable;
+    const Receipt& original = returnable->first;
+    // Each item takes from what is left, so a line named twice is never returned beyond its units.
+    QList<LineLeft>& left = returnable->second;
 
+    ReturnResult result;
     Receipt refund;
     refund.refundOf = receiptNumber;
     refund.time = Clock::now();
@@ -111,33 +171,34 @@ ReturnResult returnFromReceipt(qint64 receiptNumber, const QList<ReturnedUnits>&
     QString error;
     for (const ReturnedUnits& item : items) {
         const int index = item.line - 1;
-        if (index < 0 || index >= left.size() || item.units <= 0 || item.units > left.at(index))
+        if (index < 0 || index >= left.size() || item.units <= 0 || item.units > left.at(index).units)
             return failed(ReturnOutcome::BeyondSold,
                           QStringLiteral("Only %1 unit(s) of that line can still be returned.")
-                              .arg(index >= 0 && index < left.size() ? left.at(index) : 0));
+                              .arg(index >= 0 && index < left.size() ? left.at(index).units : 0));
         const BillLine& line = original.lines.at(index);
-        if (item.units > 0 &&
-            !transaction.lockRows(QStringLiteral("product_info"), QStringLiteral("cName"), line.product))
-            return failed(ReturnOutcome::Failed, transaction.errorText());
-        // What the customer paid for these units: their share of the line's sub-total.
-        const double paid = leadingNumber(line.subTotal) * item.units / leadingNumber(line.quantity);
-        const std::optional<Currency> back = Currency::fromDouble(-paid);
-        const std::optional<Currency> total = back ? refund.total.plus(*back) : std::nullopt;
+        const LineStock stock = original.stock.value(index);
+        const std::optional<Currency> paid = paidFor(line, left.at(index), item.units);
+        const std::optional<Currency> total = paid ? refund.total.plus(difference(Currency(), *paid)) : std::nullopt;
         if (!total)
             return failed(ReturnOutcome::Failed, QStringLiteral("The refund is out of range."));
         refund.total = *total;
-        refund.lines.append(
-            BillLine{line.time, line.product, QString::number(-item.units), line.unitPrice, back->toText()});
+        refund.lines.append(BillLine{line.time, line.product, QString::number(-item.units), line.unitPrice,
+                                     difference(Currency(), *paid).toText()});
         refund.ofLines.append(item.line);
-        if (!putBack(line, item.units, refund.time.date(), &error))
+        refund.stock.append(stock);
+        left[index].units -= item.units;
+        left[index].refunded = left[index].refunded.plus(*paid).value_or(Currency());
+        QString note;
+        if (!putBack(line, stock, item.units, original.time.date(), refund.time.date(), &note, &error))
             return failed(ReturnOutcome::Failed, error);
+        if (!note.isEmpty() && !result.notes.contains(note))
+            result.notes.append(note);
     }
     refund.received = refund.total;
     if (!writeReceipt(refund, &error))
         return failed(ReturnOutcome::Failed, error);
     if (!transaction.commit())
         return failed(ReturnOutcome::Failed, transaction.errorText());
-    ReturnResult result;
     result.outcome = ReturnOutcome::Returned;
     result.refund = refund;
     return result;

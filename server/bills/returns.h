@@ -16,15 +16,18 @@ struct ReturnResult {
     ReturnOutcome outcome = ReturnOutcome::Failed;
     std::optional<Receipt> refund;
     QString error;
+    QStringList notes; // lines whose units went back to no stock, and why
 };
 
 // Per line of a sale's receipt, the whole units not yet returned; nothing when the receipt is
 // missing, is a refund itself, or cannot be read.
 std::optional<QList<int>> returnableUnits(qint64 receiptNumber);
 
-// In one transaction: puts the units back in stock, takes them off today's ledger, and writes
-// the refund receipt (negative quantities and total, each line paid back at the share of its
-// sub-total it had). A line is never returned beyond the units sold on it.
+// In one transaction: puts the units back in stock of the product they were sold from, whatever
+// its name now, takes them off today's ledger at the price they cost, and writes the refund
+// receipt (negative quantities and total, each unit paid back at its share of the line's
+// sub-total in cents, the line's last unit taking what is left). A line is never returned beyond
+// the units sold on it.
 ReturnResult returnFromReceipt(qint64 receiptNumber, const QList<ReturnedUnits>& items, const QString& operatorName);
 
 } // namespace marvono

@@ -20,16 +20,16 @@ StockMoveResult outcome(StockMoveOutcome outcome, const QString& error = {})
     return {outcome, {}, error};
 }
 
-// Whole units, an optional sign only where a correction allows one; nothing when out of range.
-std::optional<qint64> unitsOf(const QString& text, bool signedUnits)
+// Whole units above 0, without a sign: the direction is chosen apart from the number. Nothing when
+// out of range.
+std::optional<qint64> unitsOf(const QString& text)
 {
-    static const QRegularExpression received(QStringLiteral("^\\s*[0-9]+\\s*$"));
-    static const QRegularExpression corrected(QStringLiteral("^\\s*[+-]?[0-9]+\\s*$"));
-    if (!(signedUnits ? corrected : received).match(text).hasMatch())
+    static const QRegularExpression whole(QStringLiteral("^\\s*[0-9]+\\s*$"));
+    if (!whole.match(text).hasMatch())
         return std::nullopt;
     bool ok = false;
     const qint64 units = text.trimmed().toLongLong(&ok);
-    if (!ok || units == 0 || std::llabs(units) > std::numeric_limits<qint32>::max())
+    if (!ok || units == 0 || units > std::numeric_limits<qint32>::max())
         return std::nullopt;
     return units;
 }
@@ -61,25 +61,10 @@ StockMoveResult bookMove(const QString& productName, const char* kind, qint64 un
         (!newPrice.isEmpty() && !product->setField(ProductCost, newPrice.trimmed())) || !product->update())
         return outcome(StockMoveOutcome::Failed, product->errorText());
 
-    auto log = ExecSQL(QStringLiteral("select * from marvono_stock_move where 1=0"), message);
-    if (!log)
-        return outcome(StockMoveOutcome::Failed, message);
     const QString price = newPrice.isEmpty() ? product->text(ProductCost) : newPrice.trimmed();
     const StockMoveResult result{StockMoveOutcome::Booked, product->text(ProductRemaining), {}};
-    log->addNew();
-    const QVariant fields[] = {dateTimeText(Clock::now()),
-                               product->text(ProductName),
-                               QString::fromLatin1(kind),
-                               units,
-                               price.isEmpty() ? QVariant() : QVariant(price),
-                               result.remaining,
-                               reason.isEmpty() ? QVariant() : QVariant(reason),
-                               runValues().currentUser};
-    for (int column = MoveTime; column <= MoveUser; ++column)
-        if (!log->setField(column, fields[column]))
-            return outcome(StockMoveOutcome::Failed, QStringLiteral("The stock move cannot be stored."));
-    if (!log->update())
-        return outcome(StockMoveOutcome::Failed, log->errorText());
+    if (!logStockMove(product->text(ProductName), kind, units, price, result.remaining, reason, &message))
+        return outcome(StockMoveOutcome::Failed, message);
     if (!transaction.commit())
         return outcome(StockMoveOutcome::Failed, transaction.errorText());
     return result;
@@ -87,9 +72,37 @@ StockMoveResult bookMove(const QString& productName, const char* kind, qint64 un
 
 } // namespace
 
+bool logStockMove(const QString& product, const char* kind, qint64 units, const QString& price,
+                  const QString& remaining, const QString& reason, QString* error)
+{
+    auto log = ExecSQL(QStringLiteral("select * from marvono_stock_move where 1=0"), *error);
+    if (!log)
+        return false;
+    log->addNew();
+    const QVariant fields[] = {dateTimeText(Clock::now()),
+                               product,
+                               QString::fromLatin1(kind),
+                               units,
+                               price.isEmpty() ? QVariant() : QVariant(price),
+                               remaining,
+                               reason.isEmpty() ? QVariant() : QVariant(reason),
+                               runValues().currentUser};
+    for (int column = MoveTime; column <= MoveUser; ++column) {
+        if (!log->setField(column, fields[column])) {
+            *error = QStringLiteral("The stock move cannot be stored.");
+            return false;
+        }
+    }
+    if (!log->update()) {
+        *error = log->errorText();
+        return false;
+    }
+    return true;
+}
+
 StockMoveResult receiveStock(const QString& productName, const QString& unitsText, const QString& newPrice)
 {
-    const auto units = unitsOf(unitsText, false);
+    const auto units = unitsOf(unitsText);
     if (!units)
         return outcome(StockMoveOutcome::BadUnits);
     // A price the product's column would refuse is refused here rather than stored empty.
@@ -98,14 +111,16 @@ StockMoveResult receiveStock(const QString& productName, const QString& unitsTex
     return bookMove(productName, kReceivedMove, *units, newPrice.trimmed(), QString());
 }
 
-StockMoveResult correctStock(const QString& productName, const QString& unitsText, const QString& reason)
+StockMoveResult correctStock(const QString& productName, StockDirection direction, const QString& unitsText,
+                             const QString& reason)
 {
-    const auto units = unitsOf(unitsText, true);
+    const auto units = unitsOf(unitsText);
     if (!units)
         return outcome(StockMoveOutcome::BadUnits);
     if (reason.trimmed().isEmpty())
         return outcome(StockMoveOutcome::NoReason);
-    return bookMove(productName, kCorrectionMove, *units, QString(), reason.trimmed());
+    return bookMove(productName, kCorrectionMove, direction == StockDirection::Out ? -*units : *units, QString(),
+                    reason.trimmed());
 }
 
 bool stockMovesOfDay(const QDate& day, std::vector<StockMove>* moves, QString* error)
@@ -144,7 +159,7 @@ QString stockMoveCell(const StockMove& move, int column)
     case 2:
         return move.kind;
     case 3:
-        return (move.units > 0 && move.kind == QLatin1String(kCorrectionMove) ? QStringLiteral("+") : QString()) +
+        return (move.units > 0 && move.kind != QLatin1String(kReceivedMove) ? QStringLiteral("+") : QString()) +
                QString::number(move.units);
     case 4:
         return move.price.isEmpty() ? QString() : moneyText(move.price, runValues().currencySymbol);

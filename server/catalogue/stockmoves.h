@@ -15,10 +15,15 @@ namespace marvono {
 
 inline constexpr char kReceivedMove[] = "Received";
 inline constexpr char kCorrectionMove[] = "Correction";
+// A sold line's quantity changed or deleted in the bill editor.
+inline constexpr char kBillEditMove[] = "Bill edit";
+
+// Whether a correction's units leave the stock (breakage, loss) or come back to it (found).
+enum class StockDirection { Out, In };
 
 enum class StockMoveOutcome {
     Booked,
-    BadUnits,       // received: not a whole number above 0; correction: not a signed whole number other than 0
+    BadUnits,       // not a whole number above 0
     BadPrice,       // the new purchase price is not a number of 0 or more
     NoReason,       // a correction without a reason
     NoProduct,      // no product of that name
@@ -36,15 +41,21 @@ struct StockMoveResult {
 // unless that is empty, in one transaction with the log row.
 StockMoveResult receiveStock(const QString& productName, const QString& unitsText, const QString& newPrice);
 
-// Adds the signed units ("-2" for two broken, "+1" or "1" for one found) to the product's stock
-// in one transaction with the log row. Never a sale: the units sold stay as they were.
-StockMoveResult correctStock(const QString& productName, const QString& unitsText, const QString& reason);
+// Takes the units out of the product's stock or puts them in, as `direction` says, in one
+// transaction with the log row. Never a sale: the units sold stay as they were.
+StockMoveResult correctStock(const QString& productName, StockDirection direction, const QString& unitsText,
+                             const QString& reason);
+
+// Inside the caller's transaction: logs a move of signed units (negative: out of the stock) that
+// left `remaining`, with the clock and the operator of the run.
+bool logStockMove(const QString& product, const char* kind, qint64 units, const QString& price,
+                  const QString& remaining, const QString& reason, QString* error);
 
 // One logged move, as stored.
 struct StockMove {
     QString time; // "2026-12-07 14:05:09"
     QString product;
-    QString kind; // kReceivedMove or kCorrectionMove
+    QString kind; // kReceivedMove, kCorrectionMove or kBillEditMove
     qint64 units = 0;
     QString price; // the purchase price the units came in at (the product's, when none was given)
     QString remaining;
@@ -56,7 +67,8 @@ struct StockMove {
 bool stockMovesOfDay(const QDate& day, std::vector<StockMove>* moves, QString* error);
 
 // Titles of the stock moves list, and the text of one column of a move's line: time, product,
-// kind, units (a correction's with its sign), purchase price, remaining quantity, reason, operator.
+// kind, units (with their sign, but for goods received), purchase price, remaining quantity, reason,
+// operator.
 QStringList stockMoveTitles();
 QString stockMoveCell(const StockMove& move, int column);
 

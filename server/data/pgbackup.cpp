@@ -279,8 +279,14 @@ bool copyArchiveRows(PGconn* conn, const QString& source, const QStringList& dat
         if (!line.startsWith("COPY "))
             continue;
         const QString header = QString::fromUtf8(line).trimmed();
-        const auto table = std::find_if(headers->cbegin(), headers->cend(),
-                                        [&header](const QStringList& row) { return row[0] == header; });
+        // An archive of an earlier version may lack the columns later versions added to a table
+        // of the program's own; they come last, and its rows leave them empty.
+        const QString end = QStringLiteral(") FROM stdin;");
+        const auto fits = [&header, &end](const QStringList& row) {
+            return row[0] == header || (header.endsWith(end) && row[0].endsWith(end) &&
+                                        row[0].startsWith(header.chopped(end.size()) + QStringLiteral(", ")));
+        };
+        const auto table = std::find_if(headers->cbegin(), headers->cend(), fits);
         if (table == headers->cend() || copied.contains(header)) {
             setError(error, QStringLiteral("%1 holds rows a shop database has not: %2").arg(source, header));
             ok = false;
@@ -289,7 +295,10 @@ bool copyArchiveRows(PGconn* conn, const QString& source, const QStringList& dat
         copied.insert(header);
         // The rows replace what the schema put in on its own, such as the delivered account.
         ok = runStatements(conn, (*table)[2].toUtf8().constData(), error);
-        PGresult* started = ok ? PQexec(conn, (*table)[1].toUtf8().constData()) : nullptr;
+        // A header that is a leading part of the table's own is made of the program's quoted names.
+        const QString copy =
+            (*table)[0] == header ? (*table)[1] : header.chopped(end.size()) + QStringLiteral(") FROM STDIN");
+        PGresult* started = ok ? PQexec(conn, copy.toUtf8().constData()) : nullptr;
         ok = ok && PQresultStatus(started) == PGRES_COPY_IN;
         if (started && !ok)
             setError(error, serverErrorText(conn, started));
@@ -366,7 +375,8 @@ bool replaceShopDatabase(PGconn* conn, const QString& conninfo, const QString& s
         return false;
     }
     // The schema is of the newest version now, whatever version the archive's rows came from:
-    // later versions only add tables, so the rows fit, and the version recorded stays the newest.
+    // later versions only add tables and trailing columns, so the rows fit, and the version
+    // recorded stays the newest.
     QStringList dataEntries;
     for (const QString& entry : entries) {
         const QStringList words = entryDescription(entry).split(QLatin1Char(' '));

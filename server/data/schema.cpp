@@ -188,6 +188,35 @@ BEGIN
 END
 $grant$;
 )sql"},
+    // A sale records the bill row it wrote, the product row it took the units from and their
+    // purchase price, so an edit of that line moves the stock with it. A paid line keeps the
+    // product row and the price on its receipt line (row 0: typed into the bill by hand; NULL:
+    // paid before this version), so a return finds the product after a rename and nets the
+    // ledger at the price the units cost.
+    {9, R"sql(
+ALTER TABLE marvono_sale ADD COLUMN cBill INTEGER;
+ALTER TABLE marvono_sale ADD COLUMN cProductKey INTEGER;
+ALTER TABLE marvono_sale ADD COLUMN cInPrice TEXT;
+CREATE INDEX marvono_sale_bill ON marvono_sale (cBill);
+ALTER TABLE marvono_receipt_line ADD COLUMN cProductKey INTEGER;
+ALTER TABLE marvono_receipt_line ADD COLUMN cInPrice TEXT;
+)sql",
+     R"sql(
+ALTER TABLE marvono_sale ADD COLUMN cBill bigint, ADD COLUMN cProductKey bigint, ADD COLUMN cInPrice text;
+CREATE INDEX marvono_sale_bill ON marvono_sale (cBill);
+ALTER TABLE marvono_receipt_line ADD COLUMN cProductKey bigint, ADD COLUMN cInPrice text;
+-- The tills may clear the bill row of a sale they pay, and nothing else of the sale's record.
+DO $grant$
+DECLARE
+    till record;
+BEGIN
+    FOR till IN SELECT DISTINCT a.grantee::regrole AS name FROM pg_class c, aclexplode(c.relacl) a
+            WHERE c.oid = 'product_info'::regclass AND a.grantee NOT IN (0, c.relowner) LOOP
+        EXECUTE format('GRANT UPDATE (cBill) ON marvono_sale TO %s', till.name);
+    END LOOP;
+END
+$grant$;
+)sql"},
 };
 
 bool exec(sqlite3* db, const char* sql, QString* error)

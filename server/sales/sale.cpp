@@ -77,6 +77,7 @@ SaleResult bookSaleOnce(const SaleRequest& request, const QString& id, bool* com
     result.price = *price;
     result.charge = price->toDouble() * quantity;
     const std::optional<QString> cost = product->field(kProductCost);
+    const qint64 productKey = product->rowKey();
 
     result.bookedAt = Clock::now();
     const QDate today = result.bookedAt.date();
@@ -88,10 +89,7 @@ SaleResult bookSaleOnce(const SaleRequest& request, const QString& id, bool* com
     if (!bill)
         return failed(result, message);
 
-    // Everything is read: the writes can go to a shop server together.
-    transaction.batchWrites();
-    if (!product->setField(kProductRemaining, result.remaining) || !product->update())
-        return failed(result, product->errorText());
+    // The bill line goes first and on its own: the sale's record needs the row key it gets.
     bill->addNew();
     if (!assignAll(*bill, {{BillTime, timeOfDayText(result.bookedAt.time())},
                            {BillBuyer, request.buyer},
@@ -101,6 +99,12 @@ SaleResult bookSaleOnce(const SaleRequest& request, const QString& id, bool* com
                            {BillSubTotal, result.charge}}) ||
         !bill->update())
         return failed(result, bill->errorText());
+    const qint64 billKey = bill->rowKey();
+
+    // The other writes can go to a shop server together.
+    transaction.batchWrites();
+    if (!product->setField(kProductRemaining, result.remaining) || !product->update())
+        return failed(result, product->errorText());
 
     // The row keeps the day's total, so the monthly report shows everything sold that day.
     QVariant dayQuantity = request.quantityText;
@@ -118,9 +122,13 @@ SaleResult bookSaleOnce(const SaleRequest& request, const QString& id, bool* com
         !ledger->update())
         return failed(result, ledger->errorText());
 
+    // The bill row and the product row tell an edit of the line which stock to move.
     Engine* engine = Database::instance().engine(&message);
-    if (!engine || !engine->execute(QStringLiteral("insert into marvono_sale (cId, cTime) values (?, ?)"),
-                                    {id, dateTimeText(result.bookedAt)}, &message))
+    if (!engine ||
+        !engine->execute(
+            QStringLiteral(
+                "insert into marvono_sale (cId, cTime, cBill, cProductKey, cInPrice) values (?, ?, ?, ?, ?)"),
+            {id, dateTimeText(result.bookedAt), billKey, productKey, cost ? QVariant(*cost) : QVariant()}, &message))
         return failed(result, message);
     if (!transaction.sendWrites())
         return failed(result, transaction.errorText());

@@ -9,6 +9,7 @@
 #include "data/database.h"
 #include "data/engine.h"
 #include "history/historyfiles.h"
+#include "reports/monthlyreport.h"
 #include "sales/sale.h"
 #include "support/shopdata.h"
 #include "support/testsupport.h"
@@ -51,6 +52,7 @@ class TestBill : public QObject {
     void settleIsAllOrNothing();
     void receiptsByDay();
     void returnsNetTheDayAndStopAtTheSold();
+    void editingASoldLineMovesItsStock();
     void dayCloseTakesWhatCameSinceTheLastClose();
     void printedBill();
     void printFileReplacedAndHandedToLp();
@@ -290,12 +292,60 @@ void TestBill::returnsNetTheDayAndStopAtTheSold()
     QCOMPARE(test::remainingOf("Tea"), QStringLiteral("6"));
     QCOMPARE(test::rowsOf("select cqty from PanDian"), QStringList{"1"});
     QCOMPARE(returnFromReceipt(1, {{1, 2}}, "ann").outcome, ReturnOutcome::BeyondSold);
+    QCOMPARE(returnFromReceipt(1, {{1, 1}, {1, 1}}, "ann").outcome, ReturnOutcome::BeyondSold);
     QCOMPARE(returnableUnits(1), QList<int>{1});
     QCOMPARE(returnFromReceipt(2, {{1, 1}}, "ann").outcome, ReturnOutcome::NoReceipt);
     QCOMPARE(test::rowsOf("select cNumber, cTotal, cRefundOf from marvono_receipt order by cNumber"),
              (QStringList{"1|7.5|<null>", "2|-5|1"}));
     QCOMPARE(test::rowsOf("select cQty, cSubTotal, cOfLine from marvono_receipt_line where cReceipt = 2"),
              QStringList{"-2|-5|1"});
+
+    // Renamed, the product takes its units back, and the next day's ledger row has its cost.
+    Clock::setOverride([] { return QDateTime(QDate(2026, 12, 8), QTime(9, 0)); });
+    Engine* engine = Database::instance().engine(nullptr);
+    QVERIFY(engine->execute("update product_info set cName = 'Green tea'", {}, nullptr));
+    QCOMPARE(returnFromReceipt(1, {{1, 1}}, "ann").outcome, ReturnOutcome::Returned);
+    QCOMPARE(test::remainingOf("Green tea"), QStringLiteral("7"));
+    QCOMPARE(test::rowsOf("select cname, cinprice, cqty from PanDian where cday = 8"), QStringList{"Green tea|1|-1"});
+    QVERIFY(!monthOfEveryYear(12, "$").failed);
+    // Gone, it is refunded only; "3 for $10" pays back whole cents, the last unit the rest.
+    QCOMPARE(bookSale(SaleRequest{"Green tea", "1", "A1"}).outcome, SaleOutcome::Sold);
+    QVERIFY(test::addBillRow("t", "A1", "Cake", "3", "3.3333", "10"));
+    QCOMPARE(settleBill("A1"), Settlement::Settled);
+    QVERIFY(engine->execute("delete from product_info", {}, nullptr));
+    QCOMPARE(returnFromReceipt(4, {{1, 1}}, "ann").notes,
+             QStringList{"Green tea is no longer in the catalogue: the refund is recorded, no stock was moved."});
+    QStringList refunds;
+    for (int unit = 0; unit < 3; ++unit)
+        refunds.append(returnFromReceipt(4, {{2, 1}}, "ann").refund->total.toText());
+    QCOMPARE(refunds, (QStringList{"-3.33", "-3.33", "-3.34"}));
+}
+
+void TestBill::editingASoldLineMovesItsStock()
+{
+    test::TempAppFolder folder;
+    QVERIFY(test::addProduct("Tea", "1", "2.5", "7"));
+    Clock::setOverride([] { return QDateTime(QDate(2026, 12, 7), QTime(9, 0)); });
+    QCOMPARE(bookSale(SaleRequest{"Tea", "1", "A1"}).outcome, SaleOutcome::Sold);
+    QVERIFY(test::addBillRow("t", "A1", "Tea", "1", "2.5", "2.5"));
+    Clock::setOverride([] { return QDateTime(QDate(2026, 12, 8), QTime(9, 0)); });
+    const QString sold = timeOfDayText(QTime(9, 0));
+    QCOMPARE(updateBillLine("A1", sold, {sold, "Tea", "3", "2.5", "7.5"}), LineChange::Done);
+    QCOMPARE(test::remainingOf("Tea"), QStringLiteral("4"));
+    QCOMPARE(updateBillLine("A1", sold, {sold, "Tea", "9", "2.5", "22.5"}), LineChange::NotEnoughStock);
+    QCOMPARE(test::rowsOf("select cqty, cday from PanDian"), QStringList{"3|7"});
+    QCOMPARE(deleteBillLine("A1", sold), LineChange::Done);
+    QCOMPARE(deleteBillLine("A1", "t"), LineChange::Done); // typed in by hand: the bill only
+    QCOMPARE(test::remainingOf("Tea"), QStringLiteral("7"));
+    QCOMPARE(test::rowsOf("select cqty from PanDian"), QStringList{"0"});
+    QCOMPARE(test::rowsOf("select cKind, cUnits, cRemaining from marvono_stock_move order by rowid"),
+             (QStringList{"Bill edit|-2|4", "Bill edit|3|7"}));
+    // A paid row's identity, taken again by a line typed in by hand, moves no stock.
+    QCOMPARE(bookSale(SaleRequest{"Tea", "1", "A1"}).outcome, SaleOutcome::Sold);
+    QCOMPARE(settleBill("A1"), Settlement::Settled);
+    QVERIFY(test::addBillRow("t", "A1", "Tea", "1", "2.5", "2.5"));
+    QCOMPARE(deleteBillLine("A1", "t"), LineChange::Done);
+    QCOMPARE(test::remainingOf("Tea"), QStringLiteral("6"));
 }
 
 void TestBill::printedBill()

@@ -7,7 +7,9 @@
 #include "bills/ui/frmreceipts.h"
 #include "controls/ui/xpcontainer.h"
 #include "data/database.h"
+#include "data/engine.h"
 #include "history/historyfiles.h"
+#include "sales/sale.h"
 #include "support/history_dialogs.h"
 #include "support/shopdata.h"
 #include "support/testsupport.h"
@@ -300,9 +302,17 @@ void TestFrmBill::deleteAsksAndTakesTheFirstMatch()
     QCOMPARE(test::rowsOf("select cproduct from Bill order by rowid"), (QStringList{"Second", "Third", "Added"}));
     QCOMPARE(editor.total(), QStringLiteral("Total: $14"));
     QCOMPARE(editor.press("cmdupdate").text, QStringLiteral("Please completely fill the blank")); // boxes emptied
+    QVERIFY(test::addProduct("Gone", "1", "1", "5"));
+    QCOMPARE(bookSale(SaleRequest{"Gone", "1", "A1"}).outcome, SaleOutcome::Sold);
+    QVERIFY(Database::instance().engine(nullptr)->execute("delete from product_info", {}, nullptr));
+    editor.press("cmddel", QMessageBox::Cancel); // lists the line sold meanwhile
     test::BoxRecorder boxes;
     editor.dialog->findChild<QPushButton*>("cmddel")->click(); // the emptied key finds no row
     QCOMPARE(boxes.seen.last(), QStringLiteral("error/(Bill)Delete error"));
+    editor.click(3);
+    editor.dialog->findChild<QPushButton*>("cmddel")->click();
+    QCOMPARE(boxes.seen.last(), QStringLiteral("Bill/The line's product is no longer in the catalogue: the bill was "
+                                               "changed, the stock was not."));
 }
 
 void TestFrmBill::payBill()
@@ -497,7 +507,8 @@ void TestFrmBill::receiptsWindow()
         test::BoxRecorder boxes;
         window->findChild<QPushButton*>("cmdReturn")->click();
         QCOMPARE(boxes.seen, (QStringList{"Confirm/Return 1 unit(s) of 4 from receipt No. 2?",
-                                          "Returned/Refund No. 3: $4.00 paid back."}));
+                                          "Returned/Refund No. 3: $4.00 paid back.\n4 was typed into the bill by "
+                                          "hand: no stock was moved."}));
     }
     QCOMPARE(window->findChild<QLabel*>("lblDayTotal")->text(), QStringLiteral("Receipts: 3   Day total: $2.50"));
     window->close();

@@ -315,12 +315,12 @@ void TestFrmXgsp::receiveWindowBooksTheSelectedProduct()
     QTest::keyClick(product->lineEdit(), Qt::Key_Return);
     QCOMPARE(product->currentText(), QString("Coffee"));
     child<QRadioButton>(dialog, "optCorrection")->setChecked(true);
-    child<QLineEdit>(dialog, "txtUnits")->setText("-9");
+    child<QLineEdit>(dialog, "txtUnits")->setText("9");
     test::BoxAnswerer answerer;
     child<QPushButton>(dialog, "cmdOK")->click();
     QVERIFY(answerer.wait());
     QCOMPARE(answerer.box().text, QString("The remaining quantity cannot fall below 0."));
-    child<QLineEdit>(dialog, "txtUnits")->setText("-3");
+    child<QLineEdit>(dialog, "txtUnits")->setText("3");
     child<QPushButton>(dialog, "cmdOK")->click();
     QTRY_VERIFY(dialog.isNull());
     QCOMPARE(test::rowsOf("select cAllQty, cLeastQty from product_info where cName=?", {"Coffee"}), QStringList{"7|5"});

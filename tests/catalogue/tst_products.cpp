@@ -368,10 +368,11 @@ void TestProducts::stockMovesAreLoggedWithTheStock()
     QCOMPARE(receiveStock("Tea", "5", " 1.25").remaining, QString("6"));
     QCOMPARE(receiveStock("Tea", "-1", "").outcome, StockMoveOutcome::BadUnits);
     QCOMPARE(receiveStock("Tea", "1", "-2").outcome, StockMoveOutcome::BadPrice);
-    QCOMPARE(correctStock("Tea", "0", "Loss").outcome, StockMoveOutcome::BadUnits);
-    QCOMPARE(correctStock("Tea", "-6", " ").outcome, StockMoveOutcome::NoReason);
-    QCOMPARE(correctStock("Tea", "-7", "Loss").outcome, StockMoveOutcome::NotEnoughStock);
-    QCOMPARE(correctStock("Tea", "-6", "Loss").outcome, StockMoveOutcome::Booked);
+    QCOMPARE(correctStock("Tea", StockDirection::Out, "0", "Loss").outcome, StockMoveOutcome::BadUnits);
+    QCOMPARE(correctStock("Tea", StockDirection::Out, "-6", "Loss").outcome, StockMoveOutcome::BadUnits);
+    QCOMPARE(correctStock("Tea", StockDirection::Out, "6", " ").outcome, StockMoveOutcome::NoReason);
+    QCOMPARE(correctStock("Tea", StockDirection::Out, "7", "Loss").outcome, StockMoveOutcome::NotEnoughStock);
+    QCOMPARE(correctStock("Tea", StockDirection::Out, "6", "Loss").outcome, StockMoveOutcome::Booked);
     QCOMPARE(test::rowsOf("select cInPrice, cAllQty, cLeastQty from product_info"), QStringList{"1.25|0|0"});
     QCOMPARE(test::rowsOf("select * from marvono_stock_move order by rowid"),
              (QStringList{"2026-12-07 23:59:58|Tea|Received|5|1.25|6|<null>|anna|<null>",

@@ -27,11 +27,11 @@ QByteArray readBytes(const QString& path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
 }
 
-bool createShop(const QString& conninfo)
+bool createShop(const QString& conninfo, int version = kSchemaVersion)
 {
     PGconn* conn = PQconnectdb(conninfo.toUtf8().constData());
     QString error;
-    const bool ok = createShopSchema(conn, &error);
+    const bool ok = createShopSchema(conn, &error, version);
     PQfinish(conn);
     if (!ok)
         qWarning("%s", qPrintable(error));
@@ -111,6 +111,13 @@ void TestServerBackup::roundTripRestoresTablesAndAnnouncement()
     QCOMPARE(test::rowsOf(kProducts), QStringList());
     QVERIFY2(recoverShopServer(shop, archive, &error), qPrintable(error));
     QCOMPARE(test::rowsOf(kProducts), before);
+
+    // The version before's rows lack the columns added since to the program's own tables.
+    const QString older = m_server.createDatabase("older");
+    QVERIFY(createShop(older, kSchemaVersion - 1));
+    test::pgRows(older, "insert into marvono_sale (cId) values ('a sale')");
+    QVERIFY2(backupShopServer(older, archive, &error) && recoverShopServer(shop, archive, &error), qPrintable(error));
+    QCOMPARE(test::pgRows(shop, "select * from marvono_sale"), QStringList{"a sale|<null>|<null>|<null>|<null>"});
 }
 
 void TestServerBackup::refusedArchivesLeaveLiveData_data()

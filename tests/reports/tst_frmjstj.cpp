@@ -134,7 +134,7 @@ void TestFrmJstj::stockMovesAreNoSales()
     // Nine sold; twenty come in and two break: still nine sold.
     addProduct({"Cola", "8", "10", "10", "1"});
     QCOMPARE(receiveStock("Cola", "20", "").outcome, StockMoveOutcome::Booked);
-    QCOMPARE(correctStock("Cola", "-2", "Breakage").outcome, StockMoveOutcome::Booked);
+    QCOMPARE(correctStock("Cola", StockDirection::Out, "2", "Breakage").outcome, StockMoveOutcome::Booked);
     const Opened opened = openStatistics();
     QCOMPARE(listRows(opened.window.get()).value(0),
              (QStringList{"Cola", "$8", "28Unit(s)", "$10", "19Unit(s)", "$18"}));

@@ -13,6 +13,8 @@
 // a line arrives on its input: "receipt NUMBER", or "elsewhere" and the reason.
 //   marvono-test-till FOLDER close
 // closes and writes "closed NUMBER", or "already NUMBER" when nothing came since that close.
+//   marvono-test-till FOLDER edit:ROUNDS BUYER
+// sells one Tea to the buyer and raises the line to 3, then lowers it to 2 or deletes it, each round.
 #include "app/appcontext.h"
 #include "bills/bill.h"
 #include "bills/buyerlist.h"
@@ -74,6 +76,22 @@ int main(int argc, char** argv)
             std::printf("%s %lld\n", result.outcome == CloseOutcome::Closed ? "closed" : "already",
                         result.close.number);
         return result.outcome == CloseOutcome::Failed ? 1 : 0;
+    }
+    if (args.size() == 4 && args.at(2).startsWith(QLatin1String("edit:"))) {
+        setAppFolder(args.at(1));
+        for (int i = args.at(2).mid(5).toInt(); i > 0; --i) {
+            const SaleResult sale = bookSale(SaleRequest{QStringLiteral("Tea"), QStringLiteral("1"), args.at(3)});
+            const QString time = timeOfDayText(sale.bookedAt.time());
+            const auto line = [&time](const char* units) {
+                return BillLine{time, QStringLiteral("Tea"), QString::fromLatin1(units), QStringLiteral("2.5"),
+                                QStringLiteral("0")};
+            };
+            if (sale.outcome != SaleOutcome::Sold || updateBillLine(args.at(3), time, line("3")) != LineChange::Done ||
+                (i % 2 ? deleteBillLine(args.at(3), time) : updateBillLine(args.at(3), time, line("2"))) !=
+                    LineChange::Done)
+                return 1;
+        }
+        return 0;
     }
     if (args.size() < 5) {
         std::fprintf(stderr, "usage: marvono-test-till FOLDER SALES SEED PRODUCT...\n");

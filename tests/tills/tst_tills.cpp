@@ -62,6 +62,7 @@ class TestTills : public QObject {
     void tillsPayingAtOnceNumberReceiptsInTurn();
     void twoTillsPayingOneBillPayItOnce();
     void tillsClosingAtOnceCloseOnce();
+    void tillsEditingSoldLinesKeepTheBooks();
 
   private:
     // A shop database with the three products at `stock` each, and the application folder
@@ -276,6 +277,24 @@ void TestTills::tillsClosingAtOnceCloseOnce()
                  (QList<QByteArray>{"already " + QByteArray::number(round), "closed " + QByteArray::number(round)}));
     }
     QCOMPARE(test::pgValue(shop, "select count(*) from marvono_day_close"), QStringLiteral("4"));
+}
+
+void TestTills::tillsEditingSoldLinesKeepTheBooks()
+{
+    test::TempAppFolder folder(false);
+    const QString shop = openShop(folder, "edits", 1000);
+    QVERIFY(!shop.isEmpty());
+    std::vector<std::unique_ptr<QProcess>> tills;
+    tills.push_back(startTill(folder.path(), 200, 7));
+    for (const char* buyer : {"A", "B"}) {
+        tills.push_back(std::make_unique<QProcess>());
+        tills.back()->start(QStringLiteral(MARVONO_TEST_TILL), {folder.path(), "edit:40", buyer});
+    }
+    for (auto& till : tills) {
+        QVERIFY(till->waitForFinished(600000));
+        QVERIFY2(till->exitCode() == 0, till->readAllStandardError().constData());
+    }
+    checkBooks(shop, 1000, nullptr);
 }
 
 QTEST_MAIN(TestTills)

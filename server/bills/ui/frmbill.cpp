@@ -1,6 +1,7 @@
 #include "bills/ui/frmbill.h"
 
 #include "app/appcontext.h"
+#include "app/ui/frmmain.h"
 #include "bills/billprint.h"
 #include "bills/buyerlist.h"
 #include "bills/ui/billtotal.h"
@@ -300,10 +301,17 @@ void FrmBill::update()
         return;
     // A key that finds no row (the line is gone) would change the screen only: the bill shown
     // and printed would no longer be the stored one.
-    if (updateBillLine(currentBuyer(), m_key->text(), *line) != LineChange::Done) {
+    const LineChange change = updateBillLine(currentBuyer(), m_key->text(), *line);
+    if (change == LineChange::NotEnoughStock) {
+        warn(this, QStringLiteral("Warning"),
+             QStringLiteral("There are not enough units of this product in stock for that quantity."));
+        return;
+    }
+    if (change != LineChange::Done && change != LineChange::ProductGone) {
         warn(this, QStringLiteral("Error"), QStringLiteral("(Bill)Update error"));
         return;
     }
+    afterLineChange(change);
     // The line is now stored under its new time; the next update must find it there.
     m_key->setText(line->time);
     if (!reload(false))
@@ -315,16 +323,29 @@ void FrmBill::remove()
     const bool deleting =
         confirm(this, QStringLiteral("Confirm"), QStringLiteral("Are you sure to delete this order ?"));
     if (deleting) {
-        if (deleteBillLine(currentBuyer(), m_key->text()) != LineChange::Done) {
+        const LineChange change = deleteBillLine(currentBuyer(), m_key->text());
+        if (change != LineChange::Done && change != LineChange::ProductGone) {
             warn(this, QStringLiteral("error"), QStringLiteral("(Bill)Delete error"));
             return;
         }
+        afterLineChange(change);
         // The boxes held the deleted line: an Update from them would write it over another.
         for (QLineEdit* box : {m_time, m_product, m_quantity, m_unitPrice, m_subTotal, m_key})
             box->clear();
     }
     if (!reload(false, !deleting))
         warn(this, QStringLiteral("error"), QStringLiteral("(Bill)Delete error"));
+}
+
+void FrmBill::afterLineChange(LineChange change)
+{
+    // A sold line's units went into or out of the stock the main window lists.
+    if (FrmMain* main = FrmMain::instance())
+        main->requestRefresh(false);
+    if (change == LineChange::ProductGone)
+        showMessage(this, QMessageBox::Information, QStringLiteral("Bill"),
+                    QStringLiteral("The line's product is no longer in the catalogue: the bill was changed, the "
+                                   "stock was not."));
 }
 
 void FrmBill::payBill()

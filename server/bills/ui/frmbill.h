@@ -36,6 +36,8 @@ class FrmBill : public QDialog {
     void addNew();
     void update();
     void remove();
+    // After a line changed: the stock may have moved, or the operator is told it could not.
+    void afterLineChange(LineChange change);
     void payBill();
     void printBill();
     void printReceipt();

@@ -238,10 +238,13 @@ void FrmReceipts::returnUnits()
     }
     m_units->clear();
     showDay();
+    // Under the amount, the lines whose units went back to no stock.
+    const QStringList text{
+        QStringLiteral("Refund No. %1: %2 paid back.")
+            .arg(result.refund->number)
+            .arg(moneyText(difference(Currency(), result.refund->total), runValues().currencySymbol))};
     showMessage(this, QMessageBox::Information, QStringLiteral("Returned"),
-                QStringLiteral("Refund No. %1: %2 paid back.")
-                    .arg(result.refund->number)
-                    .arg(moneyText(difference(Currency(), result.refund->total), runValues().currencySymbol)));
+                (text + result.notes).join(QLatin1Char('\n')));
 }
 
 void FrmReceipts::showLines()

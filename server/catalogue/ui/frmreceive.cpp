@@ -10,6 +10,7 @@
 #include "controls/ui/xpcontainer.h"
 #include "data/database.h"
 
+#include <QButtonGroup>
 #include <QComboBox>
 #include <QCompleter>
 #include <QKeyEvent>
@@ -47,7 +48,7 @@ void FrmReceive::buildControls()
 {
     setObjectName(QStringLiteral("frmReceive"));
     setWindowTitle(QStringLiteral("Receive stock"));
-    setFixedSize(420, 310);
+    setFixedSize(420, 370);
     m_container = new XPContainer(this, QStringLiteral("Receive stock"));
     m_container->setObjectName(QStringLiteral("XPContainer1"));
     m_container->setGeometry(rect());
@@ -75,31 +76,45 @@ void FrmReceive::buildControls()
     m_correction = new QRadioButton(QStringLiteral("Stock count correction"), m_container);
     m_correction->setObjectName(QStringLiteral("optCorrection"));
     m_correction->setGeometry(kBoxLeft, rowTop(2), kBoxWidth, kRowHeight);
+    (new QButtonGroup(this))->addButton(m_received);
+    m_received->group()->addButton(m_correction);
 
-    makeLabel(m_container, QStringLiteral("Label2"), QStringLiteral("Units:"),
-              QRect(kLabelLeft, rowTop(3), 150, kRowHeight));
-    m_units = makeLineEdit(m_container, QStringLiteral("txtUnits"), QRect(kBoxLeft, rowTop(3), kBoxWidth, kRowHeight));
-    makeLabel(m_container, QStringLiteral("Label3"), QStringLiteral("New purchase price:"),
-              QRect(kLabelLeft, rowTop(4), 150, kRowHeight));
-    m_price =
-        makeLineEdit(m_container, QStringLiteral("txtInPrice"), QRect(kBoxLeft, rowTop(4), kBoxWidth, kRowHeight));
-    m_price->setPlaceholderText(QStringLiteral("empty keeps the price"));
+    // A correction's reason and direction come before its number, which is then never signed.
     makeLabel(m_container, QStringLiteral("Label4"), QStringLiteral("Reason:"),
-              QRect(kLabelLeft, rowTop(5), 150, kRowHeight));
+              QRect(kLabelLeft, rowTop(3), 150, kRowHeight));
     m_reason = new QComboBox(m_container);
     m_reason->setObjectName(QStringLiteral("cmbReason"));
-    m_reason->setGeometry(kBoxLeft, rowTop(5), kBoxWidth, kRowHeight);
+    m_reason->setGeometry(kBoxLeft, rowTop(3), kBoxWidth, kRowHeight);
     m_reason->setEditable(true);
     m_reason->addItems({QStringLiteral("Breakage"), QStringLiteral("Loss"), QStringLiteral("Found")});
+    m_out = new QRadioButton(QStringLiteral("Units go out"), m_container);
+    m_out->setObjectName(QStringLiteral("optOut"));
+    m_out->setGeometry(kLabelLeft, rowTop(4), 150, kRowHeight);
+    m_out->setChecked(true);
+    m_in = new QRadioButton(QStringLiteral("Units come in"), m_container);
+    m_in->setObjectName(QStringLiteral("optIn"));
+    m_in->setGeometry(kBoxLeft, rowTop(4), kBoxWidth, kRowHeight);
+    (new QButtonGroup(this))->addButton(m_out);
+    m_out->group()->addButton(m_in);
+
+    makeLabel(m_container, QStringLiteral("Label2"), QStringLiteral("Units:"),
+              QRect(kLabelLeft, rowTop(5), 150, kRowHeight));
+    m_units = makeLineEdit(m_container, QStringLiteral("txtUnits"), QRect(kBoxLeft, rowTop(5), kBoxWidth, kRowHeight));
+    makeLabel(m_container, QStringLiteral("Label3"), QStringLiteral("New purchase price:"),
+              QRect(kLabelLeft, rowTop(6), 150, kRowHeight));
+    m_price =
+        makeLineEdit(m_container, QStringLiteral("txtInPrice"), QRect(kBoxLeft, rowTop(6), kBoxWidth, kRowHeight));
+    m_price->setPlaceholderText(QStringLiteral("empty keeps the price"));
 
     QPushButton* ok = makeButton(m_container, QStringLiteral("cmdOK"), QStringLiteral(" Book"));
-    ok->setGeometry(150, rowTop(6) + 16, 110, 30);
+    ok->setGeometry(150, rowTop(7) + 16, 110, 30);
     QPushButton* cancel = makeButton(m_container, QStringLiteral("cmdCancel"), QStringLiteral(" Cancel"));
-    cancel->setGeometry(280, rowTop(6) + 16, 110, 30);
+    cancel->setGeometry(280, rowTop(7) + 16, 110, 30);
     ok->setDefault(true);
 
     connect(m_product, &QComboBox::currentIndexChanged, this, &FrmReceive::showStock);
     connect(m_received, &QRadioButton::toggled, this, &FrmReceive::showKind);
+    connect(m_reason, &QComboBox::currentTextChanged, this, &FrmReceive::followReason);
     connect(ok, &QPushButton::clicked, this, &FrmReceive::book);
     connect(cancel, &QPushButton::clicked, this, &QWidget::close);
     pressOnEscape(this, cancel);
@@ -163,6 +178,17 @@ void FrmReceive::showKind()
     // A new price comes with goods received; a count correction needs its reason.
     m_price->setEnabled(m_received->isChecked());
     m_reason->setEnabled(m_correction->isChecked());
+    m_out->setEnabled(m_correction->isChecked());
+    m_in->setEnabled(m_correction->isChecked());
+}
+
+void FrmReceive::followReason(const QString& reason)
+{
+    // The listed reasons have one direction each; a reason of the operator's own keeps the choice.
+    if (reason == QLatin1String("Found"))
+        m_in->setChecked(true);
+    else if (reason == QLatin1String("Breakage") || reason == QLatin1String("Loss"))
+        m_out->setChecked(true);
 }
 
 void FrmReceive::book()
@@ -171,16 +197,18 @@ void FrmReceive::book()
         refuseScannedCode(m_price, QStringLiteral("New purchase price")))
         return;
     const bool received = m_received->isChecked();
-    const StockMoveResult result = received ? receiveStock(typedProduct(), m_units->text(), m_price->text())
-                                            : correctStock(typedProduct(), m_units->text(), m_reason->currentText());
+    const StockMoveResult result =
+        received ? receiveStock(typedProduct(), m_units->text(), m_price->text())
+                 : correctStock(typedProduct(), m_out->isChecked() ? StockDirection::Out : StockDirection::In,
+                                m_units->text(), m_reason->currentText());
     const auto refuse = [this](const char* text) { warn(this, QStringLiteral("Warning"), QString::fromLatin1(text)); };
     switch (result.outcome) {
     case StockMoveOutcome::Booked:
         break;
     case StockMoveOutcome::BadUnits:
         return received ? refuse("Please enter the units received as a whole number above 0.")
-                        : refuse("Please enter the units as a whole number other than 0: "
-                                 "-2 for two units gone, 2 for two units found.");
+                        : refuse("Please enter the units as a whole number above 0; whether they go out or "
+                                 "come in is chosen above.");
     case StockMoveOutcome::BadPrice:
         return refuse("Please enter the new purchase price as a number, or leave the box empty.");
     case StockMoveOutcome::NoReason:

@@ -27,6 +27,7 @@ class FrmReceive : public QDialog {
     void chooseTyped();
     void showStock();
     void showKind();
+    void followReason(const QString& reason);
     void book();
 
     XPContainer* m_container = nullptr;
@@ -34,6 +35,8 @@ class FrmReceive : public QDialog {
     QLabel* m_stock = nullptr;          // lblStock
     QRadioButton* m_received = nullptr; // optReceived
     QRadioButton* m_correction = nullptr;
+    QRadioButton* m_out = nullptr; // optOut: a correction's units leave the stock
+    QRadioButton* m_in = nullptr;  // optIn
     QLineEdit* m_units = nullptr;  // txtUnits
     QLineEdit* m_price = nullptr;  // txtInPrice
     QComboBox* m_reason = nullptr; // cmbReason
