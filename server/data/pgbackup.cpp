@@ -121,6 +121,9 @@ WITH objects(kind, tag, owned) AS (
     WHERE r.relnamespace = current_schema()::regnamespace AND NOT tg.tgisinternal)
 SELECT kind || ' ' || current_schema() || ' ' || tag FROM objects
 UNION ALL SELECT 'ACL ' || current_schema() || ' ' || kind || ' ' || tag FROM objects WHERE owned IN ('r', 'S', 'f')
+UNION ALL SELECT 'ACL ' || current_schema() || ' COLUMN ' || c.relname || '.' || a.attname
+FROM pg_attribute a JOIN pg_class c ON c.oid = a.attrelid
+WHERE c.relnamespace = current_schema()::regnamespace AND c.relkind = 'r' AND a.attacl IS NOT NULL
 UNION ALL SELECT 'TABLE DATA ' || current_schema() || ' ' || tag FROM objects WHERE owned = 'r'
 UNION ALL SELECT 'SEQUENCE SET ' || current_schema() || ' ' || tag FROM objects WHERE owned = 'S'
 UNION ALL SELECT 'SEQUENCE OWNED BY ' || current_schema() || ' ' || tag FROM objects WHERE owned = 'S'
