@@ -43,6 +43,7 @@ constexpr int kCatalogue = 100000;
 constexpr int kTills = 4;
 constexpr int kTillProducts = 3;
 constexpr int kSalesPerTill = 400;
+constexpr int kLedgerHistory = 50000;
 const QString kBuyer = QStringLiteral("Counter");
 
 using Clock = std::chrono::steady_clock;
@@ -199,6 +200,17 @@ QString makeShop(const QString& name, int products, int stock)
     PQclear(copied);
     while (PGresult* rest = PQgetResult(conn))
         PQclear(rest);
+    // Ledger rows of the year before, one per product and day (at most kLedgerHistory), as a shop
+    // that has been selling has them; the server's statistics then describe a ledger in use.
+    const int history = int(std::min<qint64>(kLedgerHistory, qint64(products) * 336));
+    const QByteArray product = "(i % " + QByteArray::number(products) + ")";
+    const QByteArray day = "(i / " + QByteArray::number(products) + ")";
+    execOrDie(conn, QByteArray("INSERT INTO pandian (cname, cprice, cinprice, cqty, cday, cmonth, cyear) SELECT"
+                               " 'Product ' || lpad(" +
+                               product + "::text, 6, '0'), '2.5', '1.25', '3', 1 + " + day + " % 28, 1 + " + day +
+                               " / 28 % 12, " + QByteArray::number(QDate::currentDate().year() - 1) +
+                               " FROM generate_series(0, " + QByteArray::number(history - 1) + ") AS i")
+                        .constData());
     execOrDie(conn, "VACUUM ANALYZE");
     PQfinish(conn);
     return conninfo;

@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QLocale>
+#include <cstdio>
 
 namespace marvono {
 namespace {
@@ -54,14 +55,29 @@ void Clock::setOverride(std::function<QDateTime()> source)
     clockOverride() = std::move(source);
 }
 
+// Both are written for every sale, so they are formatted by hand rather than through a locale's
+// format string; the texts are those of the C locale's "h:mm:ss AP" and "yyyy-MM-dd HH:mm:ss".
 QString timeOfDayText(const QTime& time)
 {
-    return QLocale::c().toString(time, QStringLiteral("h:mm:ss AP"));
+    if (!time.isValid())
+        return {};
+    const int hour = time.hour() % 12 == 0 ? 12 : time.hour() % 12;
+    char text[16];
+    const int length = std::snprintf(text, sizeof text, "%d:%02d:%02d %s", hour, time.minute(), time.second(),
+                                     time.hour() < 12 ? "AM" : "PM");
+    return QString::fromLatin1(text, length);
 }
 
 QString dateTimeText(const QDateTime& dateTime)
 {
-    return QLocale::c().toString(dateTime, QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    const QDate date = dateTime.date();
+    if (!dateTime.isValid() || date.year() < 1 || date.year() > 9999)
+        return QLocale::c().toString(dateTime, QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    const QTime time = dateTime.time();
+    char text[24];
+    const int length = std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", date.year(), date.month(),
+                                     date.day(), time.hour(), time.minute(), time.second());
+    return QString::fromLatin1(text, length);
 }
 
 } // namespace marvono

@@ -53,8 +53,7 @@ std::unique_ptr<RecordSet> lockedProduct(qint64 productKey, QString* error)
 bool addToLedger(const QDate& day, const QString& name, const QString& price, const QString& inPrice, double units,
                  QString* error)
 {
-    auto ledger = ExecSQL(QStringLiteral("select * from PanDian where cday=? and cmonth=? and cyear=? and cname=?"),
-                          *error, {day.day(), day.month(), day.year(), name});
+    auto ledger = ExecSQL(kLedgerRowQuery, *error, {day.day(), day.month(), day.year(), name});
     if (!ledger)
         return false;
     const QVariant cost = inPrice.isEmpty() ? QVariant() : QVariant(inPrice);

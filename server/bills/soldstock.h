@@ -35,6 +35,10 @@ std::optional<QList<LineStock>> takeSoldStock(const QList<qint64>& billKeys, QSt
 // until the transaction ends; a set at its end when the product is gone, nothing on failure.
 std::unique_ptr<RecordSet> lockedProduct(qint64 productKey, QString* error);
 
+// The day's ledger row of a product, for the values day, month, year and name.
+inline const QString kLedgerRowQuery =
+    QStringLiteral("select * from PanDian where cday=? and cmonth=? and cyear=? and cname=?");
+
 // Inside the caller's transaction: adds `units` (negative: units back) to the product's ledger row
 // of `day`, making the row when there is none. A row without a purchase price takes `inPrice`.
 bool addToLedger(const QDate& day, const QString& name, const QString& price, const QString& inPrice, double units,

@@ -58,6 +58,20 @@ class Engine {
                            QString* error) = 0;
     virtual bool updateRow(const QString& table, const QStringList& columns, const QVariantList& values, qint64 key,
                            QString* error) = 0;
+    // insertRow() of `table`, then of `link.table` with `link.keyColumn` set to the key the first
+    // row got. A shop server makes both in one statement, which batchWrites() may hold back.
+    virtual bool insertLinkedRows(const QString& table, const QStringList& columns, const QVariantList& values,
+                                  const LinkedRow& link, QString* error)
+    {
+        qint64 key = -1;
+        if (!insertRow(table, columns, values, &key, error))
+            return false;
+        QStringList linkColumns = link.columns;
+        QVariantList linkValues = link.values;
+        linkColumns.append(link.keyColumn);
+        linkValues.append(key);
+        return insertRow(link.table, linkColumns, linkValues, nullptr, error);
+    }
     virtual bool deleteRow(const QString& table, qint64 key, QString* error) = 0;
 
     virtual bool begin(QString* error) = 0;
@@ -73,6 +87,14 @@ class Engine {
     // read are the ones held.
     virtual bool lockAndQuery(const QString& table, const QString& column, const QVariant& value,
                               RecordSetBuilder& into, QString* error) = 0;
+    // lockAndQuery(), then query() of `sql` once the rows are held; a shop server answers both
+    // in one exchange.
+    virtual bool lockAndQueryThen(const QString& table, const QString& column, const QVariant& value,
+                                  RecordSetBuilder& into, const QString& sql, const QVariantList& values,
+                                  const QString& keyedTable, RecordSetBuilder& thenInto, QString* error)
+    {
+        return lockAndQuery(table, column, value, into, error) && query(sql, values, keyedTable, thenInto, error);
+    }
     // Inside a write transaction: the writes asked for from here on may be held back and sent
     // together, with the next read, sendWrites() or the commit; one that fails then fails that
     // step with its reason, and a row added meanwhile has no key in its record set. The embedded

@@ -49,7 +49,9 @@ class SocketWait {
     {
         if (socket < 0)
             return true; // libpq reports the broken connection itself
-        pollfd watched{socket, short(forWrite ? POLLOUT : POLLIN), 0};
+        // While a long pipeline is still being written, the server may already be answering it
+        // and wait for its answers to be read: a writer watches for both.
+        pollfd watched{socket, short(forWrite ? POLLOUT | POLLIN : POLLIN), 0};
         for (;;) {
             const qint64 slice = qBound(qint64(0), deadline.remainingTime(), qint64(m_paint ? 20 : 500));
             const int ready = ::poll(&watched, 1, int(slice));
@@ -346,9 +348,12 @@ std::unique_ptr<PgEngine::Result> PgEngine::awaitResult()
         m_abandoned = true;
         return nullptr;
     };
-    while (PQflush(m_conn) == 1)
+    while (PQflush(m_conn) == 1) {
         if (!waiter.wait(PQsocket(m_conn), true, deadline))
             return giveUp();
+        if (!PQconsumeInput(m_conn))
+            break; // PQgetResult hands over the failure
+    }
     PGresult* answer = nullptr;
     for (;;) {
         while (PQisBusy(m_conn)) {
@@ -379,11 +384,14 @@ std::vector<std::unique_ptr<PgEngine::Result>> PgEngine::awaitPipeline(size_t co
     std::vector<std::unique_ptr<Result>> answers(commands);
     SocketWait waiter(m_waiting);
     const QDeadlineTimer deadline(kAnswerTimeoutMs);
-    while (PQflush(m_conn) == 1)
+    while (PQflush(m_conn) == 1) {
         if (!waiter.wait(PQsocket(m_conn), true, deadline)) {
             m_abandoned = true;
             return answers;
         }
+        if (!PQconsumeInput(m_conn))
+            break; // the answers' reading hands over the failure
+    }
     bool late = false;
     const auto next = [&]() -> PGresult* {
         while (PQisBusy(m_conn)) {
@@ -579,7 +587,13 @@ bool PgEngine::query(const QString& sql, const QVariantList& values, const QStri
     auto result = run(sql, values, error);
     if (!result)
         return false;
-    PGresult* res = result->handle;
+    readInto(*result, keyedTable, into);
+    return true;
+}
+
+void PgEngine::readInto(const Result& result, const QString& keyedTable, RecordSetBuilder& into)
+{
+    PGresult* res = result.handle;
     const int width = PQnfields(res);
     // The hidden key never reaches the record set; a keyed set keeps it as the row's key.
     int keyColumn = -1;
@@ -610,7 +624,6 @@ bool PgEngine::query(const QString& sql, const QVariantList& values, const QStri
                 into.appendCell(PQgetvalue(res, r, c), PQgetlength(res, r, c));
         }
     }
-    return true;
 }
 
 bool PgEngine::scan(const QString& sql, const QVariantList& values, const std::function<bool(const ScannedRow&)>& visit,

@@ -29,6 +29,8 @@ class PgEngine final : public Engine {
                    QString* error) override;
     bool updateRow(const QString& table, const QStringList& columns, const QVariantList& values, qint64 key,
                    QString* error) override;
+    bool insertLinkedRows(const QString& table, const QStringList& columns, const QVariantList& values,
+                          const LinkedRow& link, QString* error) override;
     bool deleteRow(const QString& table, qint64 key, QString* error) override;
     bool begin(QString* error) override;
     bool commit(QString* error) override;
@@ -37,6 +39,9 @@ class PgEngine final : public Engine {
     bool lockRows(const QString& table, const QString& column, const QVariant& value, QString* error) override;
     bool lockAndQuery(const QString& table, const QString& column, const QVariant& value, RecordSetBuilder& into,
                       QString* error) override;
+    bool lockAndQueryThen(const QString& table, const QString& column, const QVariant& value, RecordSetBuilder& into,
+                          const QString& sql, const QVariantList& values, const QString& keyedTable,
+                          RecordSetBuilder& thenInto, QString* error) override;
     void batchWrites() override;
     bool sendWrites(QString* error) override;
     qint64 nextReceiptNumber(QString* error) override;
@@ -80,7 +85,7 @@ class PgEngine final : public Engine {
     PgEngine() = default;
     struct Result;
     enum class Fault { None, Lost, Busy, StalePlan, Other };
-    enum class WriteKind : char16_t { Insert = 'I', Update = 'U', Delete = 'D', Lock = 'L' };
+    enum class WriteKind : char16_t { Insert = 'I', Update = 'U', Delete = 'D', Lock = 'L', LockAndRead = 'R' };
     // The text of a row write or row lock, built once per table and column list: quoting and
     // joining the names cost more on the client than running the prepared statement.
     QString writeStatement(WriteKind kind, const QString& table, const QStringList& columns);
@@ -92,7 +97,8 @@ class PgEngine final : public Engine {
     struct Queued {
         QString sql;
         QVariantList values;
-        bool mustTouch = false; // an update or delete of one row, failing when it finds none
+        bool mustTouch = false;  // an update or delete of one row, failing when it finds none
+        bool keepAnswer = false; // a read whose answer is kept in m_keptAnswer
     };
     // Runs the statements held back (the transaction's BEGIN, batched writes) and then `current`,
     // all in one round trip; once more on a new connection when the server had dropped this one
@@ -125,6 +131,8 @@ class PgEngine final : public Engine {
     // Records why a statement failed and returns its text.
     QString failure(const Result* result);
     ColumnKind kindOf(void* result, int column);
+    // Hands the rows of a query's answer to a record set; keyed by the hidden key with `keyedTable`.
+    void readInto(const Result& result, const QString& keyedTable, RecordSetBuilder& into);
     void loadColumnKinds();
     QString lostText() const;
     // The server ends this connection, for the tests of a broken connection.
@@ -141,10 +149,11 @@ class PgEngine final : public Engine {
     bool m_stalePrepared = false; // the server still holds statements forgotten here
     Fault m_fault = Fault::None;
     int m_lockWaitMs = -1;
-    QElapsedTimer m_statementClock; // since the statement now waited for was sent
-    std::vector<Queued> m_queued;   // sent ahead of the next statement that waits for its answer
-    bool m_beginPending = false;    // the transaction's BEGIN is queued, not yet sent
-    bool m_batching = false;        // writes are queued until the next read or the commit
+    QElapsedTimer m_statementClock;       // since the statement now waited for was sent
+    std::vector<Queued> m_queued;         // sent ahead of the next statement that waits for its answer
+    bool m_beginPending = false;          // the transaction's BEGIN is queued, not yet sent
+    bool m_batching = false;              // writes are queued until the next read or the commit
+    std::unique_ptr<Result> m_keptAnswer; // the answer of the queued read marked keepAnswer
     quint64 m_roundTrips = 0;
     QHash<quint64, ColumnKind> m_kinds; // (table oid, column number) -> kind
     QSet<quint32> m_kindsLookedUp;      // table oids the kinds were loaded again for

@@ -63,6 +63,10 @@ QString PgEngine::writeStatement(WriteKind kind, const QString& table, const QSt
     case WriteKind::Lock:
         sql = "SELECT 1 FROM " + quotedName(table) + " WHERE " + quotedName(columns.value(0)) + "=$1 FOR UPDATE";
         break;
+    case WriteKind::LockAndRead:
+        sql = "select * from " + table.toUtf8() + " where " + columns.value(0).toUtf8() + "=$1 order by " +
+              kHiddenKeyColumn + " for update";
+        break;
     }
     // Record sets write whichever columns changed, so the combinations are few but not fixed.
     if (m_writeStatements.size() >= 256)
@@ -85,6 +89,42 @@ bool PgEngine::insertRow(const QString& table, const QStringList& columns, const
     if (key)
         *key = PQntuples(result->handle) == 1 ? QByteArray(PQgetvalue(result->handle, 0, 0)).toLongLong() : -1;
     return true;
+}
+
+bool PgEngine::insertLinkedRows(const QString& table, const QStringList& columns, const QVariantList& values,
+                                const LinkedRow& link, QString* error)
+{
+    QString key = QChar(u'K') + table;
+    for (const QString& column : columns)
+        key += QChar(0x1f) + column;
+    key += QChar(0x1e) + link.table + QChar(0x1e) + link.keyColumn;
+    for (const QString& column : link.columns)
+        key += QChar(0x1f) + column;
+    auto found = m_writeStatements.constFind(key);
+    if (found == m_writeStatements.constEnd()) {
+        // The second insert takes the key from the first's RETURNING, on the server.
+        QByteArrayList names, markers;
+        for (qsizetype i = 0; i < link.columns.size(); ++i) {
+            names.append(quotedName(link.columns[i]));
+            markers.append("$" + QByteArray::number(columns.size() + i + 1));
+        }
+        names.append(quotedName(link.keyColumn));
+        markers.append(QByteArray("(SELECT ") + kHiddenKeyColumn + " FROM added)");
+        const QByteArray sql = "WITH added AS (" + writeStatement(WriteKind::Insert, table, columns).toUtf8() +
+                               ") INSERT INTO " + quotedName(link.table) + " (" + names.join(',') + ") VALUES (" +
+                               markers.join(',') + ')';
+        if (m_writeStatements.size() >= 256)
+            m_writeStatements.clear();
+        found = m_writeStatements.insert(key, QString::fromUtf8(sql));
+    }
+    const QString sql = *found;
+    QVariantList bound = values;
+    bound.append(link.values);
+    if (m_batching) {
+        m_queued.push_back({sql, bound});
+        return true;
+    }
+    return run(sql, bound, error) != nullptr;
 }
 
 bool PgEngine::updateRow(const QString& table, const QStringList& columns, const QVariantList& values, qint64 key,
@@ -237,6 +277,8 @@ std::unique_ptr<PgEngine::Result> PgEngine::runQueued(const Queued& current, QSt
             m_prepared.insert(batch[commands[c].statement].sql, commands[c].preparing);
         else if (batch[commands[c].statement].mustTouch && !touchedRow(answer, error))
             return nullptr; // the transaction goes no further: its caller rolls it back
+        else if (batch[commands[c].statement].keepAnswer)
+            m_keptAnswer = std::move(answers[c]);
     }
     return std::move(answers.back());
 }
@@ -300,8 +342,30 @@ bool PgEngine::lockRows(const QString& table, const QString& column, const QVari
 bool PgEngine::lockAndQuery(const QString& table, const QString& column, const QVariant& value, RecordSetBuilder& into,
                             QString* error)
 {
-    return query(QStringLiteral("select * from %1 where %2=? order by rowid for update").arg(table, column), {value},
-                 table, into, error);
+    return query(writeStatement(WriteKind::LockAndRead, table, {column}), {value}, table, into, error);
+}
+
+bool PgEngine::lockAndQueryThen(const QString& table, const QString& column, const QVariant& value,
+                                RecordSetBuilder& into, const QString& sql, const QVariantList& values,
+                                const QString& keyedTable, RecordSetBuilder& thenInto, QString* error)
+{
+    // The locking read goes ahead of the other in the same pipeline; the server runs the second
+    // only once the first holds its rows.
+    m_keptAnswer.reset();
+    m_queued.push_back({writeStatement(WriteKind::LockAndRead, table, {column}), {value}, false, true});
+    auto then = run(sql, values, error);
+    std::erase_if(m_queued, [](const Queued& queued) { return queued.keepAnswer; });
+    auto locked = std::move(m_keptAnswer);
+    if (!then)
+        return false;
+    if (!locked) {
+        if (error)
+            *error = QStringLiteral("The shop server did not answer the locking read");
+        return false;
+    }
+    readInto(*locked, table, into);
+    readInto(*then, keyedTable, thenInto);
+    return true;
 }
 
 qint64 PgEngine::nextReceiptNumber(QString* error)

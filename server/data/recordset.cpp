@@ -199,6 +199,20 @@ void RecordSet::addNew()
 
 bool RecordSet::update()
 {
+    return write(nullptr);
+}
+
+bool RecordSet::update(const LinkedRow& link)
+{
+    if (!m_adding) {
+        m_error = QStringLiteral("Only a row being added is written with a linked row.");
+        return false;
+    }
+    return write(&link);
+}
+
+bool RecordSet::write(const LinkedRow* link)
+{
     const bool adding = m_adding;
     m_adding = false;
     std::vector<std::optional<QVariant>> pending;
@@ -230,8 +244,9 @@ bool RecordSet::update()
     if (!engine)
         return false;
     qint64 key = -1;
-    if (adding ? !engine->insertRow(m_table, names, values, &key, &m_error)
-               : !engine->updateRow(m_table, names, values, m_rowIds[size_t(m_current)], &m_error))
+    if (link     ? !engine->insertLinkedRows(m_table, names, values, *link, &m_error)
+        : adding ? !engine->insertRow(m_table, names, values, &key, &m_error)
+                 : !engine->updateRow(m_table, names, values, m_rowIds[size_t(m_current)], &m_error))
         return false;
 
     const size_t width = m_columns.size();
@@ -320,14 +335,23 @@ std::unique_ptr<RecordSet> ExecSQL(const QString& statement, QString& message, c
     return set;
 }
 
-std::unique_ptr<RecordSet> LockedRows(const QString& table, const QString& column, const QVariant& value,
-                                      QString& error)
+namespace {
+
+Engine* engineForLocking(QString& error)
 {
     if (!Database::instance().inTransaction()) {
         error = QStringLiteral("Rows are held only inside a transaction.");
         return nullptr;
     }
-    Engine* engine = Database::instance().engine(&error);
+    return Database::instance().engine(&error);
+}
+
+} // namespace
+
+std::unique_ptr<RecordSet> LockedRows(const QString& table, const QString& column, const QVariant& value,
+                                      QString& error)
+{
+    Engine* engine = engineForLocking(error);
     if (!engine)
         return nullptr;
     std::unique_ptr<RecordSet> set(new RecordSet);
@@ -335,6 +359,27 @@ std::unique_ptr<RecordSet> LockedRows(const QString& table, const QString& colum
     RecordSetBuilder builder(*set);
     if (!engine->lockAndQuery(table, column, value, builder, &error))
         return nullptr;
+    return set;
+}
+
+std::unique_ptr<RecordSet> LockedRows(const QString& table, const QString& column, const QVariant& value,
+                                      QString& error, const QString& thenQuery, const QVariantList& thenValues,
+                                      std::unique_ptr<RecordSet>& then)
+{
+    Engine* engine = engineForLocking(error);
+    if (!engine)
+        return nullptr;
+    std::unique_ptr<RecordSet> set(new RecordSet);
+    set->m_table = table;
+    RecordSetBuilder builder(*set);
+    const QString source = thenQuery.trimmed();
+    std::unique_ptr<RecordSet> second(new RecordSet);
+    second->m_table = writableTable(source);
+    RecordSetBuilder secondBuilder(*second);
+    if (!engine->lockAndQueryThen(table, column, value, builder, source, thenValues, second->m_table, secondBuilder,
+                                  &error))
+        return nullptr;
+    then = std::move(second);
     return set;
 }
 

@@ -3,6 +3,7 @@
 #include "data/growingarray.h"
 
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 #include <QVariantList>
 #include <memory>
@@ -14,6 +15,14 @@ namespace marvono {
 // How a column stores its values. Number columns hold decimal numbers as text with the digits
 // written; Integer columns hold whole numbers; Date columns hold "yyyy-MM-dd".
 enum class ColumnKind { Text, Number, Integer, Date, Other };
+
+// A row added together with another table's new row, recording that row's key in `keyColumn`.
+struct LinkedRow {
+    QString table;
+    QStringList columns;
+    QVariantList values;
+    QString keyColumn;
+};
 
 // A keyset record set: the rows are read when it opens and stay fixed; rows can be changed,
 // deleted and added through it, and every write goes to the database at once.
@@ -46,6 +55,9 @@ class RecordSet {
     void addNew();
     // Writes the current row's changes (or the new row). False, with errorText(), on failure.
     bool update();
+    // Writes the new row together with a row of another table that records its key, as
+    // Engine::insertLinkedRows() does; the new row's key is then not known here (rowKey() -1).
+    bool update(const LinkedRow& link);
     // Deletes the current row from the table; the position stays on the next row.
     bool deleteCurrent();
 
@@ -57,8 +69,11 @@ class RecordSet {
     qint64 rowKey() const;
 
   private:
+    bool write(const LinkedRow* link);
     friend std::unique_ptr<RecordSet> ExecSQL(const QString&, QString&, const QVariantList&);
     friend std::unique_ptr<RecordSet> LockedRows(const QString&, const QString&, const QVariant&, QString&);
+    friend std::unique_ptr<RecordSet> LockedRows(const QString&, const QString&, const QVariant&, QString&,
+                                                 const QString&, const QVariantList&, std::unique_ptr<RecordSet>&);
     friend std::unique_ptr<RecordSet> RowsToAdd(const QString&, QString&);
     friend class RecordSetBuilder;
     RecordSet() = default;
@@ -113,6 +128,11 @@ std::unique_ptr<RecordSet> ExecSQL(const QString& statement, QString& message, c
 // Table and column are names from the code. Nothing, with the engine's text, on failure.
 std::unique_ptr<RecordSet> LockedRows(const QString& table, const QString& column, const QVariant& value,
                                       QString& error);
+// The same, and then the query `thenQuery` (a select, as ExecSQL() takes it) read once the rows
+// are held, both in one exchange with a shop server; `then` receives its set.
+std::unique_ptr<RecordSet> LockedRows(const QString& table, const QString& column, const QVariant& value,
+                                      QString& error, const QString& thenQuery, const QVariantList& thenValues,
+                                      std::unique_ptr<RecordSet>& then);
 
 // The writable set of no rows that "select * from TABLE where 1=0" gives, for adding rows to the
 // table; its columns are asked of the engine once per connection.

@@ -2,12 +2,14 @@
 
 #include "app/appcontext.h"
 #include "bills/buyerlist.h"
+#include "bills/soldstock.h"
 #include "data/database.h"
-#include "data/engine.h"
 #include "data/recordset.h"
 
-#include <QUuid>
+#include <QDateTime>
+#include <QRandomGenerator>
 #include <cmath>
+#include <cstdio>
 #include <limits>
 
 namespace marvono {
@@ -49,9 +51,15 @@ SaleResult bookSaleOnce(const SaleRequest& request, const QString& id, bool* com
     if (!transaction.isActive())
         return failed(result, transaction.errorText());
     // Another till selling the same product waits here until its sale is committed, so the stock
-    // read is never one that another till is about to change.
+    // read is never one that another till is about to change. The day's ledger row of the
+    // product is read in the same exchange once the product is held: no other sale changes it
+    // meanwhile.
+    result.bookedAt = Clock::now();
+    const QDate today = result.bookedAt.date();
     QString message;
-    auto product = LockedRows(QStringLiteral("product_info"), QStringLiteral("cName"), request.productName, message);
+    std::unique_ptr<RecordSet> ledger;
+    auto product = LockedRows(QStringLiteral("product_info"), QStringLiteral("cName"), request.productName, message,
+                              kLedgerRowQuery, {today.day(), today.month(), today.year(), request.productName}, ledger);
     if (!product)
         return failed(result, message);
     if (product->isEof()) {
@@ -77,19 +85,17 @@ SaleResult bookSaleOnce(const SaleRequest& request, const QString& id, bool* com
     result.price = *price;
     result.charge = price->toDouble() * quantity;
     const std::optional<QString> cost = product->field(kProductCost);
+    const QVariant costValue = cost ? QVariant(*cost) : QVariant();
     const qint64 productKey = product->rowKey();
 
-    result.bookedAt = Clock::now();
-    const QDate today = result.bookedAt.date();
-    auto ledger = ExecSQL(QStringLiteral("select * from PanDian where cday=? and cmonth=? and cyear=? and cname=?"),
-                          message, {today.day(), today.month(), today.year(), result.productName});
-    if (!ledger)
-        return failed(result, message);
     auto bill = RowsToAdd(QStringLiteral("Bill"), message);
     if (!bill)
         return failed(result, message);
 
-    // The bill line goes first and on its own: the sale's record needs the row key it gets.
+    // The writes go to a shop server together, with nothing to wait for between them.
+    transaction.batchWrites();
+    // The sale's record names the bill row and the product row, so that an edit of the line
+    // knows which stock to move; the server gives it the bill row's key.
     bill->addNew();
     if (!assignAll(*bill, {{BillTime, timeOfDayText(result.bookedAt.time())},
                            {BillBuyer, request.buyer},
@@ -97,39 +103,36 @@ SaleResult bookSaleOnce(const SaleRequest& request, const QString& id, bool* com
                            {BillQuantity, request.quantityText},
                            {BillPrice, result.price.toDouble()},
                            {BillSubTotal, result.charge}}) ||
-        !bill->update())
+        !bill->update(LinkedRow{
+            QStringLiteral("marvono_sale"),
+            {QStringLiteral("cId"), QStringLiteral("cTime"), QStringLiteral("cProductKey"), QStringLiteral("cInPrice")},
+            {id, dateTimeText(result.bookedAt), productKey, costValue},
+            QStringLiteral("cBill")}))
         return failed(result, bill->errorText());
-    const qint64 billKey = bill->rowKey();
 
-    // The other writes can go to a shop server together.
-    transaction.batchWrites();
     if (!product->setField(kProductRemaining, result.remaining) || !product->update())
         return failed(result, product->errorText());
 
-    // The row keeps the day's total, so the monthly report shows everything sold that day.
-    QVariant dayQuantity = request.quantityText;
-    if (ledger->isEof())
+    // The row keeps the day's total, so the monthly report shows everything sold that day. A
+    // row found by the day and the name keeps them.
+    if (ledger->isEof()) {
         ledger->addNew();
-    else
-        dayQuantity = leadingNumber(ledger->text(LedgerQuantity)) + quantity;
-    if (!assignAll(*ledger, {{LedgerName, result.productName},
-                             {LedgerPrice, result.price.toText()},
-                             {LedgerCost, cost ? QVariant(*cost) : QVariant()},
-                             {LedgerQuantity, dayQuantity},
-                             {LedgerDay, today.day()},
-                             {LedgerMonth, today.month()},
-                             {LedgerYear, today.year()}}) ||
-        !ledger->update())
+        if (!assignAll(*ledger, {{LedgerName, result.productName},
+                                 {LedgerPrice, result.price.toText()},
+                                 {LedgerCost, costValue},
+                                 {LedgerQuantity, request.quantityText},
+                                 {LedgerDay, today.day()},
+                                 {LedgerMonth, today.month()},
+                                 {LedgerYear, today.year()}}) ||
+            !ledger->update())
+            return failed(result, ledger->errorText());
+    } else if (!assignAll(*ledger, {{LedgerPrice, result.price.toText()},
+                                    {LedgerCost, costValue},
+                                    {LedgerQuantity, leadingNumber(ledger->text(LedgerQuantity)) + quantity}}) ||
+               !ledger->update()) {
         return failed(result, ledger->errorText());
+    }
 
-    // The bill row and the product row tell an edit of the line which stock to move.
-    Engine* engine = Database::instance().engine(&message);
-    if (!engine ||
-        !engine->execute(
-            QStringLiteral(
-                "insert into marvono_sale (cId, cTime, cBill, cProductKey, cInPrice) values (?, ?, ?, ?, ?)"),
-            {id, dateTimeText(result.bookedAt), billKey, productKey, cost ? QVariant(*cost) : QVariant()}, &message))
-        return failed(result, message);
     if (!transaction.sendWrites())
         return failed(result, transaction.errorText());
     *committing = true;
@@ -140,6 +143,23 @@ SaleResult bookSaleOnce(const SaleRequest& request, const QString& id, bool* com
 }
 
 } // namespace
+
+QString newSaleIdentity()
+{
+    // The layout of a time-ordered UUID (version 7): the milliseconds since 1970 first, then
+    // random bits. Identities made later sort later, so the server adds each one at the end of
+    // its index instead of at a random place in it.
+    const quint64 ms = quint64(QDateTime::currentMSecsSinceEpoch()) & 0xffffffffffffULL;
+    QRandomGenerator* random = QRandomGenerator::system();
+    const quint64 high = (ms << 16) | 0x7000 | (random->generate() & 0x0fff);
+    const quint64 low = (random->generate64() & 0x3fffffffffffffffULL) | 0x8000000000000000ULL;
+    char text[40];
+    const int length =
+        std::snprintf(text, sizeof text, "%08llx-%04llx-%04llx-%04llx-%012llx", (unsigned long long)(high >> 32),
+                      (unsigned long long)((high >> 16) & 0xffff), (unsigned long long)(high & 0xffff),
+                      (unsigned long long)(low >> 48), (unsigned long long)(low & 0xffffffffffffULL));
+    return QString::fromLatin1(text, length);
+}
 
 bool isQuantityText(const QString& text)
 {
@@ -156,7 +176,7 @@ SaleResult bookSale(const SaleRequest& request)
         result.outcome = SaleOutcome::BadQuantity;
         return result;
     }
-    const QString id = QUuid::createUuid().toString(QUuid::WithoutBraces);
+    const QString id = newSaleIdentity();
     bool committing = false;
     SaleResult result = bookSaleOnce(request, id, &committing);
     if (result.outcome != SaleOutcome::Failed || !Database::instance().connectionLost())

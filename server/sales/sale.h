@@ -11,6 +11,10 @@ namespace marvono {
 // True when every character is an ASCII digit; the empty text passes and counts as 0.
 bool isQuantityText(const QString& text);
 
+// A new identity for a sale, as a UUID of 36 characters; one made in a later millisecond sorts
+// after it as text.
+QString newSaleIdentity();
+
 struct SaleRequest {
     QString productName;  // the product captured when the sale began
     QString quantityText; // as typed: digits only, possibly empty
