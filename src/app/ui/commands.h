@@ -52,7 +52,7 @@ class CommandTable {
     QHash<int, CommandHandler> m_handlers;
 };
 
-// Each subsystem registers its commands (server/<subsystem>/ui/commands_<subsystem>.cpp).
+// Each subsystem registers its commands (src/<subsystem>/ui/commands_<subsystem>.cpp).
 void registerCatalogueCommands(CommandTable& table);
 void registerSalesCommands(CommandTable& table);
 void registerBillsCommands(CommandTable& table);
