@@ -54,5 +54,5 @@ install(CODE "
                    \"\${PREFIX}/${CMAKE_INSTALL_DATADIR}/applications/marvono.desktop\" @ONLY)
     message(STATUS \"Application folder: \${APPDIR}\")
 ")
-install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
+install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/docs/shop-server.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
 install(DIRECTORY ${DELIVERY_DIR}/icons/ DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor)

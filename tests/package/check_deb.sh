@@ -33,7 +33,8 @@ for path in \
     ./usr/bin/marvono-shopdb-init ./usr/bin/marvono-shopdb-move \
     ./usr/share/man/man1/marvono-shopdb-init.1.gz ./usr/share/man/man1/marvono-shopdb-move.1.gz \
     ./usr/share/marvono/guide/images/main.png \
-    ./usr/share/doc/marvono/copyright ./usr/share/doc/marvono/changelog.gz ./usr/share/doc/marvono/README.md; do
+    ./usr/share/doc/marvono/copyright ./usr/share/doc/marvono/changelog.gz ./usr/share/doc/marvono/README.md \
+    ./usr/share/doc/marvono/shop-server.md; do
     grep -Fxq "$path" <<<"$LIST" || fail "missing $path"
 done
 for size in 16 22 24 32 48 64 128 256; do
