@@ -219,6 +219,9 @@ bool SqliteEngine::query(const QString& sql, const QVariantList& values, const Q
         return false;
     for (int i = 0; i < values.size(); ++i)
         bindValue(prepared, i + 1, values[i]);
+    // The columns are read after the first step: a statement whose tables changed since it was
+    // prepared is prepared again by that step, and only then names the columns it returns.
+    int rc = sqlite3_step(prepared);
     const int width = sqlite3_column_count(prepared) - skip;
     // A statement run again names the same columns, unless the schema changed under it: the
     // names and types are compared, and made into texts only when they differ.
@@ -236,8 +239,7 @@ bool SqliteEngine::query(const QString& sql, const QVariantList& values, const Q
         }
         into.addColumn(column.name, column.kind);
     }
-    int rc;
-    while ((rc = sqlite3_step(prepared)) == SQLITE_ROW) {
+    for (; rc == SQLITE_ROW; rc = sqlite3_step(prepared)) {
         into.beginRow(skip ? sqlite3_column_int64(prepared, 0) : 0);
         for (int c = 0; c < width; ++c) {
             const char* text = reinterpret_cast<const char*>(sqlite3_column_text(prepared, c + skip));

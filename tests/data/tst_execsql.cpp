@@ -223,6 +223,14 @@ void TestExecSql::keysetAndVisibility()
     QCOMPARE(held->count(), 1); // fixed at open
     QCOMPARE(ExecSQL("select * from Bill")->count(), 2);
     QCOMPARE(writer->count(), 2); // a set sees its own additions
+
+    // A table altered on the same connection: the statement prepared before names the new column.
+    if (!test::serverEngine()) {
+        QVERIFY(ExecSQL("create table scratch (a text)"));
+        QCOMPARE(ExecSQL("select * from scratch")->columnCount(), 1);
+        QVERIFY(ExecSQL("alter table scratch add column b text"));
+        QCOMPARE(ExecSQL("select * from scratch")->columnCount(), 2);
+    }
 }
 
 void TestExecSql::transactionRollsBack()
