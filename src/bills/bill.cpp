@@ -7,6 +7,7 @@
 #include "data/recordset.h"
 #include "data/rowscan.h"
 #include "data/shopserver.h"
+#include "data/tables.h"
 
 #include <QFile>
 #include <QHash>
@@ -15,8 +16,6 @@
 
 namespace marvono {
 namespace {
-
-enum BillColumn { BillTime, BillBuyer, BillProduct, BillQuantity, BillPrice, BillSubTotal };
 
 std::unique_ptr<RecordSet> findLine(const QString& buyer, const QString& keyTime)
 {

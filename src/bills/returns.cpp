@@ -4,13 +4,12 @@
 #include "bills/soldstock.h"
 #include "data/database.h"
 #include "data/recordset.h"
+#include "data/tables.h"
 
 #include <cmath>
 
 namespace marvono {
 namespace {
-
-enum ProductColumn { ProductName, ProductCost, ProductRemaining = 4 };
 
 ReturnResult failed(ReturnOutcome outcome, const QString& error)
 {

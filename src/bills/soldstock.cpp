@@ -4,6 +4,7 @@
 #include "data/database.h"
 #include "data/engine.h"
 #include "data/recordset.h"
+#include "data/tables.h"
 
 #include <QHash>
 #include <cmath>
@@ -11,9 +12,6 @@
 
 namespace marvono {
 namespace {
-
-enum ProductColumn { ProductName, ProductCost, ProductPrice = 3, ProductRemaining = 4 };
-enum LedgerColumn { LedgerName, LedgerPrice, LedgerCost, LedgerQuantity, LedgerDay, LedgerMonth, LedgerYear };
 
 // Statements about many bill rows name them in groups of this many, within every engine's limit
 // of bound values.

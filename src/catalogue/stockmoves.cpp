@@ -4,6 +4,7 @@
 #include "app/numbers.h"
 #include "data/database.h"
 #include "data/recordset.h"
+#include "data/tables.h"
 
 #include <QRegularExpression>
 #include <cmath>
@@ -12,7 +13,6 @@
 namespace marvono {
 namespace {
 
-enum ProductColumn { ProductName, ProductCost, ProductBought, ProductRemaining = 4 };
 enum MoveColumn { MoveTime, MoveProduct, MoveKind, MoveUnits, MovePrice, MoveRemaining, MoveReason, MoveUser };
 
 StockMoveResult outcome(StockMoveOutcome outcome, const QString& error = {})

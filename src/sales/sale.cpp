@@ -5,6 +5,7 @@
 #include "bills/soldstock.h"
 #include "data/database.h"
 #include "data/recordset.h"
+#include "data/tables.h"
 
 #include <QDateTime>
 #include <QRandomGenerator>
@@ -14,15 +15,6 @@
 
 namespace marvono {
 namespace {
-
-// Column positions used here.
-constexpr int kProductName = 0;
-constexpr int kProductCost = 1;
-constexpr int kProductPrice = 3;
-constexpr int kProductRemaining = 4;
-
-enum BillColumn { BillTime, BillBuyer, BillProduct, BillQuantity, BillPrice, BillSubTotal };
-enum LedgerColumn { LedgerName, LedgerPrice, LedgerCost, LedgerQuantity, LedgerDay, LedgerMonth, LedgerYear };
 
 SaleResult failed(SaleResult result, const QString& error)
 {
@@ -38,6 +30,80 @@ bool assignAll(RecordSet& set, std::initializer_list<std::pair<int, QVariant>> f
         if (!set.setField(column, value))
             return false;
     return true;
+}
+
+// Takes the stock, price and cost from the held product row; false, with the outcome set, when
+// the sale cannot go on.
+bool priceFromProduct(const RecordSet& product, double quantity, SaleResult& result)
+{
+    const double remaining = roundHalfEven(leadingNumber(product.text(ProductRemaining)) - quantity);
+    if (!(remaining >= std::numeric_limits<qint32>::min() && remaining <= std::numeric_limits<qint32>::max())) {
+        result = failed(result, QStringLiteral("Overflow"));
+        return false;
+    }
+    if (remaining < 0) {
+        result.outcome = SaleOutcome::NotEnoughStock;
+        return false;
+    }
+    result.remaining = qint32(remaining);
+    result.productName = product.text(ProductName);
+    result.storedPrice = product.text(ProductPrice);
+    const std::optional<Currency> price = Currency::fromDouble(leadingNumber(result.storedPrice));
+    if (!price) {
+        result = failed(result, QStringLiteral("Overflow"));
+        return false;
+    }
+    result.price = *price;
+    result.charge = price->toDouble() * quantity;
+    return true;
+}
+
+// Adds the bill line and the sale's record, which names the bill row and the product row so that
+// an edit of the line knows which stock to move; the server gives it the bill row's key.
+bool addBillLine(const SaleRequest& request, const SaleResult& result, const QString& id, qint64 productKey,
+                 const QVariant& cost, QString* error)
+{
+    auto bill = RowsToAdd(QStringLiteral("Bill"), *error);
+    if (!bill)
+        return false;
+    bill->addNew();
+    if (assignAll(*bill, {{BillTime, timeOfDayText(result.bookedAt.time())},
+                          {BillBuyer, request.buyer},
+                          {BillProduct, result.productName},
+                          {BillQuantity, request.quantityText},
+                          {BillPrice, result.price.toDouble()},
+                          {BillSubTotal, result.charge}}) &&
+        bill->update(LinkedRow{
+            QStringLiteral("marvono_sale"),
+            {QStringLiteral("cId"), QStringLiteral("cTime"), QStringLiteral("cProductKey"), QStringLiteral("cInPrice")},
+            {id, dateTimeText(result.bookedAt), productKey, cost},
+            QStringLiteral("cBill")}))
+        return true;
+    *error = bill->errorText();
+    return false;
+}
+
+// Adds the sale to the product's ledger row of the day, or starts the row: it keeps the day's
+// total, so the monthly report shows everything sold that day. A row found by the day and the
+// name keeps them.
+bool addToDayRow(RecordSet& ledger, const SaleRequest& request, const SaleResult& result, double quantity,
+                 const QVariant& cost)
+{
+    const QDate day = result.bookedAt.date();
+    if (!ledger.isEof())
+        return assignAll(ledger, {{LedgerPrice, result.price.toText()},
+                                  {LedgerCost, cost},
+                                  {LedgerQuantity, leadingNumber(ledger.text(LedgerQuantity)) + quantity}}) &&
+               ledger.update();
+    ledger.addNew();
+    return assignAll(ledger, {{LedgerName, result.productName},
+                              {LedgerPrice, result.price.toText()},
+                              {LedgerCost, cost},
+                              {LedgerQuantity, request.quantityText},
+                              {LedgerDay, day.day()},
+                              {LedgerMonth, day.month()},
+                              {LedgerYear, day.year()}}) &&
+           ledger.update();
 }
 
 // Books the sale under its identity `id` in one transaction; `committing` tells whether a
@@ -66,73 +132,20 @@ SaleResult bookSaleOnce(const SaleRequest& request, const QString& id, bool* com
         result.outcome = SaleOutcome::NoProduct;
         return result;
     }
-
     const double quantity = leadingNumber(request.quantityText);
-    const double remaining = roundHalfEven(leadingNumber(product->text(kProductRemaining)) - quantity);
-    if (!(remaining >= std::numeric_limits<qint32>::min() && remaining <= std::numeric_limits<qint32>::max()))
-        return failed(result, QStringLiteral("Overflow"));
-    if (remaining < 0) {
-        result.outcome = SaleOutcome::NotEnoughStock;
+    if (!priceFromProduct(*product, quantity, result))
         return result;
-    }
-    result.remaining = qint32(remaining);
-
-    result.productName = product->text(kProductName);
-    result.storedPrice = product->text(kProductPrice);
-    const std::optional<Currency> price = Currency::fromDouble(leadingNumber(result.storedPrice));
-    if (!price)
-        return failed(result, QStringLiteral("Overflow"));
-    result.price = *price;
-    result.charge = price->toDouble() * quantity;
-    const std::optional<QString> cost = product->field(kProductCost);
+    const std::optional<QString> cost = product->field(ProductCost);
     const QVariant costValue = cost ? QVariant(*cost) : QVariant();
-    const qint64 productKey = product->rowKey();
-
-    auto bill = RowsToAdd(QStringLiteral("Bill"), message);
-    if (!bill)
-        return failed(result, message);
 
     // The writes go to a shop server together, with nothing to wait for between them.
     transaction.batchWrites();
-    // The sale's record names the bill row and the product row, so that an edit of the line
-    // knows which stock to move; the server gives it the bill row's key.
-    bill->addNew();
-    if (!assignAll(*bill, {{BillTime, timeOfDayText(result.bookedAt.time())},
-                           {BillBuyer, request.buyer},
-                           {BillProduct, result.productName},
-                           {BillQuantity, request.quantityText},
-                           {BillPrice, result.price.toDouble()},
-                           {BillSubTotal, result.charge}}) ||
-        !bill->update(LinkedRow{
-            QStringLiteral("marvono_sale"),
-            {QStringLiteral("cId"), QStringLiteral("cTime"), QStringLiteral("cProductKey"), QStringLiteral("cInPrice")},
-            {id, dateTimeText(result.bookedAt), productKey, costValue},
-            QStringLiteral("cBill")}))
-        return failed(result, bill->errorText());
-
-    if (!product->setField(kProductRemaining, result.remaining) || !product->update())
+    if (!addBillLine(request, result, id, product->rowKey(), costValue, &message))
+        return failed(result, message);
+    if (!product->setField(ProductRemaining, result.remaining) || !product->update())
         return failed(result, product->errorText());
-
-    // The row keeps the day's total, so the monthly report shows everything sold that day. A
-    // row found by the day and the name keeps them.
-    if (ledger->isEof()) {
-        ledger->addNew();
-        if (!assignAll(*ledger, {{LedgerName, result.productName},
-                                 {LedgerPrice, result.price.toText()},
-                                 {LedgerCost, costValue},
-                                 {LedgerQuantity, request.quantityText},
-                                 {LedgerDay, today.day()},
-                                 {LedgerMonth, today.month()},
-                                 {LedgerYear, today.year()}}) ||
-            !ledger->update())
-            return failed(result, ledger->errorText());
-    } else if (!assignAll(*ledger, {{LedgerPrice, result.price.toText()},
-                                    {LedgerCost, costValue},
-                                    {LedgerQuantity, leadingNumber(ledger->text(LedgerQuantity)) + quantity}}) ||
-               !ledger->update()) {
+    if (!addToDayRow(*ledger, request, result, quantity, costValue))
         return failed(result, ledger->errorText());
-    }
-
     if (!transaction.sendWrites())
         return failed(result, transaction.errorText());
     *committing = true;
