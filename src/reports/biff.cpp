@@ -253,31 +253,116 @@ std::optional<QByteArray> newWorkbook(const std::vector<Sheet>& sheets, QString*
     return stream;
 }
 
+namespace {
+
+// The workbook's sheet entries, from its BOUNDSHEET records.
+std::optional<std::vector<SheetEntry>> sheetEntries(const QByteArray& stream, const Substream& workbook, QString* error)
+{
+    std::vector<SheetEntry> entries;
+    for (const Record& record : workbook.records) {
+        if (record.depth != 1 || record.type != kBoundSheet)
+            continue;
+        const auto entry = readSheetEntry(stream, record);
+        if (!entry)
+            return nothing(error, QStringLiteral("A sheet entry is malformed."));
+        entries.push_back(*entry);
+    }
+    return entries;
+}
+
+// The body of the sheet's DIMENSIONS record once `rows` are added from `firstRow` on.
+QByteArray grownDimensions(const QByteArray& stream, const Substream& sheet, const SheetLayout& layout, int firstRow,
+                           const TextRows& rows)
+{
+    int lastRow = -1;
+    for (size_t i = 0; i < rows.size(); ++i) {
+        if (!rows[i].isEmpty())
+            lastRow = firstRow + int(i);
+    }
+    if (!layout.dimensions)
+        return dimensionsBody(quint32(firstRow), quint32(lastRow + 1), 0, quint16(lastRow < 0 ? 0 : widestRow(rows)));
+    const qsizetype body = sheet.records[*layout.dimensions].bodyAt();
+    if (lastRow < 0)
+        return stream.mid(body, 14);
+    const quint32 oldFirst = getU32(stream, body);
+    const quint32 oldLimit = getU32(stream, body + 4);
+    const quint16 oldColumns = getU16(stream, body + 10);
+    const bool empty = oldLimit <= oldFirst || oldColumns == 0;
+    return dimensionsBody(empty ? quint32(firstRow) : std::min(oldFirst, quint32(firstRow)),
+                          std::max(empty ? 0 : oldLimit, quint32(lastRow + 1)), 0,
+                          quint16(std::max(empty ? 0 : int(oldColumns), widestRow(rows))));
+}
+
+// The worksheet's records with `cells` added and the dimensions replaced.
+QByteArray sheetWithCells(const QByteArray& stream, const Substream& sheet, const SheetLayout& layout,
+                          const QByteArray& dimensions, const QByteArray& cells)
+{
+    // The new rows go after the last record of the existing cell table; without one, after the
+    // dimensions, or else just ahead of the window settings (or the end of the sheet).
+    size_t insertAfter = 0;
+    if (layout.lastOfTable)
+        insertAfter = *layout.lastOfTable;
+    else if (layout.dimensions)
+        insertAfter = *layout.dimensions;
+    else
+        insertAfter = (layout.window2 ? *layout.window2 : sheet.records.size() - 1) - 1;
+
+    QByteArray newSheet;
+    newSheet.reserve(sheet.end - sheet.start + cells.size() + 64);
+    for (size_t i = 0; i < sheet.records.size(); ++i) {
+        const Record& record = sheet.records[i];
+        const bool own = record.depth == 1;
+        if (own && record.type == kDimensions)
+            putRecord(newSheet, kDimensions, dimensions);
+        else if (!(own && (record.type == kIndex || record.type == kDbCell))) // their positions go stale
+            newSheet.append(stream.constData() + record.offset, record.end() - record.offset);
+        if (i == insertAfter) {
+            if (!layout.dimensions)
+                putRecord(newSheet, kDimensions, dimensions);
+            newSheet.append(cells);
+        }
+    }
+    return newSheet;
+}
+
+// Substreams behind the grown worksheet move by `delta`; their entries in the globals follow them.
+bool moveLaterSheets(QByteArray& result, const std::vector<SheetEntry>& entries, const SheetEntry& grown,
+                     const Substream& sheet, qint64 delta, QString* error)
+{
+    for (const SheetEntry& entry : entries) {
+        if (&entry == &grown)
+            continue;
+        const qsizetype position = qsizetype(entry.position);
+        if (position >= sheet.start && position < sheet.end)
+            return fail(error, QStringLiteral("Two sheets overlap in the workbook stream."));
+        if (position < sheet.end)
+            continue;
+        const qsizetype moved = position + delta;
+        setU32(result, entry.recordOffset + 4, quint32(moved));
+        if (!shiftIndexRecords(result, moved, delta, error))
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
 std::optional<QByteArray> appendRows(const QByteArray& stream, const QString& sheetName, const TextRows& rows,
                                      QString* error)
 {
     const auto workbook = readSubstream(stream, 0, kGlobalsSubstream, error);
     if (!workbook)
         return std::nullopt;
-    std::vector<SheetEntry> entries;
-    for (const Record& record : workbook->records) {
-        if (record.depth != 1 || record.type != kBoundSheet)
-            continue;
-        const auto entry = readSheetEntry(stream, record);
-        if (!entry) {
-            return nothing(error, QStringLiteral("A sheet entry is malformed."));
-        }
-        entries.push_back(*entry);
-    }
-    const auto target = std::find_if(entries.begin(), entries.end(), [&](const SheetEntry& entry) {
+    const auto entries = sheetEntries(stream, *workbook, error);
+    if (!entries)
+        return std::nullopt;
+    const auto target = std::find_if(entries->begin(), entries->end(), [&](const SheetEntry& entry) {
         return entry.kind == 0 && entry.name.compare(sheetName, Qt::CaseInsensitive) == 0;
     });
-    if (target == entries.end()) {
+    if (target == entries->end())
         return nothing(error, QStringLiteral("The workbook has no worksheet named %1.").arg(sheetName));
-    }
-    if (qsizetype(target->position) < workbook->end) {
+    if (qsizetype(target->position) < workbook->end)
         return nothing(error, QStringLiteral("The worksheet's position lies inside the workbook globals."));
-    }
     const auto sheet = readSubstream(stream, qsizetype(target->position), kWorksheetSubstream, error);
     if (!sheet)
         return std::nullopt;
@@ -290,81 +375,18 @@ std::optional<QByteArray> appendRows(const QByteArray& stream, const QString& sh
     if (rows.empty())
         return stream;
 
-    int lastRow = -1;
-    for (size_t i = 0; i < rows.size(); ++i) {
-        if (!rows[i].isEmpty())
-            lastRow = firstRow + int(i);
-    }
-    QByteArray dimensions;
-    if (layout->dimensions) {
-        const qsizetype body = sheet->records[*layout->dimensions].bodyAt();
-        const quint32 oldFirst = getU32(stream, body);
-        const quint32 oldLimit = getU32(stream, body + 4);
-        const quint16 oldColumns = getU16(stream, body + 10);
-        const bool empty = oldLimit <= oldFirst || oldColumns == 0;
-        if (lastRow < 0)
-            dimensions = stream.mid(body, 14);
-        else
-            dimensions = dimensionsBody(empty ? quint32(firstRow) : std::min(oldFirst, quint32(firstRow)),
-                                        std::max(empty ? 0 : oldLimit, quint32(lastRow + 1)), 0,
-                                        quint16(std::max(empty ? 0 : int(oldColumns), widestRow(rows))));
-    } else {
-        dimensions =
-            dimensionsBody(quint32(firstRow), quint32(lastRow + 1), 0, quint16(lastRow < 0 ? 0 : widestRow(rows)));
-    }
-
-    // The new rows go after the last record of the existing cell table; without one, after the
-    // dimensions, or else just ahead of the window settings (or the end of the sheet).
-    size_t insertAfter = 0;
-    if (layout->lastOfTable)
-        insertAfter = *layout->lastOfTable;
-    else if (layout->dimensions)
-        insertAfter = *layout->dimensions;
-    else
-        insertAfter = (layout->window2 ? *layout->window2 : sheet->records.size() - 1) - 1;
-
-    const QByteArray cells = cellTable(firstRow, rows);
-    QByteArray newSheet;
-    newSheet.reserve(sheet->end - sheet->start + cells.size() + 64);
-    for (size_t i = 0; i < sheet->records.size(); ++i) {
-        const Record& record = sheet->records[i];
-        const bool own = record.depth == 1;
-        if (own && record.type == kDimensions)
-            putRecord(newSheet, kDimensions, dimensions);
-        else if (!(own && (record.type == kIndex || record.type == kDbCell))) // their positions go stale
-            newSheet.append(stream.constData() + record.offset, record.end() - record.offset);
-        if (i == insertAfter) {
-            if (!layout->dimensions)
-                putRecord(newSheet, kDimensions, dimensions);
-            newSheet.append(cells);
-        }
-    }
-
+    const QByteArray newSheet = sheetWithCells(
+        stream, *sheet, *layout, grownDimensions(stream, *sheet, *layout, firstRow, rows), cellTable(firstRow, rows));
     const qint64 delta = newSheet.size() - (sheet->end - sheet->start);
     QByteArray result;
     result.reserve(stream.size() + delta);
     result.append(stream.constData(), sheet->start);
     result.append(newSheet);
     result.append(stream.constData() + sheet->end, stream.size() - sheet->end);
-    if (qint64(result.size()) > qint64(0xFFFFFFFFu)) {
+    if (qint64(result.size()) > qint64(0xFFFFFFFFu))
         return nothing(error, QStringLiteral("The workbook grows too large."));
-    }
-
-    // Substreams behind the worksheet move by delta; their entries in the globals follow them.
-    for (const SheetEntry& entry : entries) {
-        if (&entry == &*target)
-            continue;
-        const qsizetype position = qsizetype(entry.position);
-        if (position >= sheet->start && position < sheet->end) {
-            return nothing(error, QStringLiteral("Two sheets overlap in the workbook stream."));
-        }
-        if (position < sheet->end)
-            continue;
-        const qsizetype moved = position + delta;
-        setU32(result, entry.recordOffset + 4, quint32(moved));
-        if (!shiftIndexRecords(result, moved, delta, error))
-            return std::nullopt;
-    }
+    if (!moveLaterSheets(result, *entries, *target, *sheet, delta, error))
+        return std::nullopt;
     return result;
 }
 

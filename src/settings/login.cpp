@@ -1,4 +1,4 @@
-#include "app/login.h"
+#include "settings/login.h"
 
 #include "app/quoteditems.h"
 #include "data/database.h"

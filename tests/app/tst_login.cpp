@@ -1,7 +1,6 @@
 // The login window: the account check, the saved login, the failure messages and the hand-over.
 #include "app/appcontext.h"
 #include "app/instance.h"
-#include "app/login.h"
 #include "app/ui/frmlogin.h"
 #include "app/ui/frmmain.h"
 #include "app/ui/frmsplash.h"
@@ -9,6 +8,7 @@
 #include "controls/ui/xpcontainer.h"
 #include "data/database.h"
 #include "data/recordset.h"
+#include "settings/login.h"
 #include "support/testsupport.h"
 
 #include <QCheckBox>

@@ -1,6 +1,6 @@
 // The saved-login file and the single-instance lock.
 #include "app/instance.h"
-#include "app/login.h"
+#include "settings/login.h"
 #include "support/testsupport.h"
 
 #include <QDir>

@@ -1,7 +1,6 @@
 // Hostile texts and damaged files: every one gives a clear failure or is kept whole; none
 // crashes the program or loses data.
 #include "app/appcontext.h"
-#include "app/login.h"
 #include "app/quoteditems.h"
 #include "app/settings.h"
 #include "bills/buyerlist.h"
@@ -16,6 +15,7 @@
 #include "reports/statistics.h"
 #include "reports/workbookfile.h"
 #include "sales/sale.h"
+#include "settings/login.h"
 #include "support/testsupport.h"
 
 #include <QRandomGenerator>

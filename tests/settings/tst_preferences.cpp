@@ -1,9 +1,9 @@
 // The preferences dialog: what it shows when it opens and what its OK stores.
 #include "app/appcontext.h"
-#include "app/login.h"
 #include "app/ui/frmmain.h"
 #include "controls/ui/xpcontainer.h"
 #include "data/recordset.h"
+#include "settings/login.h"
 #include "settings/ui/frmsetup.h"
 #include "support/testsupport.h"
 

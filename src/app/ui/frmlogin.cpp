@@ -2,7 +2,6 @@
 
 #include "app/appcontext.h"
 #include "app/instance.h"
-#include "app/login.h"
 #include "app/settings.h"
 #include "app/ui/frmhelp.h"
 #include "app/ui/frmmain.h"
@@ -10,6 +9,7 @@
 #include "controls/ui/dialogs.h"
 #include "controls/ui/xpcontainer.h"
 #include "data/database.h"
+#include "settings/login.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>

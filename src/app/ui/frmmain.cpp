@@ -22,6 +22,7 @@
 #include "data/pglistener.h"
 #include "data/pgschema.h"
 #include "data/shopserver.h"
+#include "sales/ui/scansale.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -131,6 +132,25 @@ void FrmMain::buildFrames()
     d->history =
         frame("XPContainer5", QStringLiteral("History && Quick View"), XPContainer::twips(9330, 3570, 5895, 6855));
 
+    QWidget* exitButton = nullptr;
+    QWidget* image = nullptr;
+    buildToolbar(&exitButton, &image);
+    buildProductList();
+    buildDetailsPanel();
+    buildMessagePane();
+
+    const Qt::Edges moveAcross = Qt::LeftEdge | Qt::RightEdge;
+    for (const Anchor& anchor :
+         {Anchor{d->tools, {}, Qt::RightEdge}, Anchor{exitButton, {}, moveAcross}, Anchor{image, {}, moveAcross},
+          Anchor{d->food, {}, Qt::BottomEdge}, Anchor{d->list, {}, Qt::BottomEdge},
+          Anchor{d->detail, {}, Qt::RightEdge}, Anchor{d->history, {}, Qt::RightEdge | Qt::BottomEdge},
+          Anchor{d->pane, {}, Qt::RightEdge | Qt::BottomEdge}})
+        d->anchors.append({anchor.widget, anchor.widget->geometry(), anchor.follow});
+    central->installEventFilter(this);
+}
+
+void FrmMain::buildToolbar(QWidget** exitButton, QWidget** image)
+{
     // Toolbar: buttons 1005 x 780 twips at top 390; Skins, Update and Exit are the window's own.
     struct Tool {
         const char* name;
@@ -182,11 +202,16 @@ void FrmMain::buildFrames()
     d->buyers->hide(); // holds the buyer list for the run; never shown
     // The decorative picture sits at the right of the caption bar, clear of the controls below it.
     const QSize stripe(176, 20);
-    auto* image = placedLabel(d->tools, "Image1", QString(),
-                              QRect(QPoint(kDesignClient.width() - stripe.width() - 8, 2), stripe));
-    image->setPixmap(toolbarPicture(stripe));
+    auto* picture = placedLabel(d->tools, "Image1", QString(),
+                                QRect(QPoint(kDesignClient.width() - stripe.width() - 8, 2), stripe));
+    picture->setPixmap(toolbarPicture(stripe));
+    *image = picture;
+    *exitButton = buttons.value(QStringLiteral("cmdExit"));
+}
 
-    // Product list.
+// The product list, the search box above it and the shop server's state under it.
+void FrmMain::buildProductList()
+{
     d->list = new QTreeView(d->food);
     d->list->setObjectName(QStringLiteral("LV"));
     d->list->setGeometry(XPContainer::twips(120, 480, 9015, 8580));
@@ -211,15 +236,19 @@ void FrmMain::buildFrames()
             [this]() { runCommand(Command::ProductClicked); });
     connect(d->model, &ProductListModel::filled, this, [this]() { runCommand(Command::ProductListFilled); });
     connect(d->list, &QTreeView::doubleClicked, this, [this]() { runCommand(Command::SellProduct); });
-    new ProductFinder(*this, d->tools, d->model);
+    new ProductFinder(*this, d->tools, d->model,
+                      [this](const QString& text) { return sellScannedCode(*this, text) != ScanOutcome::NotACode; });
     // Under the search box, shown only while the shop server does not answer.
     d->serverState = placedLabel(d->tools, "lblServerState", QString(), XPContainer::twips(9120, 915, 4980, 255));
     QPalette red = d->serverState->palette();
     red.setColor(QPalette::WindowText, QColor(255, 0, 0));
     d->serverState->setPalette(red);
     d->serverState->hide();
+}
 
-    // Details panel.
+// The picture and the product's name, category, price, quantity and code.
+void FrmMain::buildDetailsPanel()
+{
     d->picture = placedLabel(d->detail, "picProduct", QString(), XPContainer::twips(150, 450, 1800, 1800));
     d->picture->setScaledContents(true);
     d->picture->hide(); // shown by the first click on a product
@@ -237,8 +266,11 @@ void FrmMain::buildFrames()
     d->detail->addCaptionText(QStringLiteral("lblCodeCaption"), QStringLiteral("Code:"),
                               XPContainer::twips(2100, 30, 1350, 300));
     d->detail->addCaptionText(QStringLiteral("lblCode"), QStringLiteral("-"), XPContainer::twips(3480, 30, 2295, 300));
+}
 
-    // Message pane.
+// The history pane and its Clear, Print and Save buttons.
+void FrmMain::buildMessagePane()
+{
     d->pane = new QPlainTextEdit(d->history);
     d->pane->setObjectName(QStringLiteral("txtInfo"));
     d->pane->setGeometry(XPContainer::twips(150, 510, 5595, 5385));
@@ -262,15 +294,6 @@ void FrmMain::buildFrames()
         connect(button, &QPushButton::clicked, this, [this, command]() { runCommand(command); });
         d->anchors.append({button, button->geometry(), b.follow});
     }
-
-    const Qt::Edges moveAcross = Qt::LeftEdge | Qt::RightEdge;
-    for (const Anchor& anchor :
-         {Anchor{d->tools, {}, Qt::RightEdge}, Anchor{buttons.value(QStringLiteral("cmdExit")), {}, moveAcross},
-          Anchor{image, {}, moveAcross}, Anchor{d->food, {}, Qt::BottomEdge}, Anchor{d->list, {}, Qt::BottomEdge},
-          Anchor{d->detail, {}, Qt::RightEdge}, Anchor{d->history, {}, Qt::RightEdge | Qt::BottomEdge},
-          Anchor{d->pane, {}, Qt::RightEdge | Qt::BottomEdge}})
-        d->anchors.append({anchor.widget, anchor.widget->geometry(), anchor.follow});
-    central->installEventFilter(this);
 }
 
 void FrmMain::buildMenus()

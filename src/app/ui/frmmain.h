@@ -66,6 +66,11 @@ class FrmMain : public QMainWindow {
 
   private:
     void buildFrames();
+    // The parts of buildFrames(); the toolbar hands back the two widgets that follow the right edge.
+    void buildToolbar(QWidget** exitButton, QWidget** image);
+    void buildProductList();
+    void buildDetailsPanel();
+    void buildMessagePane();
     void showWhereItWorks();
     void buildMenus();
     void applyTheme();

@@ -4,7 +4,6 @@
 #include "catalogue/productlistmodel.h"
 #include "controls/ui/dialogs.h"
 #include "controls/ui/xpcontainer.h"
-#include "sales/ui/scansale.h"
 
 #include <QEvent>
 #include <QItemSelectionModel>
@@ -13,11 +12,12 @@
 #include <QMouseEvent>
 #include <QShortcut>
 #include <QTreeView>
+#include <utility>
 
 namespace marvono {
 
-ProductFinder::ProductFinder(FrmMain& main, QWidget* tools, ProductListModel* model)
-    : QObject(&main), m_main(main), m_model(model)
+ProductFinder::ProductFinder(FrmMain& main, QWidget* tools, ProductListModel* model, CodeSeller sellCode)
+    : QObject(&main), m_main(main), m_model(model), m_sellCode(std::move(sellCode))
 {
     // In the free space between "Update" and "Exit".
     m_search = new QLineEdit(tools);
@@ -87,7 +87,7 @@ void ProductFinder::showNoticeState()
 
 void ProductFinder::sellSingleMatch()
 {
-    if (sellScannedCode(m_main, m_search->text()) != ScanOutcome::NotACode) {
+    if (m_sellCode(m_search->text())) {
         // The next scan replaces the code, and the list meanwhile shows the product it named.
         m_search->setFocus(Qt::OtherFocusReason);
         m_search->selectAll();

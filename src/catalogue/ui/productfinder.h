@@ -3,6 +3,8 @@
 // product is found, and a reorder list made, without scrolling a large catalogue.
 #include <QObject>
 
+#include <functional>
+
 class QLabel;
 class QLineEdit;
 class QWidget;
@@ -15,9 +17,13 @@ class ProductListModel;
 class ProductFinder : public QObject {
     Q_OBJECT
   public:
+    // Enter with a code typed or scanned into the box: the code is sold and the answer is true,
+    // or it names no product and does not look like a code, and the answer is false.
+    using CodeSeller = std::function<bool(const QString& text)>;
+
     // Places the box (txtSearch) and the notice (lblLowStock) on `tools`, and binds Ctrl+F and
     // Esc on the main window.
-    ProductFinder(FrmMain& main, QWidget* tools, ProductListModel* model);
+    ProductFinder(FrmMain& main, QWidget* tools, ProductListModel* model, CodeSeller sellCode);
 
     QLineEdit* searchBox() const { return m_search; }
     QLabel* lowStockNotice() const { return m_notice; }
@@ -42,6 +48,7 @@ class ProductFinder : public QObject {
 
     FrmMain& m_main;
     ProductListModel* m_model;
+    CodeSeller m_sellCode;
     QLineEdit* m_search = nullptr;
     QLabel* m_notice = nullptr;
 };
