@@ -4,13 +4,11 @@
 #include "data/database.h"
 #include "data/pgschema.h"
 #include "data/rowscan.h"
+#include "data/serverwait.h"
 
-#include <QCursor>
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
-#include <QGuiApplication>
 #include <QRegularExpression>
-#include <QThread>
 #include <cerrno>
 #include <charconv>
 #include <libpq-fe.h>
@@ -20,25 +18,26 @@ namespace marvono {
 
 namespace {
 
-// How long a wait goes unnoticed before the busy cursor shows.
+// How long a wait goes unnoticed before the operator is shown it.
 constexpr int kQuietWaitMs = 150;
 
+ServerWaitHooks* waitHooks = nullptr;
+
 // Waits for the server's socket. A till's windows stay painted meanwhile (the operator's input
-// waits in the queue) and show a busy cursor once the wait lasts more than a moment; a program
-// without windows just waits.
+// waits in the queue) and show that the till is busy once the wait lasts more than a moment; a
+// program without windows just waits.
 class SocketWait {
   public:
-    explicit SocketWait(bool& waiting) : m_waiting(waiting)
+    explicit SocketWait(bool& waiting)
+        : m_waiting(waiting), m_windows(waitHooks && waitHooks->keepsWindowsPainted() ? waitHooks : nullptr)
     {
         m_waiting = true;
-        const auto* gui = qobject_cast<QGuiApplication*>(QCoreApplication::instance());
-        m_paint = gui && QThread::currentThread() == gui->thread();
         m_clock.start();
     }
     ~SocketWait()
     {
-        if (m_cursor)
-            QGuiApplication::restoreOverrideCursor();
+        if (m_slow)
+            m_windows->slowWaitEnded();
         m_waiting = false;
     }
     SocketWait(const SocketWait&) = delete;
@@ -53,26 +52,26 @@ class SocketWait {
         // and wait for its answers to be read: a writer watches for both.
         pollfd watched{socket, short(forWrite ? POLLOUT | POLLIN : POLLIN), 0};
         for (;;) {
-            const qint64 slice = qBound(qint64(0), deadline.remainingTime(), qint64(m_paint ? 20 : 500));
+            const qint64 slice = qBound(qint64(0), deadline.remainingTime(), qint64(m_windows ? 20 : 500));
             const int ready = ::poll(&watched, 1, int(slice));
             if (ready > 0 || (ready < 0 && errno != EINTR))
                 return true;
             if (deadline.hasExpired())
                 return false;
-            if (!m_paint)
+            if (!m_windows)
                 continue;
-            if (!m_cursor && m_clock.elapsed() >= kQuietWaitMs) {
-                QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
-                m_cursor = true;
+            if (!m_slow && m_clock.elapsed() >= kQuietWaitMs) {
+                m_windows->slowWaitStarted();
+                m_slow = true;
             }
-            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+            m_windows->pumpEvents();
         }
     }
 
   private:
     bool& m_waiting;
-    bool m_paint = false;
-    bool m_cursor = false;
+    ServerWaitHooks* const m_windows;
+    bool m_slow = false;
     QElapsedTimer m_clock;
 };
 
@@ -151,6 +150,11 @@ bool readsInAddedOrder(const QString& sql)
 }
 
 } // namespace
+
+void setServerWaitHooks(ServerWaitHooks* hooks)
+{
+    waitHooks = hooks;
+}
 
 std::unique_ptr<PgEngine> PgEngine::connect(const ShopServerConfig& config, QString* error)
 {

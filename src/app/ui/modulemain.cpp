@@ -7,6 +7,7 @@
 #include "app/ui/artwork.h"
 #include "app/ui/frmlogin.h"
 #include "app/ui/frmmain.h"
+#include "app/ui/serverwait.h"
 
 #include <QApplication>
 #include <map>
@@ -34,6 +35,8 @@ void bringProgramForward()
 
 FrmLogin* startProgram(const QString& lockName)
 {
+    installWindowServerWait();
+
     // Held until the process ends; a second copy finds it taken, wakes the running copy and
     // leaves quietly.
     static std::map<QString, std::unique_ptr<QLockFile>> heldLocks;
