@@ -8,12 +8,7 @@
 #include "data/rowscan.h"
 
 #include <QFile>
-#include <QFontMetricsF>
 #include <QHash>
-#include <QPageLayout>
-#include <QPagedPaintDevice>
-#include <QPainter>
-#include <QPdfWriter>
 #include <QSaveFile>
 
 namespace marvono {
@@ -120,25 +115,6 @@ QStringList wrapped(const QString& text, int columns)
     for (qsizetype at = 0; at < text.size(); at += columns)
         lines.append(text.mid(at, columns));
     return lines.isEmpty() ? QStringList{QString()} : lines;
-}
-
-struct PaperLayout {
-    double widthMm;
-    double marginMm;
-    double pointSize;
-};
-
-PaperLayout paperLayout(ReceiptPaper paper)
-{
-    switch (paper) {
-    case ReceiptPaper::Roll58:
-        return {58, 3, 7.5};
-    case ReceiptPaper::A4:
-        return {210, 20, 10};
-    case ReceiptPaper::Roll80:
-        break;
-    }
-    return {80, 4, 9};
 }
 
 } // namespace
@@ -368,89 +344,6 @@ QStringList receiptTextLines(const Receipt& receipt, const QString& shopName, co
     lines += spread(QStringLiteral("Received"), money(receipt.received), columns);
     lines += spread(QStringLiteral("Change"), money(receipt.change), columns);
     return lines;
-}
-
-bool paintTextLines(QPagedPaintDevice& device, ReceiptPaper paper, const std::function<QStringList(int)>& textLines,
-                    QString* error)
-{
-    const PaperLayout layout = paperLayout(paper);
-    QFont font(QStringLiteral("Monospace"));
-    font.setStyleHint(QFont::TypeWriter);
-    font.setPointSizeF(layout.pointSize);
-    const QFontMetricsF metrics(font, &device);
-    const double dotsPerMm = device.logicalDpiX() / 25.4;
-    const double charWidth = std::max(1.0, metrics.horizontalAdvance(QLatin1Char('0')));
-    const int columns = int((layout.widthMm - 2 * layout.marginMm) * dotsPerMm / charWidth);
-    const QStringList lines = textLines(std::min(columns, 64));
-    const double lineMm = metrics.lineSpacing() / (device.logicalDpiY() / 25.4);
-
-    const QPageSize size = paper == ReceiptPaper::A4
-                               ? QPageSize(QPageSize::A4)
-                               : QPageSize(QSizeF(layout.widthMm, lines.size() * lineMm + 2 * layout.marginMm),
-                                           QPageSize::Millimeter, receiptPaperName(paper) + QStringLiteral(" roll"));
-    const QMarginsF margins(layout.marginMm, layout.marginMm, layout.marginMm, layout.marginMm);
-    if (!device.setPageLayout(QPageLayout(size, QPageLayout::Portrait, margins, QPageLayout::Millimeter))) {
-        setError(error, QStringLiteral("The printer does not take %1 paper.").arg(receiptPaperName(paper)));
-        return false;
-    }
-    QPainter painter;
-    if (!painter.begin(&device)) {
-        setError(error, QStringLiteral("The printer or file could not be opened."));
-        return false;
-    }
-    painter.setFont(font);
-    const QRectF page = device.pageLayout().paintRectPixels(device.logicalDpiX());
-    double y = metrics.ascent();
-    for (const QString& line : lines) {
-        if (y > page.height()) {
-            device.newPage();
-            y = metrics.ascent();
-        }
-        painter.drawText(QPointF(0, y), line);
-        y += metrics.lineSpacing();
-    }
-    if (!painter.end()) {
-        setError(error, QStringLiteral("The printer or file refused the page."));
-        return false;
-    }
-    return true;
-}
-
-bool paintReceipt(QPagedPaintDevice& device, ReceiptPaper paper, const Receipt& receipt, const QString& shopName,
-                  const QString& currencySymbol, QString* error)
-{
-    return paintTextLines(
-        device, paper, [&](int columns) { return receiptTextLines(receipt, shopName, currencySymbol, columns); },
-        error);
-}
-
-bool saveTextLinesPdf(const QString& path, const QString& title, ReceiptPaper paper,
-                      const std::function<QStringList(int)>& textLines, QString* error)
-{
-    // QPdfWriter says nothing of why a file cannot be written; opening it first does.
-    {
-        QFile probe(path);
-        const bool existed = probe.exists();
-        if (!probe.open(QIODevice::WriteOnly | QIODevice::Append)) {
-            setError(error, QStringLiteral("Cannot write %1: %2").arg(path, probe.errorString()));
-            return false;
-        }
-        probe.close();
-        if (!existed)
-            probe.remove();
-    }
-    QPdfWriter writer(path);
-    writer.setCreator(QStringLiteral("Marvono"));
-    writer.setTitle(title);
-    return paintTextLines(writer, paper, textLines, error);
-}
-
-bool saveReceiptPdf(const QString& path, ReceiptPaper paper, const Receipt& receipt, const QString& shopName,
-                    const QString& currencySymbol, QString* error)
-{
-    return saveTextLinesPdf(
-        path, QStringLiteral("Receipt %1").arg(receipt.number), paper,
-        [&](int columns) { return receiptTextLines(receipt, shopName, currencySymbol, columns); }, error);
 }
 
 } // namespace marvono

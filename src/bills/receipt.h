@@ -8,10 +8,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
-#include <functional>
 #include <optional>
-
-class QPagedPaintDevice;
 
 namespace marvono {
 
@@ -82,19 +79,5 @@ bool saveReceiptPaper(ReceiptPaper paper, QString* error = nullptr);
 // The customer receipt as lines of at most `columns` characters.
 QStringList receiptTextLines(const Receipt& receipt, const QString& shopName, const QString& currencySymbol,
                              int columns);
-// Lays the receipt out on a printer or PDF writer that is not yet painting: the page is set to the
-// paper (a roll as long as the receipt needs), then the text is drawn. False, with the reason,
-// when the device refuses.
-bool paintReceipt(QPagedPaintDevice& device, ReceiptPaper paper, const Receipt& receipt, const QString& shopName,
-                  const QString& currencySymbol, QString* error);
-// Lays out lines made for a width of so many characters on the paper as a receipt is laid out,
-// and writes them as a PDF file with that title.
-bool paintTextLines(QPagedPaintDevice& device, ReceiptPaper paper, const std::function<QStringList(int)>& textLines,
-                    QString* error);
-bool saveTextLinesPdf(const QString& path, const QString& title, ReceiptPaper paper,
-                      const std::function<QStringList(int)>& textLines, QString* error);
-// Writes the receipt as a PDF file.
-bool saveReceiptPdf(const QString& path, ReceiptPaper paper, const Receipt& receipt, const QString& shopName,
-                    const QString& currencySymbol, QString* error);
 
 } // namespace marvono

@@ -2,9 +2,24 @@
 // Customer receipts on the desktop's printer or in a PDF file, on the paper chosen in Setup.
 #include "bills/receipt.h"
 
+#include <functional>
+
+class QPagedPaintDevice;
 class QWidget;
 
 namespace marvono {
+
+// Lays out lines made for a width of so many characters on a printer or PDF writer that is not yet
+// painting: the page is set to the paper (a roll as long as the lines need), then the text is
+// drawn. False, with the reason, when the device refuses.
+bool paintTextLines(QPagedPaintDevice& device, ReceiptPaper paper, const std::function<QStringList(int)>& textLines,
+                    QString* error);
+// Writes such lines as a PDF file with that title.
+bool saveTextLinesPdf(const QString& path, const QString& title, ReceiptPaper paper,
+                      const std::function<QStringList(int)>& textLines, QString* error);
+// Writes the receipt as a PDF file.
+bool saveReceiptPdf(const QString& path, ReceiptPaper paper, const Receipt& receipt, const QString& shopName,
+                    const QString& currencySymbol, QString* error);
 
 // Prints lines laid out as a receipt on the default printer, as the document `docName`; false,
 // with the reason, when there is none or it refuses.
