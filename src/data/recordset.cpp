@@ -95,13 +95,6 @@ std::optional<QString> RecordSet::field(int column) const
     return std::nullopt;
 }
 
-ColumnKind RecordSet::columnKind(int column) const
-{
-    if (column < 0 || column >= columnCount())
-        return ColumnKind::Other;
-    return m_columns[size_t(column)].kind;
-}
-
 bool RecordSet::setField(int column, const QVariant& value)
 {
     if (column < 0 || column >= columnCount()) {

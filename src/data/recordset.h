@@ -40,7 +40,6 @@ class RecordSet {
     QString text(int column) const { return field(column).value_or(QString()); }
     bool isNull(int column) const { return !field(column).has_value(); }
     int columnCount() const { return int(m_columns.size()); }
-    ColumnKind columnKind(int column) const;
 
     // Assigns a field of the current (or new) row. A number column refuses a text that is not a
     // number: the assignment fails and leaves the field NULL. A null QVariant, or an empty text

@@ -159,11 +159,6 @@ QStringList reportTexts(const ReportLine& line)
     return texts;
 }
 
-double reportMargin(const QString& price, const QString& purchasePrice, const QString& quantity)
-{
-    return fifteenDigits(leadingNumber(price) - leadingNumber(purchasePrice)) * leadingNumber(quantity);
-}
-
 ReportLines monthOfEveryYear(int month, const QString& symbol)
 {
     return ledgerLines(kLedger + QStringLiteral(" where cmonth=?"), {month}, symbol);

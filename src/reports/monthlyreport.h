@@ -24,10 +24,6 @@ QString reportCell(const ReportLine& line, int column);
 // All five texts.
 QStringList reportTexts(const ReportLine& line);
 
-// The margin of a ledger row: the unit price less the purchase price, taken to 15 significant
-// digits (so 10.1 - 8 is 2.1), times the quantity.
-double reportMargin(const QString& price, const QString& purchasePrice, const QString& quantity);
-
 // A row whose price, purchase price or quantity is empty, or whose margin overflows, fails the
 // lines and stops them; a query that fails lists nothing.
 struct ReportLines {

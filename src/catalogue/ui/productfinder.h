@@ -25,7 +25,6 @@ class ProductFinder : public QObject {
     // Esc on the main window.
     ProductFinder(FrmMain& main, QWidget* tools, ProductListModel* model, CodeSeller sellCode);
 
-    QLineEdit* searchBox() const { return m_search; }
     QLabel* lowStockNotice() const { return m_notice; }
 
     // Empties the box and leaves the low-stock filter: the whole catalogue shows again.
