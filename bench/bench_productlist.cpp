@@ -2,7 +2,7 @@
 //   bench_productlist [--benchmark_filter=...]
 #include "app/appcontext.h"
 #include "benchmain.h"
-#include "catalogue/productlistmodel.h"
+#include "catalogue/ui/productlistmodel.h"
 #include "data/database.h"
 #include "data/recordset.h"
 #include "data/schema.h"

@@ -5,7 +5,7 @@
 // view, "paints" counts the list's repaints per iteration, one for each keystroke.
 #include "app/appcontext.h"
 #include "benchmain.h"
-#include "catalogue/productlistmodel.h"
+#include "catalogue/ui/productlistmodel.h"
 #include "controls/ui/columnfit.h"
 #include "controls/ui/textsizedelegate.h"
 #include "data/database.h"

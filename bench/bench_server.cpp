@@ -13,7 +13,7 @@
 // connection; they report ready after a first sale and start selling together, so connecting and
 // preparing stay outside the timed window on both sides.
 #include "app/appcontext.h"
-#include "catalogue/productlistmodel.h"
+#include "catalogue/ui/productlistmodel.h"
 #include "data/database.h"
 #include "data/pgengine.h"
 #include "data/pgschema.h"

@@ -1,8 +1,8 @@
 #pragma once
 // The product files shared with the client program: pictures in qexclient/pic and introduction
 // files in qexclient/info, both named by the product's picture number.
-#include <QImage>
 #include <QString>
+#include <functional>
 
 namespace marvono {
 
@@ -26,11 +26,8 @@ QString placeholderPicturePath();
 // The smallest number from 1 to 3000 whose picture file does not exist yet; 3001 when all are taken.
 int freePictureNumber();
 
-// Writes the image as a Windows bitmap, whatever the file name says, replacing any older file.
-bool savePicture(const QImage& image, const QString& path);
-
-// Loads a picture by its content, whatever its extension; a null image when it cannot be read.
-QImage loadPicture(const QString& path);
+// Writes a product's picture to the file at `path`, replacing any older file; false when it could not.
+using PictureWriter = std::function<bool(const QString& path)>;
 
 // The introduction file: the text in double quotes followed by CR LF, line breaks kept as they are.
 bool writeIntroFile(const QString& number, const QString& text);

@@ -79,7 +79,7 @@ QStringList productCategories()
     return categories;
 }
 
-AddResult addProduct(const ProductValues& values, const QString& picturePath, const QImage& picture)
+AddResult addProduct(const ProductValues& values, const QString& picturePath, const PictureWriter& writePicture)
 {
     AddResult result;
     // Tills sharing one picture folder take numbers one at a time: the number is free until its
@@ -93,7 +93,7 @@ AddResult addProduct(const ProductValues& values, const QString& picturePath, co
         // The number is taken at the moment of saving, so a file deleted meanwhile frees its number.
         result.pictureNumber = freePictureNumber();
         if (result.pictureNumber <= kMaxPictureNumber)
-            savePicture(picture, pictureFilePath(result.pictureNumber));
+            writePicture(pictureFilePath(result.pictureNumber));
     }
 
     QString message;
@@ -145,7 +145,8 @@ StoredProduct findProduct(const QString& name)
 }
 
 ModifyResult modifyProduct(const QString& oldName, const ProductValues& values, const QString& pictureNumber,
-                           bool keepPicture, const QImage& picture, const std::optional<QString>& loadedRemaining)
+                           bool keepPicture, const PictureWriter& writePicture,
+                           const std::optional<QString>& loadedRemaining)
 {
     ModifyResult result;
     result.pictureNumber = keepPicture ? pictureNumber : QStringLiteral("0");
@@ -217,7 +218,7 @@ ModifyResult modifyProduct(const QString& oldName, const ProductValues& values, 
 
     if (result.found) {
         // Re-saved on every update, also when no new picture was chosen.
-        savePicture(picture, pictureFilePath(result.pictureNumber));
+        writePicture(pictureFilePath(result.pictureNumber));
         writeIntroFile(result.pictureNumber, values.comment);
     }
     result.ok = true;

@@ -1,7 +1,8 @@
 #pragma once
 // Adding, changing and deleting products in product_info together with their picture and
 // introduction files. Values are stored as typed; names are always bound, never pasted into SQL.
-#include <QImage>
+#include "catalogue/productfiles.h"
+
 #include <QString>
 #include <QStringList>
 #include <optional>
@@ -39,7 +40,7 @@ struct AddResult {
 // appends the product unless its name or its code exists already (exact comparison), then writes its
 // introduction file. A value a number column refuses leaves that column empty. A picture saved
 // before a refusal stays on disk.
-AddResult addProduct(const ProductValues& values, const QString& picturePath, const QImage& picture);
+AddResult addProduct(const ProductValues& values, const QString& picturePath, const PictureWriter& writePicture);
 
 // A product's stored values, looked up by name (the first row the database returns).
 struct StoredProduct {
@@ -67,7 +68,7 @@ struct ModifyResult {
 // values.leastQty still equals it, the stored quantity stays, so that sales made meanwhile are
 // not undone.
 ModifyResult modifyProduct(const QString& oldName, const ProductValues& values, const QString& pictureNumber,
-                           bool keepPicture, const QImage& picture,
+                           bool keepPicture, const PictureWriter& writePicture,
                            const std::optional<QString>& loadedRemaining = std::nullopt);
 
 // The names of the products whose code is exactly `code`: a scanned code sells a product only

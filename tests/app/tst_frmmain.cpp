@@ -2,7 +2,7 @@
 #include "app/appcontext.h"
 #include "app/instance.h"
 #include "app/ui/frmmain.h"
-#include "catalogue/productlistmodel.h"
+#include "catalogue/ui/productlistmodel.h"
 #include "controls/ui/xpcontainer.h"
 #include "data/recordset.h"
 #include "support/testsupport.h"

@@ -1,5 +1,5 @@
 // Picture numbers, bitmap pictures, reading pictures by content and introduction files.
-#include "catalogue/productfiles.h"
+#include "catalogue/ui/picturefiles.h"
 #include "support/catalogue_dialogs.h"
 #include "support/testsupport.h"
 

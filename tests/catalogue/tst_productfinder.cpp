@@ -1,6 +1,6 @@
 // The main window's search box and low-stock notice: filtering, refresh, keys and selling by Enter.
 #include "app/ui/frmmain.h"
-#include "catalogue/productlistmodel.h"
+#include "catalogue/ui/productlistmodel.h"
 #include "data/recordset.h"
 #include "support/shopdata.h"
 #include "support/testsupport.h"

@@ -1,6 +1,6 @@
 // The product list's rows: cell texts, low-stock colour, category order and fill failures.
 #include "app/appcontext.h"
-#include "catalogue/productlistmodel.h"
+#include "catalogue/ui/productlistmodel.h"
 #include "data/recordset.h"
 #include "support/testsupport.h"
 

@@ -1,8 +1,8 @@
 // Adding, changing and deleting products with their picture and introduction files.
 #include "app/appcontext.h"
-#include "catalogue/productfiles.h"
 #include "catalogue/products.h"
 #include "catalogue/stockmoves.h"
+#include "catalogue/ui/picturefiles.h"
 #include "data/backup.h"
 #include "data/database.h"
 #include "data/pgengine.h"
@@ -21,11 +21,11 @@ using namespace marvono;
 
 namespace {
 
-QImage solid(const QColor& color)
+PictureWriter solid(const QColor& color)
 {
     QImage image(100, 100, QImage::Format_RGB32);
     image.fill(color);
-    return image;
+    return pictureWriter(image);
 }
 
 ProductValues tea(const QString& name = "Tea")
@@ -269,7 +269,7 @@ void TestProducts::categoriesAreDistinct()
     for (const char* type : {"Fruit", "Drinks", "Fruit", "fruit", ""}) {
         ProductValues values = tea(QString("P%1").arg(test::rowsOf("select * from product_info").size()));
         values.type = type;
-        QCOMPARE(addProduct(values, QString(), QImage()).outcome, AddOutcome::Added);
+        QCOMPARE(addProduct(values, QString(), pictureWriter(QImage())).outcome, AddOutcome::Added);
     }
     QCOMPARE(productCategories(), (QStringList{"Fruit", "Drinks", "fruit", ""}));
 }

@@ -1,7 +1,7 @@
 // Backup and recovery of the database file, from the menu commands and the copy underneath.
 #include "app/ui/frmmain.h"
 #include "bills/bill.h"
-#include "catalogue/productlistmodel.h"
+#include "catalogue/ui/productlistmodel.h"
 #include "data/backup.h"
 #include "data/database.h"
 #include "data/pgengine.h"

@@ -1,7 +1,7 @@
 // Hearing other tills' catalogue changes: the listener and the main window's refresh it drives.
 #include "app/ui/frmmain.h"
 #include "bills/buyerlist.h"
-#include "catalogue/productlistmodel.h"
+#include "catalogue/ui/productlistmodel.h"
 #include "data/pglistener.h"
 #include "data/pgschema.h"
 #include "support/catalogue_dialogs.h"

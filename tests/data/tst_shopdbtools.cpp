@@ -1,6 +1,6 @@
 // The shop-server tools: creating a shop database and moving an embedded file into one.
 #include "bills/bill.h"
-#include "catalogue/productfiles.h"
+#include "catalogue/ui/picturefiles.h"
 #include "data/database.h"
 #include "data/pgbackup.h"
 #include "data/pgschema.h"

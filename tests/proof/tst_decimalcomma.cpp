@@ -6,7 +6,7 @@
 #include "app/ui/frmmain.h"
 #include "bills/bill.h"
 #include "bills/receipt.h"
-#include "catalogue/productlistmodel.h"
+#include "catalogue/ui/productlistmodel.h"
 #include "data/recordset.h"
 #include "reports/ui/frmbb.h"
 #include "reports/ui/frmjstj.h"

@@ -5,6 +5,7 @@
 #include "app/settings.h"
 #include "bills/buyerlist.h"
 #include "catalogue/products.h"
+#include "catalogue/ui/picturefiles.h"
 #include "data/backup.h"
 #include "data/database.h"
 #include "data/engine.h"
@@ -254,14 +255,14 @@ void TestHostile::missingProductFolders()
     picture.fill(Qt::red);
     const QString source = folder.file("source.bmp");
     QVERIFY(picture.save(source, "BMP"));
-    AddResult added = addProduct({"Tea", "1", "10", "2", "10", "Drinks", "intro", "1"}, source, picture);
+    AddResult added = addProduct({"Tea", "1", "10", "2", "10", "Drinks", "intro", "1"}, source, pictureWriter(picture));
     QCOMPARE(int(added.outcome), int(AddOutcome::Added));
     QVERIFY(!QFile::exists(folder.file("qexclient/pic/1.jpg")));
 
     QVERIFY(QDir().mkpath(folder.file("qexclient")));
     QVERIFY(writeFileAtomically(folder.file("qexclient/pic"), "a file where the folder should be"));
     QVERIFY(writeFileAtomically(folder.file("qexclient/info"), "a file where the folder should be"));
-    added = addProduct({"Coffee", "1", "10", "2", "10", "Drinks", "intro", "1"}, source, picture);
+    added = addProduct({"Coffee", "1", "10", "2", "10", "Drinks", "intro", "1"}, source, pictureWriter(picture));
     QCOMPARE(int(added.outcome), int(AddOutcome::Added));
     QCOMPARE(test::rowsOf("select cName from product_info order by cName"), (QStringList{"Coffee", "Tea"}));
     QCOMPARE(test::fileBytes(folder.file("qexclient/pic")), QByteArray("a file where the folder should be"));

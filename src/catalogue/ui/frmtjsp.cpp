@@ -1,6 +1,7 @@
 #include "catalogue/ui/frmtjsp.h"
 
 #include "app/ui/frmmain.h"
+#include "catalogue/ui/picturefiles.h"
 #include "controls/ui/dialogs.h"
 
 #include <QLineEdit>
@@ -21,7 +22,7 @@ void FrmTJSP::commit()
     const std::optional<ProductValues> typed = checkedValues();
     if (!typed)
         return;
-    const AddResult result = addProduct(*typed, m_picturePath->text(), m_preview->image());
+    const AddResult result = addProduct(*typed, m_picturePath->text(), pictureWriter(m_preview->image()));
     switch (result.outcome) {
     case AddOutcome::Duplicate:
         warnDuplicateName();

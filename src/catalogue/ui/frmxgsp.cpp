@@ -1,7 +1,7 @@
 #include "catalogue/ui/frmxgsp.h"
 
 #include "app/ui/frmmain.h"
-#include "catalogue/productfiles.h"
+#include "catalogue/ui/picturefiles.h"
 #include "catalogue/ui/productactions.h"
 #include "controls/ui/dialogs.h"
 #include "controls/ui/xpcontainer.h"
@@ -43,8 +43,9 @@ void FrmXGSP::commit()
         m_loadedRemaining ? checkedValues() : std::optional<ProductValues>(values());
     if (!typed)
         return;
-    const ModifyResult result = modifyProduct(m_oldName->text(), *typed, m_pictureNumber->text(),
-                                              !m_picturePath->text().isEmpty(), m_preview->image(), m_loadedRemaining);
+    const ModifyResult result =
+        modifyProduct(m_oldName->text(), *typed, m_pictureNumber->text(), !m_picturePath->text().isEmpty(),
+                      pictureWriter(m_preview->image()), m_loadedRemaining);
     if (result.duplicate) {
         warnDuplicateName();
         return;

@@ -1,8 +1,8 @@
 #include "catalogue/ui/productactions.h"
 
 #include "app/ui/frmmain.h"
-#include "catalogue/productfiles.h"
-#include "catalogue/productlistmodel.h"
+#include "catalogue/ui/picturefiles.h"
+#include "catalogue/ui/productlistmodel.h"
 #include "controls/ui/dialogs.h"
 
 #include <QFileInfo>

@@ -1,7 +1,7 @@
 #include "catalogue/ui/productfinder.h"
 
 #include "app/ui/frmmain.h"
-#include "catalogue/productlistmodel.h"
+#include "catalogue/ui/productlistmodel.h"
 #include "controls/ui/dialogs.h"
 #include "controls/ui/xpcontainer.h"
 

@@ -1,7 +1,7 @@
 #include "catalogue/ui/productform.h"
 
 #include "app/appcontext.h"
-#include "catalogue/productfiles.h"
+#include "catalogue/ui/picturefiles.h"
 #include "controls/ui/amountbox.h"
 #include "controls/ui/dialogs.h"
 #include "controls/ui/xpcontainer.h"

@@ -1,7 +1,7 @@
 #pragma once
 // The themed panel every window is built from: a gradient caption bar, a gradient body and a
 // one-pixel border in one of twelve colour themes. Child widgets are placed on it directly.
-#include "controls/gradient.h"
+#include "controls/ui/gradient.h"
 
 #include <QLabel>
 #include <QWidget>
@@ -20,7 +20,7 @@ class XPContainer : public QWidget {
     Q_PROPERTY(qint64 TextColor READ textColor WRITE setTextColor)
     Q_PROPERTY(int Theme READ theme WRITE setTheme)
 
-public:
+  public:
     static constexpr int kCaptionBarHeight = 23;
     static constexpr int kThemeCount = 12;
 
@@ -66,11 +66,11 @@ public:
     QLabel* captionLabel() const { return m_label1; }
     QWidget* body() const { return m_picture2; }
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
-private:
+  private:
     void redraw();
     void layoutParts();
 

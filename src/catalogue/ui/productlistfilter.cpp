@@ -1,6 +1,6 @@
 // The search filter of the product list: which products a search text and the low-stock notice
 // leave shown, kept apart from filling and sorting the list.
-#include "catalogue/productlistmodel.h"
+#include "catalogue/ui/productlistmodel.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "catalogue/productlistmodel.h"
+#include "catalogue/ui/productlistmodel.h"
 
 #include "app/appcontext.h"
 #include "app/numbers.h"

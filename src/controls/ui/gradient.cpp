@@ -1,4 +1,4 @@
-#include "controls/gradient.h"
+#include "controls/ui/gradient.h"
 
 #include <algorithm>
 #include <cstdlib>
