@@ -9,6 +9,7 @@
 #include "bills/ui/frmreceipts.h"
 #include "data/database.h"
 #include "data/schema.h"
+#include "support/testclock.h"
 
 #include <QApplication>
 #include <QDateEdit>
@@ -188,13 +189,13 @@ void BM_PayBill20_Raw(benchmark::State& state)
 void BM_ReceiptsWindowDay2000(benchmark::State& state)
 {
     shop();
-    Clock::setOverride([] { return QDateTime(kBusyDay, QTime(12, 0)); });
+    test::setClock([] { return QDateTime(kBusyDay, QTime(12, 0)); });
     for (auto _ : state) {
         FrmReceipts window;
         window.show();
         QApplication::processEvents();
     }
-    Clock::setOverride({});
+    test::setClock({});
 }
 
 // The window open on a day without receipts, then turned to the day of 2,000: the fill alone,
@@ -203,7 +204,7 @@ void BM_ReceiptsFillDay2000(benchmark::State& state)
 {
     shop();
     const QDate quiet = kBusyDay.addDays(-kDays);
-    Clock::setOverride([quiet] { return QDateTime(quiet, QTime(12, 0)); });
+    test::setClock([quiet] { return QDateTime(quiet, QTime(12, 0)); });
     FrmReceipts window;
     window.show();
     QApplication::processEvents();
@@ -216,7 +217,7 @@ void BM_ReceiptsFillDay2000(benchmark::State& state)
         QApplication::processEvents();
         state.ResumeTiming();
     }
-    Clock::setOverride({});
+    test::setClock({});
 }
 
 void BM_ReceiptsWindowDay2000_Raw(benchmark::State& state)

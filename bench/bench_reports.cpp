@@ -11,6 +11,7 @@
 #include "reports/statistics.h"
 #include "reports/ui/frmbb.h"
 #include "reports/workbookfile.h"
+#include "support/testclock.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -39,7 +40,7 @@ struct Shop {
         setAppFolder(dir.path());
         createDeliveredDatabase(dir.filePath(QStringLiteral("system32.dll")), nullptr);
         runValues().currencySymbol = QStringLiteral("$");
-        Clock::setOverride([] { return QDateTime(QDate(2009, 7, 20), QTime(12, 0)); });
+        test::setClock([] { return QDateTime(QDate(2009, 7, 20), QTime(12, 0)); });
         {
             Transaction transaction;
             for (int i = 0; i < kProducts; ++i)

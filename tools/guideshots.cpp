@@ -75,12 +75,16 @@ void bookSampleSales()
         const char* quantity;
     } sales[] = {{1, "Green Tea", "2"}, {1, "Croissant", "6"}, {2, "Cola", "3"},
                  {3, "Apples", "5"},    {3, "Green Tea", "1"}, {4, "Cheddar", "2"}};
+    struct SaleTime final : TimeSource {
+        QDateTime at;
+        QDateTime now() const override { return at; }
+    } saleTime;
+    Clock::setSource(&saleTime);
     for (const auto& sale : sales) {
-        const QDateTime when(QDate(today.year(), today.month(), std::min(sale.day, today.day())), QTime(10, 30));
-        Clock::setOverride([when] { return when; });
+        saleTime.at = QDateTime(QDate(today.year(), today.month(), std::min(sale.day, today.day())), QTime(10, 30));
         bookSale(QString::fromLatin1(sale.product), QString::fromLatin1(sale.quantity));
     }
-    Clock::setOverride({});
+    Clock::setSource(nullptr);
 }
 
 void trigger(QWidget* window, const char* objectName)

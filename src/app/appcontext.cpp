@@ -13,9 +13,9 @@ QString& folderOverride()
     static QString folder;
     return folder;
 }
-std::function<QDateTime()>& clockOverride()
+const TimeSource*& timeSource()
 {
-    static std::function<QDateTime()> source;
+    static const TimeSource* source = nullptr;
     return source;
 }
 } // namespace
@@ -45,14 +45,13 @@ RunValues& runValues()
 
 QDateTime Clock::now()
 {
-    if (clockOverride())
-        return clockOverride()();
-    return QDateTime::currentDateTime();
+    const TimeSource* source = timeSource();
+    return source ? source->now() : QDateTime::currentDateTime();
 }
 
-void Clock::setOverride(std::function<QDateTime()> source)
+void Clock::setSource(const TimeSource* source)
 {
-    clockOverride() = std::move(source);
+    timeSource() = source;
 }
 
 // Both are written for every sale, so they are formatted by hand rather than through a locale's

@@ -2,7 +2,6 @@
 // Where the program keeps its files, and the values that live for one run of the program.
 #include <QDateTime>
 #include <QString>
-#include <functional>
 
 namespace marvono {
 
@@ -23,11 +22,21 @@ struct RunValues {
 };
 RunValues& runValues();
 
-// The one source of the current date and time, so tests can set the clock.
+// Where Clock::now() reads the date and time, when not from the system clock.
+class TimeSource {
+  public:
+    virtual ~TimeSource() = default;
+    virtual QDateTime now() const = 0;
+};
+
+// The one source of the current date and time: every date the program stores or shows starts
+// here, so that one installed TimeSource moves all of them together.
 class Clock {
-public:
+  public:
     static QDateTime now();
-    static void setOverride(std::function<QDateTime()> source); // empty function restores the system clock
+    // Reads the time from `source` (not owned; it must outlive its use) from now on; nullptr
+    // restores the system clock.
+    static void setSource(const TimeSource* source);
 };
 
 // Fixed text forms of times and dates, used everywhere the same text is stored and shown.

@@ -18,12 +18,6 @@
 namespace marvono {
 namespace {
 
-qint64& copyFault()
-{
-    static qint64 bytes = -1;
-    return bytes;
-}
-
 void setError(QString* error, const QString& text)
 {
     if (error)
@@ -121,11 +115,6 @@ bool recoverEmbedded(const QString& source, const QString& keepAs, QString* erro
 
 } // namespace
 
-void injectCopyFault(qint64 bytes)
-{
-    copyFault() = bytes;
-}
-
 bool copyFileAtomically(const QString& source, const QString& destination, QString* error)
 {
     QFile in(source);
@@ -143,8 +132,6 @@ bool copyFileAtomically(const QString& source, const QString& destination, QStri
     }
     // A copy of the shop's data is as private as the database; the bytes follow the permissions.
     out.setPermissions(QFile::ReadOwner | QFile::WriteOwner);
-    const qint64 faultAt = copyFault();
-    qint64 written = 0;
     while (!in.atEnd()) {
         const QByteArray chunk = in.read(64 * 1024);
         if (chunk.isEmpty() && in.error() != QFile::NoError) {
@@ -154,12 +141,6 @@ bool copyFileAtomically(const QString& source, const QString& destination, QStri
         }
         if (out.write(chunk) != chunk.size()) {
             setError(error, QStringLiteral("Cannot write %1: %2").arg(destination, out.errorString()));
-            out.cancelWriting();
-            return false;
-        }
-        written += chunk.size();
-        if (faultAt >= 0 && written >= faultAt) {
-            setError(error, QStringLiteral("Cannot write %1: injected fault").arg(destination));
             out.cancelWriting();
             return false;
         }

@@ -25,8 +25,4 @@ bool recoverDatabase(const QString& source, QString* error = nullptr, QString* k
 // Copies a file so that the destination is either the old file or a complete copy, never a part.
 bool copyFileAtomically(const QString& source, const QString& destination, QString* error = nullptr);
 
-// Test hook: the next copies fail once `bytes` bytes have been written to the temporary file;
-// a negative value switches the fault off.
-void injectCopyFault(qint64 bytes);
-
 } // namespace marvono

@@ -6,21 +6,8 @@
 #include "data/sqliteengine.h"
 
 #include <QFileInfo>
-#include <utility>
 
 namespace marvono {
-namespace {
-int& faultCountdown()
-{
-    static int countdown = 0;
-    return countdown;
-}
-CommitLoss& commitLoss()
-{
-    static CommitLoss loss = CommitLoss::None;
-    return loss;
-}
-} // namespace
 
 Database& Database::instance()
 {
@@ -74,6 +61,23 @@ std::optional<ShopServerConfig> Database::serverConfig() const
 
 Engine* Database::engine(QString* error)
 {
+    Engine* open = openEngine(error);
+    if (!open || !m_decorator)
+        return open;
+    // Closing the engine drops what was made of it, so a decoration made earlier wraps this one.
+    if (!m_decorated)
+        m_decorated = m_decorator(*open);
+    return m_decorated.get();
+}
+
+void Database::setEngineDecorator(EngineDecorator decorator)
+{
+    m_decorated.reset();
+    m_decorator = std::move(decorator);
+}
+
+Engine* Database::openEngine(QString* error)
+{
     // One connection attempt at a time: a second one would leave the first half made.
     if (m_connecting) {
         if (error)
@@ -124,7 +128,7 @@ Engine* Database::engine(QString* error)
 
 sqlite3* Database::connection(QString* error)
 {
-    Engine* open = engine(error);
+    Engine* open = openEngine(error);
     if (open && open != m_embedded.get()) {
         if (error)
             *error = QStringLiteral("The shop database is on a server.");
@@ -140,6 +144,7 @@ sqlite3_stmt* Database::prepare(const QString& sql, QString* error)
 
 void Database::close()
 {
+    m_decorated.reset();
     m_embedded->close();
     m_server.reset();
     m_serverFolder.clear();
@@ -233,29 +238,6 @@ bool Transaction::commit()
         return true;
     Engine* engine = database.engine(&m_error);
     return engine && engine->commit(&m_error);
-}
-
-void injectWriteFault(int nthWrite)
-{
-    faultCountdown() = nthWrite;
-}
-
-bool consumeWriteFault()
-{
-    int& countdown = faultCountdown();
-    if (countdown <= 0)
-        return false;
-    return --countdown == 0;
-}
-
-void injectCommitLoss(CommitLoss loss)
-{
-    commitLoss() = loss;
-}
-
-CommitLoss takeCommitLoss()
-{
-    return std::exchange(commitLoss(), CommitLoss::None);
 }
 
 } // namespace marvono

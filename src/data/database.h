@@ -4,6 +4,7 @@
 #include "data/shopserver.h"
 
 #include <QString>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -35,6 +36,12 @@ class Database {
     // file is missing or unreadable, or the server cannot be reached (never a fall-back to the
     // other engine).
     Engine* engine(QString* error);
+
+    // Makes an engine around each engine the database opens; engine() then hands that one out
+    // while the engine it wraps stays open. It must pass on every call, to trace or to alter
+    // what the engine answers. An empty function hands out the engines themselves.
+    using EngineDecorator = std::function<std::unique_ptr<Engine>(Engine&)>;
+    void setEngineDecorator(EngineDecorator decorator);
 
     // True once the open engine is a shop server.
     bool isServerMode() const { return m_server != nullptr; }
@@ -78,6 +85,10 @@ class Database {
     ~Database();
     std::unique_ptr<SqliteEngine> m_embedded;
     std::unique_ptr<PgEngine> m_server;
+    EngineDecorator m_decorator;
+    std::unique_ptr<Engine> m_decorated; // what m_decorator made of the engine open now
+    // The engine of the application folder as opened, undecorated.
+    Engine* openEngine(QString* error);
     QString m_serverFolder; // the application folder the server connection was opened for
     QString m_serverFailure;
     bool m_connecting = false; // the windows are repainted meanwhile, so a timer may ask too
@@ -133,16 +144,5 @@ class Transaction {
     bool m_done = false;
     QString m_error;
 };
-
-// Test hook: the n-th row write from now on (1 = the next) fails as if the engine refused it;
-// 0 switches the fault off.
-void injectWriteFault(int nthWrite);
-bool consumeWriteFault();
-
-// Test hook: the shop server's connection breaks at the next commit, before the server receives
-// it or once the server has committed, as a network failure would.
-enum class CommitLoss { None, BeforeCommit, AfterCommit };
-void injectCommitLoss(CommitLoss loss);
-CommitLoss takeCommitLoss();
 
 } // namespace marvono

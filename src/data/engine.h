@@ -117,7 +117,11 @@ class Engine {
 
     // The columns "select * from TABLE" reports, per table, kept while the connection lives so
     // that adding a row need not ask for them again; close() and a remade table forget them.
-    QHash<QString, std::vector<std::pair<QString, ColumnKind>>> tableColumns;
+    using ColumnCache = QHash<QString, std::vector<std::pair<QString, ColumnKind>>>;
+    virtual ColumnCache& tableColumns() { return m_tableColumns; }
+
+  protected:
+    ColumnCache m_tableColumns;
 };
 
 } // namespace marvono

@@ -203,7 +203,7 @@ void PgEngine::close()
     m_conn = nullptr;
     m_prepared.clear();
     m_queued.clear();
-    tableColumns.clear();
+    m_tableColumns.clear();
     m_inTransaction = false;
     m_beginPending = false;
     m_batching = false;
@@ -244,7 +244,7 @@ bool PgEngine::setUpSession(QString* error)
     return ok;
 }
 
-void PgEngine::breakConnection()
+void PgEngine::terminateSession()
 {
     PQclear(PQexec(m_conn, "SELECT pg_terminate_backend(pg_backend_pid())"));
 }
@@ -336,7 +336,7 @@ QString PgEngine::failure(const Result* result)
         m_prepared.clear();
         m_kinds.clear();
         m_kindsLookedUp.clear();
-        tableColumns.clear();
+        m_tableColumns.clear();
         m_stalePrepared = true;
     }
     return text;

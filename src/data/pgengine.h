@@ -55,6 +55,12 @@ class PgEngine final : public Engine {
 
     const ShopServerConfig& config() const { return m_config; }
     bool isLost() const;
+    // Has the server end this connection's session, as an administrator ending it would; the
+    // work of a transaction not yet committed is gone with it, and the next statement outside a
+    // transaction connects again.
+    void terminateSession();
+    // What a statement fails with once the connection is lost.
+    QString lostText() const;
     // True while a statement waits for the server's answer. The windows are kept painted
     // meanwhile, and a statement asked for from there is refused as busy.
     bool isWaiting() const { return m_waiting; }
@@ -134,9 +140,6 @@ class PgEngine final : public Engine {
     // Hands the rows of a query's answer to a record set; keyed by the hidden key with `keyedTable`.
     void readInto(const Result& result, const QString& keyedTable, RecordSetBuilder& into);
     void loadColumnKinds();
-    QString lostText() const;
-    // The server ends this connection, for the tests of a broken connection.
-    void breakConnection();
 
     ShopServerConfig m_config;
     PGconn* m_conn = nullptr;

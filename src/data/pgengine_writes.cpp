@@ -1,7 +1,6 @@
 // The shop server engine's row writes, transactions and locks.
 #include "data/pgengine_p.h"
 
-#include "data/database.h"
 #include "data/pgschema.h"
 
 #include <utility>
@@ -298,17 +297,8 @@ bool PgEngine::commit(QString* error)
         rollback();
         return false;
     }
-    const CommitLoss loss = takeCommitLoss();
-    if (loss == CommitLoss::BeforeCommit)
-        breakConnection();
-    auto result = run(QStringLiteral("COMMIT"), {}, error);
+    const auto result = run(QStringLiteral("COMMIT"), {}, error);
     m_inTransaction = false;
-    if (result && loss == CommitLoss::AfterCommit) {
-        breakConnection();
-        result.reset();
-        if (error)
-            *error = lostText();
-    }
     // COMMIT of a transaction that failed part way answers ROLLBACK rather than an error.
     if (result && qstrcmp(PQcmdStatus(result->handle), "COMMIT") == 0)
         return true;

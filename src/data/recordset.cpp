@@ -229,10 +229,6 @@ bool RecordSet::write(const LinkedRow* link)
     }
     if (!adding && names.isEmpty())
         return true;
-    if (consumeWriteFault()) {
-        m_error = QStringLiteral("Operation failed (injected fault).");
-        return false;
-    }
     Engine* engine = Database::instance().engine(&m_error);
     if (!engine)
         return false;
@@ -268,10 +264,6 @@ bool RecordSet::deleteCurrent()
     m_pending.clear();
     if (m_table.isEmpty() || isEof() || m_rowIds[size_t(m_current)] < 0) {
         m_error = QStringLiteral("Either BOF or EOF is True, or the current record has been deleted.");
-        return false;
-    }
-    if (consumeWriteFault()) {
-        m_error = QStringLiteral("Operation failed (injected fault).");
         return false;
     }
     Engine* engine = Database::instance().engine(&m_error);
@@ -383,12 +375,12 @@ std::unique_ptr<RecordSet> RowsToAdd(const QString& table, QString& message)
         message = QStringLiteral("Error:") + message;
         return nullptr;
     }
-    const auto known = engine->tableColumns.constFind(table);
-    if (known == engine->tableColumns.constEnd()) {
+    const auto known = engine->tableColumns().constFind(table);
+    if (known == engine->tableColumns().constEnd()) {
         auto probe = ExecSQL(QStringLiteral("select * from %1 where 1=0").arg(table), message);
         if (!probe)
             return nullptr;
-        auto& columns = engine->tableColumns[table];
+        auto& columns = engine->tableColumns()[table];
         for (const RecordSet::Column& column : probe->m_columns)
             columns.emplace_back(column.name, column.kind);
         return probe;

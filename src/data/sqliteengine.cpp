@@ -136,7 +136,7 @@ void SqliteEngine::close()
         sqlite3_finalize(statement);
     m_statements.clear();
     m_columns.clear();
-    tableColumns.clear();
+    m_tableColumns.clear();
     if (m_db) {
         sqlite3_close_v2(m_db);
         m_db = nullptr;

@@ -39,9 +39,9 @@ class TestBill : public QObject {
   private Q_SLOTS:
     void cleanup()
     {
-        injectWriteFault(0);
+        test::injectWriteFault(0);
         setPrintLauncher({});
-        Clock::setOverride({});
+        test::setClock({});
     }
     void totals();
     void readsOnlyTheBuyersLines();
@@ -115,7 +115,7 @@ void TestBill::lineKeyActsOnTheFirstMatch()
     QCOMPARE(deleteBillLine("A1", "9:00:00 AM"), LineChange::Done);
     QCOMPARE(deleteBillLine("A1", "9:00:00 AM"), LineChange::NotFound);
     QCOMPARE(test::rowsOf("select cproduct from Bill"), (QStringList{"Changed", "Other buyer"}));
-    injectWriteFault(1);
+    test::injectWriteFault(1);
     QCOMPARE(deleteBillLine("A1", "10:00"), LineChange::Failed);
     QCOMPARE(test::rowsOf("select cproduct from Bill"), (QStringList{"Changed", "Other buyer"}));
 }
@@ -173,7 +173,7 @@ void TestBill::settleTakesOnlyTheShownLines()
     QVERIFY(addBillLine("A1", {"3", "Cup", "1", "2", "2"}, &added));
     shown.keys.append(added);
     shown.lines.append({"3", "Cup", "1", "2", "2"});
-    Clock::setOverride([] { return QDateTime(QDate(2026, 12, 7), QTime(14, 5, 9)); });
+    test::setClock([] { return QDateTime(QDate(2026, 12, 7), QTime(14, 5, 9)); });
     // Cash that does not cover what is settled settles nothing.
     QCOMPARE(settleBill("A1", 0, &shown, Payment{Currency::fromRaw(29999), "ann"}), Settlement::ShortPaid);
     // A line booked, or changed, elsewhere since the bill was shown: nothing is paid.
@@ -201,7 +201,7 @@ void TestBill::receiptsByDay()
     const QDate day(2026, 12, 7);
     const QStringList subTotals{"2.5", "0.1", "abc", "7"};
     for (int i = 0; i < subTotals.size(); ++i) {
-        Clock::setOverride([&] { return QDateTime(day.addDays(i / 3), QTime(23, 59, 59)); });
+        test::setClock([&] { return QDateTime(day.addDays(i / 3), QTime(23, 59, 59)); });
         QVERIFY(test::addBillRow("t", "A1", "Tea", "1", "", subTotals[i]));
         QCOMPARE(settleBill("A1"), Settlement::Settled);
     }
@@ -220,7 +220,7 @@ void TestBill::dayCloseTakesWhatCameSinceTheLastClose()
 {
     test::TempAppFolder folder(true, 6); // from when a date had one close
     const QDate day(2026, 12, 7);
-    Clock::setOverride([&] { return QDateTime(day, QTime(18, 0)); });
+    test::setClock([&] { return QDateTime(day, QTime(18, 0)); });
     QVERIFY(test::addProduct("Tea", "1.5", "2.5", "0"));
     QCOMPARE(receiveStock("Tea", "3", "").outcome, StockMoveOutcome::Booked);
     QVERIFY(test::addBillRow("1", "A1", "Tea", "1", "2.5", "2.5"));
@@ -239,7 +239,7 @@ void TestBill::dayCloseTakesWhatCameSinceTheLastClose()
                      "Cash received     $16.00", "Change given       $7.50", "Goods in at cost   $4.50",
                      QString(24, '-'), "Bills still open: 1", "  B2               $4.00", "Open total         $4.00"}));
     // The late shift closes again the same date: what came after the first close, and only once.
-    Clock::setOverride([&] { return QDateTime(day, QTime(23, 30)); });
+    test::setClock([&] { return QDateTime(day, QTime(23, 30)); });
     QVERIFY(test::addBillRow("4", "A1", "Tea", "1", "2.5", "2.5"));
     QCOMPARE(settleBill("A1"), Settlement::Settled);
     result = closeDay();
@@ -258,13 +258,13 @@ void TestBill::settleIsAllOrNothing()
         QVERIFY(test::addBillRow(QString::number(i), "A1", "Tea", "1", "1", "1"));
     touch(clientBillPath(0));
     const QStringList before = test::databaseSnapshot();
-    injectWriteFault(2);
+    test::injectWriteFault(2);
     QCOMPARE(settleBill("A1"), Settlement::RowsFailed);
     QCOMPARE(test::databaseSnapshot(), before);
     QVERIFY(QFile::exists(clientBillPath(0)));
 
     // A receipt that cannot be written keeps the lines on the bill.
-    injectWriteFault(0);
+    test::injectWriteFault(0);
     QVERIFY(
         Database::instance().engine(nullptr)->execute("insert into marvono_receipt (cNumber) values (1)", {}, nullptr));
     QCOMPARE(settleBill("A1"), Settlement::RowsFailed);
@@ -282,7 +282,7 @@ void TestBill::returnsNetTheDayAndStopAtTheSold()
 {
     test::TempAppFolder folder;
     QVERIFY(test::addProduct("Tea", "1", "2.5", "7"));
-    Clock::setOverride([] { return QDateTime(QDate(2026, 12, 7), QTime(9, 0)); });
+    test::setClock([] { return QDateTime(QDate(2026, 12, 7), QTime(9, 0)); });
     QCOMPARE(bookSale(SaleRequest{"Tea", "3", "A1"}).outcome, SaleOutcome::Sold);
     QCOMPARE(settleBill("A1"), Settlement::Settled);
     QCOMPARE(returnFromReceipt(1, {{1, 4}}, "ann").outcome, ReturnOutcome::BeyondSold);
@@ -301,7 +301,7 @@ void TestBill::returnsNetTheDayAndStopAtTheSold()
              QStringList{"-2|-5|1"});
 
     // Renamed, the product takes its units back, and the next day's ledger row has its cost.
-    Clock::setOverride([] { return QDateTime(QDate(2026, 12, 8), QTime(9, 0)); });
+    test::setClock([] { return QDateTime(QDate(2026, 12, 8), QTime(9, 0)); });
     Engine* engine = Database::instance().engine(nullptr);
     QVERIFY(engine->execute("update product_info set cName = 'Green tea'", {}, nullptr));
     QCOMPARE(returnFromReceipt(1, {{1, 1}}, "ann").outcome, ReturnOutcome::Returned);
@@ -325,10 +325,10 @@ void TestBill::editingASoldLineMovesItsStock()
 {
     test::TempAppFolder folder;
     QVERIFY(test::addProduct("Tea", "1", "2.5", "7"));
-    Clock::setOverride([] { return QDateTime(QDate(2026, 12, 7), QTime(9, 0)); });
+    test::setClock([] { return QDateTime(QDate(2026, 12, 7), QTime(9, 0)); });
     QCOMPARE(bookSale(SaleRequest{"Tea", "1", "A1"}).outcome, SaleOutcome::Sold);
     QVERIFY(test::addBillRow("t", "A1", "Tea", "1", "2.5", "2.5"));
-    Clock::setOverride([] { return QDateTime(QDate(2026, 12, 8), QTime(9, 0)); });
+    test::setClock([] { return QDateTime(QDate(2026, 12, 8), QTime(9, 0)); });
     const QString sold = timeOfDayText(QTime(9, 0));
     QCOMPARE(updateBillLine("A1", sold, {sold, "Tea", "3", "2.5", "7.5"}), LineChange::Done);
     QCOMPARE(test::remainingOf("Tea"), QStringLiteral("4"));

@@ -90,7 +90,7 @@ struct Editor {
 class TestFrmBill : public QObject {
     Q_OBJECT
   private Q_SLOTS:
-    void cleanup() { Clock::setOverride({}); }
+    void cleanup() { test::setClock({}); }
     void controlsAndFirstBuyersBill();
     void emptyBuyerListShowsTheEmptyBuyer();
     void clickFillsTheBoxes();
@@ -386,14 +386,14 @@ void TestFrmBill::payBill()
     editor.press("cmdadd");
     QVERIFY(bill.open(QIODevice::WriteOnly));
     bill.close();
-    injectWriteFault(1);
+    test::injectWriteFault(1);
     {
         test::BoxRecorder boxes;
         editor.dialog->findChild<QPushButton*>("cmdCheckout")->click();
         QCOMPARE(boxes.seen, (QStringList{"Confirm/Are you sure to clear the bill?\n\nReceived: $1\nChange: $0",
                                           "Error/Checkout error\nOperation failed (injected fault)."}));
     }
-    injectWriteFault(0);
+    test::injectWriteFault(0);
     QCOMPARE(editor.lines(), QStringList{"9:10|Cup|1|1|1"});
     QCOMPARE(test::rowsOf("select ctable from Bill order by rowid"), (QStringList{"Window", "A1"}));
     QVERIFY(QFile::exists(clientBillPath(0)));
@@ -431,12 +431,12 @@ void TestFrmBill::lostConnectionSaysWhetherPaid()
     QVERIFY(test::addBillRow("9:00", "A1", "Tea", "1", "2", "2"));
     editor.open();
     test::BoxRecorder boxes;
-    injectCommitLoss(CommitLoss::BeforeCommit);
+    test::injectCommitLoss(test::CommitLoss::BeforeCommit);
     editor.dialog->findChild<QPushButton*>("cmdCheckout")->click();
     QCOMPARE(boxes.seen.last(), "Error/Checkout error\nThe connection to the shop server was lost: the bill was not "
                                 "paid. Pay it again once the shop server is back.");
     QCOMPARE(editor.lines(), QStringList{"9:00|Tea|1|2|2"});
-    injectCommitLoss(CommitLoss::AfterCommit);
+    test::injectCommitLoss(test::CommitLoss::AfterCommit);
     editor.dialog->findChild<QPushButton*>("cmdCheckout")->click();
     QCOMPARE(boxes.seen.last(), "Paid/The connection to the shop server was lost while the bill was paid, but the "
                                 "shop server has the payment: receipt No. 1.");
@@ -449,7 +449,7 @@ void TestFrmBill::printBill()
 {
     Editor editor;
     runValues().shopName = "Corner Shop";
-    Clock::setOverride([]() { return QDateTime(QDate(2026, 12, 7), QTime(14, 5, 9)); });
+    test::setClock([]() { return QDateTime(QDate(2026, 12, 7), QTime(14, 5, 9)); });
     QVERIFY(test::writeBuyers({"A1"}));
     editor.open();
     QVERIFY(!editor.press("cmdPrint").seen);
@@ -486,7 +486,7 @@ void TestFrmBill::printBill()
 void TestFrmBill::receiptsWindow()
 {
     Editor editor;
-    Clock::setOverride([] { return QDateTime(QDate(2026, 12, 7), QTime(9, 0)); });
+    test::setClock([] { return QDateTime(QDate(2026, 12, 7), QTime(9, 0)); });
     for (const char* subTotal : {"2.5", "4"}) {
         QVERIFY(test::addBillRow("9:00", "A1", subTotal, "1", subTotal, subTotal));
         QCOMPARE(settleBill("A1"), Settlement::Settled);

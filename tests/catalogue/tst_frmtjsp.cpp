@@ -84,7 +84,7 @@ class TestFrmTjsp : public QObject {
 
 void TestFrmTjsp::cleanup()
 {
-    injectWriteFault(0);
+    test::injectWriteFault(0);
     // A dialog left open must not carry over to the next case.
     for (QWidget* top : QApplication::topLevelWidgets())
         if (top->objectName() == "frmTJSP")
@@ -289,7 +289,7 @@ void TestFrmTjsp::storeFailureKeepsDialogOpen()
     }
     QCOMPARE(test::rowsOf("select * from product_info"), QStringList());
     child<QLineEdit>(dialog, "txtOutPrice")->setText("2.5");
-    injectWriteFault(1);
+    test::injectWriteFault(1);
     test::BoxAnswerer answerer;
     child<QPushButton>(dialog, "cmdOK")->click();
     QVERIFY(answerer.wait());

@@ -48,14 +48,14 @@ struct Shop {
     FrmMain window;
     Shop()
     {
-        Clock::setOverride([]() { return QDateTime(QDate(2027, 1, 31), QTime(8, 0)); });
+        test::setClock([]() { return QDateTime(QDate(2027, 1, 31), QTime(8, 0)); });
         storeProduct("Tea", 5, "Drinks");
         storeProduct("Grandma's Jam", 6, "Spreads");
         storeProduct("Coffee", 7, "Drinks");
         window.fillProductList();
         window.show();
     }
-    ~Shop() { Clock::setOverride({}); }
+    ~Shop() { test::setClock({}); }
     FrmXGSP* open(const QString& selected)
     {
         window.productList()->clearSelection();
@@ -89,7 +89,7 @@ class TestFrmXgsp : public QObject {
 
 void TestFrmXgsp::cleanup()
 {
-    injectWriteFault(0);
+    test::injectWriteFault(0);
     for (QWidget* top : QApplication::topLevelWidgets())
         if (top->objectName() == "frmXGSP")
             top->close();
@@ -261,7 +261,7 @@ void TestFrmXgsp::storeFailureKeepsDialogOpen()
     const QStringList before = test::rowsOf("select * from product_info");
     QPointer<FrmXGSP> dialog = shop.open("Tea");
     child<QLineEdit>(dialog, "txtName")->setText("Changed");
-    injectWriteFault(1);
+    test::injectWriteFault(1);
     test::BoxAnswerer answerer;
     child<QPushButton>(dialog, "cmdOK")->click();
     QVERIFY(answerer.wait());

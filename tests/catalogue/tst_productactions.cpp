@@ -77,7 +77,7 @@ class TestProductActions : public QObject {
 
 void TestProductActions::cleanup()
 {
-    injectWriteFault(0);
+    test::injectWriteFault(0);
 }
 
 void TestProductActions::deletePaths_data()
@@ -174,7 +174,7 @@ void TestProductActions::failedDeleteKeepsPicture()
     Shop shop;
     QVERIFY(test::writeSolidPicture(pictureFilePath(7), Qt::red, "BMP"));
     QVERIFY(test::selectProduct(shop.window, "Tea"));
-    injectWriteFault(1);
+    test::injectWriteFault(1);
     test::BoxSequence boxes({QMessageBox::Ok, QMessageBox::Ok});
     shop.window.runCommand(Command::DeleteProductButton);
     QCOMPARE(boxes.boxes().size(), 2);

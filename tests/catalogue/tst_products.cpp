@@ -102,13 +102,13 @@ class TestProducts : public QObject {
 
 void TestProducts::init()
 {
-    Clock::setOverride([]() { return QDateTime(QDate(2026, 12, 7), QTime(23, 59, 58)); });
+    test::setClock([]() { return QDateTime(QDate(2026, 12, 7), QTime(23, 59, 58)); });
 }
 
 void TestProducts::cleanup()
 {
-    Clock::setOverride({});
-    injectWriteFault(0);
+    test::setClock({});
+    test::injectWriteFault(0);
 }
 
 void TestProducts::addStoresColumnsByPosition()
@@ -249,7 +249,7 @@ void TestProducts::refusedNumbersLeaveEmptyColumns()
 void TestProducts::addFailureStoresNothing()
 {
     test::TempAppFolder folder;
-    injectWriteFault(1);
+    test::injectWriteFault(1);
     const AddResult result = addProduct(tea(), QString(), solid(Qt::red));
     QCOMPARE(result.outcome, AddOutcome::Failed);
     QVERIFY(!result.error.isEmpty());
@@ -305,7 +305,7 @@ void TestProducts::modifyFailureStoresNothing()
     storeProduct("Tea", 5);
     const QStringList before = test::rowsOf("select * from product_info");
     // The row is written, the log row fails: the row goes back as well.
-    injectWriteFault(2);
+    test::injectWriteFault(2);
     const ModifyResult result = modifyProduct("Tea", tea("Renamed"), "5", true, solid(Qt::red));
     QVERIFY(!result.ok);
     QCOMPARE(test::rowsOf("select * from product_info"), before);
@@ -362,7 +362,7 @@ void TestProducts::stockMovesAreLoggedWithTheStock()
     test::TempAppFolder folder(true, 3); // from before stock moves were kept
     storeProduct("Tea", 0);
     runValues().currentUser = "anna";
-    injectWriteFault(2); // the log row: the stock stays as it was
+    test::injectWriteFault(2); // the log row: the stock stays as it was
     QCOMPARE(receiveStock("Tea", "5", "1.25").outcome, StockMoveOutcome::Failed);
     QCOMPARE(test::rowsOf("select cInPrice, cAllQty, cLeastQty from product_info"), QStringList{"1|1|1"});
     QCOMPARE(receiveStock("Tea", "5", " 1.25").remaining, QString("6"));

@@ -243,10 +243,10 @@ void TestExecSql::transactionRollsBack()
         set->addNew();
         set->setField(1, "A1");
         QVERIFY(set->update());
-        injectWriteFault(1);
+        test::injectWriteFault(1);
         set->addNew();
         QVERIFY(!set->update());
-        injectWriteFault(0);
+        test::injectWriteFault(0);
     }
     QCOMPARE(ExecSQL("select * from Bill")->count(), 0);
     {

@@ -45,7 +45,7 @@ class TestDecimalComma : public QObject {
     }
     void cleanup()
     {
-        Clock::setOverride({});
+        test::setClock({});
         m_folder.reset();
     }
     void readingNumbersAndTheLowStockTest();
@@ -113,7 +113,7 @@ void TestDecimalComma::statistics()
 void TestDecimalComma::reportAndExport()
 {
     QCOMPARE(QProcess::execute(MARVONO_TOOLS_DIR "/marvono-maketemplate", {m_folder->file("report/report.rpt")}), 0);
-    Clock::setOverride([] { return QDateTime(QDate(2009, 7, 20), QTime(10, 0)); });
+    test::setClock([] { return QDateTime(QDate(2009, 7, 20), QTime(10, 0)); });
     QString message;
     ExecSQL("insert into PanDian values (?,?,?,?,?,?,?)", message, {"Cola", "10.1", "8", "3", 6, 7, 2009});
     const QStringList line = {"2009-7-6", "Cola", "3Unit(s)", "$10.1", "6.3"};

@@ -83,7 +83,7 @@ class TestHostile : public QObject {
 void TestHostile::hostileTextsRoundTripThroughTheDatabase()
 {
     test::TempAppFolder folder;
-    Clock::setOverride([] { return QDateTime(QDate(2009, 7, 5), QTime(14, 5, 9)); });
+    test::setClock([] { return QDateTime(QDate(2009, 7, 5), QTime(14, 5, 9)); });
     for (const QString& name : hostileTexts()) {
         addProduct(name);
         // Looked up by name, sold, listed in the ledger and the statistics, whole.
@@ -116,7 +116,7 @@ void TestHostile::hostileTextsRoundTripThroughTheDatabase()
     const ReportLines report = monthOfYear("7", "2009", "$");
     QVERIFY(!report.failed);
     QCOMPARE(int(report.lines.size()), int(hostileTexts().size()));
-    Clock::setOverride({});
+    test::setClock({});
 }
 
 void TestHostile::hostileTextsInFiles()

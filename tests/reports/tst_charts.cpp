@@ -104,12 +104,12 @@ void TestCharts::init()
     m_folder = std::make_unique<test::TempAppFolder>();
     QVERIFY(m_folder->isValid());
     runValues().currencySymbol = QStringLiteral("$");
-    Clock::setOverride([] { return QDateTime(QDate(2024, 2, 20), QTime(10, 0)); });
+    test::setClock([] { return QDateTime(QDate(2024, 2, 20), QTime(10, 0)); });
 }
 
 void TestCharts::cleanup()
 {
-    Clock::setOverride({});
+    test::setClock({});
     m_folder.reset();
 }
 

@@ -112,12 +112,12 @@ void TestFrmBb::init()
     const int status = QProcess::execute(QStringLiteral(MARVONO_TOOLS_DIR "/marvono-maketemplate"),
                                          {m_folder->file("report/report.rpt")});
     QCOMPARE(status, 0);
-    Clock::setOverride([] { return QDateTime(QDate(2009, 7, 20), QTime(10, 0)); });
+    test::setClock([] { return QDateTime(QDate(2009, 7, 20), QTime(10, 0)); });
 }
 
 void TestFrmBb::cleanup()
 {
-    Clock::setOverride({});
+    test::setClock({});
     m_folder.reset();
 }
 
@@ -241,7 +241,7 @@ void TestFrmBb::openingFailureKeepsEarlierLines()
 
 void TestFrmBb::yearListRunsToThisYear()
 {
-    Clock::setOverride([] { return QDateTime(QDate(2027, 1, 1), QTime(0, 0)); });
+    test::setClock([] { return QDateTime(QDate(2027, 1, 1), QTime(0, 0)); });
     const auto window = open();
     QComboBox* years = combo(window.get(), "cmbYear1");
     QCOMPARE(years->count(), 23);

@@ -63,7 +63,7 @@ test::SeenBox sell(FrmSCSP* dialog, const QString& quantity)
 class TestFrmScsp : public QObject {
     Q_OBJECT
   private Q_SLOTS:
-    void cleanup() { Clock::setOverride({}); }
+    void cleanup() { test::setClock({}); }
     void controlsAtLoad();
     void saleConfirmsAppendsReceiptAndRefreshes();
     void refusalsKeepTheDialogOpen_data();
@@ -118,7 +118,7 @@ void TestFrmScsp::saleConfirmsAppendsReceiptAndRefreshes()
 {
     Shop shop;
     runValues().currencySymbol = QStringLiteral("USD");
-    Clock::setOverride([]() { return QDateTime(QDate(2026, 12, 7), QTime(14, 5, 9)); });
+    test::setClock([]() { return QDateTime(QDate(2026, 12, 7), QTime(14, 5, 9)); });
     QVERIFY(test::addProduct("Cup", "1", "1.25", "10"));
     QVERIFY(test::writeBuyers({"A1", "Window"}));
     shop.window.fillProductList();
@@ -318,12 +318,12 @@ void TestFrmScsp::productNotLoadedSellsNothing()
 
 void TestFrmScsp::lostCommitSaysWhetherBooked_data()
 {
-    QTest::addColumn<CommitLoss>("loss");
+    QTest::addColumn<test::CommitLoss>("loss");
     QTest::addColumn<QString>("says");
     QTest::addColumn<QString>("remaining");
-    QTest::newRow("before the server committed") << CommitLoss::BeforeCommit << "the sale was not booked"
+    QTest::newRow("before the server committed") << test::CommitLoss::BeforeCommit << "the sale was not booked"
                                                  << "5";
-    QTest::newRow("after the server committed") << CommitLoss::AfterCommit << "the sale was booked"
+    QTest::newRow("after the server committed") << test::CommitLoss::AfterCommit << "the sale was booked"
                                                 << "3";
 }
 
@@ -331,7 +331,7 @@ void TestFrmScsp::lostCommitSaysWhetherBooked()
 {
     if (!test::serverEngine())
         QSKIP("the embedded file has no connection to lose");
-    QFETCH(CommitLoss, loss);
+    QFETCH(test::CommitLoss, loss);
     QFETCH(QString, says);
     QFETCH(QString, remaining);
     Shop shop;
@@ -339,11 +339,11 @@ void TestFrmScsp::lostCommitSaysWhetherBooked()
     shop.window.fillProductList();
     shop.select("Cup");
     FrmSCSP* dialog = shop.open();
-    injectCommitLoss(loss);
+    test::injectCommitLoss(loss);
     const test::SeenBox box = sell(dialog, "2");
     QVERIFY2(box.text.contains(says), qPrintable(box.text));
     QCOMPARE(test::remainingOf("Cup"), remaining);
-    const bool booked = loss == CommitLoss::AfterCommit;
+    const bool booked = loss == test::CommitLoss::AfterCommit;
     QCOMPARE(test::rowsOf("select cproduct, csubtotal from Bill"), booked ? QStringList{"Cup|4"} : QStringList());
     QCOMPARE(shop.window.historyPane()->toPlainText().contains("Product Name: Cup"), booked);
 }

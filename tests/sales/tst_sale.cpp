@@ -20,7 +20,7 @@ QDateTime at(int year, int month, int day, int h, int m, int s)
 }
 void setClock(const QDateTime& when)
 {
-    Clock::setOverride([when]() { return when; });
+    test::setClock([when]() { return when; });
 }
 
 // A second till on the same shop server, speaking raw SQL.
@@ -56,8 +56,8 @@ class TestSale : public QObject {
   private Q_SLOTS:
     void cleanup()
     {
-        Clock::setOverride({});
-        injectWriteFault(0);
+        test::setClock({});
+        test::injectWriteFault(0);
     }
     void refusedQuantities_data();
     void refusedQuantities();
@@ -251,14 +251,14 @@ void TestSale::faultBetweenWritesRollsBack()
         setClock(when);
         for (int nth = 1; nth <= 3; ++nth) {
             const QStringList before = test::databaseSnapshot();
-            injectWriteFault(nth);
+            test::injectWriteFault(nth);
             const SaleResult result = bookSale("Tea", "1");
             QCOMPARE(result.outcome, SaleOutcome::Failed);
             QVERIFY(!result.error.isEmpty());
             QCOMPARE(test::databaseSnapshot(), before);
         }
     }
-    injectWriteFault(0);
+    test::injectWriteFault(0);
     if (test::serverEngine()) {
         // The server refuses the ledger row, a write sent with the commit: nothing is booked, and
         // the connection sells on.

@@ -1,6 +1,8 @@
 #pragma once
 // Shared test fixtures: a fresh application folder and answering message boxes.
 #include "data/schema.h"
+#include "support/faultyengine.h"
+#include "support/testclock.h"
 
 #include <QMessageBox>
 #include <QPointer>
