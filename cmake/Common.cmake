@@ -1,7 +1,13 @@
 # Settings shared by every target: language level, warnings and strict Qt defines.
 add_library(marvono_common INTERFACE)
 target_compile_features(marvono_common INTERFACE cxx_std_20)
-target_compile_options(marvono_common INTERFACE -Wall -Wextra)
+target_compile_options(marvono_common INTERFACE -Wall -Wextra -Wshadow -Wold-style-cast -Wcast-qual
+    -Wnon-virtual-dtor -Woverloaded-virtual $<$<CXX_COMPILER_ID:GNU>:-Wduplicated-cond -Wlogical-op>)
+# CI builds with every warning an error (test.sh turns it on when CI is set).
+option(MARVONO_WERROR "Treat warnings as errors" OFF)
+if(MARVONO_WERROR)
+    target_compile_options(marvono_common INTERFACE -Werror)
+endif()
 target_compile_definitions(marvono_common INTERFACE
     QT_NO_CAST_FROM_ASCII
     QT_NO_NARROWING_CONVERSIONS_IN_CONNECT)

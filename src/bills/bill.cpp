@@ -165,8 +165,8 @@ QString clientBillPath(int number)
 namespace {
 
 struct Settling {
-    Settling(const QString& buyer, const ShownBill* shown, const Payment& payment)
-        : buyer(buyer), shown(shown), payment(payment)
+    Settling(const QString& buyerName, const ShownBill* shownBill, const Payment& paid)
+        : buyer(buyerName), shown(shownBill), payment(paid)
     {
     }
     QString buyer;

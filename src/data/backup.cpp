@@ -74,7 +74,7 @@ bool fileKeepsShopRules(const QString& path, QString* error)
     sqlite3* db = openEncrypted(path, true, error);
     if (!db)
         return false;
-    const auto firstRow = [db](const char* sql, QString* error) -> std::optional<QStringList> {
+    const auto firstRow = [db](const char* sql, QString* failure) -> std::optional<QStringList> {
         sqlite3_stmt* statement = nullptr;
         int step = sqlite3_prepare_v2(db, sql, -1, &statement, nullptr);
         if (step == SQLITE_OK)
@@ -83,7 +83,7 @@ bool fileKeepsShopRules(const QString& path, QString* error)
         for (int c = 0; step == SQLITE_ROW && c < sqlite3_column_count(statement); ++c)
             row.append(QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, c))));
         if (step != SQLITE_ROW && step != SQLITE_DONE)
-            setError(error, QString::fromUtf8(sqlite3_errmsg(db)));
+            setError(failure, QString::fromUtf8(sqlite3_errmsg(db)));
         sqlite3_finalize(statement);
         return step == SQLITE_ROW || step == SQLITE_DONE ? std::optional(row) : std::nullopt;
     };

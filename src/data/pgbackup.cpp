@@ -387,8 +387,8 @@ bool replaceShopDatabase(PGconn* conn, const QString& conninfo, const QString& s
             words[3] != QLatin1String(kSchemaVersionTable))
             dataEntries.append(entry);
     }
-    const auto firstRow = [conn](const char* sql, QString* error) -> std::optional<QStringList> {
-        const auto rows = queryRows(conn, sql, error);
+    const auto firstRow = [conn](const char* sql, QString* failure) -> std::optional<QStringList> {
+        const auto rows = queryRows(conn, sql, failure);
         return rows ? std::optional(rows->value(0)) : std::nullopt;
     };
     if (!copyArchiveRows(conn, source, dataEntries, error) || !runStatements(conn, kAdvanceSequences, error) ||

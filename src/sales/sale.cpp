@@ -166,11 +166,11 @@ QString newSaleIdentity()
     QRandomGenerator* random = QRandomGenerator::system();
     const quint64 high = (ms << 16) | 0x7000 | (random->generate() & 0x0fff);
     const quint64 low = (random->generate64() & 0x3fffffffffffffffULL) | 0x8000000000000000ULL;
+    using Hex = unsigned long long;
     char text[40];
     const int length =
-        std::snprintf(text, sizeof text, "%08llx-%04llx-%04llx-%04llx-%012llx", (unsigned long long)(high >> 32),
-                      (unsigned long long)((high >> 16) & 0xffff), (unsigned long long)(high & 0xffff),
-                      (unsigned long long)(low >> 48), (unsigned long long)(low & 0xffffffffffffULL));
+        std::snprintf(text, sizeof text, "%08llx-%04llx-%04llx-%04llx-%012llx", Hex(high >> 32),
+                      Hex((high >> 16) & 0xffff), Hex(high & 0xffff), Hex(low >> 48), Hex(low & 0xffffffffffffULL));
     return QString::fromLatin1(text, length);
 }
 

@@ -38,8 +38,8 @@ FrmAbout::FrmAbout(QWidget* parent) : QDialog(parent)
     about->setTheme(runValues().themeIndex);
     info->setTheme(runValues().themeIndex);
 
-    auto label = [this](QWidget* parent, const char* name, const QString& text, QRect place, bool link) {
-        auto* l = new QLabel(text, parent);
+    auto label = [this](QWidget* container, const char* name, const QString& text, QRect place, bool link) {
+        auto* l = new QLabel(text, container);
         l->setObjectName(QString::fromLatin1(name));
         l->setGeometry(place);
         if (link) {
