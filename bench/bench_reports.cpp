@@ -9,7 +9,7 @@
 #include "reports/monthlyreport.h"
 #include "reports/reportexport.h"
 #include "reports/statistics.h"
-#include "reports/ui/frmbb.h"
+#include "reports/ui/monthlyreportwindow.h"
 #include "reports/workbookfile.h"
 #include "support/testclock.h"
 
@@ -124,7 +124,7 @@ void BM_ReportWindow(benchmark::State& state)
     shop();
     int lines = 0;
     const auto open = [&lines] {
-        auto window = std::make_unique<FrmBB>();
+        auto window = std::make_unique<MonthlyReportWindow>();
         window->show();
         auto* list = window->findChild<QTreeView*>(QStringLiteral("LV"));
         list->viewport()->repaint();
@@ -132,7 +132,7 @@ void BM_ReportWindow(benchmark::State& state)
         lines = list->model()->rowCount();
         return window;
     };
-    const auto close = [](std::unique_ptr<FrmBB>& window) {
+    const auto close = [](std::unique_ptr<MonthlyReportWindow>& window) {
         window->close();
         QCoreApplication::processEvents();
         window.reset();

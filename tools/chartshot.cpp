@@ -6,7 +6,7 @@
 #include "app/settings.h"
 #include "data/database.h"
 #include "data/recordset.h"
-#include "reports/ui/frmbb.h"
+#include "reports/ui/monthlyreportwindow.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -63,7 +63,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "marvono-chartshot: cannot read the shop or book the sales\n");
         return 1;
     }
-    auto* report = new marvono::FrmBB;
+    auto* report = new marvono::MonthlyReportWindow;
     report->show();
     report->findChild<QComboBox*>(QStringLiteral("cmbMonth1"))->setEditText(QString::number(kMonth));
     report->findChild<QComboBox*>(QStringLiteral("cmbYear1"))->setEditText(QString::number(kYear));

@@ -7,7 +7,7 @@
 #include "controls/ui/dialogs.h"
 #include "controls/ui/toolbarbutton.h"
 #include "controls/ui/xpcontainer.h"
-#include "reports/ui/frmbb.h"
+#include "reports/ui/monthlyreportwindow.h"
 #include "support/catalogue_dialogs.h"
 #include "support/shopdata.h"
 #include "support/testsupport.h"
@@ -135,7 +135,7 @@ struct AllWindows {
               Command::OpenBuyers, Command::OpenStatistics, Command::OpenPreferences})
             main.runCommand(command);
         main.findChild<QAction*>(QStringLiteral("menuAbout"))->trigger();
-        showSingleDialog<FrmBB>(&main);
+        showSingleDialog<MonthlyReportWindow>(&main);
     }
 };
 

@@ -2,7 +2,7 @@
 #include "app/appcontext.h"
 #include "app/ui/frmmain.h"
 #include "bills/buyerlist.h"
-#include "bills/ui/frmtable.h"
+#include "bills/ui/buyerlistdialog.h"
 #include "support/shopdata.h"
 #include "support/testsupport.h"
 
@@ -23,7 +23,7 @@ namespace {
 struct BuyerWindow {
     test::TempAppFolder folder;
     FrmMain main;
-    QPointer<FrmTable> dialog;
+    QPointer<BuyerListDialog> dialog;
     explicit BuyerWindow(const QStringList& buyers = {}, bool withFile = true)
     {
         if (withFile)
@@ -31,7 +31,7 @@ struct BuyerWindow {
         main.show();
         main.reloadBuyerCombo();
         main.runCommand(Command::OpenBuyers);
-        dialog = main.findChild<FrmTable*>(QStringLiteral("frmTable"));
+        dialog = main.findChild<BuyerListDialog*>(QStringLiteral("frmTable"));
     }
     QListWidget* list() const { return dialog->findChild<QListWidget*>("lstTable"); }
     QLineEdit* name() const { return dialog->findChild<QLineEdit*>("txtTable"); }
@@ -161,7 +161,7 @@ void TestBuyerList::windowLooksAsDesigned()
     }
     // Opening it again brings the same window forward.
     window.main.runCommand(Command::OpenBuyers);
-    QCOMPARE(window.main.findChildren<FrmTable*>().size(), 1);
+    QCOMPARE(window.main.findChildren<BuyerListDialog*>().size(), 1);
 }
 
 void TestBuyerList::namesWithBlanksOrQuotesRefused()
@@ -233,7 +233,7 @@ void TestBuyerList::leaveWritesAndReloadsTheMainCombo()
 
     // The window's close box keeps what was added too.
     window.main.runCommand(Command::OpenBuyers);
-    window.dialog = window.main.findChild<FrmTable*>(QStringLiteral("frmTable"));
+    window.dialog = window.main.findChild<BuyerListDialog*>(QStringLiteral("frmTable"));
     window.press("cmdadd", "Kept");
     window.dialog->close();
     QTRY_VERIFY(window.dialog.isNull());

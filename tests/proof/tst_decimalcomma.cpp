@@ -8,8 +8,8 @@
 #include "bills/receipt.h"
 #include "catalogue/ui/productlistmodel.h"
 #include "data/recordset.h"
-#include "reports/ui/frmbb.h"
-#include "reports/ui/frmjstj.h"
+#include "reports/ui/monthlyreportwindow.h"
+#include "reports/ui/statisticswindow.h"
 #include "sales/sale.h"
 #include "support/history_dialogs.h"
 #include "support/shopdata.h"
@@ -104,7 +104,7 @@ void TestDecimalComma::statistics()
     QVERIFY(test::addProduct("Cup", "1.25", "2.5", "40"));
     ExecSQL("update product_info set cAllQty='100'");
     test::BoxAnswerer answerer;
-    FrmJSTJ window;
+    StatisticsWindow window;
     QVERIFY(!answerer.box().seen);
     QCOMPARE(window.findChild<QLabel*>("lblTotalSale")->text(), QString("Total Sale: $150"));
     QCOMPARE(window.findChild<QLabel*>("lblTotalProfit")->text(), QString("Profit Total: $75"));
@@ -118,10 +118,10 @@ void TestDecimalComma::reportAndExport()
     ExecSQL("insert into PanDian values (?,?,?,?,?,?,?)", message, {"Cola", "10.1", "8", "3", 6, 7, 2009});
     const QStringList line = {"2009-7-6", "Cola", "3Unit(s)", "$10.1", "6.3"};
 
-    std::unique_ptr<FrmBB> window;
+    std::unique_ptr<MonthlyReportWindow> window;
     {
         test::BoxAnswerer opening;
-        window = std::make_unique<FrmBB>();
+        window = std::make_unique<MonthlyReportWindow>();
         QVERIFY(!opening.box().seen);
     }
     const QAbstractItemModel* list = window->findChild<QTreeView*>("LV")->model();

@@ -5,8 +5,8 @@
 #include "reports/monthlyreport.h"
 #include "reports/salescharts.h"
 #include "reports/statistics.h"
-#include "reports/ui/frmbb.h"
-#include "reports/ui/frmjstj.h"
+#include "reports/ui/monthlyreportwindow.h"
+#include "reports/ui/statisticswindow.h"
 #include "support/history_dialogs.h"
 #include "support/testsupport.h"
 
@@ -196,7 +196,7 @@ void TestCharts::monthChartHoldsTheReport()
     addSale({"Tea", "3", "2", "1", 5, 2, 2024});
     addSale({"Cola", "2.5", "1.8", "2", 29, 2, 2024});
     addSale({"Cola", "9", "1", "9", 6, 2, 2023}); // another year: not on the chart after a search
-    FrmBB report;
+    MonthlyReportWindow report;
     report.findChild<QComboBox*>("cmbMonth1")->setEditText("2");
     report.findChild<QComboBox*>("cmbYear1")->setEditText("2024");
     report.findChild<QPushButton*>("cmdSearch")->click();
@@ -240,7 +240,7 @@ void TestCharts::monthChartHoldsTheReport()
 void TestCharts::lastAmountOfTheTopTenIsWhole()
 {
     addSale({"Cola", "25000", "1", "4", 5, 2, 2024});
-    FrmBB report;
+    MonthlyReportWindow report;
     report.findChild<QComboBox*>("cmbMonth1")->setEditText("2");
     report.findChild<QComboBox*>("cmbYear1")->setEditText("2024");
     report.findChild<QPushButton*>("cmdSearch")->click();
@@ -260,7 +260,7 @@ void TestCharts::lastAmountOfTheTopTenIsWhole()
 
 void TestCharts::emptyMonthShowsMessage()
 {
-    FrmBB report; // February has no sales
+    MonthlyReportWindow report; // February has no sales
     test::BoxAnswerer noBox;
     QWidget* window = openedChart(&report, "frmMonthChart");
     QVERIFY(window);
@@ -275,7 +275,7 @@ void TestCharts::categoryChart()
 {
     addProduct("Cola", "Drinks", "1.8", "100", "2.5", "40");
     addProduct("Bread", "Bakery", "0.8", "30", "1.1", "20");
-    FrmJSTJ statistics;
+    StatisticsWindow statistics;
     QWidget* window = openedChart(&statistics, "frmCategoryChart");
     QVERIFY(window);
     auto* bars = qobject_cast<QBarSeries*>(chartOf(window, "chtCategory")->series().value(0));

@@ -1,9 +1,9 @@
 #include "app/ui/commands.h"
 #include "app/ui/frmmain.h"
+#include "catalogue/ui/addproductdialog.h"
 #include "catalogue/ui/frmreceive.h"
 #include "catalogue/ui/frmstockmoves.h"
-#include "catalogue/ui/frmtjsp.h"
-#include "catalogue/ui/frmxgsp.h"
+#include "catalogue/ui/modifyproductdialog.h"
 #include "catalogue/ui/productactions.h"
 #include "controls/ui/dialogs.h"
 
@@ -11,10 +11,10 @@ namespace marvono {
 
 void registerCatalogueCommands(CommandTable& table)
 {
-    table.set(Command::AddProduct, [](FrmMain& window) { showSingleDialog<FrmTJSP>(&window); });
+    table.set(Command::AddProduct, [](FrmMain& window) { showSingleDialog<AddProductDialog>(&window); });
     table.set(Command::ModifyProduct, [](FrmMain& window) {
         if (productChosen(window))
-            showSingleDialog<FrmXGSP>(&window);
+            showSingleDialog<ModifyProductDialog>(&window);
     });
     table.set(Command::DeleteProductButton,
               [](FrmMain& main) { deleteSelectedProduct(main, DeleteMode::WithPicture); });

@@ -2,14 +2,14 @@
 
 #include "app/ui/frmmain.h"
 #include "controls/ui/dialogs.h"
-#include "reports/ui/frmjstj.h"
+#include "reports/ui/statisticswindow.h"
 
 namespace marvono {
 
 void registerReportsCommands(CommandTable& table)
 {
     table.set(Command::OpenStatistics,
-              [](FrmMain& window) { showSingleDialog<FrmJSTJ>(static_cast<QWidget*>(&window)); });
+              [](FrmMain& window) { showSingleDialog<StatisticsWindow>(static_cast<QWidget*>(&window)); });
 }
 
 } // namespace marvono

@@ -2,7 +2,7 @@
 #include "app/ui/frmmain.h"
 #include "catalogue/ui/productactions.h"
 #include "controls/ui/dialogs.h"
-#include "sales/ui/frmscsp.h"
+#include "sales/ui/selldialog.h"
 
 namespace marvono {
 
@@ -10,7 +10,7 @@ void registerSalesCommands(CommandTable& table)
 {
     table.set(Command::SellProduct, [](FrmMain& window) {
         if (productChosen(window))
-            showSingleDialog<FrmSCSP>(&window);
+            showSingleDialog<SellDialog>(&window);
     });
 }
 

@@ -1,4 +1,4 @@
-#include "reports/ui/frmjstj.h"
+#include "reports/ui/statisticswindow.h"
 
 #include "app/appcontext.h"
 #include "controls/ui/dialogs.h"
@@ -6,7 +6,7 @@
 #include "reports/linesmodel.h"
 #include "reports/statistics.h"
 #include "reports/ui/chartwindows.h"
-#include "reports/ui/frmbb.h"
+#include "reports/ui/monthlyreportwindow.h"
 #include "reports/ui/reportlist.h"
 
 #include <QLabel>
@@ -15,13 +15,13 @@
 
 namespace marvono {
 
-FrmJSTJ::FrmJSTJ(QWidget* parent) : QDialog(parent)
+StatisticsWindow::StatisticsWindow(QWidget* parent) : QDialog(parent)
 {
     buildControls();
     load();
 }
 
-void FrmJSTJ::buildControls()
+void StatisticsWindow::buildControls()
 {
     setObjectName(QStringLiteral("frmJSTJ"));
     setWindowTitle(QStringLiteral("Statistic"));
@@ -48,13 +48,13 @@ void FrmJSTJ::buildControls()
     QPushButton* chart = makeButton(m_container, QStringLiteral("cmdChart"), QStringLiteral("Chart"));
     chart->setGeometry(XPContainer::twips(4950, 5520, 1500, 450));
 
-    connect(report, &QPushButton::clicked, this, &FrmJSTJ::openReport);
+    connect(report, &QPushButton::clicked, this, &StatisticsWindow::openReport);
     connect(ok, &QPushButton::clicked, this, &QWidget::close);
-    connect(chart, &QPushButton::clicked, this, &FrmJSTJ::showChart);
+    connect(chart, &QPushButton::clicked, this, &StatisticsWindow::showChart);
     pressOnEscape(this, ok);
 }
 
-void FrmJSTJ::load()
+void StatisticsWindow::load()
 {
     m_container->setTheme(runValues().themeIndex);
     const QString& symbol = runValues().currencySymbol;
@@ -68,14 +68,14 @@ void FrmJSTJ::load()
     m_totalProfit->setText(totalProfitText(symbol, statistics.profitTotal));
 }
 
-void FrmJSTJ::openReport()
+void StatisticsWindow::openReport()
 {
     // The report outlives this window, so it belongs to this window's parent.
-    showSingleDialog<FrmBB>(parentWidget());
+    showSingleDialog<MonthlyReportWindow>(parentWidget());
     close();
 }
 
-void FrmJSTJ::showChart()
+void StatisticsWindow::showChart()
 {
     // Like the report, the chart outlives this window; a chart already open is read afresh.
     static QPointer<FrmCategoryChart> chart;

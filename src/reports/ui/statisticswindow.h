@@ -13,10 +13,10 @@ struct ProductFigures;
 template <typename Row> class LinesModel;
 class XPContainer;
 
-class FrmJSTJ : public QDialog {
+class StatisticsWindow : public QDialog {
     Q_OBJECT
   public:
-    explicit FrmJSTJ(QWidget* parent = nullptr);
+    explicit StatisticsWindow(QWidget* parent = nullptr);
 
   private:
     void buildControls();

@@ -3,7 +3,7 @@
 #include "app/ui/frmmain.h"
 #include "data/database.h"
 #include "data/recordset.h"
-#include "sales/ui/frmscsp.h"
+#include "sales/ui/selldialog.h"
 #include "support/shopdata.h"
 #include "support/testsupport.h"
 
@@ -37,10 +37,10 @@ struct Shop {
         list->selectionModel()->select(matches.first(),
                                        QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     }
-    FrmSCSP* open()
+    SellDialog* open()
     {
         window.runCommand(Command::SellProduct);
-        return window.findChild<FrmSCSP*>(QStringLiteral("frmSCSP"));
+        return window.findChild<SellDialog*>(QStringLiteral("frmSCSP"));
     }
 };
 
@@ -50,7 +50,7 @@ template <typename T> T* child(QWidget* dialog, const char* name)
 }
 
 // Types a quantity and presses Sell, answering the box that follows (if any).
-test::SeenBox sell(FrmSCSP* dialog, const QString& quantity)
+test::SeenBox sell(SellDialog* dialog, const QString& quantity)
 {
     child<QLineEdit>(dialog, "txtSellQty")->setText(quantity);
     test::BoxAnswerer answerer;
@@ -60,7 +60,7 @@ test::SeenBox sell(FrmSCSP* dialog, const QString& quantity)
 
 } // namespace
 
-class TestFrmScsp : public QObject {
+class TestSellDialog : public QObject {
     Q_OBJECT
   private Q_SLOTS:
     void cleanup() { test::setClock({}); }
@@ -78,7 +78,7 @@ class TestFrmScsp : public QObject {
     void lockHeldElsewhereTimesOutWhilePainting();
 };
 
-void TestFrmScsp::controlsAtLoad()
+void TestSellDialog::controlsAtLoad()
 {
     Shop shop;
     runValues().currencySymbol = QStringLiteral("USD");
@@ -87,7 +87,7 @@ void TestFrmScsp::controlsAtLoad()
     QVERIFY(test::writeBuyers({"A1", "Window"}));
     shop.window.fillProductList();
     shop.select("Cup");
-    FrmSCSP* dialog = shop.open();
+    SellDialog* dialog = shop.open();
     QVERIFY(dialog);
     QCOMPARE(dialog->windowTitle(), QStringLiteral("sale"));
     QCOMPARE(child<QWidget>(dialog, "XPContainer1")->property("Caption").toString(), QStringLiteral("Add to Cart"));
@@ -114,7 +114,7 @@ void TestFrmScsp::controlsAtLoad()
         QVERIFY2(texts.contains(QString::fromLatin1(text)), text);
 }
 
-void TestFrmScsp::saleConfirmsAppendsReceiptAndRefreshes()
+void TestSellDialog::saleConfirmsAppendsReceiptAndRefreshes()
 {
     Shop shop;
     runValues().currencySymbol = QStringLiteral("USD");
@@ -126,7 +126,7 @@ void TestFrmScsp::saleConfirmsAppendsReceiptAndRefreshes()
     shop.window.historyPane()->setPlainText(earlier);
     shop.select("Cup");
     shop.window.reloadBuyerCombo();
-    QPointer<FrmSCSP> dialog = shop.open();
+    QPointer<SellDialog> dialog = shop.open();
     QVERIFY(child<QComboBox>(dialog, "cmbBuyer"));
     QTest::keyClick(child<QComboBox>(dialog, "cmbBuyer"), Qt::Key_Down);
     QCOMPARE(child<QComboBox>(&shop.window, "cmbBuyer")->currentText(), QStringLiteral("Window"));
@@ -158,7 +158,7 @@ void TestFrmScsp::saleConfirmsAppendsReceiptAndRefreshes()
     QCOMPARE(shop.window.productList()->model()->rowCount(), 1);
 }
 
-void TestFrmScsp::refusalsKeepTheDialogOpen_data()
+void TestSellDialog::refusalsKeepTheDialogOpen_data()
 {
     QTest::addColumn<QString>("quantity");
     QTest::addColumn<QString>("title");
@@ -182,7 +182,7 @@ void TestFrmScsp::refusalsKeepTheDialogOpen_data()
            "or a quantity, so nothing was taken. Scan into the search box of the main window.";
 }
 
-void TestFrmScsp::refusalsKeepTheDialogOpen()
+void TestSellDialog::refusalsKeepTheDialogOpen()
 {
     QFETCH(QString, quantity);
     QFETCH(QString, title);
@@ -191,7 +191,7 @@ void TestFrmScsp::refusalsKeepTheDialogOpen()
     QVERIFY(test::addProduct("Cup", "1", "2", "5"));
     shop.window.fillProductList();
     shop.select("Cup");
-    FrmSCSP* dialog = shop.open();
+    SellDialog* dialog = shop.open();
     const QStringList before = test::databaseSnapshot();
     const test::SeenBox box = sell(dialog, quantity);
     QCOMPARE(box.title, title);
@@ -207,7 +207,7 @@ void TestFrmScsp::refusalsKeepTheDialogOpen()
     QCOMPARE(test::remainingOf("Cup"), QStringLiteral("0"));
 }
 
-void TestFrmScsp::productGoneRefreshesSilently()
+void TestSellDialog::productGoneRefreshesSilently()
 {
     Shop shop;
     QVERIFY(test::addProduct("Cup", "1", "2", "5"));
@@ -216,7 +216,7 @@ void TestFrmScsp::productGoneRefreshesSilently()
     QVERIFY(!shop.open());
     QCOMPARE(asked.box().text, QStringLiteral("Please choose a product in the list first."));
     shop.select("Cup");
-    FrmSCSP* dialog = shop.open();
+    SellDialog* dialog = shop.open();
     ExecSQL("delete from product_info");
     const QStringList before = test::databaseSnapshot();
     const test::SeenBox box = sell(dialog, "1");
@@ -228,14 +228,14 @@ void TestFrmScsp::productGoneRefreshesSilently()
     QTRY_VERIFY(shop.window.isEnabled());
 }
 
-void TestFrmScsp::productFixedAtLoadAndSingleInstance()
+void TestSellDialog::productFixedAtLoadAndSingleInstance()
 {
     Shop shop;
     QVERIFY(test::addProduct("Cup", "1", "2", "5"));
     QVERIFY(test::addProduct("Mug", "1", "3", "5"));
     shop.window.fillProductList();
     shop.select("Cup");
-    FrmSCSP* dialog = shop.open();
+    SellDialog* dialog = shop.open();
     shop.select("Mug");
     // Opening again only brings the same dialog forward, still on Cup.
     QCOMPARE(shop.open(), dialog);
@@ -248,13 +248,13 @@ void TestFrmScsp::productFixedAtLoadAndSingleInstance()
     QCOMPARE(test::remainingOf("Mug"), QStringLiteral("5"));
 }
 
-void TestFrmScsp::cancelWritesNothing()
+void TestSellDialog::cancelWritesNothing()
 {
     Shop shop;
     QVERIFY(test::addProduct("Cup", "1", "2", "5"));
     shop.window.fillProductList();
     shop.select("Cup");
-    QPointer<FrmSCSP> dialog = shop.open();
+    QPointer<SellDialog> dialog = shop.open();
     child<QLineEdit>(dialog, "txtSellQty")->setText("1");
     const QStringList before = test::databaseSnapshot();
     child<QPushButton>(dialog, "cmdCancel")->click();
@@ -264,14 +264,14 @@ void TestFrmScsp::cancelWritesNothing()
     QCOMPARE(shop.window.productList()->model()->rowCount(), 1);
 }
 
-void TestFrmScsp::keyboardSellsAndCancels()
+void TestSellDialog::keyboardSellsAndCancels()
 {
     Shop shop;
     QVERIFY(test::addProduct("Cup", "1", "2", "5"));
     QVERIFY(test::writeBuyers({"A1"}));
     shop.window.fillProductList();
     shop.select("Cup");
-    QPointer<FrmSCSP> dialog = shop.open();
+    QPointer<SellDialog> dialog = shop.open();
     auto* quantity = child<QLineEdit>(dialog, "txtSellQty");
     QCOMPARE(dialog->focusWidget(), quantity);
     // Esc closes it as Cancel does: nothing is sold.
@@ -295,7 +295,7 @@ void TestFrmScsp::keyboardSellsAndCancels()
     QTRY_VERIFY(dialog.isNull());
 }
 
-void TestFrmScsp::productNotLoadedSellsNothing()
+void TestSellDialog::productNotLoadedSellsNothing()
 {
     test::logInAsShopOwner(true);
     Shop shop;
@@ -307,7 +307,7 @@ void TestFrmScsp::productNotLoadedSellsNothing()
     // The catalogue cannot be read while the dialog loads.
     ExecSQL("alter table product_info rename to product_away");
     test::BoxAnswerer box;
-    QPointer<FrmSCSP> dialog = shop.open();
+    QPointer<SellDialog> dialog = shop.open();
     QVERIFY(!child<QPushButton>(dialog, "cmdOK")->isEnabled());
     QVERIFY(box.wait());
     QVERIFY2(box.box().text.contains("could not be loaded"), qPrintable(box.box().text));
@@ -316,7 +316,7 @@ void TestFrmScsp::productNotLoadedSellsNothing()
     QCOMPARE(test::databaseSnapshot(), before);
 }
 
-void TestFrmScsp::lostCommitSaysWhetherBooked_data()
+void TestSellDialog::lostCommitSaysWhetherBooked_data()
 {
     QTest::addColumn<test::CommitLoss>("loss");
     QTest::addColumn<QString>("says");
@@ -327,7 +327,7 @@ void TestFrmScsp::lostCommitSaysWhetherBooked_data()
                                                 << "3";
 }
 
-void TestFrmScsp::lostCommitSaysWhetherBooked()
+void TestSellDialog::lostCommitSaysWhetherBooked()
 {
     if (!test::serverEngine())
         QSKIP("the embedded file has no connection to lose");
@@ -338,7 +338,7 @@ void TestFrmScsp::lostCommitSaysWhetherBooked()
     QVERIFY(test::addProduct("Cup", "1", "2", "5"));
     shop.window.fillProductList();
     shop.select("Cup");
-    FrmSCSP* dialog = shop.open();
+    SellDialog* dialog = shop.open();
     test::injectCommitLoss(loss);
     const test::SeenBox box = sell(dialog, "2");
     QVERIFY2(box.text.contains(says), qPrintable(box.text));
@@ -348,7 +348,7 @@ void TestFrmScsp::lostCommitSaysWhetherBooked()
     QCOMPARE(shop.window.historyPane()->toPlainText().contains("Product Name: Cup"), booked);
 }
 
-void TestFrmScsp::lockHeldElsewhereTimesOutWhilePainting()
+void TestSellDialog::lockHeldElsewhereTimesOutWhilePainting()
 {
     if (!test::serverEngine())
         QSKIP("no other till holds the embedded file's rows");
@@ -356,7 +356,7 @@ void TestFrmScsp::lockHeldElsewhereTimesOutWhilePainting()
     QVERIFY(test::addProduct("Cup", "1", "2", "5"));
     shop.window.fillProductList();
     shop.select("Cup");
-    FrmSCSP* dialog = shop.open();
+    SellDialog* dialog = shop.open();
     const QStringList before = test::databaseSnapshot();
     PGconn* other = PQconnectdb(Database::instance().serverConfig()->connection.toUtf8().constData());
     PQclear(PQexec(other, "BEGIN; SELECT 1 FROM product_info FOR UPDATE"));
@@ -382,5 +382,5 @@ void TestFrmScsp::lockHeldElsewhereTimesOutWhilePainting()
     QCOMPARE(test::databaseSnapshot(), before);
 }
 
-QTEST_MAIN(TestFrmScsp)
-#include "tst_frmscsp.moc"
+QTEST_MAIN(TestSellDialog)
+#include "tst_selldialog.moc"

@@ -1,4 +1,4 @@
-#include "bills/ui/frmtable.h"
+#include "bills/ui/buyerlistdialog.h"
 
 #include "app/ui/frmmain.h"
 #include "bills/buyerlist.h"
@@ -13,13 +13,13 @@
 
 namespace marvono {
 
-FrmTable::FrmTable(QWidget* parent) : QDialog(parent)
+BuyerListDialog::BuyerListDialog(QWidget* parent) : QDialog(parent)
 {
     buildControls();
     load();
 }
 
-void FrmTable::buildControls()
+void BuyerListDialog::buildControls()
 {
     setObjectName(QStringLiteral("frmTable"));
     setWindowTitle(QStringLiteral("Form1"));
@@ -48,13 +48,13 @@ void FrmTable::buildControls()
     struct ButtonDesign {
         const char* name;
         const char* caption;
-        void (FrmTable::*handler)();
+        void (BuyerListDialog::*handler)();
     };
     static const ButtonDesign buttons[] = {
-        {"cmdadd", "  Add New  ", &FrmTable::addNew},
-        {"cmdupdate", "   Update   ", &FrmTable::update},
-        {"cmddel", "   Delete   ", &FrmTable::remove},
-        {"cmdExit", "    Leave    ", &FrmTable::leave},
+        {"cmdadd", "  Add New  ", &BuyerListDialog::addNew},
+        {"cmdupdate", "   Update   ", &BuyerListDialog::update},
+        {"cmddel", "   Delete   ", &BuyerListDialog::remove},
+        {"cmdExit", "    Leave    ", &BuyerListDialog::leave},
     };
     int top = 1800;
     for (const ButtonDesign& design : buttons) {
@@ -72,12 +72,12 @@ void FrmTable::buildControls()
     });
 }
 
-void FrmTable::load()
+void BuyerListDialog::load()
 {
     m_list->addItems(readBuyerList());
 }
 
-bool FrmTable::nameAccepted()
+bool BuyerListDialog::nameAccepted()
 {
     switch (checkBuyerName(m_name->text())) {
     case BuyerNameProblem::None:
@@ -92,13 +92,13 @@ bool FrmTable::nameAccepted()
     return false;
 }
 
-void FrmTable::addNew()
+void BuyerListDialog::addNew()
 {
     if (nameAccepted())
         m_list->addItem(m_name->text());
 }
 
-void FrmTable::update()
+void BuyerListDialog::update()
 {
     if (!nameAccepted())
         return;
@@ -107,7 +107,7 @@ void FrmTable::update()
         selected.first()->setText(m_name->text());
 }
 
-void FrmTable::remove()
+void BuyerListDialog::remove()
 {
     const QList<QListWidgetItem*> selected = m_list->selectedItems();
     if (selected.isEmpty())
@@ -118,12 +118,12 @@ void FrmTable::remove()
     m_list->setCurrentRow(-1);
 }
 
-void FrmTable::leave()
+void BuyerListDialog::leave()
 {
     close();
 }
 
-void FrmTable::closeEvent(QCloseEvent* event)
+void BuyerListDialog::closeEvent(QCloseEvent* event)
 {
     QStringList buyers;
     for (int row = 0; row < m_list->count(); ++row)

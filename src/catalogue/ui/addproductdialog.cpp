@@ -1,4 +1,4 @@
-#include "catalogue/ui/frmtjsp.h"
+#include "catalogue/ui/addproductdialog.h"
 
 #include "app/ui/frmmain.h"
 #include "catalogue/ui/picturefiles.h"
@@ -8,7 +8,7 @@
 
 namespace marvono {
 
-FrmTJSP::FrmTJSP(QWidget* parent)
+AddProductDialog::AddProductDialog(QWidget* parent)
     : ProductForm(parent, QStringLiteral("frmTJSP"), QStringLiteral("Add a new product"),
                   QStringLiteral("Add a new product"), QStringLiteral(" Add"))
 {
@@ -17,7 +17,7 @@ FrmTJSP::FrmTJSP(QWidget* parent)
         box->clear();
 }
 
-void FrmTJSP::commit()
+void AddProductDialog::commit()
 {
     const std::optional<ProductValues> typed = checkedValues();
     if (!typed)

@@ -4,8 +4,8 @@
 #include "catalogue/stockmoves.h"
 #include "controls/ui/dialogs.h"
 #include "data/recordset.h"
-#include "reports/ui/frmbb.h"
-#include "reports/ui/frmjstj.h"
+#include "reports/ui/monthlyreportwindow.h"
+#include "reports/ui/statisticswindow.h"
 #include "support/testsupport.h"
 
 #include <QApplication>
@@ -49,21 +49,21 @@ QString labelText(QWidget* window, const char* name)
 
 // Opens the statistics window, answering the box it shows (if any).
 struct Opened {
-    std::unique_ptr<FrmJSTJ> window;
+    std::unique_ptr<StatisticsWindow> window;
     test::SeenBox box;
 };
 Opened openStatistics()
 {
     test::BoxAnswerer answerer;
     Opened opened;
-    opened.window = std::make_unique<FrmJSTJ>();
+    opened.window = std::make_unique<StatisticsWindow>();
     opened.box = answerer.box();
     return opened;
 }
 
 } // namespace
 
-class TestFrmJstj : public QObject {
+class TestStatisticsWindow : public QObject {
     Q_OBJECT
   private Q_SLOTS:
     void init()
@@ -89,7 +89,7 @@ class TestFrmJstj : public QObject {
     std::unique_ptr<test::TempAppFolder> m_folder;
 };
 
-void TestFrmJstj::workedExample()
+void TestStatisticsWindow::workedExample()
 {
     addProduct({"Cola", "8", "100", "10", "40"});
     const Opened opened = openStatistics();
@@ -110,7 +110,7 @@ void TestFrmJstj::workedExample()
     QCOMPARE(opened.window->findChild<QPushButton*>("cmdOK")->text(), QString("  O K"));
 }
 
-void TestFrmJstj::emptyCatalogue()
+void TestStatisticsWindow::emptyCatalogue()
 {
     const Opened opened = openStatistics();
     QVERIFY(!opened.box.seen);
@@ -119,7 +119,7 @@ void TestFrmJstj::emptyCatalogue()
     QCOMPARE(labelText(opened.window.get(), "lblTotalProfit"), QString("Profit Total: $0"));
 }
 
-void TestFrmJstj::soldUnitsCanBeNegative()
+void TestStatisticsWindow::soldUnitsCanBeNegative()
 {
     addProduct({"Cola", "8", "100", "10", "40"});
     addProduct({"Tea", "5", "10", "8", "14"}); // four more in stock than bought in
@@ -129,7 +129,7 @@ void TestFrmJstj::soldUnitsCanBeNegative()
     QCOMPARE(labelText(opened.window.get(), "lblTotalProfit"), QString("Profit Total: $108"));
 }
 
-void TestFrmJstj::stockMovesAreNoSales()
+void TestStatisticsWindow::stockMovesAreNoSales()
 {
     // Nine sold; twenty come in and two break: still nine sold.
     addProduct({"Cola", "8", "10", "10", "1"});
@@ -141,7 +141,7 @@ void TestFrmJstj::stockMovesAreNoSales()
     QCOMPARE(labelText(opened.window.get(), "lblTotalSale"), QString("Total Sale: $90"));
 }
 
-void TestFrmJstj::textAfterTheNumberIsShownButNotCounted()
+void TestStatisticsWindow::textAfterTheNumberIsShownButNotCounted()
 {
     // Only the embedded file's number columns hold such texts; a shop server refuses them.
     MARVONO_EMBEDDED_ONLY();
@@ -154,7 +154,7 @@ void TestFrmJstj::textAfterTheNumberIsShownButNotCounted()
     QCOMPARE(labelText(opened.window.get(), "lblTotalProfit"), QString("Profit Total: $25"));
 }
 
-void TestFrmJstj::noCurrencySymbol()
+void TestStatisticsWindow::noCurrencySymbol()
 {
     runValues().currencySymbol.clear();
     addProduct({"Cola", "8", "100", "10", "40"});
@@ -165,7 +165,7 @@ void TestFrmJstj::noCurrencySymbol()
     QCOMPARE(labelText(opened.window.get(), "lblTotalProfit"), QString("Profit Total: 120"));
 }
 
-void TestFrmJstj::totalsAddRoundedShares()
+void TestStatisticsWindow::totalsAddRoundedShares()
 {
     // Each product's profit and sales of 0.00005 round (half to even) to 0 before they are added;
     // adding first and rounding after would give 0.0001.
@@ -178,7 +178,7 @@ void TestFrmJstj::totalsAddRoundedShares()
     QCOMPARE(labelText(opened.window.get(), "lblTotalProfit"), QString("Profit Total: $0.0002"));
 }
 
-void TestFrmJstj::failures_data()
+void TestStatisticsWindow::failures_data()
 {
     QTest::addColumn<QVariantList>("bad");
     QTest::addColumn<int>("rowsShown");
@@ -190,7 +190,7 @@ void TestFrmJstj::failures_data()
     QTest::newRow("overflowing product") << QVariantList{"X", "0", "1e300", "1e300", "0"} << 1;
 }
 
-void TestFrmJstj::failures()
+void TestStatisticsWindow::failures()
 {
     QFETCH(QVariantList, bad);
     QFETCH(int, rowsShown);
@@ -208,35 +208,35 @@ void TestFrmJstj::failures()
     QCOMPARE(labelText(opened.window.get(), "lblTotalProfit"), QString("Profit Total:"));
 }
 
-void TestFrmJstj::reportButtonOpensReportAndCloses()
+void TestStatisticsWindow::reportButtonOpensReportAndCloses()
 {
     QWidget owner;
-    QPointer<FrmJSTJ> statistics = showSingleDialog<FrmJSTJ>(static_cast<QWidget*>(&owner));
+    QPointer<StatisticsWindow> statistics = showSingleDialog<StatisticsWindow>(static_cast<QWidget*>(&owner));
     statistics->findChild<QPushButton*>("cmdBB")->click();
     QTRY_VERIFY(statistics.isNull());
-    QPointer<FrmBB> report = owner.findChild<FrmBB*>("frmBB");
+    QPointer<MonthlyReportWindow> report = owner.findChild<MonthlyReportWindow*>("frmBB");
     QVERIFY(report);
     QVERIFY(report->isVisible());
     report->close();
     QTRY_VERIFY(report.isNull());
 
-    statistics = showSingleDialog<FrmJSTJ>(static_cast<QWidget*>(&owner));
+    statistics = showSingleDialog<StatisticsWindow>(static_cast<QWidget*>(&owner));
     statistics->findChild<QPushButton*>("cmdOK")->click();
     QTRY_VERIFY(statistics.isNull());
 }
 
-void TestFrmJstj::statisticsCommandOpensOneWindow()
+void TestStatisticsWindow::statisticsCommandOpensOneWindow()
 {
     addProduct({"Cola", "8", "100", "10", "40"});
     FrmMain main;
     main.runCommand(Command::OpenStatistics);
     main.runCommand(Command::OpenStatistics);
-    const auto windows = main.findChildren<FrmJSTJ*>("frmJSTJ");
+    const auto windows = main.findChildren<StatisticsWindow*>("frmJSTJ");
     QCOMPARE(windows.size(), 1);
     QVERIFY(windows.first()->isVisible());
     QCOMPARE(listRows(windows.first()).size(), 1);
     windows.first()->close();
 }
 
-QTEST_MAIN(TestFrmJstj)
-#include "tst_frmjstj.moc"
+QTEST_MAIN(TestStatisticsWindow)
+#include "tst_statisticswindow.moc"

@@ -6,10 +6,10 @@
 
 namespace marvono {
 
-class FrmXGSP : public ProductForm {
+class ModifyProductDialog : public ProductForm {
     Q_OBJECT
   public:
-    explicit FrmXGSP(QWidget* parent = nullptr);
+    explicit ModifyProductDialog(QWidget* parent = nullptr);
 
   protected:
     void commit() override;

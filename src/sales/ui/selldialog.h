@@ -13,10 +13,10 @@ namespace marvono {
 class BuyerChooser;
 class XPContainer;
 
-class FrmSCSP : public QDialog {
+class SellDialog : public QDialog {
     Q_OBJECT
   public:
-    explicit FrmSCSP(QWidget* parent = nullptr);
+    explicit SellDialog(QWidget* parent = nullptr);
 
   private:
     void buildControls();

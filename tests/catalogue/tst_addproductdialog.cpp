@@ -2,7 +2,7 @@
 #include "app/appcontext.h"
 #include "app/ui/frmmain.h"
 #include "catalogue/productfiles.h"
-#include "catalogue/ui/frmtjsp.h"
+#include "catalogue/ui/addproductdialog.h"
 #include "controls/ui/xpcontainer.h"
 #include "data/database.h"
 #include "data/recordset.h"
@@ -45,17 +45,17 @@ struct Shop {
     test::TempAppFolder folder;
     FrmMain window;
     Shop() { window.show(); }
-    FrmTJSP* open()
+    AddProductDialog* open()
     {
         window.runCommand(Command::AddProduct);
         for (QWidget* top : QApplication::topLevelWidgets())
             if (top->objectName() == "frmTJSP" && top->isVisible())
-                return qobject_cast<FrmTJSP*>(top);
+                return qobject_cast<AddProductDialog*>(top);
         return nullptr;
     }
 };
 
-void fill(FrmTJSP* dialog, const QString& name)
+void fill(AddProductDialog* dialog, const QString& name)
 {
     child<QLineEdit>(dialog, "txtName")->setText(name);
     child<QComboBox>(dialog, "cmbType")->setEditText("Drinks");
@@ -67,7 +67,7 @@ void fill(FrmTJSP* dialog, const QString& name)
 
 } // namespace
 
-class TestFrmTjsp : public QObject {
+class TestAddProductDialog : public QObject {
     Q_OBJECT
   private Q_SLOTS:
     void cleanup();
@@ -82,7 +82,7 @@ class TestFrmTjsp : public QObject {
     void cancelStoresNothing();
 };
 
-void TestFrmTjsp::cleanup()
+void TestAddProductDialog::cleanup()
 {
     test::injectWriteFault(0);
     // A dialog left open must not carry over to the next case.
@@ -93,7 +93,7 @@ void TestFrmTjsp::cleanup()
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
-void TestFrmTjsp::layoutAndInitialTexts()
+void TestAddProductDialog::layoutAndInitialTexts()
 {
     Shop shop;
     runValues().currencySymbol = "EUR";
@@ -105,7 +105,7 @@ void TestFrmTjsp::layoutAndInitialTexts()
         set->setField(6, type);
         QVERIFY(set->update());
     }
-    FrmTJSP* dialog = shop.open();
+    AddProductDialog* dialog = shop.open();
     QVERIFY(dialog);
     QCOMPARE(dialog->windowTitle(), QString("Add a new product"));
     auto* frame = child<XPContainer>(dialog, "XPContainer1");
@@ -142,20 +142,20 @@ void TestFrmTjsp::layoutAndInitialTexts()
     QVERIFY(!dialog->isModal());
 }
 
-void TestFrmTjsp::oneWindowPerRun()
+void TestAddProductDialog::oneWindowPerRun()
 {
     Shop shop;
-    FrmTJSP* first = shop.open();
+    AddProductDialog* first = shop.open();
     child<QLineEdit>(first, "txtName")->setText("half typed");
     QCOMPARE(shop.open(), first);
     QCOMPARE(child<QLineEdit>(first, "txtName")->text(), QString("half typed"));
     QVERIFY(shop.window.isEnabled());
 }
 
-void TestFrmTjsp::browseLoadsPreview()
+void TestAddProductDialog::browseLoadsPreview()
 {
     Shop shop;
-    FrmTJSP* dialog = shop.open();
+    AddProductDialog* dialog = shop.open();
     // A GIF under a ".jpg" name, loaded by its content.
     const QString path = shop.folder.file("photo.jpg");
     QVERIFY(test::writeSolidPicture(path, QColor(0, 255, 0), "GIF"));
@@ -184,10 +184,10 @@ void TestFrmTjsp::browseLoadsPreview()
     QCOMPARE(shown.pixelColor(99, 99), QColor(0, 255, 0));
 }
 
-void TestFrmTjsp::browseCancelChangesNothing()
+void TestAddProductDialog::browseCancelChangesNothing()
 {
     Shop shop;
-    FrmTJSP* dialog = shop.open();
+    AddProductDialog* dialog = shop.open();
     const QImage before = child<PicturePreview>(dialog, "picProduct")->image();
     test::FileDialogAnswerer answerer{QString()};
     child<QPushButton>(dialog, "command1")->click();
@@ -196,7 +196,7 @@ void TestFrmTjsp::browseCancelChangesNothing()
     QCOMPARE(child<PicturePreview>(dialog, "picProduct")->image(), before);
 }
 
-void TestFrmTjsp::addStoresAndRefreshes()
+void TestAddProductDialog::addStoresAndRefreshes()
 {
     Shop shop;
     const QString path = shop.folder.file("photo.jpg");
@@ -204,7 +204,7 @@ void TestFrmTjsp::addStoresAndRefreshes()
     QVERIFY(test::writeSolidPicture(pictureFilePath(1), Qt::black, "BMP"));
     QVERIFY(test::writeSolidPicture(pictureFilePath(2), Qt::black, "BMP"));
 
-    QPointer<FrmTJSP> dialog = shop.open();
+    QPointer<AddProductDialog> dialog = shop.open();
     fill(dialog, "Tea");
     child<QLineEdit>(dialog, "txtAlert")->setText("2");
     child<QPlainTextEdit>(dialog, "txtComment")->setPlainText("Green tea\nfrom Hangzhou");
@@ -225,10 +225,10 @@ void TestFrmTjsp::addStoresAndRefreshes()
     QCOMPARE(test::listedProducts(shop.window), QStringList{"Tea"});
 }
 
-void TestFrmTjsp::defaultAlertShowsLowStock()
+void TestAddProductDialog::defaultAlertShowsLowStock()
 {
     Shop shop;
-    QPointer<FrmTJSP> dialog = shop.open();
+    QPointer<AddProductDialog> dialog = shop.open();
     fill(dialog, "Salt");
     child<QPushButton>(dialog, "cmdOK")->click();
     QTRY_VERIFY(dialog.isNull());
@@ -239,10 +239,10 @@ void TestFrmTjsp::defaultAlertShowsLowStock()
     QCOMPARE(cell.data(Qt::ForegroundRole).value<QBrush>().color(), QColor(255, 0, 0));
 }
 
-void TestFrmTjsp::duplicateKeepsDialogOpen()
+void TestAddProductDialog::duplicateKeepsDialogOpen()
 {
     Shop shop;
-    QPointer<FrmTJSP> dialog = shop.open();
+    QPointer<AddProductDialog> dialog = shop.open();
     fill(dialog, "Tea");
     child<QLineEdit>(dialog, "txtCode")->setText("12345678");
     child<QPushButton>(dialog, "cmdOK")->click();
@@ -275,10 +275,10 @@ void TestFrmTjsp::duplicateKeepsDialogOpen()
              (QStringList{"Tea|12345678", "tea|<null>"}));
 }
 
-void TestFrmTjsp::storeFailureKeepsDialogOpen()
+void TestAddProductDialog::storeFailureKeepsDialogOpen()
 {
     Shop shop;
-    QPointer<FrmTJSP> dialog = shop.open();
+    QPointer<AddProductDialog> dialog = shop.open();
     fill(dialog, "Tea");
     // A price with a decimal comma is no number here: it would be stored empty and sell at 0.
     child<QLineEdit>(dialog, "txtOutPrice")->setText("0,60");
@@ -303,10 +303,10 @@ void TestFrmTjsp::storeFailureKeepsDialogOpen()
     QVERIFY(!shop.window.refreshTimer()->isActive());
 }
 
-void TestFrmTjsp::cancelStoresNothing()
+void TestAddProductDialog::cancelStoresNothing()
 {
     Shop shop;
-    QPointer<FrmTJSP> dialog = shop.open();
+    QPointer<AddProductDialog> dialog = shop.open();
     fill(dialog, "Tea");
     // Esc on the open category list closes the list alone.
     child<QComboBox>(dialog, "cmbType")->addItem("Drinks");
@@ -323,5 +323,5 @@ void TestFrmTjsp::cancelStoresNothing()
     QVERIFY(shop.window.isEnabled());
 }
 
-QTEST_MAIN(TestFrmTjsp)
-#include "tst_frmtjsp.moc"
+QTEST_MAIN(TestAddProductDialog)
+#include "tst_addproductdialog.moc"

@@ -1,4 +1,4 @@
-#include "sales/ui/frmscsp.h"
+#include "sales/ui/selldialog.h"
 
 #include "app/appcontext.h"
 #include "app/ui/frmmain.h"
@@ -35,13 +35,13 @@ QLineEdit* addBox(QWidget* parent, const QString& objectName, const QRect& geome
 
 } // namespace
 
-FrmSCSP::FrmSCSP(QWidget* parent) : QDialog(parent)
+SellDialog::SellDialog(QWidget* parent) : QDialog(parent)
 {
     buildControls();
     load();
 }
 
-void FrmSCSP::buildControls()
+void SellDialog::buildControls()
 {
     setObjectName(QStringLiteral("frmSCSP"));
     setWindowTitle(QStringLiteral("sale"));
@@ -87,7 +87,7 @@ void FrmSCSP::buildControls()
     connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_B), this), &QShortcut::activated, m_buyer,
             [this]() { m_buyer->setFocus(Qt::ShortcutFocusReason); });
 
-    connect(m_ok, &QPushButton::clicked, this, &FrmSCSP::sell);
+    connect(m_ok, &QPushButton::clicked, this, &SellDialog::sell);
     connect(m_cancel, &QPushButton::clicked, this, &QWidget::close);
     pressOnEscape(this, m_cancel);
     // Enter sells only a typed quantity: an empty box would pass as a sale of none. The Sell
@@ -101,7 +101,7 @@ void FrmSCSP::buildControls()
     m_quantity->setFocus();
 }
 
-void FrmSCSP::load()
+void SellDialog::load()
 {
     m_container->setTheme(runValues().themeIndex);
     m_symbol->setText(runValues().currencySymbol);
@@ -136,7 +136,7 @@ void FrmSCSP::load()
     }
 }
 
-void FrmSCSP::sell()
+void SellDialog::sell()
 {
     const QString quantity = m_quantity->text();
     if (!isQuantityText(quantity)) {
@@ -188,7 +188,7 @@ void FrmSCSP::sell()
     requestListRefresh();
 }
 
-void FrmSCSP::requestListRefresh()
+void SellDialog::requestListRefresh()
 {
     if (FrmMain* main = FrmMain::instance())
         main->requestRefresh(true);

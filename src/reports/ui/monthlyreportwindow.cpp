@@ -1,4 +1,4 @@
-#include "reports/ui/frmbb.h"
+#include "reports/ui/monthlyreportwindow.h"
 
 #include "app/appcontext.h"
 #include "controls/ui/dialogs.h"
@@ -30,13 +30,13 @@ QComboBox* addCombo(QWidget* parent, const QString& objectName, const QRect& geo
 
 } // namespace
 
-FrmBB::FrmBB(QWidget* parent) : QDialog(parent)
+MonthlyReportWindow::MonthlyReportWindow(QWidget* parent) : QDialog(parent)
 {
     buildControls();
     load();
 }
 
-void FrmBB::buildControls()
+void MonthlyReportWindow::buildControls()
 {
     setObjectName(QStringLiteral("frmBB"));
     setWindowTitle(QStringLiteral("Report"));
@@ -70,14 +70,14 @@ void FrmBB::buildControls()
     QPushButton* exitButton = makeButton(m_container, QStringLiteral("cmdExit"), QStringLiteral("  Back"));
     exitButton->setGeometry(XPContainer::twips(8550, 6480, 1500, 450));
 
-    connect(searchButton, &QPushButton::clicked, this, &FrmBB::search);
-    connect(exportButton, &QPushButton::clicked, this, &FrmBB::exportList);
-    connect(chartButton, &QPushButton::clicked, this, &FrmBB::showChart);
+    connect(searchButton, &QPushButton::clicked, this, &MonthlyReportWindow::search);
+    connect(exportButton, &QPushButton::clicked, this, &MonthlyReportWindow::exportList);
+    connect(chartButton, &QPushButton::clicked, this, &MonthlyReportWindow::showChart);
     connect(exitButton, &QPushButton::clicked, this, &QWidget::close);
     pressOnEscape(this, exitButton);
 }
 
-void FrmBB::load()
+void MonthlyReportWindow::load()
 {
     m_container->setTheme(runValues().themeIndex);
     m_searchArea->setTheme(runValues().themeIndex);
@@ -98,7 +98,7 @@ void FrmBB::load()
         warn(this, QStringLiteral("Error"), QStringLiteral("(BB)Init Error"));
 }
 
-void FrmBB::search()
+void MonthlyReportWindow::search()
 {
     if (m_year->currentText().isEmpty() || m_month->currentText().isEmpty()) {
         warn(this, QStringLiteral("Warning"), QStringLiteral("Please fill all blanks."));
@@ -109,13 +109,13 @@ void FrmBB::search()
         warn(this, QStringLiteral("Error"), QStringLiteral("(BB)Search Engine Error"));
 }
 
-bool FrmBB::addLines(ReportLines lines)
+bool MonthlyReportWindow::addLines(ReportLines lines)
 {
     m_model->append(std::move(lines.lines));
     return !lines.failed;
 }
 
-void FrmBB::exportList()
+void MonthlyReportWindow::exportList()
 {
     const QString path = chooseFile(this, FileDialogMode::Save, QStringLiteral("CD"), QStringLiteral("Save As"),
                                     QStringLiteral("Excel File(*.XLS)|*.xls"));
@@ -129,7 +129,7 @@ void FrmBB::exportList()
         warn(this, QStringLiteral("Error"), QStringLiteral("(BB)Export error"));
 }
 
-void FrmBB::showChart()
+void MonthlyReportWindow::showChart()
 {
     // Drawn from the lines on screen, so an open chart of an earlier search gives way.
     delete m_chart;

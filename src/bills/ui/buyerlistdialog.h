@@ -9,10 +9,10 @@ class QPushButton;
 
 namespace marvono {
 
-class FrmTable : public QDialog {
+class BuyerListDialog : public QDialog {
     Q_OBJECT
   public:
-    explicit FrmTable(QWidget* parent = nullptr);
+    explicit BuyerListDialog(QWidget* parent = nullptr);
 
   protected:
     void closeEvent(QCloseEvent* event) override;

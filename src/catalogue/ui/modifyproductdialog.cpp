@@ -1,4 +1,4 @@
-#include "catalogue/ui/frmxgsp.h"
+#include "catalogue/ui/modifyproductdialog.h"
 
 #include "app/ui/frmmain.h"
 #include "catalogue/ui/picturefiles.h"
@@ -11,7 +11,7 @@
 
 namespace marvono {
 
-FrmXGSP::FrmXGSP(QWidget* parent)
+ModifyProductDialog::ModifyProductDialog(QWidget* parent)
     : ProductForm(parent, QStringLiteral("frmXGSP"), QStringLiteral("XGSP"), QStringLiteral("Modify a product"),
                   QStringLiteral(" Update"))
 {
@@ -36,7 +36,7 @@ FrmXGSP::FrmXGSP(QWidget* parent)
         m_preview->setImage(loadPicture(m_picturePath->text()));
 }
 
-void FrmXGSP::commit()
+void ModifyProductDialog::commit()
 {
     // Without a product the boxes hold their design texts, and the update changes no product.
     const std::optional<ProductValues> typed =

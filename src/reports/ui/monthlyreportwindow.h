@@ -15,10 +15,10 @@ class XPContainer;
 struct ReportLines;
 class FrmMonthChart;
 
-class FrmBB : public QDialog {
+class MonthlyReportWindow : public QDialog {
     Q_OBJECT
   public:
-    explicit FrmBB(QWidget* parent = nullptr);
+    explicit MonthlyReportWindow(QWidget* parent = nullptr);
 
   private:
     void buildControls();

@@ -4,10 +4,10 @@
 
 namespace marvono {
 
-class FrmTJSP : public ProductForm {
+class AddProductDialog : public ProductForm {
     Q_OBJECT
   public:
-    explicit FrmTJSP(QWidget* parent = nullptr);
+    explicit AddProductDialog(QWidget* parent = nullptr);
 
   protected:
     void commit() override;

@@ -2,7 +2,7 @@
 #include "app/appcontext.h"
 #include "app/ui/frmmain.h"
 #include "catalogue/productfiles.h"
-#include "catalogue/ui/frmxgsp.h"
+#include "catalogue/ui/modifyproductdialog.h"
 #include "controls/ui/xpcontainer.h"
 #include "data/database.h"
 #include "data/recordset.h"
@@ -56,7 +56,7 @@ struct Shop {
         window.show();
     }
     ~Shop() { test::setClock({}); }
-    FrmXGSP* open(const QString& selected)
+    ModifyProductDialog* open(const QString& selected)
     {
         window.productList()->clearSelection();
         if (!selected.isEmpty() && !test::selectProduct(window, selected))
@@ -64,14 +64,14 @@ struct Shop {
         window.runCommand(Command::ModifyProduct);
         for (QWidget* top : QApplication::topLevelWidgets())
             if (top->objectName() == "frmXGSP" && top->isVisible())
-                return qobject_cast<FrmXGSP*>(top);
+                return qobject_cast<ModifyProductDialog*>(top);
         return nullptr;
     }
 };
 
 } // namespace
 
-class TestFrmXgsp : public QObject {
+class TestModifyProductDialog : public QObject {
     Q_OBJECT
   private Q_SLOTS:
     void cleanup();
@@ -87,7 +87,7 @@ class TestFrmXgsp : public QObject {
     void receiveWindowBooksTheSelectedProduct();
 };
 
-void TestFrmXgsp::cleanup()
+void TestModifyProductDialog::cleanup()
 {
     test::injectWriteFault(0);
     for (QWidget* top : QApplication::topLevelWidgets())
@@ -96,11 +96,11 @@ void TestFrmXgsp::cleanup()
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
-void TestFrmXgsp::opensOnSelectedProduct()
+void TestModifyProductDialog::opensOnSelectedProduct()
 {
     Shop shop;
     QVERIFY(test::writeSolidPicture(pictureFilePath(5), QColor(0, 255, 0), "GIF"));
-    QPointer<FrmXGSP> dialog = shop.open("Tea");
+    QPointer<ModifyProductDialog> dialog = shop.open("Tea");
     QVERIFY(dialog);
     QCOMPARE(dialog->windowTitle(), QString("XGSP"));
     QCOMPARE(child<XPContainer>(dialog, "XPContainer1")->caption(), QString("Modify a product"));
@@ -140,7 +140,7 @@ void TestFrmXgsp::opensOnSelectedProduct()
     QCOMPARE(test::listedProducts(shop.window).size(), 3);
 }
 
-void TestFrmXgsp::designTextsWithoutSelection()
+void TestModifyProductDialog::designTextsWithoutSelection()
 {
     Shop shop;
     test::BoxAnswerer asked; // with no product chosen nothing opens
@@ -149,7 +149,7 @@ void TestFrmXgsp::designTextsWithoutSelection()
     // A product gone since the list was read opens with the design texts.
     ExecSQL("delete from product_info where cName='Tea'");
     const QStringList before = test::rowsOf("select * from product_info");
-    QPointer<FrmXGSP> dialog = shop.open("Tea");
+    QPointer<ModifyProductDialog> dialog = shop.open("Tea");
     QVERIFY(dialog);
     QCOMPARE(child<QLineEdit>(dialog, "txtName")->text(), QString("Name"));
     QCOMPARE(child<QLineEdit>(dialog, "txtInPrice")->text(), QString("Purchase Price"));
@@ -172,10 +172,10 @@ void TestFrmXgsp::designTextsWithoutSelection()
     QTRY_VERIFY(shop.window.isEnabled());
 }
 
-void TestFrmXgsp::productFixedAtOpen()
+void TestModifyProductDialog::productFixedAtOpen()
 {
     Shop shop;
-    QPointer<FrmXGSP> dialog = shop.open("Tea");
+    QPointer<ModifyProductDialog> dialog = shop.open("Tea");
     child<QLineEdit>(dialog, "txtOutPrice")->setText("3");
     // Choosing another row, or invoking the command again, keeps the product of the open dialog.
     QCOMPARE(shop.open("Coffee"), dialog.data());
@@ -187,10 +187,10 @@ void TestFrmXgsp::productFixedAtOpen()
              (QStringList{"Tea|3", "Grandma's Jam|2.5", "Coffee|2.5"}));
 }
 
-void TestFrmXgsp::renameOntoOtherProduct()
+void TestModifyProductDialog::renameOntoOtherProduct()
 {
     Shop shop;
-    QPointer<FrmXGSP> dialog = shop.open("Tea");
+    QPointer<ModifyProductDialog> dialog = shop.open("Tea");
     const QStringList before = test::rowsOf("select * from product_info");
     child<QLineEdit>(dialog, "txtName")->setText("Coffee");
     test::BoxAnswerer answerer;
@@ -211,11 +211,11 @@ void TestFrmXgsp::renameOntoOtherProduct()
     QCOMPARE(test::rowsOf("select * from change"), QStringList());
 }
 
-void TestFrmXgsp::clearedPicturePathUsesZero()
+void TestModifyProductDialog::clearedPicturePathUsesZero()
 {
     Shop shop;
     QVERIFY(test::writeSolidPicture(pictureFilePath(5), QColor(0, 0, 255), "BMP"));
-    QPointer<FrmXGSP> dialog = shop.open("Tea");
+    QPointer<ModifyProductDialog> dialog = shop.open("Tea");
     child<QLineEdit>(dialog, "txtPic")->clear();
     child<QPushButton>(dialog, "cmdOK")->click();
     QTRY_VERIFY(dialog.isNull());
@@ -226,10 +226,10 @@ void TestFrmXgsp::clearedPicturePathUsesZero()
     QVERIFY(QFile::exists(pictureFilePath(5)));
 }
 
-void TestFrmXgsp::missingPictureResavesPlaceholder()
+void TestModifyProductDialog::missingPictureResavesPlaceholder()
 {
     Shop shop;
-    QPointer<FrmXGSP> dialog = shop.open("Coffee");
+    QPointer<ModifyProductDialog> dialog = shop.open("Coffee");
     const QImage placeholder = child<PicturePreview>(dialog, "picProduct")->image();
     QCOMPARE(placeholder, PicturePreview::placeholder());
     child<QPushButton>(dialog, "cmdOK")->click();
@@ -238,10 +238,10 @@ void TestFrmXgsp::missingPictureResavesPlaceholder()
     QCOMPARE(saved, placeholder);
 }
 
-void TestFrmXgsp::apostropheName()
+void TestModifyProductDialog::apostropheName()
 {
     Shop shop;
-    QPointer<FrmXGSP> dialog = shop.open("Grandma's Jam");
+    QPointer<ModifyProductDialog> dialog = shop.open("Grandma's Jam");
     QCOMPARE(child<QLineEdit>(dialog, "txtName")->text(), QString("Grandma's Jam"));
     QCOMPARE(child<QLineEdit>(dialog, "txtpp")->text(), QString("6"));
     child<QLineEdit>(dialog, "txtName")->setText("Grandpa's Jam");
@@ -255,11 +255,11 @@ void TestFrmXgsp::apostropheName()
     QCOMPARE(shop.window.findChild<QLabel*>("lblName")->text(), QString("Grandpa's Jam"));
 }
 
-void TestFrmXgsp::storeFailureKeepsDialogOpen()
+void TestModifyProductDialog::storeFailureKeepsDialogOpen()
 {
     Shop shop;
     const QStringList before = test::rowsOf("select * from product_info");
-    QPointer<FrmXGSP> dialog = shop.open("Tea");
+    QPointer<ModifyProductDialog> dialog = shop.open("Tea");
     child<QLineEdit>(dialog, "txtName")->setText("Changed");
     test::injectWriteFault(1);
     test::BoxAnswerer answerer;
@@ -275,11 +275,11 @@ void TestFrmXgsp::storeFailureKeepsDialogOpen()
     QVERIFY(!shop.window.refreshTimer()->isActive());
 }
 
-void TestFrmXgsp::salesWhileOpenStayInStock()
+void TestModifyProductDialog::salesWhileOpenStayInStock()
 {
     Shop shop;
     // Another till sells 3 of the 8 while the dialog is open; the operator changes the price only.
-    QPointer<FrmXGSP> dialog = shop.open("Tea");
+    QPointer<ModifyProductDialog> dialog = shop.open("Tea");
     QCOMPARE(bookSale("Tea", "3").outcome, SaleOutcome::Sold);
     child<QLineEdit>(dialog, "txtOutPrice")->setText("3");
     child<QPushButton>(dialog, "cmdOK")->click();
@@ -297,7 +297,7 @@ void TestFrmXgsp::salesWhileOpenStayInStock()
     QCOMPARE(test::rowsOf("select cLeastQty from product_info where cName=?", {"Coffee"}), QStringList{"20"});
 }
 
-void TestFrmXgsp::receiveWindowBooksTheSelectedProduct()
+void TestModifyProductDialog::receiveWindowBooksTheSelectedProduct()
 {
     Shop shop;
     QVERIFY(test::selectProduct(shop.window, "Coffee"));
@@ -329,5 +329,5 @@ void TestFrmXgsp::receiveWindowBooksTheSelectedProduct()
     moves->close();
 }
 
-QTEST_MAIN(TestFrmXgsp)
-#include "tst_frmxgsp.moc"
+QTEST_MAIN(TestModifyProductDialog)
+#include "tst_modifyproductdialog.moc"

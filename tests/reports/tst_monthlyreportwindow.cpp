@@ -1,7 +1,7 @@
 // The monthly report window: opening list, search, and export to a workbook read back by xlrd.
 #include "app/appcontext.h"
 #include "data/recordset.h"
-#include "reports/ui/frmbb.h"
+#include "reports/ui/monthlyreportwindow.h"
 #include "support/history_dialogs.h"
 #include "support/testsupport.h"
 #include "support/xlsreader.h"
@@ -62,7 +62,7 @@ test::SeenBox search(QWidget* window, const QString& month, const QString& year)
 
 } // namespace
 
-class TestFrmBb : public QObject {
+class TestMonthlyReportWindow : public QObject {
     Q_OBJECT
   private Q_SLOTS:
     void init();
@@ -84,10 +84,10 @@ class TestFrmBb : public QObject {
     void exportNameGetsItsExtension();
 
   private:
-    std::unique_ptr<FrmBB> open(test::SeenBox* box = nullptr)
+    std::unique_ptr<MonthlyReportWindow> open(test::SeenBox* box = nullptr)
     {
         test::BoxAnswerer answerer;
-        auto window = std::make_unique<FrmBB>();
+        auto window = std::make_unique<MonthlyReportWindow>();
         if (box)
             *box = answerer.box();
         return window;
@@ -104,7 +104,7 @@ class TestFrmBb : public QObject {
     std::unique_ptr<test::TempAppFolder> m_folder;
 };
 
-void TestFrmBb::init()
+void TestMonthlyReportWindow::init()
 {
     m_folder = std::make_unique<test::TempAppFolder>();
     QVERIFY(m_folder->isValid());
@@ -115,13 +115,13 @@ void TestFrmBb::init()
     test::setClock([] { return QDateTime(QDate(2009, 7, 20), QTime(10, 0)); });
 }
 
-void TestFrmBb::cleanup()
+void TestMonthlyReportWindow::cleanup()
 {
     test::setClock({});
     m_folder.reset();
 }
 
-void TestFrmBb::openingListShowsTheMonthOfEveryYear()
+void TestMonthlyReportWindow::openingListShowsTheMonthOfEveryYear()
 {
     addSale({"Cola", "2.5", "1.8", "4", 5, 7, 2008});
     addSale({"Milk", "3", "2", "1", 5, 6, 2009});
@@ -136,7 +136,7 @@ void TestFrmBb::openingListShowsTheMonthOfEveryYear()
     QCOMPARE(combo(window.get(), "cmbYear1")->currentText(), QString());
 }
 
-void TestFrmBb::searchShowsOneYear()
+void TestMonthlyReportWindow::searchShowsOneYear()
 {
     addSale({"Cola", "2.5", "1.8", "4", 5, 7, 2008});
     addSale({"Tea", "2", "1", "2", 6, 7, 2009});
@@ -151,7 +151,7 @@ void TestFrmBb::searchShowsOneYear()
     QVERIFY(listRows(window.get()).isEmpty());
 }
 
-void TestFrmBb::linesAndMargins()
+void TestMonthlyReportWindow::linesAndMargins()
 {
     addSale({"Cola", "10.1", "8", "3", 1, 7, 2009}); // 2.1 times 3, not 2.0999... times 3
     addSale({"Tea", "2.5", "2.5", "9", 2, 7, 2009}); // sold at the purchase price
@@ -164,7 +164,7 @@ void TestFrmBb::linesAndMargins()
                                  {"2009-7-3", "Milk", "2Unit(s)", QString::fromUtf8("\xE2\x82\xAC") + "2", "-3"}}));
 }
 
-void TestFrmBb::leadingNumbersCount()
+void TestMonthlyReportWindow::leadingNumbersCount()
 {
     // Only the embedded file's number columns hold such texts; a shop server refuses them.
     MARVONO_EMBEDDED_ONLY();
@@ -173,7 +173,7 @@ void TestFrmBb::leadingNumbersCount()
     QCOMPARE(listRows(window.get()), (QList<QStringList>{{"2009-7-4", "Soup", "2.5kgUnit(s)", "$4x", "7.5"}}));
 }
 
-void TestFrmBb::searchNeedsMonthAndYear()
+void TestMonthlyReportWindow::searchNeedsMonthAndYear()
 {
     addSale({"Cola", "2.5", "1.8", "4", 5, 7, 2008});
     const auto window = open();
@@ -187,7 +187,7 @@ void TestFrmBb::searchNeedsMonthAndYear()
     QCOMPARE(listRows(window.get()).size(), 1);
 }
 
-void TestFrmBb::searchFailures()
+void TestMonthlyReportWindow::searchFailures()
 {
     addSale({"Cola", "2.5", "1.8", "4", 5, 7, 2009});
     addSale({"Tea", QVariant(), "1", "2", 6, 7, 2009});
@@ -209,7 +209,7 @@ void TestFrmBb::searchFailures()
     QCOMPARE(listRows(window.get()).value(0).value(1), QString("Cola"));
 }
 
-void TestFrmBb::searchReadsMonthAndYearAsNumbers()
+void TestMonthlyReportWindow::searchReadsMonthAndYearAsNumbers()
 {
     addSale({"Cola", "2.5", "1.8", "4", 5, 7, 2009});
     addSale({"Milk", "3", "2", "1", 7, 1, 2009});
@@ -227,7 +227,7 @@ void TestFrmBb::searchReadsMonthAndYearAsNumbers()
     QVERIFY(listRows(window.get()).isEmpty());
 }
 
-void TestFrmBb::openingFailureKeepsEarlierLines()
+void TestMonthlyReportWindow::openingFailureKeepsEarlierLines()
 {
     addSale({"Cola", "2.5", "1.8", "4", 5, 7, 2009});
     addSale({"Tea", "2", "1", QVariant(), 6, 7, 2009});
@@ -239,7 +239,7 @@ void TestFrmBb::openingFailureKeepsEarlierLines()
     QCOMPARE(listRows(window.get()).size(), 1);
 }
 
-void TestFrmBb::yearListRunsToThisYear()
+void TestMonthlyReportWindow::yearListRunsToThisYear()
 {
     test::setClock([] { return QDateTime(QDate(2027, 1, 1), QTime(0, 0)); });
     const auto window = open();
@@ -252,7 +252,7 @@ void TestFrmBb::yearListRunsToThisYear()
     QCOMPARE(months->itemText(11), QString("12"));
 }
 
-void TestFrmBb::exportWritesTheListBelowTheTitles()
+void TestMonthlyReportWindow::exportWritesTheListBelowTheTitles()
 {
     const QString wide = QString::fromUtf8("Caf\xC3\xA9 \xE5\x92\x96\xE5\x95\xA1");
     addSale({"Cola", "2.5", "1.8", "4", 5, 7, 2008});
@@ -279,7 +279,7 @@ void TestFrmBb::exportWritesTheListBelowTheTitles()
     QCOMPARE(book.sheets[0].dimensionRows, 3);
 }
 
-void TestFrmBb::exportOfEmptyListAndSecondExportToSameName()
+void TestMonthlyReportWindow::exportOfEmptyListAndSecondExportToSameName()
 {
     addSale({"Cola", "2.5", "1.8", "4", 5, 7, 2008});
     addSale({"Tea", "2", "1", "2", 6, 7, 2009});
@@ -300,7 +300,7 @@ void TestFrmBb::exportOfEmptyListAndSecondExportToSameName()
     QCOMPARE(QDir(m_folder->path()).entryList({"*.xls*"}, QDir::Files), QStringList{"report.xls"});
 }
 
-void TestFrmBb::cancelledExportWritesNothing()
+void TestMonthlyReportWindow::cancelledExportWritesNothing()
 {
     addSale({"Cola", "2.5", "1.8", "4", 5, 7, 2008});
     const auto window = open();
@@ -311,7 +311,7 @@ void TestFrmBb::cancelledExportWritesNothing()
     QCOMPARE(QDir(m_folder->path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), before);
 }
 
-void TestFrmBb::exportNameGetsItsExtension()
+void TestMonthlyReportWindow::exportNameGetsItsExtension()
 {
     addSale({"Cola", "2.5", "1.8", "4", 5, 7, 2008});
     const auto window = open();
@@ -330,7 +330,7 @@ void TestFrmBb::exportNameGetsItsExtension()
     QVERIFY(!QFile::exists(m_folder->file("August.XLS.xls")));
 }
 
-void TestFrmBb::failedExportKeepsTheOldFile()
+void TestMonthlyReportWindow::failedExportKeepsTheOldFile()
 {
     addSale({"Cola", "2.5", "1.8", "4", 5, 7, 2008});
     const auto window = open();
@@ -348,5 +348,5 @@ void TestFrmBb::failedExportKeepsTheOldFile()
     QCOMPARE(test::fileBytes(path), QByteArray("last month's figures"));
 }
 
-QTEST_MAIN(TestFrmBb)
-#include "tst_frmbb.moc"
+QTEST_MAIN(TestMonthlyReportWindow)
+#include "tst_monthlyreportwindow.moc"
