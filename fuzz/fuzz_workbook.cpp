@@ -33,8 +33,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         std::abort();
     // A sheet filled to its last row refuses a second append; anything else must take it.
     QString error;
-    if (!marvono::biff::appendRows(*appended, QStringLiteral("sheet1"), rows, &error)
-        && !error.contains(QLatin1String("do not fit"))) {
+    if (!marvono::biff::appendRows(*appended, QStringLiteral("sheet1"), rows, &error) &&
+        !error.contains(QLatin1String("do not fit"))) {
         std::fprintf(stderr, "second append refused: %s\n", qPrintable(error));
         std::abort();
     }

@@ -13,7 +13,7 @@ PACKAGES=(
 if [ "${1:-}" = test ]; then
     PACKAGES+=(
         sqlcipher libbenchmark-dev python3 python3-xlrd gnumeric
-        xvfb xauth locales clang libclang-rt-14-dev
+        xvfb xauth locales clang libclang-rt-14-dev clang-format
         postgresql-15
         lintian appstream xdotool openbox x11-utils
     )

@@ -7,8 +7,8 @@
 
 namespace marvono::tools {
 
-QImage placeholderPicture();                                    // 100 x 100, "no picture"
-QImage programIcon(int size);                                   // a shop bag with an M
+QImage placeholderPicture();                                     // 100 x 100, "no picture"
+QImage programIcon(int size);                                    // a shop bag with an M
 QImage productPicture(const QString& label, const QColor& tint); // 100 x 100 tile with initials
 
 } // namespace marvono::tools

@@ -66,8 +66,8 @@ QString integrityOf(const QString& path)
         return QStringLiteral("cannot open: ") + error;
     QString result;
     sqlite3_stmt* statement = nullptr;
-    if (sqlite3_prepare_v2(db, "PRAGMA integrity_check", -1, &statement, nullptr) == SQLITE_OK
-        && sqlite3_step(statement) == SQLITE_ROW)
+    if (sqlite3_prepare_v2(db, "PRAGMA integrity_check", -1, &statement, nullptr) == SQLITE_OK &&
+        sqlite3_step(statement) == SQLITE_ROW)
         result = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)));
     sqlite3_finalize(statement);
     sqlite3_close(db);
@@ -98,7 +98,7 @@ int kills()
 
 class TestCrashSafety : public QObject {
     Q_OBJECT
-private Q_SLOTS:
+  private Q_SLOTS:
     void salesSurviveKills();
     void filesSurviveKills();
 };

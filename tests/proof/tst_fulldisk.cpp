@@ -20,12 +20,12 @@ using namespace marvono;
 
 class TestFullDisk : public QObject {
     Q_OBJECT
-private Q_SLOTS:
+  private Q_SLOTS:
     void initTestCase();
     void cleanupTestCase();
     void savesOnAFullDisk();
 
-private:
+  private:
     QTemporaryDir m_mountPoint;
     bool m_mounted = false;
     QString m_folder;

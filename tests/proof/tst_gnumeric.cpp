@@ -13,7 +13,7 @@ using namespace marvono;
 
 class TestGnumeric : public QObject {
     Q_OBJECT
-private Q_SLOTS:
+  private Q_SLOTS:
     void exportReadBySsconvert();
 };
 

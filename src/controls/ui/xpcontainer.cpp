@@ -7,18 +7,30 @@ namespace marvono {
 namespace {
 
 constexpr XPContainer::ThemeColors kThemes[XPContainer::kThemeCount] = {
-    {oleFromHex(0xD3E0F7), oleFromHex(0xA7C5ED), oleFromHex(0xEFF4FC), oleFromHex(0xDCE8FA), oleFromHex(0xADC1DC), oleFromHex(0x022D7B)},
-    {oleFromHex(0xD3DCEC), oleFromHex(0xA8BADA), oleFromHex(0xEFF2F8), oleFromHex(0xDDE5F1), oleFromHex(0xA0B4D6), oleFromHex(0x172A4B)},
-    {oleFromHex(0xC8E5D8), oleFromHex(0x92CBB1), oleFromHex(0xEBF5F1), oleFromHex(0xD5EBE1), oleFromHex(0x88C6AA), oleFromHex(0x003B21)},
-    {oleFromHex(0xE8EAE0), oleFromHex(0xD1D6C2), oleFromHex(0xF7F8F4), oleFromHex(0xEDEFE7), oleFromHex(0xCDD3BC), oleFromHex(0x414732)},
-    {oleFromHex(0xC8E3F1), oleFromHex(0x92C9E4), oleFromHex(0xEBF5FA), oleFromHex(0xD5EAF5), oleFromHex(0x88C4E2), oleFromHex(0x003955)},
-    {oleFromHex(0xE3F2DA), oleFromHex(0xC8E5B5), oleFromHex(0xF5FAF1), oleFromHex(0xEAF5E3), oleFromHex(0xC3E3AE), oleFromHex(0x385724)},
-    {oleFromHex(0xFDE2D2), oleFromHex(0xFAC6A7), oleFromHex(0xFEF5EF), oleFromHex(0xFDE9DD), oleFromHex(0xFAC09F), oleFromHex(0x6D3616)},
-    {oleFromHex(0xD6E3E3), oleFromHex(0xAEC9C9), oleFromHex(0xF0F5F5), oleFromHex(0xE0EAEA), oleFromHex(0xA6C4C4), oleFromHex(0x1D3939)},
-    {oleFromHex(0xDFD7EA), oleFromHex(0xBFB0D5), oleFromHex(0xF3F1F7), oleFromHex(0xE6E1EF), oleFromHex(0xB9A9D1), oleFromHex(0x2F2046)},
-    {oleFromHex(0xFBD2D6), oleFromHex(0xF8A6AE), oleFromHex(0xFEEFF0), oleFromHex(0xFCDDE0), oleFromHex(0xF79EA7), oleFromHex(0x6A151D)},
-    {oleFromHex(0xE9EAEC), oleFromHex(0xD3D6D9), oleFromHex(0xF7F7F8), oleFromHex(0xEEEFF1), oleFromHex(0xCFD2D6), oleFromHex(0x44474A)},
-    {oleFromHex(0xFCFAE4), oleFromHex(0xF4EEB9), oleFromHex(0xFDFCEE), oleFromHex(0xFAF7DC), oleFromHex(0xEAE195), oleFromHex(0xE1D566)},
+    {oleFromHex(0xD3E0F7), oleFromHex(0xA7C5ED), oleFromHex(0xEFF4FC), oleFromHex(0xDCE8FA), oleFromHex(0xADC1DC),
+     oleFromHex(0x022D7B)},
+    {oleFromHex(0xD3DCEC), oleFromHex(0xA8BADA), oleFromHex(0xEFF2F8), oleFromHex(0xDDE5F1), oleFromHex(0xA0B4D6),
+     oleFromHex(0x172A4B)},
+    {oleFromHex(0xC8E5D8), oleFromHex(0x92CBB1), oleFromHex(0xEBF5F1), oleFromHex(0xD5EBE1), oleFromHex(0x88C6AA),
+     oleFromHex(0x003B21)},
+    {oleFromHex(0xE8EAE0), oleFromHex(0xD1D6C2), oleFromHex(0xF7F8F4), oleFromHex(0xEDEFE7), oleFromHex(0xCDD3BC),
+     oleFromHex(0x414732)},
+    {oleFromHex(0xC8E3F1), oleFromHex(0x92C9E4), oleFromHex(0xEBF5FA), oleFromHex(0xD5EAF5), oleFromHex(0x88C4E2),
+     oleFromHex(0x003955)},
+    {oleFromHex(0xE3F2DA), oleFromHex(0xC8E5B5), oleFromHex(0xF5FAF1), oleFromHex(0xEAF5E3), oleFromHex(0xC3E3AE),
+     oleFromHex(0x385724)},
+    {oleFromHex(0xFDE2D2), oleFromHex(0xFAC6A7), oleFromHex(0xFEF5EF), oleFromHex(0xFDE9DD), oleFromHex(0xFAC09F),
+     oleFromHex(0x6D3616)},
+    {oleFromHex(0xD6E3E3), oleFromHex(0xAEC9C9), oleFromHex(0xF0F5F5), oleFromHex(0xE0EAEA), oleFromHex(0xA6C4C4),
+     oleFromHex(0x1D3939)},
+    {oleFromHex(0xDFD7EA), oleFromHex(0xBFB0D5), oleFromHex(0xF3F1F7), oleFromHex(0xE6E1EF), oleFromHex(0xB9A9D1),
+     oleFromHex(0x2F2046)},
+    {oleFromHex(0xFBD2D6), oleFromHex(0xF8A6AE), oleFromHex(0xFEEFF0), oleFromHex(0xFCDDE0), oleFromHex(0xF79EA7),
+     oleFromHex(0x6A151D)},
+    {oleFromHex(0xE9EAEC), oleFromHex(0xD3D6D9), oleFromHex(0xF7F7F8), oleFromHex(0xEEEFF1), oleFromHex(0xCFD2D6),
+     oleFromHex(0x44474A)},
+    {oleFromHex(0xFCFAE4), oleFromHex(0xF4EEB9), oleFromHex(0xFDFCEE), oleFromHex(0xFAF7DC), oleFromHex(0xEAE195),
+     oleFromHex(0xE1D566)},
 };
 
 // Paints rows [first, end) of a gradient whose row 0 is at `origin`, full `width` wide. Rows of
@@ -40,10 +52,13 @@ void fillGradient(QPainter& painter, int width, int origin, int first, int end, 
 
 // The caption bar paints its own gradient over its rows.
 class CaptionBar : public QWidget {
-public:
-    explicit CaptionBar(XPContainer* owner) : QWidget(owner), m_owner(owner) { setObjectName(QStringLiteral("Picture1")); }
+  public:
+    explicit CaptionBar(XPContainer* owner) : QWidget(owner), m_owner(owner)
+    {
+        setObjectName(QStringLiteral("Picture1"));
+    }
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override
     {
         QPainter painter(this);
@@ -54,7 +69,7 @@ protected:
                      height());
     }
 
-private:
+  private:
     XPContainer* m_owner;
 };
 
@@ -66,9 +81,9 @@ XPContainer::ThemeColors XPContainer::themeColors(int theme)
 }
 
 XPContainer::XPContainer(QWidget* parent, const QString& caption)
-    : QWidget(parent), m_backDark(kThemes[0].backDark), m_backLight(kThemes[0].backLight),
-      m_border(kThemes[0].border), m_caption(caption), m_headerDark(kThemes[0].headerDark),
-      m_headerLight(kThemes[0].headerLight), m_text(kThemes[0].text)
+    : QWidget(parent), m_backDark(kThemes[0].backDark), m_backLight(kThemes[0].backLight), m_border(kThemes[0].border),
+      m_caption(caption), m_headerDark(kThemes[0].headerDark), m_headerLight(kThemes[0].headerLight),
+      m_text(kThemes[0].text)
 {
     m_picture1 = new CaptionBar(this);
     m_label1 = new QLabel(m_picture1);
@@ -85,14 +100,46 @@ XPContainer::XPContainer(QWidget* parent, const QString& caption)
     layoutParts();
 }
 
-void XPContainer::setBackDarkColor(OleColor value) { m_backDark = value; redraw(); }
-void XPContainer::setBackLightColor(OleColor value) { m_backLight = value; redraw(); }
-void XPContainer::setBorderColor(OleColor value) { m_border = value; redraw(); }
-void XPContainer::setCaption(const QString& value) { m_caption = value; redraw(); }
-void XPContainer::setHeaderDarkColor(OleColor value) { m_headerDark = value; redraw(); }
-void XPContainer::setHeaderLightColor(OleColor value) { m_headerLight = value; redraw(); }
-void XPContainer::setStyle(int value) { m_style = value; redraw(); }
-void XPContainer::setTextColor(OleColor value) { m_text = value; redraw(); }
+void XPContainer::setBackDarkColor(OleColor value)
+{
+    m_backDark = value;
+    redraw();
+}
+void XPContainer::setBackLightColor(OleColor value)
+{
+    m_backLight = value;
+    redraw();
+}
+void XPContainer::setBorderColor(OleColor value)
+{
+    m_border = value;
+    redraw();
+}
+void XPContainer::setCaption(const QString& value)
+{
+    m_caption = value;
+    redraw();
+}
+void XPContainer::setHeaderDarkColor(OleColor value)
+{
+    m_headerDark = value;
+    redraw();
+}
+void XPContainer::setHeaderLightColor(OleColor value)
+{
+    m_headerLight = value;
+    redraw();
+}
+void XPContainer::setStyle(int value)
+{
+    m_style = value;
+    redraw();
+}
+void XPContainer::setTextColor(OleColor value)
+{
+    m_text = value;
+    redraw();
+}
 
 void XPContainer::setTheme(int value)
 {
