@@ -143,16 +143,27 @@ void TestTills::fourTillsSellTheSameProducts()
     }
     QMap<QString, Sold> sold;
     int refused = 0;
-    for (auto& till : tills) {
+    const QStringList tillNames{"Till1", "Till2", "Till3", "Till4"};
+    for (int t = 0; t < 4; ++t) {
+        auto& till = tills[size_t(t)];
         QVERIFY(till->waitForFinished(600000));
         const QByteArray report = till->readAllStandardOutput();
         QVERIFY2(till->exitCode() == 0, till->readAllStandardError().constData());
-        const int tillRefused = readReport(report, sold);
+        // A slow till may find the stock gone before its first sale: compare what each booked.
+        QMap<QString, Sold> tillSold;
+        const int tillRefused = readReport(report, tillSold);
         QVERIFY(tillRefused >= 0);
         refused += tillRefused;
+        int lines = 0;
+        for (auto it = tillSold.cbegin(); it != tillSold.cend(); ++it) {
+            sold[it.key()].quantity += it->quantity;
+            sold[it.key()].lines += it->lines;
+            lines += it->lines;
+        }
+        QCOMPARE(test::pgRows(shop, QStringLiteral("select count(*) from Bill where ctable = '%1'").arg(tillNames[t])),
+                 QStringList{QString::number(lines)});
     }
-    const QStringList tillNames{"Till1", "Till2", "Till3", "Till4"};
-    QCOMPARE(test::pgRows(shop, "select distinct ctable from Bill order by 1"), tillNames);
+    QCOMPARE(test::pgRows(shop, "select count(*) from Bill where ctable not like 'Till_'"), QStringList{"0"});
     QStringList buyers = readBuyerList();
     buyers.sort();
     QCOMPARE(buyers, QStringList{"Counter"} + tillNames);
