@@ -87,6 +87,7 @@ void TestFrmMain::framesAndToolbar()
     QCOMPARE(window.objectName(), QStringLiteral("frmMain"));
     QCOMPARE(window.windowTitle(), QStringLiteral("Marvono V1.0.1"));
     QCOMPARE(FrmMain::instance(), &window);
+    QCOMPARE(ShopWindow::current(), static_cast<ShopWindow*>(&window));
 
     const struct {
         const char* name;
@@ -426,7 +427,7 @@ void TestFrmMain::eventsDispatchThroughCommandTable()
     QVERIFY(window.load());
     QList<int> ran;
     for (int c = int(Command::AddProduct); c <= int(Command::CloseDay); ++c)
-        window.commands().set(Command(c), [&ran, c](FrmMain&) { ran.append(c); });
+        window.commands().set(Command(c), [&ran, c](ShopWindow&) { ran.append(c); });
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     QTreeView* list = window.productList();

@@ -101,7 +101,13 @@ FrmMain::FrmMain(QWidget* parent) : QMainWindow(parent), d(new Private)
     help->setContext(Qt::ApplicationShortcut);
     connect(help, &QShortcut::activated, this, &FrmMain::openHelp);
 
-    registerAllCommands(d->commands);
+    registerCatalogueCommands(d->commands);
+    registerSalesCommands(d->commands);
+    registerBillsCommands(d->commands);
+    registerReportsCommands(d->commands);
+    registerHistoryCommands(d->commands);
+    registerSettingsCommands(d->commands);
+    registerDataCommands(d->commands);
 }
 
 FrmMain::~FrmMain()
@@ -114,6 +120,11 @@ FrmMain::~FrmMain()
 FrmMain* FrmMain::instance()
 {
     return g_instance;
+}
+
+QMainWindow* FrmMain::mainWindow()
+{
+    return this;
 }
 
 void FrmMain::buildFrames()

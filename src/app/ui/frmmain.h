@@ -1,6 +1,6 @@
 #pragma once
 // The main window frmMain: product list, details panel, message pane, toolbar and menus.
-#include "app/ui/commands.h"
+#include "controls/ui/shopwindow.h"
 
 #include <QMainWindow>
 
@@ -12,10 +12,9 @@ class QTreeView;
 
 namespace marvono {
 
-class ProductListModel;
 class XPContainer;
 
-class FrmMain : public QMainWindow {
+class FrmMain : public QMainWindow, public ShopWindow {
     Q_OBJECT
   public:
     explicit FrmMain(QWidget* parent = nullptr);
@@ -28,16 +27,15 @@ class FrmMain : public QMainWindow {
     // "Error!System Init Error" was shown.
     bool load(QLabel* splashInfo = nullptr);
 
-    QTreeView* productList() const; // LV
-    // First-column text of the last selected row of LV, empty when no row is selected.
-    QString selectedProductName() const;
-    // The seven cell texts of the current row of LV, empty when there is none.
-    QStringList currentRowTexts() const;
-    QPlainTextEdit* historyPane() const;    // txtInfo
-    QComboBox* buyerCombo() const;          // cmbTable, never shown
-    QLabel* pictureBox() const;             // picProduct
-    QTimer* refreshTimer() const;           // Timer1
-    ProductListModel* productModel() const; // the model behind LV
+    QMainWindow* mainWindow() override;
+    QTreeView* productList() const override;
+    QString selectedProductName() const override;
+    QStringList currentRowTexts() const override;
+    QPlainTextEdit* historyPane() const override;
+    QLabel* pictureBox() const override;
+    ProductListModel* productModel() const override;
+    QComboBox* buyerCombo() const; // cmbTable, never shown
+    QTimer* refreshTimer() const;  // Timer1
 
     // Where the window's outer top-left corner goes on a screen this many pixels wide: centred
     // horizontally when the screen is wider than the window, at the left edge otherwise; top 0.
@@ -48,13 +46,13 @@ class FrmMain : public QMainWindow {
     void nextTheme();
 
     // Refills cmbTable and every buyer chooser from qexclient/tables.dat.
-    void reloadBuyerCombo();
+    void reloadBuyerCombo() override;
     // Empties LV, disables the window when asked and starts Timer1; the refresh enables it again.
-    void requestRefresh(bool disableWindow);
+    void requestRefresh(bool disableWindow) override;
     // Fills LV from the database now (the refresh without the timer); false on failure.
     bool fillProductList();
 
-    void runCommand(Command command);
+    void runCommand(Command command) override;
     CommandTable& commands();
 
   protected:

@@ -1,8 +1,8 @@
 #include "bills/ui/buyerlistdialog.h"
 
-#include "app/ui/frmmain.h"
 #include "bills/buyerlist.h"
 #include "controls/ui/dialogs.h"
+#include "controls/ui/shopwindow.h"
 #include "controls/ui/xpcontainer.h"
 
 #include <QCloseEvent>
@@ -130,7 +130,7 @@ void BuyerListDialog::closeEvent(QCloseEvent* event)
         buyers.append(m_list->item(row)->text());
     // A failed write keeps the old file whole; the combo is then reloaded from it.
     writeBuyerList(buyers);
-    if (FrmMain* main = FrmMain::instance())
+    if (ShopWindow* main = ShopWindow::current())
         main->reloadBuyerCombo();
     QDialog::closeEvent(event);
 }

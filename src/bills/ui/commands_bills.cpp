@@ -1,24 +1,25 @@
-#include "app/ui/commands.h"
-#include "app/ui/frmmain.h"
 #include "bills/ui/buyerlistdialog.h"
 #include "bills/ui/frmbill.h"
 #include "bills/ui/frmdayclose.h"
 #include "bills/ui/frmreceipts.h"
+#include "controls/ui/commands.h"
 #include "controls/ui/dialogs.h"
+#include "controls/ui/shopwindow.h"
 
 namespace marvono {
 
 void registerBillsCommands(CommandTable& table)
 {
-    table.set(Command::OpenBuyers, [](FrmMain& window) { showSingleDialog<BuyerListDialog>(&window); });
-    table.set(Command::OpenBillEditor, [](FrmMain& window) {
+    table.set(Command::OpenBuyers, [](ShopWindow& window) { showSingleDialog<BuyerListDialog>(window.mainWindow()); });
+    table.set(Command::OpenBillEditor, [](ShopWindow& window) {
         // An editor left open lists what was booked since.
-        if (auto* open = window.findChild<FrmBill*>(QStringLiteral("frmBill"), Qt::FindDirectChildrenOnly))
+        if (auto* open =
+                window.mainWindow()->findChild<FrmBill*>(QStringLiteral("frmBill"), Qt::FindDirectChildrenOnly))
             open->rereadBill();
-        showSingleDialog<FrmBill>(&window);
+        showSingleDialog<FrmBill>(window.mainWindow());
     });
-    table.set(Command::OpenReceipts, [](FrmMain& window) { showSingleDialog<FrmReceipts>(&window); });
-    table.set(Command::CloseDay, [](FrmMain& window) { closeDayFor(&window); });
+    table.set(Command::OpenReceipts, [](ShopWindow& window) { showSingleDialog<FrmReceipts>(window.mainWindow()); });
+    table.set(Command::CloseDay, [](ShopWindow& window) { closeDayFor(window.mainWindow()); });
 }
 
 } // namespace marvono

@@ -1,8 +1,8 @@
 #include "catalogue/ui/addproductdialog.h"
 
-#include "app/ui/frmmain.h"
 #include "catalogue/ui/picturefiles.h"
 #include "controls/ui/dialogs.h"
+#include "controls/ui/shopwindow.h"
 
 #include <QLineEdit>
 
@@ -38,7 +38,7 @@ void AddProductDialog::commit()
         break;
     }
     close();
-    if (FrmMain* main = FrmMain::instance())
+    if (ShopWindow* main = ShopWindow::current())
         main->requestRefresh(true);
 }
 

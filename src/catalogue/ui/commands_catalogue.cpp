@@ -1,30 +1,29 @@
-#include "app/ui/commands.h"
-#include "app/ui/frmmain.h"
 #include "catalogue/ui/addproductdialog.h"
 #include "catalogue/ui/frmreceive.h"
 #include "catalogue/ui/frmstockmoves.h"
 #include "catalogue/ui/modifyproductdialog.h"
 #include "catalogue/ui/productactions.h"
+#include "controls/ui/commands.h"
 #include "controls/ui/dialogs.h"
+#include "controls/ui/shopwindow.h"
 
 namespace marvono {
 
 void registerCatalogueCommands(CommandTable& table)
 {
-    table.set(Command::AddProduct, [](FrmMain& window) { showSingleDialog<AddProductDialog>(&window); });
-    table.set(Command::ModifyProduct, [](FrmMain& window) {
+    table.set(Command::AddProduct, [](ShopWindow& window) { showSingleDialog<AddProductDialog>(window.mainWindow()); });
+    table.set(Command::ModifyProduct, [](ShopWindow& window) {
         if (productChosen(window))
-            showSingleDialog<ModifyProductDialog>(&window);
+            showSingleDialog<ModifyProductDialog>(window.mainWindow());
     });
     table.set(Command::DeleteProductButton,
-              [](FrmMain& main) { deleteSelectedProduct(main, DeleteMode::WithPicture); });
-    table.set(Command::DeleteProductMenu, [](FrmMain& main) { deleteSelectedProduct(main, DeleteMode::RowOnly); });
+              [](ShopWindow& main) { deleteSelectedProduct(main, DeleteMode::WithPicture); });
+    table.set(Command::DeleteProductMenu, [](ShopWindow& main) { deleteSelectedProduct(main, DeleteMode::RowOnly); });
     table.set(Command::ProductClicked, showProductDetails);
     table.set(Command::ProductListFocusLost, hideProductPicture);
-    table.set(Command::ReceiveStock,
-              [](FrmMain& window) { showSingleDialog<FrmReceive>(static_cast<QWidget*>(&window)); });
+    table.set(Command::ReceiveStock, [](ShopWindow& window) { showSingleDialog<FrmReceive>(window.mainWindow()); });
     table.set(Command::OpenStockMoves,
-              [](FrmMain& window) { showSingleDialog<FrmStockMoves>(static_cast<QWidget*>(&window)); });
+              [](ShopWindow& window) { showSingleDialog<FrmStockMoves>(window.mainWindow()); });
     table.set(Command::ProductListFilled, refreshProductDetails);
 }
 

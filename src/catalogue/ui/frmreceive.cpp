@@ -1,12 +1,12 @@
 #include "catalogue/ui/frmreceive.h"
 
 #include "app/appcontext.h"
-#include "app/ui/frmmain.h"
 #include "catalogue/products.h"
 #include "catalogue/stockmoves.h"
 #include "catalogue/ui/frmstockmoves.h"
 #include "controls/ui/amountbox.h"
 #include "controls/ui/dialogs.h"
+#include "controls/ui/shopwindow.h"
 #include "controls/ui/xpcontainer.h"
 #include "data/database.h"
 
@@ -38,7 +38,7 @@ FrmReceive::FrmReceive(QWidget* parent) : QDialog(parent)
     buildControls();
     m_container->setTheme(runValues().themeIndex);
     m_product->addItems(productNames());
-    if (FrmMain* main = FrmMain::instance())
+    if (ShopWindow* main = ShopWindow::current())
         m_product->setCurrentIndex(std::max(0, m_product->findText(main->selectedProductName(), Qt::MatchExactly)));
     showStock();
     showKind();
@@ -223,8 +223,8 @@ void FrmReceive::book()
              withServerFailure(QStringLiteral("The stock was not changed.\n%1").arg(result.error)));
         return;
     }
-    if (FrmMain* main = FrmMain::instance()) {
-        for (FrmStockMoves* moves : main->findChildren<FrmStockMoves*>())
+    if (ShopWindow* main = ShopWindow::current()) {
+        for (FrmStockMoves* moves : main->mainWindow()->findChildren<FrmStockMoves*>())
             moves->load();
         main->requestRefresh(true);
     }

@@ -1,9 +1,9 @@
 #include "catalogue/ui/modifyproductdialog.h"
 
-#include "app/ui/frmmain.h"
 #include "catalogue/ui/picturefiles.h"
 #include "catalogue/ui/productactions.h"
 #include "controls/ui/dialogs.h"
+#include "controls/ui/shopwindow.h"
 #include "controls/ui/xpcontainer.h"
 
 #include <QFileInfo>
@@ -22,7 +22,7 @@ ModifyProductDialog::ModifyProductDialog(QWidget* parent)
     m_pictureNumber->setObjectName(QStringLiteral("txtpp"));
     m_pictureNumber->hide();
 
-    if (FrmMain* main = FrmMain::instance())
+    if (ShopWindow* main = ShopWindow::current())
         m_oldName->setText(main->selectedProductName());
     loadCategories();
     const StoredProduct product = findProduct(m_oldName->text());
@@ -59,7 +59,7 @@ void ModifyProductDialog::commit()
         warn(this, QStringLiteral("error"), QStringLiteral("(XGSP)Update error"));
         return;
     }
-    if (FrmMain* main = FrmMain::instance()) {
+    if (ShopWindow* main = ShopWindow::current()) {
         followRenamedProduct(*main, m_oldName->text(), typed->name);
         main->requestRefresh(true);
     }

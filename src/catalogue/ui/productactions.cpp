@@ -1,9 +1,9 @@
 #include "catalogue/ui/productactions.h"
 
-#include "app/ui/frmmain.h"
 #include "catalogue/ui/picturefiles.h"
 #include "catalogue/ui/productlistmodel.h"
 #include "controls/ui/dialogs.h"
+#include "controls/ui/shopwindow.h"
 
 #include <QFileInfo>
 #include <QItemSelectionModel>
@@ -13,25 +13,25 @@
 
 namespace marvono {
 
-void deleteSelectedProduct(FrmMain& main, DeleteMode mode)
+void deleteSelectedProduct(ShopWindow& main, DeleteMode mode)
 {
     const bool button = mode == DeleteMode::WithPicture;
-    if (!confirm(&main, button ? QStringLiteral("Confirm") : QStringLiteral("Warning"),
+    if (!confirm(main.mainWindow(), button ? QStringLiteral("Confirm") : QStringLiteral("Warning"),
                  QStringLiteral("Are you sure to delete this product ?")))
         return;
     const DeleteResult result = deleteProduct(main.selectedProductName(), mode);
     if (result.rowDeleted)
         main.requestRefresh(false);
     if (!result.ok)
-        warn(&main, QStringLiteral("error"),
+        warn(main.mainWindow(), QStringLiteral("error"),
              button ? QStringLiteral("(MAIN)Delete error") : QStringLiteral("(main)Delete error"));
 }
 
-bool productChosen(FrmMain& main)
+bool productChosen(ShopWindow& main)
 {
     if (main.productList()->selectionModel()->hasSelection())
         return true;
-    warn(&main, QStringLiteral("Warning"), QStringLiteral("Please choose a product in the list first."));
+    warn(main.mainWindow(), QStringLiteral("Warning"), QStringLiteral("Please choose a product in the list first."));
     return false;
 }
 
@@ -40,14 +40,14 @@ namespace {
 // The panel remembers the product it shows by name, also when the list no longer shows it.
 constexpr char kShownProduct[] = "shownProduct";
 
-QLabel* valueLabel(FrmMain& main, const char* name)
+QLabel* valueLabel(ShopWindow& main, const char* name)
 {
-    return main.findChild<QLabel*>(QLatin1String(name));
+    return main.mainWindow()->findChild<QLabel*>(QLatin1String(name));
 }
 
 // Product Name, Retail Price, Remaining Quantity, Category and Pic No. as the list shows them,
 // then the code.
-void showDetails(FrmMain& main, const QStringList& cells)
+void showDetails(ShopWindow& main, const QStringList& cells)
 {
     QLabel* picture = main.pictureBox();
     const QString file = pictureFilePath(cells[6]);
@@ -79,7 +79,7 @@ void showDetails(FrmMain& main, const QStringList& cells)
 
 } // namespace
 
-void showProductDetails(FrmMain& main)
+void showProductDetails(ShopWindow& main)
 {
     const QAbstractItemModel* model = main.productList()->model();
     if (!model || model->rowCount() == 0)
@@ -92,7 +92,7 @@ void showProductDetails(FrmMain& main)
     showDetails(main, cells);
 }
 
-void refreshProductDetails(FrmMain& main)
+void refreshProductDetails(ShopWindow& main)
 {
     QLabel* name = valueLabel(main, "lblName");
     if (!name || !name->property(kShownProduct).isValid())
@@ -104,7 +104,7 @@ void refreshProductDetails(FrmMain& main)
         showDetails(main, cells);
 }
 
-void showNamedProduct(FrmMain& main, const QString& name)
+void showNamedProduct(ShopWindow& main, const QString& name)
 {
     if (QLabel* label = valueLabel(main, "lblName"))
         label->setProperty(kShownProduct, name);
@@ -115,19 +115,19 @@ void showNamedProduct(FrmMain& main, const QString& name)
         showDetails(main, cells);
 }
 
-void followRenamedProduct(FrmMain& main, const QString& oldName, const QString& newName)
+void followRenamedProduct(ShopWindow& main, const QString& oldName, const QString& newName)
 {
     QLabel* name = valueLabel(main, "lblName");
     if (name && name->property(kShownProduct) == oldName)
         name->setProperty(kShownProduct, newName);
 }
 
-void hideProductPicture(FrmMain& main)
+void hideProductPicture(ShopWindow& main)
 {
     main.pictureBox()->hide();
 }
 
-void clearProductDetails(FrmMain& main)
+void clearProductDetails(ShopWindow& main)
 {
     main.pictureBox()->hide();
     main.pictureBox()->clear();

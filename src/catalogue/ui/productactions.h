@@ -4,29 +4,29 @@
 
 namespace marvono {
 
-class FrmMain;
+class ShopWindow;
 
 // Asks for confirmation, then deletes the selected product. The toolbar button also removes the
 // product's picture file; the menu item leaves it. Each has its own box titles and error text.
-void deleteSelectedProduct(FrmMain& main, DeleteMode mode);
+void deleteSelectedProduct(ShopWindow& main, DeleteMode mode);
 
 // True when a row of the list is selected; otherwise asks the operator to choose a product first
 // and answers false, for the commands that act on the selected product.
-bool productChosen(FrmMain& main);
+bool productChosen(ShopWindow& main);
 
 // Shows the current row's picture, name, category, retail price and remaining quantity.
-void showProductDetails(FrmMain& main);
+void showProductDetails(ShopWindow& main);
 // After the list was filled again: the panel shows the stored values of the product it showed,
 // or, when that product is gone, nothing.
-void refreshProductDetails(FrmMain& main);
+void refreshProductDetails(ShopWindow& main);
 // A scan sold this product: the panel shows it, with its stored values once the list is filled.
-void showNamedProduct(FrmMain& main, const QString& name);
+void showNamedProduct(ShopWindow& main, const QString& name);
 // A modify renamed a product: the panel goes on showing it under its new name.
-void followRenamedProduct(FrmMain& main, const QString& oldName, const QString& newName);
+void followRenamedProduct(ShopWindow& main, const QString& oldName, const QString& newName);
 // The list lost the focus: the picture goes, the texts stay.
-void hideProductPicture(FrmMain& main);
+void hideProductPicture(ShopWindow& main);
 // Back to the panel as the window opened: no picture, "-" in every value label. For when the
 // shown product may no longer exist, such as after a recovery.
-void clearProductDetails(FrmMain& main);
+void clearProductDetails(ShopWindow& main);
 
 } // namespace marvono

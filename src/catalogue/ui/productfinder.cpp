@@ -1,8 +1,8 @@
 #include "catalogue/ui/productfinder.h"
 
-#include "app/ui/frmmain.h"
 #include "catalogue/ui/productlistmodel.h"
 #include "controls/ui/dialogs.h"
+#include "controls/ui/shopwindow.h"
 #include "controls/ui/xpcontainer.h"
 
 #include <QEvent>
@@ -16,8 +16,8 @@
 
 namespace marvono {
 
-ProductFinder::ProductFinder(FrmMain& main, QWidget* tools, ProductListModel* model, CodeSeller sellCode)
-    : QObject(&main), m_main(main), m_model(model), m_sellCode(std::move(sellCode))
+ProductFinder::ProductFinder(ShopWindow& main, QWidget* tools, ProductListModel* model, CodeSeller sellCode)
+    : QObject(main.mainWindow()), m_main(main), m_model(model), m_sellCode(std::move(sellCode))
 {
     // In the free space between "Update" and "Exit".
     m_search = new QLineEdit(tools);
@@ -41,12 +41,12 @@ ProductFinder::ProductFinder(FrmMain& main, QWidget* tools, ProductListModel* mo
     showNoticeState();
     connect(m_model, &ProductListModel::filled, this, &ProductFinder::updateNotice);
 
-    auto* find = new QShortcut(QKeySequence::Find, &main);
+    auto* find = new QShortcut(QKeySequence::Find, main.mainWindow());
     connect(find, &QShortcut::activated, this, [this]() {
         m_search->setFocus(Qt::ShortcutFocusReason);
         m_search->selectAll();
     });
-    onEscape(&main, this, [this]() { showEverything(); });
+    onEscape(main.mainWindow(), this, [this]() { showEverything(); });
 }
 
 void ProductFinder::showEverything()
@@ -98,7 +98,7 @@ void ProductFinder::sellSingleMatch()
     const QString name = m_model->cellText(0, ProductListModel::Name);
     // An open sell dialog only comes to the front when asked again, still on its own product;
     // one for another product has booked nothing (a sale closes it) and gives way.
-    if (auto* open = m_main.findChild<QWidget*>(QStringLiteral("frmSCSP"))) {
+    if (auto* open = m_main.mainWindow()->findChild<QWidget*>(QStringLiteral("frmSCSP"))) {
         const auto* product = open->findChild<QLineEdit*>(QStringLiteral("Text1"));
         if (!product || product->text() != name || !open->isVisible())
             delete open;

@@ -11,7 +11,7 @@ class QWidget;
 
 namespace marvono {
 
-class FrmMain;
+class ShopWindow;
 class ProductListModel;
 
 class ProductFinder : public QObject {
@@ -23,7 +23,7 @@ class ProductFinder : public QObject {
 
     // Places the box (txtSearch) and the notice (lblLowStock) on `tools`, and binds Ctrl+F and
     // Esc on the main window.
-    ProductFinder(FrmMain& main, QWidget* tools, ProductListModel* model, CodeSeller sellCode);
+    ProductFinder(ShopWindow& main, QWidget* tools, ProductListModel* model, CodeSeller sellCode);
 
     QLabel* lowStockNotice() const { return m_notice; }
 
@@ -45,7 +45,7 @@ class ProductFinder : public QObject {
     // The notice looks pressed while the list holds only what it counts.
     void showNoticeState();
 
-    FrmMain& m_main;
+    ShopWindow& m_main;
     ProductListModel* m_model;
     CodeSeller m_sellCode;
     QLineEdit* m_search = nullptr;

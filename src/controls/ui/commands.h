@@ -6,7 +6,7 @@
 
 namespace marvono {
 
-class FrmMain;
+class ShopWindow;
 
 enum class Command {
     AddProduct,          // cmdAdd, "Add a new product(&A)"
@@ -33,13 +33,13 @@ enum class Command {
     ProductListFilled,  // LV was filled again from the database
 };
 
-using CommandHandler = std::function<void(FrmMain&)>;
+using CommandHandler = std::function<void(ShopWindow&)>;
 
 class CommandTable {
   public:
     void set(Command command, CommandHandler handler) { m_handlers.insert(int(command), std::move(handler)); }
     // Runs the command's handler; a command nobody registered does nothing.
-    bool run(Command command, FrmMain& window) const
+    bool run(Command command, ShopWindow& window) const
     {
         const auto it = m_handlers.constFind(int(command));
         if (it == m_handlers.constEnd() || !*it)
@@ -52,7 +52,8 @@ class CommandTable {
     QHash<int, CommandHandler> m_handlers;
 };
 
-// Each subsystem registers its commands (src/<subsystem>/ui/commands_<subsystem>.cpp).
+// Each subsystem registers its commands (src/<subsystem>/ui/commands_<subsystem>.cpp); the main
+// window registers them all.
 void registerCatalogueCommands(CommandTable& table);
 void registerSalesCommands(CommandTable& table);
 void registerBillsCommands(CommandTable& table);
@@ -60,16 +61,5 @@ void registerReportsCommands(CommandTable& table);
 void registerHistoryCommands(CommandTable& table);
 void registerSettingsCommands(CommandTable& table);
 void registerDataCommands(CommandTable& table);
-
-inline void registerAllCommands(CommandTable& table)
-{
-    registerCatalogueCommands(table);
-    registerSalesCommands(table);
-    registerBillsCommands(table);
-    registerReportsCommands(table);
-    registerHistoryCommands(table);
-    registerSettingsCommands(table);
-    registerDataCommands(table);
-}
 
 } // namespace marvono

@@ -1,8 +1,8 @@
 #include "app/appcontext.h"
-#include "app/ui/commands.h"
-#include "app/ui/frmmain.h"
 #include "catalogue/ui/productactions.h"
+#include "controls/ui/commands.h"
 #include "controls/ui/dialogs.h"
+#include "controls/ui/shopwindow.h"
 #include "data/backup.h"
 
 namespace marvono {
@@ -16,24 +16,24 @@ QString withReason(const QString& tag, const QString& reason)
     return reason.isEmpty() ? tag : tag + QStringLiteral("\r\n") + reason;
 }
 
-void backup(FrmMain& window)
+void backup(ShopWindow& window)
 {
     const QString path =
-        chooseFile(&window, FileDialogMode::Save, QStringLiteral("CD"), QStringLiteral("Backup"), kBackupFilter,
-                   QStringLiteral("shop-%1.DBK").arg(Clock::now().date().toString(Qt::ISODate)));
+        chooseFile(window.mainWindow(), FileDialogMode::Save, QStringLiteral("CD"), QStringLiteral("Backup"),
+                   kBackupFilter, QStringLiteral("shop-%1.DBK").arg(Clock::now().date().toString(Qt::ISODate)));
     if (path.isEmpty())
         return;
     QString error;
     if (backupDatabase(path, &error))
-        warn(&window, QStringLiteral("successful"), QStringLiteral("Backup successfully."));
+        warn(window.mainWindow(), QStringLiteral("successful"), QStringLiteral("Backup successfully."));
     else
-        warn(&window, QStringLiteral("error"), withReason(QStringLiteral("(main)Backup error"), error));
+        warn(window.mainWindow(), QStringLiteral("error"), withReason(QStringLiteral("(main)Backup error"), error));
 }
 
-void recovery(FrmMain& window)
+void recovery(ShopWindow& window)
 {
-    const QString path =
-        chooseFile(&window, FileDialogMode::Open, QStringLiteral("CD"), QStringLiteral("Recovery"), kBackupFilter);
+    const QString path = chooseFile(window.mainWindow(), FileDialogMode::Open, QStringLiteral("CD"),
+                                    QStringLiteral("Recovery"), kBackupFilter);
     if (path.isEmpty())
         return;
     QString error;
@@ -44,11 +44,11 @@ void recovery(FrmMain& window)
         window.requestRefresh(false);
         window.reloadBuyerCombo();
         clearProductDetails(window);
-        warn(&window, QStringLiteral("OK"),
+        warn(window.mainWindow(), QStringLiteral("OK"),
              withReason(QStringLiteral("Recovery successfully."),
                         kept.isEmpty() ? QString() : QStringLiteral("The data it replaced is kept in ") + kept));
     } else
-        warn(&window, QStringLiteral("error"), withReason(QStringLiteral("(main)Recovery error"), error));
+        warn(window.mainWindow(), QStringLiteral("error"), withReason(QStringLiteral("(main)Recovery error"), error));
 }
 
 } // namespace

@@ -1,6 +1,6 @@
-#include "app/ui/commands.h"
-#include "app/ui/frmmain.h"
+#include "controls/ui/commands.h"
 #include "controls/ui/dialogs.h"
+#include "controls/ui/shopwindow.h"
 #include "history/historyfiles.h"
 
 #include <QPlainTextEdit>
@@ -8,38 +8,38 @@
 namespace marvono {
 namespace {
 
-void clearHistory(FrmMain& window, const QString& question, const QString& failure)
+void clearHistory(ShopWindow& window, const QString& question, const QString& failure)
 {
-    if (!confirm(&window, QStringLiteral("Confirm"), question))
+    if (!confirm(window.mainWindow(), QStringLiteral("Confirm"), question))
         return;
     QPlainTextEdit* pane = window.historyPane();
     if (!pane) {
-        warn(&window, QStringLiteral("error"), failure);
+        warn(window.mainWindow(), QStringLiteral("error"), failure);
         return;
     }
     pane->clear();
 }
 
-void saveHistory(FrmMain& window)
+void saveHistory(ShopWindow& window)
 {
-    const QString path = chooseFile(&window, FileDialogMode::Save, QStringLiteral("CD"), QStringLiteral("Save History"),
-                                    QStringLiteral("Text file(*.TXT)|*.TXT"));
+    const QString path = chooseFile(window.mainWindow(), FileDialogMode::Save, QStringLiteral("CD"),
+                                    QStringLiteral("Save History"), QStringLiteral("Text file(*.TXT)|*.TXT"));
     if (path.isEmpty())
         return;
     QPlainTextEdit* pane = window.historyPane();
     if (pane && saveHistoryFile(path, pane->toPlainText()))
-        warn(&window, QStringLiteral("OK"), QStringLiteral("File has been saved"));
+        warn(window.mainWindow(), QStringLiteral("OK"), QStringLiteral("File has been saved"));
     else
-        warn(&window, QStringLiteral("error"), QStringLiteral("(main)History save error"));
+        warn(window.mainWindow(), QStringLiteral("error"), QStringLiteral("(main)History save error"));
 }
 
-void printPane(FrmMain& window)
+void printPane(ShopWindow& window)
 {
     QPlainTextEdit* pane = window.historyPane();
     if (!pane)
         return;
-    printHistory(pane->toPlainText(), &window, [&window](const QString& reason) {
-        warn(&window, QStringLiteral("Error"), QStringLiteral("(main)Print error\n") + reason);
+    printHistory(pane->toPlainText(), window.mainWindow(), [&window](const QString& reason) {
+        warn(window.mainWindow(), QStringLiteral("Error"), QStringLiteral("(main)Print error\n") + reason);
     });
 }
 
@@ -47,11 +47,11 @@ void printPane(FrmMain& window)
 
 void registerHistoryCommands(CommandTable& table)
 {
-    table.set(Command::ClearHistoryButton, [](FrmMain& window) {
+    table.set(Command::ClearHistoryButton, [](ShopWindow& window) {
         clearHistory(window, QStringLiteral("Are you sure to clear History ?"),
                      QStringLiteral("(MAIN)History clear failed"));
     });
-    table.set(Command::ClearHistoryMenu, [](FrmMain& window) {
+    table.set(Command::ClearHistoryMenu, [](ShopWindow& window) {
         clearHistory(window, QStringLiteral("Are you sure to clear history ?"),
                      QStringLiteral("(main)History clear error"));
     });

@@ -1,7 +1,7 @@
-#include "app/ui/commands.h"
+#include "controls/ui/commands.h"
 
-#include "app/ui/frmmain.h"
 #include "controls/ui/dialogs.h"
+#include "controls/ui/shopwindow.h"
 #include "reports/ui/statisticswindow.h"
 
 namespace marvono {
@@ -9,7 +9,7 @@ namespace marvono {
 void registerReportsCommands(CommandTable& table)
 {
     table.set(Command::OpenStatistics,
-              [](FrmMain& window) { showSingleDialog<StatisticsWindow>(static_cast<QWidget*>(&window)); });
+              [](ShopWindow& window) { showSingleDialog<StatisticsWindow>(window.mainWindow()); });
 }
 
 } // namespace marvono

@@ -1,10 +1,10 @@
 #include "sales/ui/scansale.h"
 
 #include "app/appcontext.h"
-#include "app/ui/frmmain.h"
 #include "catalogue/products.h"
 #include "catalogue/ui/productactions.h"
 #include "controls/ui/dialogs.h"
+#include "controls/ui/shopwindow.h"
 
 #include <QApplication>
 #include <QPlainTextEdit>
@@ -30,20 +30,20 @@ void flash(QPlainTextEdit* pane)
     QTimer::singleShot(250, tint, &QObject::deleteLater);
 }
 
-ScanOutcome refuse(FrmMain& main, const QString& title, const QString& text)
+ScanOutcome refuse(ShopWindow& main, const QString& title, const QString& text)
 {
-    warn(&main, title, text);
+    warn(main.mainWindow(), title, text);
     return ScanOutcome::Refused;
 }
 
-ScanOutcome refuseUnknown(FrmMain& main, const QString& code)
+ScanOutcome refuseUnknown(ShopWindow& main, const QString& code)
 {
     return refuse(main, QStringLiteral("Warning"), QStringLiteral("No product has the code %1").arg(code));
 }
 
 } // namespace
 
-void appendSaleReceipt(FrmMain& main, const SaleResult& sale, const QString& quantityText)
+void appendSaleReceipt(ShopWindow& main, const SaleResult& sale, const QString& quantityText)
 {
     QPlainTextEdit* pane = main.historyPane();
     pane->setPlainText(pane->toPlainText() + saleReceiptText(sale.productName, sale.price, sale.charge, quantityText,
@@ -53,7 +53,7 @@ void appendSaleReceipt(FrmMain& main, const SaleResult& sale, const QString& qua
     pane->ensureCursorVisible();
 }
 
-ScanOutcome sellScannedCode(FrmMain& main, const QString& text)
+ScanOutcome sellScannedCode(ShopWindow& main, const QString& text)
 {
     const std::optional<QStringList> products = productsWithCode(text);
     if (!products || products->size() != 1) {

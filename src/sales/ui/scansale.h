@@ -7,7 +7,7 @@
 
 namespace marvono {
 
-class FrmMain;
+class ShopWindow;
 
 enum class ScanOutcome {
     NotACode, // no product has this code and it does not look like one: the text is a name search
@@ -20,9 +20,9 @@ enum class ScanOutcome {
 // receipt, sounds and flashes the message pane and refreshes the list. A text that looks like a
 // barcode (looksLikeBarcode) but names no single product, and a product out of stock, are told
 // in a message box that Enter or Esc closes.
-ScanOutcome sellScannedCode(FrmMain& main, const QString& text);
+ScanOutcome sellScannedCode(ShopWindow& main, const QString& text);
 
 // Appends the receipt of a sale to the message pane and shows it.
-void appendSaleReceipt(FrmMain& main, const SaleResult& sale, const QString& quantityText);
+void appendSaleReceipt(ShopWindow& main, const SaleResult& sale, const QString& quantityText);
 
 } // namespace marvono

@@ -1,11 +1,11 @@
 #include "sales/ui/selldialog.h"
 
 #include "app/appcontext.h"
-#include "app/ui/frmmain.h"
 #include "bills/buyerlist.h"
 #include "bills/ui/buyerchooser.h"
 #include "controls/ui/amountbox.h"
 #include "controls/ui/dialogs.h"
+#include "controls/ui/shopwindow.h"
 #include "controls/ui/xpcontainer.h"
 #include "data/database.h"
 #include "data/recordset.h"
@@ -112,7 +112,7 @@ void SellDialog::load()
         m_buyers->setCurrentIndex(0);
 
     // The product is fixed now: later selections in the main list do not change it.
-    if (FrmMain* main = FrmMain::instance())
+    if (ShopWindow* main = ShopWindow::current())
         m_product->setText(main->selectedProductName());
 
     auto product = ExecSQL(QStringLiteral("select * from product_info where cName=?"), {m_product->text()});
@@ -182,7 +182,7 @@ void SellDialog::sell()
     const QString symbol = runValues().currencySymbol;
     showMessage(this, QMessageBox::Warning, QStringLiteral("OK"),
                 lost + saleConfirmationText(quantity, result.storedPrice, result.charge, symbol));
-    if (FrmMain* main = FrmMain::instance())
+    if (ShopWindow* main = ShopWindow::current())
         appendSaleReceipt(*main, result, quantity);
     close();
     requestListRefresh();
@@ -190,7 +190,7 @@ void SellDialog::sell()
 
 void SellDialog::requestListRefresh()
 {
-    if (FrmMain* main = FrmMain::instance())
+    if (ShopWindow* main = ShopWindow::current())
         main->requestRefresh(true);
 }
 

@@ -1,9 +1,9 @@
 #include "settings/ui/frmsetup.h"
 
 #include "app/appcontext.h"
-#include "app/ui/frmmain.h"
 #include "bills/receipt.h"
 #include "controls/ui/dialogs.h"
+#include "controls/ui/shopwindow.h"
 #include "controls/ui/xpcontainer.h"
 #include "settings/preferences.h"
 
@@ -150,7 +150,7 @@ void FrmSetup::save()
         return;
     }
     saveReceiptPaper(ReceiptPaper(m_paper->currentData().toInt()));
-    if (FrmMain* main = FrmMain::instance())
+    if (ShopWindow* main = ShopWindow::current())
         main->requestRefresh(true);
     close();
 }
