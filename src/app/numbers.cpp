@@ -246,4 +246,9 @@ QString unitsText(const QString& quantity)
     return quantity + (quantity.trimmed() == QLatin1String("1") ? QStringLiteral(" unit") : QStringLiteral(" units"));
 }
 
+Currency storedAmount(const QString& text)
+{
+    return Currency::fromDouble(leadingNumber(text)).value_or(Currency());
+}
+
 } // namespace marvono

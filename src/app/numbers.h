@@ -50,6 +50,9 @@ class Currency {
 QString moneyText(Currency amount, const QString& symbol);
 // A stored amount the same way; a text that is no number stays as stored, after the symbol.
 QString moneyText(const QString& stored, const QString& symbol);
+// An amount the program stored as text, as money: its leading number, 0 when it has none or is
+// out of range.
+Currency storedAmount(const QString& text);
 // A quantity with its unit, as those papers write it: "24 units", "1 unit".
 QString unitsText(const QString& quantity);
 

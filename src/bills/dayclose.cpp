@@ -1,6 +1,7 @@
 #include "bills/dayclose.h"
 
 #include "app/appcontext.h"
+#include "app/text.h"
 #include "bills/bill.h"
 #include "catalogue/stockmoves.h"
 #include "data/database.h"
@@ -18,11 +19,6 @@ CloseResult failed(const QString& error)
     CloseResult result;
     result.error = error;
     return result;
-}
-
-Currency amountOf(const QString& text)
-{
-    return Currency::fromDouble(leadingNumber(text)).value_or(Currency());
 }
 
 // Adds `amount` to `sum`; false when the sum would leave the currency's range.
@@ -89,10 +85,10 @@ bool readReceipts(DayClose& close, qint64 lastClosed, QString* error)
         if (close.firstReceipt == 0)
             close.firstReceipt = close.lastReceipt;
         const bool refund = set->text(4).toLongLong() != 0;
-        const bool ok = refund ? add(close.refunded, amountOf(set->text(1)))
-                               : add(close.takings, amountOf(set->text(1))) &&
-                                     add(close.received, amountOf(set->text(2))) &&
-                                     add(close.change, amountOf(set->text(3)));
+        const bool ok = refund ? add(close.refunded, storedAmount(set->text(1)))
+                               : add(close.takings, storedAmount(set->text(1))) &&
+                                     add(close.received, storedAmount(set->text(2))) &&
+                                     add(close.change, storedAmount(set->text(3)));
         ++(refund ? close.refunds : close.receipts);
         if (!ok) {
             *error = QStringLiteral("Overflow");
@@ -156,12 +152,6 @@ bool readPeriodStart(DayClose& close, QString* error)
     const QString start = set->isEof() ? QString() : set->text(0);
     close.from = start.isEmpty() ? close.time : timeOf(start);
     return true;
-}
-
-QStringList spread(const QString& left, const QString& right, int columns)
-{
-    const qsizetype gap = columns - left.size() - right.size();
-    return gap >= 1 ? QStringList{left + QString(gap, QLatin1Char(' ')) + right} : QStringList{left, right};
 }
 
 } // namespace
@@ -236,10 +226,10 @@ std::optional<DayClose> readDayClose(qint64 number, QString* error)
     close.refunds = set->text(7).toInt();
     Currency* amounts[] = {&close.takings, &close.refunded, &close.received, &close.change, &close.goodsIn};
     for (int i = 0; i < 5; ++i)
-        *amounts[i] = amountOf(set->text(8 + i));
+        *amounts[i] = storedAmount(set->text(8 + i));
     for (const QString& line : set->text(13).split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
         const qsizetype tab = line.lastIndexOf(QLatin1Char('\t'));
-        close.openBills.append({line.left(tab), amountOf(line.mid(tab + 1))});
+        close.openBills.append({line.left(tab), storedAmount(line.mid(tab + 1))});
     }
     if (!readPeriodStart(close, error))
         return std::nullopt;

@@ -1,6 +1,7 @@
 #include "bills/receipt.h"
 
 #include "app/appcontext.h"
+#include "app/text.h"
 #include "app/typedinput.h"
 #include "data/database.h"
 #include "data/engine.h"
@@ -16,11 +17,6 @@ namespace {
 
 enum ReceiptColumn { RNumber, RTime, RBuyer, ROperator, RTotal, RReceived, RChange, RRefundOf };
 const char* const kReceiptColumns = "cNumber, cTime, cBuyer, cOperator, cTotal, cReceived, cChange, cRefundOf";
-
-Currency storedAmount(const QString& text)
-{
-    return Currency::fromDouble(leadingNumber(text)).value_or(Currency());
-}
 
 // Reads receipt heads from the rows of a scan of kReceiptColumns. A busy day has thousands: the
 // numbers and times are read from the engine's bytes, and the texts that recur (buyers,
@@ -89,32 +85,9 @@ bool readHead(qint64 number, std::optional<Receipt>* head)
         });
 }
 
-void setError(QString* error, const QString& text)
-{
-    if (error)
-        *error = text;
-}
-
 QString receiptPaperPath()
 {
     return appPath(QStringLiteral("receipt.dat"));
-}
-
-// A left and a right text on one line of `columns`, or on two when they do not fit together.
-QStringList spread(const QString& left, const QString& right, int columns)
-{
-    const qsizetype gap = columns - left.size() - right.size();
-    if (gap >= 1)
-        return {left + QString(gap, QLatin1Char(' ')) + right};
-    return {left, QString(std::max<qsizetype>(0, columns - right.size()), QLatin1Char(' ')) + right};
-}
-
-QStringList wrapped(const QString& text, int columns)
-{
-    QStringList lines;
-    for (qsizetype at = 0; at < text.size(); at += columns)
-        lines.append(text.mid(at, columns));
-    return lines.isEmpty() ? QStringList{QString()} : lines;
 }
 
 } // namespace

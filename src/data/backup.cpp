@@ -1,6 +1,7 @@
 #include "data/backup.h"
 
 #include "app/appcontext.h"
+#include "app/text.h"
 #include "data/database.h"
 #include "data/pgbackup.h"
 #include "data/schema.h"
@@ -17,12 +18,6 @@
 
 namespace marvono {
 namespace {
-
-void setError(QString* error, const QString& text)
-{
-    if (error)
-        *error = text;
-}
 
 // A read transaction on a connection of its own: while it lasts, no other connection can write
 // pages into the file, so a byte copy taken under it is a consistent database.

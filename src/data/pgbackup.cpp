@@ -1,5 +1,6 @@
 #include "data/pgbackup.h"
 
+#include "app/text.h"
 #include "data/pgschema.h"
 #include "data/shoprules.h"
 #include "data/shopserver.h"
@@ -15,12 +16,6 @@
 
 namespace marvono {
 namespace {
-
-void setError(QString* error, const QString& text)
-{
-    if (error)
-        *error = text;
-}
 
 const QStringList& shopTableNames()
 {
@@ -239,38 +234,116 @@ QStringList foreignEntries(const QStringList& entries, const QSet<QString>& allo
     return foreign;
 }
 
+// pg_restore writing the rows of an archive's tables as text, read line by line.
+class ArchiveText {
+  public:
+    bool start(const QString& source, const QStringList& dataEntries, QString* error)
+    {
+        if (!m_list.open() || m_list.write(dataEntries.join(QLatin1Char('\n')).toUtf8() + '\n') < 0 ||
+            !m_list.flush()) {
+            return fail(error,
+                        QStringLiteral("Cannot write a list of the archive's tables: %1").arg(m_list.errorString()));
+        }
+        m_restore.start(postgresClientProgram(QStringLiteral("pg_restore")),
+                        {QStringLiteral("--data-only"), QStringLiteral("--file=-"), QStringLiteral("--use-list"),
+                         m_list.fileName(), QStringLiteral("--"), source});
+        if (!m_restore.waitForStarted(30000))
+            return fail(error, QStringLiteral("pg_restore cannot start: %1").arg(m_restore.errorString()));
+        m_restore.closeWriteChannel();
+        return true;
+    }
+
+    bool readLine(QByteArray* line)
+    {
+        while (!m_restore.canReadLine() && m_restore.state() != QProcess::NotRunning)
+            m_restore.waitForReadyRead(1000);
+        *line = m_restore.canReadLine() ? m_restore.readLine() : m_restore.readAllStandardOutput();
+        return !line->isEmpty();
+    }
+
+    // Waits for pg_restore to end; after a failure (`ok` false) the rest is not wanted.
+    bool finish(bool ok, QString* error)
+    {
+        if (!ok)
+            m_restore.kill();
+        m_restore.waitForFinished(-1);
+        if (ok && (m_restore.exitStatus() != QProcess::NormalExit || m_restore.exitCode() != 0)) {
+            return fail(error, QStringLiteral("pg_restore failed: %1")
+                                   .arg(QString::fromLocal8Bit(m_restore.readAllStandardError()).trimmed()));
+        }
+        return ok;
+    }
+
+  private:
+    QTemporaryFile m_list;
+    QProcess m_restore;
+};
+
+// How a COPY header of the archive ends.
+const QLatin1String kRowsFollow(") FROM stdin;");
+
+// The live table a COPY header of the archive belongs to (a row of kCopyHeaders), or nothing.
+// An archive of an earlier version may lack the columns later versions added to a table of the
+// program's own; they come last, and its rows leave them empty.
+const QStringList* tableOfHeader(const QList<QStringList>& headers, const QString& header)
+{
+    const auto fits = [&header](const QStringList& row) {
+        return row[0] == header || (header.endsWith(kRowsFollow) && row[0].endsWith(kRowsFollow) &&
+                                    row[0].startsWith(header.chopped(kRowsFollow.size()) + QStringLiteral(", ")));
+    };
+    const auto table = std::find_if(headers.cbegin(), headers.cend(), fits);
+    return table == headers.cend() ? nullptr : &*table;
+}
+
+// Copies the rows that follow a COPY header, up to the archive's end-of-rows line, into `table`.
+bool copyTableRows(PGconn* conn, const QStringList& table, const QString& header, ArchiveText& text, QString* error)
+{
+    // The rows replace what the schema put in on its own, such as the delivered account.
+    if (!runStatements(conn, table[2].toUtf8().constData(), error))
+        return false;
+    // A header that is a leading part of the table's own is made of the program's quoted names.
+    const QString copy =
+        table[0] == header ? table[1] : header.chopped(kRowsFollow.size()) + QStringLiteral(") FROM STDIN");
+    PGresult* started = PQexec(conn, copy.toUtf8().constData());
+    bool ok = PQresultStatus(started) == PGRES_COPY_IN;
+    if (!ok)
+        setError(error, serverErrorText(conn, started));
+    PQclear(started);
+    bool ended = false;
+    QByteArray line;
+    while (ok && text.readLine(&line)) {
+        if (line == "\\.\n" || line == "\\.") {
+            ended = true;
+            break;
+        }
+        ok = PQputCopyData(conn, line.constData(), int(line.size())) == 1;
+    }
+    if (!ok)
+        return false;
+    PQputCopyEnd(conn, ended ? nullptr : "the archive ended inside a table");
+    while (PGresult* result = PQgetResult(conn)) {
+        if (PQresultStatus(result) != PGRES_COMMAND_OK) {
+            ok = false;
+            setError(error, serverErrorText(conn, result));
+        }
+        PQclear(result);
+    }
+    return ok;
+}
+
 // Streams the rows of the archive's tables into the live ones. Only the rows are taken, each
 // table's through a COPY the program writes itself for the table's columns as the schema has
 // them: no statement of the archive is ever run.
 bool copyArchiveRows(PGconn* conn, const QString& source, const QStringList& dataEntries, QString* error)
 {
     const auto headers = queryRows(conn, kCopyHeaders, error);
-    if (!headers)
+    ArchiveText text;
+    if (!headers || !text.start(source, dataEntries, error))
         return false;
-    QTemporaryFile list;
-    if (!list.open() || list.write(dataEntries.join(QLatin1Char('\n')).toUtf8() + '\n') < 0 || !list.flush()) {
-        setError(error, QStringLiteral("Cannot write a list of the archive's tables: %1").arg(list.errorString()));
-        return false;
-    }
-    QProcess restore;
-    restore.start(postgresClientProgram(QStringLiteral("pg_restore")),
-                  {QStringLiteral("--data-only"), QStringLiteral("--file=-"), QStringLiteral("--use-list"),
-                   list.fileName(), QStringLiteral("--"), source});
-    if (!restore.waitForStarted(30000)) {
-        setError(error, QStringLiteral("pg_restore cannot start: %1").arg(restore.errorString()));
-        return false;
-    }
-    restore.closeWriteChannel();
-    auto readLine = [&restore](QByteArray* line) {
-        while (!restore.canReadLine() && restore.state() != QProcess::NotRunning)
-            restore.waitForReadyRead(1000);
-        *line = restore.canReadLine() ? restore.readLine() : restore.readAllStandardOutput();
-        return !line->isEmpty();
-    };
     QSet<QString> copied;
     bool ok = true;
     QByteArray line;
-    while (ok && readLine(&line)) {
+    while (ok && text.readLine(&line)) {
         // The rows come in the archive's own encoding.
         if (line.startsWith("SET client_encoding = '") && line.endsWith("';\n")) {
             const QByteArray encoding = line.mid(23, line.size() - 23 - 3);
@@ -282,59 +355,15 @@ bool copyArchiveRows(PGconn* conn, const QString& source, const QStringList& dat
         if (!line.startsWith("COPY "))
             continue;
         const QString header = QString::fromUtf8(line).trimmed();
-        // An archive of an earlier version may lack the columns later versions added to a table
-        // of the program's own; they come last, and its rows leave them empty.
-        const QString end = QStringLiteral(") FROM stdin;");
-        const auto fits = [&header, &end](const QStringList& row) {
-            return row[0] == header || (header.endsWith(end) && row[0].endsWith(end) &&
-                                        row[0].startsWith(header.chopped(end.size()) + QStringLiteral(", ")));
-        };
-        const auto table = std::find_if(headers->cbegin(), headers->cend(), fits);
-        if (table == headers->cend() || copied.contains(header)) {
-            setError(error, QStringLiteral("%1 holds rows a shop database has not: %2").arg(source, header));
-            ok = false;
-            break;
-        }
+        const QStringList* table = tableOfHeader(*headers, header);
+        if (!table || copied.contains(header))
+            return text.finish(
+                fail(error, QStringLiteral("%1 holds rows a shop database has not: %2").arg(source, header)), error);
         copied.insert(header);
-        // The rows replace what the schema put in on its own, such as the delivered account.
-        ok = runStatements(conn, (*table)[2].toUtf8().constData(), error);
-        // A header that is a leading part of the table's own is made of the program's quoted names.
-        const QString copy =
-            (*table)[0] == header ? (*table)[1] : header.chopped(end.size()) + QStringLiteral(") FROM STDIN");
-        PGresult* started = ok ? PQexec(conn, copy.toUtf8().constData()) : nullptr;
-        ok = ok && PQresultStatus(started) == PGRES_COPY_IN;
-        if (started && !ok)
-            setError(error, serverErrorText(conn, started));
-        PQclear(started);
-        bool ended = false;
-        while (ok && readLine(&line)) {
-            if (line == "\\.\n" || line == "\\.") {
-                ended = true;
-                break;
-            }
-            ok = PQputCopyData(conn, line.constData(), int(line.size())) == 1;
-        }
-        if (!ok)
-            break;
-        PQputCopyEnd(conn, ended ? nullptr : "the archive ended inside a table");
-        while (PGresult* result = PQgetResult(conn)) {
-            if (PQresultStatus(result) != PGRES_COMMAND_OK) {
-                ok = false;
-                setError(error, serverErrorText(conn, result));
-            }
-            PQclear(result);
-        }
+        ok = copyTableRows(conn, *table, header, text, error);
     }
     // A refused or failed table ends the recovery: the rest of the archive is not wanted.
-    if (!ok)
-        restore.kill();
-    restore.waitForFinished(-1);
-    if (ok && (restore.exitStatus() != QProcess::NormalExit || restore.exitCode() != 0)) {
-        setError(error, QStringLiteral("pg_restore failed: %1")
-                            .arg(QString::fromLocal8Bit(restore.readAllStandardError()).trimmed()));
-        ok = false;
-    }
-    return ok;
+    return text.finish(ok, error);
 }
 
 // Archives the live data to `destination` from inside the recovery's transaction on `conn`.

@@ -1,5 +1,6 @@
 #include "reports/biffrecords.h"
 
+#include "app/text.h"
 #include <algorithm>
 
 namespace marvono::biff {
@@ -21,13 +22,6 @@ void setU32(QByteArray& bytes, qsizetype at, quint32 value)
 {
     for (int i = 0; i < 4; ++i)
         bytes[at + i] = char((value >> (8 * i)) & 0xFF);
-}
-
-bool fail(QString* error, const QString& text)
-{
-    if (error)
-        *error = text;
-    return false;
 }
 
 std::nullopt_t nothing(QString* error, const QString& text)

@@ -9,6 +9,7 @@
 #include <gsf/gsf-output.h>
 #include <gsf/gsf-utils.h>
 
+#include "app/text.h"
 #include "reports/olefile.h"
 
 #include <memory>
@@ -31,13 +32,6 @@ struct Unref {
     }
 };
 template <typename T> using Ref = std::unique_ptr<T, Unref>;
-
-bool fail(QString* error, const QString& text)
-{
-    if (error)
-        *error = text;
-    return false;
-}
 
 QString messageOf(GError* gerror, const QString& fallback)
 {

@@ -1,6 +1,7 @@
 #include "settings/login.h"
 
 #include "app/quoteditems.h"
+#include "app/text.h"
 #include "data/database.h"
 #include "data/engine.h"
 #include "data/recordset.h"
@@ -21,12 +22,6 @@ QString& pathOverride()
 {
     static QString path;
     return path;
-}
-
-void setError(QString* error, const QString& text)
-{
-    if (error)
-        *error = text;
 }
 
 // The folder of the file, made private to the operator when this call creates it.

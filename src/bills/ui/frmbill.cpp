@@ -1,7 +1,6 @@
 #include "bills/ui/frmbill.h"
 
 #include "app/appcontext.h"
-#include "app/ui/frmmain.h"
 #include "bills/billprint.h"
 #include "bills/buyerlist.h"
 #include "bills/ui/billtotal.h"
@@ -10,6 +9,7 @@
 #include "controls/ui/amountbox.h"
 #include "controls/ui/columnfit.h"
 #include "controls/ui/dialogs.h"
+#include "controls/ui/shopwindow.h"
 #include "controls/ui/xpcontainer.h"
 #include "data/database.h"
 #include "sales/sale.h"
@@ -38,7 +38,22 @@ void FrmBill::buildControls()
     m_container = new XPContainer(this, QStringLiteral("Payment"));
     m_container->setObjectName(QStringLiteral("XPContainer1"));
     m_container->setGeometry(rect());
+    buildList();
+    buildLineBoxes();
+    buildPayment();
+    buildButtons();
+    pressOnEscape(this, findChild<QPushButton*>(QStringLiteral("cmdExit")));
+    for (const NumberBox& number : numberBoxes())
+        guardAgainstScans(number.box, number.name);
+    guardAgainstScans(m_received, QStringLiteral("Received"));
+    connect(m_received, &QLineEdit::returnPressed, this, &FrmBill::payBill);
+    connect(m_list, &QTreeWidget::itemClicked, this, &FrmBill::lineClicked);
+    connect(m_chooser, &BuyerChooser::buyerChanged, this, &FrmBill::showBuyer);
+}
 
+// The bill's lines, whose buyer they are and the choice of buyer.
+void FrmBill::buildList()
+{
     m_buyers = new QComboBox(m_container);
     m_buyers->setObjectName(QStringLiteral("cmbTable"));
     m_buyers->hide();
@@ -65,7 +80,11 @@ void FrmBill::buildControls()
     m_list->setSelectionMode(QAbstractItemView::SingleSelection);
     m_list->header()->setDefaultSectionSize(XPContainer::twips(0, 0, 1170, 0).width());
     keepColumnsFitted(m_list);
+}
 
+// The boxes of the line being added or changed, right of the list.
+void FrmBill::buildLineBoxes()
+{
     const struct {
         const char* label;
         const char* text;
@@ -88,6 +107,11 @@ void FrmBill::buildControls()
                              XPContainer::twips(9500, 750 + 3 * 450 + 30, 600, 300));
     m_subTotalSymbol = makeLabel(m_container, QStringLiteral("Label7"), QStringLiteral("$"),
                                  XPContainer::twips(9500, 750 + 4 * 450 + 30, 600, 300));
+}
+
+// The total, what was paid and the cash handed over.
+void FrmBill::buildPayment()
+{
     m_total = makeLabel(m_container, QStringLiteral("lblTotal"), QStringLiteral("Total:"),
                         XPContainer::twips(240, 5400, 6000, 360));
     m_paid = makeLabel(m_container, QStringLiteral("lblPaid"), QString(), XPContainer::twips(240, 5790, 6000, 300));
@@ -99,7 +123,10 @@ void FrmBill::buildControls()
     makeLabel(m_container, QStringLiteral("lblReceivedSymbol"), QStringLiteral("$"),
               XPContainer::twips(9500, 4920, 600, 300))
         ->setObjectName(QStringLiteral("lblReceivedSymbol"));
+}
 
+void FrmBill::buildButtons()
+{
     const struct {
         const char* name;
         const char* caption;
@@ -127,13 +154,6 @@ void FrmBill::buildControls()
     connect(m_receiptPdf, &QPushButton::clicked, this, &FrmBill::saveReceiptPdf);
     for (QPushButton* button : {m_printReceipt, m_receiptPdf})
         button->setEnabled(false);
-    pressOnEscape(this, findChild<QPushButton*>(QStringLiteral("cmdExit")));
-    for (const NumberBox& number : numberBoxes())
-        guardAgainstScans(number.box, number.name);
-    guardAgainstScans(m_received, QStringLiteral("Received"));
-    connect(m_received, &QLineEdit::returnPressed, this, &FrmBill::payBill);
-    connect(m_list, &QTreeWidget::itemClicked, this, &FrmBill::lineClicked);
-    connect(m_chooser, &BuyerChooser::buyerChanged, this, &FrmBill::showBuyer);
 }
 
 void FrmBill::load()
@@ -340,7 +360,7 @@ void FrmBill::remove()
 void FrmBill::afterLineChange(LineChange change)
 {
     // A sold line's units went into or out of the stock the main window lists.
-    if (FrmMain* main = FrmMain::instance())
+    if (ShopWindow* main = ShopWindow::current())
         main->requestRefresh(false);
     if (change == LineChange::ProductGone)
         showMessage(this, QMessageBox::Information, QStringLiteral("Bill"),

@@ -31,6 +31,10 @@ class FrmBill : public QDialog {
 
   private:
     void buildControls();
+    void buildList();
+    void buildLineBoxes();
+    void buildPayment();
+    void buildButtons();
     void load();
     void lineClicked(QTreeWidgetItem* item);
     void addNew();
