@@ -3,7 +3,7 @@
 // main window (100,000 products).
 #include "app/appcontext.h"
 #include "app/settings.h"
-#include "app/ui/frmmain.h"
+#include "app/ui/mainwindow.h"
 #include "benchmain.h"
 #include "bills/bill.h"
 #include "bills/buyerlist.h"
@@ -241,7 +241,7 @@ void BM_StartupToMainWindow(benchmark::State& state)
     shop();
     const auto start = [&state] {
         Database::instance().close(); // a new run opens the file afresh
-        auto window = std::make_unique<FrmMain>();
+        auto window = std::make_unique<MainWindow>();
         window->show();
         if (!window->load(nullptr))
             state.SkipWithError("load failed");

@@ -6,7 +6,7 @@
 #include "benchmain.h"
 #include "bills/bill.h"
 #include "bills/receipt.h"
-#include "bills/ui/frmreceipts.h"
+#include "bills/ui/receiptswindow.h"
 #include "data/database.h"
 #include "data/schema.h"
 #include "support/testclock.h"
@@ -191,7 +191,7 @@ void BM_ReceiptsWindowDay2000(benchmark::State& state)
     shop();
     test::setClock([] { return QDateTime(kBusyDay, QTime(12, 0)); });
     for (auto _ : state) {
-        FrmReceipts window;
+        ReceiptsWindow window;
         window.show();
         QApplication::processEvents();
     }
@@ -205,7 +205,7 @@ void BM_ReceiptsFillDay2000(benchmark::State& state)
     shop();
     const QDate quiet = kBusyDay.addDays(-kDays);
     test::setClock([quiet] { return QDateTime(quiet, QTime(12, 0)); });
-    FrmReceipts window;
+    ReceiptsWindow window;
     window.show();
     QApplication::processEvents();
     auto* day = window.findChild<QDateEdit*>(QStringLiteral("dtpDay"));

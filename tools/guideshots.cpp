@@ -4,12 +4,12 @@
 #include "app/appcontext.h"
 #include "app/instance.h"
 #include "app/ui/artwork.h"
-#include "app/ui/frmlogin.h"
-#include "app/ui/frmmain.h"
+#include "app/ui/loginwindow.h"
+#include "app/ui/mainwindow.h"
 #include "bills/bill.h"
 #include "bills/buyerlist.h"
 #include "bills/receipt.h"
-#include "bills/ui/frmdayclose.h"
+#include "bills/ui/dayclosewindow.h"
 #include "catalogue/stockmoves.h"
 #include "sales/sale.h"
 #include "shotscene.h"
@@ -114,12 +114,12 @@ int main(int argc, char** argv)
     installProgramIcon();
     registerUserGuide(installedGuidePath());
 
-    FrmMain* main = nullptr;
+    MainWindow* main = nullptr;
     QPointer<QWidget> statistics;
     const QList<Step> steps = {
         {QStringLiteral("login.png"),
          [] {
-             auto* login = new FrmLogin;
+             auto* login = new LoginWindow;
              login->load();
              login->findChild<QLineEdit*>(QStringLiteral("txtUserName"))->setText(QStringLiteral("vetch"));
              login->findChild<QLineEdit*>(QStringLiteral("txtPWD"))->setText(QStringLiteral("vetch"));
@@ -127,7 +127,7 @@ int main(int argc, char** argv)
          }},
         {QStringLiteral("main.png"),
          [&] {
-             main = new FrmMain;
+             main = new MainWindow;
              main->show();
              main->load(nullptr);
              QTimer::singleShot(400, main, [&] { dressMainWindowForPicture(main); });
@@ -154,7 +154,7 @@ int main(int argc, char** argv)
         {QStringLiteral("dayclose.png"),
          [&] {
              // The window the menu opens once the close is confirmed.
-             auto* close = new FrmDayClose(closeDay().close, main);
+             auto* close = new DayCloseWindow(closeDay().close, main);
              close->setAttribute(Qt::WA_DeleteOnClose);
              close->show();
          }},

@@ -4,7 +4,7 @@
 #include "app/appcontext.h"
 #include "app/settings.h"
 #include "app/ui/artwork.h"
-#include "app/ui/frmmain.h"
+#include "app/ui/mainwindow.h"
 #include "shotscene.h"
 
 #include <QApplication>
@@ -26,7 +26,7 @@ int main(int argc, char** argv)
     marvono::setAppFolder(args.at(1));
     marvono::runValues().currentUser = QStringLiteral("vetch");
     marvono::installProgramIcon();
-    auto* window = new marvono::FrmMain;
+    auto* window = new marvono::MainWindow;
     window->show();
     window->load(nullptr);
     int status = 1;

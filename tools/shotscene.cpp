@@ -1,6 +1,6 @@
 #include "shotscene.h"
 
-#include "app/ui/frmmain.h"
+#include "app/ui/mainwindow.h"
 
 #include <QItemSelectionModel>
 #include <QLabel>
@@ -9,7 +9,7 @@
 
 namespace marvono {
 
-void dressMainWindowForPicture(FrmMain* window)
+void dressMainWindowForPicture(MainWindow* window)
 {
     QTreeView* list = window->productList();
     QAbstractItemModel* model = list->model();

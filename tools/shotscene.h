@@ -2,6 +2,6 @@
 // The main window as the README and guide pictures show it: the first product with a picture of
 // its own selected, and one sale's receipt in the history pane.
 namespace marvono {
-class FrmMain;
-void dressMainWindowForPicture(FrmMain* window);
+class MainWindow;
+void dressMainWindowForPicture(MainWindow* window);
 } // namespace marvono

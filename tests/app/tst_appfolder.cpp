@@ -3,7 +3,7 @@
 #include "app/appfolder.h"
 #include "app/commandline.h"
 #include "app/instance.h"
-#include "app/ui/frmabout.h"
+#include "app/ui/aboutdialog.h"
 #include "support/testsupport.h"
 
 #include <QDir>
@@ -146,8 +146,8 @@ void TestAppFolder::helpOpensFileThenGuide()
     registerUserGuide(installed);
     QCOMPARE(helpTarget(), installed);
     // The about box leads to the same guide when no home page is built in.
-    if (FrmAbout::address().scheme() == "file")
-        QCOMPARE(FrmAbout::address(), QUrl::fromLocalFile(installed));
+    if (AboutDialog::address().scheme() == "file")
+        QCOMPARE(AboutDialog::address(), QUrl::fromLocalFile(installed));
     writeFile(chm, "chm");
     QCOMPARE(helpTarget(), chm);
 }

@@ -1,10 +1,10 @@
 // The login window: the account check, the saved login, the failure messages and the hand-over.
 #include "app/appcontext.h"
 #include "app/instance.h"
-#include "app/ui/frmlogin.h"
-#include "app/ui/frmmain.h"
-#include "app/ui/frmsplash.h"
+#include "app/ui/loginwindow.h"
+#include "app/ui/mainwindow.h"
 #include "app/ui/modulemain.h"
+#include "app/ui/splashwindow.h"
 #include "controls/ui/xpcontainer.h"
 #include "data/database.h"
 #include "data/recordset.h"
@@ -46,7 +46,7 @@ void run(const QString& statement, const QVariantList& values = {})
 
 // One login window over a fresh application folder, with its controls at hand.
 struct Login {
-    explicit Login(bool load = true) : window(new FrmLogin)
+    explicit Login(bool load = true) : window(new LoginWindow)
     {
         if (load)
             window->load();
@@ -77,7 +77,7 @@ struct Login {
         ok()->click();
         return answer.box();
     }
-    QPointer<FrmLogin> window;
+    QPointer<LoginWindow> window;
 };
 
 } // namespace
@@ -129,9 +129,9 @@ void TestLogin::init()
 
 void TestLogin::cleanup()
 {
-    delete FrmMain::instance();
+    delete MainWindow::instance();
     for (QWidget* w : QApplication::topLevelWidgets())
-        if (qobject_cast<FrmSplash*>(w) || qobject_cast<FrmLogin*>(w))
+        if (qobject_cast<SplashWindow*>(w) || qobject_cast<LoginWindow*>(w))
             delete w;
     setSavedLoginPath(QString());
     QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
@@ -400,7 +400,7 @@ void TestLogin::mainWindowFollowsAboutOneSecondLater()
     QVERIFY(!login.attempt("vetch", "vetch").seen);
 
     QVERIFY(!login.window->isVisible());
-    FrmSplash* splash = login.window->splash();
+    SplashWindow* splash = login.window->splash();
     QVERIFY(splash);
     QVERIFY(splash->isVisible());
     QCOMPARE(splash->objectName(), QString("frmSplash"));
@@ -408,12 +408,12 @@ void TestLogin::mainWindowFollowsAboutOneSecondLater()
     auto* info = splash->findChild<QLabel*>("lblinfo");
     QVERIFY(info);
     QCOMPARE(info->text(), QString("Initialize..."));
-    QVERIFY(!FrmMain::instance());
+    QVERIFY(!MainWindow::instance());
 
-    QPointer<FrmSplash> splashAlive(splash);
-    QTRY_VERIFY_WITH_TIMEOUT(FrmMain::instance() && FrmMain::instance()->isVisible(), 10000);
+    QPointer<SplashWindow> splashAlive(splash);
+    QTRY_VERIFY_WITH_TIMEOUT(MainWindow::instance() && MainWindow::instance()->isVisible(), 10000);
     QVERIFY2(clock.elapsed() >= 900, qPrintable(QString::number(clock.elapsed())));
-    QCOMPARE(FrmMain::instance()->objectName(), QString("frmMain"));
+    QCOMPARE(MainWindow::instance()->objectName(), QString("frmMain"));
     QTRY_VERIFY(!splashAlive || !splashAlive->isVisible());
     QTRY_VERIFY(!login.window); // the login window is gone once it has handed over
 }
@@ -433,7 +433,7 @@ void TestLogin::startProgramRefusesSecondCopy()
     auto countLogins = []() {
         int n = 0;
         for (QWidget* w : QApplication::topLevelWidgets())
-            n += qobject_cast<FrmLogin*>(w) && w->isVisible() ? 1 : 0;
+            n += qobject_cast<LoginWindow*>(w) && w->isVisible() ? 1 : 0;
         return n;
     };
     // Temporary files of writes killed half-way go at the start; look-alikes and other files stay.
@@ -446,7 +446,7 @@ void TestLogin::startProgramRefusesSecondCopy()
                                 "SETUP.DAT.a1B2c3"};
     for (const QString& name : leftovers + others)
         writeFile(appPath(name), "x");
-    QPointer<FrmLogin> first = startProgram(lock);
+    QPointer<LoginWindow> first = startProgram(lock);
     QVERIFY(first);
     for (const QString& name : leftovers)
         QVERIFY2(!QFile::exists(appPath(name)), qPrintable(name));
@@ -461,7 +461,7 @@ void TestLogin::startProgramRefusesSecondCopy()
     QVERIFY(QFile::exists(appPath("setup.dat.q7W8e9")));
     QCOMPARE(countLogins(), 1);
     // It brings the running copy's main window back from minimised, to the front.
-    FrmMain main;
+    MainWindow main;
     main.showMinimized();
     QVERIFY(!startProgram(lock));
     QTRY_VERIFY(!main.isMinimized() && main.isActiveWindow());
@@ -476,7 +476,7 @@ void TestLogin::helpKeyWorksBeforeLogin()
     writeFile(m_folder->file("tutorial.chm"), "help");
     registerHelpFile(QString());
     const QString lock = QString("marvono-help-%1").arg(QCoreApplication::applicationPid());
-    QPointer<FrmLogin> login = startProgram(lock);
+    QPointer<LoginWindow> login = startProgram(lock);
     QVERIFY(login);
     QVERIFY(QTest::qWaitForWindowActive(login));
     QTest::keyClick(login->findChild<QLineEdit*>("txtUserName"), Qt::Key_F1);

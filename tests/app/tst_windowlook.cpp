@@ -1,9 +1,9 @@
 // How every window looks at the default font: no caption, label, button text, list header or
 // cell cut off; window and toolbar icons; frames that fill the main window.
-#include "app/ui/frmlogin.h"
-#include "app/ui/frmmain.h"
-#include "app/ui/frmsplash.h"
+#include "app/ui/loginwindow.h"
+#include "app/ui/mainwindow.h"
 #include "app/ui/modulemain.h"
+#include "app/ui/splashwindow.h"
 #include "controls/ui/dialogs.h"
 #include "controls/ui/toolbarbutton.h"
 #include "controls/ui/xpcontainer.h"
@@ -112,9 +112,9 @@ QStringList clippedTexts(QWidget* window)
 // A shop with a few products, a bill and a buyer, and every window of the program open on it.
 struct AllWindows {
     test::TempAppFolder folder;
-    FrmLogin login;
-    FrmSplash splash;
-    FrmMain main;
+    LoginWindow login;
+    SplashWindow splash;
+    MainWindow main;
 
     AllWindows()
     {
@@ -174,7 +174,7 @@ void TestWindowLook::everyTextFitsItsControl()
 void TestWindowLook::iconsOnWindowsAndToolbar()
 {
     test::TempAppFolder folder;
-    QPointer<FrmLogin> login = startProgram(QStringLiteral("marvono-test-windowlook"));
+    QPointer<LoginWindow> login = startProgram(QStringLiteral("marvono-test-windowlook"));
     QVERIFY(login);
     AllWindows shop;
     const auto windows = QApplication::topLevelWidgets();
@@ -193,10 +193,10 @@ void TestWindowLook::iconsOnWindowsAndToolbar()
 void TestWindowLook::framesFillTheMainWindow()
 {
     test::TempAppFolder folder;
-    FrmMain window;
+    MainWindow window;
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
-    QTRY_COMPARE(window.frameGeometry().size(), FrmMain::kOuterSize);
+    QTRY_COMPARE(window.frameGeometry().size(), MainWindow::kOuterSize);
     const QRect client = window.centralWidget()->rect();
     auto frame = [&window](const char* name) {
         return window.findChild<XPContainer*>(QString::fromLatin1(name))->geometry();

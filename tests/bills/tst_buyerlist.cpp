@@ -1,6 +1,6 @@
 // The buyer list file and the buyer window that edits it.
 #include "app/appcontext.h"
-#include "app/ui/frmmain.h"
+#include "app/ui/mainwindow.h"
 #include "bills/buyerlist.h"
 #include "bills/ui/buyerlistdialog.h"
 #include "support/shopdata.h"
@@ -22,7 +22,7 @@ namespace {
 
 struct BuyerWindow {
     test::TempAppFolder folder;
-    FrmMain main;
+    MainWindow main;
     QPointer<BuyerListDialog> dialog;
     explicit BuyerWindow(const QStringList& buyers = {}, bool withFile = true)
     {

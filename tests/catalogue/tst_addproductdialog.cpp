@@ -1,6 +1,6 @@
 // The add-product dialog driven as the operator does, with the main window behind it.
 #include "app/appcontext.h"
-#include "app/ui/frmmain.h"
+#include "app/ui/mainwindow.h"
 #include "catalogue/productfiles.h"
 #include "catalogue/ui/addproductdialog.h"
 #include "controls/ui/xpcontainer.h"
@@ -43,7 +43,7 @@ QStringList labelTexts(QWidget* dialog)
 // The main window with its list, and the add dialog opened through its command.
 struct Shop {
     test::TempAppFolder folder;
-    FrmMain window;
+    MainWindow window;
     Shop() { window.show(); }
     AddProductDialog* open()
     {

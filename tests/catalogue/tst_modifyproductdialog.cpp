@@ -1,6 +1,6 @@
 // The modify-product dialog opened on the main list's selection.
 #include "app/appcontext.h"
-#include "app/ui/frmmain.h"
+#include "app/ui/mainwindow.h"
 #include "catalogue/productfiles.h"
 #include "catalogue/ui/modifyproductdialog.h"
 #include "controls/ui/xpcontainer.h"
@@ -45,7 +45,7 @@ void storeProduct(const QString& name, int picture, const QString& type = "Food"
 
 struct Shop {
     test::TempAppFolder folder;
-    FrmMain window;
+    MainWindow window;
     Shop()
     {
         test::setClock([]() { return QDateTime(QDate(2027, 1, 31), QTime(8, 0)); });

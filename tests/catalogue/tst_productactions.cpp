@@ -1,6 +1,6 @@
 // Deleting the selected product from the toolbar and the menu, and the details panel.
 #include "app/appcontext.h"
-#include "app/ui/frmmain.h"
+#include "app/ui/mainwindow.h"
 #include "catalogue/productfiles.h"
 #include "data/database.h"
 #include "data/recordset.h"
@@ -33,7 +33,7 @@ void storeProduct(const QString& name, const QString& type, const QString& price
 
 struct Shop {
     test::TempAppFolder folder;
-    FrmMain window;
+    MainWindow window;
     Shop()
     {
         storeProduct("Tea", "Drinks", "2.5", "8", "7");

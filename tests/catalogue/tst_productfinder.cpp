@@ -1,5 +1,5 @@
 // The main window's search box and low-stock notice: filtering, refresh, keys and selling by Enter.
-#include "app/ui/frmmain.h"
+#include "app/ui/mainwindow.h"
 #include "catalogue/ui/productlistmodel.h"
 #include "data/recordset.h"
 #include "support/shopdata.h"
@@ -25,7 +25,7 @@ void addProduct(const QString& name, const QString& category, const QString& rem
             {name, remaining, category, alert});
 }
 
-QStringList names(const FrmMain& window)
+QStringList names(const MainWindow& window)
 {
     QStringList texts;
     for (int r = 0; r < window.productModel()->rowCount(); ++r)
@@ -36,7 +36,7 @@ QStringList names(const FrmMain& window)
 // A loaded main window, shown and active so that its keys reach it.
 struct Shop {
     TempAppFolder folder;
-    FrmMain window;
+    MainWindow window;
     QLineEdit* search = nullptr;
     QLabel* notice = nullptr;
     bool active = false;

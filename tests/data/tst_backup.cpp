@@ -1,5 +1,5 @@
 // Backup and recovery of the database file, from the menu commands and the copy underneath.
-#include "app/ui/frmmain.h"
+#include "app/ui/mainwindow.h"
 #include "bills/bill.h"
 #include "catalogue/ui/productlistmodel.h"
 #include "data/backup.h"
@@ -92,7 +92,7 @@ void TestBackup::backupReplacesExistingFile()
     MARVONO_EMBEDDED_ONLY();
     test::TempAppFolder folder;
     addProduct("Tea");
-    FrmMain window;
+    MainWindow window;
     const QString target = folder.file("old.DBK");
     QVERIFY(writeBytes(target, "an older backup"));
 
@@ -117,7 +117,7 @@ void TestBackup::roundTripIsByteIdentical()
 {
     test::TempAppFolder folder;
     addProduct("Tea");
-    FrmMain window;
+    MainWindow window;
     const QString live = folder.file("system32.dll");
     // Any extension will do; the filter only proposes one.
     const QString target = folder.file("monday.bak");
@@ -165,7 +165,7 @@ void TestBackup::roundTripIsByteIdentical()
 void TestBackup::cancelDoesNothing()
 {
     test::TempAppFolder folder;
-    FrmMain window;
+    MainWindow window;
     const QString live = folder.file("system32.dll");
     const QString target = folder.file("a.DBK");
     {
@@ -207,7 +207,7 @@ void TestBackup::recoveryRefusesForeignFiles()
     QFETCH(QString, kind);
     test::TempAppFolder folder;
     addProduct("Tea");
-    FrmMain window;
+    MainWindow window;
     const QString live = folder.file("system32.dll");
     const QString source = folder.file("foreign.DBK");
     if (kind == "text") {
@@ -279,7 +279,7 @@ void TestBackup::failedCopyLeavesDestination()
 
     // The menu reports the failure.
     test::limitFileSize(4096);
-    FrmMain window;
+    MainWindow window;
     test::FileDialogAnswerer dialog(target);
     test::BoxAnswerer box;
     window.runCommand(Command::Backup);

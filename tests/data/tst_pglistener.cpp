@@ -1,5 +1,5 @@
 // Hearing other tills' catalogue changes: the listener and the main window's refresh it drives.
-#include "app/ui/frmmain.h"
+#include "app/ui/mainwindow.h"
 #include "bills/buyerlist.h"
 #include "catalogue/ui/productlistmodel.h"
 #include "data/pglistener.h"
@@ -84,7 +84,7 @@ void TestPgListener::mainWindowFollowsWhileSellDialogIsOpen()
 {
     test::TempAppFolder folder;
     QVERIFY(pointAtShop(folder));
-    FrmMain window;
+    MainWindow window;
     QVERIFY(window.load());
     // On a shop server the till books to a buyer of its own, named after the computer.
     QCOMPARE(readBuyerList(), QStringList{QSysInfo::machineHostName()});
@@ -115,7 +115,7 @@ void TestPgListener::listSurvivesEndedConnectionsAndRestart()
     test::TempAppFolder folder;
     QVERIFY(pointAtShop(folder));
     test::pgRows(m_shop, "delete from product_info; insert into product_info (cName) values ('Tea')");
-    FrmMain window;
+    MainWindow window;
     QVERIFY(window.load());
     auto* state = window.findChild<QLabel*>("lblServerState");
     QVERIFY(state && state->isHidden());

@@ -1,5 +1,5 @@
 // The message pane's commands: clearing, saving and printing the history.
-#include "app/ui/frmmain.h"
+#include "app/ui/mainwindow.h"
 #include "history/historyfiles.h"
 #include "support/history_dialogs.h"
 #include "support/testsupport.h"
@@ -60,7 +60,7 @@ void TestHistory::clear()
     QFETCH(QString, question);
     QFETCH(bool, ok);
     test::TempAppFolder folder;
-    FrmMain window;
+    MainWindow window;
     QPlainTextEdit* pane = window.historyPane();
     appendReceipt(pane, receipt("Tea", "2026-12-07 14:05:09"));
     const QString before = pane->toPlainText();
@@ -78,7 +78,7 @@ void TestHistory::clear()
 void TestHistory::saveEmptyPane()
 {
     test::TempAppFolder folder;
-    FrmMain window;
+    MainWindow window;
     const QString path = folder.file("empty.TXT");
 
     test::FileDialogAnswerer dialog(path);
@@ -98,7 +98,7 @@ void TestHistory::saveEmptyPane()
 void TestHistory::saveTwoReceipts()
 {
     test::TempAppFolder folder;
-    FrmMain window;
+    MainWindow window;
     // A quote inside the text is written as it is.
     const QString first = receipt("12\" pizza", "2026-12-07 14:05:09");
     const QString second = receipt("Tea", "2026-12-07 14:06:10");
@@ -121,7 +121,7 @@ void TestHistory::saveTwoReceipts()
 void TestHistory::cancelledSaveWritesNothing()
 {
     test::TempAppFolder folder;
-    FrmMain window;
+    MainWindow window;
     appendReceipt(window.historyPane(), receipt("Tea", "2026-12-07 14:05:09"));
     const QString path = folder.file("history.TXT");
     {
@@ -147,7 +147,7 @@ void TestHistory::cancelledSaveWritesNothing()
 void TestHistory::saveFailureKeepsPane()
 {
     test::TempAppFolder folder;
-    FrmMain window;
+    MainWindow window;
     appendReceipt(window.historyPane(), receipt("Tea", "2026-12-07 14:05:09"));
     const QString before = window.historyPane()->toPlainText();
 
@@ -164,7 +164,7 @@ void TestHistory::saveFailureKeepsPane()
 void TestHistory::printTwice()
 {
     test::TempAppFolder folder;
-    FrmMain window;
+    MainWindow window;
     QList<QStringList> started;
     setPrintLauncher([&started](const QString& program, const QStringList& arguments) {
         started.append(QStringList{program} + arguments);
@@ -200,7 +200,7 @@ void TestHistory::printFailuresAreReported()
     QFETCH(bool, installed);
     QFETCH(bool, writable);
     test::TempAppFolder folder;
-    FrmMain window;
+    MainWindow window;
     const QString printFile = folder.file("print.txt");
     if (!writable)
         QVERIFY(QDir().mkpath(printFile + "/blocked"));

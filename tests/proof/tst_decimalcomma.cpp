@@ -3,7 +3,7 @@
 // and the program fails (never skips) when it cannot be put in effect.
 #include "app/appcontext.h"
 #include "app/numbers.h"
-#include "app/ui/frmmain.h"
+#include "app/ui/mainwindow.h"
 #include "bills/bill.h"
 #include "bills/receipt.h"
 #include "catalogue/ui/productlistmodel.h"
@@ -143,7 +143,7 @@ void TestDecimalComma::typedWithAComma()
     // Typed with the locale's comma, a price is stored with a point: reports and the shop server
     // read it, and the product never sells at 0.
     QVERIFY(test::writeBuyers({"A1"}));
-    FrmMain main;
+    MainWindow main;
     main.show();
     main.runCommand(Command::AddProduct);
     QWidget* add = main.findChild<QWidget*>("frmTJSP");

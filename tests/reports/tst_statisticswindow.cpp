@@ -1,6 +1,6 @@
 // The statistics window: per-product profit, the two totals, and its failure cases.
 #include "app/appcontext.h"
-#include "app/ui/frmmain.h"
+#include "app/ui/mainwindow.h"
 #include "catalogue/stockmoves.h"
 #include "controls/ui/dialogs.h"
 #include "data/recordset.h"
@@ -228,7 +228,7 @@ void TestStatisticsWindow::reportButtonOpensReportAndCloses()
 void TestStatisticsWindow::statisticsCommandOpensOneWindow()
 {
     addProduct({"Cola", "8", "100", "10", "40"});
-    FrmMain main;
+    MainWindow main;
     main.runCommand(Command::OpenStatistics);
     main.runCommand(Command::OpenStatistics);
     const auto windows = main.findChildren<StatisticsWindow*>("frmJSTJ");

@@ -1,6 +1,6 @@
 // The sell dialog driven as the operator does: select a product in the main list, open, sell.
 #include "app/appcontext.h"
-#include "app/ui/frmmain.h"
+#include "app/ui/mainwindow.h"
 #include "data/database.h"
 #include "data/recordset.h"
 #include "sales/ui/selldialog.h"
@@ -26,7 +26,7 @@ namespace {
 // A shown main window with the catalogue listed.
 struct Shop {
     test::TempAppFolder folder;
-    FrmMain window;
+    MainWindow window;
     Shop() { window.show(); }
     void select(const QString& name)
     {

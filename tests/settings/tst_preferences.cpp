@@ -1,10 +1,10 @@
 // The preferences dialog: what it shows when it opens and what its OK stores.
 #include "app/appcontext.h"
-#include "app/ui/frmmain.h"
+#include "app/ui/mainwindow.h"
 #include "controls/ui/xpcontainer.h"
 #include "data/recordset.h"
 #include "settings/login.h"
-#include "settings/ui/frmsetup.h"
+#include "settings/ui/preferencesdialog.h"
 #include "support/testsupport.h"
 
 #include <QCheckBox>
@@ -40,10 +40,10 @@ void logIn()
     runValues().warningTone = true;
 }
 
-FrmSetup* openPreferences(FrmMain& window)
+PreferencesDialog* openPreferences(MainWindow& window)
 {
     window.runCommand(Command::OpenPreferences);
-    return window.findChild<FrmSetup*>("frmSetup");
+    return window.findChild<PreferencesDialog*>("frmSetup");
 }
 
 QLineEdit* box(QWidget* dialog, const char* name)
@@ -88,8 +88,8 @@ void TestPreferences::loadShowsSettings()
     runValues().currencySymbol = "EUR";
     runValues().shopName = "";
     runValues().themeIndex = 5;
-    FrmMain window;
-    FrmSetup* dialog = openPreferences(window);
+    MainWindow window;
+    PreferencesDialog* dialog = openPreferences(window);
     QVERIFY(dialog);
     QVERIFY(dialog->isVisible());
     QVERIFY(!dialog->isModal());
@@ -131,14 +131,14 @@ void TestPreferences::loadWithoutOrWithToneOffInSetupFile()
     logIn();
     {
         QVERIFY(writeBytes(folder.file("setup.dat"), "\"0\"\r\n\"Corner, Ltd\"\r\n\"1\"\r\n\"$\"\r\n"));
-        FrmMain window;
-        FrmSetup* dialog = openPreferences(window);
+        MainWindow window;
+        PreferencesDialog* dialog = openPreferences(window);
         QVERIFY(!dialog->findChild<QCheckBox*>("chkSound")->isChecked());
         QCOMPARE(box(dialog, "txtGG")->text(), QStringLiteral("Corner, Ltd"));
     }
     QVERIFY(QFile::remove(folder.file("setup.dat")));
-    FrmMain window;
-    FrmSetup* dialog = openPreferences(window);
+    MainWindow window;
+    PreferencesDialog* dialog = openPreferences(window);
     QVERIFY(!dialog->findChild<QCheckBox*>("chkSound")->isChecked());
     QCOMPARE(box(dialog, "txtGG")->text(), QString());
     QCOMPARE(runValues().shopName, QStringLiteral("Corner, Ltd"));
@@ -148,9 +148,9 @@ void TestPreferences::passwordMismatchSavesOnlyTone()
 {
     test::TempAppFolder folder;
     logIn();
-    FrmMain window;
+    MainWindow window;
     window.show();
-    FrmSetup* dialog = openPreferences(window);
+    PreferencesDialog* dialog = openPreferences(window);
     QVERIFY(QTest::qWaitForWindowActive(dialog));
     box(dialog, "txtGG")->setFocus();
     dialog->findChild<QCheckBox*>("chkSound")->setChecked(false);
@@ -183,8 +183,8 @@ void TestPreferences::unchangedSaveRewritesSetup()
     test::TempAppFolder folder;
     logIn();
     QVERIFY(writeBytes(folder.file("setup.dat"), "\"1\"\r\n\"Test Shop\"\r\n\"12\"\r\n\"$\"\r\n"));
-    FrmMain window;
-    QPointer<FrmSetup> dialog = openPreferences(window);
+    MainWindow window;
+    QPointer<PreferencesDialog> dialog = openPreferences(window);
     pressOk(dialog);
     QCOMPARE(test::fileBytes(folder.file("setup.dat")), kFixtureSetup);
     QCOMPARE(checkLogin("vetch", "vetch"), LoginCheck::Valid);
@@ -197,9 +197,9 @@ void TestPreferences::editedSaveStoresAndRefreshes()
     logIn();
     ExecSQL("insert into product_info (cName, cInPrice, cAllQty, cOutPrice, cLeastQty, cPic) values (?,?,?,?,?,?)",
             {"Tea", "1", "9", "2", "5", 0});
-    FrmMain window;
+    MainWindow window;
     QVERIFY(window.fillProductList());
-    QPointer<FrmSetup> dialog = openPreferences(window);
+    QPointer<PreferencesDialog> dialog = openPreferences(window);
     dialog->findChild<QCheckBox*>("chkSound")->setChecked(false);
     box(dialog, "txtGG")->setText("  Corner Shop ");
     box(dialog, "txtSymbol")->setText("  \u20ac ");
@@ -230,7 +230,7 @@ void TestPreferences::editedSaveStoresAndRefreshes()
     QVERIFY2(prices.size() >= 2, qPrintable(prices.join(',')));
 
     // A reopened dialog shows the login's user but the stored password, and OK keeps it.
-    QPointer<FrmSetup> again = openPreferences(window);
+    QPointer<PreferencesDialog> again = openPreferences(window);
     QCOMPARE(box(again, "txtUsername")->text(), QStringLiteral("vetch"));
     QCOMPARE(box(again, "txtPWD")->text(), QString());
     QCOMPARE(box(again, "txtGG")->text(), QStringLiteral("  Corner Shop "));
@@ -256,8 +256,8 @@ void TestPreferences::savesWithoutUserRow()
     logIn();
     if (withDatabase)
         ExecSQL("delete from user_info");
-    FrmMain window;
-    QPointer<FrmSetup> dialog = openPreferences(window);
+    MainWindow window;
+    QPointer<PreferencesDialog> dialog = openPreferences(window);
     box(dialog, "txtSymbol")->setText("EUR");
     pressOk(dialog);
     QCOMPARE(test::fileBytes(folder.file("setup.dat")), QByteArray("\"1\"\r\n\"Test Shop\"\r\n\"1\"\r\n\"EUR\"\r\n"));
@@ -273,8 +273,8 @@ void TestPreferences::cancelSavesNothing()
 {
     test::TempAppFolder folder;
     logIn();
-    FrmMain window;
-    QPointer<FrmSetup> dialog = openPreferences(window);
+    MainWindow window;
+    QPointer<PreferencesDialog> dialog = openPreferences(window);
     dialog->findChild<QCheckBox*>("chkSound")->setChecked(false);
     box(dialog, "txtSymbol")->setText("EUR");
     box(dialog, "txtPWD")->setText("x");

@@ -1,6 +1,6 @@
 #include "support/catalogue_dialogs.h"
 
-#include "app/ui/frmmain.h"
+#include "app/ui/mainwindow.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -51,7 +51,7 @@ BoxSequence::~BoxSequence()
     delete m_timer.data();
 }
 
-bool selectProduct(FrmMain& main, const QString& name)
+bool selectProduct(MainWindow& main, const QString& name)
 {
     QTreeView* list = main.productList();
     const QAbstractItemModel* model = list->model();
@@ -66,7 +66,7 @@ bool selectProduct(FrmMain& main, const QString& name)
     return false;
 }
 
-QStringList listedProducts(FrmMain& main)
+QStringList listedProducts(MainWindow& main)
 {
     QStringList names;
     const QAbstractItemModel* model = main.productList()->model();

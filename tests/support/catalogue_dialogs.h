@@ -13,7 +13,7 @@
 #include "support/testsupport.h"
 
 namespace marvono {
-class FrmMain;
+class MainWindow;
 }
 
 namespace marvono::test {
@@ -32,9 +32,9 @@ class BoxSequence {
 };
 
 // Makes the row whose first column is `name` the current and only selected row of LV.
-bool selectProduct(FrmMain& main, const QString& name);
+bool selectProduct(MainWindow& main, const QString& name);
 // The first-column texts of LV in list order.
-QStringList listedProducts(FrmMain& main);
+QStringList listedProducts(MainWindow& main);
 
 // Picture files for the tests: a solid-colour picture in the given format ("BMP", "JPEG" or
 // "GIF"), whatever the file name says. GIF is written from bytes, since Qt only reads it.

@@ -5,8 +5,8 @@
 #include "app/instance.h"
 #include "app/quoteditems.h"
 #include "app/ui/artwork.h"
-#include "app/ui/frmlogin.h"
-#include "app/ui/frmmain.h"
+#include "app/ui/loginwindow.h"
+#include "app/ui/mainwindow.h"
 #include "app/ui/serverwait.h"
 
 #include <QApplication>
@@ -19,10 +19,10 @@ namespace {
 // otherwise the login window; a minimised one comes back as it was before.
 void bringProgramForward()
 {
-    QWidget* front = FrmMain::instance();
+    QWidget* front = MainWindow::instance();
     const QWidgetList windows = QApplication::topLevelWidgets();
     for (auto it = windows.cbegin(); !front && it != windows.cend(); ++it)
-        if (qobject_cast<FrmLogin*>(*it) && (*it)->isVisible())
+        if (qobject_cast<LoginWindow*>(*it) && (*it)->isVisible())
             front = *it;
     if (!front)
         return;
@@ -33,7 +33,7 @@ void bringProgramForward()
 }
 } // namespace
 
-FrmLogin* startProgram(const QString& lockName)
+LoginWindow* startProgram(const QString& lockName)
 {
     installWindowServerWait();
 
@@ -61,7 +61,7 @@ FrmLogin* startProgram(const QString& lockName)
     registerUserGuide(installedGuidePath());
     installProgramIcon();
 
-    auto* login = new FrmLogin;
+    auto* login = new LoginWindow;
     login->setAttribute(Qt::WA_DeleteOnClose);
     login->load();
     login->show();

@@ -4,7 +4,7 @@
 
 namespace marvono {
 
-class FrmLogin;
+class LoginWindow;
 
 inline constexpr char kInstanceLockName[] = "marvono";
 
@@ -12,6 +12,6 @@ inline constexpr char kInstanceLockName[] = "marvono";
 // lock `lockName`, which is asked to bring its window to the front; otherwise the lock is kept for
 // the rest of the process, later starts are answered, the help file is registered and the login
 // window is loaded and shown, not modal.
-FrmLogin* startProgram(const QString& lockName = QString::fromLatin1(kInstanceLockName));
+LoginWindow* startProgram(const QString& lockName = QString::fromLatin1(kInstanceLockName));
 
 } // namespace marvono

@@ -1,7 +1,7 @@
+#include "bills/ui/billwindow.h"
 #include "bills/ui/buyerlistdialog.h"
-#include "bills/ui/frmbill.h"
-#include "bills/ui/frmdayclose.h"
-#include "bills/ui/frmreceipts.h"
+#include "bills/ui/dayclosewindow.h"
+#include "bills/ui/receiptswindow.h"
 #include "controls/ui/commands.h"
 #include "controls/ui/dialogs.h"
 #include "controls/ui/shopwindow.h"
@@ -14,11 +14,11 @@ void registerBillsCommands(CommandTable& table)
     table.set(Command::OpenBillEditor, [](ShopWindow& window) {
         // An editor left open lists what was booked since.
         if (auto* open =
-                window.mainWindow()->findChild<FrmBill*>(QStringLiteral("frmBill"), Qt::FindDirectChildrenOnly))
+                window.mainWindow()->findChild<BillWindow*>(QStringLiteral("frmBill"), Qt::FindDirectChildrenOnly))
             open->rereadBill();
-        showSingleDialog<FrmBill>(window.mainWindow());
+        showSingleDialog<BillWindow>(window.mainWindow());
     });
-    table.set(Command::OpenReceipts, [](ShopWindow& window) { showSingleDialog<FrmReceipts>(window.mainWindow()); });
+    table.set(Command::OpenReceipts, [](ShopWindow& window) { showSingleDialog<ReceiptsWindow>(window.mainWindow()); });
     table.set(Command::CloseDay, [](ShopWindow& window) { closeDayFor(window.mainWindow()); });
 }
 

@@ -1,8 +1,8 @@
 #include "catalogue/ui/addproductdialog.h"
-#include "catalogue/ui/frmreceive.h"
-#include "catalogue/ui/frmstockmoves.h"
 #include "catalogue/ui/modifyproductdialog.h"
 #include "catalogue/ui/productactions.h"
+#include "catalogue/ui/receivestockdialog.h"
+#include "catalogue/ui/stockmoveswindow.h"
 #include "controls/ui/commands.h"
 #include "controls/ui/dialogs.h"
 #include "controls/ui/shopwindow.h"
@@ -21,9 +21,10 @@ void registerCatalogueCommands(CommandTable& table)
     table.set(Command::DeleteProductMenu, [](ShopWindow& main) { deleteSelectedProduct(main, DeleteMode::RowOnly); });
     table.set(Command::ProductClicked, showProductDetails);
     table.set(Command::ProductListFocusLost, hideProductPicture);
-    table.set(Command::ReceiveStock, [](ShopWindow& window) { showSingleDialog<FrmReceive>(window.mainWindow()); });
+    table.set(Command::ReceiveStock,
+              [](ShopWindow& window) { showSingleDialog<ReceiveStockDialog>(window.mainWindow()); });
     table.set(Command::OpenStockMoves,
-              [](ShopWindow& window) { showSingleDialog<FrmStockMoves>(window.mainWindow()); });
+              [](ShopWindow& window) { showSingleDialog<StockMovesWindow>(window.mainWindow()); });
     table.set(Command::ProductListFilled, refreshProductDetails);
 }
 

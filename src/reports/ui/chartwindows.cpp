@@ -139,7 +139,7 @@ void ChartWindow::savePicture()
         warn(this, QStringLiteral("Error"), QStringLiteral("The picture could not be saved."));
 }
 
-FrmMonthChart::FrmMonthChart(const std::vector<ReportLine>& lines, const QString& symbol, QWidget* parent)
+MonthChartWindow::MonthChartWindow(const std::vector<ReportLine>& lines, const QString& symbol, QWidget* parent)
     : ChartWindow(parent, QStringLiteral("frmMonthChart"), QStringLiteral("Sales Chart"), QSize(900, 700))
 {
     const MonthFigures figures = monthFigures(lines);
@@ -213,7 +213,7 @@ FrmMonthChart::FrmMonthChart(const std::vector<ReportLine>& lines, const QString
     top->legend()->hide();
 }
 
-FrmCategoryChart::FrmCategoryChart(const QString& symbol, QWidget* parent)
+CategoryChartWindow::CategoryChartWindow(const QString& symbol, QWidget* parent)
     : ChartWindow(parent, QStringLiteral("frmCategoryChart"), QStringLiteral("Category Chart"), QSize(760, 520))
 {
     const CategoryFiguresResult figures = catalogueCategoryFigures();

@@ -32,17 +32,17 @@ class ChartWindow : public QDialog {
 };
 
 // Opened from the monthly report with the lines it shows.
-class FrmMonthChart : public ChartWindow {
+class MonthChartWindow : public ChartWindow {
     Q_OBJECT
   public:
-    FrmMonthChart(const std::vector<ReportLine>& lines, const QString& symbol, QWidget* parent = nullptr);
+    MonthChartWindow(const std::vector<ReportLine>& lines, const QString& symbol, QWidget* parent = nullptr);
 };
 
 // Opened from the statistics; reads the catalogue.
-class FrmCategoryChart : public ChartWindow {
+class CategoryChartWindow : public ChartWindow {
     Q_OBJECT
   public:
-    FrmCategoryChart(const QString& symbol, QWidget* parent = nullptr);
+    CategoryChartWindow(const QString& symbol, QWidget* parent = nullptr);
 };
 
 } // namespace marvono

@@ -133,7 +133,7 @@ void MonthlyReportWindow::showChart()
 {
     // Drawn from the lines on screen, so an open chart of an earlier search gives way.
     delete m_chart;
-    m_chart = new FrmMonthChart(m_model->rows(), runValues().currencySymbol, this);
+    m_chart = new MonthChartWindow(m_model->rows(), runValues().currencySymbol, this);
     m_chart->setAttribute(Qt::WA_DeleteOnClose);
     m_chart->show();
 }

@@ -13,7 +13,7 @@ template <typename Row> class LinesModel;
 struct ReportLine;
 class XPContainer;
 struct ReportLines;
-class FrmMonthChart;
+class MonthChartWindow;
 
 class MonthlyReportWindow : public QDialog {
     Q_OBJECT
@@ -34,7 +34,7 @@ class MonthlyReportWindow : public QDialog {
     QComboBox* m_year = nullptr;  // cmbYear1
     QTreeView* m_list = nullptr;  // LV
     LinesModel<ReportLine>* m_model = nullptr;
-    QPointer<FrmMonthChart> m_chart;
+    QPointer<MonthChartWindow> m_chart;
 };
 
 } // namespace marvono

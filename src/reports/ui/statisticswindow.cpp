@@ -78,9 +78,9 @@ void StatisticsWindow::openReport()
 void StatisticsWindow::showChart()
 {
     // Like the report, the chart outlives this window; a chart already open is read afresh.
-    static QPointer<FrmCategoryChart> chart;
+    static QPointer<CategoryChartWindow> chart;
     delete chart;
-    chart = new FrmCategoryChart(runValues().currencySymbol, parentWidget());
+    chart = new CategoryChartWindow(runValues().currencySymbol, parentWidget());
     chart->setAttribute(Qt::WA_DeleteOnClose);
     chart->show();
 }

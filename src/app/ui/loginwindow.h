@@ -1,7 +1,7 @@
 #pragma once
 // The login window frmLogin: checks the operator against the account in user_info, remembers the
 // login on request and hands over to the main window through the splash window.
-#include "app/ui/frmsplash.h"
+#include "app/ui/splashwindow.h"
 
 #include <QPointer>
 #include <QWidget>
@@ -16,18 +16,18 @@ namespace marvono {
 
 class XPContainer;
 
-class FrmLogin : public QWidget {
+class LoginWindow : public QWidget {
     Q_OBJECT
   public:
-    explicit FrmLogin(QWidget* parent = nullptr);
-    ~FrmLogin() override;
+    explicit LoginWindow(QWidget* parent = nullptr);
+    ~LoginWindow() override;
 
     // The load steps: the theme from style.dat, then the saved login. A failure shows
     // "(LOGIN)Init error" and skips the steps after it.
     void load();
 
     // The splash window of the hand-over, while it is open.
-    FrmSplash* splash() const { return m_splash; }
+    SplashWindow* splash() const { return m_splash; }
 
   protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -47,7 +47,7 @@ class FrmLogin : public QWidget {
     QPushButton* m_ok;
     QPushButton* m_cancel;
     QTimer* m_timer;
-    QPointer<FrmSplash> m_splash;
+    QPointer<SplashWindow> m_splash;
 };
 
 } // namespace marvono

@@ -10,10 +10,10 @@ class QUrl;
 
 namespace marvono {
 
-class FrmHelp : public QWidget {
+class HelpWindow : public QWidget {
     Q_OBJECT
   public:
-    explicit FrmHelp(QWidget* parent = nullptr);
+    explicit HelpWindow(QWidget* parent = nullptr);
 
     // Shows `page` (HTML or Markdown) unless it is already on show; Back returns from it.
     void open(const QUrl& page);
@@ -33,6 +33,6 @@ class FrmHelp : public QWidget {
 // application folder has it, otherwise the user guide in the help window; nothing without either.
 void openHelp();
 // Brings the one help window forward, showing `page`.
-FrmHelp* showHelpPage(const QUrl& page);
+HelpWindow* showHelpPage(const QUrl& page);
 
 } // namespace marvono

@@ -1,4 +1,4 @@
-#include "app/ui/frmhelp.h"
+#include "app/ui/helpwindow.h"
 
 #include "app/instance.h"
 #include "app/ui/artwork.h"
@@ -51,7 +51,7 @@ class GuideBrowser : public QTextBrowser {
 };
 } // namespace
 
-FrmHelp::FrmHelp(QWidget* parent) : QWidget(parent, Qt::Window)
+HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window)
 {
     setObjectName(QStringLiteral("frmHelp"));
     setWindowTitle(QStringLiteral("Marvono Help"));
@@ -92,7 +92,7 @@ FrmHelp::FrmHelp(QWidget* parent) : QWidget(parent, Qt::Window)
     m_notFound = new QLabel(QStringLiteral("Not found"), this);
     m_notFound->setObjectName(QStringLiteral("lblNotFound"));
     m_notFound->hide();
-    connect(m_find, &QLineEdit::textEdited, this, &FrmHelp::findTyped);
+    connect(m_find, &QLineEdit::textEdited, this, &HelpWindow::findTyped);
     connect(m_find, &QLineEdit::returnPressed, next, &QPushButton::click);
     connect(next, &QPushButton::clicked, this, [this]() { m_notFound->setVisible(!find(m_find->text())); });
     connect(previous, &QPushButton::clicked, this, [this]() { m_notFound->setVisible(!find(m_find->text(), true)); });
@@ -114,13 +114,13 @@ FrmHelp::FrmHelp(QWidget* parent) : QWidget(parent, Qt::Window)
     layout->addWidget(m_browser);
 }
 
-void FrmHelp::open(const QUrl& page)
+void HelpWindow::open(const QUrl& page)
 {
     if (m_browser->source() != page)
         m_browser->setSource(page);
 }
 
-bool FrmHelp::find(const QString& text, bool backward)
+bool HelpWindow::find(const QString& text, bool backward)
 {
     if (text.isEmpty())
         return false;
@@ -137,7 +137,7 @@ bool FrmHelp::find(const QString& text, bool backward)
     return false;
 }
 
-void FrmHelp::findTyped()
+void HelpWindow::findTyped()
 {
     // While typing, the match grows in place rather than jumping to the next one.
     QTextCursor cursor = m_browser->textCursor();
@@ -146,9 +146,9 @@ void FrmHelp::findTyped()
     m_notFound->setVisible(!m_find->text().isEmpty() && !find(m_find->text()));
 }
 
-FrmHelp* showHelpPage(const QUrl& page)
+HelpWindow* showHelpPage(const QUrl& page)
 {
-    FrmHelp* help = showSingleDialog<FrmHelp>();
+    HelpWindow* help = showSingleDialog<HelpWindow>();
     help->open(page);
     return help;
 }

@@ -1,8 +1,8 @@
-#include "app/ui/frmabout.h"
+#include "app/ui/aboutdialog.h"
 
 #include "app/appcontext.h"
 #include "app/instance.h"
-#include "app/ui/frmhelp.h"
+#include "app/ui/helpwindow.h"
 #include "controls/ui/dialogs.h"
 #include "controls/ui/xpcontainer.h"
 
@@ -22,7 +22,7 @@ QString homePageAddress()
 
 } // namespace
 
-FrmAbout::FrmAbout(QWidget* parent) : QDialog(parent)
+AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("frmAbout"));
     setWindowTitle(QStringLiteral("about"));
@@ -70,7 +70,7 @@ FrmAbout::FrmAbout(QWidget* parent) : QDialog(parent)
     pressOnEscape(this, ok);
 }
 
-QUrl FrmAbout::address()
+QUrl AboutDialog::address()
 {
     const QString homePage = homePageAddress();
     if (!homePage.isEmpty())
@@ -82,7 +82,7 @@ QUrl FrmAbout::address()
     return {};
 }
 
-bool FrmAbout::eventFilter(QObject* watched, QEvent* event)
+bool AboutDialog::eventFilter(QObject* watched, QEvent* event)
 {
     // Every address line leads to the same place: a home page to the desktop's browser, the
     // guide to the program's own help window, which needs none.

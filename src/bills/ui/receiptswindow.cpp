@@ -1,4 +1,4 @@
-#include "bills/ui/frmreceipts.h"
+#include "bills/ui/receiptswindow.h"
 
 #include "app/appcontext.h"
 #include "bills/returns.h"
@@ -96,14 +96,14 @@ class ReceiptItem : public QTreeWidgetItem {
 
 } // namespace
 
-FrmReceipts::FrmReceipts(QWidget* parent) : QDialog(parent)
+ReceiptsWindow::ReceiptsWindow(QWidget* parent) : QDialog(parent)
 {
     build();
     m_container->setTheme(runValues().themeIndex);
     showDay();
 }
 
-void FrmReceipts::build()
+void ReceiptsWindow::build()
 {
     setObjectName(QStringLiteral("frmReceipts"));
     setWindowTitle(QStringLiteral("Receipts"));
@@ -118,7 +118,7 @@ void FrmReceipts::build()
     m_day->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
     m_day->setCalendarPopup(true);
     m_day->setGeometry(XPContainer::twips(1140, 450, 1800, 330));
-    connect(m_day, &QDateEdit::dateChanged, this, &FrmReceipts::showDay);
+    connect(m_day, &QDateEdit::dateChanged, this, &ReceiptsWindow::showDay);
     m_dayTotal =
         makeLabel(m_container, QStringLiteral("lblDayTotal"), QString(), XPContainer::twips(3200, 480, 6760, 300));
     m_dayTotal->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -132,7 +132,7 @@ void FrmReceipts::build()
     auto* sizes = new TextSizeDelegate(m_receipts);
     sizes->setDigitsAlike(true);
     m_receipts->setItemDelegate(sizes);
-    connect(m_receipts, &QTreeWidget::currentItemChanged, this, &FrmReceipts::showLines);
+    connect(m_receipts, &QTreeWidget::currentItemChanged, this, &ReceiptsWindow::showLines);
     m_lines = makeList(m_container, QStringLiteral("lvLines"),
                        {QStringLiteral("Time"), QStringLiteral("Product"), QStringLiteral("Quantity"),
                         QStringLiteral("Unit Price"), QStringLiteral("Sub-Total")},
@@ -173,7 +173,7 @@ void FrmReceipts::build()
     pressOnEscape(this, findChild<QPushButton*>(QStringLiteral("cmdClose")));
 }
 
-void FrmReceipts::showDay()
+void ReceiptsWindow::showDay()
 {
     m_receipts->clear();
     m_lines->clear();
@@ -199,7 +199,7 @@ void FrmReceipts::showDay()
         QStringLiteral("Receipts: %1   Day total: %2").arg(receipts->size()).arg(moneyText(*total, symbol)));
 }
 
-std::optional<Receipt> FrmReceipts::selectedReceipt()
+std::optional<Receipt> ReceiptsWindow::selectedReceipt()
 {
     const QTreeWidgetItem* item = m_receipts->currentItem();
     if (!item)
@@ -207,7 +207,7 @@ std::optional<Receipt> FrmReceipts::selectedReceipt()
     return readReceipt(item->data(0, Qt::UserRole).toLongLong());
 }
 
-void FrmReceipts::returnUnits()
+void ReceiptsWindow::returnUnits()
 {
     const std::optional<Receipt> receipt = selectedReceipt();
     QTreeWidgetItem* line = m_lines->currentItem();
@@ -247,7 +247,7 @@ void FrmReceipts::returnUnits()
                 (text + result.notes).join(QLatin1Char('\n')));
 }
 
-void FrmReceipts::showLines()
+void ReceiptsWindow::showLines()
 {
     m_lines->clear();
     if (const auto receipt = selectedReceipt()) {

@@ -1,13 +1,13 @@
-#include "app/ui/frmmain.h"
-#include "app/ui/frmmain_p.h"
+#include "app/ui/mainwindow.h"
+#include "app/ui/mainwindow_p.h"
 
 #include "app/appcontext.h"
 #include "app/instance.h"
 #include "app/settings.h"
+#include "app/ui/aboutdialog.h"
 #include "app/ui/artwork.h"
-#include "app/ui/frmabout.h"
-#include "app/ui/frmhelp.h"
 #include "app/ui/heldkeys.h"
+#include "app/ui/helpwindow.h"
 #include "bills/buyerlist.h"
 #include "bills/ui/billtotal.h"
 #include "bills/ui/buyerchooser.h"
@@ -43,7 +43,7 @@
 namespace marvono {
 
 namespace {
-FrmMain* g_instance = nullptr;
+MainWindow* g_instance = nullptr;
 
 QPushButton* placedButton(QWidget* parent, const char* name, const QString& caption, QRect place)
 {
@@ -61,7 +61,7 @@ QLabel* placedLabel(QWidget* parent, const char* name, const QString& text, QRec
 }
 } // namespace
 
-FrmMain::FrmMain(QWidget* parent) : QMainWindow(parent), d(new Private)
+MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), d(new Private)
 {
     g_instance = this;
     setObjectName(QStringLiteral("frmMain"));
@@ -77,11 +77,11 @@ FrmMain::FrmMain(QWidget* parent) : QMainWindow(parent), d(new Private)
     d->timer->setObjectName(QStringLiteral("Timer1"));
     d->timer->setSingleShot(true);
     d->timer->setInterval(200);
-    connect(d->timer, &QTimer::timeout, this, &FrmMain::refreshFromTimer);
+    connect(d->timer, &QTimer::timeout, this, &MainWindow::refreshFromTimer);
     d->heldKeys = new HeldKeys(this);
     d->retry = new QTimer(this);
     d->retry->setSingleShot(true);
-    connect(d->retry, &QTimer::timeout, this, &FrmMain::otherTillChangedCatalogue);
+    connect(d->retry, &QTimer::timeout, this, &MainWindow::otherTillChangedCatalogue);
 
     // The buyer of scans and sales, in the status bar, and reached by keyboard.
     auto* buyerLabel = new QLabel(QStringLiteral("Buyer (Ctrl+B):"), this);
@@ -99,7 +99,7 @@ FrmMain::FrmMain(QWidget* parent) : QMainWindow(parent), d(new Private)
 
     auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
     help->setContext(Qt::ApplicationShortcut);
-    connect(help, &QShortcut::activated, this, &FrmMain::openHelp);
+    connect(help, &QShortcut::activated, this, &MainWindow::openHelp);
 
     registerCatalogueCommands(d->commands);
     registerSalesCommands(d->commands);
@@ -110,24 +110,24 @@ FrmMain::FrmMain(QWidget* parent) : QMainWindow(parent), d(new Private)
     registerDataCommands(d->commands);
 }
 
-FrmMain::~FrmMain()
+MainWindow::~MainWindow()
 {
     if (g_instance == this)
         g_instance = nullptr;
     delete d;
 }
 
-FrmMain* FrmMain::instance()
+MainWindow* MainWindow::instance()
 {
     return g_instance;
 }
 
-QMainWindow* FrmMain::mainWindow()
+QMainWindow* MainWindow::mainWindow()
 {
     return this;
 }
 
-void FrmMain::buildFrames()
+void MainWindow::buildFrames()
 {
     auto* central = new QWidget(this);
     setCentralWidget(central);
@@ -160,7 +160,7 @@ void FrmMain::buildFrames()
     central->installEventFilter(this);
 }
 
-void FrmMain::buildToolbar(QWidget** exitButton, QWidget** image)
+void MainWindow::buildToolbar(QWidget** exitButton, QWidget** image)
 {
     // Toolbar: buttons 1005 x 780 twips at top 390; Skins, Update and Exit are the window's own.
     struct Tool {
@@ -200,8 +200,8 @@ void FrmMain::buildToolbar(QWidget** exitButton, QWidget** image)
     dispatch("cmdBill", Command::OpenBillEditor);
     dispatch("cmdJS", Command::OpenStatistics);
     dispatch("cmdXX", Command::OpenPreferences);
-    connect(buttons.value(QStringLiteral("cmdSkins")), &QPushButton::clicked, this, &FrmMain::nextTheme);
-    connect(buttons.value(QStringLiteral("cmdUpdate")), &QPushButton::clicked, this, &FrmMain::startUpdater);
+    connect(buttons.value(QStringLiteral("cmdSkins")), &QPushButton::clicked, this, &MainWindow::nextTheme);
+    connect(buttons.value(QStringLiteral("cmdUpdate")), &QPushButton::clicked, this, &MainWindow::startUpdater);
     connect(buttons.value(QStringLiteral("cmdExit")), &QPushButton::clicked, this, [this]() {
         if (askQuit())
             endProgram();
@@ -221,7 +221,7 @@ void FrmMain::buildToolbar(QWidget** exitButton, QWidget** image)
 }
 
 // The product list, the search box above it and the shop server's state under it.
-void FrmMain::buildProductList()
+void MainWindow::buildProductList()
 {
     d->list = new QTreeView(d->food);
     d->list->setObjectName(QStringLiteral("LV"));
@@ -258,7 +258,7 @@ void FrmMain::buildProductList()
 }
 
 // The picture and the product's name, category, price, quantity and code.
-void FrmMain::buildDetailsPanel()
+void MainWindow::buildDetailsPanel()
 {
     d->picture = placedLabel(d->detail, "picProduct", QString(), XPContainer::twips(150, 450, 1800, 1800));
     d->picture->setScaledContents(true);
@@ -280,7 +280,7 @@ void FrmMain::buildDetailsPanel()
 }
 
 // The history pane and its Clear, Print and Save buttons.
-void FrmMain::buildMessagePane()
+void MainWindow::buildMessagePane()
 {
     d->pane = new QPlainTextEdit(d->history);
     d->pane->setObjectName(QStringLiteral("txtInfo"));
@@ -307,7 +307,7 @@ void FrmMain::buildMessagePane()
     }
 }
 
-void FrmMain::buildMenus()
+void MainWindow::buildMenus()
 {
     QMenuBar* bar = menuBar();
     auto menu = [bar](const char* name, const char* caption) {
@@ -354,12 +354,12 @@ void FrmMain::buildMenus()
     command(setup, "menuPreferences", "Preferences(&P)", Command::OpenPreferences);
 
     QMenu* help = menu("menuHelp", "Help(&H)");
-    connect(item(help, "menuHelpTopics", "Help(&B)"), &QAction::triggered, this, &FrmMain::openHelp);
+    connect(item(help, "menuHelpTopics", "Help(&B)"), &QAction::triggered, this, &MainWindow::openHelp);
     help->addSeparator();
-    connect(item(help, "menuAbout", "About(&A)"), &QAction::triggered, this, &FrmMain::showAbout);
+    connect(item(help, "menuAbout", "About(&A)"), &QAction::triggered, this, &MainWindow::showAbout);
 }
 
-bool FrmMain::load(QLabel* splashInfo)
+bool MainWindow::load(QLabel* splashInfo)
 {
     auto say = [splashInfo](const char* text) {
         if (!splashInfo)
@@ -400,7 +400,7 @@ bool FrmMain::load(QLabel* splashInfo)
     return ok;
 }
 
-void FrmMain::showWhereItWorks()
+void MainWindow::showWhereItWorks()
 {
     // Both places look alike on screen: only this line tells a till selling into an old file.
     auto* where = findChild<QLabel*>(QStringLiteral("lblWhere"));
@@ -412,36 +412,36 @@ void FrmMain::showWhereItWorks()
     where->setText(databaseInUse());
 }
 
-QTreeView* FrmMain::productList() const
+QTreeView* MainWindow::productList() const
 {
     return d->list;
 }
-QPlainTextEdit* FrmMain::historyPane() const
+QPlainTextEdit* MainWindow::historyPane() const
 {
     return d->pane;
 }
-QComboBox* FrmMain::buyerCombo() const
+QComboBox* MainWindow::buyerCombo() const
 {
     return d->buyers;
 }
-QLabel* FrmMain::pictureBox() const
+QLabel* MainWindow::pictureBox() const
 {
     return d->picture;
 }
-QTimer* FrmMain::refreshTimer() const
+QTimer* MainWindow::refreshTimer() const
 {
     return d->timer;
 }
-ProductListModel* FrmMain::productModel() const
+ProductListModel* MainWindow::productModel() const
 {
     return d->model;
 }
-CommandTable& FrmMain::commands()
+CommandTable& MainWindow::commands()
 {
     return d->commands;
 }
 
-QString FrmMain::selectedProductName() const
+QString MainWindow::selectedProductName() const
 {
     const QModelIndexList rows = d->list->selectionModel()->selectedRows(0);
     if (rows.isEmpty())
@@ -452,7 +452,7 @@ QString FrmMain::selectedProductName() const
     return d->model->cellText(last, ProductListModel::Name);
 }
 
-QStringList FrmMain::currentRowTexts() const
+QStringList MainWindow::currentRowTexts() const
 {
     const QModelIndex current = d->list->currentIndex();
     if (!current.isValid())
@@ -463,14 +463,14 @@ QStringList FrmMain::currentRowTexts() const
     return texts;
 }
 
-void FrmMain::reloadBuyerCombo()
+void MainWindow::reloadBuyerCombo()
 {
     d->buyers->clear();
     d->buyers->addItems(readBuyerList());
     BuyerChooser::reloadAll();
 }
 
-void FrmMain::requestRefresh(bool disableWindow)
+void MainWindow::requestRefresh(bool disableWindow)
 {
     d->model->clear();
     if (disableWindow) {
@@ -480,7 +480,7 @@ void FrmMain::requestRefresh(bool disableWindow)
     d->timer->start();
 }
 
-bool FrmMain::fillProductList()
+bool MainWindow::fillProductList()
 {
     const auto filled = d->model->fill();
     d->model->sortByCategory();
@@ -488,7 +488,7 @@ bool FrmMain::fillProductList()
     return filled.complete;
 }
 
-void FrmMain::refreshFromTimer()
+void MainWindow::refreshFromTimer()
 {
     // A statement of this till still waits for the shop server, the window being repainted
     // meanwhile: the refresh follows once it has its answer.
@@ -516,7 +516,7 @@ void FrmMain::refreshFromTimer()
     d->heldKeys->release();
 }
 
-void FrmMain::noteServerAnswer(bool answered, const QString& error)
+void MainWindow::noteServerAnswer(bool answered, const QString& error)
 {
     d->refreshFailed = !answered;
     if (answered) {
@@ -531,7 +531,7 @@ void FrmMain::noteServerAnswer(bool answered, const QString& error)
     showServerState();
 }
 
-void FrmMain::showServerState()
+void MainWindow::showServerState()
 {
     d->serverState->setText(d->serverBusy && !d->listenerLost
                                 ? QStringLiteral("The shop server is busy: trying again")
@@ -539,21 +539,21 @@ void FrmMain::showServerState()
     d->serverState->setVisible(d->refreshFailed || d->listenerLost);
 }
 
-void FrmMain::followOtherTills()
+void MainWindow::followOtherTills()
 {
     QString error;
     const auto server = readShopServerConfig(appFolder(), &error);
     if (!server || d->listener)
         return;
     d->listener = new ServerChangeListener(server->connection, QString::fromLatin1(kProductsChannel), this);
-    connect(d->listener, &ServerChangeListener::changed, this, &FrmMain::otherTillChangedCatalogue);
+    connect(d->listener, &ServerChangeListener::changed, this, &MainWindow::otherTillChangedCatalogue);
     connect(d->listener, &ServerChangeListener::connectionChanged, this, [this](bool listening) {
         d->listenerLost = !listening;
         showServerState();
     });
 }
 
-void FrmMain::otherTillChangedCatalogue()
+void MainWindow::otherTillChangedCatalogue()
 {
     // The list follows whatever dialog is open: each dialog keeps the product it captured when
     // it opened. A refresh already on its way reads the change too; this till's own writes
@@ -564,25 +564,25 @@ void FrmMain::otherTillChangedCatalogue()
     d->timer->start();
 }
 
-void FrmMain::runCommand(Command command)
+void MainWindow::runCommand(Command command)
 {
     d->commands.run(command, *this);
 }
 
-void FrmMain::applyTheme()
+void MainWindow::applyTheme()
 {
     for (XPContainer* frame : {d->food, d->tools, d->detail, d->history})
         frame->setTheme(runValues().themeIndex);
 }
 
-void FrmMain::nextTheme()
+void MainWindow::nextTheme()
 {
     qint16& theme = runValues().themeIndex;
     theme = theme >= 11 ? 0 : qint16(theme + 1);
     applyTheme();
 }
 
-bool FrmMain::eventFilter(QObject* watched, QEvent* event)
+bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == d->list && event->type() == QEvent::FocusOut)
         runCommand(Command::ProductListFocusLost);

@@ -1,12 +1,12 @@
 // Where the main window sits and how its frames follow the client area it is given.
-#include "app/ui/frmmain_p.h"
+#include "app/ui/mainwindow_p.h"
 
 #include <QGuiApplication>
 #include <QScreen>
 
 namespace marvono {
 
-void FrmMain::followClientArea()
+void MainWindow::followClientArea()
 {
     const QSize grow = centralWidget()->size() - kDesignClient;
     for (const Anchor& anchor : std::as_const(d->anchors)) {
@@ -23,7 +23,7 @@ void FrmMain::followClientArea()
     }
 }
 
-QPoint FrmMain::placementFor(int screenWidth)
+QPoint MainWindow::placementFor(int screenWidth)
 {
     const int width = kOuterSize.width();
     return QPoint(screenWidth > width ? (screenWidth - width) / 2 : 0, 0);
@@ -43,12 +43,12 @@ QRect screenRoom(const QScreen* where, bool available)
 // less its panel), so that no part of the window is out of reach.
 QSize outerSizeIn(const QRect& room)
 {
-    return room.isEmpty() ? FrmMain::kOuterSize : FrmMain::kOuterSize.boundedTo(room.size());
+    return room.isEmpty() ? MainWindow::kOuterSize : MainWindow::kOuterSize.boundedTo(room.size());
 }
 
 } // namespace
 
-void FrmMain::placeOnScreen()
+void MainWindow::placeOnScreen()
 {
     const QRect room = screenRoom(screen(), true);
     if (outerSizeIn(room) != kOuterSize)
@@ -58,7 +58,7 @@ void FrmMain::placeOnScreen()
     keepOuterSize();
 }
 
-void FrmMain::keepOuterSize()
+void MainWindow::keepOuterSize()
 {
     d->sizeCheckQueued = false;
     if (windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen))
@@ -69,21 +69,21 @@ void FrmMain::keepOuterSize()
         resize(target);
 }
 
-void FrmMain::queueOuterSizeCheck()
+void MainWindow::queueOuterSizeCheck()
 {
     if (!d->sizeCheckQueued) {
         d->sizeCheckQueued = true;
-        QMetaObject::invokeMethod(this, &FrmMain::keepOuterSize, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(this, &MainWindow::keepOuterSize, Qt::QueuedConnection);
     }
 }
 
-void FrmMain::resizeEvent(QResizeEvent* event)
+void MainWindow::resizeEvent(QResizeEvent* event)
 {
     QMainWindow::resizeEvent(event);
     queueOuterSizeCheck();
 }
 
-void FrmMain::moveEvent(QMoveEvent* event)
+void MainWindow::moveEvent(QMoveEvent* event)
 {
     QMainWindow::moveEvent(event);
     // A window manager frames the window after it is shown and then moves it inside the frame:
@@ -91,16 +91,16 @@ void FrmMain::moveEvent(QMoveEvent* event)
     queueOuterSizeCheck();
 }
 
-void FrmMain::showEvent(QShowEvent* event)
+void MainWindow::showEvent(QShowEvent* event)
 {
     QMainWindow::showEvent(event);
     // The window frame is known only now; its outer size must still be the fixed one.
-    QMetaObject::invokeMethod(this, &FrmMain::keepOuterSize, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(this, &MainWindow::keepOuterSize, Qt::QueuedConnection);
     if (d->splash)
-        QMetaObject::invokeMethod(this, &FrmMain::closeSplash, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(this, &MainWindow::closeSplash, Qt::QueuedConnection);
 }
 
-void FrmMain::closeSplash()
+void MainWindow::closeSplash()
 {
     // Closing the splash while this window is still hidden would leave no window on screen,
     // which ends the program; it then goes once this window shows.

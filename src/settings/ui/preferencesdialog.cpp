@@ -1,4 +1,4 @@
-#include "settings/ui/frmsetup.h"
+#include "settings/ui/preferencesdialog.h"
 
 #include "app/appcontext.h"
 #include "bills/receipt.h"
@@ -42,7 +42,7 @@ XPContainer* addGroup(QWidget* parent, const QString& objectName, const QString&
 
 } // namespace
 
-FrmSetup::FrmSetup(QWidget* parent) : QDialog(parent)
+PreferencesDialog::PreferencesDialog(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("frmSetup"));
     setWindowTitle(QStringLiteral("Preferences"));
@@ -50,7 +50,7 @@ FrmSetup::FrmSetup(QWidget* parent) : QDialog(parent)
     load();
 }
 
-void FrmSetup::build()
+void PreferencesDialog::build()
 {
     setFixedSize(375, 450);
     m_frame =
@@ -106,14 +106,14 @@ void FrmSetup::build()
 
     QPushButton* ok = makeButton(m_frame, QStringLiteral("cmdOK"), QStringLiteral("  O K"));
     ok->setGeometry(XPContainer::twips(2400, 5970, 1425, 585));
-    connect(ok, &QPushButton::clicked, this, &FrmSetup::save);
+    connect(ok, &QPushButton::clicked, this, &PreferencesDialog::save);
     QPushButton* cancel = makeButton(m_frame, QStringLiteral("cmdCancel"), QStringLiteral(" Cancel"));
     cancel->setGeometry(XPContainer::twips(4050, 5970, 1425, 585));
-    connect(cancel, &QPushButton::clicked, this, &FrmSetup::close);
+    connect(cancel, &QPushButton::clicked, this, &PreferencesDialog::close);
     pressOnEscape(this, cancel);
 }
 
-void FrmSetup::load()
+void PreferencesDialog::load()
 {
     const RunValues& values = runValues();
     // The outer frame and the shop-name group keep the default theme.
@@ -138,7 +138,7 @@ void FrmSetup::load()
     }
 }
 
-void FrmSetup::save()
+void PreferencesDialog::save()
 {
     const PreferencesInput input{m_tone->isChecked(), m_shopName->text(), m_symbol->text(),
                                  m_userName->text(),  m_password->text(), m_confirmation->text()};

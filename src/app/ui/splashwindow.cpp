@@ -1,4 +1,4 @@
-#include "app/ui/frmsplash.h"
+#include "app/ui/splashwindow.h"
 
 #include "controls/ui/xpcontainer.h"
 
@@ -10,7 +10,8 @@
 
 namespace marvono {
 
-FrmSplash::FrmSplash(QWidget* parent) : QWidget(parent, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)
+SplashWindow::SplashWindow(QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)
 {
     setObjectName(QStringLiteral("frmSplash"));
     setWindowTitle(QStringLiteral("Marvono"));
@@ -25,7 +26,7 @@ FrmSplash::FrmSplash(QWidget* parent) : QWidget(parent, Qt::Window | Qt::Framele
         move(screen->availableGeometry().center() - rect().center());
 }
 
-void FrmSplash::paintEvent(QPaintEvent*)
+void SplashWindow::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);

@@ -6,10 +6,10 @@
 
 namespace marvono {
 
-class FrmDayClose : public QDialog {
+class DayCloseWindow : public QDialog {
     Q_OBJECT
   public:
-    FrmDayClose(const DayClose& close, QWidget* parent = nullptr);
+    DayCloseWindow(const DayClose& close, QWidget* parent = nullptr);
 
   private:
     QStringList lines(int columns) const;

@@ -11,10 +11,10 @@ namespace marvono {
 
 class XPContainer;
 
-class FrmReceive : public QDialog {
+class ReceiveStockDialog : public QDialog {
     Q_OBJECT
   public:
-    explicit FrmReceive(QWidget* parent = nullptr);
+    explicit ReceiveStockDialog(QWidget* parent = nullptr);
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

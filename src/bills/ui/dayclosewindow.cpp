@@ -1,4 +1,4 @@
-#include "bills/ui/frmdayclose.h"
+#include "bills/ui/dayclosewindow.h"
 
 #include "app/appcontext.h"
 #include "bills/receipt.h"
@@ -12,7 +12,7 @@
 
 namespace marvono {
 
-FrmDayClose::FrmDayClose(const DayClose& close, QWidget* parent) : QDialog(parent), m_close(close)
+DayCloseWindow::DayCloseWindow(const DayClose& close, QWidget* parent) : QDialog(parent), m_close(close)
 {
     setObjectName(QStringLiteral("frmDayClose"));
     setWindowTitle(QStringLiteral("Close day"));
@@ -35,18 +35,18 @@ FrmDayClose::FrmDayClose(const DayClose& close, QWidget* parent) : QDialog(paren
     pdf->setGeometry(140, 472, 110, 30);
     QPushButton* ok = makeButton(container, QStringLiteral("cmdOK"), QStringLiteral("  O K"));
     ok->setGeometry(294, 472, 110, 30);
-    connect(print, &QPushButton::clicked, this, &FrmDayClose::print);
-    connect(pdf, &QPushButton::clicked, this, &FrmDayClose::savePdf);
+    connect(print, &QPushButton::clicked, this, &DayCloseWindow::print);
+    connect(pdf, &QPushButton::clicked, this, &DayCloseWindow::savePdf);
     connect(ok, &QPushButton::clicked, this, &QWidget::close);
     pressOnEscape(this, ok);
 }
 
-QStringList FrmDayClose::lines(int columns) const
+QStringList DayCloseWindow::lines(int columns) const
 {
     return dayCloseTextLines(m_close, runValues().shopName, runValues().currencySymbol, columns);
 }
 
-void FrmDayClose::print()
+void DayCloseWindow::print()
 {
     QString error;
     if (!printTextLinesOnPrinter(
@@ -54,7 +54,7 @@ void FrmDayClose::print()
         warn(this, QStringLiteral("Error"), QStringLiteral("(Close)Print error\n") + error);
 }
 
-void FrmDayClose::savePdf()
+void DayCloseWindow::savePdf()
 {
     const QString path =
         chooseFile(this, FileDialogMode::Save, QStringLiteral("CDDayClose"), QStringLiteral("Save day close"),
@@ -84,7 +84,7 @@ void closeDayFor(QWidget* parent)
              QStringLiteral("Nothing was booked since close No. %1 at %2; that close is shown again.")
                  .arg(result.close.number)
                  .arg(dateTimeText(result.close.time)));
-    auto* window = new FrmDayClose(result.close, parent);
+    auto* window = new DayCloseWindow(result.close, parent);
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->show();
 }

@@ -1,7 +1,7 @@
 // The main window's ways out: the updater, help, the about box's addresses and quitting.
 #include "app/appcontext.h"
 #include "app/instance.h"
-#include "app/ui/frmmain.h"
+#include "app/ui/mainwindow.h"
 #include "support/testsupport.h"
 
 #include <QDesktopServices>
@@ -35,7 +35,7 @@ QTextBrowser* shownGuide()
 
 } // namespace
 
-class TestFrmMainHelp : public QObject {
+class TestMainWindowHelp : public QObject {
     Q_OBJECT
   public Q_SLOTS:
     void urlOpened(const QUrl& url) { m_opened.append(url); }
@@ -51,17 +51,17 @@ class TestFrmMainHelp : public QObject {
     QList<QUrl> m_opened;
 };
 
-void TestFrmMainHelp::cleanup()
+void TestMainWindowHelp::cleanup()
 {
     QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
     QDesktopServices::unsetUrlHandler(QStringLiteral("http"));
     m_opened.clear();
 }
 
-void TestFrmMainHelp::updater()
+void TestMainWindowHelp::updater()
 {
     TempAppFolder folder;
-    FrmMain window;
+    MainWindow window;
     auto* update = window.findChild<QPushButton*>(QStringLiteral("cmdUpdate"));
     {
         BoxAnswerer answer;
@@ -78,13 +78,13 @@ void TestFrmMainHelp::updater()
     QTRY_VERIFY(QFile::exists(marker));
 }
 
-void TestFrmMainHelp::helpAndAboutAddresses()
+void TestMainWindowHelp::helpAndAboutAddresses()
 {
     TempAppFolder folder;
     QDesktopServices::setUrlHandler(QStringLiteral("file"), this, "urlOpened");
     QDesktopServices::setUrlHandler(QStringLiteral("http"), this, "urlOpened");
     registerHelpFile(folder.file("tutorial.chm")); // as the start-up does
-    FrmMain window;
+    MainWindow window;
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     QAction* help = window.findChild<QAction*>(QStringLiteral("menuHelpTopics"));
@@ -129,10 +129,10 @@ void TestFrmMainHelp::helpAndAboutAddresses()
     QCOMPARE(m_opened.size(), 2);
 }
 
-void TestFrmMainHelp::quitCancelKeepsWindow()
+void TestMainWindowHelp::quitCancelKeepsWindow()
 {
     TempAppFolder folder;
-    FrmMain window;
+    MainWindow window;
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     {
@@ -161,11 +161,11 @@ void TestFrmMainHelp::quitCancelKeepsWindow()
     QVERIFY(window.isEnabled());
 }
 
-void TestFrmMainHelp::quitOkClosesEveryWindow()
+void TestMainWindowHelp::quitOkClosesEveryWindow()
 {
     TempAppFolder folder;
     for (const char* way : {"cmdExit", "menuExit"}) {
-        FrmMain window;
+        MainWindow window;
         QWidget other;
         window.show();
         other.show();
@@ -181,5 +181,5 @@ void TestFrmMainHelp::quitOkClosesEveryWindow()
     }
 }
 
-QTEST_MAIN(TestFrmMainHelp)
-#include "tst_frmmainhelp.moc"
+QTEST_MAIN(TestMainWindowHelp)
+#include "tst_mainwindowhelp.moc"

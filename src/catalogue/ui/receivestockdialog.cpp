@@ -1,9 +1,9 @@
-#include "catalogue/ui/frmreceive.h"
+#include "catalogue/ui/receivestockdialog.h"
 
 #include "app/appcontext.h"
 #include "catalogue/products.h"
 #include "catalogue/stockmoves.h"
-#include "catalogue/ui/frmstockmoves.h"
+#include "catalogue/ui/stockmoveswindow.h"
 #include "controls/ui/amountbox.h"
 #include "controls/ui/dialogs.h"
 #include "controls/ui/shopwindow.h"
@@ -33,7 +33,7 @@ int rowTop(int row)
 
 } // namespace
 
-FrmReceive::FrmReceive(QWidget* parent) : QDialog(parent)
+ReceiveStockDialog::ReceiveStockDialog(QWidget* parent) : QDialog(parent)
 {
     buildControls();
     m_container->setTheme(runValues().themeIndex);
@@ -44,7 +44,7 @@ FrmReceive::FrmReceive(QWidget* parent) : QDialog(parent)
     showKind();
 }
 
-void FrmReceive::buildControls()
+void ReceiveStockDialog::buildControls()
 {
     setObjectName(QStringLiteral("frmReceive"));
     setWindowTitle(QStringLiteral("Receive stock"));
@@ -112,17 +112,17 @@ void FrmReceive::buildControls()
     cancel->setGeometry(280, rowTop(7) + 16, 110, 30);
     ok->setDefault(true);
 
-    connect(m_product, &QComboBox::currentIndexChanged, this, &FrmReceive::showStock);
-    connect(m_received, &QRadioButton::toggled, this, &FrmReceive::showKind);
-    connect(m_reason, &QComboBox::currentTextChanged, this, &FrmReceive::followReason);
-    connect(ok, &QPushButton::clicked, this, &FrmReceive::book);
+    connect(m_product, &QComboBox::currentIndexChanged, this, &ReceiveStockDialog::showStock);
+    connect(m_received, &QRadioButton::toggled, this, &ReceiveStockDialog::showKind);
+    connect(m_reason, &QComboBox::currentTextChanged, this, &ReceiveStockDialog::followReason);
+    connect(ok, &QPushButton::clicked, this, &ReceiveStockDialog::book);
     connect(cancel, &QPushButton::clicked, this, &QWidget::close);
     pressOnEscape(this, cancel);
     guardAgainstScans(m_units, QStringLiteral("Units"));
     guardAgainstScans(m_price, QStringLiteral("New purchase price"));
 }
 
-bool FrmReceive::eventFilter(QObject* watched, QEvent* event)
+bool ReceiveStockDialog::eventFilter(QObject* watched, QEvent* event)
 {
     // Enter after a name or a scan chooses the product, rather than booking with the units box
     // still empty.
@@ -136,7 +136,7 @@ bool FrmReceive::eventFilter(QObject* watched, QEvent* event)
     return QDialog::eventFilter(watched, event);
 }
 
-QString FrmReceive::typedProduct() const
+QString ReceiveStockDialog::typedProduct() const
 {
     const QString typed = m_product->currentText();
     if (m_product->findText(typed, Qt::MatchExactly) >= 0)
@@ -150,7 +150,7 @@ QString FrmReceive::typedProduct() const
     return named.size() == 1 ? named.first().data().toString() : typed;
 }
 
-void FrmReceive::chooseTyped()
+void ReceiveStockDialog::chooseTyped()
 {
     const int found = m_product->findText(typedProduct(), Qt::MatchExactly);
     if (found < 0) {
@@ -164,7 +164,7 @@ void FrmReceive::chooseTyped()
     m_units->setFocus();
 }
 
-void FrmReceive::showStock()
+void ReceiveStockDialog::showStock()
 {
     const StoredProduct product = findProduct(m_product->currentText());
     m_stock->setText(product.found ? QStringLiteral("In stock: %1, price %2")
@@ -173,7 +173,7 @@ void FrmReceive::showStock()
                                    : QString());
 }
 
-void FrmReceive::showKind()
+void ReceiveStockDialog::showKind()
 {
     // A new price comes with goods received; a count correction needs its reason.
     m_price->setEnabled(m_received->isChecked());
@@ -182,7 +182,7 @@ void FrmReceive::showKind()
     m_in->setEnabled(m_correction->isChecked());
 }
 
-void FrmReceive::followReason(const QString& reason)
+void ReceiveStockDialog::followReason(const QString& reason)
 {
     // The listed reasons have one direction each; a reason of the operator's own keeps the choice.
     if (reason == QLatin1String("Found"))
@@ -191,7 +191,7 @@ void FrmReceive::followReason(const QString& reason)
         m_out->setChecked(true);
 }
 
-void FrmReceive::book()
+void ReceiveStockDialog::book()
 {
     if (refuseScannedCode(m_units, QStringLiteral("Units")) ||
         refuseScannedCode(m_price, QStringLiteral("New purchase price")))
@@ -224,7 +224,7 @@ void FrmReceive::book()
         return;
     }
     if (ShopWindow* main = ShopWindow::current()) {
-        for (FrmStockMoves* moves : main->mainWindow()->findChildren<FrmStockMoves*>())
+        for (StockMovesWindow* moves : main->mainWindow()->findChildren<StockMovesWindow*>())
             moves->load();
         main->requestRefresh(true);
     }

@@ -6,10 +6,10 @@ class QLabel;
 
 namespace marvono {
 
-class FrmSplash : public QWidget {
+class SplashWindow : public QWidget {
     Q_OBJECT
   public:
-    explicit FrmSplash(QWidget* parent = nullptr);
+    explicit SplashWindow(QWidget* parent = nullptr);
 
     // lblinfo: the main window's load reports its steps here.
     QLabel* info() const { return m_info; }

@@ -13,10 +13,10 @@ namespace marvono {
 
 class XPContainer;
 
-class FrmReceipts : public QDialog {
+class ReceiptsWindow : public QDialog {
     Q_OBJECT
   public:
-    explicit FrmReceipts(QWidget* parent = nullptr);
+    explicit ReceiptsWindow(QWidget* parent = nullptr);
 
     // Lists the receipts of the day shown in the day box.
     void showDay();

@@ -12,10 +12,10 @@ struct StockMove;
 template <typename Row> class LinesModel;
 class XPContainer;
 
-class FrmStockMoves : public QDialog {
+class StockMovesWindow : public QDialog {
     Q_OBJECT
   public:
-    explicit FrmStockMoves(QWidget* parent = nullptr);
+    explicit StockMovesWindow(QWidget* parent = nullptr);
 
     // Reads the chosen day's moves afresh.
     void load();

@@ -1,7 +1,7 @@
 // The main window: frames, toolbar, menus, load, list refresh, themes and command dispatch.
 #include "app/appcontext.h"
 #include "app/instance.h"
-#include "app/ui/frmmain.h"
+#include "app/ui/mainwindow.h"
 #include "catalogue/ui/productlistmodel.h"
 #include "controls/ui/xpcontainer.h"
 #include "data/recordset.h"
@@ -39,7 +39,7 @@ void writeFile(const QString& path, const QByteArray& bytes)
     file.write(bytes);
 }
 
-QStringList names(const FrmMain& window)
+QStringList names(const MainWindow& window)
 {
     QStringList texts;
     for (int r = 0; r < window.productModel()->rowCount(); ++r)
@@ -47,7 +47,7 @@ QStringList names(const FrmMain& window)
     return texts;
 }
 
-XPContainer* frame(FrmMain& window, const char* name)
+XPContainer* frame(MainWindow& window, const char* name)
 {
     return window.findChild<XPContainer*>(QString::fromLatin1(name));
 }
@@ -62,7 +62,7 @@ QStringList menuTexts(const QMenu* menu)
 
 } // namespace
 
-class TestFrmMain : public QObject {
+class TestMainWindow : public QObject {
     Q_OBJECT
   private Q_SLOTS:
     void framesAndToolbar();
@@ -80,13 +80,13 @@ class TestFrmMain : public QObject {
     void selectedProductIsLastSelectedRow();
 };
 
-void TestFrmMain::framesAndToolbar()
+void TestMainWindow::framesAndToolbar()
 {
     TempAppFolder folder;
-    FrmMain window;
+    MainWindow window;
     QCOMPARE(window.objectName(), QStringLiteral("frmMain"));
     QCOMPARE(window.windowTitle(), QStringLiteral("Marvono V1.0.1"));
-    QCOMPARE(FrmMain::instance(), &window);
+    QCOMPARE(MainWindow::instance(), &window);
     QCOMPARE(ShopWindow::current(), static_cast<ShopWindow*>(&window));
 
     const struct {
@@ -128,10 +128,10 @@ void TestFrmMain::framesAndToolbar()
     QVERIFY(window.findChild<QLabel*>(QStringLiteral("Image1")));
 }
 
-void TestFrmMain::detailsAndMessagePane()
+void TestMainWindow::detailsAndMessagePane()
 {
     TempAppFolder folder;
-    FrmMain window;
+    MainWindow window;
     QCOMPARE(window.pictureBox()->objectName(), QStringLiteral("picProduct"));
     QVERIFY(window.pictureBox()->isHidden());
     QCOMPARE(window.pictureBox()->parentWidget(), frame(window, "XPContainer3"));
@@ -161,10 +161,10 @@ void TestFrmMain::detailsAndMessagePane()
     }
 }
 
-void TestFrmMain::menus()
+void TestMainWindow::menus()
 {
     TempAppFolder folder;
-    FrmMain window;
+    MainWindow window;
     QStringList titles;
     QList<QStringList> items;
     for (const QAction* action : window.menuBar()->actions()) {
@@ -186,7 +186,7 @@ void TestFrmMain::menus()
     QCOMPARE(window.findChild<QAction*>(QStringLiteral("menuRescue"))->text(), QStringLiteral("Recovery(&R)"));
 }
 
-void TestFrmMain::loadFillsSortsAndPlaces()
+void TestMainWindow::loadFillsSortsAndPlaces()
 {
     TempAppFolder folder;
     addProduct(QStringLiteral("Pear"), QStringLiteral("Fruit"));
@@ -200,7 +200,7 @@ void TestFrmMain::loadFillsSortsAndPlaces()
     QWidget splash;
     auto* info = new QLabel(&splash);
     splash.show();
-    FrmMain window;
+    MainWindow window;
     window.move(300, 300);
     BoxAnswerer answer;
     QVERIFY(window.load(info));
@@ -225,7 +225,7 @@ void TestFrmMain::loadFillsSortsAndPlaces()
                                   : where->text() == "Database on this computer: " + folder.file("system32.dll"),
              qPrintable(where->text()));
     const int screenWidth = window.screen()->geometry().width();
-    QCOMPARE(window.pos(), FrmMain::placementFor(screenWidth) + window.screen()->geometry().topLeft());
+    QCOMPARE(window.pos(), MainWindow::placementFor(screenWidth) + window.screen()->geometry().topLeft());
 
     // The splash stays until the main window is on screen, so the program never has no window.
     QVERIFY(splash.isVisible());
@@ -233,7 +233,7 @@ void TestFrmMain::loadFillsSortsAndPlaces()
     QTRY_VERIFY(!splash.isVisible());
 }
 
-void TestFrmMain::loadFailure_data()
+void TestMainWindow::loadFailure_data()
 {
     QTest::addColumn<QByteArray>("setup"); // empty: no setup.dat
     QTest::newRow("no setup.dat") << QByteArray();
@@ -241,7 +241,7 @@ void TestFrmMain::loadFailure_data()
     QTest::newRow("item 3 is 256") << QByteArray("\"1\"\r\n\"Shop\"\r\n\"256\"\r\n\"$\"\r\n");
 }
 
-void TestFrmMain::loadFailure()
+void TestMainWindow::loadFailure()
 {
     QFETCH(QByteArray, setup);
     TempAppFolder folder;
@@ -253,7 +253,7 @@ void TestFrmMain::loadFailure()
     addProduct(QStringLiteral("Tea"), QStringLiteral("Z"));
     addProduct(QStringLiteral("Rice"), QStringLiteral("B"));
 
-    FrmMain window;
+    MainWindow window;
     BoxAnswerer answer;
     QVERIFY(!window.load());
     QVERIFY(answer.wait());
@@ -267,24 +267,24 @@ void TestFrmMain::loadFailure()
     QCOMPARE(names(window), QStringList());
 }
 
-void TestFrmMain::placement()
+void TestMainWindow::placement()
 {
-    QCOMPARE(FrmMain::placementFor(1024), QPoint(0, 0));
-    QCOMPARE(FrmMain::placementFor(1280), QPoint(128, 0));
-    QCOMPARE(FrmMain::placementFor(800), QPoint(0, 0));
-    QCOMPARE(FrmMain::placementFor(1920), QPoint(448, 0));
+    QCOMPARE(MainWindow::placementFor(1024), QPoint(0, 0));
+    QCOMPARE(MainWindow::placementFor(1280), QPoint(128, 0));
+    QCOMPARE(MainWindow::placementFor(800), QPoint(0, 0));
+    QCOMPARE(MainWindow::placementFor(1920), QPoint(448, 0));
     // Placed before its native window exists: only then does a window manager put the frame there.
     TempAppFolder folder;
-    FrmMain window;
+    MainWindow window;
     QVERIFY(window.testAttribute(Qt::WA_Moved) && !window.testAttribute(Qt::WA_WState_Created));
     const QRect screen = window.screen()->geometry();
-    QCOMPARE(window.pos(), FrmMain::placementFor(screen.width()) + screen.topLeft());
+    QCOMPARE(window.pos(), MainWindow::placementFor(screen.width()) + screen.topLeft());
 }
 
-void TestFrmMain::sizeSnapsBack()
+void TestMainWindow::sizeSnapsBack()
 {
     TempAppFolder folder;
-    FrmMain window;
+    MainWindow window;
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     QTRY_COMPARE(window.frameGeometry().size(), QSize(1024, 750));
@@ -294,11 +294,11 @@ void TestFrmMain::sizeSnapsBack()
     QTRY_COMPARE(window.frameGeometry().size(), QSize(1024, 750));
 }
 
-void TestFrmMain::refreshAfterFailedRowEnablesWindow()
+void TestMainWindow::refreshAfterFailedRowEnablesWindow()
 {
     TempAppFolder folder;
     addProduct(QStringLiteral("Tea"), QStringLiteral("Drinks"));
-    FrmMain window;
+    MainWindow window;
     QVERIFY(window.load());
     QCOMPARE(names(window), QStringList({"Tea"}));
     QVERIFY(!window.refreshTimer()->isActive());
@@ -324,10 +324,10 @@ void TestFrmMain::refreshAfterFailedRowEnablesWindow()
     QVERIFY(!window.refreshTimer()->isActive());
 }
 
-void TestFrmMain::skinsCycleAndDialogTheme()
+void TestMainWindow::skinsCycleAndDialogTheme()
 {
     TempAppFolder folder;
-    FrmMain window;
+    MainWindow window;
     QVERIFY(window.load());
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
@@ -378,7 +378,7 @@ void TestFrmMain::skinsCycleAndDialogTheme()
     QCOMPARE(food->grab().toImage(), start);
 }
 
-void TestFrmMain::eventsDispatchThroughCommandTable_data()
+void TestMainWindow::eventsDispatchThroughCommandTable_data()
 {
     QTest::addColumn<QString>("source"); // a button or menu item objectName, or a list event
     QTest::addColumn<int>("command");
@@ -417,13 +417,13 @@ void TestFrmMain::eventsDispatchThroughCommandTable_data()
         QTest::newRow(row.source) << QString::fromLatin1(row.source) << int(row.command);
 }
 
-void TestFrmMain::eventsDispatchThroughCommandTable()
+void TestMainWindow::eventsDispatchThroughCommandTable()
 {
     QFETCH(QString, source);
     QFETCH(int, command);
     TempAppFolder folder;
     addProduct(QStringLiteral("Tea"), QStringLiteral("Drinks"));
-    FrmMain window;
+    MainWindow window;
     QVERIFY(window.load());
     QList<int> ran;
     for (int c = int(Command::AddProduct); c <= int(Command::CloseDay); ++c)
@@ -455,13 +455,13 @@ void TestFrmMain::eventsDispatchThroughCommandTable()
         QVERIFY(c == command || (source == "row double click" && c == int(Command::ProductClicked)));
 }
 
-void TestFrmMain::selectedProductIsLastSelectedRow()
+void TestMainWindow::selectedProductIsLastSelectedRow()
 {
     TempAppFolder folder;
     addProduct(QStringLiteral("Cola"), QStringLiteral("B"));
     addProduct(QStringLiteral("Bread"), QStringLiteral("A"));
     addProduct(QStringLiteral("Pear"), QStringLiteral("C"));
-    FrmMain window;
+    MainWindow window;
     QVERIFY(window.load());
     QCOMPARE(window.selectedProductName(), QString());
     QCOMPARE(window.currentRowTexts(), QStringList());
@@ -478,5 +478,5 @@ void TestFrmMain::selectedProductIsLastSelectedRow()
     QTRY_COMPARE(model->rowCount(), 3);
 }
 
-QTEST_MAIN(TestFrmMain)
-#include "tst_frmmain.moc"
+QTEST_MAIN(TestMainWindow)
+#include "tst_mainwindow.moc"

@@ -1,4 +1,4 @@
-#include "catalogue/ui/frmstockmoves.h"
+#include "catalogue/ui/stockmoveswindow.h"
 
 #include "app/appcontext.h"
 #include "catalogue/stockmoves.h"
@@ -14,7 +14,7 @@
 
 namespace marvono {
 
-FrmStockMoves::FrmStockMoves(QWidget* parent) : QDialog(parent)
+StockMovesWindow::StockMovesWindow(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("frmStockMoves"));
     setWindowTitle(QStringLiteral("Stock moves"));
@@ -37,13 +37,13 @@ FrmStockMoves::FrmStockMoves(QWidget* parent) : QDialog(parent)
     QPushButton* ok = makeButton(m_container, QStringLiteral("cmdOK"), QStringLiteral("  O K"));
     ok->setGeometry(634, 382, 110, 30);
 
-    connect(m_day, &QDateEdit::dateChanged, this, &FrmStockMoves::load);
+    connect(m_day, &QDateEdit::dateChanged, this, &StockMovesWindow::load);
     connect(ok, &QPushButton::clicked, this, &QWidget::close);
     pressOnEscape(this, ok);
     load();
 }
 
-void FrmStockMoves::load()
+void StockMovesWindow::load()
 {
     m_model->clear();
     std::vector<StockMove> moves;

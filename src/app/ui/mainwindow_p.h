@@ -1,6 +1,6 @@
 #pragma once
 // The state shared by the files that make up the main window.
-#include "app/ui/frmmain.h"
+#include "app/ui/mainwindow.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -32,7 +32,7 @@ struct Anchor {
 // The client area the frames were designed for.
 constexpr QSize kDesignClient{1016, 695};
 
-struct FrmMain::Private {
+struct MainWindow::Private {
     CommandTable commands;
     QList<Anchor> anchors;
     XPContainer* tools = nullptr;   // XPContainer2

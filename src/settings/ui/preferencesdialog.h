@@ -11,10 +11,10 @@ namespace marvono {
 
 class XPContainer;
 
-class FrmSetup : public QDialog {
+class PreferencesDialog : public QDialog {
     Q_OBJECT
   public:
-    explicit FrmSetup(QWidget* parent = nullptr);
+    explicit PreferencesDialog(QWidget* parent = nullptr);
 
   private:
     void build();

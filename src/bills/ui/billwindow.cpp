@@ -1,4 +1,4 @@
-#include "bills/ui/frmbill.h"
+#include "bills/ui/billwindow.h"
 
 #include "app/appcontext.h"
 #include "bills/billprint.h"
@@ -23,13 +23,13 @@
 #include <QTreeWidget>
 
 namespace marvono {
-FrmBill::FrmBill(QWidget* parent) : QDialog(parent)
+BillWindow::BillWindow(QWidget* parent) : QDialog(parent)
 {
     buildControls();
     load();
 }
 
-void FrmBill::buildControls()
+void BillWindow::buildControls()
 {
     setObjectName(QStringLiteral("frmBill"));
     setWindowTitle(QStringLiteral("Bill"));
@@ -46,13 +46,13 @@ void FrmBill::buildControls()
     for (const NumberBox& number : numberBoxes())
         guardAgainstScans(number.box, number.name);
     guardAgainstScans(m_received, QStringLiteral("Received"));
-    connect(m_received, &QLineEdit::returnPressed, this, &FrmBill::payBill);
-    connect(m_list, &QTreeWidget::itemClicked, this, &FrmBill::lineClicked);
-    connect(m_chooser, &BuyerChooser::buyerChanged, this, &FrmBill::showBuyer);
+    connect(m_received, &QLineEdit::returnPressed, this, &BillWindow::payBill);
+    connect(m_list, &QTreeWidget::itemClicked, this, &BillWindow::lineClicked);
+    connect(m_chooser, &BuyerChooser::buyerChanged, this, &BillWindow::showBuyer);
 }
 
 // The bill's lines, whose buyer they are and the choice of buyer.
-void FrmBill::buildList()
+void BillWindow::buildList()
 {
     m_buyers = new QComboBox(m_container);
     m_buyers->setObjectName(QStringLiteral("cmbTable"));
@@ -83,7 +83,7 @@ void FrmBill::buildList()
 }
 
 // The boxes of the line being added or changed, right of the list.
-void FrmBill::buildLineBoxes()
+void BillWindow::buildLineBoxes()
 {
     const struct {
         const char* label;
@@ -110,7 +110,7 @@ void FrmBill::buildLineBoxes()
 }
 
 // The total, what was paid and the cash handed over.
-void FrmBill::buildPayment()
+void BillWindow::buildPayment()
 {
     m_total = makeLabel(m_container, QStringLiteral("lblTotal"), QStringLiteral("Total:"),
                         XPContainer::twips(240, 5400, 6000, 360));
@@ -125,20 +125,20 @@ void FrmBill::buildPayment()
         ->setObjectName(QStringLiteral("lblReceivedSymbol"));
 }
 
-void FrmBill::buildButtons()
+void BillWindow::buildButtons()
 {
     const struct {
         const char* name;
         const char* caption;
-        void (FrmBill::*handler)();
+        void (BillWindow::*handler)();
         int left, top;
     } buttons[] = {
-        {"cmdadd", "Add New", &FrmBill::addNew, 6450, 3150},
-        {"cmdupdate", "Update", &FrmBill::update, 8250, 3150},
-        {"cmddel", "Delete", &FrmBill::remove, 6450, 3750},
-        {"cmdPrint", "Print Bill", &FrmBill::printBill, 8250, 3750},
-        {"cmdCheckout", "Pay  Bill", &FrmBill::payBill, 6450, 4350},
-        {"cmdExit", "Leave", &FrmBill::leave, 8250, 4350},
+        {"cmdadd", "Add New", &BillWindow::addNew, 6450, 3150},
+        {"cmdupdate", "Update", &BillWindow::update, 8250, 3150},
+        {"cmddel", "Delete", &BillWindow::remove, 6450, 3750},
+        {"cmdPrint", "Print Bill", &BillWindow::printBill, 8250, 3750},
+        {"cmdCheckout", "Pay  Bill", &BillWindow::payBill, 6450, 4350},
+        {"cmdExit", "Leave", &BillWindow::leave, 8250, 4350},
     };
     for (const auto& design : buttons) {
         QPushButton* button =
@@ -148,15 +148,15 @@ void FrmBill::buildButtons()
     }
     m_printReceipt = makeButton(m_container, QStringLiteral("cmdReceipt"), QStringLiteral("Print Receipt"));
     m_printReceipt->setGeometry(XPContainer::twips(6450, 5370, 1650, 450));
-    connect(m_printReceipt, &QPushButton::clicked, this, &FrmBill::printReceipt);
+    connect(m_printReceipt, &QPushButton::clicked, this, &BillWindow::printReceipt);
     m_receiptPdf = makeButton(m_container, QStringLiteral("cmdReceiptPdf"), QStringLiteral("Receipt PDF"));
     m_receiptPdf->setGeometry(XPContainer::twips(8250, 5370, 1650, 450));
-    connect(m_receiptPdf, &QPushButton::clicked, this, &FrmBill::saveReceiptPdf);
+    connect(m_receiptPdf, &QPushButton::clicked, this, &BillWindow::saveReceiptPdf);
     for (QPushButton* button : {m_printReceipt, m_receiptPdf})
         button->setEnabled(false);
 }
 
-void FrmBill::load()
+void BillWindow::load()
 {
     m_container->setTheme(runValues().themeIndex);
     m_unitSymbol->setText(runValues().currencySymbol);
@@ -168,7 +168,7 @@ void FrmBill::load()
     showBuyer();
 }
 
-void FrmBill::showBuyer()
+void BillWindow::showBuyer()
 {
     const QString buyer = currentBuyer().isEmpty() ? QStringLiteral("(no name)") : currentBuyer();
     m_buyer->setText(
@@ -181,12 +181,12 @@ void FrmBill::showBuyer()
     reload(false, false);
 }
 
-void FrmBill::rereadBill()
+void BillWindow::rereadBill()
 {
     reload(m_totalAfterAddNew);
 }
 
-void FrmBill::changeEvent(QEvent* event)
+void BillWindow::changeEvent(QEvent* event)
 {
     QDialog::changeEvent(event);
     // Back at the editor after selling or working elsewhere: the stored bill may have changed.
@@ -195,7 +195,7 @@ void FrmBill::changeEvent(QEvent* event)
         rereadBill();
 }
 
-bool FrmBill::reload(bool afterAddNew, bool keepRow)
+bool BillWindow::reload(bool afterAddNew, bool keepRow)
 {
     const int row = keepRow ? m_list->indexOfTopLevelItem(m_list->currentItem()) : -1;
     m_list->clear();
@@ -211,24 +211,24 @@ bool FrmBill::reload(bool afterAddNew, bool keepRow)
     return showTotal(afterAddNew);
 }
 
-QString FrmBill::currentBuyer() const
+QString BillWindow::currentBuyer() const
 {
     return m_chooser->buyer().name;
 }
 
-BillLine FrmBill::typedLine() const
+BillLine BillWindow::typedLine() const
 {
     return BillLine{m_time->text(), m_product->text(), m_quantity->text(), m_unitPrice->text(), m_subTotal->text()};
 }
 
-QList<FrmBill::NumberBox> FrmBill::numberBoxes() const
+QList<BillWindow::NumberBox> BillWindow::numberBoxes() const
 {
     return {{m_quantity, &BillLine::quantity, QStringLiteral("Quantity")},
             {m_unitPrice, &BillLine::unitPrice, QStringLiteral("Unit Price")},
             {m_subTotal, &BillLine::subTotal, QStringLiteral("Sub-Total")}};
 }
 
-std::optional<BillLine> FrmBill::checkedLine() const
+std::optional<BillLine> BillWindow::checkedLine() const
 {
     // A text the number columns refuse would be stored empty and drop out of the total.
     BillLine line = typedLine();
@@ -241,7 +241,7 @@ std::optional<BillLine> FrmBill::checkedLine() const
     return line;
 }
 
-bool FrmBill::allFilled()
+bool BillWindow::allFilled()
 {
     // The unit price may stay empty.
     for (QLineEdit* box : {m_time, m_product, m_quantity, m_subTotal}) {
@@ -253,12 +253,12 @@ bool FrmBill::allFilled()
     return true;
 }
 
-void FrmBill::appendLine(const BillLine& line)
+void BillWindow::appendLine(const BillLine& line)
 {
     new QTreeWidgetItem(m_list, {line.time, line.product, line.quantity, line.unitPrice, line.subTotal});
 }
 
-QList<BillLine> FrmBill::shownLines() const
+QList<BillLine> BillWindow::shownLines() const
 {
     QList<BillLine> lines;
     for (int i = 0; i < m_list->topLevelItemCount(); ++i) {
@@ -268,7 +268,7 @@ QList<BillLine> FrmBill::shownLines() const
     return lines;
 }
 
-bool FrmBill::showTotal(bool afterAddNew)
+bool BillWindow::showTotal(bool afterAddNew)
 {
     QStringList subTotals;
     for (const BillLine& line : shownLines())
@@ -281,7 +281,7 @@ bool FrmBill::showTotal(bool afterAddNew)
     return true;
 }
 
-void FrmBill::lineClicked(QTreeWidgetItem* item)
+void BillWindow::lineClicked(QTreeWidgetItem* item)
 {
     if (!item)
         return;
@@ -297,7 +297,7 @@ void FrmBill::lineClicked(QTreeWidgetItem* item)
     }
 }
 
-void FrmBill::addNew()
+void BillWindow::addNew()
 {
     if (!allFilled())
         return;
@@ -308,7 +308,7 @@ void FrmBill::addNew()
     reload(true);
 }
 
-void FrmBill::update()
+void BillWindow::update()
 {
     if (!allFilled())
         return;
@@ -338,7 +338,7 @@ void FrmBill::update()
         warn(this, QStringLiteral("Error"), QStringLiteral("(Bill)Update error"));
 }
 
-void FrmBill::remove()
+void BillWindow::remove()
 {
     const bool deleting =
         confirm(this, QStringLiteral("Confirm"), QStringLiteral("Are you sure to delete this order ?"));
@@ -357,7 +357,7 @@ void FrmBill::remove()
         warn(this, QStringLiteral("error"), QStringLiteral("(Bill)Delete error"));
 }
 
-void FrmBill::afterLineChange(LineChange change)
+void BillWindow::afterLineChange(LineChange change)
 {
     // A sold line's units went into or out of the stock the main window lists.
     if (ShopWindow* main = ShopWindow::current())
@@ -368,7 +368,7 @@ void FrmBill::afterLineChange(LineChange change)
                                    "stock was not."));
 }
 
-void FrmBill::payBill()
+void BillWindow::payBill()
 {
     const QString symbol = runValues().currencySymbol;
     // What the operator saw and confirmed is what is paid, whatever a reload shows meanwhile.
@@ -425,24 +425,24 @@ void FrmBill::payBill()
                  .arg(clientBillPath(m_chooser->buyer().position)));
 }
 
-void FrmBill::printReceipt()
+void BillWindow::printReceipt()
 {
     if (m_receipt)
         printReceiptFor(this, *m_receipt);
 }
 
-void FrmBill::saveReceiptPdf()
+void BillWindow::saveReceiptPdf()
 {
     if (m_receipt)
         saveReceiptPdfFor(this, *m_receipt);
 }
 
-void FrmBill::leave()
+void BillWindow::leave()
 {
     close();
 }
 
-void FrmBill::printBill()
+void BillWindow::printBill()
 {
     // The customer is handed the stored bill, with lines other tills booked meanwhile.
     reload(m_totalAfterAddNew);

@@ -14,14 +14,14 @@ namespace marvono {
 
 class XPContainer;
 
-class FrmMain : public QMainWindow, public ShopWindow {
+class MainWindow : public QMainWindow, public ShopWindow {
     Q_OBJECT
   public:
-    explicit FrmMain(QWidget* parent = nullptr);
-    ~FrmMain() override;
+    explicit MainWindow(QWidget* parent = nullptr);
+    ~MainWindow() override;
 
     // The one main window of the run, or nothing before it exists.
-    static FrmMain* instance();
+    static MainWindow* instance();
 
     // The load steps; splashInfo is the splash window's label, when there is one. False after
     // "Error!System Init Error" was shown.

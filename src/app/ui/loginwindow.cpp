@@ -1,11 +1,11 @@
-#include "app/ui/frmlogin.h"
+#include "app/ui/loginwindow.h"
 
 #include "app/appcontext.h"
 #include "app/instance.h"
 #include "app/settings.h"
-#include "app/ui/frmhelp.h"
-#include "app/ui/frmmain.h"
-#include "app/ui/frmsplash.h"
+#include "app/ui/helpwindow.h"
+#include "app/ui/mainwindow.h"
+#include "app/ui/splashwindow.h"
 #include "controls/ui/dialogs.h"
 #include "controls/ui/xpcontainer.h"
 #include "data/database.h"
@@ -54,7 +54,7 @@ QPixmap loginArtwork(int size)
 
 } // namespace
 
-FrmLogin::FrmLogin(QWidget* parent) : QWidget(parent)
+LoginWindow::LoginWindow(QWidget* parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("frmLogin"));
     setWindowTitle(QStringLiteral("QEX - Login"));
@@ -94,18 +94,18 @@ FrmLogin::FrmLogin(QWidget* parent) : QWidget(parent)
     m_timer->setInterval(1000);
     m_timer->setSingleShot(true);
 
-    connect(m_ok, &QPushButton::clicked, this, &FrmLogin::login);
+    connect(m_ok, &QPushButton::clicked, this, &LoginWindow::login);
     connect(m_cancel, &QPushButton::clicked, this, []() { QCoreApplication::exit(0); });
-    connect(m_timer, &QTimer::timeout, this, &FrmLogin::handOver);
+    connect(m_timer, &QTimer::timeout, this, &LoginWindow::handOver);
 
     // The main window's F1 does not exist yet: help is reachable before the first login too.
     auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
     connect(help, &QShortcut::activated, this, &openHelp);
 }
 
-FrmLogin::~FrmLogin() = default;
+LoginWindow::~LoginWindow() = default;
 
-void FrmLogin::load()
+void LoginWindow::load()
 {
     // Theme step, then the saved login; the first failure ends the load.
     RunValues& values = runValues();
@@ -131,7 +131,7 @@ void FrmLogin::load()
     m_password->setText(saved->password);
 }
 
-void FrmLogin::setControlsEnabled(bool enabled)
+void LoginWindow::setControlsEnabled(bool enabled)
 {
     m_ok->setEnabled(enabled);
     m_cancel->setEnabled(enabled);
@@ -139,7 +139,7 @@ void FrmLogin::setControlsEnabled(bool enabled)
     m_user->setEnabled(enabled);
 }
 
-void FrmLogin::login()
+void LoginWindow::login()
 {
     setControlsEnabled(false);
     const QString user = m_user->text();
@@ -174,17 +174,17 @@ void FrmLogin::login()
     runValues().currentPassword = password;
 
     // The splash is shown before the login window goes, so the program never has no window.
-    m_splash = new FrmSplash;
+    m_splash = new SplashWindow;
     m_splash->setAttribute(Qt::WA_DeleteOnClose);
     m_splash->show();
     hide();
     m_timer->start();
 }
 
-void FrmLogin::handOver()
+void LoginWindow::handOver()
 {
     m_timer->stop();
-    auto* main = new FrmMain;
+    auto* main = new MainWindow;
     main->show();
     main->load(m_splash ? m_splash->info() : nullptr);
     // The load closes the splash as its last step; after a failed load it would stay on top.
@@ -193,7 +193,7 @@ void FrmLogin::handOver()
     deleteLater();
 }
 
-void FrmLogin::keyPressEvent(QKeyEvent* event)
+void LoginWindow::keyPressEvent(QKeyEvent* event)
 {
     // Enter anywhere in the window logs in, as the button does (nothing while it is disabled).
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
@@ -203,7 +203,7 @@ void FrmLogin::keyPressEvent(QKeyEvent* event)
     QWidget::keyPressEvent(event);
 }
 
-bool FrmLogin::eventFilter(QObject* watched, QEvent* event)
+bool LoginWindow::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == m_savePasswordLabel && event->type() == QEvent::MouseButtonRelease)
         m_savePassword->toggle();

@@ -18,10 +18,10 @@ namespace marvono {
 class BuyerChooser;
 class XPContainer;
 
-class FrmBill : public QDialog {
+class BillWindow : public QDialog {
     Q_OBJECT
   public:
-    explicit FrmBill(QWidget* parent = nullptr);
+    explicit BillWindow(QWidget* parent = nullptr);
     // Lists the chosen buyer's bill as it is stored now, keeping the boxes: Checkout on an open
     // editor, which sales may have added to since it was shown.
     void rereadBill();

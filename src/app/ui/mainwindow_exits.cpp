@@ -1,9 +1,9 @@
 // The ways out of the main window: the updater, help, the about box and quitting.
-#include "app/ui/frmmain_p.h"
+#include "app/ui/mainwindow_p.h"
 
 #include "app/appcontext.h"
-#include "app/ui/frmabout.h"
-#include "app/ui/frmhelp.h"
+#include "app/ui/aboutdialog.h"
+#include "app/ui/helpwindow.h"
 #include "controls/ui/dialogs.h"
 
 #include <QApplication>
@@ -13,7 +13,7 @@
 
 namespace marvono {
 
-void FrmMain::startUpdater()
+void MainWindow::startUpdater()
 {
     const QString updater = appPath(QStringLiteral("update.exe"));
     if (!QFileInfo::exists(updater)) {
@@ -23,28 +23,28 @@ void FrmMain::startUpdater()
     QProcess::startDetached(updater, {}, appFolder());
 }
 
-void FrmMain::openHelp()
+void MainWindow::openHelp()
 {
     marvono::openHelp();
 }
 
-void FrmMain::showAbout()
+void MainWindow::showAbout()
 {
-    showSingleDialog<FrmAbout>(this);
+    showSingleDialog<AboutDialog>(this);
 }
 
-bool FrmMain::askQuit()
+bool MainWindow::askQuit()
 {
     return confirm(this, QStringLiteral("Confirm"), QStringLiteral("Are you sure to quit ?"));
 }
 
-void FrmMain::endProgram()
+void MainWindow::endProgram()
 {
     d->quitting = true;
     close();
 }
 
-void FrmMain::closeEvent(QCloseEvent* event)
+void MainWindow::closeEvent(QCloseEvent* event)
 {
     if (!d->quitting && !askQuit()) {
         event->ignore();

@@ -5,10 +5,10 @@
 
 namespace marvono {
 
-class FrmAbout : public QDialog {
+class AboutDialog : public QDialog {
     Q_OBJECT
   public:
-    explicit FrmAbout(QWidget* parent = nullptr);
+    explicit AboutDialog(QWidget* parent = nullptr);
 
     // The home page set at build time, or else the user guide (README.md) in the application
     // folder or the installed documentation; empty when there is none of them.

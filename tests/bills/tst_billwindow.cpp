@@ -1,10 +1,10 @@
 // The bill editor driven as the operator does: list, click, add, update, delete, pay and print.
 #include "app/appcontext.h"
-#include "app/ui/frmmain.h"
+#include "app/ui/mainwindow.h"
 #include "bills/bill.h"
 #include "bills/billprint.h"
-#include "bills/ui/frmbill.h"
-#include "bills/ui/frmreceipts.h"
+#include "bills/ui/billwindow.h"
+#include "bills/ui/receiptswindow.h"
 #include "controls/ui/xpcontainer.h"
 #include "data/database.h"
 #include "data/engine.h"
@@ -30,8 +30,8 @@ namespace {
 
 struct Editor {
     test::TempAppFolder folder;
-    FrmMain main;
-    QPointer<FrmBill> dialog;
+    MainWindow main;
+    QPointer<BillWindow> dialog;
     QStringList printed;
 
     Editor()
@@ -46,7 +46,7 @@ struct Editor {
     void open()
     {
         main.runCommand(Command::OpenBillEditor);
-        dialog = main.findChild<FrmBill*>(QStringLiteral("frmBill"));
+        dialog = main.findChild<BillWindow*>(QStringLiteral("frmBill"));
     }
     QTreeWidget* list() const { return dialog->findChild<QTreeWidget*>("LV"); }
     QLineEdit* box(const char* name) const { return dialog->findChild<QLineEdit*>(name); }
@@ -87,7 +87,7 @@ struct Editor {
 
 } // namespace
 
-class TestFrmBill : public QObject {
+class TestBillWindow : public QObject {
     Q_OBJECT
   private Q_SLOTS:
     void cleanup() { test::setClock({}); }
@@ -104,7 +104,7 @@ class TestFrmBill : public QObject {
     void receiptsWindow();
 };
 
-void TestFrmBill::controlsAndFirstBuyersBill()
+void TestBillWindow::controlsAndFirstBuyersBill()
 {
     Editor editor;
     runValues().currencySymbol = "USD";
@@ -151,7 +151,7 @@ void TestFrmBill::controlsAndFirstBuyersBill()
     QVERIFY(test::addBillRow("1:04:00 PM", "A1", "Late", "1", "1", "1"));
     editor.open();
     QCOMPARE(editor.list()->topLevelItemCount(), 4);
-    QCOMPARE(editor.main.findChildren<FrmBill*>().size(), 1);
+    QCOMPARE(editor.main.findChildren<BillWindow*>().size(), 1);
     QCOMPARE(editor.main.findChild<QLabel*>("lblBillTotal")->text(), QStringLiteral("Bill: USD7.5"));
     // And when the operator comes back to it from the main window.
     editor.main.activateWindow();
@@ -165,7 +165,7 @@ void TestFrmBill::controlsAndFirstBuyersBill()
     QCOMPARE(editor.list()->topLevelItemCount(), 5);
 }
 
-void TestFrmBill::emptyBuyerListShowsTheEmptyBuyer()
+void TestBillWindow::emptyBuyerListShowsTheEmptyBuyer()
 {
     Editor editor;
     QVERIFY(test::addBillRow("1", "", "Tea", "1", "2", "2"));
@@ -175,7 +175,7 @@ void TestFrmBill::emptyBuyerListShowsTheEmptyBuyer()
     QCOMPARE(editor.total(), QStringLiteral("Total: $2"));
 }
 
-void TestFrmBill::clickFillsTheBoxes()
+void TestBillWindow::clickFillsTheBoxes()
 {
     Editor editor;
     QVERIFY(test::writeBuyers({"A1"}));
@@ -196,7 +196,7 @@ void TestFrmBill::clickFillsTheBoxes()
     QCOMPARE(editor.box("txtFood")->text(), QStringLiteral("Cake"));
 }
 
-void TestFrmBill::addNewChecksOnlyForBlanks()
+void TestBillWindow::addNewChecksOnlyForBlanks()
 {
     Editor editor;
     QVERIFY(test::writeBuyers({"A1"}));
@@ -230,7 +230,7 @@ void TestFrmBill::addNewChecksOnlyForBlanks()
     QCOMPARE(test::rowsOf("select * from Bill"), QStringList{"10:00|A1|Tea|1|<null>|2.5"});
 }
 
-void TestFrmBill::updateChecksQuantityAndKeepsTheKey()
+void TestBillWindow::updateChecksQuantityAndKeepsTheKey()
 {
     Editor editor;
     QVERIFY(test::writeBuyers({"A1"}));
@@ -275,7 +275,7 @@ void TestFrmBill::updateChecksQuantityAndKeepsTheKey()
     QCOMPARE(test::rowsOf("select csubtotal from Bill where ctime='9:30'"), QStringList{"4"});
 }
 
-void TestFrmBill::deleteAsksAndTakesTheFirstMatch()
+void TestBillWindow::deleteAsksAndTakesTheFirstMatch()
 {
     Editor editor;
     QVERIFY(test::writeBuyers({"A1"}));
@@ -315,7 +315,7 @@ void TestFrmBill::deleteAsksAndTakesTheFirstMatch()
                                                "changed, the stock was not."));
 }
 
-void TestFrmBill::payBill()
+void TestBillWindow::payBill()
 {
     Editor editor;
     QVERIFY(test::writeBuyers({"A1", "Window"}));
@@ -399,7 +399,7 @@ void TestFrmBill::payBill()
     QVERIFY(QFile::exists(clientBillPath(0)));
 }
 
-void TestFrmBill::chosenBuyersBillIsEditedAndSettled()
+void TestBillWindow::chosenBuyersBillIsEditedAndSettled()
 {
     Editor editor;
     QVERIFY(test::writeBuyers({"A1", "Window"}));
@@ -422,7 +422,7 @@ void TestFrmBill::chosenBuyersBillIsEditedAndSettled()
     QVERIFY(!QFile::exists(clientBillPath(1)));
 }
 
-void TestFrmBill::lostConnectionSaysWhetherPaid()
+void TestBillWindow::lostConnectionSaysWhetherPaid()
 {
     if (!test::serverEngine())
         QSKIP("the embedded file has no connection to lose");
@@ -445,7 +445,7 @@ void TestFrmBill::lostConnectionSaysWhetherPaid()
     QVERIFY(editor.dialog->findChild<QPushButton*>("cmdReceipt")->isEnabled());
 }
 
-void TestFrmBill::printBill()
+void TestBillWindow::printBill()
 {
     Editor editor;
     runValues().shopName = "Corner Shop";
@@ -483,7 +483,7 @@ void TestFrmBill::printBill()
     QCOMPARE(test::fileBytes(billPrintPath()), written);
 }
 
-void TestFrmBill::receiptsWindow()
+void TestBillWindow::receiptsWindow()
 {
     Editor editor;
     test::setClock([] { return QDateTime(QDate(2026, 12, 7), QTime(9, 0)); });
@@ -492,7 +492,7 @@ void TestFrmBill::receiptsWindow()
         QCOMPARE(settleBill("A1"), Settlement::Settled);
     }
     editor.main.findChild<QAction*>("menuReceipts")->trigger();
-    auto* window = editor.main.findChild<FrmReceipts*>("frmReceipts");
+    auto* window = editor.main.findChild<ReceiptsWindow*>("frmReceipts");
     QVERIFY(window);
     auto* receipts = window->findChild<QTreeWidget*>("lvReceipts");
     QCOMPARE(receipts->topLevelItemCount(), 2);
@@ -523,5 +523,5 @@ void TestFrmBill::receiptsWindow()
     close->close();
 }
 
-QTEST_MAIN(TestFrmBill)
-#include "tst_frmbill.moc"
+QTEST_MAIN(TestBillWindow)
+#include "tst_billwindow.moc"
