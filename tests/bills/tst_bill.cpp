@@ -3,8 +3,10 @@
 #include "bills/bill.h"
 #include "bills/billprint.h"
 #include "bills/dayclose.h"
+#include "bills/escpos.h"
 #include "bills/receipt.h"
 #include "bills/returns.h"
+#include "bills/thermalprinter.h"
 #include "catalogue/stockmoves.h"
 #include "data/database.h"
 #include "data/engine.h"
@@ -16,6 +18,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QtTest>
 
 using namespace marvono;
@@ -51,6 +55,8 @@ class TestBill : public QObject {
     void settleDeletesRowsAndClientFile();
     void settleIsAllOrNothing();
     void receiptsByDay();
+    void escPosBytes();
+    void escPosReachesFileAndListener();
     void returnsNetTheDayAndStopAtTheSold();
     void editingASoldLineMovesItsStock();
     void dayCloseTakesWhatCameSinceTheLastClose();
@@ -214,6 +220,55 @@ void TestBill::receiptsByDay()
              (QStringList{"        Shop", "Receipt No. 1", "Time: 2026-12-07 23:59:59", "Buyer: A1",
                           "Operator: ", QString(20, '-'), "Tea", "  1 x $        $2.50", QString(20, '-'),
                           "Total          $2.50", "Received       $2.50", "Change         $0.00"}));
+}
+
+void TestBill::escPosBytes()
+{
+    const QByteArray start = QByteArrayLiteral("\x1b\x40\x1b\x74\x10"); // ESC @, ESC t 16
+    const QByteArray bold = QByteArrayLiteral("\x1b\x45\x01");          // ESC E 1
+    const QByteArray plain = QByteArrayLiteral("\x1b\x45\x00");         // ESC E 0
+    const QByteArray feed = QByteArrayLiteral("\x1b\x64\x03");          // ESC d 3
+    const QByteArray pulse = QByteArrayLiteral("\x1b\x70\x00\x19\xfa"); // ESC p 0 25 250
+    const QByteArray cut = QByteArrayLiteral("\x1d\x56\x42\x00");       // GS V 66 0
+    // The shop's name bold, the euro sign in the code page, a control character kept from the
+    // printer, a long line cut at the width.
+    QCOMPARE(escPosPaper({"Shop \u20ac", "Tea\x1b" + QString(36, 'x')}, 32, 1, true),
+             start + bold + "Shop \x80\n" + plain + "Tea?" + QByteArray(28, 'x') + "\n" + QByteArray(8, 'x') + "\n" +
+                 feed + pulse + cut);
+
+    Receipt sale;
+    sale.lines = {{"9:00", "Tea", "1", "2", "2"}, {"9:01", "Cake", "1", "3", "3"}};
+    sale.total = Currency::fromRaw(50000);
+    sale.received = Currency::fromRaw(100000);
+    QVERIFY(escPosReceipt(sale, "Shop", "$", 48, true).endsWith(feed + pulse + cut));
+    QVERIFY(escPosReceipt(sale, "Shop", "$", 48, false).endsWith("\n" + feed + cut));
+    Receipt refund = sale;
+    refund.refundOf = 1;
+    QVERIFY(escPosReceipt(refund, "Shop", "$", 48, true).endsWith("\n" + feed + cut));
+}
+
+void TestBill::escPosReachesFileAndListener()
+{
+    test::TempAppFolder folder;
+    const QByteArray bytes = escPosPaper({"Shop", "Total $2.00"}, 32, 1, true);
+    QString error;
+    QVERIFY(!sendToPrinter(folder.file("lp0"), bytes, &error));
+    QCOMPARE(error, "The receipt printer " + folder.file("lp0") + " is missing: no such device.");
+    touch(folder.file("lp0"));
+    QVERIFY(sendToPrinter(folder.file("lp0"), bytes, &error));
+    QCOMPARE(test::fileBytes(folder.file("lp0")), "client data" + bytes);
+
+    QTcpServer listener;
+    QVERIFY(listener.listen(QHostAddress::LocalHost));
+    const QString address = QStringLiteral("127.0.0.1:%1").arg(listener.serverPort());
+    QVERIFY2(sendToPrinter(address, bytes, &error), qPrintable(error));
+    QTRY_VERIFY(listener.hasPendingConnections());
+    QTcpSocket* printer = listener.nextPendingConnection();
+    QTRY_COMPARE(printer->state(), QAbstractSocket::UnconnectedState);
+    QCOMPARE(printer->readAll(), bytes);
+    listener.close();
+    QVERIFY(!sendToPrinter(address, bytes, &error));
+    QCOMPARE(error, "The receipt printer " + address + " refused the connection.");
 }
 
 void TestBill::dayCloseTakesWhatCameSinceTheLastClose()
