@@ -3,6 +3,7 @@
 #include "app/ui/mainwindow.h"
 #include "bills/bill.h"
 #include "bills/billprint.h"
+#include "bills/thermalprinter.h"
 #include "bills/ui/billwindow.h"
 #include "bills/ui/receiptswindow.h"
 #include "controls/ui/xpcontainer.h"
@@ -102,6 +103,7 @@ class TestBillWindow : public QObject {
     void lostConnectionSaysWhetherPaid();
     void printBill();
     void receiptsWindow();
+    void escPosPrinter();
 };
 
 void TestBillWindow::controlsAndFirstBuyersBill()
@@ -521,6 +523,48 @@ void TestBillWindow::receiptsWindow()
     QVERIFY(
         close->findChild<QPlainTextEdit*>("txtClose")->toPlainText().contains(QRegularExpression("Takings +\\$6.50")));
     close->close();
+}
+
+void TestBillWindow::escPosPrinter()
+{
+    Editor editor;
+    test::setClock([] { return QDateTime(QDate(2026, 12, 7), QTime(9, 0)); });
+    const QString device = editor.folder.file("lp0");
+    const QByteArray pulse("\x1bp\x00\x19\xfa", 5);
+    QVERIFY(saveReceiptPrinter({true, device, 32}));
+    QVERIFY(test::writeBuyers({"A1"}));
+    QVERIFY(test::addBillRow("9:00", "A1", "Tea", "1", "2", "2"));
+    editor.open();
+    {
+        test::BoxRecorder boxes;
+        editor.dialog->findChild<QPushButton*>("cmdCheckout")->click();
+        QCOMPARE(boxes.seen, (QStringList{"Confirm/Are you sure to clear the bill?\n\nReceived: $2\nChange: $0",
+                                          "Receipt printer/The receipt printer " + device +
+                                              " is missing: no such device.\nReceipt No. 1 is stored: print it "
+                                              "again from the Receipts window."}));
+    }
+    QVERIFY(QFile(device).open(QIODevice::WriteOnly));
+    editor.main.findChild<QAction*>("menuReceipts")->trigger();
+    auto* receipts = editor.main.findChild<ReceiptsWindow*>("frmReceipts")->findChild<QTreeWidget*>("lvReceipts");
+    QCOMPARE(receipts->topLevelItemCount(), 1);
+    receipts->setCurrentItem(receipts->topLevelItem(0));
+    editor.main.findChild<ReceiptsWindow*>("frmReceipts")->findChild<QPushButton*>("cmdPrint")->click();
+    const QByteArray reprint = test::fileBytes(device);
+    QVERIFY(reprint.contains("Receipt No. 1\n") && !reprint.contains(pulse));
+
+    // A payment opens the drawer; the close is printed there too, without.
+    editor.type("9:10", "Cup", "1", "1", "1");
+    editor.press("cmdadd");
+    editor.box("txtReceived")->setText("5");
+    editor.press("cmdCheckout");
+    const QByteArray paid = test::fileBytes(device).mid(reprint.size());
+    QVERIFY(paid.contains("Receipt No. 2\n") && paid.endsWith(pulse + "\x1dVB" + '\0'));
+    test::BoxAnswerer answerer(QMessageBox::Ok);
+    editor.main.findChild<QAction*>("menuCloseDay")->trigger();
+    QVERIFY(answerer.wait());
+    editor.main.findChild<QWidget*>("frmDayClose")->findChild<QPushButton*>("cmdPrint")->click();
+    const QByteArray close = test::fileBytes(device).mid(reprint.size() + paid.size());
+    QVERIFY(close.contains("Day close No. 1\n") && !close.contains(pulse));
 }
 
 QTEST_MAIN(TestBillWindow)

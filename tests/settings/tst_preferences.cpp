@@ -8,6 +8,7 @@
 #include "support/testsupport.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -206,8 +207,12 @@ void TestPreferences::editedSaveStoresAndRefreshes()
     box(dialog, "txtUsername")->setText("boss");
     box(dialog, "txtPWD")->setText("");
     box(dialog, "txtPWD2")->setText("");
+    dialog->findChild<QComboBox*>("cmbPrinter")->setCurrentIndex(1);
+    dialog->findChild<QComboBox*>("cmbColumns")->setCurrentIndex(1);
+    box(dialog, "txtPrinter")->setText(" /dev/usb/lp0 ");
     pressOk(dialog);
 
+    QCOMPARE(test::fileBytes(folder.file("printer.dat")), "\"ESC/POS\"\r\n\"/dev/usb/lp0\"\r\n\"32\"\r\n");
     QCOMPARE(runValues().shopName, QStringLiteral("  Corner Shop "));
     QCOMPARE(runValues().currencySymbol, QStringLiteral("\u20ac"));
     QVERIFY(!runValues().warningTone);
@@ -234,6 +239,8 @@ void TestPreferences::editedSaveStoresAndRefreshes()
     QCOMPARE(box(again, "txtUsername")->text(), QStringLiteral("vetch"));
     QCOMPARE(box(again, "txtPWD")->text(), QString());
     QCOMPARE(box(again, "txtGG")->text(), QStringLiteral("  Corner Shop "));
+    QCOMPARE(box(again, "txtPrinter")->text(), QStringLiteral("/dev/usb/lp0"));
+    QCOMPARE(again->findChild<QComboBox*>("cmbColumns")->currentText(), QStringLiteral("32 columns"));
     box(again, "txtUsername")->setText("boss");
     pressOk(again);
     QCOMPARE(checkLogin("boss", ""), LoginCheck::Valid);

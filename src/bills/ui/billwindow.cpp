@@ -414,6 +414,8 @@ void BillWindow::payBill()
                             .arg(QString::number(receipt->number), symbol, receipt->change.toText()));
     }
     reload(false, false);
+    if (receipt)
+        printPaidReceiptFor(this, *receipt);
     if (paidAfterLoss && receipt)
         showMessage(this, QMessageBox::Information, QStringLiteral("Paid"),
                     QStringLiteral("The connection to the shop server was lost while the bill was paid, but the "

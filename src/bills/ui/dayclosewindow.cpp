@@ -1,7 +1,9 @@
 #include "bills/ui/dayclosewindow.h"
 
 #include "app/appcontext.h"
+#include "bills/escpos.h"
 #include "bills/receipt.h"
+#include "bills/thermalprinter.h"
 #include "bills/ui/receiptprinter.h"
 #include "controls/ui/dialogs.h"
 #include "controls/ui/xpcontainer.h"
@@ -48,6 +50,12 @@ QStringList DayCloseWindow::lines(int columns) const
 
 void DayCloseWindow::print()
 {
+    if (const ReceiptPrinter printer = readReceiptPrinter(); printer.escPos) {
+        sendToReceiptPrinterFor(
+            this, escPosDayClose(m_close, runValues().shopName, runValues().currencySymbol, printer.columns),
+            QStringLiteral("Day close No. %1 is stored: press Print to try again.").arg(m_close.number));
+        return;
+    }
     QString error;
     if (!printTextLinesOnPrinter(
             QStringLiteral("Day close %1").arg(m_close.number), [this](int columns) { return lines(columns); }, &error))

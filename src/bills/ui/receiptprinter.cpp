@@ -1,6 +1,8 @@
 #include "bills/ui/receiptprinter.h"
 
 #include "app/appcontext.h"
+#include "bills/escpos.h"
+#include "bills/thermalprinter.h"
 #include "controls/ui/dialogs.h"
 
 #include <QFile>
@@ -144,8 +146,40 @@ bool printReceiptOnPrinter(const Receipt& receipt, QString* error)
         error);
 }
 
+namespace {
+
+bool sendReceipt(QWidget* parent, const ReceiptPrinter& printer, const Receipt& receipt, bool justPaid)
+{
+    return sendToReceiptPrinterFor(
+        parent, escPosReceipt(receipt, runValues().shopName, runValues().currencySymbol, printer.columns, justPaid),
+        QStringLiteral("Receipt No. %1 is stored: print it again from the Receipts window.").arg(receipt.number));
+}
+
+} // namespace
+
+bool sendToReceiptPrinterFor(QWidget* parent, const QByteArray& bytes, const QString& kept)
+{
+    QString error;
+    if (sendToPrinter(readReceiptPrinter().target, bytes, &error))
+        return true;
+    warn(parent, QStringLiteral("Receipt printer"), error + QLatin1Char('\n') + kept);
+    return false;
+}
+
+void printPaidReceiptFor(QWidget* parent, const Receipt& receipt)
+{
+    const ReceiptPrinter printer = readReceiptPrinter();
+    if (printer.escPos)
+        sendReceipt(parent, printer, receipt, true);
+}
+
 void printReceiptFor(QWidget* parent, const Receipt& receipt)
 {
+    const ReceiptPrinter printer = readReceiptPrinter();
+    if (printer.escPos) {
+        sendReceipt(parent, printer, receipt, false);
+        return;
+    }
     QString error;
     if (!printReceiptOnPrinter(receipt, &error))
         warn(parent, QStringLiteral("Error"), QStringLiteral("(Receipt)Print error\n") + error);

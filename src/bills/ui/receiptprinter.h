@@ -1,5 +1,6 @@
 #pragma once
-// Customer receipts on the desktop's printer or in a PDF file, on the paper chosen in Setup.
+// Customer receipts on the desktop's printer or in a PDF file, on the paper chosen in Setup, or on
+// the ESC/POS printer chosen there.
 #include "bills/receipt.h"
 
 #include <functional>
@@ -27,9 +28,15 @@ bool printTextLinesOnPrinter(const QString& docName, const std::function<QString
 // Prints on the default printer; false, with the reason, when there is none or it refuses.
 bool printReceiptOnPrinter(const Receipt& receipt, QString* error);
 
-// The bill editor's and the receipts window's buttons: print, or ask for a file and save a PDF;
-// a failure is shown with its reason.
+// The bill editor's and the receipts window's buttons: print (on the printer chosen in Setup), or
+// ask for a file and save a PDF; a failure is shown with its reason.
 void printReceiptFor(QWidget* parent, const Receipt& receipt);
+// Just after a bill is paid: an ESC/POS printer prints the receipt at once and, for cash, opens
+// the drawer; the desktop's printing waits for Print Receipt.
+void printPaidReceiptFor(QWidget* parent, const Receipt& receipt);
+// Sends ESC/POS bytes to the printer chosen in Setup; a failure is shown under "Receipt printer"
+// with its reason and `kept`, where the paper can be printed again. False on failure.
+bool sendToReceiptPrinterFor(QWidget* parent, const QByteArray& bytes, const QString& kept);
 void saveReceiptPdfFor(QWidget* parent, const Receipt& receipt);
 
 } // namespace marvono

@@ -2,6 +2,7 @@
 
 #include "app/appcontext.h"
 #include "bills/receipt.h"
+#include "bills/thermalprinter.h"
 #include "controls/ui/dialogs.h"
 #include "controls/ui/shopwindow.h"
 #include "controls/ui/xpcontainer.h"
@@ -52,9 +53,9 @@ PreferencesDialog::PreferencesDialog(QWidget* parent) : QDialog(parent)
 
 void PreferencesDialog::build()
 {
-    setFixedSize(375, 450);
+    setFixedSize(375, 542);
     m_frame =
-        addGroup(this, QStringLiteral("XPContainer1"), QStringLiteral("Setup"), XPContainer::twips(0, 0, 5625, 6750));
+        addGroup(this, QStringLiteral("XPContainer1"), QStringLiteral("Setup"), XPContainer::twips(0, 0, 5625, 8130));
 
     m_nameGroup = addGroup(m_frame, QStringLiteral("XPContainer2"), QStringLiteral("Shop or Company Name"),
                            XPContainer::twips(150, 480, 5325, 900));
@@ -104,20 +105,54 @@ void PreferencesDialog::build()
         secret->setStyleSheet(QStringLiteral("lineedit-password-character: 42;")); // '*'
     }
 
+    buildPrinterGroup();
+
     QPushButton* ok = makeButton(m_frame, QStringLiteral("cmdOK"), QStringLiteral("  O K"));
-    ok->setGeometry(XPContainer::twips(2400, 5970, 1425, 585));
+    ok->setGeometry(XPContainer::twips(2400, 7350, 1425, 585));
     connect(ok, &QPushButton::clicked, this, &PreferencesDialog::save);
     QPushButton* cancel = makeButton(m_frame, QStringLiteral("cmdCancel"), QStringLiteral(" Cancel"));
-    cancel->setGeometry(XPContainer::twips(4050, 5970, 1425, 585));
+    cancel->setGeometry(XPContainer::twips(4050, 7350, 1425, 585));
     connect(cancel, &QPushButton::clicked, this, &PreferencesDialog::close);
     pressOnEscape(this, cancel);
+}
+
+void PreferencesDialog::buildPrinterGroup()
+{
+    m_printerGroup = addGroup(m_frame, QStringLiteral("XPContainer6"), QStringLiteral("Receipt Printer"),
+                              XPContainer::twips(150, 5910, 5325, 1260));
+    addLabel(m_printerGroup, QStringLiteral("lblPrinter"), QStringLiteral("Print on:"),
+             XPContainer::twips(150, 450, 1050, 300));
+    m_printer = new QComboBox(m_printerGroup);
+    m_printer->setObjectName(QStringLiteral("cmbPrinter"));
+    m_printer->setGeometry(XPContainer::twips(1275, 420, 2100, 330));
+    m_printer->addItems({QStringLiteral("Desktop printing"), QStringLiteral("ESC/POS printer")});
+    connect(m_printer, &QComboBox::currentIndexChanged, this, &PreferencesDialog::showPrinterChoice);
+    m_columns = new QComboBox(m_printerGroup);
+    m_columns->setObjectName(QStringLiteral("cmbColumns"));
+    m_columns->setGeometry(XPContainer::twips(3525, 420, 1650, 330));
+    m_columns->setToolTip(QStringLiteral("Characters a line of the ESC/POS printer holds"));
+    m_columns->addItem(QStringLiteral("48 columns"), 48);
+    m_columns->addItem(QStringLiteral("32 columns"), 32);
+    addLabel(m_printerGroup, QStringLiteral("lblPrinterTarget"), QStringLiteral("Device:"),
+             XPContainer::twips(150, 840, 1050, 300));
+    m_printerTarget =
+        addTextBox(m_printerGroup, QStringLiteral("txtPrinter"), XPContainer::twips(1275, 810, 3900, 330));
+    m_printerTarget->setPlaceholderText(QStringLiteral("/dev/usb/lp0 or host:9100"));
+}
+
+void PreferencesDialog::showPrinterChoice()
+{
+    // The paper stays open: PDF files are laid out on it whatever prints the receipts.
+    const bool escPos = m_printer->currentIndex() == 1;
+    m_columns->setEnabled(escPos);
+    m_printerTarget->setEnabled(escPos);
 }
 
 void PreferencesDialog::load()
 {
     const RunValues& values = runValues();
     // The outer frame and the shop-name group keep the default theme.
-    for (XPContainer* group : {m_symbolGroup, m_toneGroup, m_securityGroup})
+    for (XPContainer* group : {m_symbolGroup, m_toneGroup, m_securityGroup, m_printerGroup})
         group->setTheme(values.themeIndex);
     m_symbol->setText(values.currencySymbol);
     for (QWidget* label : std::as_const(m_blueLabels)) {
@@ -129,6 +164,11 @@ void PreferencesDialog::load()
     m_confirmation->setText(values.currentPassword);
     m_userName->setText(values.currentUser);
     m_paper->setCurrentIndex(m_paper->findData(int(readReceiptPaper())));
+    const ReceiptPrinter printer = readReceiptPrinter();
+    m_printer->setCurrentIndex(printer.escPos ? 1 : 0);
+    m_columns->setCurrentIndex(m_columns->findData(printer.columns));
+    m_printerTarget->setText(printer.target);
+    showPrinterChoice();
     const SetupHead head = readSetupHead();
     if (head.warningTone)
         m_tone->setChecked(*head.warningTone);
@@ -140,6 +180,15 @@ void PreferencesDialog::load()
 
 void PreferencesDialog::save()
 {
+    const ReceiptPrinter printer{m_printer->currentIndex() == 1, m_printerTarget->text().trimmed(),
+                                 m_columns->currentData().toInt()};
+    if (printer.escPos && printer.target.isEmpty()) {
+        warn(this, QStringLiteral("Receipt printer"),
+             QStringLiteral("Please give the ESC/POS printer's device file (/dev/usb/lp0) or network address "
+                            "(host:9100)."));
+        m_printerTarget->setFocus();
+        return;
+    }
     const PreferencesInput input{m_tone->isChecked(), m_shopName->text(), m_symbol->text(),
                                  m_userName->text(),  m_password->text(), m_confirmation->text()};
     if (savePreferences(input) == PreferencesOutcome::PasswordMismatch) {
@@ -150,6 +199,8 @@ void PreferencesDialog::save()
         return;
     }
     saveReceiptPaper(ReceiptPaper(m_paper->currentData().toInt()));
+    if (QString error; !saveReceiptPrinter(printer, &error))
+        warn(this, QStringLiteral("Receipt printer"), error);
     if (ShopWindow* main = ShopWindow::current())
         main->requestRefresh(true);
     close();

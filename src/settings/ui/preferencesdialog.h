@@ -1,5 +1,5 @@
 #pragma once
-// frmSetup: shop name, currency symbol, warning tone, user name and password.
+// frmSetup: shop name, currency symbol, warning tone, user name and password, receipt printer.
 #include <QDialog>
 
 class QCheckBox;
@@ -20,6 +20,8 @@ class PreferencesDialog : public QDialog {
     void build();
     void load();
     void save();
+    void buildPrinterGroup();
+    void showPrinterChoice();
 
     XPContainer* m_frame = nullptr;
     XPContainer* m_nameGroup = nullptr;
@@ -33,6 +35,10 @@ class PreferencesDialog : public QDialog {
     QLineEdit* m_password = nullptr;     // txtPWD
     QLineEdit* m_confirmation = nullptr; // txtPWD2
     QComboBox* m_paper = nullptr;        // cmbPaper: receipt paper
+    XPContainer* m_printerGroup = nullptr;
+    QComboBox* m_printer = nullptr;       // cmbPrinter: desktop printing or ESC/POS
+    QComboBox* m_columns = nullptr;       // cmbColumns: an ESC/POS printer's line width
+    QLineEdit* m_printerTarget = nullptr; // txtPrinter: its device file or host:port
     QList<QWidget*> m_blueLabels;
 };
 
