@@ -2,6 +2,7 @@
 
 #include "app/numbers.h"
 #include "data/database.h"
+#include "data/flatcontainers.h"
 #include "data/pgschema.h"
 #include "data/rowscan.h"
 #include "data/serverwait.h"
@@ -547,8 +548,8 @@ void PgEngine::loadColumnKinds()
                                     : type == "int4" || type == "int8" || type == "int2" ? ColumnKind::Integer
                                     : type == "date"                                     ? ColumnKind::Date
                                                                                          : ColumnKind::Other;
-            const quint64 key = (QByteArray(PQgetvalue(result, r, 0)).toULongLong() << 16) |
-                                QByteArray(PQgetvalue(result, r, 1)).toUShort();
+            const quint64 key = packedKey(QByteArray(PQgetvalue(result, r, 0)).toULongLong(),
+                                          QByteArray(PQgetvalue(result, r, 1)).toUShort(), 16);
             m_kinds.insert(key, kind);
         }
     }
@@ -560,7 +561,7 @@ ColumnKind PgEngine::kindOf(void* handle, int column)
     // A domain reports its base type, so a table column's kind comes from the table itself.
     const Oid table = PQftable(result, column);
     if (table != InvalidOid) {
-        const quint64 key = (quint64(table) << 16) | quint16(PQftablecol(result, column));
+        const quint64 key = packedKey(table, quint16(PQftablecol(result, column)), 16);
         // A table made again (by a recovery) has a new oid: its kinds are read once more.
         if (!m_kinds.contains(key) && !m_kindsLookedUp.contains(table)) {
             m_kindsLookedUp.insert(table);

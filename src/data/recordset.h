@@ -1,6 +1,6 @@
 #pragma once
 // ExecSQL and the record set it returns: the program's one way into the database.
-#include "data/growingarray.h"
+#include "data/flatcontainers.h"
 
 #include <QString>
 #include <QStringList>

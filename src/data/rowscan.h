@@ -1,6 +1,8 @@
 #pragma once
 // Reading a large query once, row by row, straight from the engine: no record set is built, so
 // listing a whole table costs little more than the engine's own scan.
+#include "data/flatcontainers.h"
+
 #include <QByteArrayView>
 #include <QString>
 #include <QVariantList>
@@ -43,9 +45,8 @@ class SharedTexts {
         QString text;
     };
     std::vector<Entry> m_entries;
-    // An open-addressed table of positions in m_entries plus one (0: free), a power of two long
-    // and at most half full: a look-up hashes the row's own bytes and seldom compares twice.
-    std::vector<quint32> m_slots;
+    // m_entries by the hash of their bytes: a look-up hashes the row's own bytes, makes no text.
+    ProbeIndex m_index{4};
     qsizetype m_last = -1; // the entry given last
 };
 

@@ -3,11 +3,11 @@
 #include "app/numbers.h"
 #include "data/rowscan.h"
 
+#include <QHash>
 #include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
-#include <unordered_map>
 
 namespace marvono {
 namespace {
@@ -86,24 +86,17 @@ class LedgerReader {
     {
         // Shared texts stay alive, and so keep their addresses, for the whole scan.
         const std::pair key(price.constData(), purchasePrice.constData());
-        const auto found = m_differences.find(key);
-        if (found != m_differences.end())
-            return found->second;
+        const auto found = m_differences.constFind(key);
+        if (found != m_differences.constEnd())
+            return *found;
         const double value = fifteenDigits(leadingNumber(price) - leadingNumber(purchasePrice));
-        m_differences.emplace(key, value);
+        m_differences.insert(key, value);
         return value;
     }
 
-    struct PairHash {
-        size_t operator()(const std::pair<const QChar*, const QChar*>& pair) const
-        {
-            return std::hash<const QChar*>()(pair.first) * 31 + std::hash<const QChar*>()(pair.second);
-        }
-    };
-
     QString m_symbol;
     std::array<SharedTexts, 7> m_texts; // a set a column of the ledger
-    std::unordered_map<std::pair<const QChar*, const QChar*>, double, PairHash> m_differences;
+    QHash<std::pair<const QChar*, const QChar*>, double> m_differences;
 };
 
 ReportLines ledgerLines(const QString& query, const QVariantList& values, const QString& symbol)

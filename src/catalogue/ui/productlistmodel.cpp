@@ -3,12 +3,13 @@
 #include "app/appcontext.h"
 #include "app/numbers.h"
 #include "controls/textkey.h"
+#include "data/flatcontainers.h"
 #include "data/rowscan.h"
 
+#include <QHash>
 #include <QStringDecoder>
 #include <algorithm>
 #include <atomic>
-#include <cstring>
 #include <numeric>
 
 namespace marvono {
@@ -65,54 +66,24 @@ QChar* appendUtf16(QChar* out, QByteArrayView utf8, QStringDecoder& decoder)
 constexpr qsizetype kFirstBlock = 4096;
 constexpr qsizetype kLargestBlock = 256 * 1024;
 
-// Numbers the distinct texts in the order they first come. An open table on a plain hash of the
-// units: a catalogue holds few categories among many products, and each product costs one probe.
+// Numbers the distinct texts in the order they first come.
 class DistinctTexts {
   public:
     explicit DistinctTexts(size_t expected) { m_texts.reserve(std::min<size_t>(expected, 1024)); }
     int idOf(QStringView text)
     {
-        if (2 * (m_texts.size() + 1) > m_slots.size())
-            grow();
-        const quint32 hash = hashOf(text);
-        for (size_t slot = hash & (m_slots.size() - 1);; slot = (slot + 1) & (m_slots.size() - 1)) {
-            const int id = m_slots[slot];
-            if (id < 0) {
-                m_slots[slot] = int(m_texts.size());
-                m_texts.push_back(text);
-                m_hashes.push_back(hash);
-                return m_slots[slot];
-            }
-            const QStringView known = m_texts[size_t(id)];
-            // An empty view may have no data at all, which memcmp must not be given.
-            if (m_hashes[size_t(id)] == hash && known.size() == text.size() &&
-                (text.isEmpty() || std::memcmp(known.data(), text.data(), size_t(text.size()) * sizeof(QChar)) == 0))
-                return id;
+        int& id = m_ids[text]; // ids from 1, 0 for a text not seen before
+        if (id == 0) {
+            m_texts.push_back(text);
+            id = int(m_texts.size());
         }
+        return id - 1;
     }
     const std::vector<QStringView>& texts() const { return m_texts; }
 
   private:
-    static quint32 hashOf(QStringView text)
-    {
-        quint32 hash = 2166136261u; // FNV-1a
-        for (const QChar ch : text)
-            hash = (hash ^ ch.unicode()) * 16777619u;
-        return hash;
-    }
-    void grow()
-    {
-        m_slots.assign(std::max<size_t>(64, m_slots.size() * 2), -1);
-        for (size_t id = 0; id < m_texts.size(); ++id) {
-            size_t slot = m_hashes[id] & (m_slots.size() - 1);
-            while (m_slots[slot] >= 0)
-                slot = (slot + 1) & (m_slots.size() - 1);
-            m_slots[slot] = int(id);
-        }
-    }
-    std::vector<int> m_slots; // ids of m_texts, -1 where free
+    QHash<QStringView, int> m_ids;
     std::vector<QStringView> m_texts;
-    std::vector<quint32> m_hashes;
 };
 
 bool lessText(QStringView a, QStringView b)
@@ -464,8 +435,8 @@ QVariant ProductListModel::data(const QModelIndex& index, int role) const
         return kLowStockColor;
     // A row keeps its place in m_rows and its texts until the generation is renewed.
     if (role == kTextKeyRole && index.row() < rowCount() && index.column() < ColumnCount)
-        return QVariant::fromValue((m_textKeyGeneration << 40) | (quint64(source(index.row())) << 3) |
-                                   quint64(index.column()));
+        return QVariant::fromValue(
+            packedKey(packedKey(m_textKeyGeneration, quint64(source(index.row())), 37), quint64(index.column()), 3));
     return {};
 }
 

@@ -10,8 +10,6 @@ namespace marvono {
 namespace {
 // Far more texts than a fit asks for, few enough to stay small on a large catalogue.
 constexpr qsizetype kMostSizes = 20000;
-// A key names one cell: room for the cells of several fits of a large list, a megabyte.
-constexpr size_t kKeyedSizes = 65536;
 
 // Whether every digit of the font is as wide as every other, alone and beside any digit.
 bool evenDigits(const QFont& font)
@@ -47,19 +45,14 @@ QSize TextSizeDelegate::sizeHint(const QStyleOptionViewItem& option, const QMode
         m_font = option.font; // an equal font: its copies are told quickly from now on
     }
     const QVariant key = index.data(kTextKeyRole);
-    const quint64 number = key.isValid() ? key.toULongLong() : kNoKey;
-    if (number == kNoKey)
+    const quint64 number = key.isValid() ? key.toULongLong() : m_keyedSizes.kNoKey;
+    if (number == m_keyedSizes.kNoKey)
         return textSize(option, index);
-    if (index.model() != m_keyModel || m_keyedSizes.empty()) {
-        m_keyedSizes.assign(kKeyedSizes, KeyedSize());
+    if (index.model() != m_keyModel) {
+        m_keyedSizes.reset();
         m_keyModel = index.model();
     }
-    KeyedSize& place = m_keyedSizes[size_t(number % kKeyedSizes)];
-    if (place.key != number) {
-        place.size = textSize(option, index);
-        place.key = number;
-    }
-    return place.size;
+    return m_keyedSizes.value(number, [&] { return textSize(option, index); });
 }
 
 QSize TextSizeDelegate::textSize(const QStyleOptionViewItem& option, const QModelIndex& index) const

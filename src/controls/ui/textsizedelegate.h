@@ -4,10 +4,11 @@
 // columns of a large list asks for the size of a thousand cells a column after every change, and
 // laying out a text is what costs. A model answering kTextKeyRole is looked up by that number,
 // which spares making and hashing each text.
+#include "data/flatcontainers.h"
+
 #include <QFont>
 #include <QHash>
 #include <QStyledItemDelegate>
-#include <vector>
 
 class QStyle;
 
@@ -34,16 +35,10 @@ class TextSizeDelegate : public QStyledItemDelegate {
     bool m_digitsAlike = false;
     mutable bool m_evenDigits = false; // the font's digits are alike, checked when it changes
     mutable QString m_pattern;         // the text looked up, its digits made 0
-    // By the model's text keys, which name texts of that model only: a table with one place per
-    // key modulo its size, so that neighbouring keys, as neighbouring cells have, never evict each
-    // other and a walk down a column reads it in order.
-    struct KeyedSize {
-        quint64 key = kNoKey;
-        QSize size;
-    };
-    static constexpr quint64 kNoKey = ~quint64(0);
+    // By the model's text keys, which name texts of that model only. A key names one cell: room
+    // for the cells of several fits of a large list, a megabyte.
     mutable const QAbstractItemModel* m_keyModel = nullptr;
-    mutable std::vector<KeyedSize> m_keyedSizes;
+    mutable KeyedPlaces<QSize> m_keyedSizes{65536};
 };
 
 } // namespace marvono
