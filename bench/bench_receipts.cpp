@@ -60,10 +60,10 @@ struct Shop {
             qFatal("%s", qPrintable(error));
         raw = openEncrypted(dir.filePath(QStringLiteral("system32.dll")), false, &error);
         exec(raw, "BEGIN");
-        sqlite3_stmt* head = prepared(raw, "INSERT INTO marvono_receipt VALUES (?, ?, 'A1', 'vetch', '7.5', '10', "
-                                           "'2.5', NULL)");
-        sqlite3_stmt* lines = prepared(raw, "INSERT INTO marvono_receipt_line VALUES (?, ?, '2:05:09 PM', 'Tea', "
-                                            "'1', '2.5', '2.5', NULL)");
+        sqlite3_stmt* head = prepared(raw, "INSERT INTO marvono_receipt (cNumber, cTime, cBuyer, cOperator, cTotal, "
+                                           "cReceived, cChange) VALUES (?, ?, 'A1', 'vetch', '7.5', '10', '2.5')");
+        sqlite3_stmt* lines = prepared(raw, "INSERT INTO marvono_receipt_line (cReceipt, cLine, cTime, cProduct, cQty, "
+                                            "cPrice, cSubTotal) VALUES (?, ?, '2:05:09 PM', 'Tea', '1', '2.5', '2.5')");
         int number = 0;
         for (int day = 0; day < kDays; ++day) {
             for (int i = 0; i < kReceiptsPerDay; ++i) {
@@ -134,7 +134,8 @@ void BM_PayBill20_Raw(benchmark::State& state)
     sqlite3_stmt* remove = prepared(db, "DELETE FROM Bill WHERE rowid=?");
     sqlite3_stmt* raise = prepared(db, "UPDATE marvono_counter SET cValue = cValue + 1 WHERE cName = 'receipt'");
     sqlite3_stmt* number = prepared(db, "SELECT cValue FROM marvono_counter WHERE cName = 'receipt'");
-    sqlite3_stmt* head = prepared(db, "INSERT INTO marvono_receipt VALUES (?, ?, 'P', 'vetch', ?, '100', ?, NULL)");
+    sqlite3_stmt* head = prepared(db, "INSERT INTO marvono_receipt (cNumber, cTime, cBuyer, cOperator, cTotal, "
+                                      "cReceived, cChange) VALUES (?, ?, 'P', 'vetch', ?, '100', ?)");
     sqlite3_stmt* lines = prepared(db, "INSERT INTO marvono_receipt_line (cReceipt, cLine, cTime, cProduct, cQty, "
                                        "cPrice, cSubTotal) VALUES (?, ?, ?, ?, ?, ?, ?)");
     for (auto _ : state) {
