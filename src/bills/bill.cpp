@@ -250,6 +250,10 @@ Settlement settleRows(Settling& settling)
         if (!stock)
             return Settlement::RowsFailed;
         receipt.stock = *stock;
+        const auto taxes = ratesForLines(receipt.stock, &settling.error);
+        if (!taxes)
+            return Settlement::RowsFailed;
+        receipt.tax = *taxes;
         const std::optional<Currency> total = billTotal(subTotals);
         if (!total) {
             settling.error = QStringLiteral("The bill's total is out of range.");

@@ -8,6 +8,8 @@
 #include "data/engine.h"
 #include "data/recordset.h"
 
+#include <algorithm>
+
 namespace marvono {
 namespace {
 
@@ -98,6 +100,62 @@ bool readReceipts(DayClose& close, qint64 lastClosed, QString* error)
     return true;
 }
 
+// Per rate, the sums of the figures of the close's receipts, each worked out as its receipt
+// printed them.
+bool readTaxes(DayClose& close, QString* error)
+{
+    if (close.lastReceipt == 0)
+        return true;
+    QString message;
+    auto set = ExecSQL(QStringLiteral("select l.cReceipt, l.cSubTotal, l.cTaxCode, l.cTaxName, l.cTaxPercent, "
+                                      "r.cRefundOf from marvono_receipt_line l join marvono_receipt r on r.cNumber = "
+                                      "l.cReceipt where l.cReceipt between ? and ? order by l.cReceipt, l.cLine"),
+                       message, {close.firstReceipt, close.lastReceipt});
+    if (!set) {
+        *error = message;
+        return false;
+    }
+    QStringList amounts;
+    QList<LineTax> rates;
+    bool refund = false;
+    const auto addReceipt = [&]() {
+        // Lines without a rate count too, so that all rates add up to the takings and refunds.
+        const bool ok = addRateFigures(refund ? close.refundsTax : close.takingsTax, taxByRate(amounts, rates, true));
+        amounts.clear();
+        rates.clear();
+        return ok;
+    };
+    qint64 receipt = 0;
+    for (; !set->isEof(); set->moveNext()) {
+        if (set->text(0).toLongLong() != receipt && !addReceipt()) {
+            *error = QStringLiteral("Overflow");
+            return false;
+        }
+        receipt = set->text(0).toLongLong();
+        refund = set->text(5).toLongLong() != 0;
+        amounts.append(set->text(1));
+        rates.append(LineTax{set->text(2), set->text(3), set->text(4)});
+    }
+    if (!addReceipt()) {
+        *error = QStringLiteral("Overflow");
+        return false;
+    }
+    if (std::all_of(close.takingsTax.cbegin(), close.takingsTax.cend(),
+                    [](const auto& f) { return f.rate.isEmpty(); }) &&
+        std::all_of(close.refundsTax.cbegin(), close.refundsTax.cend(),
+                    [](const auto& f) { return f.rate.isEmpty(); })) {
+        close.takingsTax.clear(); // a shop without rates
+        close.refundsTax.clear();
+        return true;
+    }
+    // Each list names every rate of either, so the rates line up on the paper.
+    for (const RateFigures& rate : QList<RateFigures>(close.takingsTax))
+        addRateFigures(close.refundsTax, {RateFigures{rate.rate, {}, {}, {}}});
+    for (const RateFigures& rate : QList<RateFigures>(close.refundsTax))
+        addRateFigures(close.takingsTax, {RateFigures{rate.rate, {}, {}, {}}});
+    return true;
+}
+
 // Marks the stock moves no close has taken yet as this close's, counts them in `taken` and adds
 // up the goods received.
 bool takeStockMoves(DayClose& close, Engine& engine, int* taken, QString* error)
@@ -154,6 +212,41 @@ bool readPeriodStart(DayClose& close, QString* error)
     return true;
 }
 
+// The two figures' sum, figure by figure (the amounts of a close stay far inside the range).
+RateFigures plus(const RateFigures& a, const RateFigures& b)
+{
+    return RateFigures{a.rate, Currency::fromRaw(a.gross.raw() + b.gross.raw()),
+                       Currency::fromRaw(a.net.raw() + b.net.raw()), Currency::fromRaw(a.tax.raw() + b.tax.raw())};
+}
+
+// Per rate and for all rates: takings, refunds and their net, each with its net of tax and tax.
+template <typename Money> QStringList taxLines(const DayClose& close, const Money& money, int columns)
+{
+    QStringList lines;
+    if (close.takingsTax.isEmpty())
+        return lines;
+    const auto figures = [&](const QString& title, const RateFigures& rate) {
+        lines += spread(title, money(rate.gross), columns);
+        lines += spread(QStringLiteral("    net"), money(rate.net), columns);
+        lines += spread(QStringLiteral("    tax"), money(rate.tax), columns);
+    };
+    const auto section = [&](const QString& title, const RateFigures& takings, const RateFigures& refunds) {
+        lines.append(QString(columns, QLatin1Char('-')));
+        lines += wrapped(title, columns);
+        figures(QStringLiteral("  Takings"), takings);
+        figures(QStringLiteral("  Refunds"), refunds);
+        figures(QStringLiteral("  Net"), plus(takings, refunds));
+    };
+    RateFigures takings, refunds;
+    for (qsizetype i = 0; i < close.takingsTax.size() && i < close.refundsTax.size(); ++i) {
+        section(rateTitle(close.takingsTax.at(i).rate), close.takingsTax.at(i), close.refundsTax.at(i));
+        takings = plus(takings, close.takingsTax.at(i));
+        refunds = plus(refunds, close.refundsTax.at(i));
+    }
+    section(QStringLiteral("All rates"), takings, refunds);
+    return lines;
+}
+
 } // namespace
 
 CloseResult closeDay()
@@ -174,8 +267,8 @@ CloseResult closeDay()
     const qint64 previous = last->text(0).toLongLong();
     close.number = previous + 1;
     int moves = 0;
-    if (!readReceipts(close, last->text(1).toLongLong(), &error) || !takeStockMoves(close, *engine, &moves, &error) ||
-        !readOpenBills(close, &error))
+    if (!readReceipts(close, last->text(1).toLongLong(), &error) || !readTaxes(close, &error) ||
+        !takeStockMoves(close, *engine, &moves, &error) || !readOpenBills(close, &error))
         return failed(error);
     if (previous > 0 && close.lastReceipt == 0 && moves == 0) {
         const auto earlier = readDayClose(previous, &error);
@@ -231,7 +324,7 @@ std::optional<DayClose> readDayClose(qint64 number, QString* error)
         const qsizetype tab = line.lastIndexOf(QLatin1Char('\t'));
         close.openBills.append({line.left(tab), storedAmount(line.mid(tab + 1))});
     }
-    if (!readPeriodStart(close, error))
+    if (!readPeriodStart(close, error) || !readTaxes(close, error ? error : &message))
         return std::nullopt;
     return close;
 }
@@ -258,6 +351,7 @@ QStringList dayCloseTextLines(const DayClose& close, const QString& shopName, co
     lines += spread(QStringLiteral("Cash received"), money(close.received), columns);
     lines += spread(QStringLiteral("Change given"), money(close.change), columns);
     lines += spread(QStringLiteral("Goods in at cost"), money(close.goodsIn), columns);
+    lines += taxLines(close, money, columns);
     lines.append(rule);
     lines.append(QStringLiteral("Bills still open: %1").arg(close.openBills.size()));
     Currency open;

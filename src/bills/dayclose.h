@@ -4,6 +4,7 @@
 // previous one, whatever the calendar says: a late shift closes after midnight and the evening
 // shift of that date closes again. No widgets.
 #include "app/numbers.h"
+#include "bills/tax.h"
 
 #include <QDate>
 #include <QDateTime>
@@ -31,6 +32,10 @@ struct DayClose {
     Currency change;                           // the change they gave
     Currency goodsIn;                          // the purchase value of the goods received
     QList<QPair<QString, Currency>> openBills; // buyer and total of every bill not paid yet
+    // Per rate, the sums of the receipts' own figures (as each printed them); empty when no line
+    // of the receipts has a rate.
+    QList<RateFigures> takingsTax;
+    QList<RateFigures> refundsTax;
 
     Currency net() const { return Currency::fromRaw(takings.raw() + refunded.raw()); }
 };

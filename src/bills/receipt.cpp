@@ -166,15 +166,19 @@ bool writeReceipt(Receipt& receipt, QString* error)
         return false;
     const QString insertLine =
         QStringLiteral("insert into marvono_receipt_line (cReceipt, cLine, cTime, cProduct, cQty, cPrice, cSubTotal, "
-                       "cOfLine, cProductKey, cInPrice) values (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
+                       "cOfLine, cProductKey, cInPrice, cTaxCode, cTaxName, cTaxPercent) values (?, ?, ?, ?, ?, ?, "
+                       "?, ?, ?, ?, ?, ?, ?)");
     for (int i = 0; i < receipt.lines.size(); ++i) {
         const BillLine& line = receipt.lines.at(i);
         const LineStock stock = receipt.stock.value(i);
+        const LineTax tax = receipt.tax.value(i);
+        const auto orNull = [&tax](const QString& text) { return tax.isEmpty() ? QVariant() : QVariant(text); };
         if (!engine->execute(insertLine,
                              {receipt.number, i + 1, line.time, line.product, line.quantity, line.unitPrice,
                               line.subTotal, i < receipt.ofLines.size() ? QVariant(receipt.ofLines.at(i)) : QVariant(),
                               stock.productKey == kStockUnknown ? QVariant() : QVariant(stock.productKey),
-                              stock.inPrice.isEmpty() ? QVariant() : QVariant(stock.inPrice)},
+                              stock.inPrice.isEmpty() ? QVariant() : QVariant(stock.inPrice), orNull(tax.code),
+                              orNull(tax.name), orNull(tax.percent)},
                              error))
             return false;
     }
@@ -224,14 +228,16 @@ std::optional<Receipt> readReceipt(qint64 number)
     if (!readHead(number, &found) || !found)
         return std::nullopt;
     Receipt& receipt = *found;
-    auto lines = ExecSQL(QStringLiteral("select cTime, cProduct, cQty, cPrice, cSubTotal, cProductKey, cInPrice from "
-                                        "marvono_receipt_line where cReceipt = ? order by cLine"),
+    auto lines = ExecSQL(QStringLiteral("select cTime, cProduct, cQty, cPrice, cSubTotal, cProductKey, cInPrice, "
+                                        "cTaxCode, cTaxName, cTaxPercent from marvono_receipt_line where cReceipt = ? "
+                                        "order by cLine"),
                          {number});
     if (!lines)
         return std::nullopt;
     for (; !lines->isEof(); lines->moveNext()) {
         receipt.lines.append(BillLine{lines->text(0), lines->text(1), lines->text(2), lines->text(3), lines->text(4)});
         receipt.stock.append(LineStock{lines->isNull(5) ? kStockUnknown : lines->text(5).toLongLong(), lines->text(6)});
+        receipt.tax.append(LineTax{lines->text(7), lines->text(8), lines->text(9)});
     }
     return found;
 }
@@ -303,19 +309,35 @@ QStringList receiptTextLines(const Receipt& receipt, const QString& shopName, co
         lines += wrapped(QStringLiteral("Buyer: ") + receipt.buyer, columns);
     lines += wrapped(QStringLiteral("Operator: ") + receipt.operatorName, columns);
     lines.append(rule);
-    for (const BillLine& line : receipt.lines) {
+    QStringList amounts;
+    for (const BillLine& line : receipt.lines)
+        amounts.append(line.subTotal);
+    const QList<RateFigures> taxes = taxByRate(amounts, receipt.tax);
+    for (qsizetype i = 0; i < receipt.lines.size(); ++i) {
+        const BillLine& line = receipt.lines.at(i);
+        // With tax, each amount is followed by its rate's letter (a blank for a line without one).
+        const QString letter =
+            taxes.isEmpty() ? QString() : QLatin1Char(' ') + receipt.tax.value(i).code.leftJustified(1);
         lines += wrapped(line.product, columns);
         lines += spread(QStringLiteral("  %1 x %2").arg(line.quantity, moneyText(line.unitPrice, currencySymbol)),
-                        moneyText(line.subTotal, currencySymbol), columns);
+                        moneyText(line.subTotal, currencySymbol) + letter, columns);
     }
     lines.append(rule);
     lines += spread(QStringLiteral("Total"), money(receipt.total), columns);
     if (receipt.refundOf) {
         lines += spread(QStringLiteral("Paid back"), money(difference(Currency(), receipt.total)), columns);
-        return lines;
+    } else {
+        lines += spread(QStringLiteral("Received"), money(receipt.received), columns);
+        lines += spread(QStringLiteral("Change"), money(receipt.change), columns);
     }
-    lines += spread(QStringLiteral("Received"), money(receipt.received), columns);
-    lines += spread(QStringLiteral("Change"), money(receipt.change), columns);
+    if (!taxes.isEmpty())
+        lines.append(rule);
+    for (const RateFigures& rate : taxes) {
+        lines += wrapped(rateTitle(rate.rate), columns);
+        lines += spread(QStringLiteral("  Gross"), money(rate.gross), columns);
+        lines += spread(QStringLiteral("  Net"), money(rate.net), columns);
+        lines += spread(QStringLiteral("  Tax"), money(rate.tax), columns);
+    }
     return lines;
 }
 

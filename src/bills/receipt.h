@@ -2,6 +2,7 @@
 // Receipts: the record a paid bill leaves, numbered per shop, read back by day, and laid out for
 // the customer. No widgets: the bill editor, the receipts window and the tools call the same code.
 #include "bills/bill.h"
+#include "bills/tax.h"
 
 #include <QDate>
 #include <QDateTime>
@@ -34,6 +35,7 @@ struct Receipt {
     qint64 refundOf = 0;    // the receipt a refund pays back; 0 for a sale
     QList<int> ofLines;     // a refund's lines: the line of that receipt each pays back
     QList<LineStock> stock; // per line; a line without one is written as of unknown stock
+    QList<LineTax> tax;     // per line, the rate it was paid at; a line without one carries no tax
 };
 
 // The cash typed into the Received box: empty means the exact total. Read with "." as the

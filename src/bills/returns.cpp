@@ -185,6 +185,7 @@ ReturnResult returnFromReceipt(qint64 receiptNumber, const QList<ReturnedUnits>&
                                      difference(Currency(), *paid).toText()});
         refund.ofLines.append(item.line);
         refund.stock.append(stock);
+        refund.tax.append(original.tax.value(index)); // paid back at the rate it was paid at
         left[index].units -= item.units;
         left[index].refunded = left[index].refunded.plus(*paid).value_or(Currency());
         QString note;

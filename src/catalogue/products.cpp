@@ -2,6 +2,7 @@
 
 #include "app/appcontext.h"
 #include "catalogue/productfiles.h"
+#include "catalogue/taxrates.h"
 #include "data/database.h"
 #include "data/recordset.h"
 
@@ -122,6 +123,9 @@ AddResult addProduct(const ProductValues& values, const QString& picturePath, co
         result.error = set->errorText();
         return result;
     }
+    // Also without a rate chosen: a rate left by a deleted row of the same identity goes.
+    if (!setProductTaxRate(set->rowKey(), values.taxRate.value_or(0), &result.error))
+        return result;
     if (!transaction.commit()) {
         result.error = transaction.errorText();
         return result;
@@ -141,6 +145,7 @@ StoredProduct findProduct(const QString& name)
     product.values = {set->text(0), set->text(1), set->text(2), set->text(3), set->text(4),
                       set->text(6), set->text(8), set->text(9), set->text(5)};
     product.pictureNumber = set->text(7);
+    product.rowKey = set->rowKey();
     return product;
 }
 
@@ -194,8 +199,9 @@ ModifyResult modifyProduct(const QString& oldName, const ProductValues& values, 
         // left as it was loaded keeps the stock as it stands now, a changed one is a count.
         assignValues(*product, values, !loadedRemaining || values.leastQty != *loadedRemaining);
         product->setField(7, result.pictureNumber);
-        if (!product->update()) {
-            result.error = product->errorText();
+        if (!product->update() ||
+            (values.taxRate && !setProductTaxRate(product->rowKey(), *values.taxRate, &result.error))) {
+            result.error = result.error.isEmpty() ? product->errorText() : result.error;
             return result;
         }
     }

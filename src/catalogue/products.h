@@ -21,6 +21,8 @@ struct ProductValues {
     QString alert;    // 9
     // 5: the code a scanner reads off the package; unique among products when not empty.
     QString code = {};
+    // The tax rate chosen for the product (0: the shop's default); nothing leaves it as it is.
+    std::optional<qint64> taxRate = {};
 };
 
 // Every product's name in the order the products were added; empty when they cannot be read.
@@ -47,6 +49,7 @@ struct StoredProduct {
     bool found = false;
     ProductValues values;
     QString pictureNumber; // column 7 as stored
+    qint64 rowKey = 0;     // the row's identity, which the product's tax rate is keyed to
 };
 StoredProduct findProduct(const QString& name);
 

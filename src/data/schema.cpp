@@ -217,6 +217,35 @@ BEGIN
 END
 $grant$;
 )sql"},
+    // Tax rates, lettered A, B, C ... in their order, one of them the default; a product's rate
+    // keyed to its row, so it follows a rename (a product without one, or a line typed into a bill
+    // by hand, takes the default). A paid line keeps its rate's name, percent and letter, so a rate
+    // changed later leaves the receipts as printed. A shop without rates keeps no tax: its lines
+    // carry none.
+    {10, R"sql(
+CREATE TABLE marvono_tax_rate (cId INTEGER PRIMARY KEY, cCode TEXT, cName TEXT, cPercent TEXT, cDefault INTEGER);
+CREATE TABLE marvono_product_tax (cProductKey INTEGER PRIMARY KEY, cRate INTEGER);
+ALTER TABLE marvono_receipt_line ADD COLUMN cTaxName TEXT;
+ALTER TABLE marvono_receipt_line ADD COLUMN cTaxPercent TEXT;
+ALTER TABLE marvono_receipt_line ADD COLUMN cTaxCode TEXT;
+)sql",
+     R"sql(
+CREATE TABLE marvono_tax_rate (cId bigint PRIMARY KEY, cCode text, cName text, cPercent text, cDefault integer);
+CREATE TABLE marvono_product_tax (cProductKey bigint PRIMARY KEY, cRate bigint);
+ALTER TABLE marvono_receipt_line ADD COLUMN cTaxName text, ADD COLUMN cTaxPercent text, ADD COLUMN cTaxCode text;
+-- The rates are set up at any till: theirs to change, unlike the books.
+DO $grant$
+DECLARE
+    till record;
+BEGIN
+    FOR till IN SELECT DISTINCT a.grantee::regrole AS name FROM pg_class c, aclexplode(c.relacl) a
+            WHERE c.oid = 'product_info'::regclass AND a.grantee NOT IN (0, c.relowner) LOOP
+        EXECUTE format('GRANT SELECT, INSERT, UPDATE, DELETE ON marvono_tax_rate, marvono_product_tax TO %s',
+                       till.name);
+    END LOOP;
+END
+$grant$;
+)sql"},
 };
 
 bool exec(sqlite3* db, const char* sql, QString* error)

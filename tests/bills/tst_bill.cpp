@@ -7,7 +7,9 @@
 #include "bills/receipt.h"
 #include "bills/returns.h"
 #include "bills/thermalprinter.h"
+#include "catalogue/products.h"
 #include "catalogue/stockmoves.h"
+#include "catalogue/taxrates.h"
 #include "data/database.h"
 #include "data/engine.h"
 #include "history/historyfiles.h"
@@ -25,6 +27,14 @@
 using namespace marvono;
 
 namespace {
+// "B|7.5|6.98|0.52": a rate's letter, gross, net and tax.
+QStringList figuresOf(const QList<RateFigures>& rates)
+{
+    QStringList texts;
+    for (const RateFigures& rate : rates)
+        texts.append(QStringList{rate.rate.code, rate.gross.toText(), rate.net.toText(), rate.tax.toText()}.join('|'));
+    return texts;
+}
 QString totalText(const QStringList& subTotals)
 {
     const auto total = billTotal(subTotals);
@@ -60,6 +70,7 @@ class TestBill : public QObject {
     void returnsNetTheDayAndStopAtTheSold();
     void editingASoldLineMovesItsStock();
     void dayCloseTakesWhatCameSinceTheLastClose();
+    void taxPerRateOnReceiptsAndTheClose();
     void printedBill();
     void printFileReplacedAndHandedToLp();
 };
@@ -304,6 +315,58 @@ void TestBill::dayCloseTakesWhatCameSinceTheLastClose()
     QCOMPARE(result.close.goodsIn, Currency());
     QCOMPARE(readDayClose(2)->from, QDateTime(day, QTime(18, 0)));
     QCOMPARE(closeDay().outcome, CloseOutcome::AlreadyClosed);
+}
+
+void TestBill::taxPerRateOnReceiptsAndTheClose()
+{
+    test::TempAppFolder folder(true, 9); // from before tax rates
+    test::setClock([] { return QDateTime(QDate(2026, 12, 7), QTime(10, 0)); });
+    QVERIFY(test::addProduct("Tea", "1", "2.5", "10"));
+    QVERIFY(test::addProduct("Cake", "0.05", "0.1", "10"));
+    QCOMPARE(bookSale(SaleRequest{"Cake", "1", "A1"}).outcome, SaleOutcome::Sold);
+    QCOMPARE(settleBill("A1"), Settlement::Settled);
+    const QStringList untaxed = receiptTextLines(*readReceipt(1), "Shop", "$", 24);
+    QVERIFY(!untaxed.join('\n').contains("Tax"));
+
+    QVERIFY(saveTaxRates({{0, "", "Standard", "20", true}, {0, "", "Reduced", "7.5", false}}, nullptr));
+    const QList<TaxRate> rates = *readTaxRates();
+    QVERIFY(setProductTaxRate(findProduct("Tea").rowKey, rates.at(1).id, nullptr));
+    // The rate is the row's: it follows a rename.
+    QVERIFY(Database::instance().engine(nullptr)->execute("update product_info set cName = 'Green tea' where cName = "
+                                                          "'Tea'",
+                                                          {}, nullptr));
+    for (const QString product : {"Green tea", "Cake", "Cake"})
+        QCOMPARE(bookSale(SaleRequest{product, product == "Cake" ? "1" : "3", "A1"}).outcome, SaleOutcome::Sold);
+    QCOMPARE(settleBill("A1"), Settlement::Settled);
+    // 0.10 + 0.10 at 20%: 0.17 net on the rate's gross, where each line's net would add up to 0.16.
+    const QStringList taxed = receiptTextLines(*readReceipt(2), "Shop", "$", 24);
+    QCOMPARE(taxed.mid(6, 2), (QStringList{"Green tea", "  3 x $2.50      $7.50 B"}));
+    QCOMPARE(taxed.mid(taxed.size() - 8),
+             (QStringList{"A Standard 20%", "  Gross            $0.20", "  Net              $0.17",
+                          "  Tax              $0.03", "B Reduced 7.5%", "  Gross            $7.50",
+                          "  Net              $6.98", "  Tax              $0.52"}));
+    QCOMPARE(netOfTax(Currency::fromRaw(50), "0"), Currency::fromRaw(100)); // a half: away from zero
+    QCOMPARE(netOfTax(Currency::fromRaw(-250), "0"), Currency::fromRaw(-300));
+
+    // A rate changed later leaves the receipts as printed; a refund pays back at the rate paid.
+    QVERIFY(saveTaxRates({{rates.at(0).id, "", "Standard", "25", true}, rates.at(1)}, nullptr));
+    QCOMPARE(receiptTextLines(*readReceipt(1), "Shop", "$", 24), untaxed);
+    QCOMPARE(receiptTextLines(*readReceipt(2), "Shop", "$", 24), taxed);
+    QCOMPARE(returnFromReceipt(2, {{1, 1}}, "ann").outcome, ReturnOutcome::Returned);
+    QCOMPARE(figuresOf(taxByRate({"-2.5"}, readReceipt(3)->tax)), QStringList{"B|-2.5|-2.33|-0.17"});
+
+    // The close adds up what its receipts printed, rate by rate; lines without a rate untaxed.
+    const DayClose close = closeDay().close;
+    QCOMPARE(figuresOf(close.takingsTax), (QStringList{"A|0.2|0.17|0.03", "B|7.5|6.98|0.52", "|0.1|0.1|0"}));
+    QCOMPARE(figuresOf(close.refundsTax), (QStringList{"A|0|0|0", "B|-2.5|-2.33|-0.17", "|0|0|0"}));
+    QCOMPARE(readDayClose(1)->takingsTax, close.takingsTax);
+    const QStringList paper = dayCloseTextLines(close, "Shop", "$", 24);
+    const qsizetype all = paper.indexOf("All rates");
+    QVERIFY(all > 0);
+    QCOMPARE(paper.mid(all + 1, 9),
+             (QStringList{"  Takings          $7.80", "    net            $7.25", "    tax            $0.55",
+                          "  Refunds         -$2.50", "    net           -$2.33", "    tax           -$0.17",
+                          "  Net              $5.30", "    net            $4.92", "    tax            $0.38"}));
 }
 
 void TestBill::settleIsAllOrNothing()

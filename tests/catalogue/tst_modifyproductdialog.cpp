@@ -2,6 +2,7 @@
 #include "app/appcontext.h"
 #include "app/ui/mainwindow.h"
 #include "catalogue/productfiles.h"
+#include "catalogue/taxrates.h"
 #include "catalogue/ui/modifyproductdialog.h"
 #include "controls/ui/xpcontainer.h"
 #include "data/database.h"
@@ -79,6 +80,7 @@ class TestModifyProductDialog : public QObject {
     void designTextsWithoutSelection();
     void productFixedAtOpen();
     void renameOntoOtherProduct();
+    void taxRateFollowsARename();
     void clearedPicturePathUsesZero();
     void missingPictureResavesPlaceholder();
     void apostropheName();
@@ -209,6 +211,25 @@ void TestModifyProductDialog::renameOntoOtherProduct()
     ExecSQL("update product_info set cSpare='spare' where cName='Coffee'");
     QCOMPARE(test::rowsOf("select * from product_info"), before);
     QCOMPARE(test::rowsOf("select * from change"), QStringList());
+}
+
+void TestModifyProductDialog::taxRateFollowsARename()
+{
+    Shop shop;
+    QVERIFY(saveTaxRates({{0, "", "Standard", "20", true}, {0, "", "Reduced", "5", false}}, nullptr));
+    QPointer<ModifyProductDialog> dialog = shop.open("Tea");
+    auto* tax = child<QComboBox>(dialog, "cmbTax");
+    QCOMPARE(tax->currentText(), QString("Default: A Standard 20%"));
+    tax->setCurrentIndex(tax->findText("B Reduced 5%"));
+    child<QLineEdit>(dialog, "txtName")->setText("Green tea");
+    child<QPushButton>(dialog, "cmdOK")->click();
+    QTRY_VERIFY(dialog.isNull());
+    shop.window.fillProductList();
+    dialog = shop.open("Green tea");
+    QVERIFY(dialog);
+    QCOMPARE(child<QComboBox>(dialog, "cmbTax")->currentText(), QString("B Reduced 5%"));
+    child<QPushButton>(dialog, "cmdCancel")->click();
+    QTRY_VERIFY(dialog.isNull());
 }
 
 void TestModifyProductDialog::clearedPicturePathUsesZero()

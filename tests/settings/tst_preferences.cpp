@@ -1,6 +1,7 @@
 // The preferences dialog: what it shows when it opens and what its OK stores.
 #include "app/appcontext.h"
 #include "app/ui/mainwindow.h"
+#include "catalogue/taxrates.h"
 #include "controls/ui/xpcontainer.h"
 #include "data/recordset.h"
 #include "settings/login.h"
@@ -15,6 +16,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QStandardItemModel>
+#include <QTableWidget>
 #include <QTimer>
 #include <QTreeView>
 #include <QtTest>
@@ -78,6 +80,7 @@ class TestPreferences : public QObject {
     void savesWithoutUserRow_data();
     void savesWithoutUserRow();
     void cancelSavesNothing();
+    void taxRatesWindowKeepsTheList();
 };
 
 void TestPreferences::loadShowsSettings()
@@ -292,6 +295,36 @@ void TestPreferences::cancelSavesNothing()
     QCOMPARE(test::fileBytes(folder.file("setup.dat")), kFixtureSetup);
     QCOMPARE(checkLogin("vetch", "vetch"), LoginCheck::Valid);
     QVERIFY(window.isEnabled());
+}
+
+void TestPreferences::taxRatesWindowKeepsTheList()
+{
+    test::TempAppFolder folder;
+    logIn();
+    MainWindow window;
+    QPointer<PreferencesDialog> dialog = openPreferences(window);
+    // Two rates added; the second one marked default takes the mark from the first.
+    const auto fill = [](const QStringList& percents) {
+        QWidget* rates = QApplication::activeModalWidget();
+        QCOMPARE(rates->objectName(), QString("frmTaxRates"));
+        auto* table = rates->findChild<QTableWidget*>("tblTaxRates");
+        for (const QString& percent : percents) {
+            rates->findChild<QPushButton*>("cmdAddRate")->click();
+            table->item(table->rowCount() - 1, 0)->setText("Rate " + percent);
+            table->item(table->rowCount() - 1, 1)->setText(percent);
+        }
+        table->item(1, 2)->setCheckState(Qt::Checked);
+        QCOMPARE(table->item(0, 2)->checkState(), Qt::Unchecked);
+        rates->findChild<QPushButton*>("cmdOK")->click();
+    };
+    QTimer::singleShot(0, [&] { fill({"20", "7.5"}); });
+    dialog->findChild<QPushButton*>("cmdTaxRates")->click();
+    QStringList stored;
+    const QList<TaxRate> rates = readTaxRates().value_or(QList<TaxRate>());
+    for (const TaxRate& rate : rates)
+        stored.append(QStringList{rate.code, rate.name, rate.percent, QString::number(rate.isDefault)}.join('|'));
+    QCOMPARE(stored, (QStringList{"A|Rate 20|20|0", "B|Rate 7.5|7.5|1"}));
+    QCOMPARE(taxPercentText("7,5"), std::nullopt); // a decimal comma only where the locale writes one
 }
 
 QTEST_MAIN(TestPreferences)

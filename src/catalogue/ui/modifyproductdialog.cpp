@@ -1,5 +1,6 @@
 #include "catalogue/ui/modifyproductdialog.h"
 
+#include "catalogue/taxrates.h"
 #include "catalogue/ui/picturefiles.h"
 #include "catalogue/ui/productactions.h"
 #include "controls/ui/dialogs.h"
@@ -29,6 +30,7 @@ ModifyProductDialog::ModifyProductDialog(QWidget* parent)
     if (!product.found)
         return;
     setValues(product.values);
+    loadTaxRates(productTaxRate(product.rowKey).value_or(0));
     m_loadedRemaining = product.values.leastQty;
     m_pictureNumber->setText(product.pictureNumber);
     m_picturePath->setText(pictureFilePath(product.pictureNumber));

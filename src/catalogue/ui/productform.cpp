@@ -1,6 +1,7 @@
 #include "catalogue/ui/productform.h"
 
 #include "app/appcontext.h"
+#include "catalogue/taxrates.h"
 #include "catalogue/ui/picturefiles.h"
 #include "controls/ui/amountbox.h"
 #include "controls/ui/dialogs.h"
@@ -150,6 +151,15 @@ ProductForm::ProductForm(QWidget* parent, const QString& objectName, const QStri
     m_comment->setGeometry(kLabelLeft, rowTop(8) + 6, kWidth - 2 * kLabelLeft, 118);
     setCommentText(QStringLiteral("Product Intro here\r\n"));
 
+    // Left of the buttons, below every designed control.
+    addLabel(m_frame, QStringLiteral("Tax:"), QRect(kLabelLeft, kHeight - 37, 40, kRowHeight))
+        ->setObjectName(QStringLiteral("lblTax"));
+    m_tax = new QComboBox(m_frame);
+    m_tax->setObjectName(QStringLiteral("cmbTax"));
+    m_tax->setGeometry(kLabelLeft + 40, kHeight - 37, 200, kRowHeight);
+    m_tax->setToolTip(QStringLiteral("The tax rate the product is sold at"));
+    loadTaxRates(0);
+
     m_ok = makeButton(m_frame, QStringLiteral("cmdOK"), okCaption);
     m_ok->setGeometry(kWidth - 2 * 100 - kLabelLeft, kHeight - 40, 90, 28);
     connect(m_ok, &QPushButton::clicked, this, [this]() { commit(); });
@@ -161,8 +171,12 @@ ProductForm::ProductForm(QWidget* parent, const QString& objectName, const QStri
 
 ProductValues ProductForm::values() const
 {
-    return {m_name->text(),        m_inPrice->text(), m_allQty->text(), m_outPrice->text(), m_leastQty->text(),
-            m_type->currentText(), commentText(),     m_alert->text(),  m_code->text()};
+    ProductValues typed{m_name->text(),     m_inPrice->text(),  m_allQty->text(),
+                        m_outPrice->text(), m_leastQty->text(), m_type->currentText(),
+                        commentText(),      m_alert->text(),    m_code->text()};
+    if (m_tax->isEnabled())
+        typed.taxRate = m_tax->currentData().toLongLong();
+    return typed;
 }
 
 QList<ProductForm::NumberBox> ProductForm::numberBoxes() const
@@ -215,6 +229,24 @@ void ProductForm::loadCategories()
     m_type->addItems(productCategories());
     m_type->setCurrentIndex(-1);
     m_type->setEditText(QString());
+}
+
+void ProductForm::loadTaxRates(qint64 rateId)
+{
+    m_tax->clear();
+    const QList<TaxRate> rates = readTaxRates().value_or(QList<TaxRate>());
+    m_tax->setEnabled(!rates.isEmpty());
+    if (rates.isEmpty()) {
+        m_tax->addItem(QStringLiteral("No tax"), 0);
+        return;
+    }
+    for (const TaxRate& rate : rates) {
+        const QString title = QStringLiteral("%1 %2 %3%").arg(rate.code, rate.name, rate.percent);
+        if (rate.isDefault)
+            m_tax->insertItem(0, QStringLiteral("Default: ") + title, 0);
+        m_tax->addItem(title, rate.id);
+    }
+    m_tax->setCurrentIndex(std::max(0, m_tax->findData(rateId)));
 }
 
 void ProductForm::warnDuplicateName()

@@ -56,6 +56,8 @@ class ProductForm : public QDialog {
   protected:
     // Fills the category list from the catalogue.
     void loadCategories();
+    // Fills the Tax list with the shop's rates and selects `rateId` (0: the default).
+    void loadTaxRates(qint64 rateId);
     // The OK button: stores the boxes (add or modify).
     virtual void commit() = 0;
     // The name is another product's: the box the add and the modify dialog both show.
@@ -76,6 +78,7 @@ class ProductForm : public QDialog {
     QPushButton* m_browse;
     PicturePreview* m_preview;
     QPlainTextEdit* m_comment;
+    QComboBox* m_tax; // cmbTax: the product's tax rate, disabled in a shop without rates
     QPushButton* m_ok;
     QPushButton* m_cancel;
 

@@ -7,6 +7,7 @@
 #include "controls/ui/shopwindow.h"
 #include "controls/ui/xpcontainer.h"
 #include "settings/preferences.h"
+#include "settings/ui/taxratesdialog.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -106,6 +107,14 @@ void PreferencesDialog::build()
     }
 
     buildPrinterGroup();
+
+    // Left of the buttons: the tax rates, kept in the database rather than in setup.dat.
+    QPushButton* taxRates = makeButton(m_frame, QStringLiteral("cmdTaxRates"), QStringLiteral("Tax Rates..."));
+    taxRates->setGeometry(XPContainer::twips(150, 7350, 1725, 585));
+    connect(taxRates, &QPushButton::clicked, this, [this]() {
+        TaxRatesDialog rates(this);
+        rates.exec();
+    });
 
     QPushButton* ok = makeButton(m_frame, QStringLiteral("cmdOK"), QStringLiteral("  O K"));
     ok->setGeometry(XPContainer::twips(2400, 7350, 1425, 585));
