@@ -277,8 +277,16 @@ DeleteResult deleteProduct(const QString& name, DeleteMode mode)
             return result;
         }
     }
-    if (!set->deleteCurrent()) {
-        result.error = set->errorText();
+    // The row's tax rate goes with it: a product added later may be given the same row key.
+    const qint64 key = set->rowKey();
+    Transaction transaction;
+    QString error;
+    const bool deleted =
+        transaction.isActive() && set->deleteCurrent() && setProductTaxRate(key, 0, &error) && transaction.commit();
+    if (!deleted) {
+        result.error = !error.isEmpty()                     ? error
+                       : !transaction.errorText().isEmpty() ? transaction.errorText()
+                                                            : set->errorText();
         if (!aside.isEmpty())
             QFile::rename(aside, picture);
         return result;

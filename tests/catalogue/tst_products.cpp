@@ -2,6 +2,7 @@
 #include "app/appcontext.h"
 #include "catalogue/products.h"
 #include "catalogue/stockmoves.h"
+#include "catalogue/taxrates.h"
 #include "catalogue/ui/picturefiles.h"
 #include "data/backup.h"
 #include "data/database.h"
@@ -336,8 +337,13 @@ void TestProducts::deleteFirstOfTwoNamesakes()
     test::TempAppFolder folder;
     storeProduct("Tea", 1);
     storeProduct("Tea", 2);
+    // The deleted row's tax rate goes with it, so no later product inherits it through the key.
+    QVERIFY(saveTaxRates({{0, "", "Standard", "20", true}, {0, "", "Reduced", "7", false}}, nullptr));
+    const qint64 first = findProduct("Tea").rowKey;
+    QVERIFY(setProductTaxRate(first, readTaxRates()->at(1).id, nullptr));
     QVERIFY(deleteProduct("Tea", DeleteMode::RowOnly).ok);
     QCOMPARE(test::rowsOf("select cName, cPic from product_info order by rowid"), QStringList{"Tea|2"});
+    QCOMPARE(test::rowsOf("select * from marvono_product_tax"), QStringList());
 }
 
 void TestProducts::apostrophesWorkEverywhere()
