@@ -26,14 +26,6 @@ QLabel* addLabel(QWidget* parent, const QString& objectName, const QString& text
     return label;
 }
 
-QLineEdit* addTextBox(QWidget* parent, const QString& objectName, const QRect& place)
-{
-    auto* box = new QLineEdit(parent);
-    box->setObjectName(objectName);
-    box->setGeometry(place);
-    return box;
-}
-
 XPContainer* addGroup(QWidget* parent, const QString& objectName, const QString& caption, const QRect& place)
 {
     auto* group = new XPContainer(parent, caption);
@@ -61,13 +53,13 @@ void PreferencesDialog::build()
     m_nameGroup = addGroup(m_frame, QStringLiteral("XPContainer2"), QStringLiteral("Shop or Company Name"),
                            XPContainer::twips(150, 480, 5325, 900));
     addLabel(m_nameGroup, QStringLiteral("Label1"), QStringLiteral("Name:"), XPContainer::twips(150, 450, 1050, 300));
-    m_shopName = addTextBox(m_nameGroup, QStringLiteral("txtGG"), XPContainer::twips(1275, 420, 3900, 330));
+    m_shopName = makeLineEdit(m_nameGroup, QStringLiteral("txtGG"), XPContainer::twips(1275, 420, 3900, 330));
 
     m_symbolGroup = addGroup(m_frame, QStringLiteral("XPContainer3"), QStringLiteral("Currency Symbol"),
                              XPContainer::twips(150, 1500, 5325, 900));
     addLabel(m_symbolGroup, QStringLiteral("Label2"), QStringLiteral("Symbol:"),
              XPContainer::twips(150, 450, 1050, 300));
-    m_symbol = addTextBox(m_symbolGroup, QStringLiteral("txtSymbol"), XPContainer::twips(1275, 420, 1500, 330));
+    m_symbol = makeLineEdit(m_symbolGroup, QStringLiteral("txtSymbol"), XPContainer::twips(1275, 420, 1500, 330));
     // Beside the symbol: the paper customer receipts are printed on.
     addLabel(m_symbolGroup, QStringLiteral("lblPaper"), QStringLiteral("Receipt:"),
              XPContainer::twips(2925, 450, 975, 300));
@@ -94,13 +86,14 @@ void PreferencesDialog::build()
                                  XPContainer::twips(150, 420, 3000, 300)));
     addLabel(m_securityGroup, QStringLiteral("Label6"), QStringLiteral("Username:"),
              XPContainer::twips(150, 840, 1200, 300));
-    m_userName = addTextBox(m_securityGroup, QStringLiteral("txtUsername"), XPContainer::twips(1425, 810, 3750, 330));
+    m_userName = makeLineEdit(m_securityGroup, QStringLiteral("txtUsername"), XPContainer::twips(1425, 810, 3750, 330));
     addLabel(m_securityGroup, QStringLiteral("Label7"), QStringLiteral("Password:"),
              XPContainer::twips(150, 1260, 1200, 300));
-    m_password = addTextBox(m_securityGroup, QStringLiteral("txtPWD"), XPContainer::twips(1425, 1230, 3750, 330));
+    m_password = makeLineEdit(m_securityGroup, QStringLiteral("txtPWD"), XPContainer::twips(1425, 1230, 3750, 330));
     addLabel(m_securityGroup, QStringLiteral("Label8"), QStringLiteral("Confirm:"),
              XPContainer::twips(150, 1680, 1200, 300));
-    m_confirmation = addTextBox(m_securityGroup, QStringLiteral("txtPWD2"), XPContainer::twips(1425, 1650, 3750, 330));
+    m_confirmation =
+        makeLineEdit(m_securityGroup, QStringLiteral("txtPWD2"), XPContainer::twips(1425, 1650, 3750, 330));
     for (QLineEdit* secret : {m_password, m_confirmation}) {
         secret->setEchoMode(QLineEdit::Password);
         secret->setStyleSheet(QStringLiteral("lineedit-password-character: 42;")); // '*'
@@ -145,7 +138,7 @@ void PreferencesDialog::buildPrinterGroup()
     addLabel(m_printerGroup, QStringLiteral("lblPrinterTarget"), QStringLiteral("Device:"),
              XPContainer::twips(150, 840, 1050, 300));
     m_printerTarget =
-        addTextBox(m_printerGroup, QStringLiteral("txtPrinter"), XPContainer::twips(1275, 810, 3900, 330));
+        makeLineEdit(m_printerGroup, QStringLiteral("txtPrinter"), XPContainer::twips(1275, 810, 3900, 330));
     m_printerTarget->setPlaceholderText(QStringLiteral("/dev/usb/lp0 or host:9100"));
 }
 
