@@ -52,7 +52,7 @@ void DayCloseWindow::print()
 {
     if (const ReceiptPrinter printer = readReceiptPrinter(); printer.escPos) {
         sendToReceiptPrinterFor(
-            this, escPosDayClose(m_close, runValues().shopName, runValues().currencySymbol, printer.columns),
+            this, printer, escPosDayClose(m_close, runValues().shopName, runValues().currencySymbol, printer.columns),
             QStringLiteral("Day close No. %1 is stored: press Print to try again.").arg(m_close.number));
         return;
     }

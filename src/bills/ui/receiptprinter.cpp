@@ -151,16 +151,18 @@ namespace {
 bool sendReceipt(QWidget* parent, const ReceiptPrinter& printer, const Receipt& receipt, bool justPaid)
 {
     return sendToReceiptPrinterFor(
-        parent, escPosReceipt(receipt, runValues().shopName, runValues().currencySymbol, printer.columns, justPaid),
+        parent, printer,
+        escPosReceipt(receipt, runValues().shopName, runValues().currencySymbol, printer.columns, justPaid),
         QStringLiteral("Receipt No. %1 is stored: print it again from the Receipts window.").arg(receipt.number));
 }
 
 } // namespace
 
-bool sendToReceiptPrinterFor(QWidget* parent, const QByteArray& bytes, const QString& kept)
+bool sendToReceiptPrinterFor(QWidget* parent, const ReceiptPrinter& printer, const QByteArray& bytes,
+                             const QString& kept)
 {
     QString error;
-    if (sendToPrinter(readReceiptPrinter().target, bytes, &error))
+    if (sendToPrinter(printer.target, bytes, &error))
         return true;
     warn(parent, QStringLiteral("Receipt printer"), error + QLatin1Char('\n') + kept);
     return false;

@@ -2,6 +2,7 @@
 // Customer receipts on the desktop's printer or in a PDF file, on the paper chosen in Setup, or on
 // the ESC/POS printer chosen there.
 #include "bills/receipt.h"
+#include "bills/thermalprinter.h"
 
 #include <functional>
 
@@ -34,9 +35,10 @@ void printReceiptFor(QWidget* parent, const Receipt& receipt);
 // Just after a bill is paid: an ESC/POS printer prints the receipt at once and, for cash, opens
 // the drawer; the desktop's printing waits for Print Receipt.
 void printPaidReceiptFor(QWidget* parent, const Receipt& receipt);
-// Sends ESC/POS bytes to the printer chosen in Setup; a failure is shown under "Receipt printer"
-// with its reason and `kept`, where the paper can be printed again. False on failure.
-bool sendToReceiptPrinterFor(QWidget* parent, const QByteArray& bytes, const QString& kept);
+// Sends ESC/POS bytes to `printer`, the one chosen in Setup; a failure is shown under "Receipt
+// printer" with its reason and `kept`, where the paper can be printed again. False on failure.
+bool sendToReceiptPrinterFor(QWidget* parent, const ReceiptPrinter& printer, const QByteArray& bytes,
+                             const QString& kept);
 void saveReceiptPdfFor(QWidget* parent, const Receipt& receipt);
 
 } // namespace marvono
