@@ -16,7 +16,7 @@ field() { dpkg-deb --field "$DEB" "$1"; }
 [ "$(basename "$DEB")" = "marvono_${VERSION}_$(dpkg --print-architecture).deb" ] || fail "file name $(basename "$DEB")"
 DEPENDS=$(field Depends)
 # Computed from the executable by dpkg-shlibdeps: the libraries it links, each with a version.
-for lib in libqt6widgets6 libqt6gui6 libqt6core6 libsqlcipher0 libgsf-1-114 libpq5 libc6 'libstdc\+\+6'; do
+for lib in libqt6widgets6 libqt6gui6 libqt6core6 libsqlcipher0 libgsf-1-114 libzint2.11 libpq5 libc6 'libstdc\+\+6'; do
     grep -Eq "(^|, )$lib( \(>= [^)]+\))?(,|$)" <<<"$DEPENDS" || fail "Depends lacks $lib: $DEPENDS"
 done
 # Plugins are not seen by dpkg-shlibdeps: the icons need the SVG image plugin.

@@ -344,6 +344,7 @@ void MainWindow::buildMenus()
     manage->addSeparator();
     command(manage, "menuReceive", "Receive stock(&I)", Command::ReceiveStock);
     command(manage, "menuStockMoves", "Stock moves(&V)", Command::OpenStockMoves);
+    command(manage, "menuPrintLabels", "Print labels(&L)", Command::PrintLabels);
     command(manage, "menuCloseDay", "Close day(&Y)", Command::CloseDay);
 
     QMenu* database = menu("menuDatabase", "Database(&B)");

@@ -1,4 +1,5 @@
 #include "catalogue/ui/addproductdialog.h"
+#include "catalogue/ui/labelswindow.h"
 #include "catalogue/ui/modifyproductdialog.h"
 #include "catalogue/ui/productactions.h"
 #include "catalogue/ui/receivestockdialog.h"
@@ -26,6 +27,7 @@ void registerCatalogueCommands(CommandTable& table)
     table.set(Command::OpenStockMoves,
               [](ShopWindow& window) { showSingleDialog<StockMovesWindow>(window.mainWindow()); });
     table.set(Command::ProductListFilled, refreshProductDetails);
+    table.set(Command::PrintLabels, [](ShopWindow& window) { showSingleDialog<LabelsWindow>(window.mainWindow()); });
 }
 
 } // namespace marvono

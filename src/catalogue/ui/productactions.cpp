@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QPixmap>
 #include <QTreeView>
+#include <algorithm>
 
 namespace marvono {
 
@@ -25,6 +26,16 @@ void deleteSelectedProduct(ShopWindow& main, DeleteMode mode)
     if (!result.ok)
         warn(main.mainWindow(), QStringLiteral("error"),
              button ? QStringLiteral("(MAIN)Delete error") : QStringLiteral("(main)Delete error"));
+}
+
+QStringList selectedProductNames(ShopWindow& main)
+{
+    QModelIndexList rows = main.productList()->selectionModel()->selectedRows(0);
+    std::sort(rows.begin(), rows.end(), [](const QModelIndex& a, const QModelIndex& b) { return a.row() < b.row(); });
+    QStringList names;
+    for (const QModelIndex& index : rows)
+        names.append(main.productModel()->cellText(index.row(), ProductListModel::Name));
+    return names;
 }
 
 bool productChosen(ShopWindow& main)

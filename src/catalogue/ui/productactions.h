@@ -14,6 +14,9 @@ void deleteSelectedProduct(ShopWindow& main, DeleteMode mode);
 // and answers false, for the commands that act on the selected product.
 bool productChosen(ShopWindow& main);
 
+// The names of the rows selected in the list, top to bottom.
+QStringList selectedProductNames(ShopWindow& main);
+
 // Shows the current row's picture, name, category, retail price and remaining quantity.
 void showProductDetails(ShopWindow& main);
 // After the list was filled again: the panel shows the stored values of the product it showed,

@@ -29,6 +29,7 @@ enum class Command {
     PrintHistory,       // command3
     ReceiveStock,       // "Receive stock(&I)"
     OpenStockMoves,     // "Stock moves(&V)"
+    PrintLabels,        // menuPrintLabels, "Print labels(&L)"
     CloseDay,           // "Close day(&Y)"
     ProductListFilled,  // LV was filled again from the database
 };
