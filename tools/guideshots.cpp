@@ -10,6 +10,8 @@
 #include "bills/buyerlist.h"
 #include "bills/receipt.h"
 #include "bills/ui/dayclosewindow.h"
+#include "catalogue/labels.h"
+#include "catalogue/products.h"
 #include "catalogue/stockmoves.h"
 #include "sales/sale.h"
 #include "shotscene.h"
@@ -17,6 +19,7 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QItemSelectionModel>
 #include <QLineEdit>
@@ -26,6 +29,7 @@
 #include <QSet>
 #include <QTimer>
 #include <QTreeView>
+#include <QTreeWidget>
 #include <cstdio>
 #include <functional>
 
@@ -85,6 +89,34 @@ void bookSampleSales()
         bookSale(QString::fromLatin1(sale.product), QString::fromLatin1(sale.quantity));
     }
     Clock::setSource(nullptr);
+}
+
+// Codes of each kind the labels window tells apart, and one product left without a code.
+void codeSampleDrinks()
+{
+    const struct {
+        const char* product;
+        const char* code;
+    } codes[] = {{"Green Tea", "400638133393"},
+                 {"Cola", "96385074"},
+                 {"Orange Juice", "5012345678901"},
+                 {"Espresso Beans", "ESP-500"}};
+    for (const auto& sample : codes) {
+        StoredProduct product = findProduct(QString::fromLatin1(sample.product));
+        product.values.code = QString::fromLatin1(sample.code);
+        modifyProduct(
+            product.values.name, product.values, product.pictureNumber, true, [](const QString&) { return true; },
+            product.values.leastQty);
+    }
+}
+
+QWidget* openWindow(const char* objectName)
+{
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (widget->isVisible() && widget->objectName() == QLatin1String(objectName))
+            return widget;
+    }
+    return nullptr;
 }
 
 void trigger(QWidget* window, const char* objectName)
@@ -150,6 +182,18 @@ int main(int argc, char** argv)
              correctStock(QStringLiteral("Croissant"), StockDirection::Out, QStringLiteral("2"),
                           QStringLiteral("Breakage"));
              main->runCommand(Command::OpenStockMoves);
+         }},
+        {QStringLiteral("labels.png"),
+         [&] {
+             codeSampleDrinks();
+             main->runCommand(Command::PrintLabels);
+             if (QWidget* labels = openWindow("frmLabels")) {
+                 trigger(labels, "optCategory");
+                 labels->findChild<QComboBox*>(QStringLiteral("cboCategory"))->setCurrentText(QStringLiteral("Drinks"));
+                 // The product without a code, for which the in-store code button is offered.
+                 auto* list = labels->findChild<QTreeWidget*>(QStringLiteral("lstLabels"));
+                 list->setCurrentItem(list->findItems(QStringLiteral("Mineral Water"), Qt::MatchExactly).value(0));
+             }
          }},
         {QStringLiteral("dayclose.png"),
          [&] {
