@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QHash>
 #include <QSaveFile>
+#include <algorithm>
 
 namespace marvono {
 namespace {
@@ -209,16 +210,21 @@ qint64 receiptThatPaid(const QString& buyer, const BillLine& line)
 
 std::optional<QList<Receipt>> receiptsOfDay(const QDate& day)
 {
-    // The stored time begins with the day, so the day is a range of the time index.
+    // The stored time begins with the day, so the day is a range of the time index. The rows come
+    // in the order of their times, which is nearly always that of their numbers: sorting them here
+    // costs less than the database's sorter.
     QList<Receipt> receipts;
     HeadReader reader;
-    if (!scanRows(QStringLiteral("select %1 from marvono_receipt where cTime >= ? and cTime < ? order by cNumber")
+    if (!scanRows(QStringLiteral("select %1 from marvono_receipt where cTime >= ? and cTime < ?")
                       .arg(QLatin1String(kReceiptColumns)),
                   {day.toString(Qt::ISODate), day.addDays(1).toString(Qt::ISODate)}, [&](const ScannedRow& row) {
                       receipts.append(reader.read(row));
                       return true;
                   }))
         return std::nullopt;
+    const auto byNumber = [](const Receipt& a, const Receipt& b) { return a.number < b.number; };
+    if (!std::is_sorted(receipts.cbegin(), receipts.cend(), byNumber))
+        std::sort(receipts.begin(), receipts.end(), byNumber);
     return receipts;
 }
 

@@ -16,6 +16,7 @@
 #include "support/testsupport.h"
 
 #include <QComboBox>
+#include <QDateEdit>
 #include <QFile>
 #include <QHeaderView>
 #include <QLabel>
@@ -513,6 +514,21 @@ void TestBillWindow::receiptsWindow()
                                           "hand: no stock was moved."}));
     }
     QCOMPARE(window->findChild<QLabel*>("lblDayTotal")->text(), QStringLiteral("Receipts: 3   Day total: $2.50"));
+
+    // Turned to another day, the caption follows and a long buyer widens its column: sizes kept
+    // from the first day must not be lent to texts of another shape.
+    test::setClock([] { return QDateTime(QDate(2026, 12, 8), QTime(9, 0)); });
+    const QString buyer(40, QLatin1Char('W'));
+    QVERIFY(test::addBillRow("9:00", buyer, "Tea", "1", "2", "2"));
+    QCOMPARE(settleBill(buyer), Settlement::Settled);
+    window->findChild<QDateEdit*>("dtpDay")->setDate(QDate(2026, 12, 8));
+    QCoreApplication::processEvents();
+    QCOMPARE(window->findChild<QLabel*>("Label1")->text(),
+             "Paid bills from 2026-12-08 00:00:00 to 2026-12-08 23:59:59");
+    const QFontMetrics metrics(receipts->font());
+    for (int c = 0; c < receipts->columnCount(); ++c)
+        QVERIFY2(metrics.horizontalAdvance(receipts->topLevelItem(0)->text(c)) < receipts->header()->sectionSize(c),
+                 qPrintable(receipts->topLevelItem(0)->text(c)));
     window->close();
 
     test::BoxAnswerer answerer(QMessageBox::Ok);
@@ -521,7 +537,7 @@ void TestBillWindow::receiptsWindow()
     auto* close = editor.main.findChild<QWidget*>("frmDayClose");
     QVERIFY(close && close->isVisible());
     QVERIFY(
-        close->findChild<QPlainTextEdit*>("txtClose")->toPlainText().contains(QRegularExpression("Takings +\\$6.50")));
+        close->findChild<QPlainTextEdit*>("txtClose")->toPlainText().contains(QRegularExpression("Takings +\\$8.50")));
     close->close();
 }
 

@@ -3,6 +3,7 @@
 #include "app/appcontext.h"
 #include "bills/returns.h"
 #include "bills/ui/receiptprinter.h"
+#include "controls/textkey.h"
 #include "controls/ui/amountbox.h"
 #include "controls/ui/columnfit.h"
 #include "controls/ui/dialogs.h"
@@ -31,24 +32,69 @@ QTreeWidget* makeList(QWidget* parent, const QString& objectName, const QStringL
     return list;
 }
 
+} // namespace
+
 // The texts of the receipts' rows, made when a row is first shown or measured: a busy day lists
 // thousands, of which a few are ever on show. Amounts recur from receipt to receipt and are
-// written once.
-class RowTexts {
+// written once. Kept for the window's life, so that a shape key names one shape on every day.
+class ReceiptsWindow::RowTexts {
   public:
-    explicit RowTexts(const QString& symbol) : m_symbol(symbol) {}
+    void setSymbol(const QString& symbol)
+    {
+        if (symbol == m_symbol)
+            return;
+        m_symbol = symbol;
+        m_money.clear();
+    }
     QStringList row(const Receipt& receipt)
     {
         return QStringList{QString::number(receipt.number),
                            clock(receipt.time.time()),
                            receipt.buyer,
                            receipt.operatorName,
-                           money(receipt.total),
-                           money(receipt.received),
-                           money(receipt.change)};
+                           money(receipt.total).text,
+                           money(receipt.received).text,
+                           money(receipt.change).text};
+    }
+    // The cell's shape key, found without writing its text where that is plain: a number's shape
+    // is its count of digits, a clock's is always "00:00:00".
+    quint64 shape(const Receipt& receipt, int column)
+    {
+        switch (column) {
+        case 0: {
+            int digits = 1;
+            for (qint64 n = receipt.number < 0 ? -receipt.number : receipt.number; n >= 10; n /= 10)
+                ++digits;
+            return shapeKey(NumberShape, quint64(digits) << 1 | (receipt.number < 0 ? 1 : 0));
+        }
+        case 1:
+            return shapeKey(ClockShape, receipt.time.isValid() ? 1 : 0);
+        case 2:
+            return textShape(receipt.buyer);
+        case 3:
+            return textShape(receipt.operatorName);
+        case 4:
+            return money(receipt.total).shape;
+        case 5:
+            return money(receipt.received).shape;
+        case 6:
+            return money(receipt.change).shape;
+        default:
+            return ~quint64(0);
+        }
     }
 
   private:
+    // The kind of a shape in the key's low bits, so that the first shapes of each kind fall in
+    // places of their own in the delegate's table.
+    enum ShapeKind : quint64 { NumberShape = 1, ClockShape = 2, TextShape = 3 };
+    static quint64 shapeKey(ShapeKind kind, quint64 value) { return value << 2 | kind; }
+
+    struct Money {
+        QString text;
+        quint64 shape;
+    };
+
     // "HH:mm:ss" without parsing a format for every row.
     static QString clock(const QTime& time)
     {
@@ -62,25 +108,48 @@ class RowTexts {
         }
         return text;
     }
-    QString money(Currency amount)
+    const Money& money(Currency amount)
     {
         auto found = m_money.constFind(amount.raw());
-        if (found == m_money.constEnd())
-            found = m_money.insert(amount.raw(), moneyText(amount, m_symbol));
+        if (found == m_money.constEnd()) {
+            const QString text = moneyText(amount, m_symbol);
+            found = m_money.insert(amount.raw(), Money{text, textShape(text)});
+        }
         return *found;
+    }
+    // Texts of one shape share a number, given out in the order the shapes are first met.
+    quint64 textShape(const QString& text)
+    {
+        auto known = m_textShapes.constFind(text);
+        if (known == m_textShapes.constEnd()) {
+            digitShape(text, m_pattern);
+            auto shape = m_shapes.constFind(m_pattern);
+            if (shape == m_shapes.constEnd())
+                shape = m_shapes.insert(m_pattern, shapeKey(TextShape, quint64(m_shapes.size())));
+            known = m_textShapes.insert(text, *shape);
+        }
+        return *known;
     }
 
     QString m_symbol;
-    QHash<qint64, QString> m_money;
+    QHash<qint64, Money> m_money;
+    QHash<QString, quint64> m_textShapes; // buyers, operators and amounts met so far
+    QHash<QString, quint64> m_shapes;     // by the shape itself
+    QString m_pattern;
 };
+
+namespace {
 
 class ReceiptItem : public QTreeWidgetItem {
   public:
+    using RowTexts = ReceiptsWindow::RowTexts;
     ReceiptItem(const Receipt& receipt, const std::shared_ptr<RowTexts>& texts) : m_receipt(receipt), m_rows(texts) {}
     QVariant data(int column, int role) const override
     {
         if (column == 0 && role == Qt::UserRole)
             return m_receipt.number;
+        if (role == kTextShapeKeyRole)
+            return m_rows->shape(m_receipt, column);
         if (role != Qt::DisplayRole && role != Qt::EditRole)
             return QTreeWidgetItem::data(column, role);
         if (m_texts.isEmpty())
@@ -96,7 +165,7 @@ class ReceiptItem : public QTreeWidgetItem {
 
 } // namespace
 
-ReceiptsWindow::ReceiptsWindow(QWidget* parent) : QDialog(parent)
+ReceiptsWindow::ReceiptsWindow(QWidget* parent) : QDialog(parent), m_rowTexts(std::make_shared<RowTexts>())
 {
     build();
     m_container->setTheme(runValues().themeIndex);
@@ -191,9 +260,9 @@ void ReceiptsWindow::showDay()
     }
     QList<QTreeWidgetItem*> items;
     items.reserve(receipts->size());
-    const auto texts = std::make_shared<RowTexts>(symbol);
+    m_rowTexts->setSymbol(symbol);
     for (const Receipt& receipt : *receipts)
-        items.append(new ReceiptItem(receipt, texts));
+        items.append(new ReceiptItem(receipt, m_rowTexts));
     m_receipts->addTopLevelItems(items);
     m_dayTotal->setText(
         QStringLiteral("Receipts: %1   Day total: %2").arg(receipts->size()).arg(moneyText(*total, symbol)));

@@ -3,6 +3,7 @@
 #include "bills/receipt.h"
 
 #include <QDialog>
+#include <memory>
 
 class QDateEdit;
 class QLabel;
@@ -21,6 +22,8 @@ class ReceiptsWindow : public QDialog {
     // Lists the receipts of the day shown in the day box.
     void showDay();
 
+    class RowTexts;
+
   private:
     void build();
     void showLines();
@@ -28,11 +31,12 @@ class ReceiptsWindow : public QDialog {
     void returnUnits();
 
     XPContainer* m_container = nullptr;
-    QDateEdit* m_day = nullptr;        // dtpDay
-    QTreeWidget* m_receipts = nullptr; // lvReceipts
-    QTreeWidget* m_lines = nullptr;    // lvLines
-    QLabel* m_dayTotal = nullptr;      // lblDayTotal
-    QLineEdit* m_units = nullptr;      // txtUnits: units to take back from the selected line
+    QDateEdit* m_day = nullptr;           // dtpDay
+    QTreeWidget* m_receipts = nullptr;    // lvReceipts
+    QTreeWidget* m_lines = nullptr;       // lvLines
+    QLabel* m_dayTotal = nullptr;         // lblDayTotal
+    QLineEdit* m_units = nullptr;         // txtUnits: units to take back from the selected line
+    std::shared_ptr<RowTexts> m_rowTexts; // the rows' texts and shapes, shared by the items
 };
 
 } // namespace marvono

@@ -76,7 +76,10 @@ void fitColumns(QTreeView* view)
         alignment |= Qt::Alignment(Qt::TextWordWrap);
     header->setDefaultAlignment(alignment);
     // An elided header text would be cut to one line before it could wrap.
-    header->setTextElideMode(wrap ? Qt::ElideNone : Qt::ElideRight);
+    // Setting it repaints the header even when it stays.
+    const Qt::TextElideMode elide = wrap ? Qt::ElideNone : Qt::ElideRight;
+    if (header->textElideMode() != elide)
+        header->setTextElideMode(elide);
     const int lines = wrap ? 2 : 1;
     header->setMinimumHeight(lines * metrics.lineSpacing() + margins + 4);
     QList<int> widths = wrap ? twoLines : oneLine;

@@ -40,14 +40,26 @@ QSize TextSizeDelegate::sizeHint(const QStyleOptionViewItem& option, const QMode
         m_decorationSize = option.decorationSize;
         m_font = option.font;
         m_keyedSizes.clear();
+        m_shapeSizes.clear();
         m_evenDigits = m_digitsAlike && evenDigits(option.font);
     } else if (!copy) {
         m_font = option.font; // an equal font: its copies are told quickly from now on
     }
     const QVariant key = index.data(kTextKeyRole);
     const quint64 number = key.isValid() ? key.toULongLong() : m_keyedSizes.kNoKey;
-    if (number == m_keyedSizes.kNoKey)
+    if (number == m_keyedSizes.kNoKey) {
+        if (m_evenDigits) {
+            const QVariant shape = index.data(kTextShapeKeyRole);
+            if (shape.isValid() && shape.toULongLong() != m_shapeSizes.kNoKey) {
+                if (index.model() != m_shapeModel) {
+                    m_shapeSizes.reset();
+                    m_shapeModel = index.model();
+                }
+                return m_shapeSizes.value(shape.toULongLong(), [&] { return textSize(option, index); });
+            }
+        }
         return textSize(option, index);
+    }
     if (index.model() != m_keyModel) {
         m_keyedSizes.reset();
         m_keyModel = index.model();
@@ -65,10 +77,7 @@ QSize TextSizeDelegate::textSize(const QStyleOptionViewItem& option, const QMode
         return *found;
     }
     // Written in place: the pattern's buffer is reused unless the table keeps it.
-    m_pattern.resize(text.size());
-    QChar* out = m_pattern.data();
-    for (const QChar ch : text)
-        *out++ = ch >= QLatin1Char('1') && ch <= QLatin1Char('9') ? QLatin1Char('0') : ch;
+    digitShape(text, m_pattern);
     auto found = m_sizes.constFind(m_pattern);
     if (found == m_sizes.constEnd())
         found = m_sizes.insert(m_pattern, QStyledItemDelegate::sizeHint(option, index));

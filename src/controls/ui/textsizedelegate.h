@@ -39,6 +39,9 @@ class TextSizeDelegate : public QStyledItemDelegate {
     // for the cells of several fits of a large list, a megabyte.
     mutable const QAbstractItemModel* m_keyModel = nullptr;
     mutable KeyedPlaces<QSize> m_keyedSizes{65536};
+    // By the model's shape keys (kTextShapeKeyRole), when digits are alike: a few shapes a column.
+    mutable const QAbstractItemModel* m_shapeModel = nullptr;
+    mutable KeyedPlaces<QSize> m_shapeSizes{1024};
 };
 
 } // namespace marvono

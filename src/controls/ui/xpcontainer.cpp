@@ -117,8 +117,14 @@ void XPContainer::setBorderColor(OleColor value)
 }
 void XPContainer::setCaption(const QString& value)
 {
+    if (value == m_caption)
+        return;
     m_caption = value;
-    redraw();
+    // Only the caption's label changes: it repaints itself and what it uncovers of the bar, while
+    // the panel and its controls keep their paint (a window may retitle itself on every change).
+    m_label1->setText(shownCaption());
+    m_label1->adjustSize();
+    layoutParts();
 }
 void XPContainer::setHeaderDarkColor(OleColor value)
 {
@@ -157,10 +163,15 @@ void XPContainer::setTheme(int value)
     redraw();
 }
 
-void XPContainer::redraw()
+QString XPContainer::shownCaption() const
 {
     // A doubled ampersand shows as one.
-    m_label1->setText(QString(m_caption).replace(QStringLiteral("&&"), QStringLiteral("&")));
+    return QString(m_caption).replace(QStringLiteral("&&"), QStringLiteral("&"));
+}
+
+void XPContainer::redraw()
+{
+    m_label1->setText(shownCaption());
     m_label1->adjustSize();
     m_picture1->setVisible(m_style == 0);
     QPalette labelPalette = m_label1->palette();

@@ -72,6 +72,7 @@ class XPContainer : public QWidget {
 
   private:
     void redraw();
+    QString shownCaption() const;
     void layoutParts();
 
     OleColor m_backDark;
