@@ -4,6 +4,8 @@
 #include "data/database.h"
 #include "data/recordset.h"
 #include "data/schema.h"
+#include "settings/login.h"
+#include "settings/operators.h"
 
 #include <QCoreApplication>
 #include <QTemporaryDir>
@@ -126,6 +128,20 @@ void BM_RecordSetWalk_Raw(benchmark::State& state)
     state.SetItemsProcessed(state.iterations() * kProducts);
 }
 
+// An operator's login: the owner's account tried first, then the operator's row read and the
+// password checked against its salted hash.
+void BM_OperatorLogin(benchmark::State& state)
+{
+    QString error;
+    static const bool added = addOperator(QStringLiteral("anna"), QStringLiteral("s3cret"), Role::Cashier, &error);
+    if (!added)
+        state.SkipWithError(qPrintable(error));
+    for (auto _ : state)
+        if (checkLogin(QStringLiteral("anna"), QStringLiteral("s3cret")) != LoginCheck::Valid)
+            state.SkipWithError("the operator was refused");
+}
+
+BENCHMARK(BM_OperatorLogin)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ExecSqlLookup)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_ExecSqlLookup_Raw)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_RecordSetWalk)->Unit(benchmark::kMillisecond);

@@ -6,7 +6,7 @@ set -euo pipefail
 PACKAGES=(
     build-essential cmake ninja-build pkg-config ccache
     qt6-base-dev qt6-base-dev-tools qt6-charts-dev libqt6opengl6-dev libgl-dev libqt6svg6
-    libsqlcipher-dev libgsf-1-dev libpq-dev libzint-dev postgresql-client-15
+    libsqlcipher-dev libgsf-1-dev libpq-dev libsodium-dev libzint-dev postgresql-client-15
     fonts-liberation cups-client
     pandoc dpkg-dev file
 )

@@ -15,6 +15,7 @@ QString appPath(const QString& relative);
 struct RunValues {
     QString currentUser;     // as typed at login, untrimmed
     QString currentPassword; // as typed at login, untrimmed
+    bool ownerRights = true; // the login is the owner's account or an operator in the owner's role
     qint16 themeIndex = 0;
     bool warningTone = false;
     QString shopName;

@@ -246,6 +246,28 @@ BEGIN
 END
 $grant$;
 )sql"},
+    // The shop's operators beside the owner's account of user_info: a name, a salted password hash
+    // (libsodium's string form, which carries its own salt and limits), a role, and whether the
+    // operator may still log in. Operators are never deleted: receipts keep naming them.
+    {11, R"sql(
+CREATE TABLE marvono_operator (cName TEXT PRIMARY KEY, cHash TEXT NOT NULL, cRole TEXT NOT NULL,
+    cActive INTEGER NOT NULL DEFAULT 1);
+)sql",
+     R"sql(
+CREATE TABLE marvono_operator (cName text PRIMARY KEY, cHash text NOT NULL, cRole text NOT NULL,
+    cActive integer NOT NULL DEFAULT 1);
+-- An owner at any till keeps the operators; nothing deletes one.
+DO $grant$
+DECLARE
+    till record;
+BEGIN
+    FOR till IN SELECT DISTINCT a.grantee::regrole AS name FROM pg_class c, aclexplode(c.relacl) a
+            WHERE c.oid = 'product_info'::regclass AND a.grantee NOT IN (0, c.relowner) LOOP
+        EXECUTE format('GRANT SELECT, INSERT, UPDATE ON marvono_operator TO %s', till.name);
+    END LOOP;
+END
+$grant$;
+)sql"},
 };
 
 bool exec(sqlite3* db, const char* sql, QString* error)

@@ -5,6 +5,7 @@
 #include "data/database.h"
 #include "data/engine.h"
 #include "data/recordset.h"
+#include "settings/operators.h"
 
 #include <QDir>
 #include <QFile>
@@ -109,7 +110,7 @@ bool removeSavedLogin(const QString& path, QString* error)
     return true;
 }
 
-LoginCheck checkLogin(const QString& typedUser, const QString& typedPassword)
+LoginCheck checkLogin(const QString& typedUser, const QString& typedPassword, bool* owner)
 {
     auto account = ExecSQL(QStringLiteral("select * from user_info"));
     if (!account || account->isEof() || account->columnCount() < 2)
@@ -117,12 +118,19 @@ LoginCheck checkLogin(const QString& typedUser, const QString& typedPassword)
     // Only the first row counts; further rows are never consulted.
     const std::optional<QString> user = account->field(0);
     const std::optional<QString> password = account->field(1);
-    if (!user || !password)
-        return LoginCheck::Invalid;
     Engine* engine = Database::instance().engine(nullptr);
-    return engine && trimBlanks(typedUser) == *user && engine->passwordMatches(*password, trimBlanks(typedPassword))
-               ? LoginCheck::Valid
-               : LoginCheck::Invalid;
+    if (user && password && engine && trimBlanks(typedUser) == *user &&
+        engine->passwordMatches(*password, trimBlanks(typedPassword))) {
+        if (owner)
+            *owner = true;
+        return LoginCheck::Valid;
+    }
+    const std::optional<Operator> staff = checkOperator(typedUser, typedPassword);
+    if (!staff)
+        return LoginCheck::Invalid;
+    if (owner)
+        *owner = staff->role == Role::Owner;
+    return LoginCheck::Valid;
 }
 
 } // namespace marvono

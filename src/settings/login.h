@@ -35,7 +35,9 @@ enum class LoginCheck {
 
 // Compares the typed texts, blanks trimmed at both ends, with the user name and password of the
 // first user_info row exactly as stored (on a shop server, the password with the salted hash the
-// server stores of it); a NULL stored value never matches.
-LoginCheck checkLogin(const QString& typedUser, const QString& typedPassword);
+// server stores of it); a NULL stored value never matches. That account is the owner's; failing
+// it, the texts are an active operator's name and password (see operators.h). `owner` tells
+// which rights the login has.
+LoginCheck checkLogin(const QString& typedUser, const QString& typedPassword, bool* owner = nullptr);
 
 } // namespace marvono

@@ -9,6 +9,7 @@
 #include "data/database.h"
 #include "data/recordset.h"
 #include "settings/login.h"
+#include "settings/operators.h"
 #include "support/testsupport.h"
 
 #include <QCheckBox>
@@ -97,6 +98,7 @@ class TestLogin : public QObject {
     void comparisonIsCaseSensitive();
     void onlyFirstAccountCounts();
     void nullStoredValueNeverMatches();
+    void operatorsLogInWithTheirRights();
     void unreadableAccountRefusesLogin_data();
     void unreadableAccountRefusesLogin();
     void tickedLoginIsSavedPrivately();
@@ -228,6 +230,40 @@ void TestLogin::nullStoredValueNeverMatches()
     QCOMPARE(box.title, QString("Warning"));
     QCOMPARE(box.text, QString("Invalid username or password"));
     QVERIFY(login.controlsEnabled());
+}
+
+void TestLogin::operatorsLogInWithTheirRights()
+{
+    QString error;
+    QVERIFY2(addOperator(" anna ", "s3cret", Role::Cashier, &error), qPrintable(error));
+    auto stored = ExecSQL("select cName, cHash from marvono_operator");
+    QVERIFY(stored && !stored->isEof());
+    QCOMPARE(stored->text(0), QString("anna"));
+    const QByteArray hash = stored->text(1).toLatin1();
+    QVERIFY2(hash.startsWith("$argon2id$") && !hash.contains("s3cret"), hash.constData());
+    QVERIFY(hashMatches(hash, "s3cret") && !hashMatches(hash, "s3creT") && !hashMatches("s3cret", "s3cret"));
+    // A name is the owner's or one operator's, whatever the case of its letters.
+    QVERIFY(!addOperator("Vetch", "x", Role::Cashier, &error) && error.contains("owner"));
+    QVERIFY(!addOperator("ANNA", "x", Role::Owner, &error) && error.contains("already"));
+    QVERIFY(!addOperator("ben", "", Role::Owner, &error));
+    {
+        Login login;
+        QVERIFY(!login.attempt("anna ", "s3cret").seen);
+        QVERIFY(!runValues().ownerRights);
+    }
+    QVERIFY(setOperatorActive("anna", false, &error));
+    {
+        Login login;
+        QCOMPARE(login.attempt("anna", "s3cret").text, QString("Invalid username or password"));
+    }
+    QVERIFY2(setOperatorActive("anna", true, &error) && renameOperator("anna", "bob", &error) &&
+                 setOperatorRole("bob", Role::Owner, &error) && setOperatorPassword("bob", "n3w", &error),
+             qPrintable(error));
+    QVERIFY(!renameOperator("anna", "carl", &error) && error.contains("no operator"));
+    Login login;
+    QCOMPARE(login.attempt("bob", "s3cret").text, QString("Invalid username or password"));
+    QVERIFY(!login.attempt("bob", "n3w").seen);
+    QVERIFY(runValues().ownerRights);
 }
 
 void TestLogin::unreadableAccountRefusesLogin_data()

@@ -176,7 +176,7 @@ void TestMainWindow::menus()
     QCOMPARE(items.value(1),
              QStringList({"Add a new product(&A)", "Delete a product(&D)", "Modify a product(&E)", "Sell a product(&S)",
                           "-", "Buyer(&B)", "Bill(&M)", "Receipts(&T)", "-", "Statistic(&R)", "-", "Receive stock(&I)",
-                          "Stock moves(&V)", "Print labels(&L)", "Close day(&Y)"}));
+                          "Stock moves(&V)", "Print labels(&L)", "Close day(&Y)", "-", "Operators(&O)"}));
     QCOMPARE(items.value(2), QStringList({"Backup(&C)", "Recovery(&R)"}));
     QCOMPARE(items.value(3), QStringList({"Preferences(&P)"}));
     QCOMPARE(items.value(4), QStringList({"Help(&B)", "-", "About(&A)"}));

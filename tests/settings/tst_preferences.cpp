@@ -5,6 +5,7 @@
 #include "controls/ui/xpcontainer.h"
 #include "data/recordset.h"
 #include "settings/login.h"
+#include "settings/operators.h"
 #include "settings/ui/preferencesdialog.h"
 #include "support/testsupport.h"
 
@@ -19,6 +20,7 @@
 #include <QTableWidget>
 #include <QTimer>
 #include <QTreeView>
+#include <QTreeWidget>
 #include <QtTest>
 
 using namespace marvono;
@@ -81,6 +83,7 @@ class TestPreferences : public QObject {
     void savesWithoutUserRow();
     void cancelSavesNothing();
     void taxRatesWindowKeepsTheList();
+    void operatorsWindowIsTheOwners();
 };
 
 void TestPreferences::loadShowsSettings()
@@ -325,6 +328,41 @@ void TestPreferences::taxRatesWindowKeepsTheList()
         stored.append(QStringList{rate.code, rate.name, rate.percent, QString::number(rate.isDefault)}.join('|'));
     QCOMPARE(stored, (QStringList{"A|Rate 20|20|0", "B|Rate 7.5|7.5|1"}));
     QCOMPARE(taxPercentText("7,5"), std::nullopt); // a decimal comma only where the locale writes one
+}
+
+void TestPreferences::operatorsWindowIsTheOwners()
+{
+    test::TempAppFolder folder;
+    logIn();
+    runValues().ownerRights = false;
+    {
+        MainWindow window;
+        QVERIFY(!window.findChild<QAction*>("menuOperators")->isEnabled());
+    }
+    runValues().ownerRights = true;
+    MainWindow window;
+    window.findChild<QAction*>("menuOperators")->trigger();
+    auto* operators = window.findChild<QDialog*>("frmOperators");
+    QVERIFY(operators);
+    const auto type = [operators](const char* box, const QString& text) {
+        operators->findChild<QLineEdit*>(box)->setText(text);
+    };
+    type("txtName", "anna");
+    type("txtPassword", "s3cret");
+    operators->findChild<QPushButton*>("cmdAddOperator")->click();
+    auto* list = operators->findChild<QTreeWidget*>("lvOperators");
+    QCOMPARE(list->topLevelItemCount(), 1);
+    QCOMPARE(list->currentItem()->text(1), QString("Cashier"));
+    operators->findChild<QPushButton*>("cmdActive")->click();
+    QCOMPARE(list->currentItem()->text(2), QString("No"));
+    QVERIFY(!checkOperator("anna", "s3cret"));
+    // A refused change says why and changes nothing.
+    test::BoxAnswerer answer;
+    type("txtName", "vetch");
+    operators->findChild<QPushButton*>("cmdRenameOperator")->click();
+    QVERIFY(answer.wait());
+    QCOMPARE(answer.box().text, QString("\"vetch\" is the owner's account."));
+    QCOMPARE(list->topLevelItem(0)->text(0), QString("anna"));
 }
 
 QTEST_MAIN(TestPreferences)

@@ -144,7 +144,8 @@ void LoginWindow::login()
     setControlsEnabled(false);
     const QString user = m_user->text();
     const QString password = m_password->text();
-    switch (checkLogin(user, password)) {
+    bool owner = false;
+    switch (checkLogin(user, password, &owner)) {
     case LoginCheck::Invalid:
         warn(this, QStringLiteral("Warning"), QStringLiteral("Invalid username or password"));
         setControlsEnabled(true);
@@ -172,6 +173,7 @@ void LoginWindow::login()
     }
     runValues().currentUser = user;
     runValues().currentPassword = password;
+    runValues().ownerRights = owner;
 
     // The splash is shown before the login window goes, so the program never has no window.
     m_splash = new SplashWindow;

@@ -346,6 +346,9 @@ void MainWindow::buildMenus()
     command(manage, "menuStockMoves", "Stock moves(&V)", Command::OpenStockMoves);
     command(manage, "menuPrintLabels", "Print labels(&L)", Command::PrintLabels);
     command(manage, "menuCloseDay", "Close day(&Y)", Command::CloseDay);
+    manage->addSeparator();
+    command(manage, "menuOperators", "Operators(&O)", Command::OpenOperators);
+    manage->findChild<QAction*>(QStringLiteral("menuOperators"))->setEnabled(runValues().ownerRights);
 
     QMenu* database = menu("menuDatabase", "Database(&B)");
     command(database, "menuCopy", "Backup(&C)", Command::Backup);

@@ -21,6 +21,7 @@ enum class Command {
     OpenReceipts,       // menuReceipts, "Receipts(&T)"
     OpenStatistics,     // cmdJS, "Statistic(&R)"
     OpenPreferences,    // cmdXX, "Preferences(&P)"
+    OpenOperators,      // menuOperators, "Operators(&O)": the owner's
     Backup,             // menuCopy
     Recovery,           // menuRescue
     ClearHistoryButton, // cmdClear
