@@ -172,7 +172,8 @@ void TestMainWindow::menus()
         items.append(menuTexts(action->menu()));
     }
     QCOMPARE(titles, QStringList({"File(&F)", "Management(&M)", "Database(&B)", "Setup(&S)", "Help(&H)"}));
-    QCOMPARE(items.value(0), QStringList({"Clear History(&C)", "Save History(&S)", "-", "Exit(&E)"}));
+    QCOMPARE(items.value(0),
+             QStringList({"Clear History(&C)", "Save History(&S)", "-", "Change operator(&O)", "Exit(&E)"}));
     QCOMPARE(items.value(1),
              QStringList({"Add a new product(&A)", "Delete a product(&D)", "Modify a product(&E)", "Sell a product(&S)",
                           "-", "Buyer(&B)", "Bill(&M)", "Receipts(&T)", "-", "Statistic(&R)", "-", "Receive stock(&I)",

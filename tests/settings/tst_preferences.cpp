@@ -357,12 +357,30 @@ void TestPreferences::operatorsWindowIsTheOwners()
     QCOMPARE(list->currentItem()->text(2), QString("No"));
     QVERIFY(!checkOperator("anna", "s3cret"));
     // A refused change says why and changes nothing.
-    test::BoxAnswerer answer;
-    type("txtName", "vetch");
-    operators->findChild<QPushButton*>("cmdRenameOperator")->click();
-    QVERIFY(answer.wait());
-    QCOMPARE(answer.box().text, QString("\"vetch\" is the owner's account."));
-    QCOMPARE(list->topLevelItem(0)->text(0), QString("anna"));
+    {
+        test::BoxAnswerer answer;
+        type("txtName", "vetch");
+        operators->findChild<QPushButton*>("cmdRenameOperator")->click();
+        QVERIFY(answer.wait());
+        QCOMPARE(answer.box().text, QString("\"vetch\" is the owner's account."));
+        QCOMPARE(list->topLevelItem(0)->text(0), QString("anna"));
+    }
+
+    // A change of operator locks the till until a login; a cashier loses the owner's window.
+    QString error;
+    QVERIFY(setOperatorActive("anna", true, &error));
+    QPointer<QWidget> kept = operators;
+    QTimer::singleShot(0, [] {
+        QWidget* lock = QApplication::activeModalWidget();
+        QCOMPARE(lock->objectName(), QString("frmChangeOperator"));
+        lock->findChild<QLineEdit*>("txtUserName")->setText("anna");
+        lock->findChild<QLineEdit*>("txtPWD")->setText("s3cret");
+        lock->findChild<QPushButton*>("cmdOK")->click();
+    });
+    window.findChild<QAction*>("menuChangeOperator")->trigger();
+    QCOMPARE(runValues().currentUser, QString("anna"));
+    QVERIFY(!runValues().ownerRights && !window.findChild<QAction*>("menuOperators")->isEnabled());
+    QTRY_VERIFY(!kept || !kept->isVisible());
 }
 
 QTEST_MAIN(TestPreferences)

@@ -328,6 +328,8 @@ void MainWindow::buildMenus()
     command(file, "menuClearHistory", "Clear History(&C)", Command::ClearHistoryMenu);
     command(file, "menuSaveHistory", "Save History(&S)", Command::SaveHistory);
     file->addSeparator();
+    command(file, "menuChangeOperator", "Change operator(&O)", Command::ChangeOperator);
+    file->findChild<QAction*>(QStringLiteral("menuChangeOperator"))->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
     connect(item(file, "menuExit", "Exit(&E)"), &QAction::triggered, this, &QWidget::close);
 
     QMenu* manage = menu("menuManage", "Management(&M)");

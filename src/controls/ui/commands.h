@@ -22,6 +22,7 @@ enum class Command {
     OpenStatistics,     // cmdJS, "Statistic(&R)"
     OpenPreferences,    // cmdXX, "Preferences(&P)"
     OpenOperators,      // menuOperators, "Operators(&O)": the owner's
+    ChangeOperator,     // menuChangeOperator, "Change operator(&O)", Ctrl+L
     Backup,             // menuCopy
     Recovery,           // menuRescue
     ClearHistoryButton, // cmdClear

@@ -2,8 +2,11 @@
 #include "controls/ui/commands.h"
 #include "controls/ui/dialogs.h"
 #include "controls/ui/shopwindow.h"
+#include "settings/ui/changeoperatordialog.h"
 #include "settings/ui/operatorsdialog.h"
+
 #include "settings/ui/preferencesdialog.h"
+#include <QAction>
 
 namespace marvono {
 
@@ -18,6 +21,21 @@ void registerSettingsCommands(CommandTable& table)
             return;
         }
         showSingleDialog<OperatorsDialog>(window.mainWindow());
+    });
+    table.set(Command::ChangeOperator, [](ShopWindow& window) {
+        QWidget* main = window.mainWindow();
+        ChangeOperatorDialog lock(main);
+        lock.exec();
+        if (lock.exitChosen()) {
+            main->close();
+            return;
+        }
+        // The owner's windows go with the owner's rights.
+        const bool owner = runValues().ownerRights;
+        if (auto* operators = main->findChild<QAction*>(QStringLiteral("menuOperators")))
+            operators->setEnabled(owner);
+        if (auto* kept = main->findChild<OperatorsDialog*>(QStringLiteral("frmOperators")); kept && !owner)
+            kept->close();
     });
 }
 
