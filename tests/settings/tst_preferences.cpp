@@ -4,6 +4,7 @@
 #include "catalogue/taxrates.h"
 #include "controls/ui/xpcontainer.h"
 #include "data/recordset.h"
+#include "settings/approvals.h"
 #include "settings/login.h"
 #include "settings/operators.h"
 #include "settings/ui/preferencesdialog.h"
@@ -381,6 +382,32 @@ void TestPreferences::operatorsWindowIsTheOwners()
     QCOMPARE(runValues().currentUser, QString("anna"));
     QVERIFY(!runValues().ownerRights && !window.findChild<QAction*>("menuOperators")->isEnabled());
     QTRY_VERIFY(!kept || !kept->isVisible());
+
+    // The cashier needs an owner's approval for the preferences: a cashier's own password opens
+    // nothing, the owner's opens them and is recorded.
+    const auto approveWith = [](const QString& owner) {
+        QTimer::singleShot(0, [owner] {
+            QWidget* box = QApplication::activeModalWidget();
+            QCOMPARE(box->objectName(), QString("frmApproval"));
+            box->findChild<QLineEdit*>("txtUserName")->setText(owner);
+            box->findChild<QLineEdit*>("txtPWD")->setText(owner == "anna" ? "s3cret" : "vetch");
+            test::BoxAnswerer refusal;
+            box->findChild<QPushButton*>("cmdOK")->click();
+            if (box->isVisible())
+                box->findChild<QPushButton*>("cmdCancel")->click();
+        });
+    };
+    approveWith("anna");
+    window.findChild<QAction*>("menuPreferences")->trigger();
+    QVERIFY(!window.findChild<PreferencesDialog*>());
+    approveWith("vetch");
+    window.findChild<QAction*>("menuPreferences")->trigger();
+    QVERIFY(window.findChild<PreferencesDialog*>());
+    const QList<Approval> approvals = readApprovals();
+    QCOMPARE(approvals.size(), 1);
+    QCOMPARE(approvals.first().operatorName + '|' + approvals.first().approver + '|' + approvals.first().what,
+             QString("anna|vetch|change the preferences"));
+    runValues().ownerRights = true;
 }
 
 QTEST_MAIN(TestPreferences)

@@ -13,6 +13,7 @@
 #include "bills/ui/buyerchooser.h"
 #include "catalogue/ui/productfinder.h"
 #include "catalogue/ui/productlistmodel.h"
+#include "controls/ui/approval.h"
 #include "controls/ui/columnfit.h"
 #include "controls/ui/dialogs.h"
 #include "controls/ui/textsizedelegate.h"
@@ -572,6 +573,8 @@ void MainWindow::otherTillChangedCatalogue()
 
 void MainWindow::runCommand(Command command)
 {
+    if (const char* what = ownerCommandText(command); what && !ownerAllows(this, QString::fromLatin1(what)))
+        return;
     d->commands.run(command, *this);
 }
 

@@ -7,6 +7,7 @@
 #include "bills/ui/buyerchooser.h"
 #include "bills/ui/receiptprinter.h"
 #include "controls/ui/amountbox.h"
+#include "controls/ui/approval.h"
 #include "controls/ui/columnfit.h"
 #include "controls/ui/dialogs.h"
 #include "controls/ui/shopwindow.h"
@@ -310,7 +311,7 @@ void BillWindow::addNew()
 
 void BillWindow::update()
 {
-    if (!allFilled())
+    if (!allFilled() || !ownerAllows(this, QStringLiteral("change a bill line")))
         return;
     if (!isQuantityText(m_quantity->text())) {
         warn(this, QStringLiteral("Warning"), QStringLiteral("Please type a number in Quantity Box"));
@@ -340,6 +341,8 @@ void BillWindow::update()
 
 void BillWindow::remove()
 {
+    if (!ownerAllows(this, QStringLiteral("delete a bill line")))
+        return;
     const bool deleting =
         confirm(this, QStringLiteral("Confirm"), QStringLiteral("Are you sure to delete this order ?"));
     if (deleting) {

@@ -5,6 +5,7 @@
 #include "bills/ui/receiptprinter.h"
 #include "controls/textkey.h"
 #include "controls/ui/amountbox.h"
+#include "controls/ui/approval.h"
 #include "controls/ui/columnfit.h"
 #include "controls/ui/dialogs.h"
 #include "controls/ui/textsizedelegate.h"
@@ -284,6 +285,8 @@ void ReceiptsWindow::returnUnits()
         warn(this, QStringLiteral("Warning"), QStringLiteral("Please select a line of a receipt to return."));
         return;
     }
+    if (!ownerAllows(this, QStringLiteral("take goods back")))
+        return;
     if (refuseScannedCode(m_units, QStringLiteral("Units")))
         return;
     const QString typed = m_units->text().trimmed();

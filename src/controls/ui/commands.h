@@ -36,6 +36,10 @@ enum class Command {
     ProductListFilled,  // LV was filled again from the database
 };
 
+// What a command kept for the owner does ("add a product"), for the approval box; nothing for
+// the commands every operator may run (selling, bills, receipts, the close, the history).
+const char* ownerCommandText(Command command);
+
 using CommandHandler = std::function<void(ShopWindow&)>;
 
 class CommandTable {
