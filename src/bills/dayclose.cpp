@@ -329,21 +329,21 @@ std::optional<DayClose> readDayClose(qint64 number, QString* error)
     return close;
 }
 
-QStringList dayCloseTextLines(const DayClose& close, const QString& shopName, const QString& currencySymbol,
-                              int columns)
+QStringList dayCloseTextLines(const DayClose& close, const QString& shopName, const ShopIdentity& identity,
+                              const QString& currencySymbol, int columns)
 {
     columns = std::max(columns, 24);
     const QString rule(columns, QLatin1Char('-'));
     const auto money = [&currencySymbol](Currency amount) { return moneyText(amount, currencySymbol); };
-    QStringList lines{shopName,
-                      QStringLiteral("Day close No. %1").arg(close.number),
-                      QStringLiteral("From: ") + dateTimeText(close.from),
-                      QStringLiteral("To: ") + dateTimeText(close.time),
-                      QStringLiteral("Operator: ") + close.operatorName,
-                      close.lastReceipt
-                          ? QStringLiteral("Receipts No. %1 to %2").arg(close.firstReceipt).arg(close.lastReceipt)
-                          : QStringLiteral("No receipts"),
-                      rule};
+    QStringList lines = QStringList{shopName} + identityLines(identity, columns);
+    lines += QStringList{QStringLiteral("Day close No. %1").arg(close.number),
+                         QStringLiteral("From: ") + dateTimeText(close.from),
+                         QStringLiteral("To: ") + dateTimeText(close.time),
+                         QStringLiteral("Operator: ") + close.operatorName,
+                         close.lastReceipt
+                             ? QStringLiteral("Receipts No. %1 to %2").arg(close.firstReceipt).arg(close.lastReceipt)
+                             : QStringLiteral("No receipts"),
+                         rule};
     lines += spread(QStringLiteral("Receipts"), QString::number(close.receipts), columns);
     lines += spread(QStringLiteral("Takings"), money(close.takings), columns);
     lines += spread(QStringLiteral("Refunds (%1)").arg(close.refunds), money(close.refunded), columns);

@@ -4,6 +4,7 @@
 // previous one, whatever the calendar says: a late shift closes after midnight and the evening
 // shift of that date closes again. No widgets.
 #include "app/numbers.h"
+#include "bills/shopidentity.h"
 #include "bills/tax.h"
 
 #include <QDate>
@@ -55,8 +56,9 @@ CloseResult closeDay();
 // The close of that number; nothing when there is none or the query fails.
 std::optional<DayClose> readDayClose(qint64 number, QString* error = nullptr);
 
-// The close as lines of at most `columns` characters, for the screen, the printer and the PDF.
-QStringList dayCloseTextLines(const DayClose& close, const QString& shopName, const QString& currencySymbol,
-                              int columns);
+// The close as lines of at most `columns` characters, for the screen, the printer and the PDF:
+// the shop's name and identity at the top.
+QStringList dayCloseTextLines(const DayClose& close, const QString& shopName, const ShopIdentity& identity,
+                              const QString& currencySymbol, int columns);
 
 } // namespace marvono

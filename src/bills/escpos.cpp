@@ -70,17 +70,18 @@ QByteArray escPosPaper(const QStringList& lines, int columns, int boldLines, boo
     return bytes;
 }
 
-QByteArray escPosReceipt(const Receipt& receipt, const QString& shopName, const QString& currencySymbol, int columns,
-                         bool justPaid)
+QByteArray escPosReceipt(const Receipt& receipt, const QString& shopName, const ShopIdentity& identity,
+                         const QString& currencySymbol, int columns, bool justPaid)
 {
     const bool cash = justPaid && !receipt.refundOf && receipt.received.raw() > 0;
-    return escPosPaper(receiptTextLines(receipt, shopName, currencySymbol, columns), columns,
+    return escPosPaper(receiptTextLines(receipt, shopName, identity, currencySymbol, columns), columns,
                        int(wrapped(shopName, columns).size()), cash);
 }
 
-QByteArray escPosDayClose(const DayClose& close, const QString& shopName, const QString& currencySymbol, int columns)
+QByteArray escPosDayClose(const DayClose& close, const QString& shopName, const ShopIdentity& identity,
+                          const QString& currencySymbol, int columns)
 {
-    return escPosPaper(dayCloseTextLines(close, shopName, currencySymbol, columns), columns, 1, false);
+    return escPosPaper(dayCloseTextLines(close, shopName, identity, currencySymbol, columns), columns, 1, false);
 }
 
 } // namespace marvono

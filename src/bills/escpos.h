@@ -16,9 +16,11 @@ QByteArray escPosText(const QString& text);
 // line cut to `columns`, a feed, the cash drawer's pulse when asked, a partial cut.
 QByteArray escPosPaper(const QStringList& lines, int columns, int boldLines, bool openDrawer);
 
-// The drawer opens for a sale paid in cash as it is paid: never for a refund or a reprint.
-QByteArray escPosReceipt(const Receipt& receipt, const QString& shopName, const QString& currencySymbol, int columns,
-                         bool justPaid);
-QByteArray escPosDayClose(const DayClose& close, const QString& shopName, const QString& currencySymbol, int columns);
+// The drawer opens for a sale paid in cash as it is paid: never for a refund or a reprint. The
+// shop's identity prints plain under its bold name.
+QByteArray escPosReceipt(const Receipt& receipt, const QString& shopName, const ShopIdentity& identity,
+                         const QString& currencySymbol, int columns, bool justPaid);
+QByteArray escPosDayClose(const DayClose& close, const QString& shopName, const ShopIdentity& identity,
+                          const QString& currencySymbol, int columns);
 
 } // namespace marvono

@@ -298,14 +298,14 @@ bool saveReceiptPaper(ReceiptPaper paper, QString* error)
     return false;
 }
 
-QStringList receiptTextLines(const Receipt& receipt, const QString& shopName, const QString& currencySymbol,
-                             int columns)
+QStringList receiptTextLines(const Receipt& receipt, const QString& shopName, const ShopIdentity& identity,
+                             const QString& currencySymbol, int columns)
 {
     columns = std::max(columns, 16);
     const QString rule(columns, QLatin1Char('-'));
     const auto money = [&currencySymbol](Currency amount) { return moneyText(amount, currencySymbol); };
     QStringList lines;
-    for (const QString& part : wrapped(shopName, columns))
+    for (const QString& part : wrapped(shopName, columns) + identityLines(identity, columns))
         lines.append(QString((columns - part.size()) / 2, QLatin1Char(' ')) + part);
     lines.append(receipt.refundOf
                      ? QStringLiteral("Refund No. %1 of receipt No. %2").arg(receipt.number).arg(receipt.refundOf)

@@ -2,6 +2,7 @@
 // Receipts: the record a paid bill leaves, numbered per shop, read back by day, and laid out for
 // the customer. No widgets: the bill editor, the receipts window and the tools call the same code.
 #include "bills/bill.h"
+#include "bills/shopidentity.h"
 #include "bills/tax.h"
 
 #include <QDate>
@@ -78,8 +79,9 @@ QString receiptPaperName(ReceiptPaper paper); // "80 mm", "58 mm", "A4"
 ReceiptPaper readReceiptPaper();              // 80 mm when the file is missing or unknown
 bool saveReceiptPaper(ReceiptPaper paper, QString* error = nullptr);
 
-// The customer receipt as lines of at most `columns` characters.
-QStringList receiptTextLines(const Receipt& receipt, const QString& shopName, const QString& currencySymbol,
-                             int columns);
+// The customer receipt as lines of at most `columns` characters: the shop's name and identity
+// centred at the top.
+QStringList receiptTextLines(const Receipt& receipt, const QString& shopName, const ShopIdentity& identity,
+                             const QString& currencySymbol, int columns);
 
 } // namespace marvono

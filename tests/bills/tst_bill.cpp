@@ -6,6 +6,7 @@
 #include "bills/escpos.h"
 #include "bills/receipt.h"
 #include "bills/returns.h"
+#include "bills/shopidentity.h"
 #include "bills/thermalprinter.h"
 #include "catalogue/products.h"
 #include "catalogue/stockmoves.h"
@@ -227,7 +228,7 @@ void TestBill::receiptsByDay()
     QCOMPARE(receipts->last().number, 3);
     QCOMPARE(receiptsTotal(*receipts), Currency::fromRaw(26000));
     QCOMPARE(receiptsOfDay(day.addDays(1))->first().number, 4);
-    QCOMPARE(receiptTextLines(*readReceipt(1), "Shop", "$", 20),
+    QCOMPARE(receiptTextLines(*readReceipt(1), "Shop", {}, "$", 20),
              (QStringList{"        Shop", "Receipt No. 1", "Time: 2026-12-07 23:59:59", "Buyer: A1",
                           "Operator: ", QString(20, '-'), "Tea", "  1 x $        $2.50", QString(20, '-'),
                           "Total          $2.50", "Received       $2.50", "Change         $0.00"}));
@@ -251,11 +252,28 @@ void TestBill::escPosBytes()
     sale.lines = {{"9:00", "Tea", "1", "2", "2"}, {"9:01", "Cake", "1", "3", "3"}};
     sale.total = Currency::fromRaw(50000);
     sale.received = Currency::fromRaw(100000);
-    QVERIFY(escPosReceipt(sale, "Shop", "$", 48, true).endsWith(feed + pulse + cut));
-    QVERIFY(escPosReceipt(sale, "Shop", "$", 48, false).endsWith("\n" + feed + cut));
+    QVERIFY(escPosReceipt(sale, "Shop", {}, "$", 48, true).endsWith(feed + pulse + cut));
+    QVERIFY(escPosReceipt(sale, "Shop", {}, "$", 48, false).endsWith("\n" + feed + cut));
     Receipt refund = sale;
     refund.refundOf = 1;
-    QVERIFY(escPosReceipt(refund, "Shop", "$", 48, true).endsWith("\n" + feed + cut));
+    QVERIFY(escPosReceipt(refund, "Shop", {}, "$", 48, true).endsWith("\n" + feed + cut));
+
+    // The identity, kept in a file of its own, prints plain under the bold name; without one the
+    // paper is as it was.
+    test::TempAppFolder folder;
+    QVERIFY(saveShopIdentity(shopIdentityOf(" 1 High St \n\nLeeds", " GB123 ")));
+    const ShopIdentity identity = readShopIdentity();
+    QCOMPARE(identity, (ShopIdentity{{"1 High St", "Leeds"}, "GB123"}));
+    const QByteArray name = start + bold + QByteArray(14, ' ') + "Shop\n" + plain;
+    QVERIFY(escPosReceipt(sale, "Shop", identity, "$", 32, false)
+                .startsWith(name + QByteArray(11, ' ') + "1 High St\n" + QByteArray(13, ' ') + "Leeds\n" +
+                            QByteArray(9, ' ') + "Tax No. GB123\nReceipt No. 0\n"));
+    QVERIFY(escPosReceipt(sale, "Shop", {}, "$", 32, false).startsWith(name + "Receipt No. 0\n"));
+    QCOMPARE(dayCloseTextLines(DayClose(), "Shop", identity, "$", 24).mid(0, 5),
+             (QStringList{"Shop", "1 High St", "Leeds", "Tax No. GB123", "Day close No. 0"}));
+    QString error;
+    QVERIFY(!saveShopIdentity({{"\"Old Mill\""}, ""}, &error));
+    QCOMPARE(readShopIdentity(), identity);
 }
 
 void TestBill::escPosReachesFileAndListener()
@@ -298,7 +316,7 @@ void TestBill::dayCloseTakesWhatCameSinceTheLastClose()
     CloseResult result = closeDay();
     QCOMPARE(result.outcome, CloseOutcome::Closed);
     QCOMPARE(
-        dayCloseTextLines(result.close, "Shop", "$", 24).mid(1),
+        dayCloseTextLines(result.close, "Shop", {}, "$", 24).mid(1),
         (QStringList{"Day close No. 1", "From: 2026-12-07 18:00:00", "To: 2026-12-07 18:00:00",
                      "Operator: ", "Receipts No. 1 to 3", QString(24, '-'), "Receipts               2",
                      "Takings            $8.50", "Refunds (1)       -$2.50", "Net                $6.00",
@@ -325,7 +343,7 @@ void TestBill::taxPerRateOnReceiptsAndTheClose()
     QVERIFY(test::addProduct("Cake", "0.05", "0.1", "10"));
     QCOMPARE(bookSale(SaleRequest{"Cake", "1", "A1"}).outcome, SaleOutcome::Sold);
     QCOMPARE(settleBill("A1"), Settlement::Settled);
-    const QStringList untaxed = receiptTextLines(*readReceipt(1), "Shop", "$", 24);
+    const QStringList untaxed = receiptTextLines(*readReceipt(1), "Shop", {}, "$", 24);
     QVERIFY(!untaxed.join('\n').contains("Tax"));
 
     QVERIFY(saveTaxRates({{0, "", "Standard", "20", true}, {0, "", "Reduced", "7.5", false}}, nullptr));
@@ -339,7 +357,7 @@ void TestBill::taxPerRateOnReceiptsAndTheClose()
         QCOMPARE(bookSale(SaleRequest{product, product == "Cake" ? "1" : "3", "A1"}).outcome, SaleOutcome::Sold);
     QCOMPARE(settleBill("A1"), Settlement::Settled);
     // 0.10 + 0.10 at 20%: 0.17 net on the rate's gross, where each line's net would add up to 0.16.
-    const QStringList taxed = receiptTextLines(*readReceipt(2), "Shop", "$", 24);
+    const QStringList taxed = receiptTextLines(*readReceipt(2), "Shop", {}, "$", 24);
     QCOMPARE(taxed.mid(6, 2), (QStringList{"Green tea", "  3 x $2.50      $7.50 B"}));
     QCOMPARE(taxed.mid(taxed.size() - 8),
              (QStringList{"A Standard 20%", "  Gross            $0.20", "  Net              $0.17",
@@ -350,8 +368,8 @@ void TestBill::taxPerRateOnReceiptsAndTheClose()
 
     // A rate changed later leaves the receipts as printed; a refund pays back at the rate paid.
     QVERIFY(saveTaxRates({{rates.at(0).id, "", "Standard", "25", true}, rates.at(1)}, nullptr));
-    QCOMPARE(receiptTextLines(*readReceipt(1), "Shop", "$", 24), untaxed);
-    QCOMPARE(receiptTextLines(*readReceipt(2), "Shop", "$", 24), taxed);
+    QCOMPARE(receiptTextLines(*readReceipt(1), "Shop", {}, "$", 24), untaxed);
+    QCOMPARE(receiptTextLines(*readReceipt(2), "Shop", {}, "$", 24), taxed);
     QCOMPARE(returnFromReceipt(2, {{1, 1}}, "ann").outcome, ReturnOutcome::Returned);
     QCOMPARE(figuresOf(taxByRate({"-2.5"}, readReceipt(3)->tax)), QStringList{"B|-2.5|-2.33|-0.17"});
 
@@ -360,7 +378,7 @@ void TestBill::taxPerRateOnReceiptsAndTheClose()
     QCOMPARE(figuresOf(close.takingsTax), (QStringList{"A|0.2|0.17|0.03", "B|7.5|6.98|0.52", "|0.1|0.1|0"}));
     QCOMPARE(figuresOf(close.refundsTax), (QStringList{"A|0|0|0", "B|-2.5|-2.33|-0.17", "|0|0|0"}));
     QCOMPARE(readDayClose(1)->takingsTax, close.takingsTax);
-    const QStringList paper = dayCloseTextLines(close, "Shop", "$", 24);
+    const QStringList paper = dayCloseTextLines(close, "Shop", {}, "$", 24);
     const qsizetype all = paper.indexOf("All rates");
     QVERIFY(all > 0);
     QCOMPARE(paper.mid(all + 1, 9),

@@ -1,6 +1,7 @@
 // The preferences dialog: what it shows when it opens and what its OK stores.
 #include "app/appcontext.h"
 #include "app/ui/mainwindow.h"
+#include "bills/shopidentity.h"
 #include "catalogue/taxrates.h"
 #include "controls/ui/xpcontainer.h"
 #include "data/recordset.h"
@@ -15,6 +16,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
 #include <QStandardItemModel>
@@ -83,7 +85,7 @@ class TestPreferences : public QObject {
     void savesWithoutUserRow_data();
     void savesWithoutUserRow();
     void cancelSavesNothing();
-    void taxRatesWindowKeepsTheList();
+    void taxRatesAndIdentityWindows();
     void operatorsWindowIsTheOwners();
 };
 
@@ -301,7 +303,7 @@ void TestPreferences::cancelSavesNothing()
     QVERIFY(window.isEnabled());
 }
 
-void TestPreferences::taxRatesWindowKeepsTheList()
+void TestPreferences::taxRatesAndIdentityWindows()
 {
     test::TempAppFolder folder;
     logIn();
@@ -329,6 +331,17 @@ void TestPreferences::taxRatesWindowKeepsTheList()
         stored.append(QStringList{rate.code, rate.name, rate.percent, QString::number(rate.isDefault)}.join('|'));
     QCOMPARE(stored, (QStringList{"A|Rate 20|20|0", "B|Rate 7.5|7.5|1"}));
     QCOMPARE(taxPercentText("7,5"), std::nullopt); // a decimal comma only where the locale writes one
+
+    // Beside them, the identity: a file of its own, setup.dat untouched.
+    QTimer::singleShot(0, [] {
+        QWidget* identity = QApplication::activeModalWidget();
+        identity->findChild<QPlainTextEdit*>("txtAddress")->setPlainText("1 High St\n\nLeeds ");
+        identity->findChild<QLineEdit*>("txtTaxNumber")->setText("GB123");
+        identity->findChild<QPushButton*>("cmdOK")->click();
+    });
+    dialog->findChild<QPushButton*>("cmdIdentity")->click();
+    QCOMPARE(readShopIdentity(), (ShopIdentity{{"1 High St", "Leeds"}, "GB123"}));
+    QCOMPARE(test::fileBytes(folder.file("setup.dat")), kFixtureSetup);
 }
 
 void TestPreferences::operatorsWindowIsTheOwners()

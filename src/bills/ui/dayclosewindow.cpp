@@ -45,14 +45,16 @@ DayCloseWindow::DayCloseWindow(const DayClose& close, QWidget* parent) : QDialog
 
 QStringList DayCloseWindow::lines(int columns) const
 {
-    return dayCloseTextLines(m_close, runValues().shopName, runValues().currencySymbol, columns);
+    return dayCloseTextLines(m_close, runValues().shopName, readShopIdentity(), runValues().currencySymbol, columns);
 }
 
 void DayCloseWindow::print()
 {
     if (const ReceiptPrinter printer = readReceiptPrinter(); printer.escPos) {
         sendToReceiptPrinterFor(
-            this, printer, escPosDayClose(m_close, runValues().shopName, runValues().currencySymbol, printer.columns),
+            this, printer,
+            escPosDayClose(m_close, runValues().shopName, readShopIdentity(), runValues().currencySymbol,
+                           printer.columns),
             QStringLiteral("Day close No. %1 is stored: press Print to try again.").arg(m_close.number));
         return;
     }

@@ -111,11 +111,11 @@ bool saveTextLinesPdf(const QString& path, const QString& title, ReceiptPaper pa
 }
 
 bool saveReceiptPdf(const QString& path, ReceiptPaper paper, const Receipt& receipt, const QString& shopName,
-                    const QString& currencySymbol, QString* error)
+                    const ShopIdentity& identity, const QString& currencySymbol, QString* error)
 {
     return saveTextLinesPdf(
         path, QStringLiteral("Receipt %1").arg(receipt.number), paper,
-        [&](int columns) { return receiptTextLines(receipt, shopName, currencySymbol, columns); }, error);
+        [&](int columns) { return receiptTextLines(receipt, shopName, identity, currencySymbol, columns); }, error);
 }
 
 bool printTextLinesOnPrinter(const QString& docName, const std::function<QStringList(int)>& textLines, QString* error)
@@ -138,10 +138,11 @@ bool printTextLinesOnPrinter(const QString& docName, const std::function<QString
 
 bool printReceiptOnPrinter(const Receipt& receipt, QString* error)
 {
+    const ShopIdentity identity = readShopIdentity();
     return printTextLinesOnPrinter(
         QStringLiteral("Receipt %1").arg(receipt.number),
         [&](int columns) {
-            return receiptTextLines(receipt, runValues().shopName, runValues().currencySymbol, columns);
+            return receiptTextLines(receipt, runValues().shopName, identity, runValues().currencySymbol, columns);
         },
         error);
 }
@@ -152,7 +153,8 @@ bool sendReceipt(QWidget* parent, const ReceiptPrinter& printer, const Receipt& 
 {
     return sendToReceiptPrinterFor(
         parent, printer,
-        escPosReceipt(receipt, runValues().shopName, runValues().currencySymbol, printer.columns, justPaid),
+        escPosReceipt(receipt, runValues().shopName, readShopIdentity(), runValues().currencySymbol, printer.columns,
+                      justPaid),
         QStringLiteral("Receipt No. %1 is stored: print it again from the Receipts window.").arg(receipt.number));
 }
 
@@ -195,7 +197,8 @@ void saveReceiptPdfFor(QWidget* parent, const Receipt& receipt)
     if (path.isEmpty())
         return;
     QString error;
-    if (!saveReceiptPdf(path, readReceiptPaper(), receipt, runValues().shopName, runValues().currencySymbol, &error))
+    if (!saveReceiptPdf(path, readReceiptPaper(), receipt, runValues().shopName, readShopIdentity(),
+                        runValues().currencySymbol, &error))
         warn(parent, QStringLiteral("Error"), QStringLiteral("(Receipt)Save error\n") + error);
 }
 

@@ -21,7 +21,7 @@ bool saveTextLinesPdf(const QString& path, const QString& title, ReceiptPaper pa
                       const std::function<QStringList(int)>& textLines, QString* error);
 // Writes the receipt as a PDF file.
 bool saveReceiptPdf(const QString& path, ReceiptPaper paper, const Receipt& receipt, const QString& shopName,
-                    const QString& currencySymbol, QString* error);
+                    const ShopIdentity& identity, const QString& currencySymbol, QString* error);
 
 // Prints lines laid out as a receipt on the default printer, as the document `docName`; false,
 // with the reason, when there is none or it refuses.

@@ -7,6 +7,7 @@
 #include "controls/ui/shopwindow.h"
 #include "controls/ui/xpcontainer.h"
 #include "settings/preferences.h"
+#include "settings/ui/identitydialog.h"
 #include "settings/ui/taxratesdialog.h"
 
 #include <QCheckBox>
@@ -46,9 +47,9 @@ PreferencesDialog::PreferencesDialog(QWidget* parent) : QDialog(parent)
 
 void PreferencesDialog::build()
 {
-    setFixedSize(375, 542);
+    setFixedSize(XPContainer::twips(0, 0, 5625, 8805).size());
     m_frame =
-        addGroup(this, QStringLiteral("XPContainer1"), QStringLiteral("Setup"), XPContainer::twips(0, 0, 5625, 8130));
+        addGroup(this, QStringLiteral("XPContainer1"), QStringLiteral("Setup"), XPContainer::twips(0, 0, 5625, 8805));
 
     m_nameGroup = addGroup(m_frame, QStringLiteral("XPContainer2"), QStringLiteral("Shop or Company Name"),
                            XPContainer::twips(150, 480, 5325, 900));
@@ -107,6 +108,14 @@ void PreferencesDialog::build()
     connect(taxRates, &QPushButton::clicked, this, [this]() {
         TaxRatesDialog rates(this);
         rates.exec();
+    });
+    // Under it, in a row of its own that the window grew by: the address and tax number on the
+    // papers, kept beside setup.dat rather than in it.
+    QPushButton* identity = makeButton(m_frame, QStringLiteral("cmdIdentity"), QStringLiteral("Shop Identity..."));
+    identity->setGeometry(XPContainer::twips(150, 8025, 1725, 585));
+    connect(identity, &QPushButton::clicked, this, [this]() {
+        IdentityDialog dialog(this);
+        dialog.exec();
     });
 
     QPushButton* ok = makeButton(m_frame, QStringLiteral("cmdOK"), QStringLiteral("  O K"));

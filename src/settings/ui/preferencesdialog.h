@@ -1,5 +1,6 @@
 #pragma once
-// frmSetup: shop name, currency symbol, warning tone, user name and password, receipt printer.
+// frmSetup: shop name, currency symbol, warning tone, user name and password, receipt printer, and
+// the buttons to the tax rates and the shop identity.
 #include <QDialog>
 
 class QCheckBox;
