@@ -17,6 +17,7 @@
 
 #include <QComboBox>
 #include <QDateEdit>
+#include <QDir>
 #include <QFile>
 #include <QHeaderView>
 #include <QLabel>
@@ -559,12 +560,22 @@ void TestBillWindow::escPosPrinter()
                                               " is missing: no such device.\nReceipt No. 1 is stored: print it "
                                               "again from the Receipts window."}));
     }
-    QVERIFY(QFile(device).open(QIODevice::WriteOnly));
+    // A device that is there but cannot be opened says why, and the receipt stays printable.
+    QVERIFY(QDir().mkdir(device));
     editor.main.findChild<QAction*>("menuReceipts")->trigger();
-    auto* receipts = editor.main.findChild<ReceiptsWindow*>("frmReceipts")->findChild<QTreeWidget*>("lvReceipts");
+    auto* window = editor.main.findChild<ReceiptsWindow*>("frmReceipts");
+    auto* receipts = window->findChild<QTreeWidget*>("lvReceipts");
     QCOMPARE(receipts->topLevelItemCount(), 1);
     receipts->setCurrentItem(receipts->topLevelItem(0));
-    editor.main.findChild<ReceiptsWindow*>("frmReceipts")->findChild<QPushButton*>("cmdPrint")->click();
+    {
+        test::BoxRecorder boxes;
+        window->findChild<QPushButton*>("cmdPrint")->click();
+        QCOMPARE(boxes.seen, QStringList{"Receipt printer/The receipt printer " + device +
+                                         " cannot be opened: Is a directory.\nReceipt No. 1 is stored: print it "
+                                         "again from the Receipts window."});
+    }
+    QVERIFY(QDir().rmdir(device) && QFile(device).open(QIODevice::WriteOnly));
+    window->findChild<QPushButton*>("cmdPrint")->click();
     const QByteArray reprint = test::fileBytes(device);
     QVERIFY(reprint.contains("Receipt No. 1\n") && !reprint.contains(pulse));
 
