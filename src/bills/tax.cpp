@@ -62,6 +62,29 @@ QList<RateFigures> taxByRate(const QStringList& amounts, const QList<LineTax>& r
     return figures;
 }
 
+QList<RateFigures> taxPerLine(const QStringList& amounts, const QList<LineTax>& rates)
+{
+    // The receipt works the net out on each rate's gross total, so the lines' own nets, each
+    // rounded to the cent, need not add up to it. Instead the lines of a rate so far are given the
+    // net of their gross so far, worked out as the receipt works it out, and each line takes the
+    // step its gross adds: after the rate's last line the running net is the printed one. A line's
+    // net is thus within a cent of its own, and its tax is the rest of its gross.
+    QList<RateFigures> soFar; // per rate: the gross and net of its lines up to here
+    QList<RateFigures> lines;
+    lines.reserve(amounts.size());
+    for (qsizetype i = 0; i < amounts.size(); ++i) {
+        const LineTax rate = rates.value(i);
+        const Currency gross = storedAmount(amounts.at(i));
+        RateFigures* sum = figuresOf(soFar, rate);
+        sum->gross = sum->gross.plus(gross).value_or(sum->gross);
+        const Currency net = rate.isEmpty() ? sum->gross : netOfTax(sum->gross, rate.percent);
+        const Currency lineNet = Currency::fromRaw(net.raw() - sum->net.raw());
+        sum->net = net;
+        lines.append(RateFigures{rate, gross, lineNet, Currency::fromRaw(gross.raw() - lineNet.raw())});
+    }
+    return lines;
+}
+
 bool addRateFigures(QList<RateFigures>& sums, const QList<RateFigures>& more)
 {
     for (const RateFigures& figures : more) {

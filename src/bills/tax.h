@@ -39,6 +39,10 @@ Currency netOfTax(Currency gross, const QString& percent);
 // sub-totals.
 QList<RateFigures> taxByRate(const QStringList& amounts, const QList<LineTax>& rates, bool withoutRates = false);
 
+// Each line's own share of the figures taxByRate gives its rate, line by line, so that a
+// receipt's lines add up exactly to the net and tax it prints per rate.
+QList<RateFigures> taxPerLine(const QStringList& amounts, const QList<LineTax>& rates);
+
 // Adds `more` into `sums`, rate by rate (a rate is its letter, name and percent); false when a sum
 // leaves the currency range.
 bool addRateFigures(QList<RateFigures>& sums, const QList<RateFigures>& more);

@@ -176,8 +176,9 @@ void TestMainWindow::menus()
              QStringList({"Clear History(&C)", "Save History(&S)", "-", "Change operator(&O)", "Exit(&E)"}));
     QCOMPARE(items.value(1),
              QStringList({"Add a new product(&A)", "Delete a product(&D)", "Modify a product(&E)", "Sell a product(&S)",
-                          "-", "Buyer(&B)", "Bill(&M)", "Receipts(&T)", "-", "Statistic(&R)", "-", "Receive stock(&I)",
-                          "Stock moves(&V)", "Print labels(&L)", "Close day(&Y)", "-", "Operators(&O)"}));
+                          "-", "Buyer(&B)", "Bill(&M)", "Receipts(&T)", "Export receipts(&X)", "-", "Statistic(&R)",
+                          "-", "Receive stock(&I)", "Stock moves(&V)", "Print labels(&L)", "Close day(&Y)", "-",
+                          "Operators(&O)"}));
     QCOMPARE(items.value(2), QStringList({"Backup(&C)", "Recovery(&R)"}));
     QCOMPARE(items.value(3), QStringList({"Preferences(&P)"}));
     QCOMPARE(items.value(4), QStringList({"Help(&B)", "-", "About(&A)"}));
@@ -404,6 +405,7 @@ void TestMainWindow::eventsDispatchThroughCommandTable_data()
                 {"menuSale", Command::SellProduct},
                 {"menuBuyer", Command::OpenBuyers},
                 {"menuBill", Command::OpenBillEditor},
+                {"menuExportReceipts", Command::ExportReceipts},
                 {"menuStat", Command::OpenStatistics},
                 {"menuReceive", Command::ReceiveStock},
                 {"menuStockMoves", Command::OpenStockMoves},

@@ -5,6 +5,7 @@
 #include "bills/dayclose.h"
 #include "bills/escpos.h"
 #include "bills/receipt.h"
+#include "bills/receiptexport.h"
 #include "bills/returns.h"
 #include "bills/shopidentity.h"
 #include "bills/thermalprinter.h"
@@ -21,6 +22,9 @@
 
 #include <QDir>
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QProcess>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QtTest>
@@ -40,6 +44,24 @@ QString totalText(const QStringList& subTotals)
 {
     const auto total = billTotal(subTotals);
     return total ? total->toText() : QStringLiteral("<out of range>");
+}
+// The files' rows as Python's csv module reads them.
+QList<QList<QStringList>> readWithPythonCsv(const QStringList& paths)
+{
+    QProcess python;
+    python.start("/usr/bin/python3", QStringList{"-c", "import csv, json, sys\n"
+                                                       "print(json.dumps([list(csv.reader(open(p, newline='', "
+                                                       "encoding='utf-8'), strict=True)) for p in sys.argv[1:]]))"} +
+                                         paths);
+    QList<QList<QStringList>> files;
+    if (!python.waitForFinished(60000) || python.exitCode() != 0)
+        return files;
+    for (const QJsonValue& file : QJsonDocument::fromJson(python.readAllStandardOutput()).array()) {
+        files.append(QList<QStringList>());
+        for (const QJsonValue& row : file.toArray())
+            files.last().append(row.toVariant().toStringList());
+    }
+    return files;
 }
 void touch(const QString& path)
 {
@@ -72,6 +94,7 @@ class TestBill : public QObject {
     void editingASoldLineMovesItsStock();
     void dayCloseTakesWhatCameSinceTheLastClose();
     void taxPerRateOnReceiptsAndTheClose();
+    void exportForTheAccountant();
     void printedBill();
     void printFileReplacedAndHandedToLp();
 };
@@ -385,6 +408,64 @@ void TestBill::taxPerRateOnReceiptsAndTheClose()
              (QStringList{"  Takings          $7.80", "    net            $7.25", "    tax            $0.55",
                           "  Refunds         -$2.50", "    net           -$2.33", "    tax           -$0.17",
                           "  Net              $5.30", "    net            $4.92", "    tax            $0.38"}));
+}
+
+void TestBill::exportForTheAccountant()
+{
+    test::TempAppFolder folder;
+    const QDate day(2026, 12, 7);
+    test::setClock([&] { return QDateTime(day, QTime(10, 0)); });
+    QVERIFY(saveTaxRates({{0, "", "Standard", "20", true}, {0, "", "Reduced", "7.5", false}}, nullptr));
+    QVERIFY(test::addProduct("Tea", "1", "2.5", "10"));
+    QVERIFY(test::addProduct("Cake", "0.05", "0.1", "10"));
+    QVERIFY(setProductTaxRate(findProduct("Tea").rowKey, readTaxRates()->at(1).id, nullptr));
+    QVERIFY(Database::instance().engine(nullptr)->execute("update product_info set cSpare = '40001234' where cName = "
+                                                          "'Tea'",
+                                                          {}, nullptr));
+    for (const QString product : {"Tea", "Cake", "Cake"})
+        QCOMPARE(bookSale(SaleRequest{product, product == "Cake" ? "1" : "3", "A1"}).outcome, SaleOutcome::Sold);
+    QVERIFY(test::addBillRow("10:00", "A1", "Tea, \"green\"\r\nleaf", "1", "2", "2"));
+    QCOMPARE(settleBill("A1", 0, nullptr, Payment{Currency::fromRaw(200000), "ann"}), Settlement::Settled);
+    QCOMPARE(returnFromReceipt(1, {{1, 1}}, "ann").outcome, ReturnOutcome::Returned);
+    QCOMPARE(closeDay().outcome, CloseOutcome::Closed);
+    test::setClock([&] { return QDateTime(day.addDays(1), QTime(9, 0)); }); // after the range
+    QCOMPARE(bookSale(SaleRequest{"Cake", "1", "A1"}).outcome, SaleOutcome::Sold);
+    QCOMPARE(settleBill("A1"), Settlement::Settled);
+    QCOMPARE(closeDay().outcome, CloseOutcome::Closed);
+
+    // The rows as the receipts and the close printed them: a rate's lines add up to its figures.
+    const QString path = folder.file("december.csv");
+    QString error;
+    QVERIFY2(exportReceipts(day.addDays(-6), day, path, &error), qPrintable(error));
+    QVERIFY(test::fileBytes(path).startsWith("receipt,time,operator,buyer,product,code,quantity,unit price,gross,"
+                                             "rate,percent,net,tax,received,change\r\n1,2026-12-07T10:00:00,ann,"));
+    const auto files = readWithPythonCsv({path, folder.file("december-closes.csv")});
+    QCOMPARE(files.size(), 2);
+    const QString at = "2026-12-07T10:00:00";
+    QCOMPARE(files.at(0).mid(1),
+             (QList<QStringList>{
+                 {"1", at, "ann", "A1", "Tea", "40001234", "3", "2.5", "7.5", "B", "7.5", "6.98", "0.52", "20", "10.3"},
+                 {"1", at, "ann", "A1", "Cake", "", "1", "0.1", "0.1", "A", "20", "0.08", "0.02", "20", "10.3"},
+                 {"1", at, "ann", "A1", "Cake", "", "1", "0.1", "0.1", "A", "20", "0.09", "0.01", "20", "10.3"},
+                 {"1", at, "ann", "A1", "Tea, \"green\"\r\nleaf", "", "1", "2", "2", "A", "20", "1.66", "0.34", "20",
+                  "10.3"},
+                 {"2", at, "ann", "A1", "Tea", "40001234", "-1", "2.5", "-2.5", "B", "7.5", "-2.33", "-0.17", "-2.5",
+                  "0"}}));
+    QCOMPARE(figuresOf(taxByRate({"7.5", "0.1", "0.1", "2"}, readReceipt(1)->tax)),
+             (QStringList{"A|2.2|1.83|0.37", "B|7.5|6.98|0.52"}));
+    QCOMPARE(files.at(1),
+             (QList<QStringList>{
+                 {"close", "from", "to", "rate", "percent", "takings gross", "takings net", "takings tax",
+                  "refunds gross", "refunds net", "refunds tax", "balance gross", "balance net", "balance tax"},
+                 {"1", at, at, "A", "20", "2.2", "1.83", "0.37", "0", "0", "0", "2.2", "1.83", "0.37"},
+                 {"1", at, at, "B", "7.5", "7.5", "6.98", "0.52", "-2.5", "-2.33", "-0.17", "5", "4.65", "0.35"}}));
+    QCOMPARE(figuresOf(readDayClose(1)->takingsTax), (QStringList{"A|2.2|1.83|0.37", "B|7.5|6.98|0.52"}));
+
+    // All or nothing: a closes' file that cannot be written takes the receipts' file back.
+    QVERIFY(QDir(folder.path()).mkdir("jan-closes.csv"));
+    QVERIFY(!exportReceipts(day, day, folder.file("jan.csv"), &error));
+    QVERIFY2(error.startsWith("Cannot write " + folder.file("jan-closes.csv") + ": "), qPrintable(error));
+    QVERIFY(!QFile::exists(folder.file("jan.csv")));
 }
 
 void TestBill::settleIsAllOrNothing()

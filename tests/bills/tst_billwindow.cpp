@@ -540,6 +540,28 @@ void TestBillWindow::receiptsWindow()
     QVERIFY(
         close->findChild<QPlainTextEdit*>("txtClose")->toPlainText().contains(QRegularExpression("Takings +\\$8.50")));
     close->close();
+
+    // The export asks for the days, this month unless changed, then for the file; a file that
+    // cannot be written is reported with why.
+    const auto exportTo = [&](const QString& path) {
+        QTimer::singleShot(0, [] {
+            QWidget* days = QApplication::activeModalWidget();
+            QCOMPARE(days->findChild<QDateEdit*>("dtpFrom")->date(), QDate(2026, 12, 1));
+            QCOMPARE(days->findChild<QDateEdit*>("dtpTo")->date(), QDate(2026, 12, 31));
+            days->findChild<QPushButton*>("cmdOK")->click();
+        });
+        test::FileDialogAnswerer file(path);
+        test::BoxAnswerer box;
+        editor.main.findChild<QAction*>("menuExportReceipts")->trigger();
+        return box.box();
+    };
+    const QString path = editor.folder.file("dec.csv");
+    QCOMPARE(exportTo(path).text,
+             "The receipts are in " + path + ", the day closes in " + editor.folder.file("dec-closes.csv") + ".");
+    QVERIFY(QDir().mkdir(editor.folder.file("jan-closes.csv")));
+    const test::SeenBox refused = exportTo(editor.folder.file("jan.csv"));
+    QCOMPARE(refused.icon, QMessageBox::Warning);
+    QVERIFY(refused.text.startsWith("Cannot write " + editor.folder.file("jan-closes.csv")));
 }
 
 void TestBillWindow::escPosPrinter()

@@ -342,6 +342,7 @@ void MainWindow::buildMenus()
     command(manage, "menuBuyer", "Buyer(&B)", Command::OpenBuyers);
     command(manage, "menuBill", "Bill(&M)", Command::OpenBillEditor);
     command(manage, "menuReceipts", "Receipts(&T)", Command::OpenReceipts);
+    command(manage, "menuExportReceipts", "Export receipts(&X)", Command::ExportReceipts);
     manage->addSeparator();
     command(manage, "menuStat", "Statistic(&R)", Command::OpenStatistics);
     manage->addSeparator();

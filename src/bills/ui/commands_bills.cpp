@@ -1,6 +1,7 @@
 #include "bills/ui/billwindow.h"
 #include "bills/ui/buyerlistdialog.h"
 #include "bills/ui/dayclosewindow.h"
+#include "bills/ui/exportreceiptsdialog.h"
 #include "bills/ui/receiptswindow.h"
 #include "controls/ui/commands.h"
 #include "controls/ui/dialogs.h"
@@ -19,6 +20,7 @@ void registerBillsCommands(CommandTable& table)
         showSingleDialog<BillWindow>(window.mainWindow());
     });
     table.set(Command::OpenReceipts, [](ShopWindow& window) { showSingleDialog<ReceiptsWindow>(window.mainWindow()); });
+    table.set(Command::ExportReceipts, [](ShopWindow& window) { exportReceiptsFor(window.mainWindow()); });
     table.set(Command::CloseDay, [](ShopWindow& window) { closeDayFor(window.mainWindow()); });
 }
 

@@ -19,6 +19,7 @@ enum class Command {
     OpenBillEditor,     // cmdBill, "Bill(&M)"
     OpenBuyers,         // "Buyer(&B)"
     OpenReceipts,       // menuReceipts, "Receipts(&T)"
+    ExportReceipts,     // menuExportReceipts, "Export receipts(&X)"
     OpenStatistics,     // cmdJS, "Statistic(&R)"
     OpenPreferences,    // cmdXX, "Preferences(&P)"
     OpenOperators,      // menuOperators, "Operators(&O)": the owner's
