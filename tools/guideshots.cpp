@@ -9,11 +9,14 @@
 #include "bills/bill.h"
 #include "bills/buyerlist.h"
 #include "bills/receipt.h"
+#include "bills/shopidentity.h"
 #include "bills/ui/dayclosewindow.h"
 #include "catalogue/labels.h"
 #include "catalogue/products.h"
 #include "catalogue/stockmoves.h"
 #include "sales/sale.h"
+#include "settings/ui/identitydialog.h"
+#include "settings/ui/taxratesdialog.h"
 #include "shotscene.h"
 
 #include <QAbstractButton>
@@ -21,8 +24,11 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QFontDatabase>
 #include <QItemSelectionModel>
+#include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QScreen>
@@ -119,6 +125,40 @@ QWidget* openWindow(const char* objectName)
     return nullptr;
 }
 
+// The receipt as the printer lays it out, black on a strip of white paper, in a window of its own.
+void showPrintedReceipt(qint64 number)
+{
+    const std::optional<Receipt> receipt = readReceipt(number);
+    const QStringList lines =
+        receipt ? receiptTextLines(*receipt, runValues().shopName, readShopIdentity(), runValues().currencySymbol, 42)
+                : QStringList();
+    QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    const QFontMetrics metrics(font);
+    const int margin = 16;
+    QImage paper(metrics.horizontalAdvance(QString(42, QLatin1Char('0'))) + 2 * margin,
+                 int(lines.size()) * metrics.lineSpacing() + 2 * margin, QImage::Format_RGB32);
+    paper.fill(Qt::white);
+    QPainter painter(&paper);
+    painter.setFont(font);
+    painter.setPen(Qt::black);
+    for (qsizetype i = 0; i < lines.size(); ++i)
+        painter.drawText(margin, margin + int(i) * metrics.lineSpacing() + metrics.ascent(), lines.at(i));
+    painter.end();
+    auto* window = new QLabel;
+    window->setObjectName(QStringLiteral("printedReceipt"));
+    window->setWindowTitle(QStringLiteral("Receipt No. %1").arg(number));
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->setPixmap(QPixmap::fromImage(paper));
+    window->show();
+}
+
+template <typename Dialog> void showDialog(QWidget* parent)
+{
+    auto* dialog = new Dialog(parent);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->show();
+}
+
 void trigger(QWidget* window, const char* objectName)
 {
     if (auto* action = window->findChild<QAction*>(QString::fromLatin1(objectName)))
@@ -175,6 +215,7 @@ int main(int argc, char** argv)
              settleBill(firstBuyer(), 0, nullptr, Payment{Currency::fromRaw(500000), QStringLiteral("vetch")});
              main->runCommand(Command::OpenReceipts);
          }},
+        {QStringLiteral("taxreceipt.png"), [] { showPrintedReceipt(1); }},
         {QStringLiteral("receive.png"), [&] { main->runCommand(Command::ReceiveStock); }},
         {QStringLiteral("stockmoves.png"),
          [&] {
@@ -215,6 +256,8 @@ int main(int argc, char** argv)
                  statistics->close();
              main->runCommand(Command::OpenPreferences);
          }},
+        {QStringLiteral("taxrates.png"), [&] { showDialog<TaxRatesDialog>(main); }},
+        {QStringLiteral("identity.png"), [&] { showDialog<IdentityDialog>(main); }},
         {QStringLiteral("about.png"), [&] { trigger(main, "menuAbout"); }},
         {QStringLiteral("help.png"), [&] { trigger(main, "menuHelpTopics"); }},
     };

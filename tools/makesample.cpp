@@ -1,13 +1,16 @@
 // Fills an application folder's database with a sample catalogue, so a newcomer sees a working
 // shop at once: a few dozen products, some low on stock, a few with pictures and introductions.
 // It refuses a database that already holds products. A missing buyer list gets a few buyers, so
-// the first sale is booked to a named one. With a number of products, the sample is repeated
-// under numbered names up to that many, for trying the program on a large shop.
+// the first sale is booked to a named one. The shop gets three tax rates (food at the reduced one,
+// fruit at none) and an address with a tax number, unless it keeps its own. With a number of products, the sample is
+// repeated under numbered names up to that many, for trying the program on a large shop.
 //   usage: marvono-makesample APPFOLDER [PRODUCTS]
 #include "app/appcontext.h"
 #include "app/quoteditems.h"
 #include "artwork.h"
 #include "bills/buyerlist.h"
+#include "bills/shopidentity.h"
+#include "catalogue/taxrates.h"
 #include "data/database.h"
 #include "data/recordset.h"
 
@@ -68,6 +71,20 @@ const Sample kSamples[] = {
     {"Tomato Sauce", "Pantry", "0.8", "45", "1.7", "30", "8", "Passata, 500 g."},
 };
 
+// The rate of each category: A Standard, B Reduced, C Zero; the rest at the default, A.
+const struct {
+    const char* category;
+    int rate;
+} kCategoryRates[] = {{"Dairy", 1}, {"Bakery", 1}, {"Pantry", 1}, {"Snacks", 1}, {"Fruit", 2}};
+
+qint64 rateOf(const QList<marvono::TaxRate>& rates, const char* category)
+{
+    for (const auto& entry : kCategoryRates)
+        if (qstrcmp(entry.category, category) == 0 && entry.rate < rates.size())
+            return rates.at(entry.rate).id;
+    return 0;
+}
+
 const QColor kTints[] = {QColor(0x3C, 0x8D, 0x5A), QColor(0xB0, 0x30, 0x30), QColor(0xE0, 0x8A, 0x1E),
                          QColor(0x3A, 0x7B, 0xC8), QColor(0x6B, 0x44, 0x2A), QColor(0xC8, 0xA0, 0x20),
                          QColor(0x7A, 0x3C, 0x9C), QColor(0x2E, 0x86, 0x8C)};
@@ -97,6 +114,18 @@ int main(int argc, char** argv)
     if (products->count() > 0) {
         std::fprintf(stderr, "marvono-makesample: the database holds products already; left alone\n");
         return 0;
+    }
+    QString error;
+    std::optional<QList<marvono::TaxRate>> rates = marvono::readTaxRates(&error);
+    if (rates && rates->isEmpty() &&
+        marvono::saveTaxRates({{0, QString(), QStringLiteral("Standard"), QStringLiteral("20"), true},
+                               {0, QString(), QStringLiteral("Reduced"), QStringLiteral("7"), false},
+                               {0, QString(), QStringLiteral("Zero"), QStringLiteral("0"), false}},
+                              &error))
+        rates = marvono::readTaxRates(&error);
+    if (!rates) {
+        std::fprintf(stderr, "marvono-makesample: %s\n", qPrintable(error));
+        return 1;
     }
     marvono::Transaction transaction;
     int picture = 0;
@@ -129,14 +158,24 @@ int main(int argc, char** argv)
             std::fprintf(stderr, "marvono-makesample: %s\n", qPrintable(products->errorText()));
             return 1;
         }
+        if (!marvono::setProductTaxRate(products->rowKey(), rateOf(*rates, sample.category), &error)) {
+            std::fprintf(stderr, "marvono-makesample: %s\n", qPrintable(error));
+            return 1;
+        }
     }
     if (!transaction.commit()) {
         std::fprintf(stderr, "marvono-makesample: %s\n", qPrintable(transaction.errorText()));
         return 1;
     }
+    if (marvono::readShopIdentity().isEmpty() &&
+        !marvono::saveShopIdentity({{QStringLiteral("12 Market Street"), QStringLiteral("Springfield SP1 2AB")},
+                                    QStringLiteral("GB 123 4567 89")},
+                                   &error)) {
+        std::fprintf(stderr, "marvono-makesample: %s\n", qPrintable(error));
+        return 1;
+    }
     // Every sale goes to the first buyer of the list; an operator's own list is never replaced.
     if (!QFileInfo::exists(marvono::buyerListPath())) {
-        QString error;
         if (!marvono::writeBuyerList({QStringLiteral("Counter"), QStringLiteral("Table1"), QStringLiteral("Table2")},
                                      &error)) {
             std::fprintf(stderr, "marvono-makesample: %s\n", qPrintable(error));
