@@ -1,10 +1,13 @@
 #include "catalogue/products.h"
 
 #include "app/appcontext.h"
+#include "app/text.h"
 #include "catalogue/productfiles.h"
 #include "catalogue/taxrates.h"
 #include "data/database.h"
+#include "data/engine.h"
 #include "data/recordset.h"
+#include "data/tables.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -27,21 +30,41 @@ const QString& catalogueNamesKey()
     return key;
 }
 
+// Where each of the boxes' texts is stored in product_info.
+struct ValueColumn {
+    ProductColumn column;
+    QString ProductValues::*value;
+};
+constexpr ValueColumn kValueColumns[] = {
+    {ProductName, &ProductValues::name},          {ProductCost, &ProductValues::inPrice},
+    {ProductBought, &ProductValues::allQty},      {ProductPrice, &ProductValues::outPrice},
+    {ProductRemaining, &ProductValues::leastQty}, {ProductCode, &ProductValues::code},
+    {ProductType, &ProductValues::type},          {ProductComment, &ProductValues::comment},
+    {ProductAlert, &ProductValues::alert}};
+
+QVariant storedValue(const ProductValues& values, const ValueColumn& column)
+{
+    const QString& text = values.*column.value;
+    // Products without a code keep the column empty (null), as rows added before codes have it.
+    return column.column == ProductCode && text.isEmpty() ? QVariant() : QVariant(text);
+}
+
 // Assigns the boxes' texts by column position. A number column that refuses its text is left
 // empty and the others are still assigned, so the result is not checked.
 void assignValues(RecordSet& row, const ProductValues& values, bool withRemaining = true)
 {
-    row.setField(0, values.name);
-    row.setField(1, values.inPrice);
-    row.setField(2, values.allQty);
-    row.setField(3, values.outPrice);
-    if (withRemaining)
-        row.setField(4, values.leastQty);
-    // Products without a code keep the column empty (null), as rows added before codes have it.
-    row.setField(5, values.code.isEmpty() ? QVariant() : QVariant(values.code));
-    row.setField(6, values.type);
-    row.setField(8, values.comment);
-    row.setField(9, values.alert);
+    for (const ValueColumn& column : kValueColumns)
+        if (withRemaining || column.column != ProductRemaining)
+            row.setField(column.column, storedValue(values, column));
+}
+
+// Logs in `change` that the product stored as `oldName` was rewritten today.
+bool logChange(RecordSet& log, const QString& oldName)
+{
+    log.addNew();
+    log.setField(ChangeDate, Clock::now().date());
+    log.setField(ChangeName, oldName);
+    return log.update();
 }
 
 // Whether a product other than the one named `except` has the code; nullopt when that cannot be read.
@@ -54,6 +77,41 @@ std::optional<bool> codeTaken(const QString& code, const QString& except, QStrin
     if (!set)
         return std::nullopt;
     return !set->isEof();
+}
+
+// The product of the record set's current row.
+StoredProduct storedProduct(const RecordSet& set)
+{
+    StoredProduct product;
+    product.found = true;
+    product.values = {set.text(0), set.text(1), set.text(2), set.text(3), set.text(4),
+                      set.text(6), set.text(8), set.text(9), set.text(5)};
+    product.pictureNumber = set.text(7);
+    product.rowKey = set.rowKey();
+    return product;
+}
+
+// The products of a "select * from product_info" set, each with its tax rate; the set is left
+// on its first row.
+std::optional<std::vector<StoredProduct>> productsOf(RecordSet& rows, QString* error)
+{
+    QString message;
+    auto rates = ExecSQL(QStringLiteral("select cProductKey, cRate from marvono_product_tax"), message);
+    if (!rates) {
+        setError(error, message);
+        return std::nullopt;
+    }
+    QHash<qint64, qint64> rateOf;
+    for (; !rates->isEof(); rates->moveNext())
+        rateOf.insert(rates->text(0).toLongLong(), rates->text(1).toLongLong());
+    std::vector<StoredProduct> products;
+    products.reserve(size_t(rows.count()));
+    for (rows.moveFirst(); !rows.isEof(); rows.moveNext()) {
+        products.push_back(storedProduct(rows));
+        products.back().values.taxRate = rateOf.value(products.back().rowKey);
+    }
+    rows.moveFirst();
+    return products;
 }
 
 } // namespace
@@ -137,16 +195,119 @@ AddResult addProduct(const ProductValues& values, const QString& picturePath, co
 
 StoredProduct findProduct(const QString& name)
 {
-    StoredProduct product;
     auto set = ExecSQL(productByName(), {name});
     if (!set || set->isEof())
-        return product;
-    product.found = true;
-    product.values = {set->text(0), set->text(1), set->text(2), set->text(3), set->text(4),
-                      set->text(6), set->text(8), set->text(9), set->text(5)};
-    product.pictureNumber = set->text(7);
-    product.rowKey = set->rowKey();
-    return product;
+        return {};
+    return storedProduct(*set);
+}
+
+std::optional<std::vector<StoredProduct>> readCatalogue(QString* error)
+{
+    QString message;
+    auto rows = ExecSQL(QStringLiteral("select * from product_info order by rowid"), message);
+    if (!rows) {
+        setError(error, message);
+        return std::nullopt;
+    }
+    return productsOf(*rows, error);
+}
+
+ProductBatch::ProductBatch()
+{
+    if (!m_transaction.isActive() || !m_transaction.lock(catalogueNamesKey())) {
+        m_error = m_transaction.errorText();
+        return;
+    }
+    QString message;
+    m_rows = ExecSQL(QStringLiteral("select * from product_info order by rowid"), message);
+    std::optional<std::vector<StoredProduct>> catalogue = m_rows ? productsOf(*m_rows, &message) : std::nullopt;
+    if (!catalogue) {
+        m_error = message;
+        return;
+    }
+    m_catalogue = std::move(*catalogue);
+    m_ready = true;
+}
+
+ProductBatch::~ProductBatch() = default;
+
+bool ProductBatch::fail(const QString& error)
+{
+    m_error = error;
+    m_ready = false;
+    return false;
+}
+
+bool ProductBatch::startWriting()
+{
+    if (m_writing)
+        return m_ready;
+    m_writing = true;
+    QString message;
+    m_added = RowsToAdd(QStringLiteral("product_info"), message);
+    m_log = m_added ? RowsToAdd(QStringLiteral("change"), message) : nullptr;
+    Engine* engine = m_log ? Database::instance().engine(&message) : nullptr;
+    // A rate left by a deleted row goes, as addProduct() drops it: a new row may get its key.
+    if (!engine || !engine->execute(QStringLiteral("delete from marvono_product_tax where cProductKey not in "
+                                                   "(select rowid from product_info)"),
+                                    {}, &message))
+        return fail(message);
+    // Everything read that the writes depend on: a shop server takes them in one exchange.
+    m_transaction.batchWrites();
+    return true;
+}
+
+bool ProductBatch::add(const ProductValues& values)
+{
+    if (!m_ready || !startWriting())
+        return false;
+    m_added->addNew();
+    assignValues(*m_added, values);
+    m_added->setField(ProductPicture, 0);
+    const qint64 rate = values.taxRate.value_or(0);
+    const bool stored = rate == 0 ? m_added->update()
+                                  : m_added->update(LinkedRow{QStringLiteral("marvono_product_tax"),
+                                                              {QStringLiteral("cRate")},
+                                                              {rate},
+                                                              QStringLiteral("cProductKey")});
+    if (!stored)
+        return fail(m_added->errorText());
+    m_introFiles.insert(QStringLiteral("0"), values.comment);
+    return true;
+}
+
+bool ProductBatch::rewrite(size_t index, const ProductValues& values)
+{
+    if (!m_ready || index >= m_catalogue.size() || !startWriting())
+        return false;
+    const StoredProduct& product = m_catalogue[index];
+    m_rows->moveFirst();
+    m_rows->move(int(index));
+    for (const ValueColumn& column : kValueColumns)
+        if (values.*column.value != product.values.*column.value)
+            m_rows->setField(column.column, storedValue(values, column));
+    QString error;
+    if (!m_rows->update())
+        return fail(m_rows->errorText());
+    if (values.taxRate && values.taxRate != product.values.taxRate &&
+        !setProductTaxRate(product.rowKey, *values.taxRate, &error))
+        return fail(error);
+    if (!logChange(*m_log, product.values.name))
+        return fail(m_log->errorText());
+    m_introFiles.insert(product.pictureNumber, values.comment);
+    return true;
+}
+
+bool ProductBatch::commit()
+{
+    if (!m_ready)
+        return false;
+    if (!m_transaction.commit())
+        return fail(m_transaction.errorText());
+    m_ready = false;
+    for (auto it = m_introFiles.cbegin(); it != m_introFiles.cend(); ++it)
+        writeIntroFile(it.key(), it.value());
+    return true;
 }
 
 ModifyResult modifyProduct(const QString& oldName, const ProductValues& values, const QString& pictureNumber,
@@ -210,10 +371,7 @@ ModifyResult modifyProduct(const QString& oldName, const ProductValues& values, 
         result.error = message;
         return result;
     }
-    log->addNew();
-    log->setField(0, Clock::now().date());
-    log->setField(1, oldName);
-    if (!log->update()) {
+    if (!logChange(*log, oldName)) {
         result.error = log->errorText();
         return result;
     }

@@ -2,10 +2,14 @@
 // Adding, changing and deleting products in product_info together with their picture and
 // introduction files. Values are stored as typed; names are always bound, never pasted into SQL.
 #include "catalogue/productfiles.h"
+#include "data/database.h"
 
+#include <QMap>
 #include <QString>
 #include <QStringList>
+#include <memory>
 #include <optional>
+#include <vector>
 
 namespace marvono {
 
@@ -52,6 +56,52 @@ struct StoredProduct {
     qint64 rowKey = 0;     // the row's identity, which the product's tax rate is keyed to
 };
 StoredProduct findProduct(const QString& name);
+
+// Every product as stored, in the order the products were added, each with its tax rate in
+// values.taxRate (0: the default); nothing, with the engine's text, when it cannot be read.
+std::optional<std::vector<StoredProduct>> readCatalogue(QString* error);
+
+class RecordSet;
+
+// Adds and rewrites many products in one transaction, each stored as addProduct() and
+// modifyProduct() store one: the columns by position, the tax rate, a change log row for each
+// rewrite and, once committed, the introduction file. All of them are stored or none. It holds
+// the key adding and renaming hold from reading the catalogue to the commit, so the names and
+// codes the caller checks against catalogue() stay as read; the caller refuses duplicates.
+class ProductBatch {
+  public:
+    ProductBatch();
+    ~ProductBatch();
+    ProductBatch(const ProductBatch&) = delete;
+    ProductBatch& operator=(const ProductBatch&) = delete;
+
+    // False, with errorText(), when the catalogue could not be locked or read.
+    bool isReady() const { return m_ready; }
+    QString errorText() const { return m_error; }
+    const std::vector<StoredProduct>& catalogue() const { return m_catalogue; }
+
+    // Adds a product without a picture, at its tax rate when one is set.
+    bool add(const ProductValues& values);
+    // Rewrites catalogue()[index] to `values`, writing only the columns that differ from the
+    // stored ones (a sale meanwhile keeps its stock unless the remaining quantity changes), and
+    // its tax rate when one is set and differs; logs the stored name with today's date.
+    bool rewrite(size_t index, const ProductValues& values);
+    // Commits, then writes the introduction files.
+    bool commit();
+
+  private:
+    bool fail(const QString& error);
+    bool startWriting();
+    Transaction m_transaction;
+    bool m_ready = false;
+    bool m_writing = false;
+    QString m_error;
+    std::vector<StoredProduct> m_catalogue;
+    std::unique_ptr<RecordSet> m_rows; // the catalogue as read, row for row
+    std::unique_ptr<RecordSet> m_added;
+    std::unique_ptr<RecordSet> m_log;
+    QMap<QString, QString> m_introFiles; // picture number -> the introduction written last
+};
 
 struct ModifyResult {
     bool ok = false;
