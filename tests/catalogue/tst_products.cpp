@@ -1,5 +1,7 @@
 // Adding, changing and deleting products with their picture and introduction files.
 #include "app/appcontext.h"
+#include "app/csv.h"
+#include "catalogue/catalogueimport.h"
 #include "catalogue/products.h"
 #include "catalogue/stockmoves.h"
 #include "catalogue/taxrates.h"
@@ -99,6 +101,9 @@ class TestProducts : public QObject {
     void deleteFirstOfTwoNamesakes();
     void apostrophesWorkEverywhere();
     void stockMovesAreLoggedWithTheStock();
+    void importStoresExactlyTheGoodRows();
+    void exportThenImportChangesNothing();
+    void importReadsLatin1AndRefusesCommaNumbers();
 };
 
 void TestProducts::init()
@@ -391,6 +396,108 @@ void TestProducts::stockMovesAreLoggedWithTheStock()
     const QString backup = folder.file("moves.DBK");
     QVERIFY(backupDatabase(backup) && recoverDatabase(backup));
     QCOMPARE(test::rowsOf("select count(*) from marvono_stock_move"), QStringList{"2"});
+}
+
+// A spreadsheet's file: a byte order mark, semicolons, decimal commas, an introduction on two lines.
+void TestProducts::importStoresExactlyTheGoodRows()
+{
+    test::TempAppFolder folder;
+    QVERIFY(saveTaxRates({{0, "", "Standard", "20", true}, {0, "", "Reduced", "7", false}}, nullptr));
+    QCOMPARE(addProduct(tea(), QString(), solid(Qt::red)).outcome, AddOutcome::Added);
+    ProductValues cola = tea("Cola");
+    cola.code = "222";
+    QCOMPARE(addProduct(cola, QString(), solid(Qt::red)).outcome, AddOutcome::Added);
+    const QString path = folder.file("stock.csv");
+    QFile csv(path);
+    QVERIFY(csv.open(QIODevice::WriteOnly));
+    csv.write("\xEF\xBB\xBFName;Category;Code;Retail price;Remaining quantity;Tax rate;Introduction\r\n"
+              "Tea;Drinks;111;2,75;8;Reduced;\"Green tea\nfrom Hangzhou\"\r\n" // update
+              "Bread;Bakery;;1,20;20;a;Fresh\r\n"                              // new
+              "Milk;Dairy;;abc;5;;\r\n"                                        // a price that is no number
+              "Jam;Food;555;2;3;;\r\nHoney;Food;555;2;3;;\r\n"                 // one code twice
+              ";Food;;2;3;;\r\n"                                               // no name
+              "Tea;Drinks;222;2;3;;\r\n"                                       // Cola's code, Tea's name
+              "Cola;Drinks;222;2,50;8;;\"Green tea\r\nfrom Hangzhou\"\r\n"     // unchanged
+              "Pepper;Food;;2;3;Zero;\r\n");
+    csv.close();
+    const std::optional<CatalogueFile> file = readCatalogueFile(path, nullptr);
+    QVERIFY(file && file->decimalComma && !file->latin1);
+    const ImportMapping mapping = guessMapping(file->header);
+    const std::optional<ImportPlan> plan = previewImport(*file, mapping, nullptr);
+    QVERIFY(plan);
+    QStringList planned;
+    for (const PlannedRow& row : plan->rows)
+        planned.append(QString("%1 %2 %3").arg(row.row).arg(int(row.action)).arg(row.reason));
+    QCOMPARE(planned, (QStringList{"2 1 ", "3 0 ", "4 3 The retail price \"abc\" is not a number.",
+                                   "5 3 Rows 5, 6 have the same code.", "6 3 Rows 5, 6 have the same code.",
+                                   "7 3 The name is missing.", "8 3 The name \"Tea\" is another product's.", "9 2 ",
+                                   "10 3 The tax rate \"Zero\" is unknown."}));
+
+    // A write failing half way stores nothing of the import.
+    const QStringList before = test::rowsOf("select * from product_info order by rowid");
+    test::injectWriteFault(2);
+    const ImportResult failed = applyImport(*file, mapping);
+    QVERIFY(!failed.ok && !failed.error.isEmpty());
+    QCOMPARE(test::rowsOf("select * from product_info order by rowid"), before);
+    QCOMPARE(test::rowsOf("select * from change"), QStringList());
+    QCOMPARE(test::rowsOf("select count(*) from marvono_product_tax"), QStringList{"0"});
+    QVERIFY(!QFile::exists(folder.file("stock-refused.csv")));
+
+    test::injectWriteFault(0);
+    const ImportResult result = applyImport(*file, mapping);
+    QVERIFY2(result.ok, qPrintable(result.error));
+    QCOMPARE(test::rowsOf("select * from product_info order by rowid"),
+             (QStringList{"Tea|1.5|10|2.75|8|111|Drinks|0|Green tea\r\nfrom Hangzhou|2",
+                          "Cola|1.5|10|2.5|8|222|Drinks|0|Green tea\r\nfrom Hangzhou|2",
+                          "Bread|<null>|<null>|1.20|20|<null>|Bakery|0|Fresh|<null>"}));
+    QCOMPARE(test::rowsOf("select p.cName, r.cCode from marvono_product_tax t join product_info p on "
+                          "p.rowid = t.cProductKey join marvono_tax_rate r on r.cId = t.cRate order by p.cName"),
+             (QStringList{"Bread|A", "Tea|B"}));
+    QCOMPARE(test::rowsOf("select * from change"), QStringList{"2026-12-07|Tea"});
+    QCOMPARE(result.refusedPath, folder.file("stock-refused.csv"));
+    const std::optional<CsvTable> refused = readCsvFile(result.refusedPath);
+    QCOMPARE(refused->rows.size(), 7);
+    QCOMPARE(refused->rows.at(1),
+             (QStringList{"Milk", "Dairy", "", "abc", "5", "", "", "The retail price \"abc\" is not a number."}));
+}
+
+void TestProducts::exportThenImportChangesNothing()
+{
+    test::TempAppFolder folder;
+    QVERIFY(saveTaxRates({{0, "", "Standard", "20", true}, {0, "", "Reduced", "7", false}}, nullptr));
+    ProductValues jam = tea("Jam, \"Grandma's\"; sweet");
+    jam.code = "4006381333931";
+    jam.taxRate = readTaxRates()->at(1).id;
+    jam.inPrice = "0.125";
+    for (const ProductValues& values : {tea(), jam})
+        QCOMPARE(addProduct(values, QString(), solid(Qt::red)).outcome, AddOutcome::Added);
+    const QString path = folder.file("products.csv");
+    QVERIFY(exportCatalogue(path, nullptr));
+    const std::optional<CatalogueFile> file = readCatalogueFile(path, nullptr);
+    QVERIFY(file && file->delimiter == u',' && !file->decimalComma);
+    const ImportMapping mapping = guessMapping(file->header);
+    QVERIFY(std::all_of(mapping.cbegin(), mapping.cend(), [](int column) { return column >= 0; }));
+    const std::optional<ImportPlan> plan = previewImport(*file, mapping, nullptr);
+    QCOMPARE(plan->rows.size(), size_t(2));
+    QCOMPARE(plan->count(RowAction::Unchanged), 2);
+}
+
+void TestProducts::importReadsLatin1AndRefusesCommaNumbers()
+{
+    test::TempAppFolder folder;
+    QLocale::setDefault(QLocale::c());
+    const CsvTable table = readCsv("Name,Retail price\r\nCaf\xE9,\"2,5\"\r\nTh\xE9,3\r\n");
+    QVERIFY(table.latin1);
+    QCOMPARE(table.rows.at(2), (QStringList{"Th\u00E9", "3"}));
+    const QString path = folder.file("latin1.csv");
+    QFile csv(path);
+    QVERIFY(csv.open(QIODevice::WriteOnly) && csv.write("Name,Retail price\r\nCaf\xE9,\"2,5\"\r\n") > 0);
+    csv.close();
+    const std::optional<CatalogueFile> file = readCatalogueFile(path, nullptr);
+    const std::optional<ImportPlan> plan = previewImport(*file, guessMapping(file->header), nullptr);
+    // With commas between fields, "2,5" is no price rather than 2 or 25.
+    QCOMPARE(plan->rows.at(0).action, RowAction::Refused);
+    QCOMPARE(plan->rows.at(0).values.name, QString("Caf\u00E9"));
 }
 
 QTEST_GUILESS_MAIN(TestProducts)
