@@ -174,11 +174,27 @@ void TestMainWindow::menus()
     QCOMPARE(titles, QStringList({"File(&F)", "Management(&M)", "Database(&B)", "Setup(&S)", "Help(&H)"}));
     QCOMPARE(items.value(0),
              QStringList({"Clear History(&C)", "Save History(&S)", "-", "Change operator(&O)", "Exit(&E)"}));
-    QCOMPARE(items.value(1),
-             QStringList({"Add a new product(&A)", "Delete a product(&D)", "Modify a product(&E)", "Sell a product(&S)",
-                          "-", "Buyer(&B)", "Bill(&M)", "Receipts(&T)", "Export receipts(&X)", "-", "Statistic(&R)",
-                          "-", "Receive stock(&I)", "Stock moves(&V)", "Print labels(&L)", "Close day(&Y)", "-",
-                          "Operators(&O)"}));
+    QCOMPARE(items.value(1), QStringList({"Add a new product(&A)",
+                                          "Delete a product(&D)",
+                                          "Modify a product(&E)",
+                                          "Sell a product(&S)",
+                                          "-",
+                                          "Buyer(&B)",
+                                          "Bill(&M)",
+                                          "Receipts(&T)",
+                                          "Export receipts(&X)",
+                                          "-",
+                                          "Statistic(&R)",
+                                          "-",
+                                          "Receive stock(&I)",
+                                          "Stock moves(&V)",
+                                          "Print labels(&L)",
+                                          "Close day(&Y)",
+                                          "-",
+                                          "Import products(&P)",
+                                          "Export products(&N)",
+                                          "-",
+                                          "Operators(&O)"}));
     QCOMPARE(items.value(2), QStringList({"Backup(&C)", "Recovery(&R)"}));
     QCOMPARE(items.value(3), QStringList({"Preferences(&P)"}));
     QCOMPARE(items.value(4), QStringList({"Help(&B)", "-", "About(&A)"}));
@@ -411,6 +427,8 @@ void TestMainWindow::eventsDispatchThroughCommandTable_data()
                 {"menuStockMoves", Command::OpenStockMoves},
                 {"menuPrintLabels", Command::PrintLabels},
                 {"menuCloseDay", Command::CloseDay},
+                {"menuImportProducts", Command::ImportProducts},
+                {"menuExportProducts", Command::ExportProducts},
                 {"menuCopy", Command::Backup},
                 {"menuRescue", Command::Recovery},
                 {"menuPreferences", Command::OpenPreferences},
@@ -430,7 +448,7 @@ void TestMainWindow::eventsDispatchThroughCommandTable()
     MainWindow window;
     QVERIFY(window.load());
     QList<int> ran;
-    for (int c = int(Command::AddProduct); c <= int(Command::CloseDay); ++c)
+    for (int c = int(Command::AddProduct); c <= int(Command::ExportProducts); ++c)
         window.commands().set(Command(c), [&ran, c](ShopWindow&) { ran.append(c); });
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));

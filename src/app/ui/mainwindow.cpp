@@ -351,6 +351,9 @@ void MainWindow::buildMenus()
     command(manage, "menuPrintLabels", "Print labels(&L)", Command::PrintLabels);
     command(manage, "menuCloseDay", "Close day(&Y)", Command::CloseDay);
     manage->addSeparator();
+    command(manage, "menuImportProducts", "Import products(&P)", Command::ImportProducts);
+    command(manage, "menuExportProducts", "Export products(&N)", Command::ExportProducts);
+    manage->addSeparator();
     command(manage, "menuOperators", "Operators(&O)", Command::OpenOperators);
     manage->findChild<QAction*>(QStringLiteral("menuOperators"))->setEnabled(runValues().ownerRights);
 

@@ -1,4 +1,5 @@
 #include "catalogue/ui/addproductdialog.h"
+#include "catalogue/ui/importdialogs.h"
 #include "catalogue/ui/labelswindow.h"
 #include "catalogue/ui/modifyproductdialog.h"
 #include "catalogue/ui/productactions.h"
@@ -28,6 +29,8 @@ void registerCatalogueCommands(CommandTable& table)
               [](ShopWindow& window) { showSingleDialog<StockMovesWindow>(window.mainWindow()); });
     table.set(Command::ProductListFilled, refreshProductDetails);
     table.set(Command::PrintLabels, [](ShopWindow& window) { showSingleDialog<LabelsWindow>(window.mainWindow()); });
+    table.set(Command::ImportProducts, importProducts);
+    table.set(Command::ExportProducts, exportProducts);
 }
 
 } // namespace marvono

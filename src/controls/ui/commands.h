@@ -34,6 +34,8 @@ enum class Command {
     OpenStockMoves,     // "Stock moves(&V)"
     PrintLabels,        // menuPrintLabels, "Print labels(&L)"
     CloseDay,           // "Close day(&Y)"
+    ImportProducts,     // menuImportProducts, "Import products(&P)"
+    ExportProducts,     // menuExportProducts, "Export products(&N)"
     ProductListFilled,  // LV was filled again from the database
 };
 
