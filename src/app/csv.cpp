@@ -44,38 +44,42 @@ QList<QStringList> parseCsv(QStringView text, QChar delimiter)
 {
     QList<QStringList> records;
     QStringList record;
-    QString field;
-    bool quoted = false;
-    const auto endRecord = [&] {
-        record.append(std::exchange(field, QString()));
+    const qsizetype n = text.size();
+    qsizetype i = 0;
+    const auto lineEnd = [&](qsizetype at) { return at < n && (text[at] == u'\r' || text[at] == u'\n'); };
+    while (i < n) {
+        // One field. Only a quote that opens it quotes it: one further on is a character (5").
+        QString field;
+        if (text[i] == u'"') {
+            for (++i; i < n; ++i) {
+                if (text[i] != u'"')
+                    field.append(text[i]);
+                else if (i + 1 < n && text[i + 1] == u'"')
+                    field.append(text[++i]);
+                else
+                    break;
+            }
+            i = std::min(i + 1, n); // past the closing quote
+        }
+        const qsizetype from = i;
+        while (i < n && text[i] != delimiter && !lineEnd(i))
+            ++i;
+        field.append(text.sliced(from, i - from));
+        record.append(field);
+        if (i < n && text[i] == delimiter) {
+            ++i;
+            if (i < n && !lineEnd(i))
+                continue;
+            record.append(QString()); // a delimiter ends the line: one more empty field
+        }
+        if (i < n && text[i] == u'\r' && i + 1 < n && text[i + 1] == u'\n')
+            ++i;
+        ++i;
+        // A blank line is no record.
         if (record.size() > 1 || !record.first().isEmpty())
             records.append(record);
         record.clear();
-    };
-    const qsizetype n = text.size();
-    for (qsizetype i = 0; i < n; ++i) {
-        const QChar c = text[i];
-        if (quoted) {
-            if (c != u'"')
-                field.append(c);
-            else if (i + 1 < n && text[i + 1] == u'"')
-                field.append(text[++i]);
-            else
-                quoted = false;
-        } else if (c == u'"') {
-            quoted = true;
-        } else if (c == delimiter) {
-            record.append(std::exchange(field, QString()));
-        } else if (c == u'\r' || c == u'\n') {
-            if (c == u'\r' && i + 1 < n && text[i + 1] == u'\n')
-                ++i;
-            endRecord();
-        } else {
-            field.append(c);
-        }
     }
-    if (!field.isEmpty() || !record.isEmpty())
-        endRecord();
     return records;
 }
 

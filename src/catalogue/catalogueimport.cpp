@@ -230,42 +230,49 @@ PlannedRow planRow(const QStringList& cells, int row, const CatalogueFile& file,
     return planned;
 }
 
-// Refuses every row that shares its name, its code or its product with another row of the file:
-// which of them is meant cannot be told.
-void refuseRepeats(std::vector<PlannedRow>& rows)
+// Refuses every row that shares the key (its name, its code or its product) with another row of
+// the file: which of them is meant cannot be told. Rows without the key are left alone.
+template <class Key, class KeyOf>
+void refuseRepeats(std::vector<PlannedRow>& rows, const KeyOf& keyOf, const QString& what)
 {
-    QHash<QString, QList<int>> names, codes;
-    QHash<size_t, QList<int>> targets;
-    for (size_t i = 0; i < rows.size(); ++i) {
-        const PlannedRow& row = rows[i];
-        if (row.action == RowAction::Refused)
-            continue;
-        names[row.values.name].append(int(i));
-        if (!row.values.code.isEmpty())
-            codes[row.values.code].append(int(i));
-        if (row.action != RowAction::New)
-            targets[row.target].append(int(i));
-    }
-    const auto refuseGroup = [&rows](const QList<int>& group, const QString& what) {
-        if (group.size() < 2)
-            return;
+    QHash<Key, int> seen;
+    seen.reserve(qsizetype(rows.size()));
+    for (const PlannedRow& row : rows)
+        if (const std::optional<Key> key = keyOf(row))
+            ++seen[*key];
+    QHash<Key, QList<int>> groups;
+    for (size_t i = 0; i < rows.size(); ++i)
+        if (const std::optional<Key> key = keyOf(rows[i]); key && seen.value(*key) > 1)
+            groups[*key].append(int(i));
+    for (const QList<int>& group : std::as_const(groups)) {
         QList<int> numbers;
         for (int i : group)
             numbers.append(rows[size_t(i)].row);
         for (int i : group) {
-            PlannedRow& row = rows[size_t(i)];
-            if (row.action == RowAction::Refused)
-                continue;
-            row.action = RowAction::Refused;
-            row.reason = QStringLiteral("Rows %1 have the same %2.").arg(rowList(numbers), what);
+            rows[size_t(i)].action = RowAction::Refused;
+            rows[size_t(i)].reason = QStringLiteral("Rows %1 have the same %2.").arg(rowList(numbers), what);
         }
-    };
-    for (const QList<int>& group : std::as_const(names))
-        refuseGroup(group, QStringLiteral("name"));
-    for (const QList<int>& group : std::as_const(codes))
-        refuseGroup(group, QStringLiteral("code"));
-    for (const QList<int>& group : std::as_const(targets))
-        refuseGroup(group, QStringLiteral("product"));
+    }
+}
+
+void refuseRepeats(std::vector<PlannedRow>& rows)
+{
+    const auto accepted = [](const PlannedRow& row) { return row.action != RowAction::Refused; };
+    refuseRepeats<QString>(
+        rows, [&](const PlannedRow& row) { return accepted(row) ? std::optional(row.values.name) : std::nullopt; },
+        QStringLiteral("name"));
+    refuseRepeats<QString>(
+        rows,
+        [&](const PlannedRow& row) {
+            return accepted(row) && !row.values.code.isEmpty() ? std::optional(row.values.code) : std::nullopt;
+        },
+        QStringLiteral("code"));
+    refuseRepeats<size_t>(
+        rows,
+        [&](const PlannedRow& row) {
+            return accepted(row) && row.action != RowAction::New ? std::optional(row.target) : std::nullopt;
+        },
+        QStringLiteral("product"));
 }
 
 bool writeRefusedRows(const CatalogueFile& file, const ImportPlan& plan, const QString& path, QString* error)
