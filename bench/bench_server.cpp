@@ -13,10 +13,12 @@
 // connection; they report ready after a first sale and start selling together, so connecting and
 // preparing stay outside the timed window on both sides.
 #include "app/appcontext.h"
+#include "catalogue/catalogueimport.h"
 #include "catalogue/ui/productlistmodel.h"
 #include "data/database.h"
 #include "data/pgengine.h"
 #include "data/pgschema.h"
+#include "importrows.h"
 #include "sales/sale.h"
 #include "support/pgserver.h"
 
@@ -442,6 +444,98 @@ void BM_ListFill(benchmark::State& state)
     PQfinish(conn);
 }
 
+// The raw side of the import: the products and the tax rows of every third one inserted in one
+// transaction, prepared once and sent in one pipeline, as the program's batch sends them.
+bool rawImport(PGconn* conn)
+{
+    execOrDie(conn, "BEGIN");
+    if (PQenterPipelineMode(conn) != 1)
+        return false;
+    int sent = 0;
+    for (int i = 0; i < bench::kImportRows; ++i) {
+        const QByteArrayList cells = bench::importCells(i);
+        const char* values[] = {cells[0].constData(), cells[3].constData(), cells[5].constData(), cells[4].constData(),
+                                cells[6].constData(), cells[2].constData(), cells[1].constData(), "0",
+                                cells[9].constData(), cells[7].constData()};
+        if (PQsendQueryPrepared(conn, cells[8].isEmpty() ? "product" : "taxed", 10, values, nullptr, nullptr, 0) != 1)
+            return false;
+        ++sent;
+    }
+    bool ok = PQpipelineSync(conn) == 1;
+    for (int i = 0; i < sent && ok; ++i) {
+        PGresult* result = PQgetResult(conn);
+        ok = PQresultStatus(result) == PGRES_COMMAND_OK;
+        if (!ok)
+            std::fprintf(stderr, "raw import: %s", PQresultErrorMessage(result));
+        PQclear(result);
+        PQclear(PQgetResult(conn)); // the end of the statement's results
+    }
+    PQclear(PQgetResult(conn)); // the sync
+    ok = PQexitPipelineMode(conn) == 1 && ok;
+    execOrDie(conn, ok ? "COMMIT" : "ROLLBACK");
+    return ok;
+}
+
+// A catalogue import of 10,000 products from a CSV file (read, planned and stored in one
+// transaction) against the raw inserts of the same products, both into an empty catalogue
+// with two tax rates.
+void BM_ServerImport(benchmark::State& state)
+{
+    const QString program = makeShop(QStringLiteral("import"), 0, 0);
+    const QString raw = makeShop(QStringLiteral("import_raw"), 0, 0);
+    const std::unique_ptr<QTemporaryDir> folder = shopFolder(program);
+    setAppFolder(folder->path());
+    const QString csvPath = folder->filePath(QStringLiteral("products.csv"));
+    QFile csv(csvPath);
+    if (!csv.open(QIODevice::WriteOnly) || csv.write(bench::importCsv()) < 0)
+        die(QStringLiteral("cannot write the import file"));
+    csv.close();
+    PGconn* programConn = connectTo(program, g_pg->socketDir());
+    PGconn* rawConn = connectTo(raw, g_pg->socketDir());
+    for (PGconn* conn : {programConn, rawConn})
+        execOrDie(conn, "INSERT INTO marvono_tax_rate (cId, cCode, cName, cPercent, cDefault) VALUES"
+                        " (1, 'A', 'Standard', '20', 1), (2, 'B', 'Reduced', '7', 0)");
+    const char* insert = "INSERT INTO product_info (cName, cInPrice, cAllQty, cOutPrice, cLeastQty, cSpare, cType,"
+                         " cPic, cComment, cAlert) VALUES ($1, $2, $3, $4, $5, $6, $7, $8, $9, $10)";
+    PQclear(PQprepare(rawConn, "product", insert, 0, nullptr));
+    PQclear(PQprepare(rawConn, "taxed",
+                      (QByteArray("WITH added AS (") + insert +
+                       " RETURNING mv_key) INSERT INTO marvono_product_tax (cProductKey, cRate)"
+                       " SELECT mv_key, 1 FROM added")
+                          .constData(),
+                      0, nullptr));
+    const auto emptied = [](PGconn* conn) {
+        execOrDie(conn, "TRUNCATE product_info, marvono_product_tax, change");
+        return true;
+    };
+    // Timed: the file read and the import applied, which plans every row again once the catalogue
+    // is locked; the preview before it is timed apart (preview_ms).
+    double previewSeconds = 0;
+    const auto import = [&]() -> double {
+        if (!emptied(programConn))
+            return -1;
+        QString error;
+        const auto start = Clock::now();
+        const std::optional<CatalogueFile> file = readCatalogueFile(csvPath, &error);
+        const ImportMapping mapping = file ? guessMapping(file->header) : ImportMapping{};
+        const double read = secondsSince(start);
+        const auto previewStart = Clock::now();
+        const std::optional<ImportPlan> preview = file ? previewImport(*file, mapping, &error) : std::nullopt;
+        previewSeconds += secondsSince(previewStart);
+        const auto applyStart = Clock::now();
+        const ImportResult result = preview ? applyImport(*file, mapping) : ImportResult{};
+        const double applied = secondsSince(applyStart);
+        if (result.ok && result.plan.count(RowAction::New) == bench::kImportRows)
+            return read + applied;
+        std::fprintf(stderr, "import: %s %s\n", qPrintable(error), qPrintable(result.error));
+        return -1;
+    };
+    alternate(state, import, [&] { return emptied(rawConn) ? stopwatch([&] { return rawImport(rawConn); }) : -1; });
+    state.counters["preview_ms"] = previewSeconds * 1000 / double(state.iterations());
+    PQfinish(programConn);
+    PQfinish(rawConn);
+}
+
 // A till process waiting on stdin for the word to start.
 struct TillProcess {
     QProcess process;
@@ -562,6 +656,7 @@ int runTill(const QStringList& args)
 BENCHMARK(BM_Sale)->Unit(benchmark::kMicrosecond)->UseManualTime()->MinTime(2.0);
 BENCHMARK(BM_ListFill)->Unit(benchmark::kMillisecond)->UseManualTime()->MinTime(2.0);
 BENCHMARK(BM_FourTills)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(6);
+BENCHMARK(BM_ServerImport)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(6);
 
 } // namespace
 
