@@ -14,6 +14,7 @@
 #include "catalogue/labels.h"
 #include "catalogue/products.h"
 #include "catalogue/stockmoves.h"
+#include "catalogue/ui/importdialogs.h"
 #include "sales/sale.h"
 #include "settings/ui/identitydialog.h"
 #include "settings/ui/taxratesdialog.h"
@@ -24,6 +25,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QFile>
 #include <QFontDatabase>
 #include <QItemSelectionModel>
 #include <QLabel>
@@ -159,6 +161,37 @@ template <typename Dialog> void showDialog(QWidget* parent)
     dialog->show();
 }
 
+// A supplier's price list as a spreadsheet saves it with semicolons and decimal commas, against the
+// sample catalogue: rows to add, to update, to leave and to refuse.
+constexpr char kPriceList[] = "Name;Category;EAN;Price\r\n"
+                              "Green Tea;Drinks;;2,5\r\n"
+                              "Cola;Drinks;;1,35\r\n"
+                              "Ginger Ale;Drinks;5012345678900;1,4\r\n"
+                              "Lemonade;Drinks;5012345678917;one fifty\r\n"
+                              "Oat Milk;Dairy;5012345678924;1,95\r\n"
+                              ";Snacks;;1\r\n"
+                              "Apricot Jam;Pantry;5012345678931;3,2\r\n"
+                              "Orange Marmalade;Pantry;5012345678931;3,4\r\n"
+                              "Honey;Pantry;;4,75\r\n"
+                              "Rice;Pantry;;1,8\r\n";
+
+// The preview of importing the price list, opened over the main window.
+void showImportPreview(const QString& folder, QWidget* main)
+{
+    const QString path = QDir(folder).filePath(QStringLiteral("price-list.csv"));
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(kPriceList) < 0)
+        return;
+    file.close();
+    const std::optional<CatalogueFile> csv = readCatalogueFile(path, nullptr);
+    const std::optional<ImportPlan> plan = csv ? previewImport(*csv, guessMapping(csv->header), nullptr) : std::nullopt;
+    if (!plan)
+        return;
+    auto* preview = new ImportPreviewDialog(*csv, *plan, main);
+    preview->setAttribute(Qt::WA_DeleteOnClose);
+    preview->show();
+}
+
 void trigger(QWidget* window, const char* objectName)
 {
     if (auto* action = window->findChild<QAction*>(QString::fromLatin1(objectName)))
@@ -236,6 +269,8 @@ int main(int argc, char** argv)
                  list->setCurrentItem(list->findItems(QStringLiteral("Mineral Water"), Qt::MatchExactly).value(0));
              }
          }},
+
+        {QStringLiteral("import.png"), [&] { showImportPreview(args.at(1), main); }},
         {QStringLiteral("dayclose.png"),
          [&] {
              // The window the menu opens once the close is confirmed.
