@@ -1,6 +1,7 @@
 // Several tills selling from one shop server at once, and tills killed in the middle of a sale.
 // Each till is a process of its own running the program's sale code.
 #include "bills/buyerlist.h"
+#include "catalogue/catalogueimport.h"
 #include "data/pgschema.h"
 #include "support/pgserver.h"
 #include "support/shopdata.h"
@@ -63,6 +64,7 @@ class TestTills : public QObject {
     void twoTillsPayingOneBillPayItOnce();
     void tillsClosingAtOnceCloseOnce();
     void tillsEditingSoldLinesKeepTheBooks();
+    void importWhileSellingKeepsTheStock();
 
   private:
     // A shop database with the three products at `stock` each, and the application folder
@@ -306,6 +308,30 @@ void TestTills::tillsEditingSoldLinesKeepTheBooks()
         QVERIFY2(till->exitCode() == 0, till->readAllStandardError().constData());
     }
     checkBooks(shop, 1000, nullptr);
+}
+
+// Imports re-pricing the products while a till sells them: an import writes what its file changes,
+// never a remaining quantity it read before a sale.
+void TestTills::importWhileSellingKeepsTheStock()
+{
+    test::TempAppFolder folder(false);
+    const QString shop = openShop(folder, "imports", 1000);
+    QVERIFY(!shop.isEmpty());
+    auto till = startTill(folder.path(), 300, 11);
+    const QString path = folder.file("prices.csv");
+    for (int round = 0; !till->waitForFinished(1) || round < 2; ++round) {
+        QFile csv(path);
+        QVERIFY(csv.open(QIODevice::WriteOnly));
+        csv.write(QStringLiteral("Name,Retail price\nTea,%1\nCake,%1\nMilk,%1\n").arg(3 + round % 2).toUtf8());
+        csv.close();
+        const std::optional<CatalogueFile> file = readCatalogueFile(path, nullptr);
+        const ImportResult result = applyImport(*file, guessMapping(file->header));
+        QVERIFY2(result.ok && result.plan.count(RowAction::Update) == 3, qPrintable(result.error));
+    }
+    QVERIFY2(till->exitCode() == 0, till->readAllStandardError().constData());
+    QMap<QString, Sold> sold;
+    QCOMPARE(readReport(till->readAllStandardOutput(), sold), 0);
+    checkBooks(shop, 1000, &sold);
 }
 
 QTEST_MAIN(TestTills)
