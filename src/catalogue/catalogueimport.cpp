@@ -214,15 +214,17 @@ PlannedRow planRow(const QStringList& cells, int row, const CatalogueFile& file,
     }
     planned.target = *target;
     planned.values = catalogue[*target].values;
+    // An empty cell keeps the product's value: a price list without codes clears no code, and a
+    // price left out never becomes an empty price that sells at 0.
     bool changed = false;
     for (int field = 0; field < kImportFields; ++field) {
         const FieldInfo& f = info(field);
-        if (!f.value || !mapped(ImportField(field)) || sameValue(read.*f.value, planned.values.*f.value, f.number))
+        if (!f.value || (read.*f.value).isEmpty() || sameValue(read.*f.value, planned.values.*f.value, f.number))
             continue;
         planned.values.*f.value = read.*f.value;
         changed = true;
     }
-    if (read.taxRate && read.taxRate != planned.values.taxRate) {
+    if (!cell(ImportField::TaxRate).trimmed().isEmpty() && read.taxRate != planned.values.taxRate) {
         planned.values.taxRate = read.taxRate;
         changed = true;
     }

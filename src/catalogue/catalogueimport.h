@@ -73,8 +73,8 @@ struct ImportPlan {
 };
 
 // What each row of the file does to `catalogue`: a row is its product's by its code, else by its
-// name; it is refused when its name is missing, a number field holds no number, its tax rate is
-// unknown, or its name or code is that of another row or another product.
+// name, and an empty cell keeps the product's value; it is refused when its name is missing, a number field holds no
+// number, its tax rate is unknown, or its name or code is that of another row or another product.
 ImportPlan planImport(const CatalogueFile& file, const ImportMapping& mapping,
                       const std::vector<StoredProduct>& catalogue, const QList<TaxRate>& rates);
 

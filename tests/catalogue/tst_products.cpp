@@ -417,7 +417,7 @@ void TestProducts::importStoresExactlyTheGoodRows()
               "Jam;Food;555;2;3;;\r\nHoney;Food;555;2;3;;\r\n"                 // one code twice
               ";Food;;2;3;;\r\n"                                               // no name
               "Tea;Drinks;222;2;3;;\r\n"                                       // Cola's code, Tea's name
-              "Cola;Drinks;222;2,50;8;;\"Green tea\r\nfrom Hangzhou\"\r\n"     // unchanged
+              "Cola;Drinks;222;2,50;;;\"Green tea\r\nfrom Hangzhou\"\r\n"      // unchanged, stock kept
               "Pepper;Food;;2;3;Zero;\r\n");
     csv.close();
     const std::optional<CatalogueFile> file = readCatalogueFile(path, nullptr);
