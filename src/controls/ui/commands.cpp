@@ -5,6 +5,22 @@ namespace marvono {
 const char* ownerCommandText(Command command)
 {
     switch (command) {
+    // What every operator may do: sell and scan, bills and buyers, receipts, the close, the
+    // history pane and handing the till over.
+    case Command::ProductClicked:
+    case Command::ProductListFocusLost:
+    case Command::ProductListFilled:
+    case Command::SellProduct:
+    case Command::OpenBillEditor:
+    case Command::OpenBuyers:
+    case Command::OpenReceipts:
+    case Command::CloseDay:
+    case Command::ChangeOperator:
+    case Command::ClearHistoryButton:
+    case Command::ClearHistoryMenu:
+    case Command::SaveHistory:
+    case Command::PrintHistory:
+        return nullptr;
     case Command::AddProduct:
         return "add a product";
     case Command::DeleteProductButton:
@@ -12,6 +28,12 @@ const char* ownerCommandText(Command command)
         return "delete a product";
     case Command::ModifyProduct:
         return "modify a product";
+    case Command::ImportProducts:
+        return "import products";
+    case Command::ExportProducts:
+        return "export the products";
+    case Command::ExportReceipts:
+        return "export the receipts";
     case Command::OpenStatistics:
         return "open the statistics and the monthly report";
     case Command::OpenPreferences:
@@ -22,10 +44,15 @@ const char* ownerCommandText(Command command)
         return "recover a backup";
     case Command::ReceiveStock:
         return "receive or correct stock";
+    case Command::OpenStockMoves:
+        return "see the stock moves";
+    case Command::PrintLabels:
+        return "print labels";
     case Command::OpenOperators:
         return "keep the operators";
     default:
-        return nullptr;
+        // A command added later is the owner's until it is placed above.
+        return "use this command";
     }
 }
 

@@ -40,7 +40,8 @@ enum class Command {
 };
 
 // What a command kept for the owner does ("add a product"), for the approval box; nothing for
-// the commands every operator may run (selling, bills, receipts, the close, the history).
+// the commands every operator may run (selling, bills and buyers, receipts, the close, the
+// history pane, changing operator). Every other command is the owner's.
 const char* ownerCommandText(Command command);
 
 using CommandHandler = std::function<void(ShopWindow&)>;
