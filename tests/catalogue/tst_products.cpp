@@ -2,6 +2,8 @@
 #include "app/appcontext.h"
 #include "app/csv.h"
 #include "catalogue/catalogueimport.h"
+#include "catalogue/labels.h"
+#include "catalogue/pricechanges.h"
 #include "catalogue/products.h"
 #include "catalogue/stockmoves.h"
 #include "catalogue/taxrates.h"
@@ -104,6 +106,8 @@ class TestProducts : public QObject {
     void importStoresExactlyTheGoodRows();
     void exportThenImportChangesNothing();
     void importReadsLatin1AndRefusesCommaNumbers();
+    void priceChangesRoundToTheStepAndLogEach();
+    void priceChangeFailureChangesNoPrice();
 };
 
 void TestProducts::init()
@@ -498,6 +502,49 @@ void TestProducts::importReadsLatin1AndRefusesCommaNumbers()
     // With commas between fields, "2,5" is no price rather than 2 or 25.
     QCOMPARE(plan->rows.at(0).action, RowAction::Refused);
     QCOMPARE(plan->rows.at(0).values.name, QString("Caf\u00E9"));
+}
+
+void TestProducts::priceChangesRoundToTheStepAndLogEach()
+{
+    test::TempAppFolder folder;
+    for (const auto& [name, type, price] : {std::tuple{"Tea", "Drinks", "2.5"},
+                                            {"Bun", "Food", "0.8"},
+                                            {"Cola", "Drinks", "1.25"},
+                                            {"Water", "Drinks", "0.6"}}) {
+        QCOMPARE(addProduct({name, "1", "5", price, "5", type, "", "1"}, {}, {}).outcome, AddOutcome::Added);
+    }
+    const auto products = categoryLabelProducts("Drinks", nullptr);
+    QVERIFY(products);
+    QStringList drinks;
+    for (const LabelProduct& product : *products)
+        drinks.append(product.name);
+    // 2.75, 1.375 and 0.66 to the nearest 0.05.
+    QVERIFY(applyPriceChanges(drinks, {true, 10, PriceStep::FiveCents}, nullptr));
+    QCOMPARE(test::rowsOf("select cName, cOutPrice from product_info order by rowid"),
+             (QStringList{"Tea|2.75", "Bun|0.8", "Cola|1.4", "Water|0.65"}));
+    QCOMPARE(test::rowsOf("select * from change"),
+             (QStringList{"2026-12-07|Tea", "2026-12-07|Cola", "2026-12-07|Water"}));
+    // The nearest .99, but a rise never lowers a price.
+    for (const auto& [from, percent, to] : {std::tuple{262, 0, 299}, {240, 0, 199}, {30, 0, 99}, {230, 8, 299}}) {
+        QCOMPARE(changedPrice(Currency::fromRaw(from * 100), {true, double(percent), PriceStep::Ends99}),
+                 Currency::fromRaw(to * 100));
+    }
+}
+
+void TestProducts::priceChangeFailureChangesNoPrice()
+{
+    test::TempAppFolder folder;
+    for (const auto& [name, price] : {std::pair{"Tea", "2.5"}, {"Cola", "1.25"}, {"Water", "0.6"}})
+        QCOMPARE(addProduct({name, "1", "5", price, "5", "Drinks", "", "1"}, {}, {}).outcome, AddOutcome::Added);
+    const QStringList before = test::rowsOf("select * from product_info");
+    // The second product's row fails after the first was changed and logged.
+    test::injectWriteFault(3);
+    QVERIFY(!applyPriceChanges({"Tea", "Cola", "Water"}, {true, 10, PriceStep::Cent}, nullptr));
+    test::injectWriteFault(0);
+    // A price the rule would take below 0 refuses the whole change.
+    QVERIFY(!applyPriceChanges({"Tea", "Cola", "Water"}, {false, -1, PriceStep::Cent}, nullptr));
+    QCOMPARE(test::rowsOf("select * from product_info"), before);
+    QCOMPARE(test::rowsOf("select * from change"), QStringList());
 }
 
 QTEST_GUILESS_MAIN(TestProducts)
