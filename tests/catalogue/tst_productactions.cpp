@@ -1,4 +1,5 @@
-// Deleting the selected product from the toolbar and the menu, and the details panel.
+// Deleting the selected product from the toolbar and the menu, the details panel, and changing
+// the prices of the selected products.
 #include "app/appcontext.h"
 #include "app/ui/mainwindow.h"
 #include "catalogue/productfiles.h"
@@ -7,10 +8,14 @@
 #include "support/catalogue_dialogs.h"
 #include "support/testsupport.h"
 
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QItemSelectionModel>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QTimer>
 #include <QTreeView>
 #include <QtTest>
@@ -73,6 +78,7 @@ class TestProductActions : public QObject {
     void detailsClearPictureWhenUnreadable();
     void focusLossHidesPictureOnly();
     void emptyListIgnoresClick();
+    void changePricesOfTheSelection();
 };
 
 void TestProductActions::cleanup()
@@ -303,6 +309,29 @@ void TestProductActions::emptyListIgnoresClick()
     shop.window.runCommand(Command::ProductClicked);
     QCOMPARE(shop.label("lblName"), before);
     QVERIFY(shop.window.pictureBox()->pixmap().isNull());
+}
+
+void TestProductActions::changePricesOfTheSelection()
+{
+    Shop shop;
+    QTreeView* list = shop.window.productList();
+    for (int row = 0; row < list->model()->rowCount(); ++row) {
+        if (list->model()->index(row, 0).data().toString() != "Grandma's Jam")
+            list->selectionModel()->select(list->model()->index(row, 0),
+                                           QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    }
+    shop.window.findChild<QAction*>("menuChangePrices")->trigger();
+    QWidget* prices = nullptr;
+    QTRY_VERIFY((prices = QApplication::activeWindow()) && prices->objectName() == "frmChangePrices");
+    prices->findChild<QLineEdit*>("txtChange")->setText("10");
+    prices->findChild<QComboBox*>("cboStep")->setCurrentIndex(1);
+    test::BoxAnswerer answerer;
+    prices->findChild<QPushButton*>("cmdApply")->click();
+    QCOMPARE(answerer.box().title, QString("Change prices"));
+    // 2.75 and 3.575 to the nearest 0.05; the product not selected keeps its price.
+    QCOMPARE(test::rowsOf("select cName, cOutPrice from product_info order by rowid"),
+             (QStringList{"Tea|2.75", "Grandma's Jam|4", "Coffee|3.6"}));
+    prices->close();
 }
 
 QTEST_MAIN(TestProductActions)

@@ -349,6 +349,7 @@ void MainWindow::buildMenus()
     command(manage, "menuReceive", "Receive stock(&I)", Command::ReceiveStock);
     command(manage, "menuStockMoves", "Stock moves(&V)", Command::OpenStockMoves);
     command(manage, "menuPrintLabels", "Print labels(&L)", Command::PrintLabels);
+    command(manage, "menuChangePrices", "Change prices(&G)", Command::ChangePrices);
     command(manage, "menuCloseDay", "Close day(&Y)", Command::CloseDay);
     manage->addSeparator();
     command(manage, "menuImportProducts", "Import products(&P)", Command::ImportProducts);

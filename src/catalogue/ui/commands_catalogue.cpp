@@ -2,6 +2,7 @@
 #include "catalogue/ui/importdialogs.h"
 #include "catalogue/ui/labelswindow.h"
 #include "catalogue/ui/modifyproductdialog.h"
+#include "catalogue/ui/pricechangewindow.h"
 #include "catalogue/ui/productactions.h"
 #include "catalogue/ui/receivestockdialog.h"
 #include "catalogue/ui/stockmoveswindow.h"
@@ -28,6 +29,8 @@ void registerCatalogueCommands(CommandTable& table)
     table.set(Command::OpenStockMoves,
               [](ShopWindow& window) { showSingleDialog<StockMovesWindow>(window.mainWindow()); });
     table.set(Command::ProductListFilled, refreshProductDetails);
+    table.set(Command::ChangePrices,
+              [](ShopWindow& window) { showSingleDialog<PriceChangeWindow>(window.mainWindow()); });
     table.set(Command::PrintLabels, [](ShopWindow& window) { showSingleDialog<LabelsWindow>(window.mainWindow()); });
     table.set(Command::ImportProducts, importProducts);
     table.set(Command::ExportProducts, exportProducts);

@@ -33,6 +33,7 @@ enum class Command {
     ReceiveStock,       // "Receive stock(&I)"
     OpenStockMoves,     // "Stock moves(&V)"
     PrintLabels,        // menuPrintLabels, "Print labels(&L)"
+    ChangePrices,       // menuChangePrices, "Change prices(&G)"
     CloseDay,           // "Close day(&Y)"
     ImportProducts,     // menuImportProducts, "Import products(&P)"
     ExportProducts,     // menuExportProducts, "Export products(&N)"
