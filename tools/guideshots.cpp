@@ -271,6 +271,16 @@ int main(int argc, char** argv)
          }},
 
         {QStringLiteral("import.png"), [&] { showImportPreview(args.at(1), main); }},
+        {QStringLiteral("prices.png"),
+         [&] {
+             main->runCommand(Command::ChangePrices);
+             if (QWidget* prices = openWindow("frmChangePrices")) {
+                 trigger(prices, "optCategory");
+                 prices->findChild<QComboBox*>(QStringLiteral("cboCategory"))->setCurrentText(QStringLiteral("Bakery"));
+                 prices->findChild<QLineEdit*>(QStringLiteral("txtChange"))->setText(QStringLiteral("8"));
+                 prices->findChild<QComboBox*>(QStringLiteral("cboStep"))->setCurrentIndex(3);
+             }
+         }},
         {QStringLiteral("dayclose.png"),
          [&] {
              // The window the menu opens once the close is confirmed.
