@@ -48,6 +48,8 @@ const char* ownerCommandText(Command command)
         return "see the stock moves";
     case Command::PrintLabels:
         return "print labels";
+    case Command::ChangePrices:
+        return "change prices";
     case Command::OpenOperators:
         return "keep the operators";
     default:
