@@ -332,6 +332,21 @@ void TestModifyProductDialog::receiveWindowBooksTheSelectedProduct()
     QTest::keyClick(product->lineEdit(), Qt::Key_Return);
     QCOMPARE(product->currentText(), QString("Tea"));
     QCOMPARE(child<QLabel>(dialog, "lblStock")->text(), QString("In stock: 8 units, price $1.50"));
+    // Goods received are counted one unit per scan; scanning another product books the count first.
+    auto* units = child<QLineEdit>(dialog, "txtUnits");
+    for (int scan = 0; scan < 2; ++scan)
+        QTest::keyClicks(product->lineEdit(), "4006381333931\r");
+    QCOMPARE(units->text(), QString("3"));
+    ExecSQL("update product_info set cSpare = '96385074' where cName = 'Coffee'");
+    {
+        test::BoxAnswerer counted(QMessageBox::Yes);
+        QTest::keyClicks(product->lineEdit(), "96385074\r");
+        QVERIFY(counted.wait());
+        QCOMPARE(counted.box().text, QString("Book the 3 units of Tea received before counting Coffee?"));
+    }
+    QCOMPARE(test::rowsOf("select cLeastQty from product_info where cName=?", {"Tea"}), QStringList{"11"});
+    QCOMPARE(product->currentText(), QString("Coffee"));
+    QCOMPARE(units->text(), QString("1"));
     product->lineEdit()->setText("coff");
     QTest::keyClick(product->lineEdit(), Qt::Key_Return);
     QCOMPARE(product->currentText(), QString("Coffee"));
@@ -346,7 +361,9 @@ void TestModifyProductDialog::receiveWindowBooksTheSelectedProduct()
     QTRY_VERIFY(dialog.isNull());
     QCOMPARE(test::rowsOf("select cAllQty, cLeastQty from product_info where cName=?", {"Coffee"}), QStringList{"7|5"});
     QWidget* moves = shop.window.findChild<QWidget*>("frmStockMoves");
-    QCOMPARE(moves->findChild<QTreeView*>("LV")->model()->index(0, 6).data().toString(), QString("Breakage"));
+    const QAbstractItemModel* booked = moves->findChild<QTreeView*>("LV")->model();
+    QCOMPARE(booked->rowCount(), 2);
+    QCOMPARE(booked->index(1, 6).data().toString(), QString("Breakage"));
     moves->close();
 }
 

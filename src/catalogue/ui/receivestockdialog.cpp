@@ -152,16 +152,57 @@ QString ReceiveStockDialog::typedProduct() const
 
 void ReceiveStockDialog::chooseTyped()
 {
+    const QString typed = m_product->currentText();
     const int found = m_product->findText(typedProduct(), Qt::MatchExactly);
     if (found < 0) {
         warn(this, QStringLiteral("Warning"),
-             QStringLiteral("No product has the name or code %1.").arg(m_product->currentText().trimmed()));
+             QStringLiteral("No product has the name or code %1.").arg(typed.trimmed()));
+        return;
+    }
+    // A code rather than a name is a scan: goods received are counted one unit per scan, and the
+    // box is ready for the next one.
+    const bool scanned = m_product->findText(typed, Qt::MatchExactly) < 0 &&
+                         productsWithCode(typed.trimmed()).value_or(QStringList()).size() == 1;
+    if (scanned && m_received->isChecked()) {
+        countScan(found);
         return;
     }
     m_product->setCurrentIndex(found);
     m_product->setEditText(m_product->itemText(found));
     showStock();
     m_units->setFocus();
+}
+
+void ReceiveStockDialog::countScan(int found)
+{
+    const int current = m_product->currentIndex();
+    bool whole = false;
+    const int counted = m_units->text().trimmed().toInt(&whole);
+    const int pending = whole && counted > 0 ? counted : 0;
+    m_product->setEditText(m_product->itemText(current));
+    if (found != current && pending > 0) {
+        // Units counted for another product are booked before the count starts again, never lost.
+        const QString question =
+            QStringLiteral("Book the %1 units of %2 received before counting %3?")
+                .arg(QString::number(pending), m_product->itemText(current), m_product->itemText(found));
+        const auto answer = showMessage(this, QMessageBox::Question, QStringLiteral("Receive stock"), question,
+                                        QMessageBox::Yes | QMessageBox::No);
+        if (answer != QMessageBox::Yes || !bookTyped(false))
+            return selectProductText();
+        m_price->clear();
+    }
+    const int units = found == current ? pending + 1 : 1;
+    m_product->setCurrentIndex(found);
+    m_product->setEditText(m_product->itemText(found));
+    m_units->setText(QString::number(units));
+    showStock();
+    selectProductText();
+}
+
+void ReceiveStockDialog::selectProductText()
+{
+    m_product->lineEdit()->setFocus();
+    m_product->lineEdit()->selectAll();
 }
 
 void ReceiveStockDialog::showStock()
@@ -193,15 +234,24 @@ void ReceiveStockDialog::followReason(const QString& reason)
 
 void ReceiveStockDialog::book()
 {
+    if (bookTyped(true))
+        close();
+}
+
+bool ReceiveStockDialog::bookTyped(bool closing)
+{
     if (refuseScannedCode(m_units, QStringLiteral("Units")) ||
         refuseScannedCode(m_price, QStringLiteral("New purchase price")))
-        return;
+        return false;
     const bool received = m_received->isChecked();
     const StockMoveResult result =
         received ? receiveStock(typedProduct(), m_units->text(), m_price->text())
                  : correctStock(typedProduct(), m_out->isChecked() ? StockDirection::Out : StockDirection::In,
                                 m_units->text(), m_reason->currentText());
-    const auto refuse = [this](const char* text) { warn(this, QStringLiteral("Warning"), QString::fromLatin1(text)); };
+    const auto refuse = [this](const char* text) {
+        warn(this, QStringLiteral("Warning"), QString::fromLatin1(text));
+        return false;
+    };
     switch (result.outcome) {
     case StockMoveOutcome::Booked:
         break;
@@ -221,14 +271,17 @@ void ReceiveStockDialog::book()
         // The boxes keep what was typed, so nothing is lost.
         warn(this, QStringLiteral("error"),
              withServerFailure(QStringLiteral("The stock was not changed.\n%1").arg(result.error)));
-        return;
+        return false;
     }
     if (ShopWindow* main = ShopWindow::current()) {
         for (StockMovesWindow* moves : main->mainWindow()->findChildren<StockMovesWindow*>())
             moves->load();
-        main->requestRefresh(true);
+        // The window stays usable while the list refills behind a window that stays open.
+        main->requestRefresh(closing);
     }
-    close();
+    m_units->clear();
+    showStock();
+    return true;
 }
 
 } // namespace marvono

@@ -25,10 +25,15 @@ class ReceiveStockDialog : public QDialog {
     // the one product whose name holds it.
     QString typedProduct() const;
     void chooseTyped();
+    // A scanned code while goods are received: one more unit of that product.
+    void countScan(int found);
+    void selectProductText();
     void showStock();
     void showKind();
     void followReason(const QString& reason);
     void book();
+    // Books what the boxes hold; false when refused or failed.
+    bool bookTyped(bool closing);
 
     XPContainer* m_container = nullptr;
     QComboBox* m_product = nullptr;     // cmbProduct
