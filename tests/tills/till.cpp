@@ -15,12 +15,15 @@
 // closes and writes "closed NUMBER", or "already NUMBER" when nothing came since that close.
 //   marvono-test-till FOLDER edit:ROUNDS BUYER
 // sells one Tea to the buyer and raises the line to 3, then lowers it to 2 or deletes it, each round.
+//   marvono-test-till FOLDER as:NAME:PASSWORD ...
+// logs in as that account first (exit 3 when refused), and then does what the rest asks.
 #include "app/appcontext.h"
 #include "bills/bill.h"
 #include "bills/buyerlist.h"
 #include "bills/dayclose.h"
 #include "bills/receipt.h"
 #include "sales/sale.h"
+#include "settings/login.h"
 
 #include <QCoreApplication>
 #include <QMap>
@@ -32,15 +35,27 @@ using namespace marvono;
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    const QStringList args = app.arguments();
+    QStringList args = app.arguments();
+    if (args.size() > 3 && args.at(2).startsWith(QLatin1String("as:"))) {
+        setAppFolder(args.at(1));
+        const QString name = args.at(2).section(QLatin1Char(':'), 1, 1);
+        bool owner = false;
+        if (checkLogin(name, args.at(2).section(QLatin1Char(':'), 2), &owner) != LoginCheck::Valid) {
+            std::fprintf(stderr, "login refused\n");
+            return 3;
+        }
+        runValues().currentUser = name;
+        runValues().ownerRights = owner;
+        args.removeAt(2);
+    }
+    const QString operatorName = runValues().currentUser.isEmpty() ? QStringLiteral("till") : runValues().currentUser;
     if (args.size() == 4 && args.at(2).startsWith(QLatin1String("pay:"))) {
         setAppFolder(args.at(1));
         for (int i = args.at(2).mid(4).toInt(); i > 0; --i) {
             std::optional<Receipt> receipt;
             if (!addBillLine(args.at(3), BillLine{QStringLiteral("t"), QStringLiteral("Tea"), QStringLiteral("1"),
                                                   QStringLiteral("1"), QStringLiteral("1")}) ||
-                settleBill(args.at(3), 0, nullptr, Payment{{}, QStringLiteral("till"), &receipt}) !=
-                    Settlement::Settled ||
+                settleBill(args.at(3), 0, nullptr, Payment{{}, operatorName, &receipt}) != Settlement::Settled ||
                 !receipt)
                 return 1;
             std::printf("receipt %lld\n", receipt->number);
@@ -57,8 +72,7 @@ int main(int argc, char** argv)
         shown.lines = *lines;
         std::optional<Receipt> receipt;
         QString error;
-        const Settlement paid =
-            settleBill(args.at(3), 0, &shown, Payment{{}, QStringLiteral("till"), &receipt, &error});
+        const Settlement paid = settleBill(args.at(3), 0, &shown, Payment{{}, operatorName, &receipt, &error});
         if (paid == Settlement::Settled && receipt)
             std::printf("receipt %lld\n", receipt->number);
         else if (paid == Settlement::PaidElsewhere)

@@ -3,6 +3,7 @@
 #include "bills/buyerlist.h"
 #include "catalogue/catalogueimport.h"
 #include "data/pgschema.h"
+#include "settings/operators.h"
 #include "support/pgserver.h"
 #include "support/shopdata.h"
 #include "support/testsupport.h"
@@ -65,6 +66,7 @@ class TestTills : public QObject {
     void tillsClosingAtOnceCloseOnce();
     void tillsEditingSoldLinesKeepTheBooks();
     void importWhileSellingKeepsTheStock();
+    void twoTillsKeepTheirOperatorsApart();
 
   private:
     // A shop database with the three products at `stock` each, and the application folder
@@ -332,6 +334,31 @@ void TestTills::importWhileSellingKeepsTheStock()
     QMap<QString, Sold> sold;
     QCOMPARE(readReport(till->readAllStandardOutput(), sold), 0);
     checkBooks(shop, 1000, &sold);
+}
+
+void TestTills::twoTillsKeepTheirOperatorsApart()
+{
+    test::TempAppFolder folder(false);
+    const QString shop = openShop(folder, "operators", 1);
+    QVERIFY(!shop.isEmpty());
+    QString error;
+    QVERIFY2(addOperator("Ann", "ann-pw", Role::Cashier, &error) && addOperator("Bob", "bob-pw", Role::Owner, &error),
+             qPrintable(error));
+    // Each till pays as the operator logged in there, while the other pays at the same time.
+    std::vector<std::unique_ptr<QProcess>> tills;
+    const QStringList logins{"as:Ann:ann-pw", "as:Bob:bob-pw", "as:Ann:bob-pw"};
+    for (const QString& login : logins) {
+        tills.push_back(std::make_unique<QProcess>());
+        tills.back()->start(QStringLiteral(MARVONO_TEST_TILL),
+                            {folder.path(), login, "pay:10", "Buyer of " + login.section(':', 1, 1)});
+    }
+    for (auto& till : tills)
+        QVERIFY(till->waitForFinished(600000));
+    QVERIFY2(tills[0]->exitCode() == 0, tills[0]->readAllStandardError().constData());
+    QVERIFY2(tills[1]->exitCode() == 0, tills[1]->readAllStandardError().constData());
+    QCOMPARE(tills[2]->exitCode(), 3);
+    QCOMPARE(test::pgRows(shop, "select cBuyer, cOperator, count(*) from marvono_receipt group by 1, 2 order by 1"),
+             (QStringList{"Buyer of Ann|Ann|10", "Buyer of Bob|Bob|10"}));
 }
 
 QTEST_MAIN(TestTills)
