@@ -17,6 +17,7 @@
 #include "catalogue/ui/importdialogs.h"
 #include "sales/sale.h"
 #include "settings/ui/identitydialog.h"
+#include "settings/ui/operatorsdialog.h"
 #include "settings/ui/taxratesdialog.h"
 #include "shotscene.h"
 
@@ -303,6 +304,7 @@ int main(int argc, char** argv)
          }},
         {QStringLiteral("taxrates.png"), [&] { showDialog<TaxRatesDialog>(main); }},
         {QStringLiteral("identity.png"), [&] { showDialog<IdentityDialog>(main); }},
+        {QStringLiteral("operators.png"), [&] { showDialog<OperatorsDialog>(main); }},
         {QStringLiteral("about.png"), [&] { trigger(main, "menuAbout"); }},
         {QStringLiteral("help.png"), [&] { trigger(main, "menuHelpTopics"); }},
     };

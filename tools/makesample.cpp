@@ -13,6 +13,7 @@
 #include "catalogue/taxrates.h"
 #include "data/database.h"
 #include "data/recordset.h"
+#include "settings/operators.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -171,6 +172,15 @@ int main(int argc, char** argv)
         !marvono::saveShopIdentity({{QStringLiteral("12 Market Street"), QStringLiteral("Springfield SP1 2AB")},
                                     QStringLiteral("GB 123 4567 89")},
                                    &error)) {
+        std::fprintf(stderr, "marvono-makesample: %s\n", qPrintable(error));
+        return 1;
+    }
+    // Two members of staff beside the owner; a shop that has operators keeps its own.
+    if (const auto operators = marvono::readOperators(&error);
+        !operators ||
+        (operators->isEmpty() &&
+         (!marvono::addOperator(QStringLiteral("Maria"), QStringLiteral("maria"), marvono::Role::Cashier, &error) ||
+          !marvono::addOperator(QStringLiteral("Tom"), QStringLiteral("tom"), marvono::Role::Owner, &error)))) {
         std::fprintf(stderr, "marvono-makesample: %s\n", qPrintable(error));
         return 1;
     }
