@@ -287,6 +287,27 @@ BEGIN
 END
 $grant$;
 )sql"},
+    // A void cancels what was left of a sale: its refund receipt, and this record naming both.
+    // The sale is the key, so two tills voiding it at once make one void.
+    {13, R"sql(
+CREATE TABLE marvono_void (cReceipt INTEGER PRIMARY KEY, cVoid INTEGER NOT NULL UNIQUE, cTime TEXT, cOperator TEXT,
+    cReason TEXT);
+)sql",
+     R"sql(
+CREATE TABLE marvono_void (cReceipt bigint PRIMARY KEY, cVoid bigint NOT NULL UNIQUE, cTime text, cOperator text,
+    cReason text);
+-- The tills record voids and never rewrite them.
+DO $grant$
+DECLARE
+    till record;
+BEGIN
+    FOR till IN SELECT DISTINCT a.grantee::regrole AS name FROM pg_class c, aclexplode(c.relacl) a
+            WHERE c.oid = 'product_info'::regclass AND a.grantee NOT IN (0, c.relowner) LOOP
+        EXECUTE format('GRANT SELECT, INSERT ON marvono_void TO %s', till.name);
+    END LOOP;
+END
+$grant$;
+)sql"},
 };
 
 bool exec(sqlite3* db, const char* sql, QString* error)
