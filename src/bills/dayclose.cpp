@@ -100,6 +100,28 @@ bool readReceipts(DayClose& close, qint64 lastClosed, QString* error)
     return true;
 }
 
+// The voids among the close's refunds, read from the receipts each time as the rates are.
+bool readVoids(DayClose& close, QString* error)
+{
+    if (close.lastReceipt == 0)
+        return true;
+    QString message;
+    auto set = ExecSQL(QStringLiteral("select r.cTotal from marvono_void v join marvono_receipt r on r.cNumber = "
+                                      "v.cVoid where v.cVoid between ? and ?"),
+                       message, {close.firstReceipt, close.lastReceipt});
+    if (!set) {
+        *error = message;
+        return false;
+    }
+    for (; !set->isEof(); set->moveNext(), ++close.voids) {
+        if (!add(close.voided, storedAmount(set->text(0)))) {
+            *error = QStringLiteral("Overflow");
+            return false;
+        }
+    }
+    return true;
+}
+
 // Per rate, the sums of the figures of the close's receipts, each worked out as its receipt
 // printed them.
 bool readTaxes(DayClose& close, QString* error)
@@ -267,8 +289,8 @@ CloseResult closeDay()
     const qint64 previous = last->text(0).toLongLong();
     close.number = previous + 1;
     int moves = 0;
-    if (!readReceipts(close, last->text(1).toLongLong(), &error) || !readTaxes(close, &error) ||
-        !takeStockMoves(close, *engine, &moves, &error) || !readOpenBills(close, &error))
+    if (!readReceipts(close, last->text(1).toLongLong(), &error) || !readVoids(close, &error) ||
+        !readTaxes(close, &error) || !takeStockMoves(close, *engine, &moves, &error) || !readOpenBills(close, &error))
         return failed(error);
     if (previous > 0 && close.lastReceipt == 0 && moves == 0) {
         const auto earlier = readDayClose(previous, &error);
@@ -324,7 +346,8 @@ std::optional<DayClose> readDayClose(qint64 number, QString* error)
         const qsizetype tab = line.lastIndexOf(QLatin1Char('\t'));
         close.openBills.append({line.left(tab), storedAmount(line.mid(tab + 1))});
     }
-    if (!readPeriodStart(close, error) || !readTaxes(close, error ? error : &message))
+    if (!readPeriodStart(close, error) || !readVoids(close, error ? error : &message) ||
+        !readTaxes(close, error ? error : &message))
         return std::nullopt;
     return close;
 }
@@ -347,6 +370,8 @@ QStringList dayCloseTextLines(const DayClose& close, const QString& shopName, co
     lines += spread(QStringLiteral("Receipts"), QString::number(close.receipts), columns);
     lines += spread(QStringLiteral("Takings"), money(close.takings), columns);
     lines += spread(QStringLiteral("Refunds (%1)").arg(close.refunds), money(close.refunded), columns);
+    if (close.voids)
+        lines += spread(QStringLiteral("  of which voids (%1)").arg(close.voids), money(close.voided), columns);
     lines += spread(QStringLiteral("Net"), money(close.net()), columns);
     lines += spread(QStringLiteral("Cash received"), money(close.received), columns);
     lines += spread(QStringLiteral("Change given"), money(close.change), columns);

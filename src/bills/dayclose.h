@@ -27,8 +27,10 @@ struct DayClose {
     qint64 lastReceipt = 0;
     int receipts = 0; // sales
     int refunds = 0;
+    int voids = 0;                             // of the refunds, those voiding a whole sale
     Currency takings;                          // the sales' totals
     Currency refunded;                         // the refunds' totals, 0 or below
+    Currency voided;                           // of that, the voids' totals
     Currency received;                         // the cash the sales took
     Currency change;                           // the change they gave
     Currency goodsIn;                          // the purchase value of the goods received

@@ -12,6 +12,7 @@
 #include <QHash>
 #include <QSaveFile>
 #include <algorithm>
+#include <span>
 
 namespace marvono {
 namespace {
@@ -84,6 +85,36 @@ bool readHead(qint64 number, std::optional<Receipt>* head)
             *head = reader.read(row);
             return false;
         });
+}
+
+// Marks the voided sales and the voids among `receipts`, which are in number order.
+bool markVoids(std::span<Receipt> receipts)
+{
+    if (receipts.empty())
+        return true;
+    const qint64 low = receipts.front().number;
+    const qint64 high = receipts.back().number;
+    auto voids = ExecSQL(QStringLiteral("select cReceipt, cVoid, cReason from marvono_void where cReceipt between ? "
+                                        "and ? or cVoid between ? and ?"),
+                         {low, high, low, high});
+    if (!voids)
+        return false;
+    const auto find = [&receipts](qint64 number) -> Receipt* {
+        const auto at = std::lower_bound(receipts.begin(), receipts.end(), number,
+                                         [](const Receipt& receipt, qint64 n) { return receipt.number < n; });
+        return at != receipts.end() && at->number == number ? &*at : nullptr;
+    };
+    for (; !voids->isEof(); voids->moveNext()) {
+        if (Receipt* sale = find(voids->text(0).toLongLong())) {
+            sale->voidedBy = voids->text(1).toLongLong();
+            sale->voidReason = voids->text(2);
+        }
+        if (Receipt* cancel = find(voids->text(1).toLongLong())) {
+            cancel->isVoid = true;
+            cancel->voidReason = voids->text(2);
+        }
+    }
+    return true;
 }
 
 QString receiptPaperPath()
@@ -225,6 +256,8 @@ std::optional<QList<Receipt>> receiptsOfDay(const QDate& day)
     const auto byNumber = [](const Receipt& a, const Receipt& b) { return a.number < b.number; };
     if (!std::is_sorted(receipts.cbegin(), receipts.cend(), byNumber))
         std::sort(receipts.begin(), receipts.end(), byNumber);
+    if (!markVoids(receipts))
+        return std::nullopt;
     return receipts;
 }
 
@@ -245,6 +278,8 @@ std::optional<Receipt> readReceipt(qint64 number)
         receipt.stock.append(LineStock{lines->isNull(5) ? kStockUnknown : lines->text(5).toLongLong(), lines->text(6)});
         receipt.tax.append(LineTax{lines->text(7), lines->text(8), lines->text(9)});
     }
+    if (!markVoids({&receipt, 1}))
+        return std::nullopt;
     return found;
 }
 
@@ -307,9 +342,17 @@ QStringList receiptTextLines(const Receipt& receipt, const QString& shopName, co
     QStringList lines;
     for (const QString& part : wrapped(shopName, columns) + identityLines(identity, columns))
         lines.append(QString((columns - part.size()) / 2, QLatin1Char(' ')) + part);
-    lines.append(receipt.refundOf
-                     ? QStringLiteral("Refund No. %1 of receipt No. %2").arg(receipt.number).arg(receipt.refundOf)
-                     : QStringLiteral("Receipt No. %1").arg(receipt.number));
+    if (receipt.isVoid) {
+        lines.append(QStringLiteral("Void No. %1").arg(receipt.number));
+        lines.append(QStringLiteral("VOID of receipt No. %1").arg(receipt.refundOf));
+        lines += wrapped(QStringLiteral("Reason: ") + receipt.voidReason, columns);
+    } else {
+        lines.append(receipt.refundOf
+                         ? QStringLiteral("Refund No. %1 of receipt No. %2").arg(receipt.number).arg(receipt.refundOf)
+                         : QStringLiteral("Receipt No. %1").arg(receipt.number));
+    }
+    if (receipt.voidedBy)
+        lines.append(QStringLiteral("VOIDED by No. %1").arg(receipt.voidedBy));
     lines.append(QStringLiteral("Time: ") + dateTimeText(receipt.time));
     if (!receipt.buyer.isEmpty())
         lines += wrapped(QStringLiteral("Buyer: ") + receipt.buyer, columns);

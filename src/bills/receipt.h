@@ -37,6 +37,10 @@ struct Receipt {
     QList<int> ofLines;     // a refund's lines: the line of that receipt each pays back
     QList<LineStock> stock; // per line; a line without one is written as of unknown stock
     QList<LineTax> tax;     // per line, the rate it was paid at; a line without one carries no tax
+    // A void is a refund of everything left of the sale refundOf, recorded with its reason.
+    bool isVoid = false;
+    qint64 voidedBy = 0; // a voided sale's void
+    QString voidReason;  // on the void and on the sale it voided
 };
 
 // The cash typed into the Received box: empty means the exact total. Read with "." as the
@@ -66,9 +70,10 @@ std::optional<bool> isReceiptStored(const Receipt& receipt);
 // The latest receipt of the buyer that paid a bill line of that time and product; 0 when none.
 qint64 receiptThatPaid(const QString& buyer, const BillLine& line);
 
-// The receipts of a day, in number order, without their lines; nothing when the query fails.
+// The receipts of a day, in number order, without their lines but with their voids; nothing when
+// the query fails.
 std::optional<QList<Receipt>> receiptsOfDay(const QDate& day);
-// One receipt with its lines; nothing when it is not there or the query fails.
+// One receipt with its lines and void; nothing when it is not there or the query fails.
 std::optional<Receipt> readReceipt(qint64 number);
 // The sum of the receipts' totals; nothing when it leaves the currency range.
 std::optional<Currency> receiptsTotal(const QList<Receipt>& receipts);

@@ -148,16 +148,32 @@ std::optional<QList<int>> returnableUnits(qint64 receiptNumber)
 ReturnResult returnFromReceipt(qint64 receiptNumber, const QList<ReturnedUnits>& items, const QString& operatorName)
 {
     Transaction transaction;
-    if (!transaction.isActive())
+    if (!transaction.isActive() || !holdReceipt(transaction, receiptNumber))
         return failed(ReturnOutcome::Failed, transaction.errorText());
+    ReturnResult result = writeRefund(receiptNumber, items, operatorName);
+    if (result.outcome == ReturnOutcome::Returned && !transaction.commit())
+        return failed(ReturnOutcome::Failed, transaction.errorText());
+    return result;
+}
+
+bool holdReceipt(Transaction& transaction, qint64 receiptNumber)
+{
     // Two tills taking back goods of the same receipt queue here, so neither returns units the
     // other has just returned.
-    if (!transaction.lock(QStringLiteral("marvono_receipt %1").arg(receiptNumber)))
-        return failed(ReturnOutcome::Failed, transaction.errorText());
+    return transaction.lock(QStringLiteral("marvono_receipt %1").arg(receiptNumber));
+}
+
+ReturnResult writeRefund(qint64 receiptNumber, const QList<ReturnedUnits>& items, const QString& operatorName)
+{
     auto returnable = readReturnable(receiptNumber);
     if (!returnable)
         return failed(ReturnOutcome::NoReceipt, QStringLiteral("There is no sale receipt No. %1.").arg(receiptNumber));
     const Receipt& original = returnable->first;
+    if (original.voidedBy)
+        return failed(ReturnOutcome::Voided, QStringLiteral("Receipt No. %1 was voided by No. %2: nothing of it can "
+                                                            "be returned.")
+                                                 .arg(receiptNumber)
+                                                 .arg(original.voidedBy));
     // Each item takes from what is left, so a line named twice is never returned beyond its units.
     QList<LineLeft>& left = returnable->second;
 
@@ -197,8 +213,6 @@ ReturnResult returnFromReceipt(qint64 receiptNumber, const QList<ReturnedUnits>&
     refund.received = refund.total;
     if (!writeReceipt(refund, &error))
         return failed(ReturnOutcome::Failed, error);
-    if (!transaction.commit())
-        return failed(ReturnOutcome::Failed, transaction.errorText());
     result.outcome = ReturnOutcome::Returned;
     result.refund = refund;
     return result;

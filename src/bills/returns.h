@@ -11,7 +11,7 @@ struct ReturnedUnits {
     int units = 0;
 };
 
-enum class ReturnOutcome { Returned, NoReceipt, BeyondSold, Failed };
+enum class ReturnOutcome { Returned, NoReceipt, BeyondSold, Voided, Failed };
 struct ReturnResult {
     ReturnOutcome outcome = ReturnOutcome::Failed;
     std::optional<Receipt> refund;
@@ -29,5 +29,13 @@ std::optional<QList<int>> returnableUnits(qint64 receiptNumber);
 // sub-total in cents, the line's last unit taking what is left). A line is never returned beyond
 // the units sold on it.
 ReturnResult returnFromReceipt(qint64 receiptNumber, const QList<ReturnedUnits>& items, const QString& operatorName);
+
+class Transaction;
+// Inside the caller's transaction: holds the receipt until it ends, so that returns and voids of
+// it at other tills wait and then see what this one wrote. False when the lock cannot be taken.
+bool holdReceipt(Transaction& transaction, qint64 receiptNumber);
+// Inside the caller's transaction, holding the receipt: the stock, ledger and refund receipt of
+// returnFromReceipt. A voided sale returns nothing.
+ReturnResult writeRefund(qint64 receiptNumber, const QList<ReturnedUnits>& items, const QString& operatorName);
 
 } // namespace marvono

@@ -9,6 +9,7 @@
 #include "bills/returns.h"
 #include "bills/shopidentity.h"
 #include "bills/thermalprinter.h"
+#include "bills/voids.h"
 #include "catalogue/products.h"
 #include "catalogue/stockmoves.h"
 #include "catalogue/taxrates.h"
@@ -91,6 +92,7 @@ class TestBill : public QObject {
     void escPosBytes();
     void escPosReachesFileAndListener();
     void returnsNetTheDayAndStopAtTheSold();
+    void voidNetsWhatWasLeftOnce();
     void editingASoldLineMovesItsStock();
     void dayCloseTakesWhatCameSinceTheLastClose();
     void taxPerRateOnReceiptsAndTheClose();
@@ -536,6 +538,55 @@ void TestBill::returnsNetTheDayAndStopAtTheSold()
     for (int unit = 0; unit < 3; ++unit)
         refunds.append(returnFromReceipt(4, {{2, 1}}, "ann").refund->total.toText());
     QCOMPARE(refunds, (QStringList{"-3.33", "-3.33", "-3.34"}));
+}
+
+void TestBill::voidNetsWhatWasLeftOnce()
+{
+    test::TempAppFolder folder;
+    QVERIFY(test::addProduct("Tea", "1", "2.5", "7"));
+    QVERIFY(test::addProduct("Cake", "2", "3", "5"));
+    test::setClock([] { return QDateTime(QDate(2026, 12, 7), QTime(9, 0)); });
+    QCOMPARE(bookSale(SaleRequest{"Tea", "3", "A1"}).outcome, SaleOutcome::Sold);
+    QCOMPARE(bookSale(SaleRequest{"Cake", "2", "A1"}).outcome, SaleOutcome::Sold);
+    QCOMPARE(settleBill("A1"), Settlement::Settled);
+    QCOMPARE(returnFromReceipt(1, {{1, 1}}, "ann").outcome, ReturnOutcome::Returned);
+    QCOMPARE(voidReceipt(1, " ", "ann").outcome, VoidOutcome::Failed);
+    // A partly returned sale voids the rest only; stock, ledger and close net to nothing.
+    const VoidResult voided = voidReceipt(1, "Wrong buyer", "ann");
+    QCOMPARE(voided.outcome, VoidOutcome::Voided);
+    QCOMPARE(voided.voidReceipt->total, Currency::fromRaw(-110000));
+    QCOMPARE(test::rowsOf("select cQty, cSubTotal, cOfLine from marvono_receipt_line where cReceipt = 3"),
+             (QStringList{"-2|-5|1", "-2|-6|2"}));
+    QCOMPARE(test::rowsOf("select cname, cqty from PanDian order by cname"), (QStringList{"Cake|0", "Tea|0"}));
+    QCOMPARE(test::rowsOf("select cLeastQty from product_info order by cName"), (QStringList{"5", "7"}));
+    QCOMPARE(test::rowsOf("select cReceipt, cVoid, cOperator, cReason from marvono_void"),
+             QStringList{"1|3|ann|Wrong buyer"});
+    QCOMPARE(receiptTextLines(*readReceipt(3), "Shop", {}, "$", 24).mid(1, 3),
+             (QStringList{"Void No. 3", "VOID of receipt No. 1", "Reason: Wrong buyer"}));
+    QCOMPARE(receiptsOfDay(QDate(2026, 12, 7))->first().voidedBy, 3);
+    QCOMPARE(voidReceipt(1, "again", "ann").error, "Receipt No. 1 was voided already, by No. 3.");
+    QCOMPARE(voidRefusal(3).outcome, VoidOutcome::NotASale);
+    QCOMPARE(voidRefusal(2).outcome, VoidOutcome::NotASale);
+    QCOMPARE(returnFromReceipt(1, {{2, 1}}, "ann").outcome, ReturnOutcome::Voided);
+    const DayClose close = closeDay().close;
+    QCOMPARE(close.net(), Currency());
+    QVERIFY(dayCloseTextLines(close, "Shop", {}, "$", 32).contains("  of which voids (1)     -$11.00"));
+
+    // Every unit returned: nothing to void. Put back on the bill, the lines are sold again.
+    QCOMPARE(bookSale(SaleRequest{"Tea", "1", "A1"}).outcome, SaleOutcome::Sold);
+    QCOMPARE(settleBill("A1"), Settlement::Settled);
+    QCOMPARE(returnFromReceipt(4, {{1, 1}}, "ann").outcome, ReturnOutcome::Returned);
+    QCOMPARE(voidRefusal(4).outcome, VoidOutcome::AllReturned);
+    QCOMPARE(bookSale(SaleRequest{"Tea", "2", "A1"}).outcome, SaleOutcome::Sold);
+    QCOMPARE(bookSale(SaleRequest{"Cake", "1", "A1"}).outcome, SaleOutcome::Sold);
+    QVERIFY(test::addBillRow("t", "A1", "Cup", "1", "4", "4"));
+    QCOMPARE(settleBill("A1"), Settlement::Settled);
+    const Receipt again = *voidReceipt(6, "Card refused", "ann").voidReceipt;
+    Engine* engine = Database::instance().engine(nullptr);
+    QVERIFY(engine->execute("update product_info set cLeastQty = '1' where cName = 'Tea'", {}, nullptr));
+    QCOMPARE(billVoidedLinesAgain(again), QStringList{"Tea (2 units): not enough units in stock."});
+    QCOMPARE(test::rowsOf("select cproduct, cqty, csubtotal from Bill"), (QStringList{"Cake|1|3", "Cup|1|4"}));
+    QCOMPARE(test::remainingOf("Cake"), QStringLiteral("4"));
 }
 
 void TestBill::editingASoldLineMovesItsStock()
