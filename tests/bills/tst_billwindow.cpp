@@ -515,6 +515,29 @@ void TestBillWindow::receiptsWindow()
                                           "hand: no stock was moved."}));
     }
     QCOMPARE(window->findChild<QLabel*>("lblDayTotal")->text(), QStringLiteral("Receipts: 3   Day total: $2.50"));
+    // Voiding: refused for a sale returned in full; for another, the reason is required.
+    {
+        test::BoxRecorder boxes;
+        receipts->setCurrentItem(receipts->topLevelItem(1));
+        window->findChild<QPushButton*>("cmdVoid")->click();
+        receipts->setCurrentItem(receipts->topLevelItem(0));
+        QTimer::singleShot(0, [] {
+            QWidget* box = QApplication::activeModalWidget();
+            QCOMPARE(box->objectName(), "frmVoid");
+            box->findChild<QPushButton*>("cmdOK")->click();
+            box->findChild<QLineEdit*>("txtReason")->setText("Wrong buyer");
+            box->findChild<QPushButton*>("cmdOK")->click();
+        });
+        window->findChild<QPushButton*>("cmdVoid")->click();
+        QCOMPARE(boxes.seen, (QStringList{"Void/Every unit of receipt No. 2 was returned already: there is nothing "
+                                          "left to void.",
+                                          "Warning/Please type the reason for the void.",
+                                          "Voided/Void No. 4 of receipt No. 1: $2.50 paid back.\n2.5 was typed into "
+                                          "the bill by hand: no stock was moved.\n\nPut the voided lines back on "
+                                          "the bill of A1 to be paid again?"}));
+    }
+    QCOMPARE(receipts->topLevelItem(0)->text(7), "voided by No. 4");
+    QCOMPARE(receipts->topLevelItem(3)->text(7), "void of No. 1");
 
     // Turned to another day, the caption follows and a long buyer widens its column: sizes kept
     // from the first day must not be lent to texts of another shape.

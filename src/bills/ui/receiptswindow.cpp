@@ -3,6 +3,8 @@
 #include "app/appcontext.h"
 #include "bills/returns.h"
 #include "bills/ui/receiptprinter.h"
+#include "bills/ui/voiddialog.h"
+#include "bills/voids.h"
 #include "controls/textkey.h"
 #include "controls/ui/amountbox.h"
 #include "controls/ui/approval.h"
@@ -55,7 +57,8 @@ class ReceiptsWindow::RowTexts {
                            receipt.operatorName,
                            money(receipt.total).text,
                            money(receipt.received).text,
-                           money(receipt.change).text};
+                           money(receipt.change).text,
+                           voidText(receipt)};
     }
     // The cell's shape key, found without writing its text where that is plain: a number's shape
     // is its count of digits, a clock's is always "00:00:00".
@@ -80,6 +83,8 @@ class ReceiptsWindow::RowTexts {
             return money(receipt.received).shape;
         case 6:
             return money(receipt.change).shape;
+        case 7:
+            return textShape(voidText(receipt));
         default:
             return ~quint64(0);
         }
@@ -90,6 +95,13 @@ class ReceiptsWindow::RowTexts {
     // places of their own in the delegate's table.
     enum ShapeKind : quint64 { NumberShape = 1, ClockShape = 2, TextShape = 3 };
     static quint64 shapeKey(ShapeKind kind, quint64 value) { return value << 2 | kind; }
+    // A voided sale names its void, a void the sale it voided.
+    static QString voidText(const Receipt& receipt)
+    {
+        if (receipt.voidedBy)
+            return QStringLiteral("voided by No. %1").arg(receipt.voidedBy);
+        return receipt.isVoid ? QStringLiteral("void of No. %1").arg(receipt.refundOf) : QString();
+    }
 
     struct Money {
         QString text;
@@ -193,11 +205,11 @@ void ReceiptsWindow::build()
         makeLabel(m_container, QStringLiteral("lblDayTotal"), QString(), XPContainer::twips(3200, 480, 6760, 300));
     m_dayTotal->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 
-    m_receipts =
-        makeList(m_container, QStringLiteral("lvReceipts"),
-                 {QStringLiteral("No."), QStringLiteral("Time"), QStringLiteral("Buyer"), QStringLiteral("Operator"),
-                  QStringLiteral("Total"), QStringLiteral("Received"), QStringLiteral("Change")},
-                 XPContainer::twips(240, 900, 9720, 2900));
+    m_receipts = makeList(m_container, QStringLiteral("lvReceipts"),
+                          {QStringLiteral("No."), QStringLiteral("Time"), QStringLiteral("Buyer"),
+                           QStringLiteral("Operator"), QStringLiteral("Total"), QStringLiteral("Received"),
+                           QStringLiteral("Change"), QStringLiteral("Void")},
+                          XPContainer::twips(240, 900, 9720, 2900));
     // A busy day lists thousands of receipts; their columns of figures are measured by pattern.
     auto* sizes = new TextSizeDelegate(m_receipts);
     sizes->setDigitsAlike(true);
@@ -213,6 +225,7 @@ void ReceiptsWindow::build()
         const char* caption;
         std::function<void()> handler;
         int left;
+        int width = 1650;
     } buttons[] = {
         {"cmdPrint", "Print",
          [this] {
@@ -228,11 +241,12 @@ void ReceiptsWindow::build()
          2040},
         {"cmdReturn", "Return", [this] { returnUnits(); }, 5700},
         {"cmdClose", "Close", [this] { close(); }, 8310},
+        {"cmdVoid", "Void", [this] { voidSelected(); }, 7425, 810}, // in the gap between Return and Close
     };
     for (const auto& design : buttons) {
         QPushButton* button =
             makeButton(m_container, QString::fromLatin1(design.name), QString::fromLatin1(design.caption));
-        button->setGeometry(XPContainer::twips(design.left, 6450, 1650, 450));
+        button->setGeometry(XPContainer::twips(design.left, 6450, design.width, 450));
         connect(button, &QPushButton::clicked, this, design.handler);
     }
     makeLabel(m_container, QStringLiteral("lblUnits"), QStringLiteral("Units:"),
@@ -317,6 +331,58 @@ void ReceiptsWindow::returnUnits()
             .arg(moneyText(difference(Currency(), result.refund->total), runValues().currencySymbol))};
     showMessage(this, QMessageBox::Information, QStringLiteral("Returned"),
                 (text + result.notes).join(QLatin1Char('\n')));
+}
+
+void ReceiptsWindow::voidSelected()
+{
+    const std::optional<Receipt> receipt = selectedReceipt();
+    if (!receipt) {
+        warn(this, QStringLiteral("Warning"), QStringLiteral("Please select a receipt to void."));
+        return;
+    }
+    if (const VoidResult refusal = voidRefusal(receipt->number); refusal.outcome != VoidOutcome::Voided) {
+        warn(this, QStringLiteral("Void"), refusal.error);
+        return;
+    }
+    if (!ownerAllows(this, QStringLiteral("void a receipt")))
+        return;
+    const std::optional<QString> reason = askVoidReason(this, receipt->number);
+    if (!reason)
+        return;
+    // Another till may have voided or returned it meanwhile: the void says so.
+    const VoidResult result = voidReceipt(receipt->number, *reason, runValues().currentUser);
+    if (result.outcome != VoidOutcome::Voided) {
+        warn(this, QStringLiteral("Void"), result.error);
+        return;
+    }
+    showDay();
+    offerToBillAgain(*result.voidReceipt, result.notes);
+}
+
+void ReceiptsWindow::offerToBillAgain(const Receipt& voided, const QStringList& notes)
+{
+    const QString symbol = runValues().currencySymbol;
+    const QStringList text = QStringList{QStringLiteral("Void No. %1 of receipt No. %2: %3 paid back.")
+                                             .arg(voided.number)
+                                             .arg(voided.refundOf)
+                                             .arg(moneyText(difference(Currency(), voided.total), symbol))} +
+                             notes +
+                             QStringList{QString(), QStringLiteral("Put the voided lines back on the bill of %1 to be "
+                                                                   "paid again?")
+                                                        .arg(voided.buyer)};
+    if (showMessage(this, QMessageBox::Question, QStringLiteral("Voided"), text.join(QLatin1Char('\n')),
+                    QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
+        return;
+    const QStringList notBack = billVoidedLinesAgain(voided);
+    if (notBack.isEmpty()) {
+        showMessage(this, QMessageBox::Information, QStringLiteral("Voided"),
+                    QStringLiteral("The voided lines are back on the bill of %1.").arg(voided.buyer));
+        return;
+    }
+    warn(this, QStringLiteral("Voided"),
+         (QStringList{QStringLiteral("These lines could not be put back on the bill of %1:").arg(voided.buyer)} +
+          notBack)
+             .join(QLatin1Char('\n')));
 }
 
 void ReceiptsWindow::showLines()

@@ -29,6 +29,9 @@ class ReceiptsWindow : public QDialog {
     void showLines();
     std::optional<Receipt> selectedReceipt();
     void returnUnits();
+    void voidSelected();
+    // After a void: offers to put its lines back on the buyer's bill, under what the void did.
+    void offerToBillAgain(const Receipt& voided, const QStringList& notes);
 
     XPContainer* m_container = nullptr;
     QDateEdit* m_day = nullptr;           // dtpDay
