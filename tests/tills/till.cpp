@@ -13,6 +13,9 @@
 // a line arrives on its input: "receipt NUMBER", or "elsewhere" and the reason.
 //   marvono-test-till FOLDER close
 // closes and writes "closed NUMBER", or "already NUMBER" when nothing came since that close.
+//   marvono-test-till FOLDER void RECEIPT
+// checks that the receipt can be voided, as the Receipts window does, writes "ready", and voids it
+// once a line arrives on its input: "voided NUMBER", or "refused" and the reason.
 //   marvono-test-till FOLDER edit:ROUNDS BUYER
 // sells one Tea to the buyer and raises the line to 3, then lowers it to 2 or deletes it, each round.
 //   marvono-test-till FOLDER as:NAME:PASSWORD ...
@@ -22,6 +25,7 @@
 #include "bills/buyerlist.h"
 #include "bills/dayclose.h"
 #include "bills/receipt.h"
+#include "bills/voids.h"
 #include "sales/sale.h"
 #include "settings/login.h"
 
@@ -90,6 +94,19 @@ int main(int argc, char** argv)
             std::printf("%s %lld\n", result.outcome == CloseOutcome::Closed ? "closed" : "already",
                         result.close.number);
         return result.outcome == CloseOutcome::Failed ? 1 : 0;
+    }
+    if (args.size() == 4 && args.at(2) == QLatin1String("void")) {
+        setAppFolder(args.at(1));
+        char go[8];
+        if (voidRefusal(args.at(3).toLongLong()).outcome != VoidOutcome::Voided || std::printf("ready\n") < 0 ||
+            std::fflush(stdout) != 0 || !std::fgets(go, sizeof go, stdin))
+            return 1;
+        const VoidResult result = voidReceipt(args.at(3).toLongLong(), QStringLiteral("race"), QStringLiteral("till"));
+        if (result.outcome == VoidOutcome::Voided)
+            std::printf("voided %lld\n", result.voidReceipt->number);
+        else
+            std::printf("refused %s\n", qPrintable(result.error));
+        return result.outcome == VoidOutcome::Voided || result.outcome == VoidOutcome::AlreadyVoided ? 0 : 1;
     }
     if (args.size() == 4 && args.at(2).startsWith(QLatin1String("edit:"))) {
         setAppFolder(args.at(1));

@@ -1,8 +1,10 @@
 // Several tills selling from one shop server at once, and tills killed in the middle of a sale.
 // Each till is a process of its own running the program's sale code.
+#include "bills/bill.h"
 #include "bills/buyerlist.h"
 #include "catalogue/catalogueimport.h"
 #include "data/pgschema.h"
+#include "sales/sale.h"
 #include "settings/operators.h"
 #include "support/pgserver.h"
 #include "support/shopdata.h"
@@ -64,6 +66,7 @@ class TestTills : public QObject {
     void tillsPayingAtOnceNumberReceiptsInTurn();
     void twoTillsPayingOneBillPayItOnce();
     void tillsClosingAtOnceCloseOnce();
+    void twoTillsVoidingOneReceiptVoidItOnce();
     void tillsEditingSoldLinesKeepTheBooks();
     void importWhileSellingKeepsTheStock();
     void twoTillsKeepTheirOperatorsApart();
@@ -292,6 +295,42 @@ void TestTills::tillsClosingAtOnceCloseOnce()
                  (QList<QByteArray>{"already " + QByteArray::number(round), "closed " + QByteArray::number(round)}));
     }
     QCOMPARE(test::pgValue(shop, "select count(*) from marvono_day_close"), QStringLiteral("4"));
+}
+
+void TestTills::twoTillsVoidingOneReceiptVoidItOnce()
+{
+    test::TempAppFolder folder(false);
+    const QString shop = openShop(folder, "voids", 10);
+    QVERIFY(!shop.isEmpty());
+    QCOMPARE(bookSale(SaleRequest{"Tea", "3", "Counter"}).outcome, SaleOutcome::Sold);
+    QCOMPARE(settleBill("Counter"), Settlement::Settled);
+    std::vector<std::unique_ptr<QProcess>> tills;
+    for (int i = 0; i < 2; ++i) {
+        tills.push_back(std::make_unique<QProcess>());
+        tills.back()->start(QStringLiteral(MARVONO_TEST_TILL), {folder.path(), "void", "1"});
+    }
+    for (auto& till : tills)
+        QVERIFY(till->waitForReadyRead(60000));
+    // Both void while the product row is held, so that neither is done before the other starts.
+    std::unique_ptr<PGconn, decltype(&PQfinish)> holder(PQconnectdb(shop.toUtf8().constData()), &PQfinish);
+    PQclear(PQexec(holder.get(), "begin; select 1 from product_info where cName = 'Tea' for update"));
+    for (auto& till : tills)
+        till->write("go\n");
+    QTRY_COMPARE_WITH_TIMEOUT(test::pgValue(shop, "select count(*) from pg_stat_activity where datname = "
+                                                  "current_database() and wait_event_type = 'Lock'"),
+                              QStringLiteral("2"), 60000);
+    PQclear(PQexec(holder.get(), "commit"));
+    QStringList answers;
+    for (auto& till : tills) {
+        QVERIFY(till->waitForFinished(60000));
+        QVERIFY2(till->exitCode() == 0, till->readAllStandardError().constData());
+        answers.append(QString::fromUtf8(till->readAllStandardOutput()).section('\n', 1, 1));
+    }
+    answers.sort();
+    QCOMPARE(answers, (QStringList{"refused Receipt No. 1 was voided already, by No. 2.", "voided 2"}));
+    QCOMPARE(test::pgValue(shop, "select count(*) from marvono_void"), QStringLiteral("1"));
+    checkBooks(shop, 10, nullptr); // the stock back once: nothing sold, nothing on the ledger
+    QCOMPARE(test::pgValue(shop, "select cLeastQty from product_info where cName = 'Tea'"), QStringLiteral("10"));
 }
 
 void TestTills::tillsEditingSoldLinesKeepTheBooks()
