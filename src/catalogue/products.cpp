@@ -261,17 +261,34 @@ bool ProductBatch::add(const ProductValues& values)
 {
     if (!m_ready || !startWriting())
         return false;
-    m_added->addNew();
-    assignValues(*m_added, values);
-    m_added->setField(ProductPicture, 0);
+    // Straight to the engine, as the record set would write the row but without keeping it: an
+    // import adds thousands.
+    if (m_addColumns.isEmpty()) {
+        for (const ValueColumn& column : kValueColumns) {
+            m_addColumns.append(m_added->columnName(column.column));
+            m_addKinds.push_back(m_added->columnKind(column.column));
+        }
+        m_addColumns.append(m_added->columnName(ProductPicture));
+        m_addKinds.push_back(m_added->columnKind(ProductPicture));
+    }
+    QVariantList row;
+    row.reserve(m_addColumns.size());
+    for (size_t i = 0; i < std::size(kValueColumns); ++i)
+        row.append(storedCell(m_addKinds[i], storedValue(values, kValueColumns[i])));
+    row.append(storedCell(m_addKinds.back(), 0));
+    QString error;
+    Engine* engine = Database::instance().engine(&error);
     const qint64 rate = values.taxRate.value_or(0);
-    const bool stored = rate == 0 ? m_added->update()
-                                  : m_added->update(LinkedRow{QStringLiteral("marvono_product_tax"),
-                                                              {QStringLiteral("cRate")},
-                                                              {rate},
-                                                              QStringLiteral("cProductKey")});
+    const QString& table = m_added->table();
+    const bool stored = engine && (rate == 0 ? engine->insertRow(table, m_addColumns, row, nullptr, &error)
+                                             : engine->insertLinkedRows(table, m_addColumns, row,
+                                                                        LinkedRow{QStringLiteral("marvono_product_tax"),
+                                                                                  {QStringLiteral("cRate")},
+                                                                                  {rate},
+                                                                                  QStringLiteral("cProductKey")},
+                                                                        &error));
     if (!stored)
-        return fail(m_added->errorText());
+        return fail(error);
     m_introFiles.insert(QStringLiteral("0"), values.comment);
     return true;
 }

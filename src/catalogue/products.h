@@ -62,6 +62,7 @@ StoredProduct findProduct(const QString& name);
 std::optional<std::vector<StoredProduct>> readCatalogue(QString* error);
 
 class RecordSet;
+enum class ColumnKind;
 
 // Adds and rewrites many products in one transaction, each stored as addProduct() and
 // modifyProduct() store one: the columns by position, the tax rate, a change log row for each
@@ -97,8 +98,10 @@ class ProductBatch {
     bool m_writing = false;
     QString m_error;
     std::vector<StoredProduct> m_catalogue;
-    std::unique_ptr<RecordSet> m_rows; // the catalogue as read, row for row
-    std::unique_ptr<RecordSet> m_added;
+    std::unique_ptr<RecordSet> m_rows;  // the catalogue as read, row for row
+    std::unique_ptr<RecordSet> m_added; // the columns a new row is written to
+    QStringList m_addColumns;
+    std::vector<ColumnKind> m_addKinds;
     std::unique_ptr<RecordSet> m_log;
     QMap<QString, QString> m_introFiles; // picture number -> the introduction written last
 };

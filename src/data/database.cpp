@@ -91,7 +91,9 @@ Engine* Database::openEngine(QString* error)
     }
     if (m_embedded->handle()) {
         const QString path = filePath();
-        if (m_embedded->openedPath() == path && QFileInfo::exists(path))
+        // A file replaced or removed meanwhile is opened again, but never inside a transaction,
+        // which holds the file it began on.
+        if (m_embedded->openedPath() == path && (m_embedded->inTransaction() || QFileInfo::exists(path)))
             return m_embedded.get();
         close();
     }

@@ -95,27 +95,15 @@ std::optional<QString> RecordSet::field(int column) const
     return std::nullopt;
 }
 
-bool RecordSet::setField(int column, const QVariant& value)
+QVariant storedCell(ColumnKind kind, const QVariant& value, bool* acceptedOut)
 {
-    if (column < 0 || column >= columnCount()) {
-        m_error = QStringLiteral("Item cannot be found in the collection.");
-        return false;
-    }
-    if (!m_adding && (isEof() || m_rowIds[size_t(m_current)] < 0)) {
-        m_error = QStringLiteral("Either BOF or EOF is True, or the current record has been deleted.");
-        return false;
-    }
-    if (m_pending.empty())
-        m_pending.resize(m_columns.size());
-
     QVariant stored;
     bool accepted = true;
-    const bool blankIntoNumber = m_columns[size_t(column)].kind != ColumnKind::Text &&
-                                 m_columns[size_t(column)].kind != ColumnKind::Other && !isNumeric(value) &&
+    const bool blankIntoNumber = kind != ColumnKind::Text && kind != ColumnKind::Other && !isNumeric(value) &&
                                  value.toString().trimmed().isEmpty();
     // An empty text in a number or date column is stored as an empty (NULL) value.
     if (!value.isNull() && value.isValid() && !blankIntoNumber) {
-        switch (m_columns[size_t(column)].kind) {
+        switch (kind) {
         case ColumnKind::Number:
             if (isNumeric(value))
                 stored = value.typeId() == QMetaType::Double || value.typeId() == QMetaType::Float
@@ -155,6 +143,26 @@ bool RecordSet::setField(int column, const QVariant& value)
             stored = value.toString();
         }
     }
+    if (acceptedOut)
+        *acceptedOut = accepted;
+    return accepted ? stored : QVariant();
+}
+
+bool RecordSet::setField(int column, const QVariant& value)
+{
+    if (column < 0 || column >= columnCount()) {
+        m_error = QStringLiteral("Item cannot be found in the collection.");
+        return false;
+    }
+    if (!m_adding && (isEof() || m_rowIds[size_t(m_current)] < 0)) {
+        m_error = QStringLiteral("Either BOF or EOF is True, or the current record has been deleted.");
+        return false;
+    }
+    if (m_pending.empty())
+        m_pending.resize(m_columns.size());
+
+    bool accepted = true;
+    const QVariant stored = storedCell(m_columns[size_t(column)].kind, value, &accepted);
     m_pending[size_t(column)] = accepted ? stored : QVariant();
     if (m_adding) {
         m_newNulls[size_t(column)] = !accepted || stored.isNull();

@@ -24,6 +24,11 @@ struct LinkedRow {
     QString keyColumn;
 };
 
+// The value a column of that kind stores for `value`, as RecordSet::setField() assigns it: a
+// number column refuses a text that is not a number (`accepted` false, a NULL value); a null
+// QVariant, or an empty text in a number column, is NULL.
+QVariant storedCell(ColumnKind kind, const QVariant& value, bool* accepted = nullptr);
+
 // A keyset record set: the rows are read when it opens and stay fixed; rows can be changed,
 // deleted and added through it, and every write goes to the database at once.
 class RecordSet {
@@ -40,6 +45,8 @@ class RecordSet {
     QString text(int column) const { return field(column).value_or(QString()); }
     bool isNull(int column) const { return !field(column).has_value(); }
     int columnCount() const { return int(m_columns.size()); }
+    QString columnName(int column) const { return m_columns.at(size_t(column)).name; }
+    ColumnKind columnKind(int column) const { return m_columns.at(size_t(column)).kind; }
 
     // Assigns a field of the current (or new) row. A number column refuses a text that is not a
     // number: the assignment fails and leaves the field NULL. A null QVariant, or an empty text

@@ -5,6 +5,7 @@
 #include "data/schema.h"
 
 #include <QFileInfo>
+#include <algorithm>
 #include <sqlcipher/sqlite3.h>
 
 namespace marvono {
@@ -280,17 +281,29 @@ bool SqliteEngine::scan(const QString& sql, const QVariantList& values,
     return rc == SQLITE_DONE;
 }
 
+bool SqliteEngine::inTransaction() const
+{
+    return m_db && !sqlite3_get_autocommit(m_db);
+}
+
 bool SqliteEngine::insertRow(const QString& table, const QStringList& columns, const QVariantList& values, qint64* key,
                              QString* error)
 {
-    QStringList names;
-    for (const QString& column : columns)
-        names.append(quoted(column));
-    const QString sql = names.isEmpty()
-                            ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(quoted(table))
-                            : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                                  .arg(quoted(table), names.join(QLatin1Char(',')),
-                                       QStringList(names.size(), QStringLiteral("?")).join(QLatin1Char(',')));
+    auto made = std::find_if(m_inserts.begin(), m_inserts.end(),
+                             [&](const InsertText& text) { return text.table == table && text.columns == columns; });
+    if (made == m_inserts.end()) {
+        QStringList names;
+        for (const QString& column : columns)
+            names.append(quoted(column));
+        QString sql = names.isEmpty() ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(quoted(table))
+                                      : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                                            .arg(quoted(table), names.join(QLatin1Char(',')),
+                                                 QStringList(names.size(), QStringLiteral("?")).join(QLatin1Char(',')));
+        if (m_inserts.size() >= 8)
+            m_inserts.erase(m_inserts.begin());
+        made = m_inserts.insert(m_inserts.end(), {table, columns, std::move(sql)});
+    }
+    const QString sql = made->sql;
     sqlite3_stmt* statement = prepare(sql, error);
     if (!statement || !step(statement, values, error))
         return false;

@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QHash>
+#include <QStringList>
 #include <vector>
 
 struct sqlite3;
@@ -20,6 +21,8 @@ class SqliteEngine final : public Engine {
     bool open(const QString& path, QString* error);
     sqlite3* handle() const { return m_db; }
     const QString& openedPath() const { return m_openedPath; }
+    // Whether a transaction is open on the connection.
+    bool inTransaction() const;
 
     // A prepared statement for one SQL text, kept for reuse while the connection lives; it comes
     // back reset with its bindings cleared. Nothing (and an error text) on failure.
@@ -55,6 +58,13 @@ class SqliteEngine final : public Engine {
     sqlite3* m_db = nullptr;
     QString m_openedPath;
     QHash<QString, sqlite3_stmt*> m_statements;
+    // The INSERT texts made lately, so a batch of rows does not quote and join its names per row.
+    struct InsertText {
+        QString table;
+        QStringList columns;
+        QString sql;
+    };
+    std::vector<InsertText> m_inserts;
     // The columns each statement reported when it last ran.
     struct KnownColumn {
         QByteArray utf8Name;
