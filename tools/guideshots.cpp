@@ -177,14 +177,30 @@ constexpr char kPriceList[] = "Name;Category;EAN;Price\r\n"
                               "Rice;Pantry;;1,8\r\n";
 
 // The preview of importing the price list, opened over the main window.
-void showImportPreview(const QString& folder, QWidget* main)
+// The supplier's price list beside the sample shop; nothing when it cannot be written or read.
+std::optional<CatalogueFile> priceListFile(const QString& folder)
 {
     const QString path = QDir(folder).filePath(QStringLiteral("price-list.csv"));
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(kPriceList) < 0)
-        return;
+        return std::nullopt;
     file.close();
-    const std::optional<CatalogueFile> csv = readCatalogueFile(path, nullptr);
+    return readCatalogueFile(path, nullptr);
+}
+
+void showImportMapping(const QString& folder, QWidget* main)
+{
+    const std::optional<CatalogueFile> csv = priceListFile(folder);
+    if (!csv)
+        return;
+    auto* mapping = new ImportMappingDialog(csv->header, guessMapping(csv->header), main);
+    mapping->setAttribute(Qt::WA_DeleteOnClose);
+    mapping->show();
+}
+
+void showImportPreview(const QString& folder, QWidget* main)
+{
+    const std::optional<CatalogueFile> csv = priceListFile(folder);
     const std::optional<ImportPlan> plan = csv ? previewImport(*csv, guessMapping(csv->header), nullptr) : std::nullopt;
     if (!plan)
         return;
@@ -271,6 +287,7 @@ int main(int argc, char** argv)
              }
          }},
 
+        {QStringLiteral("importmapping.png"), [&] { showImportMapping(args.at(1), main); }},
         {QStringLiteral("import.png"), [&] { showImportPreview(args.at(1), main); }},
         {QStringLiteral("prices.png"),
          [&] {
