@@ -1,6 +1,7 @@
 #include "bills/bill.h"
 
 #include "app/appcontext.h"
+#include "bills/discount.h"
 #include "bills/receipt.h"
 #include "bills/soldstock.h"
 #include "data/database.h"
@@ -129,6 +130,14 @@ LineChange changeLine(const QString& buyer, const QString& keyTime, const std::o
     const BillLine before{set->text(BillTime), set->text(BillProduct), set->text(BillQuantity), set->text(BillPrice),
                           set->text(BillSubTotal)};
     QString error;
+    // A discount was measured on the line as it is; a line that goes takes its discounts along.
+    const std::optional<bool> discounted = line ? isDiscounted(set->rowKey()) : std::optional(false);
+    if (!discounted)
+        return LineChange::Failed;
+    if (*discounted)
+        return LineChange::Discounted;
+    if (!line && !dropDiscounts(set->rowKey(), &error))
+        return LineChange::Failed;
     const SoldChange sold = moveSoldUnits(set->rowKey(), buyer, before,
                                           line ? std::optional(leadingNumber(line->quantity)) : std::nullopt, &error);
     if (sold == SoldChange::Failed)
@@ -250,6 +259,10 @@ Settlement settleRows(Settling& settling)
         if (!stock)
             return Settlement::RowsFailed;
         receipt.stock = *stock;
+        const auto discounts = takeDiscounts(keys, &settling.error);
+        if (!discounts)
+            return Settlement::RowsFailed;
+        receipt.discounts = *discounts;
         const auto taxes = ratesForLines(receipt.stock, &settling.error);
         if (!taxes)
             return Settlement::RowsFailed;

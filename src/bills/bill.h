@@ -45,12 +45,14 @@ enum class LineChange {
     Failed,
     NotEnoughStock, // the sold product has fewer units left than the raise; nothing was changed
     ProductGone,    // done on the bill only: the product the sale took the units from is gone
+    Discounted,     // the line carries a discount, which must come off before it changes
 };
 // Changes the first line of the buyer with that time text; its buyer stays. For a line a sale
 // booked, the change of quantity moves in the same transaction into or out of the product's
 // remaining quantity and its ledger row of the sale's day (bills/soldstock.h).
 LineChange updateBillLine(const QString& buyer, const QString& keyTime, const BillLine& line);
-// Deletes the first line of the buyer with that time text; a sold line's units go back to stock.
+// Deletes the first line of the buyer with that time text; a sold line's units go back to stock
+// and its discounts go.
 LineChange deleteBillLine(const QString& buyer, const QString& keyTime);
 
 // The client program's bill file qexclient/bill/<number>.bil.

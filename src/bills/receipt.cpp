@@ -214,6 +214,17 @@ bool writeReceipt(Receipt& receipt, QString* error)
                              error))
             return false;
     }
+    for (const Discount& discount : receipt.discounts) {
+        if (!engine->execute(
+                QStringLiteral("insert into marvono_receipt_discount (cReceipt, cLine, cScope, cKind, "
+                               "cValue, cAmount, cBefore) values (?, ?, ?, ?, ?, ?, ?)"),
+                {receipt.number, discount.line,
+                 discount.scope == DiscountScope::Bill ? QStringLiteral("bill") : QStringLiteral("line"),
+                 discount.kind == DiscountKind::Amount ? QStringLiteral("amount") : QStringLiteral("percent"),
+                 discount.value, discount.amount.toText(), discount.before.toText()},
+                error))
+            return false;
+    }
     return true;
 }
 
@@ -278,6 +289,17 @@ std::optional<Receipt> readReceipt(qint64 number)
         receipt.stock.append(LineStock{lines->isNull(5) ? kStockUnknown : lines->text(5).toLongLong(), lines->text(6)});
         receipt.tax.append(LineTax{lines->text(7), lines->text(8), lines->text(9)});
     }
+    auto discounts = ExecSQL(QStringLiteral("select cLine, cScope, cKind, cValue, cAmount, cBefore from "
+                                            "marvono_receipt_discount where cReceipt = ? order by cLine, cScope desc"),
+                             {number});
+    if (!discounts)
+        return std::nullopt;
+    for (; !discounts->isEof(); discounts->moveNext())
+        receipt.discounts.append(
+            Discount{discounts->text(1) == QLatin1String("bill") ? DiscountScope::Bill : DiscountScope::Line,
+                     discounts->text(2) == QLatin1String("amount") ? DiscountKind::Amount : DiscountKind::Percent,
+                     discounts->text(3), storedAmount(discounts->text(4)), storedAmount(discounts->text(5)),
+                     discounts->text(0).toInt()});
     if (!markVoids({&receipt, 1}))
         return std::nullopt;
     return found;
@@ -362,16 +384,39 @@ QStringList receiptTextLines(const Receipt& receipt, const QString& shopName, co
     for (const BillLine& line : receipt.lines)
         amounts.append(line.subTotal);
     const QList<RateFigures> taxes = taxByRate(amounts, receipt.tax);
+    // A discounted line shows its amount before the discounts, the line's own under it and the
+    // bill's above the total, so the column adds up to the total paid.
+    std::optional<Discount> billDiscount;
     for (qsizetype i = 0; i < receipt.lines.size(); ++i) {
         const BillLine& line = receipt.lines.at(i);
         // With tax, each amount is followed by its rate's letter (a blank for a line without one).
         const QString letter =
             taxes.isEmpty() ? QString() : QLatin1Char(' ') + receipt.tax.value(i).code.leftJustified(1);
+        QStringList discountLines;
+        Currency before = storedAmount(line.subTotal);
+        for (const Discount& discount : receipt.discounts) {
+            if (discount.line != i + 1)
+                continue;
+            before = before.plus(discount.amount).value_or(before);
+            if (discount.scope == DiscountScope::Line) {
+                discountLines += spread(QStringLiteral("  ") + discountTitle(discount),
+                                        money(difference(Currency(), discount.amount)), columns);
+            } else if (billDiscount) {
+                billDiscount->amount = billDiscount->amount.plus(discount.amount).value_or(billDiscount->amount);
+            } else {
+                billDiscount = discount;
+            }
+        }
+        const QString amount =
+            before == storedAmount(line.subTotal) ? moneyText(line.subTotal, currencySymbol) : money(before);
         lines += wrapped(line.product, columns);
         lines += spread(QStringLiteral("  %1 x %2").arg(line.quantity, moneyText(line.unitPrice, currencySymbol)),
-                        moneyText(line.subTotal, currencySymbol) + letter, columns);
+                        amount + letter, columns);
+        lines += discountLines;
     }
     lines.append(rule);
+    if (billDiscount)
+        lines += spread(discountTitle(*billDiscount), money(difference(Currency(), billDiscount->amount)), columns);
     lines += spread(QStringLiteral("Total"), money(receipt.total), columns);
     if (receipt.refundOf) {
         lines += spread(QStringLiteral("Paid back"), money(difference(Currency(), receipt.total)), columns);

@@ -2,6 +2,7 @@
 // Receipts: the record a paid bill leaves, numbered per shop, read back by day, and laid out for
 // the customer. No widgets: the bill editor, the receipts window and the tools call the same code.
 #include "bills/bill.h"
+#include "bills/discount.h"
 #include "bills/shopidentity.h"
 #include "bills/tax.h"
 
@@ -39,8 +40,9 @@ struct Receipt {
     QList<LineTax> tax;     // per line, the rate it was paid at; a line without one carries no tax
     // A void is a refund of everything left of the sale refundOf, recorded with its reason.
     bool isVoid = false;
-    qint64 voidedBy = 0; // a voided sale's void
-    QString voidReason;  // on the void and on the sale it voided
+    qint64 voidedBy = 0;       // a voided sale's void
+    QString voidReason;        // on the void and on the sale it voided
+    QList<Discount> discounts; // by line: what was taken off the lines' sub-totals before payment
 };
 
 // The cash typed into the Received box: empty means the exact total. Read with "." as the

@@ -1,6 +1,7 @@
 #include "bills/returns.h"
 
 #include "app/appcontext.h"
+#include "bills/discount.h"
 #include "bills/soldstock.h"
 #include "data/database.h"
 #include "data/recordset.h"
@@ -132,6 +133,26 @@ bool putBack(const BillLine& line, const LineStock& stock, int units, const QDat
     return addToLedger(today, name, price, inPrice, -units, error) && hold.commit();
 }
 
+// A refunded line that was discounted pays back less than its units' price: the refund keeps the
+// difference as a discount given back, and the day's ledger of discounts takes it back for units
+// that came from stock, so statistics and the monthly report count what the units fetched.
+bool giveBackDiscount(const Receipt& original, int index, int units, Currency paid, Receipt& refund, QString* error)
+{
+    Currency discounted;
+    for (const Discount& discount : original.discounts)
+        if (discount.line == index + 1)
+            discounted = discounted.plus(discount.amount).value_or(discounted);
+    const double quantity = leadingNumber(original.lines.at(index).quantity);
+    if (discounted.raw() == 0 || !(quantity > 0))
+        return true;
+    const Currency before = storedAmount(original.lines.at(index).subTotal).plus(discounted).value_or(Currency());
+    const Currency full = Currency::fromRaw(roundedToCents(double(before.raw()) * units / quantity));
+    const Currency given = difference(paid, full); // negative: the discount comes back
+    refund.discounts.append(Discount{
+        DiscountScope::Line, DiscountKind::Amount, {}, given, difference(Currency(), full), int(refund.lines.size())});
+    return original.stock.value(index).productKey <= 0 || bookDiscountInLedger(refund.time.date(), given, error);
+}
+
 } // namespace
 
 std::optional<QList<int>> returnableUnits(qint64 receiptNumber)
@@ -199,6 +220,8 @@ ReturnResult writeRefund(qint64 receiptNumber, const QList<ReturnedUnits>& items
         refund.total = *total;
         refund.lines.append(BillLine{line.time, line.product, QString::number(-item.units), line.unitPrice,
                                      difference(Currency(), *paid).toText()});
+        if (!giveBackDiscount(original, index, item.units, *paid, refund, &error))
+            return failed(ReturnOutcome::Failed, error);
         refund.ofLines.append(item.line);
         refund.stock.append(stock);
         refund.tax.append(original.tax.value(index)); // paid back at the rate it was paid at

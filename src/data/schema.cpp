@@ -308,6 +308,34 @@ BEGIN
 END
 $grant$;
 )sql"},
+    // Discounts on open bill lines, keyed to the Bill row (whose sub-total already holds the
+    // discounted figure), with what they took off, the sub-total before and the ledger day they
+    // lowered; a bill discount keeps each line's share. A paid bill's discounts go with its
+    // receipt lines. On a shop server the tills change the open ones as they change bills.
+    {14, R"sql(
+CREATE TABLE marvono_discount (cBill INTEGER NOT NULL, cScope TEXT NOT NULL, cBuyer TEXT, cKind TEXT, cValue TEXT,
+    cAmount NUMTEXT, cBefore NUMTEXT, cDay TEXT, PRIMARY KEY (cBill, cScope));
+CREATE INDEX marvono_discount_buyer ON marvono_discount (cBuyer);
+CREATE TABLE marvono_receipt_discount (cReceipt INTEGER, cLine INTEGER, cScope TEXT, cKind TEXT, cValue TEXT,
+    cAmount NUMTEXT, cBefore NUMTEXT, PRIMARY KEY (cReceipt, cLine, cScope));
+)sql",
+     R"sql(
+CREATE TABLE marvono_discount (cBill bigint NOT NULL, cScope text NOT NULL, cBuyer text, cKind text, cValue text,
+    cAmount numtext, cBefore numtext, cDay text, PRIMARY KEY (cBill, cScope));
+CREATE INDEX marvono_discount_buyer ON marvono_discount (cBuyer);
+CREATE TABLE marvono_receipt_discount (cReceipt bigint, cLine integer, cScope text, cKind text, cValue text,
+    cAmount numtext, cBefore numtext, PRIMARY KEY (cReceipt, cLine, cScope));
+DO $grant$
+DECLARE
+    till record;
+BEGIN
+    FOR till IN SELECT DISTINCT a.grantee::regrole AS name FROM pg_class c, aclexplode(c.relacl) a
+            WHERE c.oid = 'product_info'::regclass AND a.grantee NOT IN (0, c.relowner) LOOP
+        EXECUTE format('GRANT SELECT, INSERT, UPDATE, DELETE ON marvono_discount TO %s', till.name);
+    END LOOP;
+END
+$grant$;
+)sql"},
 };
 
 bool exec(sqlite3* db, const char* sql, QString* error)

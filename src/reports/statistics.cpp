@@ -2,6 +2,7 @@
 
 #include "data/rowscan.h"
 
+#include <QHash>
 #include <array>
 #include <cmath>
 
@@ -13,10 +14,29 @@ const QString kUnits = QStringLiteral("Unit(s)");
 // The texts of the four figures' columns, each shared within its column.
 using FigureTexts = std::array<SharedTexts, 4>;
 
+// Per product row, what discounts took off the units sold from it, paid or still on a bill.
+std::optional<QHash<qint64, Currency>> discountsByProduct()
+{
+    QHash<qint64, Currency> taken;
+    const bool scanned = scanRows(
+        QStringLiteral("select l.cProductKey, d.cAmount from marvono_receipt_discount d join marvono_receipt_line l "
+                       "on l.cReceipt = d.cReceipt and l.cLine = d.cLine where l.cProductKey > 0 union all select "
+                       "s.cProductKey, d.cAmount from marvono_discount d join marvono_sale s on s.cBill = d.cBill "
+                       "where s.cProductKey is not null"),
+        [&taken](const ScannedRow& row) {
+            Currency& sum = taken[row.utf8(0).toLongLong()];
+            const auto added = sum.plus(storedAmount(QString::fromUtf8(row.utf8(1))));
+            sum = added.value_or(sum);
+            return added.has_value();
+        });
+    return scanned ? std::optional(taken) : std::nullopt;
+}
+
 // Lists a product row (name, purchase price, purchase quantity, retail price, remaining
-// quantity) and adds its shares to the totals. False, with the statistics failed, for a row that
-// cannot be counted.
-bool addProduct(Statistics& result, const ScannedRow& row, FigureTexts& figures, const QString& symbol)
+// quantity) and adds its shares to the totals, less the discounts given on its units. False, with
+// the statistics failed, for a row that cannot be counted.
+bool addProduct(Statistics& result, const ScannedRow& row, FigureTexts& figures, const QString& symbol,
+                const QHash<qint64, Currency>& discounts)
 {
     std::optional<QByteArrayView> fields[5];
     for (int column = 0; column < 5; ++column) {
@@ -39,8 +59,9 @@ bool addProduct(Statistics& result, const ScannedRow& row, FigureTexts& figures,
     const double retailPrice = leadingNumber(product.retailPrice);
     const double remainingQuantity = leadingNumber(product.remainingQuantity);
     const double sold = purchaseQuantity - remainingQuantity;
-    product.profit = (retailPrice - purchasePrice) * sold;
-    const double sales = sold * retailPrice;
+    const double discount = discounts.value(row.utf8(5).toLongLong()).toDouble();
+    product.profit = (retailPrice - purchasePrice) * sold - discount;
+    const double sales = sold * retailPrice - discount;
     if (!std::isfinite(product.profit) || !std::isfinite(sales)) { // an overflowing number or product
         result.failed = true;
         return false;
@@ -93,11 +114,14 @@ Statistics catalogueStatistics(const QString& symbol)
 {
     Statistics result;
     FigureTexts figures;
-    // Each field is read once, straight from the engine's row. Only the first five columns are
-    // used; reading the others too would double the cost of the query on a large catalogue.
+    const auto discounts = discountsByProduct();
+    // Each field is read once, straight from the engine's row. Only the first five columns and
+    // the row's identity are used; reading the others too would double the cost of the query on a
+    // large catalogue.
     const bool scanned =
-        scanRows(QStringLiteral("select cName, cInPrice, cAllQty, cOutPrice, cLeastQty from product_info"),
-                 [&](const ScannedRow& row) { return addProduct(result, row, figures, symbol); });
+        discounts &&
+        scanRows(QStringLiteral("select cName, cInPrice, cAllQty, cOutPrice, cLeastQty, rowid from product_info"),
+                 [&](const ScannedRow& row) { return addProduct(result, row, figures, symbol, *discounts); });
     if (!scanned) // as when the query cannot run at all: nothing is listed
         return {{}, {}, {}, true};
     return result;

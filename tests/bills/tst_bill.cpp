@@ -3,6 +3,7 @@
 #include "bills/bill.h"
 #include "bills/billprint.h"
 #include "bills/dayclose.h"
+#include "bills/discount.h"
 #include "bills/escpos.h"
 #include "bills/receipt.h"
 #include "bills/receiptexport.h"
@@ -17,6 +18,7 @@
 #include "data/engine.h"
 #include "history/historyfiles.h"
 #include "reports/monthlyreport.h"
+#include "reports/statistics.h"
 #include "sales/sale.h"
 #include "support/shopdata.h"
 #include "support/testsupport.h"
@@ -94,6 +96,7 @@ class TestBill : public QObject {
     void returnsNetTheDayAndStopAtTheSold();
     void voidNetsWhatWasLeftOnce();
     void editingASoldLineMovesItsStock();
+    void discountsOnLinesAndTheBill();
     void dayCloseTakesWhatCameSinceTheLastClose();
     void taxPerRateOnReceiptsAndTheClose();
     void exportForTheAccountant();
@@ -614,6 +617,51 @@ void TestBill::editingASoldLineMovesItsStock()
     QVERIFY(test::addBillRow("t", "A1", "Tea", "1", "2.5", "2.5"));
     QCOMPARE(deleteBillLine("A1", "t"), LineChange::Done);
     QCOMPARE(test::remainingOf("Tea"), QStringLiteral("6"));
+}
+
+void TestBill::discountsOnLinesAndTheBill()
+{
+    test::TempAppFolder folder;
+    QVERIFY(test::addProduct("Tea", "1", "2.5", "10"));
+    test::setClock([] { return QDateTime(QDate(2026, 12, 7), QTime(9, 0)); });
+    QCOMPARE(bookSale(SaleRequest{"Tea", "2", "A1"}).outcome, SaleOutcome::Sold);
+    QVERIFY(test::addBillRow("t", "A1", "Cake", "1", "4", "4"));
+    QList<qint64> keys;
+    QVERIFY(readBill("A1", &keys));
+    QCOMPARE(discountLine("A1", keys[0], DiscountKind::Percent, "101").check, DiscountCheck::OverHundred);
+    QCOMPARE(discountLine("A1", keys[0], DiscountKind::Amount, "5.01").check, DiscountCheck::OverAmount);
+    QCOMPARE(discountLine("A1", keys[0], DiscountKind::Amount, "-1").check, DiscountCheck::NotPositive);
+    QCOMPARE(discountLine("A1", keys[0], DiscountKind::Percent, "ten").check, DiscountCheck::NotANumber);
+    QCOMPARE(discountLine("A1", keys[0], DiscountKind::Percent, "10").outcome, DiscountOutcome::Done);
+    // $1 over $4.50 and $4: 52.94 and 47.06 cents, the larger remainder takes the cent left.
+    QCOMPARE(discountBill("A1", DiscountKind::Amount, "1").outcome, DiscountOutcome::Done);
+    QCOMPARE(test::rowsOf("select csubtotal from Bill order by rowid"), (QStringList{"3.97", "3.53"}));
+    QCOMPARE(discountLine("A1", keys[0], DiscountKind::Percent, "5").outcome, DiscountOutcome::BillDiscounted);
+    QCOMPARE(updateBillLine("A1", "t", {"t", "Cake", "2", "4", "8"}), LineChange::Discounted);
+    // Only the units sold from stock lower the day's takings in the ledger.
+    QCOMPARE(test::rowsOf("select cname, cprice, cinprice, cqty, cday from PanDian order by rowid"),
+             (QStringList{"Tea|2.5|1|2|7", "(Discounts)|-1.03|0|1|7"}));
+    QCOMPARE(removeDiscount("A1", -1).outcome, DiscountOutcome::Done);
+    QCOMPARE(test::rowsOf("select csubtotal from Bill order by rowid"), (QStringList{"4.5", "4"}));
+    QCOMPARE(discountBill("A1", DiscountKind::Amount, "1").outcome, DiscountOutcome::Done);
+    const Statistics open = catalogueStatistics("$");
+    QCOMPARE(open.salesTotal.toText() + '|' + open.profitTotal.toText(), QStringLiteral("3.97|1.97"));
+
+    QCOMPARE(settleBill("A1"), Settlement::Settled);
+    QCOMPARE(readReceipt(1)->total, Currency::fromRaw(75000));
+    QCOMPARE(receiptTextLines(*readReceipt(1), "Shop", {}, "$", 24).mid(5, 9),
+             (QStringList{"------------------------", "Tea", "  2 x $2.50        $5.00", "  Discount 10%    -$0.50",
+                          "Cake", "  1 x $4.00        $4.00", "------------------------", "Bill discount     -$1.00",
+                          "Total              $7.50"}));
+    QCOMPARE(test::rowsOf("select count(*) from marvono_discount"), QStringList{"0"});
+    const Statistics paid = catalogueStatistics("$");
+    QCOMPARE(paid.salesTotal.toText() + '|' + paid.profitTotal.toText(), QStringLiteral("3.97|1.97"));
+    QCOMPARE(test::rowsOf("select cname, cprice, cqty from PanDian order by rowid"),
+             (QStringList{"Tea|2.5|2", "(Discounts)|-1.03|1"}));
+    // A unit returned gives its share of the discounts back to the ledger and the statistics.
+    QCOMPARE(returnFromReceipt(1, {{1, 1}}, "ann").refund->total.toText(), QStringLiteral("-1.99"));
+    QCOMPARE(catalogueStatistics("$").salesTotal.toText(), QStringLiteral("1.98"));
+    QCOMPARE(test::rowsOf("select cprice from PanDian where cname = '(Discounts)'"), QStringList{"-0.52"});
 }
 
 void TestBill::printedBill()

@@ -101,6 +101,7 @@ class TestBillWindow : public QObject {
     void updateChecksQuantityAndKeepsTheKey();
     void deleteAsksAndTakesTheFirstMatch();
     void payBill();
+    void discountsAskAnOwnerAndPrint();
     void chosenBuyersBillIsEditedAndSettled();
     void lostConnectionSaysWhetherPaid();
     void printBill();
@@ -401,6 +402,43 @@ void TestBillWindow::payBill()
     QCOMPARE(editor.lines(), QStringList{"9:10|Cup|1|1|1"});
     QCOMPARE(test::rowsOf("select ctable from Bill order by rowid"), (QStringList{"Window", "A1"}));
     QVERIFY(QFile::exists(clientBillPath(0)));
+}
+
+void TestBillWindow::discountsAskAnOwnerAndPrint()
+{
+    Editor editor;
+    QVERIFY(test::writeBuyers({"A1"}));
+    QVERIFY(test::addBillRow("9:00", "A1", "Tea", "2", "2.5", "5"));
+    QVERIFY(test::addBillRow("9:05", "A1", "Cake", "1", "4", "4"));
+    editor.open();
+    editor.click(0);
+    editor.box("txtDiscount")->setText("150");
+    QCOMPARE(editor.press("cmdLineDiscount").text, QStringLiteral("A discount cannot be more than 100%."));
+    // A cashier needs an owner's name and password; the approval is recorded.
+    runValues().ownerRights = false;
+    runValues().currentUser = "anna";
+    QTimer::singleShot(0, [] {
+        QWidget* box = QApplication::activeModalWidget();
+        QCOMPARE(box->objectName(), QString("frmApproval"));
+        box->findChild<QLineEdit*>("txtUserName")->setText("vetch");
+        box->findChild<QLineEdit*>("txtPWD")->setText("vetch");
+        box->findChild<QPushButton*>("cmdOK")->click();
+    });
+    editor.box("txtDiscount")->setText("10");
+    editor.dialog->findChild<QPushButton*>("cmdLineDiscount")->click();
+    runValues().ownerRights = true;
+    QCOMPARE(test::rowsOf("select cOperator, cApprover, cWhat from marvono_approval"),
+             QStringList{"anna|vetch|give a discount"});
+    editor.dialog->findChild<QComboBox*>("cmbDiscountKind")->setCurrentIndex(1);
+    editor.box("txtDiscount")->setText("0.5");
+    editor.press("cmdBillDiscount");
+    QCOMPARE(editor.lines(), (QStringList{"9:00|Tea|2|2.5|4.24", "9:05|Cake|1|4|3.76"}));
+    QCOMPARE(editor.total(), QStringLiteral("Total: $8"));
+    QCOMPARE(editor.list()->topLevelItem(0)->toolTip(4),
+             QStringLiteral("Discount 10%: -$0.50 of $5.00\nBill discount: -$0.26 of $4.50"));
+    QCOMPARE(editor.press("cmdCheckout").title, QStringLiteral("Confirm"));
+    QCOMPARE(test::rowsOf("select cLine, cScope, cAmount from marvono_receipt_discount order by cLine, cScope"),
+             (QStringList{"1|bill|0.26", "1|line|0.5", "2|bill|0.24"}));
 }
 
 void TestBillWindow::chosenBuyersBillIsEditedAndSettled()

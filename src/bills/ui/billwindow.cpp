@@ -34,7 +34,8 @@ void BillWindow::buildControls()
 {
     setObjectName(QStringLiteral("frmBill"));
     setWindowTitle(QStringLiteral("Bill"));
-    setFixedSize(XPContainer::twips(0, 0, 10200, 6300).size());
+    // The discount row sits under the bill's own controls.
+    setFixedSize(XPContainer::twips(0, 0, 10200, 6840).size());
 
     m_container = new XPContainer(this, QStringLiteral("Payment"));
     m_container->setObjectName(QStringLiteral("XPContainer1"));
@@ -43,6 +44,7 @@ void BillWindow::buildControls()
     buildLineBoxes();
     buildPayment();
     buildButtons();
+    buildDiscounts();
     pressOnEscape(this, findChild<QPushButton*>(QStringLiteral("cmdExit")));
     for (const NumberBox& number : numberBoxes())
         guardAgainstScans(number.box, number.name);
@@ -157,6 +159,35 @@ void BillWindow::buildButtons()
         button->setEnabled(false);
 }
 
+// A line or the whole bill discounted by a percent or an amount, or the discount taken off.
+void BillWindow::buildDiscounts()
+{
+    makeLabel(m_container, QStringLiteral("lblDiscount"), QStringLiteral("Discount:"),
+              XPContainer::twips(240, 6390, 900, 300));
+    m_discount = makeLineEdit(m_container, QStringLiteral("txtDiscount"), XPContainer::twips(1140, 6360, 900, 330));
+    guardAgainstScans(m_discount, QStringLiteral("Discount"));
+    m_discountKind = new QComboBox(m_container);
+    m_discountKind->setObjectName(QStringLiteral("cmbDiscountKind"));
+    m_discountKind->addItems({QStringLiteral("%"), QStringLiteral("amount")});
+    m_discountKind->setGeometry(XPContainer::twips(2100, 6360, 1050, 330));
+    const struct {
+        const char* name;
+        const char* caption;
+        void (BillWindow::*handler)();
+        int left;
+    } buttons[] = {
+        {"cmdLineDiscount", "Discount Line", &BillWindow::discountLine, 3300},
+        {"cmdBillDiscount", "Discount Bill", &BillWindow::discountBill, 5160},
+        {"cmdRemoveDiscount", "Remove Discount", &BillWindow::removeDiscount, 7020},
+    };
+    for (const auto& design : buttons) {
+        QPushButton* button =
+            makeButton(m_container, QString::fromLatin1(design.name), QString::fromLatin1(design.caption));
+        button->setGeometry(XPContainer::twips(design.left, 6330, 1800, 390));
+        connect(button, &QPushButton::clicked, this, design.handler);
+    }
+}
+
 void BillWindow::load()
 {
     m_container->setTheme(runValues().themeIndex);
@@ -176,7 +207,7 @@ void BillWindow::showBuyer()
         m_buyer->fontMetrics().elidedText(QStringLiteral("Buyer: ") + buyer, Qt::ElideRight, m_buyer->width()));
     m_buyer->setToolTip(buyer);
     // The boxes, the key and the cash were about the bill shown before.
-    for (QLineEdit* box : {m_time, m_product, m_quantity, m_unitPrice, m_subTotal, m_key, m_received})
+    for (QLineEdit* box : {m_time, m_product, m_quantity, m_unitPrice, m_subTotal, m_key, m_received, m_discount})
         box->clear();
     m_paid->clear();
     reload(false, false);
@@ -205,6 +236,16 @@ bool BillWindow::reload(bool afterAddNew, bool keepRow)
     if (const auto lines = readBill(currentBuyer(), &m_shownLines)) {
         for (const BillLine& line : *lines)
             appendLine(line);
+    }
+    // A discounted sub-total tells, on hovering, what was taken off it.
+    const QHash<qint64, QList<Discount>> discounts = billDiscounts(currentBuyer());
+    for (int i = 0; i < m_shownLines.size() && i < m_list->topLevelItemCount(); ++i) {
+        QStringList taken;
+        for (const Discount& discount : discounts.value(m_shownLines.at(i)))
+            taken.append(QStringLiteral("%1: -%2 of %3")
+                             .arg(discountTitle(discount), moneyText(discount.amount, runValues().currencySymbol),
+                                  moneyText(discount.before, runValues().currencySymbol)));
+        m_list->topLevelItem(i)->setToolTip(4, taken.join(QLatin1Char('\n')));
     }
     if (QTreeWidgetItem* item = m_list->topLevelItem(row))
         m_list->setCurrentItem(item);
@@ -323,6 +364,11 @@ void BillWindow::update()
     // A key that finds no row (the line is gone) would change the screen only: the bill shown
     // and printed would no longer be the stored one.
     const LineChange change = updateBillLine(currentBuyer(), m_key->text(), *line);
+    if (change == LineChange::Discounted) {
+        warn(this, QStringLiteral("Warning"),
+             QStringLiteral("This line has a discount: remove the discount before changing the line."));
+        return;
+    }
     if (change == LineChange::NotEnoughStock) {
         warn(this, QStringLiteral("Warning"),
              QStringLiteral("There are not enough units of this product in stock for that quantity."));
@@ -428,6 +474,68 @@ void BillWindow::payBill()
         warn(this, QStringLiteral("Error"),
              QStringLiteral("Checkout error\nThe bill is paid, but the client bill file %1 could not be deleted.")
                  .arg(clientBillPath(m_chooser->buyer().position)));
+}
+
+DiscountKind BillWindow::discountKind() const
+{
+    return m_discountKind->currentIndex() == 1 ? DiscountKind::Amount : DiscountKind::Percent;
+}
+
+qint64 BillWindow::selectedLineKey()
+{
+    const int row = m_list->indexOfTopLevelItem(m_list->currentItem());
+    if (row >= 0 && row < m_shownLines.size())
+        return m_shownLines.at(row);
+    warn(this, QStringLiteral("Warning"), QStringLiteral("Please click the line first."));
+    return -1;
+}
+
+void BillWindow::afterDiscount(const DiscountResult& result)
+{
+    switch (result.outcome) {
+    case DiscountOutcome::Done:
+        m_discount->clear();
+        break;
+    case DiscountOutcome::Refused:
+        warn(this, QStringLiteral("Warning"), discountRefusal(result.check, result.base, runValues().currencySymbol));
+        m_discount->setFocus();
+        break;
+    case DiscountOutcome::NotFound:
+        warn(this, QStringLiteral("Warning"), QStringLiteral("The line is no longer on the bill."));
+        break;
+    case DiscountOutcome::BillDiscounted:
+        warn(this, QStringLiteral("Warning"),
+             QStringLiteral("The bill has a bill discount: remove it before discounting a line."));
+        break;
+    case DiscountOutcome::Failed:
+        warn(this, QStringLiteral("Error"), QStringLiteral("(Bill)Discount error\n") + result.error);
+        break;
+    }
+    // The sub-totals changed, or another till changed them meanwhile.
+    reload(false);
+}
+
+void BillWindow::discountLine()
+{
+    const qint64 key = selectedLineKey();
+    if (key < 0 || !ownerAllows(this, QStringLiteral("give a discount")))
+        return;
+    afterDiscount(marvono::discountLine(currentBuyer(), key, discountKind(), m_discount->text()));
+}
+
+void BillWindow::discountBill()
+{
+    if (!ownerAllows(this, QStringLiteral("give a discount")))
+        return;
+    afterDiscount(marvono::discountBill(currentBuyer(), discountKind(), m_discount->text()));
+}
+
+void BillWindow::removeDiscount()
+{
+    // Without a line clicked only a bill discount can come off.
+    const int row = m_list->indexOfTopLevelItem(m_list->currentItem());
+    afterDiscount(
+        marvono::removeDiscount(currentBuyer(), row >= 0 && row < m_shownLines.size() ? m_shownLines.at(row) : -1));
 }
 
 void BillWindow::printReceipt()

@@ -2,6 +2,7 @@
 // The bill editor frmBill: lists, changes, prints and settles the bill of the buyer chosen for
 // the run (at first the first buyer of the buyer list).
 #include "bills/bill.h"
+#include "bills/discount.h"
 #include "bills/receipt.h"
 
 #include <QDialog>
@@ -35,6 +36,7 @@ class BillWindow : public QDialog {
     void buildLineBoxes();
     void buildPayment();
     void buildButtons();
+    void buildDiscounts();
     void load();
     void lineClicked(QTreeWidgetItem* item);
     void addNew();
@@ -43,6 +45,14 @@ class BillWindow : public QDialog {
     // After a line changed: the stock may have moved, or the operator is told it could not.
     void afterLineChange(LineChange change);
     void payBill();
+    void discountLine();
+    void discountBill();
+    void removeDiscount();
+    // Tells the operator why a discount was not given, and lists the bill as it now stands.
+    void afterDiscount(const DiscountResult& result);
+    // The row identity of the line clicked; -1, after telling the operator, when none is.
+    qint64 selectedLineKey();
+    DiscountKind discountKind() const;
     void printBill();
     void printReceipt();
     void saveReceiptPdf();
@@ -92,8 +102,10 @@ class BillWindow : public QDialog {
     QLabel* m_paid = nullptr;        // lblPaid: the receipt and change of the bill just paid
     QPushButton* m_printReceipt = nullptr;
     QPushButton* m_receiptPdf = nullptr;
-    std::optional<Receipt> m_receipt; // the last bill this window settled
-    bool m_totalAfterAddNew = false;  // the label's "Total : " form
+    QLineEdit* m_discount = nullptr;     // txtDiscount: the percent or amount to take off
+    QComboBox* m_discountKind = nullptr; // cmbDiscountKind: "%" or "amount"
+    std::optional<Receipt> m_receipt;    // the last bill this window settled
+    bool m_totalAfterAddNew = false;     // the label's "Total : " form
     // The row identities of the lines this editor loaded or added: checkout settles these only.
     QList<qint64> m_shownLines;
 };
