@@ -273,12 +273,23 @@ Settlement settleRows(Settling& settling)
             return Settlement::RowsFailed;
         }
         receipt.total = *total;
-        receipt.received = settling.payment.received.value_or(*total);
-        if (receipt.received.raw() < total->raw()) {
-            settling.error = receivedRefusal(ReceivedCheck::BelowTotal, *total, {});
+        // Card and other give no change: the cash pays what they leave, and any change.
+        const Payment& payment = settling.payment;
+        const Currency left = difference(difference(*total, payment.card), payment.other);
+        if (payment.card.raw() < 0 || payment.other.raw() < 0 || left.raw() < 0) {
+            settling.error = QStringLiteral("Card and other come to more than the total of %1: nothing was paid.")
+                                 .arg(total->toText());
+            return Settlement::OverPaid;
+        }
+        receipt.received = payment.received.value_or(left);
+        if (receipt.received.raw() < left.raw()) {
+            settling.error = receivedRefusal(ReceivedCheck::BelowTotal, left, {});
             return Settlement::ShortPaid;
         }
-        receipt.change = difference(receipt.received, *total);
+        receipt.change = difference(receipt.received, left);
+        receipt.tenders = {Tender{TenderKind::Cash, receipt.received}, Tender{TenderKind::Card, payment.card},
+                           Tender{TenderKind::Other, payment.other}};
+        receipt.tenders.removeIf([](const Tender& tender) { return tender.amount.raw() == 0; });
         receipt.time = Clock::now();
         receipt.buyer = settling.buyer;
         receipt.operatorName = settling.payment.operatorName;

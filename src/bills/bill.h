@@ -63,6 +63,7 @@ enum class Settlement {
     RowsFailed, // no line was deleted
     FileFailed, // the lines are gone but the client bill file could not be deleted
     ShortPaid,  // the lines settled cost more than the cash received; nothing was deleted
+    OverPaid,   // card and other come to more than the lines settled cost; nothing was deleted
     // The stored bill is not the one shown (another till or window changed it); nothing was paid.
     Changed,
     // The lines shown were paid meanwhile, at another till; the error names that receipt.
@@ -76,15 +77,17 @@ enum class Settlement {
 };
 
 struct Receipt;
-// The cash taken for a bill and, once it is paid, the receipt written for it.
+// What was taken for a bill and, once it is paid, the receipt written for it.
 struct Payment {
-    std::optional<Currency> received; // nothing: the exact total
+    std::optional<Currency> received; // the cash; nothing: exactly what card and other leave
     QString operatorName;
     std::optional<Receipt>* receipt = nullptr; // receives the receipt written, if any
     QString* error = nullptr;                  // receives why the lines could not be settled
     // Set when the connection broke while the payment was committed and the server, asked again,
     // holds it: the bill is paid, with the receipt given.
     bool* paidAfterLoss = nullptr;
+    Currency card = {};  // paid by card, no more than the total
+    Currency other = {}; // paid another way (a voucher, a transfer), no more than what card leaves
 };
 
 // The bill as an editor showed it: each line with its row identity (from readBill and addBillLine).

@@ -3,6 +3,7 @@
 #include "app/appcontext.h"
 #include "app/text.h"
 #include "bills/bill.h"
+#include "bills/receipt.h"
 #include "catalogue/stockmoves.h"
 #include "data/database.h"
 #include "data/engine.h"
@@ -120,6 +121,47 @@ bool readVoids(DayClose& close, QString* error)
         }
     }
     return true;
+}
+
+// Cash, card and other over the close's receipts; the cash of each as cashTaken counts it.
+bool readPayments(DayClose& close, QString* error)
+{
+    close.cash = close.card = close.other = Currency();
+    if (close.lastReceipt == 0)
+        return true;
+    QString message;
+    auto set = ExecSQL(QStringLiteral("select r.cNumber, r.cReceived, r.cChange, t.cKind, t.cAmount from "
+                                      "marvono_receipt r left join marvono_tender t on t.cReceipt = r.cNumber where "
+                                      "r.cNumber between ? and ? order by r.cNumber"),
+                       message, {close.firstReceipt, close.lastReceipt});
+    if (!set) {
+        *error = message;
+        return false;
+    }
+    Receipt receipt;
+    bool ok = true;
+    const auto addReceipt = [&]() {
+        ok = ok && add(close.cash, cashTaken(receipt)) &&
+             add(close.card, tenderSum(receipt.tenders, TenderKind::Card)) &&
+             add(close.other, tenderSum(receipt.tenders, TenderKind::Other));
+    };
+    for (; !set->isEof(); set->moveNext()) {
+        if (set->text(0).toLongLong() != receipt.number) {
+            if (receipt.number != 0)
+                addReceipt();
+            receipt = Receipt();
+            receipt.number = set->text(0).toLongLong();
+            receipt.received = storedAmount(set->text(1));
+            receipt.change = storedAmount(set->text(2));
+        }
+        if (const auto kind = tenderKindNamed(set->text(3)))
+            receipt.tenders.append(Tender{*kind, storedAmount(set->text(4))});
+    }
+    if (receipt.number != 0)
+        addReceipt();
+    if (!ok)
+        *error = QStringLiteral("Overflow");
+    return ok;
 }
 
 // Per rate, the sums of the figures of the close's receipts, each worked out as its receipt
@@ -290,7 +332,8 @@ CloseResult closeDay()
     close.number = previous + 1;
     int moves = 0;
     if (!readReceipts(close, last->text(1).toLongLong(), &error) || !readVoids(close, &error) ||
-        !readTaxes(close, &error) || !takeStockMoves(close, *engine, &moves, &error) || !readOpenBills(close, &error))
+        !readTaxes(close, &error) || !readPayments(close, &error) || !takeStockMoves(close, *engine, &moves, &error) ||
+        !readOpenBills(close, &error))
         return failed(error);
     if (previous > 0 && close.lastReceipt == 0 && moves == 0) {
         const auto earlier = readDayClose(previous, &error);
@@ -347,7 +390,7 @@ std::optional<DayClose> readDayClose(qint64 number, QString* error)
         close.openBills.append({line.left(tab), storedAmount(line.mid(tab + 1))});
     }
     if (!readPeriodStart(close, error) || !readVoids(close, error ? error : &message) ||
-        !readTaxes(close, error ? error : &message))
+        !readTaxes(close, error ? error : &message) || !readPayments(close, error ? error : &message))
         return std::nullopt;
     return close;
 }
@@ -375,6 +418,9 @@ QStringList dayCloseTextLines(const DayClose& close, const QString& shopName, co
     lines += spread(QStringLiteral("Net"), money(close.net()), columns);
     lines += spread(QStringLiteral("Cash received"), money(close.received), columns);
     lines += spread(QStringLiteral("Change given"), money(close.change), columns);
+    lines += spread(QStringLiteral("Net in cash"), money(close.cash), columns);
+    lines += spread(QStringLiteral("Net by card"), money(close.card), columns);
+    lines += spread(QStringLiteral("Net other"), money(close.other), columns);
     lines += spread(QStringLiteral("Goods in at cost"), money(close.goodsIn), columns);
     lines += taxLines(close, money, columns);
     lines.append(rule);

@@ -39,6 +39,11 @@ struct DayClose {
     // of the receipts has a rate.
     QList<RateFigures> takingsTax;
     QList<RateFigures> refundsTax;
+    // How the receipts, sales and refunds, were paid; together the net. Cash is what stayed in
+    // the drawer: the cash received less change, less what was paid back.
+    Currency cash;
+    Currency card;
+    Currency other;
 
     Currency net() const { return Currency::fromRaw(takings.raw() + refunded.raw()); }
 };

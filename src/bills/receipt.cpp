@@ -225,7 +225,9 @@ bool writeReceipt(Receipt& receipt, QString* error)
                 error))
             return false;
     }
-    return true;
+    if (receipt.tenders.isEmpty())
+        receipt.tenders = {Tender{TenderKind::Cash, receipt.received}};
+    return writeTenders(receipt.number, receipt.tenders, error);
 }
 
 std::optional<bool> isReceiptStored(const Receipt& receipt)
@@ -302,6 +304,11 @@ std::optional<Receipt> readReceipt(qint64 number)
                      discounts->text(0).toInt()});
     if (!markVoids({&receipt, 1}))
         return std::nullopt;
+    const std::optional<QList<Tender>> tenders = readTenders(number);
+    if (!tenders)
+        return std::nullopt;
+    // Paid before tenders were kept: in cash.
+    receipt.tenders = tenders->isEmpty() ? QList<Tender>{Tender{TenderKind::Cash, receipt.received}} : *tenders;
     return found;
 }
 
@@ -421,8 +428,19 @@ QStringList receiptTextLines(const Receipt& receipt, const QString& shopName, co
     if (receipt.refundOf) {
         lines += spread(QStringLiteral("Paid back"), money(difference(Currency(), receipt.total)), columns);
     } else {
-        lines += spread(QStringLiteral("Received"), money(receipt.received), columns);
-        lines += spread(QStringLiteral("Change"), money(receipt.change), columns);
+        // What was not paid in cash, each way on its line; the cash as it always was.
+        bool cashOnly = true;
+        for (const auto& [kind, title] : {std::pair{TenderKind::Card, QStringLiteral("Card")},
+                                          std::pair{TenderKind::Other, QStringLiteral("Other")}}) {
+            const Currency amount = tenderSum(receipt.tenders, kind);
+            if (amount.raw() != 0)
+                lines += spread(title, money(amount), columns);
+            cashOnly = cashOnly && amount.raw() == 0;
+        }
+        if (cashOnly || receipt.received.raw() != 0) {
+            lines += spread(QStringLiteral("Received"), money(receipt.received), columns);
+            lines += spread(QStringLiteral("Change"), money(receipt.change), columns);
+        }
     }
     if (!taxes.isEmpty())
         lines.append(rule);

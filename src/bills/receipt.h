@@ -5,6 +5,7 @@
 #include "bills/discount.h"
 #include "bills/shopidentity.h"
 #include "bills/tax.h"
+#include "bills/tender.h"
 
 #include <QDate>
 #include <QDateTime>
@@ -32,8 +33,12 @@ struct Receipt {
     QString operatorName;
     QList<BillLine> lines; // as they stood on the bill; empty when only the head was read
     Currency total;
-    Currency received;
+    Currency received; // the cash handed over (a refund: the cash paid back, below 0)
     Currency change;
+    // How it was paid, its cash the cash received. Written as a cash tender of the cash received
+    // when empty; read so for a receipt paid before tenders were kept; empty when only the head
+    // was read.
+    QList<Tender> tenders;
     qint64 refundOf = 0;    // the receipt a refund pays back; 0 for a sale
     QList<int> ofLines;     // a refund's lines: the line of that receipt each pays back
     QList<LineStock> stock; // per line; a line without one is written as of unknown stock
@@ -62,8 +67,8 @@ Currency difference(Currency a, Currency b);
 // locked until the transaction ends, so tills paying at once get consecutive numbers; a number
 // whose transaction rolls back is given again, so none is skipped. 0, with an error, on failure.
 qint64 takeReceiptNumber(QString* error);
-// Inside the caller's transaction: writes the receipt and its lines (taking a number when it has
-// none). False, with an error, on failure.
+// Inside the caller's transaction: writes the receipt, its lines and its tenders (taking a number
+// when it has none). False, with an error, on failure.
 bool writeReceipt(Receipt& receipt, QString* error);
 
 // Whether the shop holds the receipt as it was written (number, time, buyer, operator and
@@ -75,7 +80,7 @@ qint64 receiptThatPaid(const QString& buyer, const BillLine& line);
 // The receipts of a day, in number order, without their lines but with their voids; nothing when
 // the query fails.
 std::optional<QList<Receipt>> receiptsOfDay(const QDate& day);
-// One receipt with its lines and void; nothing when it is not there or the query fails.
+// One receipt with its lines, void and tenders; nothing when it is not there or the query fails.
 std::optional<Receipt> readReceipt(qint64 number);
 // The sum of the receipts' totals; nothing when it leaves the currency range.
 std::optional<Currency> receiptsTotal(const QList<Receipt>& receipts);

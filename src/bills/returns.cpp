@@ -233,7 +233,9 @@ ReturnResult writeRefund(qint64 receiptNumber, const QList<ReturnedUnits>& items
         if (!note.isEmpty() && !result.notes.contains(note))
             result.notes.append(note);
     }
+    // Paid back in cash, whatever way the sale was paid: the drawer holds no card to refund to.
     refund.received = refund.total;
+    refund.tenders = {Tender{TenderKind::Cash, refund.total}};
     if (!writeReceipt(refund, &error))
         return failed(ReturnOutcome::Failed, error);
     result.outcome = ReturnOutcome::Returned;

@@ -336,6 +336,26 @@ BEGIN
 END
 $grant$;
 )sql"},
+    // How each receipt was paid: cash (the cash received, before change), card or other, one row of
+    // each kind at most. A receipt without rows was paid in cash.
+    {15, R"sql(
+CREATE TABLE marvono_tender (cReceipt INTEGER, cKind TEXT, cAmount NUMTEXT, PRIMARY KEY (cReceipt, cKind));
+)sql",
+     R"sql(
+CREATE TABLE marvono_tender (cReceipt bigint, cKind text, cAmount numtext, PRIMARY KEY (cReceipt, cKind));
+-- The tills add to the books and never rewrite them.
+DO $grant$
+DECLARE
+    till record;
+BEGIN
+    FOR till IN SELECT DISTINCT a.grantee::regrole AS name FROM pg_class c, aclexplode(c.relacl) a
+            WHERE c.oid = 'product_info'::regclass AND a.grantee NOT IN (0, c.relowner) LOOP
+        EXECUTE format('REVOKE ALL ON marvono_tender FROM %s', till.name);
+        EXECUTE format('GRANT SELECT, INSERT ON marvono_tender TO %s', till.name);
+    END LOOP;
+END
+$grant$;
+)sql"},
 };
 
 bool exec(sqlite3* db, const char* sql, QString* error)

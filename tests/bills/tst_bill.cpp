@@ -341,22 +341,46 @@ void TestBill::dayCloseTakesWhatCameSinceTheLastClose()
     QCOMPARE(settleBill("A1"), Settlement::Settled);
     QVERIFY(test::addBillRow("3", "B2", "Cup", "1", "4", "4"));
     QCOMPARE(returnFromReceipt(1, {{1, 1}}, "ann").outcome, ReturnOutcome::Returned);
+    // Card and other give no change: over the total they pay nothing; the cash pays the rest.
+    QVERIFY(test::addBillRow("5", "C3", "Kettle", "1", "30", "30"));
+    Payment split{Currency::fromRaw(200000), "ann"};
+    split.card = Currency::fromRaw(310000);
+    QCOMPARE(settleBill("C3", 0, nullptr, split), Settlement::OverPaid);
+    split.card = Currency::fromRaw(100000);
+    split.other = Currency::fromRaw(50000);
+    QCOMPARE(settleBill("C3", 0, nullptr, split), Settlement::Settled);
+    QCOMPARE(test::rowsOf("select cReceipt, cKind, cAmount from marvono_tender where cReceipt > 2 order by cReceipt, "
+                          "cKind"),
+             (QStringList{"3|cash|-2.5", "4|card|10", "4|cash|20", "4|other|5"}));
+    const QStringList printed = receiptTextLines(*readReceipt(4), "Shop", {}, "$", 24);
+    QCOMPARE(printed.mid(printed.size() - 5),
+             (QStringList{"Total             $30.00", "Card              $10.00", "Other              $5.00",
+                          "Received          $20.00", "Change             $5.00"}));
+    // A receipt paid before tenders were kept counts as cash.
+    QVERIFY(
+        Database::instance().engine(nullptr)->execute("delete from marvono_tender where cReceipt = 2", {}, nullptr));
+    QCOMPARE(readReceipt(2)->tenders, (QList<Tender>{{TenderKind::Cash, Currency::fromRaw(60000)}}));
     CloseResult result = closeDay();
     QCOMPARE(result.outcome, CloseOutcome::Closed);
-    QCOMPARE(
-        dayCloseTextLines(result.close, "Shop", {}, "$", 24).mid(1),
-        (QStringList{"Day close No. 1", "From: 2026-12-07 18:00:00", "To: 2026-12-07 18:00:00",
-                     "Operator: ", "Receipts No. 1 to 3", QString(24, '-'), "Receipts               2",
-                     "Takings            $8.50", "Refunds (1)       -$2.50", "Net                $6.00",
-                     "Cash received     $16.00", "Change given       $7.50", "Goods in at cost   $4.50",
-                     QString(24, '-'), "Bills still open: 1", "  B2               $4.00", "Open total         $4.00"}));
+    QCOMPARE(dayCloseTextLines(result.close, "Shop", {}, "$", 24).mid(1),
+             (QStringList{"Day close No. 1",          "From: 2026-12-07 18:00:00",
+                          "To: 2026-12-07 18:00:00",  "Operator: ",
+                          "Receipts No. 1 to 4",      QString(24, '-'),
+                          "Receipts               3", "Takings           $38.50",
+                          "Refunds (1)       -$2.50", "Net               $36.00",
+                          "Cash received     $36.00", "Change given      $12.50",
+                          "Net in cash       $21.00", "Net by card       $10.00",
+                          "Net other          $5.00", "Goods in at cost   $4.50",
+                          QString(24, '-'),           "Bills still open: 1",
+                          "  B2               $4.00", "Open total         $4.00"}));
+    QCOMPARE(readDayClose(1)->cash, Currency::fromRaw(210000));
     // The late shift closes again the same date: what came after the first close, and only once.
     test::setClock([&] { return QDateTime(day, QTime(23, 30)); });
     QVERIFY(test::addBillRow("4", "A1", "Tea", "1", "2.5", "2.5"));
     QCOMPARE(settleBill("A1"), Settlement::Settled);
     result = closeDay();
     QCOMPARE(result.close.number, 2);
-    QCOMPARE(result.close.firstReceipt, 4);
+    QCOMPARE(result.close.firstReceipt, 5);
     QCOMPARE(result.close.takings, Currency::fromRaw(25000));
     QCOMPARE(result.close.goodsIn, Currency());
     QCOMPARE(readDayClose(2)->from, QDateTime(day, QTime(18, 0)));

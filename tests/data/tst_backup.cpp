@@ -354,6 +354,7 @@ void TestBackup::olderDatabasesAreUpgraded()
     QCOMPARE(test::rowsOf("select count(*) from marvono_receipt"), QStringList{"0"});
     QVERIFY(recoverDatabase(withReceipts));
     QCOMPARE(test::rowsOf("select cReceipt, cProduct from marvono_receipt_line"), QStringList{"1|Tea"});
+    QCOMPARE(test::rowsOf("select cReceipt, cKind, cAmount from marvono_tender"), QStringList{"1|cash|1"});
     QVERIFY(test::addBillRow("t", "A1", "Cake", "1", "1", "1"));
     QCOMPARE(settleBill("A1"), Settlement::Settled);
     QCOMPARE(test::rowsOf("select cNumber from marvono_receipt order by cNumber"), (QStringList{"1", "2"}));

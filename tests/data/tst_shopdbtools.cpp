@@ -292,7 +292,8 @@ void TestShopDbTools::tillsOnlyAddToTheBooks()
           "DELETE FROM marvono_stock_move", "DELETE FROM marvono_sale", "DELETE FROM user_info", "DELETE FROM PanDian",
           "UPDATE marvono_receipt SET cTotal = '0'", "UPDATE marvono_stock_move SET cClose = NULL",
           "UPDATE marvono_counter SET cValue = 0", "UPDATE marvono_schema SET version = 1", "TRUNCATE product_info",
-          "SELECT marvono_take_stock_moves(5)", "ALTER FUNCTION marvono_next_receipt() SECURITY INVOKER"})
+          "SELECT marvono_take_stock_moves(5)", "ALTER FUNCTION marvono_next_receipt() SECURITY INVOKER",
+          "DELETE FROM marvono_tender"})
         QVERIFY2(test::pgValue(till, forbidden).startsWith("<failed"), forbidden);
     const QString password = test::pgValue(till, "SELECT cPwd FROM user_info");
     QVERIFY2(!password.contains("vetch") && hashedPasswordMatches(password, "vetch"), qPrintable(password));
