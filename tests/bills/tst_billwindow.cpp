@@ -402,6 +402,30 @@ void TestBillWindow::payBill()
     QCOMPARE(editor.lines(), QStringList{"9:10|Cup|1|1|1"});
     QCOMPARE(test::rowsOf("select ctable from Bill order by rowid"), (QStringList{"Window", "A1"}));
     QVERIFY(QFile::exists(clientBillPath(0)));
+
+    // A card gives no change; F9 pays the whole bill by card and F8 in cash, whatever the boxes say.
+    editor.box("txtCard")->setText("1.01");
+    QCOMPARE(editor.press("cmdCheckout").text,
+             QStringLiteral("The amount paid in Card is more than the $1 left to pay: only cash gives change."));
+    const auto payByKey = [&](Qt::Key key) {
+        editor.dialog->activateWindow();
+        if (!QTest::qWaitFor([&] { return editor.dialog->isActiveWindow(); }))
+            return QStringLiteral("<the bill window is not active>");
+        test::BoxAnswerer answerer(QMessageBox::Ok);
+        QTest::keyClick(editor.dialog, key);
+        return answerer.box().text;
+    };
+    QCOMPARE(payByKey(Qt::Key_F9),
+             QStringLiteral("Are you sure to clear the bill?\n\nReceived: $0\nChange: $0\nCard: $1"));
+    QVERIFY(editor.box("txtCard")->text().isEmpty());
+    QVERIFY(test::addBillRow("9:20", "A1", "Jug", "1", "2", "2"));
+    editor.dialog->rereadBill();
+    editor.box("txtReceived")->setText("100");
+    editor.box("txtOther")->setText("1");
+    QCOMPARE(payByKey(Qt::Key_F8), QStringLiteral("Are you sure to clear the bill?\n\nReceived: $2\nChange: $0"));
+    QCOMPARE(test::rowsOf("select r.cNumber, cReceived, cChange, cKind, cAmount from marvono_receipt r join "
+                          "marvono_tender t on t.cReceipt = r.cNumber where r.cNumber > 1 order by r.cNumber"),
+             (QStringList{"2|0|0|card|1", "3|2|0|cash|2"}));
 }
 
 void TestBillWindow::discountsAskAnOwnerAndPrint()

@@ -15,6 +15,7 @@
 #include "data/database.h"
 #include "sales/sale.h"
 
+#include <QAction>
 #include <QComboBox>
 #include <QEvent>
 #include <QHeaderView>
@@ -49,7 +50,24 @@ void BillWindow::buildControls()
     for (const NumberBox& number : numberBoxes())
         guardAgainstScans(number.box, number.name);
     guardAgainstScans(m_received, QStringLiteral("Received"));
-    connect(m_received, &QLineEdit::returnPressed, this, &BillWindow::payBill);
+    guardAgainstScans(m_card, QStringLiteral("Card"));
+    guardAgainstScans(m_other, QStringLiteral("Other"));
+    for (QLineEdit* box : {m_received, m_card, m_other})
+        connect(box, &QLineEdit::returnPressed, this, &BillWindow::payBill);
+    const struct {
+        const char* name;
+        const char* text;
+        Qt::Key key;
+        PayWay way;
+    } keys[] = {{"actPayCash", "Pay the whole bill in cash", Qt::Key_F8, PayWay::ExactCash},
+                {"actPayCard", "Pay the whole bill by card", Qt::Key_F9, PayWay::WholeByCard}};
+    for (const auto& design : keys) {
+        auto* action = new QAction(QString::fromLatin1(design.text), this);
+        action->setObjectName(QString::fromLatin1(design.name));
+        action->setShortcut(QKeySequence(design.key));
+        addAction(action);
+        connect(action, &QAction::triggered, this, [this, way = design.way] { pay(way); });
+    }
     connect(m_list, &QTreeWidget::itemClicked, this, &BillWindow::lineClicked);
     connect(m_chooser, &BuyerChooser::buyerChanged, this, &BillWindow::showBuyer);
 }
@@ -126,6 +144,18 @@ void BillWindow::buildPayment()
     makeLabel(m_container, QStringLiteral("lblReceivedSymbol"), QStringLiteral("$"),
               XPContainer::twips(9500, 4920, 600, 300))
         ->setObjectName(QStringLiteral("lblReceivedSymbol"));
+    // Below the receipt's buttons: what card and other pay, the cash paying the rest.
+    makeLabel(m_container, QStringLiteral("lblCard"), QStringLiteral("Card"), XPContainer::twips(6450, 5925, 540, 300));
+    m_card = makeLineEdit(m_container, QStringLiteral("txtCard"), XPContainer::twips(6990, 5895, 1110, 330));
+    m_card->setToolTip(QStringLiteral("Paid by card, no more than the total: a card gives no change. Received "
+                                      "takes the cash for the rest. F9 pays the whole bill by card, F8 in cash."));
+    makeLabel(m_container, QStringLiteral("lblOther"), QStringLiteral("Other"),
+              XPContainer::twips(8250, 5925, 600, 300));
+    m_other = makeLineEdit(m_container, QStringLiteral("txtOther"), XPContainer::twips(8850, 5895, 1050, 330));
+    m_other->setToolTip(QStringLiteral("Paid another way (a voucher, a transfer), no more than is left after card. "
+                                       "F8 pays the whole bill in cash, F9 by card."));
+    for (QLineEdit* box : {m_card, m_other})
+        box->setPlaceholderText(QStringLiteral("none"));
 }
 
 void BillWindow::buildButtons()
@@ -207,7 +237,8 @@ void BillWindow::showBuyer()
         m_buyer->fontMetrics().elidedText(QStringLiteral("Buyer: ") + buyer, Qt::ElideRight, m_buyer->width()));
     m_buyer->setToolTip(buyer);
     // The boxes, the key and the cash were about the bill shown before.
-    for (QLineEdit* box : {m_time, m_product, m_quantity, m_unitPrice, m_subTotal, m_key, m_received, m_discount})
+    for (QLineEdit* box :
+         {m_time, m_product, m_quantity, m_unitPrice, m_subTotal, m_key, m_received, m_card, m_other, m_discount})
         box->clear();
     m_paid->clear();
     reload(false, false);
@@ -419,6 +450,22 @@ void BillWindow::afterLineChange(LineChange change)
 
 void BillWindow::payBill()
 {
+    pay(PayWay::Boxes);
+}
+
+std::optional<Currency> BillWindow::tenderIn(QLineEdit* box, const QString& name, Currency left)
+{
+    Currency amount;
+    const TenderCheck check = readTender(box->text(), left, &amount);
+    if (check == TenderCheck::Accepted)
+        return amount;
+    warn(this, QStringLiteral("Warning"), tenderRefusal(check, name, left, runValues().currencySymbol));
+    box->setFocus();
+    return std::nullopt;
+}
+
+void BillWindow::pay(PayWay way)
+{
     const QString symbol = runValues().currencySymbol;
     // What the operator saw and confirmed is what is paid, whatever a reload shows meanwhile.
     const ShownBill shown{m_shownLines, shownLines()};
@@ -426,33 +473,60 @@ void BillWindow::payBill()
     for (const BillLine& line : shown.lines)
         subTotals.append(line.subTotal);
     const Currency total = billTotal(subTotals).value_or(Currency());
+    // Card, then other, then the cash for what they leave.
+    std::optional<Currency> card = way == PayWay::WholeByCard ? total : Currency();
+    std::optional<Currency> other = Currency();
+    if (way == PayWay::Boxes) {
+        card = tenderIn(m_card, QStringLiteral("Card"), total);
+        other = card ? tenderIn(m_other, QStringLiteral("Other"), difference(total, *card)) : std::nullopt;
+        if (!other)
+            return;
+    }
+    const Currency left = difference(difference(total, *card), *other);
+    const QString typed = way == PayWay::Boxes ? m_received->text() : QString();
     Currency received;
-    const ReceivedCheck check = readReceived(m_received->text(), total, &received);
+    const ReceivedCheck check = readReceived(typed, left, &received);
     if (check != ReceivedCheck::Accepted) {
-        warn(this, QStringLiteral("Warning"), receivedRefusal(check, total, symbol));
+        warn(this, QStringLiteral("Warning"),
+             check == ReceivedCheck::BelowTotal && left.raw() != total.raw()
+                 ? QStringLiteral("The amount received is less than the %1%2 left to pay after card and other.")
+                       .arg(symbol, left.toText())
+                 : receivedRefusal(check, left, symbol));
         m_received->setFocus();
         return;
     }
     QString question = QStringLiteral("Are you sure to clear the bill?");
     if (!shown.lines.isEmpty())
-        question += QStringLiteral("\n\n") + changeText(received, total, symbol);
+        question += QStringLiteral("\n\n") + changeText(received, left, symbol);
+    for (const auto& [amount, title] :
+         {std::pair{*card, QStringLiteral("Card")}, std::pair{*other, QStringLiteral("Other")}})
+        if (amount.raw() != 0)
+            question += QStringLiteral("\n%1: %2%3").arg(title, symbol, amount.toText());
     if (!confirm(this, QStringLiteral("Confirm"), question))
         return;
     std::optional<Receipt> receipt;
     QString error;
     bool paidAfterLoss = false;
-    const Payment payment{m_received->text().trimmed().isEmpty() ? std::nullopt : std::optional<Currency>(received),
-                          runValues().currentUser, &receipt, &error, &paidAfterLoss};
+    const Payment payment{typed.trimmed().isEmpty() ? std::nullopt : std::optional<Currency>(received),
+                          runValues().currentUser,
+                          &receipt,
+                          &error,
+                          &paidAfterLoss,
+                          *card,
+                          *other};
     const Settlement settlement = settleBill(currentBuyer(), m_chooser->buyer().position, &shown, payment);
     if (settlement != Settlement::Settled && settlement != Settlement::FileFailed) {
         warn(this, QStringLiteral("Error"),
-             settlement == Settlement::ShortPaid ? error : QStringLiteral("Checkout error\n") + error);
+             settlement == Settlement::ShortPaid || settlement == Settlement::OverPaid
+                 ? error
+                 : QStringLiteral("Checkout error\n") + error);
         // A bill changed or paid elsewhere shows what it now holds; a failed write changed nothing.
         if (settlement != Settlement::RowsFailed)
             reload(false);
         return;
     }
-    m_received->clear();
+    for (QLineEdit* box : {m_received, m_card, m_other})
+        box->clear();
     if (receipt) {
         m_receipt = receipt;
         for (QPushButton* button : {m_printReceipt, m_receiptPdf}) {

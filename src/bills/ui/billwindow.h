@@ -53,6 +53,11 @@ class BillWindow : public QDialog {
     // The row identity of the line clicked; -1, after telling the operator, when none is.
     qint64 selectedLineKey();
     DiscountKind discountKind() const;
+    // How Pay Bill pays: as the boxes say, or the whole bill in cash exactly (F8) or by card (F9).
+    enum class PayWay { Boxes, ExactCash, WholeByCard };
+    void pay(PayWay way);
+    // The amount in the Card or Other box, at most `left`; nothing after the operator was told.
+    std::optional<Currency> tenderIn(QLineEdit* box, const QString& name, Currency left);
     void printBill();
     void printReceipt();
     void saveReceiptPdf();
@@ -99,6 +104,8 @@ class BillWindow : public QDialog {
     QLabel* m_total = nullptr;
     QLabel* m_buyer = nullptr;       // lblBuyer: whose bill this is
     QLineEdit* m_received = nullptr; // txtReceived: the cash handed over, empty for the exact total
+    QLineEdit* m_card = nullptr;     // txtCard: paid by card, empty for none
+    QLineEdit* m_other = nullptr;    // txtOther: paid another way, empty for none
     QLabel* m_paid = nullptr;        // lblPaid: the receipt and change of the bill just paid
     QPushButton* m_printReceipt = nullptr;
     QPushButton* m_receiptPdf = nullptr;
