@@ -425,22 +425,20 @@ QStringList receiptTextLines(const Receipt& receipt, const QString& shopName, co
     if (billDiscount)
         lines += spread(discountTitle(*billDiscount), money(difference(Currency(), billDiscount->amount)), columns);
     lines += spread(QStringLiteral("Total"), money(receipt.total), columns);
-    if (receipt.refundOf) {
+    if (receipt.refundOf)
         lines += spread(QStringLiteral("Paid back"), money(difference(Currency(), receipt.total)), columns);
-    } else {
-        // What was not paid in cash, each way on its line; the cash as it always was.
-        bool cashOnly = true;
-        for (const auto& [kind, title] : {std::pair{TenderKind::Card, QStringLiteral("Card")},
-                                          std::pair{TenderKind::Other, QStringLiteral("Other")}}) {
-            const Currency amount = tenderSum(receipt.tenders, kind);
-            if (amount.raw() != 0)
-                lines += spread(title, money(amount), columns);
-            cashOnly = cashOnly && amount.raw() == 0;
-        }
-        if (cashOnly || receipt.received.raw() != 0) {
-            lines += spread(QStringLiteral("Received"), money(receipt.received), columns);
-            lines += spread(QStringLiteral("Change"), money(receipt.change), columns);
-        }
+    // What was not paid in cash, each way on its line; the cash of a sale as it always was.
+    bool cashOnly = true;
+    for (const auto& [kind, title] :
+         {std::pair{TenderKind::Card, QStringLiteral("Card")}, std::pair{TenderKind::Other, QStringLiteral("Other")}}) {
+        const Currency amount = tenderSum(receipt.tenders, kind);
+        if (amount.raw() != 0)
+            lines += spread(title, money(amount), columns);
+        cashOnly = cashOnly && amount.raw() == 0;
+    }
+    if (!receipt.refundOf && (cashOnly || receipt.received.raw() != 0)) {
+        lines += spread(QStringLiteral("Received"), money(receipt.received), columns);
+        lines += spread(QStringLiteral("Change"), money(receipt.change), columns);
     }
     if (!taxes.isEmpty())
         lines.append(rule);

@@ -184,7 +184,8 @@ bool holdReceipt(Transaction& transaction, qint64 receiptNumber)
     return transaction.lock(QStringLiteral("marvono_receipt %1").arg(receiptNumber));
 }
 
-ReturnResult writeRefund(qint64 receiptNumber, const QList<ReturnedUnits>& items, const QString& operatorName)
+ReturnResult writeRefund(qint64 receiptNumber, const QList<ReturnedUnits>& items, const QString& operatorName,
+                         PayBack payBack)
 {
     auto returnable = readReturnable(receiptNumber);
     if (!returnable)
@@ -233,9 +234,10 @@ ReturnResult writeRefund(qint64 receiptNumber, const QList<ReturnedUnits>& items
         if (!note.isEmpty() && !result.notes.contains(note))
             result.notes.append(note);
     }
-    // Paid back in cash, whatever way the sale was paid: the drawer holds no card to refund to.
-    refund.received = refund.total;
-    refund.tenders = {Tender{TenderKind::Cash, refund.total}};
+    // Goods brought back are paid back in cash; a void undoes the sale's card and other too.
+    refund.tenders = payBack == PayBack::AsPaid ? tendersPayingBack(original.tenders, refund.total)
+                                                : QList<Tender>{Tender{TenderKind::Cash, refund.total}};
+    refund.received = tenderSum(refund.tenders, TenderKind::Cash);
     if (!writeReceipt(refund, &error))
         return failed(ReturnOutcome::Failed, error);
     result.outcome = ReturnOutcome::Returned;

@@ -34,8 +34,11 @@ class Transaction;
 // Inside the caller's transaction: holds the receipt until it ends, so that returns and voids of
 // it at other tills wait and then see what this one wrote. False when the lock cannot be taken.
 bool holdReceipt(Transaction& transaction, qint64 receiptNumber);
+// How a refund pays back: in cash (a return), or the way the sale was paid (a void).
+enum class PayBack { InCash, AsPaid };
 // Inside the caller's transaction, holding the receipt: the stock, ledger and refund receipt of
 // returnFromReceipt. A voided sale returns nothing.
-ReturnResult writeRefund(qint64 receiptNumber, const QList<ReturnedUnits>& items, const QString& operatorName);
+ReturnResult writeRefund(qint64 receiptNumber, const QList<ReturnedUnits>& items, const QString& operatorName,
+                         PayBack payBack = PayBack::InCash);
 
 } // namespace marvono

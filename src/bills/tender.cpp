@@ -40,6 +40,20 @@ Currency tenderSum(const QList<Tender>& tenders, TenderKind kind)
     return Currency::fromRaw(sum);
 }
 
+QList<Tender> tendersPayingBack(const QList<Tender>& paid, Currency amount)
+{
+    qint64 left = std::max<qint64>(-amount.raw(), 0);
+    QList<Tender> back{Tender{TenderKind::Cash, Currency()}};
+    for (TenderKind kind : {TenderKind::Card, TenderKind::Other}) {
+        const qint64 part = std::clamp<qint64>(tenderSum(paid, kind).raw(), 0, left);
+        if (part > 0)
+            back.append(Tender{kind, Currency::fromRaw(-part)});
+        left -= part;
+    }
+    back.first().amount = Currency::fromRaw(-left);
+    return back;
+}
+
 Currency cashTaken(const Receipt& receipt)
 {
     const Currency cash = receipt.tenders.isEmpty() ? receipt.received : tenderSum(receipt.tenders, TenderKind::Cash);

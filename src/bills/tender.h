@@ -24,6 +24,10 @@ std::optional<TenderKind> tenderKindNamed(const QString& name);
 // The sum of the tenders of that kind.
 Currency tenderSum(const QList<Tender>& tenders, TenderKind kind);
 
+// The tenders paying back `amount` (0 or below) the way `paid` took it: card and other first,
+// each at most what it took, cash the rest.
+QList<Tender> tendersPayingBack(const QList<Tender>& paid, Currency amount);
+
 struct Receipt;
 // The cash a receipt left in the drawer: its cash tenders less its change (a refund's is below
 // 0). A receipt paid before tenders were kept took its cash received.

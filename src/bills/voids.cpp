@@ -74,7 +74,7 @@ VoidResult voidReceipt(qint64 receiptNumber, const QString& reason, const QStrin
     for (int line = 0; line < units.size(); ++line)
         if (units.at(line) > 0)
             items.append(ReturnedUnits{line + 1, units.at(line)});
-    const ReturnResult refund = writeRefund(receiptNumber, items, operatorName);
+    const ReturnResult refund = writeRefund(receiptNumber, items, operatorName, PayBack::AsPaid);
     if (refund.outcome != ReturnOutcome::Returned)
         return refused(VoidOutcome::Failed, refund.error);
     QString error;

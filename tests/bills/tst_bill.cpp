@@ -607,8 +607,12 @@ void TestBill::voidNetsWhatWasLeftOnce()
     QCOMPARE(bookSale(SaleRequest{"Tea", "2", "A1"}).outcome, SaleOutcome::Sold);
     QCOMPARE(bookSale(SaleRequest{"Cake", "1", "A1"}).outcome, SaleOutcome::Sold);
     QVERIFY(test::addBillRow("t", "A1", "Cup", "1", "4", "4"));
-    QCOMPARE(settleBill("A1"), Settlement::Settled);
+    Payment split{std::nullopt, "ann"};
+    split.card = Currency::fromRaw(100000); // a void pays back the card as well as the cash
+    QCOMPARE(settleBill("A1", 0, nullptr, split), Settlement::Settled);
     const Receipt again = *voidReceipt(6, "Card refused", "ann").voidReceipt;
+    QCOMPARE(test::rowsOf("select cKind, cAmount from marvono_tender where cReceipt = 7 order by cKind"),
+             (QStringList{"card|-10", "cash|-2"}));
     Engine* engine = Database::instance().engine(nullptr);
     QVERIFY(engine->execute("update product_info set cLeastQty = '1' where cName = 'Tea'", {}, nullptr));
     QCOMPARE(billVoidedLinesAgain(again), QStringList{"Tea (2 units): not enough units in stock."});
