@@ -311,9 +311,38 @@ template <typename Money> QStringList taxLines(const DayClose& close, const Mone
     return lines;
 }
 
+// Per operator, and for all when there are several: the float, the cash taken and paid back, what
+// the drawer should hold, what was counted and the difference.
+template <typename Money> QStringList cashLines(const QList<DrawerCash>& drawers, const Money& money, int columns)
+{
+    QStringList lines;
+    const auto drawerLines = [&](const QString& title, const DrawerCash& drawer) {
+        lines.append(QString(columns, QLatin1Char('-')));
+        lines += wrapped(title, columns);
+        lines += spread(QStringLiteral("  Float"), money(drawer.cashFloat), columns);
+        lines += spread(QStringLiteral("  Cash received"), money(drawer.taken.received), columns);
+        lines += spread(QStringLiteral("  Change given"), money(drawer.taken.change), columns);
+        lines += spread(QStringLiteral("  Cash refunds"), money(drawer.taken.refunds), columns);
+        lines += spread(QStringLiteral("  Expected"), money(drawer.expected()), columns);
+        if (!drawer.counted) {
+            lines += spread(QStringLiteral("  Counted"), QStringLiteral("not counted"), columns);
+            return;
+        }
+        lines += spread(QStringLiteral("  Counted"), money(*drawer.counted), columns);
+        lines += spread(QStringLiteral("  Difference"), money(*drawer.difference()), columns);
+    };
+    for (const DrawerCash& drawer : drawers)
+        drawerLines(QStringLiteral("Cash: ") +
+                        (drawer.operatorName.isEmpty() ? QStringLiteral("(no name)") : drawer.operatorName),
+                    drawer);
+    if (drawers.size() > 1)
+        drawerLines(QStringLiteral("Cash: all operators"), allDrawers(drawers));
+    return lines;
+}
+
 } // namespace
 
-CloseResult closeDay()
+CloseResult closeDay(const QMap<QString, Currency>& counted)
 {
     DayClose close;
     close.time = Clock::now();
@@ -335,7 +364,12 @@ CloseResult closeDay()
         !readTaxes(close, &error) || !readPayments(close, &error) || !takeStockMoves(close, *engine, &moves, &error) ||
         !readOpenBills(close, &error))
         return failed(error);
-    if (previous > 0 && close.lastReceipt == 0 && moves == 0) {
+    const auto cash = recordCloseCash(*engine, close.number, close.firstReceipt, close.lastReceipt, counted, &error);
+    if (!cash)
+        return failed(error);
+    close.drawers = *cash;
+    // An open shift is the float in a drawer: that too is closed.
+    if (previous > 0 && close.lastReceipt == 0 && moves == 0 && close.drawers.isEmpty()) {
         const auto earlier = readDayClose(previous, &error);
         if (!earlier)
             return failed(error);
@@ -392,6 +426,10 @@ std::optional<DayClose> readDayClose(qint64 number, QString* error)
     if (!readPeriodStart(close, error) || !readVoids(close, error ? error : &message) ||
         !readTaxes(close, error ? error : &message) || !readPayments(close, error ? error : &message))
         return std::nullopt;
+    const auto cash = readCloseCash(close.number, error);
+    if (!cash)
+        return std::nullopt;
+    close.drawers = *cash;
     return close;
 }
 
@@ -431,6 +469,7 @@ QStringList dayCloseTextLines(const DayClose& close, const QString& shopName, co
         add(open, total);
     }
     lines += spread(QStringLiteral("Open total"), money(open), columns);
+    lines += cashLines(close.drawers, money, columns);
     return lines;
 }
 

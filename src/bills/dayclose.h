@@ -4,6 +4,7 @@
 // previous one, whatever the calendar says: a late shift closes after midnight and the evening
 // shift of that date closes again. No widgets.
 #include "app/numbers.h"
+#include "bills/drawercash.h"
 #include "bills/shopidentity.h"
 #include "bills/tax.h"
 
@@ -44,6 +45,7 @@ struct DayClose {
     Currency cash;
     Currency card;
     Currency other;
+    QList<DrawerCash> drawers; // per operator; empty for a close made before drawers were counted
 
     Currency net() const { return Currency::fromRaw(takings.raw() + refunded.raw()); }
 };
@@ -56,9 +58,10 @@ struct CloseResult {
 };
 
 // Closes now in one transaction: the receipts numbered after the last close, the stock moves no
-// close has taken yet and the bills open now. When nothing came since the last close there is
-// nothing to close (AlreadyClosed), so two tills closing at once make one close.
-CloseResult closeDay();
+// close has taken yet, the open shifts with the cash `counted` per operator, and the bills open
+// now. When nothing came since the last close there is nothing to close (AlreadyClosed), so two
+// tills closing at once make one close.
+CloseResult closeDay(const QMap<QString, Currency>& counted = {});
 
 // The close of that number; nothing when there is none or the query fails.
 std::optional<DayClose> readDayClose(qint64 number, QString* error = nullptr);

@@ -356,6 +356,36 @@ BEGIN
 END
 $grant$;
 )sql"},
+    // An operator's shift, from the first sale with the cash then put in the drawer (the float),
+    // until the close that ends it; and per close and operator, the cash the drawer should hold
+    // and the cash counted in it. A shift belongs to the operator's name, whatever the till.
+    {16, R"sql(
+CREATE TABLE marvono_shift (cOperator TEXT, cOpened TEXT, cFloat NUMTEXT, cClose INTEGER);
+CREATE INDEX marvono_shift_close ON marvono_shift (cClose);
+CREATE TABLE marvono_close_cash (cClose INTEGER, cOperator TEXT, cFloat NUMTEXT, cReceived NUMTEXT,
+    cChange NUMTEXT, cRefunds NUMTEXT, cExpected NUMTEXT, cCounted NUMTEXT, cDifference NUMTEXT,
+    PRIMARY KEY (cClose, cOperator));
+)sql",
+     R"sql(
+CREATE TABLE marvono_shift (cOperator text, cOpened text, cFloat numtext, cClose bigint,
+    mv_key bigint GENERATED ALWAYS AS IDENTITY PRIMARY KEY);
+CREATE INDEX marvono_shift_close ON marvono_shift (cClose);
+CREATE TABLE marvono_close_cash (cClose bigint, cOperator text, cFloat numtext, cReceived numtext,
+    cChange numtext, cRefunds numtext, cExpected numtext, cCounted numtext, cDifference numtext,
+    PRIMARY KEY (cClose, cOperator));
+-- The tills open shifts and record the counts; a close marks the shifts it ends, and that only.
+DO $grant$
+DECLARE
+    till record;
+BEGIN
+    FOR till IN SELECT DISTINCT a.grantee::regrole AS name FROM pg_class c, aclexplode(c.relacl) a
+            WHERE c.oid = 'product_info'::regclass AND a.grantee NOT IN (0, c.relowner) LOOP
+        EXECUTE format('GRANT SELECT, INSERT ON marvono_shift, marvono_close_cash TO %s', till.name);
+        EXECUTE format('GRANT UPDATE (cClose) ON marvono_shift TO %s', till.name);
+    END LOOP;
+END
+$grant$;
+)sql"},
 };
 
 bool exec(sqlite3* db, const char* sql, QString* error)

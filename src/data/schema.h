@@ -13,7 +13,7 @@ struct sqlite3;
 namespace marvono {
 
 // The newest version: the one this program builds and upgrades to.
-inline constexpr int kSchemaVersion = 15;
+inline constexpr int kSchemaVersion = 16;
 
 // The step to `version` from the one before it; an engine with nothing to change has no text.
 struct SchemaStep {

@@ -8,6 +8,7 @@
 #include "bills/receipt.h"
 #include "bills/receiptexport.h"
 #include "bills/returns.h"
+#include "bills/shift.h"
 #include "bills/shopidentity.h"
 #include "bills/thermalprinter.h"
 #include "bills/voids.h"
@@ -98,6 +99,7 @@ class TestBill : public QObject {
     void editingASoldLineMovesItsStock();
     void discountsOnLinesAndTheBill();
     void dayCloseTakesWhatCameSinceTheLastClose();
+    void dayCloseCountsEachOperatorsDrawer();
     void taxPerRateOnReceiptsAndTheClose();
     void exportForTheAccountant();
     void printedBill();
@@ -362,7 +364,7 @@ void TestBill::dayCloseTakesWhatCameSinceTheLastClose()
     QCOMPARE(readReceipt(2)->tenders, (QList<Tender>{{TenderKind::Cash, Currency::fromRaw(60000)}}));
     CloseResult result = closeDay();
     QCOMPARE(result.outcome, CloseOutcome::Closed);
-    QCOMPARE(dayCloseTextLines(result.close, "Shop", {}, "$", 24).mid(1),
+    QCOMPARE(dayCloseTextLines(result.close, "Shop", {}, "$", 24).mid(1, 20),
              (QStringList{"Day close No. 1",          "From: 2026-12-07 18:00:00",
                           "To: 2026-12-07 18:00:00",  "Operator: ",
                           "Receipts No. 1 to 4",      QString(24, '-'),
@@ -384,6 +386,40 @@ void TestBill::dayCloseTakesWhatCameSinceTheLastClose()
     QCOMPARE(result.close.takings, Currency::fromRaw(25000));
     QCOMPARE(result.close.goodsIn, Currency());
     QCOMPARE(readDayClose(2)->from, QDateTime(day, QTime(18, 0)));
+    QCOMPARE(closeDay().outcome, CloseOutcome::AlreadyClosed);
+}
+
+void TestBill::dayCloseCountsEachOperatorsDrawer()
+{
+    test::TempAppFolder folder; // whose operator without a name has a shift with nothing in the drawer
+    test::setClock([] { return QDateTime(QDate(2026, 12, 7), QTime(18, 0)); });
+    QVERIFY(openShift(" ann ", Currency::fromRaw(200000)) && openShift("bob", Currency::fromRaw(50000)));
+    QCOMPARE(hasOpenShift("ann"), true);
+    QVERIFY(test::addBillRow("1", "A1", "Tea", "3", "2.5", "7.5"));
+    QCOMPARE(settleBill("A1", 0, nullptr, Payment{Currency::fromRaw(100000), "ann"}), Settlement::Settled);
+    QVERIFY(test::addBillRow("2", "A1", "Cake", "1", "4", "4"));
+    QCOMPARE(settleBill("A1", 0, nullptr, Payment{{}, "bob"}), Settlement::Settled);
+    QCOMPARE(returnFromReceipt(1, {{1, 1}}, "ann").outcome, ReturnOutcome::Returned);
+    QCOMPARE(drawersToCount()->size(), 3);
+    // ann: 20 + 10 - 2.50 change - 2.50 refunded; bob: 5 + 4.
+    const CloseResult result = closeDay({{"ann", Currency::fromRaw(240000)}, {"bob", Currency::fromRaw(95000)}});
+    QCOMPARE(test::rowsOf("select cClose, cOperator, cFloat, cReceived, cChange, cRefunds, cExpected, cCounted, "
+                          "cDifference from marvono_close_cash order by cOperator"),
+             (QStringList{"1||0|0|0|0|0|<null>|<null>", "1|ann|20|10|2.5|2.5|25|24|-1", "1|bob|5|4|0|0|9|9.5|0.5"}));
+    QCOMPARE(hasOpenShift("ann"), false);
+    const QStringList paper = dayCloseTextLines(result.close, "Shop", {}, "$", 24);
+    QCOMPARE(dayCloseTextLines(*readDayClose(1), "Shop", {}, "$", 24), paper);
+    QCOMPARE(paper.mid(paper.indexOf("Cash: ann"), 8),
+             (QStringList{"Cash: ann", "  Float           $20.00", "  Cash received   $10.00",
+                          "  Change given     $2.50", "  Cash refunds     $2.50", "  Expected        $25.00",
+                          "  Counted         $24.00", "  Difference      -$1.00"}));
+    QCOMPARE(paper.mid(paper.indexOf("Cash: all operators")),
+             (QStringList{"Cash: all operators", "  Float           $25.00", "  Cash received   $14.00",
+                          "  Change given     $2.50", "  Cash refunds     $2.50", "  Expected        $34.00",
+                          "  Counted    not counted"}));
+    // A float alone is a drawer to close; then nothing is left.
+    QVERIFY(openShift("cat", Currency::fromRaw(100000)));
+    QCOMPARE(closeDay().close.drawers.value(0).expected(), Currency::fromRaw(100000));
     QCOMPARE(closeDay().outcome, CloseOutcome::AlreadyClosed);
 }
 

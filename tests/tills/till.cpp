@@ -20,11 +20,14 @@
 // sells one Tea to the buyer and raises the line to 3, then lowers it to 2 or deletes it, each round.
 //   marvono-test-till FOLDER as:NAME:PASSWORD ...
 // logs in as that account first (exit 3 when refused), and then does what the rest asks.
+//   marvono-test-till FOLDER shifts:COUNT OPERATOR
+// opens that many shifts of the operator, each with a float of 1.
 #include "app/appcontext.h"
 #include "bills/bill.h"
 #include "bills/buyerlist.h"
 #include "bills/dayclose.h"
 #include "bills/receipt.h"
+#include "bills/shift.h"
 #include "bills/voids.h"
 #include "sales/sale.h"
 #include "settings/login.h"
@@ -107,6 +110,16 @@ int main(int argc, char** argv)
         else
             std::printf("refused %s\n", qPrintable(result.error));
         return result.outcome == VoidOutcome::Voided || result.outcome == VoidOutcome::AlreadyVoided ? 0 : 1;
+    }
+    if (args.size() == 4 && args.at(2).startsWith(QLatin1String("shifts:"))) {
+        setAppFolder(args.at(1));
+        for (int i = args.at(2).mid(7).toInt(); i > 0; --i) {
+            if (QString error; !openShift(args.at(3), Currency::fromRaw(10000), &error)) {
+                std::fprintf(stderr, "shift not opened: %s\n", qPrintable(error));
+                return 1;
+            }
+        }
+        return 0;
     }
     if (args.size() == 4 && args.at(2).startsWith(QLatin1String("edit:"))) {
         setAppFolder(args.at(1));

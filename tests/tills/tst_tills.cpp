@@ -2,6 +2,7 @@
 // Each till is a process of its own running the program's sale code.
 #include "bills/bill.h"
 #include "bills/buyerlist.h"
+#include "bills/dayclose.h"
 #include "catalogue/catalogueimport.h"
 #include "data/pgschema.h"
 #include "sales/sale.h"
@@ -67,6 +68,7 @@ class TestTills : public QObject {
     void twoTillsPayingOneBillPayItOnce();
     void tillsClosingAtOnceCloseOnce();
     void twoTillsVoidingOneReceiptVoidItOnce();
+    void shiftsOpenedWhileClosingCountOnce();
     void tillsEditingSoldLinesKeepTheBooks();
     void importWhileSellingKeepsTheStock();
     void twoTillsKeepTheirOperatorsApart();
@@ -331,6 +333,32 @@ void TestTills::twoTillsVoidingOneReceiptVoidItOnce()
     QCOMPARE(test::pgValue(shop, "select count(*) from marvono_void"), QStringLiteral("1"));
     checkBooks(shop, 10, nullptr); // the stock back once: nothing sold, nothing on the ledger
     QCOMPARE(test::pgValue(shop, "select cLeastQty from product_info where cName = 'Tea'"), QStringLiteral("10"));
+}
+
+// Two tills open shifts (floats of 1) while this one closes: each float goes to exactly one close.
+void TestTills::shiftsOpenedWhileClosingCountOnce()
+{
+    test::TempAppFolder folder(false);
+    const QString shop = openShop(folder, "shifts", 1);
+    QVERIFY(!shop.isEmpty());
+    std::vector<std::unique_ptr<QProcess>> tills;
+    for (const char* name : {"ann", "bob"}) {
+        tills.push_back(std::make_unique<QProcess>());
+        tills.back()->start(QStringLiteral(MARVONO_TEST_TILL), {folder.path(), "shifts:150", name});
+    }
+    for (auto& till : tills) {
+        while (!till->waitForFinished(1))
+            QVERIFY(closeDay().outcome != CloseOutcome::Failed);
+        QVERIFY2(till->exitCode() == 0, till->readAllStandardError().constData());
+    }
+    QVERIFY(closeDay().outcome != CloseOutcome::Failed);
+    QCOMPARE(test::pgValue(shop, "select count(*) from marvono_shift where cClose is null"), QStringLiteral("0"));
+    QCOMPARE(test::pgValue(shop, "select sum(cFloat::numeric) from marvono_close_cash"), QStringLiteral("300"));
+    QVERIFY(test::pgValue(shop, "select count(distinct cClose) from marvono_close_cash").toInt() > 2);
+    QCOMPARE(test::pgValue(shop, "select count(*) from marvono_close_cash c where cFloat::numeric <> (select "
+                                 "sum(cFloat::numeric) from marvono_shift s where s.cClose = c.cClose and "
+                                 "s.cOperator = c.cOperator)"),
+             QStringLiteral("0"));
 }
 
 void TestTills::tillsEditingSoldLinesKeepTheBooks()
