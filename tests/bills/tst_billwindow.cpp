@@ -3,6 +3,7 @@
 #include "app/ui/mainwindow.h"
 #include "bills/bill.h"
 #include "bills/billprint.h"
+#include "bills/shift.h"
 #include "bills/thermalprinter.h"
 #include "bills/ui/billwindow.h"
 #include "bills/ui/receiptswindow.h"
@@ -358,9 +359,22 @@ void TestBillWindow::payBill()
     // Enter in Received pays.
     editor.box("txtReceived")->setText("5.5");
     runValues().currentUser = "ann";
-    test::BoxAnswerer paid;
-    QTest::keyClick(editor.box("txtReceived"), Qt::Key_Return);
-    QCOMPARE(paid.box().text, QStringLiteral("Are you sure to clear the bill?\n\nReceived: $5.5\nChange: $3.5"));
+    {
+        // ann's first sale opens her shift with the cash in the drawer; Cancel pays nothing.
+        test::BoxRecorder boxes({"cancel"});
+        QTest::keyClick(editor.box("txtReceived"), Qt::Key_Return);
+        QCOMPARE(boxes.seen, QStringList{"frmFloat=cancel"});
+        QCOMPARE(test::rowsOf("select count(*) from marvono_receipt"), QStringList{"0"});
+    }
+    {
+        const QString refused = "Warning/Type the cash in the drawer as a number of 0 or more, for example 50.00.";
+        test::BoxRecorder paid({"1,5", "-1", "20.5"});
+        QTest::keyClick(editor.box("txtReceived"), Qt::Key_Return);
+        QCOMPARE(paid.seen, (QStringList{"frmFloat=1,5", refused, "frmFloat=-1", refused, "frmFloat=20.5",
+                                         "Confirm/Are you sure to clear the bill?\n\nReceived: $5.5\nChange: $3.5"}));
+    }
+    QCOMPARE(test::rowsOf("select cOperator, cFloat, cClose from marvono_shift where cOperator = 'ann'"),
+             QStringList{"ann|20.5|<null>"});
     QCOMPARE(test::rowsOf("select cNumber, cBuyer, cOperator, cTotal, cReceived, cChange from marvono_receipt"),
              QStringList{"1|A1|ann|2|5.5|3.5"});
     QCOMPARE(editor.list()->topLevelItemCount(), 0);
@@ -460,6 +474,7 @@ void TestBillWindow::discountsAskAnOwnerAndPrint()
     QCOMPARE(editor.total(), QStringLiteral("Total: $8"));
     QCOMPARE(editor.list()->topLevelItem(0)->toolTip(4),
              QStringLiteral("Discount 10%: -$0.50 of $5.00\nBill discount: -$0.26 of $4.50"));
+    QVERIFY(openShift("anna", Currency())); // her shift is open already
     QCOMPARE(editor.press("cmdCheckout").title, QStringLiteral("Confirm"));
     QCOMPARE(test::rowsOf("select cLine, cScope, cAmount from marvono_receipt_discount order by cLine, cScope"),
              (QStringList{"1|bill|0.26", "1|line|0.5", "2|bill|0.24"}));
@@ -617,9 +632,23 @@ void TestBillWindow::receiptsWindow()
                  qPrintable(receipts->topLevelItem(0)->text(c)));
     window->close();
 
-    test::BoxAnswerer answerer(QMessageBox::Ok);
-    editor.main.findChild<QAction*>("menuCloseDay")->trigger();
-    QVERIFY(answerer.wait());
+    // The drawer is counted before the close; Cancel closes nothing, an empty count is refused.
+    const QString confirmed = "Close day/Close now? Sales and goods booked after the close go to the next close.";
+    {
+        test::BoxRecorder boxes({"cancel"});
+        editor.main.findChild<QAction*>("menuCloseDay")->trigger();
+        QCOMPARE(boxes.seen, (QStringList{confirmed, "frmCashCount=cancel"}));
+        QCOMPARE(test::rowsOf("select count(*) from marvono_day_close"), QStringList{"0"});
+    }
+    {
+        test::BoxRecorder boxes({"", "2"});
+        editor.main.findChild<QAction*>("menuCloseDay")->trigger();
+        QCOMPARE(boxes.seen, (QStringList{confirmed, "frmCashCount=",
+                                          "Warning/Type the cash counted in the drawer as a number of 0 or more, for "
+                                          "example 182.50: the day is not closed without it.",
+                                          "frmCashCount=2"}));
+    }
+    QCOMPARE(test::rowsOf("select cOperator, cCounted, cDifference from marvono_close_cash"), QStringList{"|2|0"});
     auto* close = editor.main.findChild<QWidget*>("frmDayClose");
     QVERIFY(close && close->isVisible());
     QVERIFY(
@@ -693,9 +722,10 @@ void TestBillWindow::escPosPrinter()
     editor.press("cmdCheckout");
     const QByteArray paid = test::fileBytes(device).mid(reprint.size());
     QVERIFY(paid.contains("Receipt No. 2\n") && paid.endsWith(pulse + "\x1dVB" + '\0'));
-    test::BoxAnswerer answerer(QMessageBox::Ok);
-    editor.main.findChild<QAction*>("menuCloseDay")->trigger();
-    QVERIFY(answerer.wait());
+    {
+        test::BoxRecorder boxes({"3"});
+        editor.main.findChild<QAction*>("menuCloseDay")->trigger();
+    }
     editor.main.findChild<QWidget*>("frmDayClose")->findChild<QPushButton*>("cmdPrint")->click();
     const QByteArray close = test::fileBytes(device).mid(reprint.size() + paid.size());
     QVERIFY(close.contains("Day close No. 1\n") && !close.contains(pulse));

@@ -6,7 +6,9 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QLineEdit>
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace marvono::test {
 
@@ -63,11 +65,25 @@ QStringList databaseSnapshot()
     return all;
 }
 
-BoxRecorder::BoxRecorder()
+BoxRecorder::BoxRecorder(const QStringList& cash) : m_cash(cash)
 {
     m_timer.setInterval(10);
     connect(&m_timer, &QTimer::timeout, this, [this]() {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        QWidget* modal = QApplication::activeModalWidget();
+        if (auto* amount =
+                modal ? modal->findChild<QLineEdit*>(modal->objectName() == "frmFloat" ? "txtFloat" : "txtCounted")
+                      : nullptr;
+            amount && modal->isVisible()) {
+            const QString typed = m_cash.isEmpty() ? "cancel" : m_cash.takeFirst();
+            seen.append(modal->objectName() + "=" + typed);
+            amount->setText(typed);
+            // Queued: a refusal's box opens from the click, and this timer is not run again until
+            // the click returns.
+            QMetaObject::invokeMethod(modal->findChild<QPushButton*>(typed == "cancel" ? "cmdCancel" : "cmdOK"),
+                                      &QPushButton::click, Qt::QueuedConnection);
+            return;
+        }
+        auto* box = qobject_cast<QMessageBox*>(modal);
         if (!box || !box->isVisible())
             return;
         seen.append(box->windowTitle() + "/" + box->text());

@@ -19,14 +19,17 @@ bool writeBuyers(const QStringList& buyers);
 // Every row of every table, for checking that nothing changed.
 QStringList databaseSnapshot();
 
-// Answers every message box with OK while it lives, recording "title/text" of each in order.
+// Answers every message box with OK while it lives, recording "title/text" of each in order; and
+// the cash dialogs (frmFloat, frmCashCount) with `cash` in turn, recording "form=typed": "cancel"
+// presses Cancel, as does a dialog beyond them.
 class BoxRecorder : public QObject {
   public:
-    BoxRecorder();
+    explicit BoxRecorder(const QStringList& cash = {});
     QStringList seen;
 
   private:
     QTimer m_timer;
+    QStringList m_cash;
 };
 
 } // namespace marvono::test

@@ -5,6 +5,7 @@
 #include "bills/buyerlist.h"
 #include "bills/ui/billtotal.h"
 #include "bills/ui/buyerchooser.h"
+#include "bills/ui/cashdialogs.h"
 #include "bills/ui/receiptprinter.h"
 #include "controls/ui/amountbox.h"
 #include "controls/ui/approval.h"
@@ -495,6 +496,8 @@ void BillWindow::pay(PayWay way)
         m_received->setFocus();
         return;
     }
+    if (!shiftOpenFor(this))
+        return;
     QString question = QStringLiteral("Are you sure to clear the bill?");
     if (!shown.lines.isEmpty())
         question += QStringLiteral("\n\n") + changeText(received, left, symbol);

@@ -4,6 +4,7 @@
 #include "bills/escpos.h"
 #include "bills/receipt.h"
 #include "bills/thermalprinter.h"
+#include "bills/ui/cashdialogs.h"
 #include "bills/ui/receiptprinter.h"
 #include "controls/ui/dialogs.h"
 #include "controls/ui/xpcontainer.h"
@@ -83,7 +84,17 @@ void closeDayFor(QWidget* parent)
     if (!confirm(parent, QStringLiteral("Close day"),
                  QStringLiteral("Close now? Sales and goods booked after the close go to the next close.")))
         return;
-    const CloseResult result = closeDay();
+    // Every drawer is counted before anything is closed; a cancelled count closes nothing.
+    QString error;
+    const auto drawers = drawersToCount(&error);
+    QMap<QString, Currency> counted;
+    for (const DrawerCash& drawer : drawers.value_or(QList<DrawerCash>())) {
+        const std::optional<Currency> amount = askCountedCash(parent, drawer.operatorName, drawers->size() > 1);
+        if (!amount)
+            return;
+        counted.insert(drawer.operatorName, *amount);
+    }
+    const CloseResult result = drawers ? closeDay(counted) : CloseResult{CloseOutcome::Failed, {}, error};
     if (result.outcome == CloseOutcome::Failed) {
         warn(parent, QStringLiteral("error"),
              withServerFailure(QStringLiteral("The day was not closed.\n%1").arg(result.error)));

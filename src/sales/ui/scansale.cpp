@@ -1,6 +1,7 @@
 #include "sales/ui/scansale.h"
 
 #include "app/appcontext.h"
+#include "bills/ui/cashdialogs.h"
 #include "catalogue/products.h"
 #include "catalogue/ui/productactions.h"
 #include "controls/ui/dialogs.h"
@@ -70,6 +71,8 @@ ScanOutcome sellScannedCode(ShopWindow& main, const QString& text)
 
     // The buyer the sell dialog books to: the one chosen for the run.
     const QString one = QStringLiteral("1");
+    if (!shiftOpenFor(main.mainWindow()))
+        return ScanOutcome::Refused;
     const SaleResult sale = bookSale(products->first(), one);
     switch (sale.outcome) {
     case SaleOutcome::Sold:

@@ -3,6 +3,7 @@
 #include "app/appcontext.h"
 #include "bills/buyerlist.h"
 #include "bills/ui/buyerchooser.h"
+#include "bills/ui/cashdialogs.h"
 #include "controls/ui/amountbox.h"
 #include "controls/ui/dialogs.h"
 #include "controls/ui/shopwindow.h"
@@ -143,7 +144,7 @@ void SellDialog::sell()
         warn(this, QStringLiteral("Warning"), QStringLiteral("Please type a number"));
         return;
     }
-    if (refuseScannedCode(m_quantity, QStringLiteral("Quantity")))
+    if (refuseScannedCode(m_quantity, QStringLiteral("Quantity")) || !shiftOpenFor(this))
         return;
     const SaleResult result = bookSale(SaleRequest{m_product->text(), quantity, m_buyer->buyer().name});
     QString lost;
