@@ -8,8 +8,12 @@
 #include "app/ui/mainwindow.h"
 #include "bills/bill.h"
 #include "bills/buyerlist.h"
+#include "bills/dayclose.h"
+#include "bills/drawercash.h"
 #include "bills/receipt.h"
+#include "bills/shift.h"
 #include "bills/shopidentity.h"
+#include "bills/ui/cashdialogs.h"
 #include "bills/ui/dayclosewindow.h"
 #include "catalogue/labels.h"
 #include "catalogue/products.h"
@@ -34,6 +38,7 @@
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPointer>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QSet>
 #include <QTimer>
@@ -129,12 +134,9 @@ QWidget* openWindow(const char* objectName)
 }
 
 // The receipt as the printer lays it out, black on a strip of white paper, in a window of its own.
-void showPrintedReceipt(qint64 number)
+// Printed lines as they come out of the printer, in a window of their own.
+void showPrintedLines(const QStringList& lines, const QString& title)
 {
-    const std::optional<Receipt> receipt = readReceipt(number);
-    const QStringList lines =
-        receipt ? receiptTextLines(*receipt, runValues().shopName, readShopIdentity(), runValues().currencySymbol, 42)
-                : QStringList();
     QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     const QFontMetrics metrics(font);
     const int margin = 16;
@@ -149,10 +151,36 @@ void showPrintedReceipt(qint64 number)
     painter.end();
     auto* window = new QLabel;
     window->setObjectName(QStringLiteral("printedReceipt"));
-    window->setWindowTitle(QStringLiteral("Receipt No. %1").arg(number));
+    window->setWindowTitle(title);
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->setPixmap(QPixmap::fromImage(paper));
     window->show();
+}
+
+void showPrintedReceipt(qint64 number)
+{
+    const std::optional<Receipt> receipt = readReceipt(number);
+    showPrintedLines(
+        receipt ? receiptTextLines(*receipt, runValues().shopName, readShopIdentity(), runValues().currencySymbol, 42)
+                : QStringList(),
+        QStringLiteral("Receipt No. %1").arg(number));
+}
+
+// The drawer is counted 50 cents short of what it should hold.
+Currency shortOfExpected(Currency expected)
+{
+    return Currency::fromRaw(expected.raw() - 5000);
+}
+
+void showCashCount(QWidget* main)
+{
+    const auto drawers = drawersToCount();
+    const Currency expected = drawers && !drawers->isEmpty() ? drawers->first().expected() : Currency();
+    auto* count = new CashDialog(main, QStringLiteral("frmCashCount"), QStringLiteral("txtCounted"),
+                                 QStringLiteral("How much cash did you count in the drawer?"), QString());
+    count->setAttribute(Qt::WA_DeleteOnClose);
+    count->findChild<QLineEdit*>(QStringLiteral("txtCounted"))->setText(shortOfExpected(expected).toText());
+    count->show();
 }
 
 template <typename Dialog> void showDialog(QWidget* parent)
@@ -232,12 +260,16 @@ int main(int argc, char** argv)
     const QDir out(args.at(2));
     runValues().currentUser = QStringLiteral("vetch");
     runValues().currentPassword = QStringLiteral("vetch");
+    // The shift starts with 50 in the drawer, before the day's first sale.
+    if (QString error; !openShift(runValues().currentUser, Currency::fromRaw(500000), &error))
+        std::fprintf(stderr, "marvono-guideshots: %s\n", qPrintable(error));
     bookSampleSales();
     installProgramIcon();
     registerUserGuide(installedGuidePath());
 
     MainWindow* main = nullptr;
     QPointer<QWidget> statistics;
+    DayClose lastClose;
     const QList<Step> steps = {
         {QStringLiteral("login.png"),
          [] {
@@ -299,12 +331,27 @@ int main(int argc, char** argv)
                  prices->findChild<QComboBox*>(QStringLiteral("cboStep"))->setCurrentIndex(3);
              }
          }},
+        {QStringLiteral("cashcount.png"), [&] { showCashCount(main); }},
         {QStringLiteral("dayclose.png"),
          [&] {
-             // The window the menu opens once the close is confirmed.
-             auto* close = new DayCloseWindow(closeDay().close, main);
+             // The window the menu opens once the drawer is counted and the close confirmed.
+             const auto drawers = drawersToCount();
+             QMap<QString, Currency> counted;
+             for (const DrawerCash& drawer : drawers.value_or(QList<DrawerCash>()))
+                 counted.insert(drawer.operatorName, shortOfExpected(drawer.expected()));
+             lastClose = closeDay(counted).close;
+             auto* close = new DayCloseWindow(lastClose, main);
              close->setAttribute(Qt::WA_DeleteOnClose);
              close->show();
+         }},
+        {QStringLiteral("closecash.png"),
+         [&] {
+             // The cash block at the end of the printed close.
+             const QStringList lines =
+                 dayCloseTextLines(lastClose, runValues().shopName, readShopIdentity(), runValues().currencySymbol, 42);
+             const qsizetype cash = lines.indexOf(QRegularExpression(QStringLiteral("Cash: .*")));
+             showPrintedLines(lines.mid(std::max<qsizetype>(0, cash - 1)),
+                              QStringLiteral("Close No. %1").arg(lastClose.number));
          }},
         {QStringLiteral("statistics.png"), [&] { main->runCommand(Command::OpenStatistics); }, false},
         {QStringLiteral("report.png"),
