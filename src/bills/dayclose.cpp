@@ -342,7 +342,7 @@ template <typename Money> QStringList cashLines(const QList<DrawerCash>& drawers
 
 } // namespace
 
-CloseResult closeDay(const QMap<QString, Currency>& counted)
+CloseResult closeDay(const QMap<QString, Currency>& counted, const QList<DrawerCash>* countedFor)
 {
     DayClose close;
     close.time = Clock::now();
@@ -376,6 +376,23 @@ CloseResult closeDay(const QMap<QString, Currency>& counted)
         CloseResult result;
         result.outcome = CloseOutcome::AlreadyClosed;
         result.close = *earlier;
+        return result;
+    }
+    // A count is of the drawers as they stood: a sale paid or a close made meanwhile changed what
+    // they should hold, and the count would be put beside the wrong figures.
+    const auto figures = [](const QList<DrawerCash>& drawers) {
+        QStringList lines;
+        for (const DrawerCash& drawer : drawers)
+            lines.append(drawer.operatorName + QLatin1Char('\t') + drawer.cashFloat.toText() + QLatin1Char('\t') +
+                         drawer.expected().toText());
+        lines.sort();
+        return lines;
+    };
+    if (countedFor && figures(*countedFor) != figures(close.drawers)) {
+        CloseResult result;
+        result.outcome = CloseOutcome::Recount;
+        result.error = QStringLiteral("The drawers changed while they were counted (a sale was paid or another till "
+                                      "closed): nothing was closed. Please count them again.");
         return result;
     }
     if (!readPeriodStart(close, &error))

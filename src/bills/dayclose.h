@@ -50,7 +50,9 @@ struct DayClose {
     Currency net() const { return Currency::fromRaw(takings.raw() + refunded.raw()); }
 };
 
-enum class CloseOutcome { Closed, AlreadyClosed, Failed };
+// Recount: the drawers changed after they were counted (a sale paid, a close made at another
+// till); nothing was closed.
+enum class CloseOutcome { Closed, AlreadyClosed, Failed, Recount };
 struct CloseResult {
     CloseOutcome outcome = CloseOutcome::Failed;
     DayClose close; // the new close, or for AlreadyClosed the last one, after which nothing came
@@ -61,7 +63,9 @@ struct CloseResult {
 // close has taken yet, the open shifts with the cash `counted` per operator, and the bills open
 // now. When nothing came since the last close there is nothing to close (AlreadyClosed), so two
 // tills closing at once make one close.
-CloseResult closeDay(const QMap<QString, Currency>& counted = {});
+// With `countedFor`, the drawers as they stood when counted: a close whose drawers are no longer
+// those is a Recount.
+CloseResult closeDay(const QMap<QString, Currency>& counted = {}, const QList<DrawerCash>* countedFor = nullptr);
 
 // The close of that number; nothing when there is none or the query fails.
 std::optional<DayClose> readDayClose(qint64 number, QString* error = nullptr);

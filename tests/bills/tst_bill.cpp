@@ -417,9 +417,16 @@ void TestBill::dayCloseCountsEachOperatorsDrawer()
              (QStringList{"Cash: all operators", "  Float           $25.00", "  Cash received   $14.00",
                           "  Change given     $2.50", "  Cash refunds     $2.50", "  Expected        $34.00",
                           "  Counted    not counted"}));
-    // A float alone is a drawer to close; then nothing is left.
+    // A float alone is a drawer to close; a sale paid after the count sends the drawer back to be
+    // counted, closing nothing; then nothing is left.
     QVERIFY(openShift("cat", Currency::fromRaw(100000)));
-    QCOMPARE(closeDay().close.drawers.value(0).expected(), Currency::fromRaw(100000));
+    const auto countedFor = drawersToCount();
+    QCOMPARE(countedFor->value(0).expected(), Currency::fromRaw(100000));
+    QVERIFY(test::addBillRow("3", "A1", "Tea", "1", "2.5", "2.5"));
+    QCOMPARE(settleBill("A1", 0, nullptr, Payment{{}, "cat"}), Settlement::Settled);
+    QCOMPARE(closeDay({{"cat", Currency::fromRaw(100000)}}, &*countedFor).outcome, CloseOutcome::Recount);
+    QCOMPARE(test::rowsOf("select count(*) from marvono_day_close"), QStringList{"1"});
+    QCOMPARE(closeDay().close.drawers.value(0).expected(), Currency::fromRaw(125000));
     QCOMPARE(closeDay().outcome, CloseOutcome::AlreadyClosed);
 }
 

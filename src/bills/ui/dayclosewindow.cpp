@@ -94,7 +94,11 @@ void closeDayFor(QWidget* parent)
             return;
         counted.insert(drawer.operatorName, *amount);
     }
-    const CloseResult result = drawers ? closeDay(counted) : CloseResult{CloseOutcome::Failed, {}, error};
+    const CloseResult result = drawers ? closeDay(counted, &*drawers) : CloseResult{CloseOutcome::Failed, {}, error};
+    if (result.outcome == CloseOutcome::Recount) {
+        warn(parent, QStringLiteral("Close day"), result.error);
+        return;
+    }
     if (result.outcome == CloseOutcome::Failed) {
         warn(parent, QStringLiteral("error"),
              withServerFailure(QStringLiteral("The day was not closed.\n%1").arg(result.error)));
